@@ -1,0 +1,42 @@
+#include "core/jobs/Messages.h"
+
+namespace korvida {
+
+const char* MessageName(unsigned id) {
+    switch (id) {
+#define KORVIDA_NAME(m) \
+    case m:             \
+        return #m;
+        KORVIDA_NAME(WM_POSITION_SLIDER)
+        KORVIDA_NAME(WM_VOLUME_SETUP)
+        KORVIDA_NAME(WM_RUN_PLAYER)
+        KORVIDA_NAME(WM_STATUS_HINT)
+        KORVIDA_NAME(WM_SET_VOLUME)
+        KORVIDA_NAME(WM_RIP_REQUEST)
+        KORVIDA_NAME(WM_TITLE_EDITED)
+        KORVIDA_NAME(WM_RESTORE)
+        KORVIDA_NAME(WM_EXTRACT_PROGRESS)
+        KORVIDA_NAME(WM_START_JOB)
+        KORVIDA_NAME(WM_CANCEL_JOB)
+        KORVIDA_NAME(WM_ENCODE_PROGRESS)
+        KORVIDA_NAME(WM_ITEM_STATUS)
+        KORVIDA_NAME(WM_ENCODE_STATUS)
+        KORVIDA_NAME(WM_JOB_DONE)
+        KORVIDA_NAME(WM_JOB_FAILED)
+        KORVIDA_NAME(WM_JOB_LOG)
+        KORVIDA_NAME(WM_DECODE_STATUS)
+        KORVIDA_NAME(WM_CURRENT_TRACK)
+        KORVIDA_NAME(WM_FREEDB_STATUS)
+        KORVIDA_NAME(WM_FREEDB_ERROR)
+        KORVIDA_NAME(WM_FREEDB_READ_DONE)
+        KORVIDA_NAME(WM_FREEDB_QUERY_DONE)
+        KORVIDA_NAME(WM_FREEDB_SUBMIT_DONE)
+        KORVIDA_NAME(WM_FREEDB_SUBMIT_FAILED)
+        KORVIDA_NAME(WM_FREEDB_STOPPED)
+#undef KORVIDA_NAME
+        default:
+            return "unnamed";
+    }
+}
+
+}  // namespace korvida

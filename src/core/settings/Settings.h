@@ -1,0 +1,135 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace korvida {
+
+class UserNotifier;
+
+// The Ogg Vorbis section: the quality and one switch per Vorbis comment.
+struct OggVorbisSettings {
+    int Quality = 50;
+    int Title = 1;
+    int Artist = 1;
+    int Album = 1;
+    int Year = 0;
+    int Genre = 0;
+    int Comment = 0;
+    int Composer = 0;
+    int OrigArtist = 0;  // key "Orig.Artist"
+    int Copyright = 0;
+    int URL = 0;
+    int EncodedBy = 0;
+    int TrackNo = 0;
+};
+
+// Every user setting, named by its Settings.ini key. One process-wide object
+// (TheSettings) is loaded at start-up and saved at exit; worker threads read it while
+// they run, the options sheet edits it while no job runs.
+struct Settings {
+    // [MP3]
+    int MP3Encoder = 0;
+    int BitRate = 8;
+    int EnableID3 = 1;
+    int EnableID3V2 = 1;
+    int EnableVBR = 0;
+    int MaxBitRate = 13;
+    int MPEGQuality = 2;
+    int VBRQuality = 4;
+    int Copyright = 1;
+    int Original = 1;
+    int Private = 1;
+    int WriteVBRHeader = 1;
+    int StereoMode = 0;
+
+    // [General]
+    std::string OutputFolder;  // default: DefaultOutputFolder()
+    int OutputFormat = 0;
+
+    // [CDROM]
+    int CDROMDriver = 0;
+    int DeleteSilence = 0;
+    int LeadingFrame = 0;
+    int TrailingFrame = 0;
+    int RetryTimes = 5;
+    int DisableAutoPlay = 1;
+    int StopPlayExit = 1;
+    int BufferSize = 26;
+    int DeviceType = 0;
+
+    // [COLOR], Windows colour values 0x00BBGGRR
+    int TextColor = 0xF8E1CB;
+    int TextSelColor = 0xFFFF;
+    int BackgroundColor = 0x804000;
+    int StatusLineColor = 0xB4C8C8;
+    int TextShadowColor = 0x141414;
+    int BoolShadowColor = 1;
+
+    // [Misc]
+    std::string MP3Player;
+    std::string MP3PlayerParameters;
+    std::array<std::string, 10> ReplaceStr = {"#", "&", "#", "=", "#", "#", "#", "(", ")", " "};
+    std::string NamingRule = "<number>-<title>";
+    int WindowWidth = 580;
+    int WindowHeight = 380;
+    int WindowLeft = 130;
+    int WindowTop = 90;
+    std::array<int, 4> ColumnWidth = {60, 280, 80, 80};
+    int BoolSkipError = 0;
+    int ThreadPriority = 2;
+    int Normalize = 0;
+    int NormalizeRatio = 95;
+    int AutoLoadCDPlayerINI = 1;
+    std::string TEMPDIRECTORY;  // default: SystemTempFolder()
+    int bUseASPI = 0;
+    int AutoSelectAll = 1;
+    int bOpenOutputFolder = 0;
+
+    // [Ogg Vorbis]
+    OggVorbisSettings ogg;
+
+    // [CDDB]
+    std::string Server = "gnudb.gnudb.org";
+    std::string QueryScript = "/~cddb/cddb.cgi";
+    std::string SubmitScript = "/~cddb/submit.cgi";
+    std::string Email = "user@example.com";
+    int bProxy = 0;
+    std::string ProxyServer;
+    int ProxyPort = 80;
+    int ProxyAuthorization = 0;
+    std::string ProxyUsername;
+    std::string ProxyPassword;  // stored scrambled as Proxy000, Proxy001, …
+
+    // Defaults that depend on the machine (app home, temporary folder) filled in.
+    static Settings Defaults();
+};
+
+// The process-wide settings.
+Settings& TheSettings();
+
+// Path of Settings.ini in the app home.
+std::string SettingsPath();
+
+// Loads every key in its read order, with defaults and clamps, from `path`. A missing or
+// unreadable file gives the defaults (false only when the file exists and cannot be
+// read; *errorText says why). Does not create folders: see PrepareFolders.
+bool LoadSettings(Settings& settings, const std::string& path, std::string* errorText = nullptr);
+
+// Writes every key (integers as decimal text) and the scrambled proxy password into the
+// file at `path`, keeping its other lines, and replaces the file whole.
+bool SaveSettings(const Settings& settings, const std::string& path,
+                  std::string* errorText = nullptr);
+
+// The text SaveSettings would write into a new, empty file.
+std::string SettingsText(const Settings& settings);
+
+// The folders after loading: creates the output and temporary folders, falling back to
+// the defaults, and tells the user "不能打开输出目录！" / "不能打开临时目录！" when neither
+// can be made.
+void PrepareFolders(Settings& settings, UserNotifier& notifier);
+
+// A folder setting as a path: trimmed of blanks, trailing '/' removed, one '/' appended.
+std::string NormalizedFolder(const std::string& folder);
+
+}  // namespace korvida
