@@ -1,1 +1,112 @@
-int main() { return 0; }
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "cli/CliContext.h"
+
+namespace korvida::cli {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: korvida-cli [--image FILE] [--drive N] [--quiet] COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  settings                         print every setting as loaded from Settings.ini\n"
+    "  settings --set Section.Key=Value ...\n"
+    "                                   change settings and save Settings.ini\n"
+    "\n"
+    "Options:\n"
+    "  --image FILE   add a virtual drive for a CD image (CUE) and use it\n"
+    "  --drive N      use drive N of the drive table\n"
+    "  --quiet        no progress bar\n"
+    "  --help         this text\n"
+    "\n"
+    "The app home is $KORVIDA_HOME when set, else ~/.config/korvida.\n"
+    "Exit status: 0 done, 1 failed, 2 usage error, 130 interrupted.\n";
+
+using Command = int (*)(CliContext&);
+
+const std::map<std::string, Command>& Commands() {
+    static const std::map<std::string, Command> commands = {
+        {"settings", RunSettingsCommand},
+    };
+    return commands;
+}
+
+bool ParseInt(const char* text, int* value) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < 0 || v > 1000)
+        return false;
+    *value = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+void PrintError(const std::string& text) {
+    std::cerr << "korvida-cli: " << text << std::endl;
+}
+
+void StderrNotifier::ShowMessage(const std::string& text, Icon) {
+    PrintError(text);
+}
+
+int Main(int argc, char** argv) {
+    CliContext context;
+    int i = 1;
+    for (; i < argc && argv[i][0] == '-'; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help" || option == "-h") {
+            std::cout << kUsage;
+            return kExitOk;
+        } else if (option == "--quiet") {
+            context.quiet = true;
+        } else if ((option == "--image" || option == "--drive") && i + 1 < argc) {
+            if (option == "--image") {
+                context.images.emplace_back(argv[++i]);
+            } else if (!ParseInt(argv[++i], &context.drive)) {
+                PrintError("--drive needs a drive number, not " + std::string(argv[i]));
+                return kExitUsage;
+            }
+        } else {
+            PrintError("unknown option " + option + " (see --help)");
+            return kExitUsage;
+        }
+    }
+    if (i >= argc) {
+        std::cerr << kUsage;
+        return kExitUsage;
+    }
+    const auto command = Commands().find(argv[i]);
+    if (command == Commands().end()) {
+        PrintError("unknown command " + std::string(argv[i]) + " (see --help)");
+        return kExitUsage;
+    }
+    for (++i; i < argc; ++i) {
+        const std::string arg = argv[i];
+        // Common options may also follow the command.
+        if (arg == "--quiet") {
+            context.quiet = true;
+        } else if (arg == "--image" && i + 1 < argc) {
+            context.images.emplace_back(argv[++i]);
+        } else if (arg == "--drive" && i + 1 < argc) {
+            if (!ParseInt(argv[++i], &context.drive)) {
+                PrintError("--drive needs a drive number, not " + std::string(argv[i]));
+                return kExitUsage;
+            }
+        } else {
+            context.args.push_back(arg);
+        }
+    }
+    return command->second(context);
+}
+
+}  // namespace korvida::cli
+
+int main(int argc, char** argv) {
+    return korvida::cli::Main(argc, argv);
+}

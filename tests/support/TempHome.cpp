@@ -15,7 +15,8 @@ TempDir::TempDir() {
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/korvida-test-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    if (!::mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
+    if (!::mkdtemp(buffer.data()))
+        throw std::runtime_error("mkdtemp failed");
     path_ = buffer.data();
 }
 

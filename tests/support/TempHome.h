@@ -7,7 +7,7 @@ namespace korvida::test {
 // A fresh folder under the system's temporary folder, removed with everything in it
 // when the object goes away.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -17,18 +17,18 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
 // A TempDir that is the app home ($KORVIDA_HOME) while the object lives; the previous
 // value comes back afterwards.
 class TempHome : public TempDir {
-public:
+  public:
     TempHome();
     ~TempHome();
 
-private:
+  private:
     std::string previous_;
     bool hadPrevious_ = false;
 };

@@ -4,8 +4,7 @@
 
 namespace korvida {
 
-Event::Event(bool manualReset, bool initiallySet)
-    : manualReset_(manualReset), set_(initiallySet) {}
+Event::Event(bool manualReset, bool initiallySet) : manualReset_(manualReset), set_(initiallySet) {}
 
 void Event::Set() {
     {
@@ -33,7 +32,8 @@ bool Event::Wait(std::uint32_t timeoutMs) {
     } else {
         ok = changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), isSet);
     }
-    if (ok && !manualReset_) set_.store(false, std::memory_order_release);
+    if (ok && !manualReset_)
+        set_.store(false, std::memory_order_release);
     return ok;
 }
 

@@ -10,7 +10,7 @@ namespace korvida {
 // A Win32-style event. Manual reset: stays set until Reset, every waiter passes.
 // Auto reset: a successful Wait consumes the signal, one waiter passes.
 class Event {
-public:
+  public:
     static constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 
     explicit Event(bool manualReset, bool initiallySet = false);
@@ -24,7 +24,7 @@ public:
     // Lock-free test for workers between units of work; never consumes the signal.
     bool IsSet() const { return set_.load(std::memory_order_acquire); }
 
-private:
+  private:
     const bool manualReset_;
     std::atomic<bool> set_;
     std::mutex mutex_;

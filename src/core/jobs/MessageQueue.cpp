@@ -26,7 +26,8 @@ void MessageQueue::send(Message message) {
             std::lock_guard lock(mutex_);
             handler = handler_;
         }
-        if (handler) handler(message);
+        if (handler)
+            handler(message);
         return;
     }
     std::unique_lock lock(mutex_);

@@ -16,7 +16,7 @@ namespace korvida {
 // from the receiver's own thread is handled at once, since waiting would never end.
 // The CLI pumps one of these on its main thread.
 class MessageQueue : public MessageTarget {
-public:
+  public:
     using Handler = std::function<void(const Message&)>;
 
     // The receiver thread is the one that constructs the queue.
@@ -34,7 +34,7 @@ public:
     // Sets the handler used for sends made on the receiver thread itself.
     void SetHandler(Handler handler);
 
-private:
+  private:
     struct Entry {
         Message message;
         std::uint64_t ticket = 0;  // non-zero: a sender waits for this ticket

@@ -17,7 +17,7 @@ struct Message {
 // Where a worker's messages go: the GUI marshals them to the UI thread, the CLI prints
 // them, the tests record them. Implementations are called from worker threads.
 class MessageTarget {
-public:
+  public:
     virtual ~MessageTarget() = default;
 
     // Asynchronous: queues the message and returns at once (progress, status).

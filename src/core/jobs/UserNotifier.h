@@ -9,7 +9,7 @@ namespace korvida {
 // line on standard error, the tests record the texts. Core code never prints or pops
 // up anything itself; workers use the job log instead.
 class UserNotifier {
-public:
+  public:
     enum class Icon { kInformation, kWarning, kStop };
     virtual ~UserNotifier() = default;
     virtual void ShowMessage(const std::string& text, Icon icon = Icon::kWarning) = 0;
@@ -17,7 +17,7 @@ public:
 
 // Drops every message; for callers that have nobody to tell.
 class SilentNotifier : public UserNotifier {
-public:
+  public:
     void ShowMessage(const std::string&, Icon) override {}
 };
 

@@ -7,7 +7,8 @@
 namespace korvida {
 
 int NormalizeThreadPriority(int& threadPriority) {
-    if (threadPriority < 0 || threadPriority > 4) threadPriority = 2;
+    if (threadPriority < 0 || threadPriority > 4)
+        threadPriority = 2;
     return threadPriority;
 }
 

@@ -12,7 +12,8 @@ std::string EnvOrEmpty(const char* name) {
 }
 
 std::string WithSlash(std::string path) {
-    if (path.empty() || path.back() != '/') path += '/';
+    if (path.empty() || path.back() != '/')
+        path += '/';
     return path;
 }
 
@@ -24,43 +25,54 @@ std::string UserHome() {
 // XDG_MUSIC_DIR from user-dirs.dirs, whose values look like "$HOME/Music".
 std::string XdgMusicDir() {
     std::string config = EnvOrEmpty("XDG_CONFIG_HOME");
-    if (config.empty()) config = UserHome() + "/.config";
+    if (config.empty())
+        config = UserHome() + "/.config";
     std::ifstream in(config + "/user-dirs.dirs");
     std::string line;
     while (std::getline(in, line)) {
         const std::string key = "XDG_MUSIC_DIR=";
-        if (line.rfind(key, 0) != 0) continue;
+        if (line.rfind(key, 0) != 0)
+            continue;
         std::string value = line.substr(key.size());
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
-        if (value.rfind("$HOME", 0) == 0) value = UserHome() + value.substr(5);
-        if (!value.empty() && value.front() == '/') return value;
+        if (value.rfind("$HOME", 0) == 0)
+            value = UserHome() + value.substr(5);
+        if (!value.empty() && value.front() == '/')
+            return value;
     }
     return UserHome() + "/Music";
 }
 
 }  // namespace
 
-bool IsPortableMode() { return !EnvOrEmpty("KORVIDA_HOME").empty(); }
+bool IsPortableMode() {
+    return !EnvOrEmpty("KORVIDA_HOME").empty();
+}
 
 std::string AppHome() {
     std::string home = EnvOrEmpty("KORVIDA_HOME");
-    if (!home.empty()) return WithSlash(home);
+    if (!home.empty())
+        return WithSlash(home);
     std::string config = EnvOrEmpty("XDG_CONFIG_HOME");
-    if (config.empty() || config.front() != '/') config = UserHome() + "/.config";
+    if (config.empty() || config.front() != '/')
+        config = UserHome() + "/.config";
     return WithSlash(config) + "korvida/";
 }
 
 std::string DefaultOutputFolder() {
-    if (IsPortableMode()) return AppHome() + "output";
+    if (IsPortableMode())
+        return AppHome() + "output";
     std::string music = XdgMusicDir();
-    while (music.size() > 1 && music.back() == '/') music.pop_back();
+    while (music.size() > 1 && music.back() == '/')
+        music.pop_back();
     return music + "/Korvida";
 }
 
 std::string SystemTempFolder() {
     std::string tmp = EnvOrEmpty("TMPDIR");
-    if (tmp.empty() || tmp.front() != '/') tmp = "/tmp";
+    if (tmp.empty() || tmp.front() != '/')
+        tmp = "/tmp";
     return WithSlash(tmp);
 }
 

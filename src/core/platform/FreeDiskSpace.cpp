@@ -16,7 +16,8 @@ std::filesystem::path NearestExisting(std::filesystem::path p) {
     p = std::filesystem::absolute(p, ec);
     while (!p.empty() && !std::filesystem::exists(p, ec)) {
         auto parent = p.parent_path();
-        if (parent == p) break;
+        if (parent == p)
+            break;
         p = parent;
     }
     return p;
@@ -26,13 +27,16 @@ std::filesystem::path NearestExisting(std::filesystem::path p) {
 std::string MountPointOf(const std::filesystem::path& existing) {
     std::error_code ec;
     std::filesystem::path p = std::filesystem::canonical(existing, ec);
-    if (ec) return existing.string();
+    if (ec)
+        return existing.string();
     struct stat st {};
-    if (::stat(p.c_str(), &st) != 0) return p.string();
+    if (::stat(p.c_str(), &st) != 0)
+        return p.string();
     const dev_t dev = st.st_dev;
     while (p.has_parent_path() && p.parent_path() != p) {
         struct stat up {};
-        if (::stat(p.parent_path().c_str(), &up) != 0 || up.st_dev != dev) break;
+        if (::stat(p.parent_path().c_str(), &up) != 0 || up.st_dev != dev)
+            break;
         p = p.parent_path();
     }
     return p.string();

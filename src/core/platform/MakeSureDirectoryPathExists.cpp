@@ -7,15 +7,18 @@ namespace korvida {
 
 bool MakeSureDirectoryPathExists(const std::string& path, std::string* errorText) {
     if (path.empty()) {
-        if (errorText) *errorText = "empty path";
+        if (errorText)
+            *errorText = "empty path";
         return false;
     }
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
     // create_directories reports no error for an existing folder but also none for some
     // races; the folder's presence is what callers need.
-    if (std::filesystem::is_directory(path, ec)) return true;
-    if (errorText) *errorText = ec ? ec.message() : std::string("not a folder");
+    if (std::filesystem::is_directory(path, ec))
+        return true;
+    if (errorText)
+        *errorText = ec ? ec.message() : std::string("not a folder");
     return false;
 }
 

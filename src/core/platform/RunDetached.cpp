@@ -13,18 +13,21 @@ namespace korvida {
 
 bool RunDetached(const std::vector<std::string>& argv, std::string* errorText) {
     if (argv.empty() || argv[0].empty()) {
-        if (errorText) *errorText = "no program";
+        if (errorText)
+            *errorText = "no program";
         return false;
     }
     std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
 
     // The grandchild reports a failed exec through a close-on-exec pipe: a successful
     // exec closes the pipe with nothing written.
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        if (errorText) *errorText = ErrorText(errno);
+        if (errorText)
+            *errorText = ErrorText(errno);
         return false;
     }
     const pid_t child = ::fork();
@@ -32,13 +35,15 @@ bool RunDetached(const std::vector<std::string>& argv, std::string* errorText) {
         const int err = errno;
         ::close(pipeFds[0]);
         ::close(pipeFds[1]);
-        if (errorText) *errorText = ErrorText(err);
+        if (errorText)
+            *errorText = ErrorText(err);
         return false;
     }
     if (child == 0) {
         ::setsid();
         const pid_t grandchild = ::fork();
-        if (grandchild != 0) ::_exit(grandchild < 0 ? 1 : 0);
+        if (grandchild != 0)
+            ::_exit(grandchild < 0 ? 1 : 0);
         ::close(pipeFds[0]);
         ::execvp(args[0], args.data());
         const int err = errno;
@@ -56,11 +61,13 @@ bool RunDetached(const std::vector<std::string>& argv, std::string* errorText) {
     } while (n < 0 && errno == EINTR);
     ::close(pipeFds[0]);
     if (n == static_cast<ssize_t>(sizeof execError)) {
-        if (errorText) *errorText = argv[0] + ": " + ErrorText(execError);
+        if (errorText)
+            *errorText = argv[0] + ": " + ErrorText(execError);
         return false;
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        if (errorText) *errorText = argv[0] + ": cannot start";
+        if (errorText)
+            *errorText = argv[0] + ": cannot start";
         return false;
     }
     return true;

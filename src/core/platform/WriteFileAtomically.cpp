@@ -14,20 +14,23 @@ namespace korvida {
 namespace {
 
 bool Fail(std::string* errorText, const std::string& path, int err) {
-    if (errorText) *errorText = path + ": " + ErrorText(err);
+    if (errorText)
+        *errorText = path + ": " + ErrorText(err);
     return false;
 }
 
 // Owns the temporary file until it has been renamed into place.
 class TempFile {
-public:
+  public:
     explicit TempFile(std::string pattern) : name_(pattern.begin(), pattern.end()) {
         name_.push_back('\0');
         fd_ = ::mkstemp(name_.data());
     }
     ~TempFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!renamed_ && fd_ != -2) ::unlink(name_.data());
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!renamed_ && fd_ != -2)
+            ::unlink(name_.data());
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
@@ -41,7 +44,7 @@ public:
     }
     void MarkRenamed() { renamed_ = true; }
 
-private:
+  private:
     std::vector<char> name_;
     int fd_ = -1;
     bool renamed_ = false;
@@ -51,7 +54,8 @@ private:
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* errorText) {
     TempFile temp(path + ".XXXXXX");
-    if (temp.fd() < 0) return Fail(errorText, path, errno);
+    if (temp.fd() < 0)
+        return Fail(errorText, path, errno);
 
     // mkstemp creates the file 0600; a settings or output file should get the usual
     // permissions under the user's umask.
@@ -64,15 +68,19 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     while (left > 0) {
         const ssize_t n = ::write(temp.fd(), data, left);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return Fail(errorText, path, errno);
         }
         data += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (::fsync(temp.fd()) != 0) return Fail(errorText, path, errno);
-    if (!temp.Close()) return Fail(errorText, path, errno);
-    if (std::rename(temp.name(), path.c_str()) != 0) return Fail(errorText, path, errno);
+    if (::fsync(temp.fd()) != 0)
+        return Fail(errorText, path, errno);
+    if (!temp.Close())
+        return Fail(errorText, path, errno);
+    if (std::rename(temp.name(), path.c_str()) != 0)
+        return Fail(errorText, path, errno);
     temp.MarkRenamed();
     return true;
 }

@@ -13,18 +13,23 @@
 namespace korvida {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
 std::string Lower(std::string_view s) {
     std::string out(s);
     for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return out;
 }
 
@@ -32,12 +37,12 @@ std::string Lower(std::string_view s) {
 void DropPartialUtf8Tail(std::string& s) {
     std::size_t i = s.size();
     std::size_t continuation = 0;
-    while (i > 0 && continuation < 4 &&
-           (static_cast<unsigned char>(s[i - 1]) & 0xC0) == 0x80) {
+    while (i > 0 && continuation < 4 && (static_cast<unsigned char>(s[i - 1]) & 0xC0) == 0x80) {
         --i;
         ++continuation;
     }
-    if (i == 0) return;
+    if (i == 0)
+        return;
     const auto lead = static_cast<unsigned char>(s[i - 1]);
     std::size_t need = 0;
     if ((lead & 0xE0) == 0xC0)
@@ -48,13 +53,23 @@ void DropPartialUtf8Tail(std::string& s) {
         need = 3;
     else
         return;  // ASCII or not UTF-8 at all: bytes stay as they are
-    if (continuation < need) s.resize(i - 1);
+    if (continuation < need)
+        s.resize(i - 1);
 }
 
-std::string OneLine(std::string_view value) {
+// The text stored for a value. Line breaks would start new keys when the file is read
+// again, so they become blanks. Reading trims blanks and removes one pair of enclosing
+// quotes, so a value that has either gets a pair of quotes of its own to come back whole.
+std::string StoredValue(std::string_view value) {
     std::string out(value);
     for (char& c : out)
-        if (c == '\r' || c == '\n') c = ' ';
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    const bool blankAtEdge = !out.empty() && (IsBlank(out.front()) || IsBlank(out.back()));
+    const bool quoted =
+        out.size() >= 2 && (out.front() == '"' || out.front() == '\'') && out.back() == out.front();
+    if (blankAtEdge || quoted)
+        out = '"' + out + '"';
     return out;
 }
 
@@ -62,7 +77,8 @@ std::string OneLine(std::string_view value) {
 
 bool ParseLeadingInt(std::string_view text, int* value) {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         negative = text[i] == '-';
@@ -71,12 +87,17 @@ bool ParseLeadingInt(std::string_view text, int* value) {
     const std::size_t digitsStart = i;
     long long v = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        if (v <= static_cast<long long>(INT_MAX) + 1) v = v * 10 + (text[i] - '0');
+        if (v <= static_cast<long long>(INT_MAX) + 1)
+            v = v * 10 + (text[i] - '0');
     }
-    if (i == digitsStart) return false;
-    if (negative) v = -v;
-    if (v > INT_MAX) v = INT_MAX;
-    if (v < INT_MIN) v = INT_MIN;
+    if (i == digitsStart)
+        return false;
+    if (negative)
+        v = -v;
+    if (v > INT_MAX)
+        v = INT_MAX;
+    if (v < INT_MIN)
+        v = INT_MIN;
     *value = static_cast<int>(v);
     return true;
 }
@@ -97,7 +118,8 @@ ProfileFile::Line ProfileFile::Classify(std::string text, const std::string& cur
             line.key = Lower(Trim(t.substr(0, eq)));
         }
     }
-    if (line.kind != Kind::kSection) line.section = currentSection;
+    if (line.kind != Kind::kSection)
+        line.section = currentSection;
     line.text = std::move(text);
     return line;
 }
@@ -107,14 +129,17 @@ bool ProfileFile::Load(const std::string& path, std::string* errorText) {
     crlf_ = false;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        if (errno == ENOENT) return true;
-        if (errorText) *errorText = path + ": " + ErrorText(errno);
+        if (errno == ENOENT)
+            return true;
+        if (errorText)
+            *errorText = path + ": " + ErrorText(errno);
         return false;
     }
     std::ostringstream buffer;
     buffer << in.rdbuf();
     if (in.bad()) {
-        if (errorText) *errorText = path + ": read error";
+        if (errorText)
+            *errorText = path + ": read error";
         return false;
     }
     Parse(buffer.str());
@@ -132,11 +157,13 @@ void ProfileFile::Parse(std::string_view text) {
         text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
         if (!raw.empty() && raw.back() == '\r') {
             raw.remove_suffix(1);
-            if (first) crlf_ = true;
+            if (first)
+                crlf_ = true;
         }
         first = false;
         Line line = Classify(std::string(raw), current);
-        if (line.kind == Kind::kSection) current = line.section;
+        if (line.kind == Kind::kSection)
+            current = line.section;
         lines_.push_back(std::move(line));
     }
 }
@@ -187,7 +214,8 @@ std::string ProfileFile::GetString(std::string_view section, std::string_view ke
 
 int ProfileFile::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
     const int index = FindKey(section, key);
-    if (index < 0) return defaultValue;
+    if (index < 0)
+        return defaultValue;
     int value = defaultValue;
     return ParseLeadingInt(ValueAt(index), &value) ? value : defaultValue;
 }
@@ -199,14 +227,15 @@ bool ProfileFile::HasKey(std::string_view section, std::string_view key) const {
 bool ProfileFile::HasSection(std::string_view section) const {
     const std::string s = Lower(Trim(section));
     for (const auto& line : lines_)
-        if (line.kind == Kind::kSection && line.section == s) return true;
+        if (line.kind == Kind::kSection && line.section == s)
+            return true;
     return false;
 }
 
 void ProfileFile::SetString(std::string_view section, std::string_view key,
                             std::string_view value) {
     const std::string s = Lower(Trim(section));
-    const std::string newText = std::string(Trim(key)) + "=" + OneLine(value);
+    const std::string newText = std::string(Trim(key)) + "=" + StoredValue(value);
     const int index = FindKey(section, key);
     if (index >= 0) {
         // Keep the stored spelling of the key and any indentation before it.
@@ -214,8 +243,9 @@ void ProfileFile::SetString(std::string_view section, std::string_view key,
         const auto eq = line.text.find('=');
         std::string_view stored = line.text;
         stored = stored.substr(0, eq);
-        while (!stored.empty() && IsBlank(stored.back())) stored.remove_suffix(1);
-        line.text = std::string(stored) + "=" + OneLine(value);
+        while (!stored.empty() && IsBlank(stored.back()))
+            stored.remove_suffix(1);
+        line.text = std::string(stored) + "=" + StoredValue(value);
         return;
     }
     // Append after the last key or header line of the first copy of the section, so
@@ -236,7 +266,8 @@ void ProfileFile::SetString(std::string_view section, std::string_view key,
     }
     std::size_t insertAt = static_cast<std::size_t>(header) + 1;
     for (std::size_t i = insertAt; i < lines_.size() && lines_[i].kind != Kind::kSection; ++i) {
-        if (lines_[i].kind == Kind::kKey) insertAt = i + 1;
+        if (lines_[i].kind == Kind::kKey)
+            insertAt = i + 1;
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), Classify(newText, s));
 }
@@ -254,7 +285,8 @@ bool ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
 
 bool ProfileFile::DeleteSection(std::string_view section) {
     const std::string s = Lower(Trim(section));
-    if (!HasSection(section)) return false;
+    if (!HasSection(section))
+        return false;
     const auto before = lines_.size();
     // Every line belongs to the section above it, so this takes the header, its keys and
     // the comments and blank lines below them.
@@ -266,8 +298,10 @@ std::vector<std::string> ProfileFile::Sections() const {
     std::vector<std::string> names;
     std::vector<std::string> seen;
     for (const auto& line : lines_) {
-        if (line.kind != Kind::kSection) continue;
-        if (std::find(seen.begin(), seen.end(), line.section) != seen.end()) continue;
+        if (line.kind != Kind::kSection)
+            continue;
+        if (std::find(seen.begin(), seen.end(), line.section) != seen.end())
+            continue;
         seen.push_back(line.section);
         std::string_view t = Trim(line.text);
         names.emplace_back(Trim(t.substr(1, t.find(']') - 1)));
@@ -280,8 +314,10 @@ std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
     std::vector<std::string> names;
     std::vector<std::string> seen;
     for (const auto& line : lines_) {
-        if (line.kind != Kind::kKey || line.section != s) continue;
-        if (std::find(seen.begin(), seen.end(), line.key) != seen.end()) continue;
+        if (line.kind != Kind::kKey || line.section != s)
+            continue;
+        if (std::find(seen.begin(), seen.end(), line.key) != seen.end())
+            continue;
         seen.push_back(line.key);
         std::string_view t = Trim(line.text);
         names.emplace_back(Trim(t.substr(0, t.find('='))));

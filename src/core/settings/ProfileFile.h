@@ -22,7 +22,7 @@ namespace korvida {
 // The file is read once (Load) and written once, whole (Save): a save of many keys is
 // one write, and a crash never leaves half a file.
 class ProfileFile {
-public:
+  public:
     ProfileFile() = default;
 
     // Reads `path`. A missing file gives an empty profile (and true); false only when
@@ -45,8 +45,8 @@ public:
     bool HasKey(std::string_view section, std::string_view key) const;
     bool HasSection(std::string_view section) const;
 
-    // Line breaks in a value would start new keys when the file is read again, so they
-    // are written as blanks.
+    // Line breaks in a value are written as blanks; a value with blanks at either end or
+    // with enclosing quotes is stored in quotes so it reads back unchanged.
     void SetString(std::string_view section, std::string_view key, std::string_view value);
     void SetInt(std::string_view section, std::string_view key, long value);
     // Removes every line of the key; false when there was none.
@@ -59,10 +59,10 @@ public:
     // Key names of a section in file order (first spelling, duplicates once).
     std::vector<std::string> Keys(std::string_view section) const;
 
-private:
+  private:
     enum class Kind { kOther, kSection, kKey };
     struct Line {
-        std::string text;     // the line as stored, without its line break
+        std::string text;  // the line as stored, without its line break
         Kind kind = Kind::kOther;
         std::string section;  // lower-case name of the section the line belongs to
         std::string key;      // lower-case key name (kKey only)

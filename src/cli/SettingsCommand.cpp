@@ -1,0 +1,61 @@
+#include <strings.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/CliContext.h"
+#include "core/settings/Settings.h"
+#include "core/settings/SettingsKeys.h"
+
+namespace korvida::cli {
+
+// `settings` prints what was loaded; `settings --set Section.Key=Value …` changes values
+// and saves Settings.ini, keeping the file's other lines.
+int RunSettingsCommand(CliContext& context) {
+    Settings& settings = TheSettings();
+    const std::string path = SettingsPath();
+    std::string error;
+    if (!LoadSettings(settings, path, &error)) {
+        PrintError("cannot read " + error);
+        return kExitFailed;
+    }
+    if (context.args.empty()) {
+        std::cout << SettingsText(settings);
+        return kExitOk;
+    }
+    if (context.args.front() != "--set" || context.args.size() < 2) {
+        PrintError("usage: korvida-cli settings [--set Section.Key=Value ...]");
+        return kExitUsage;
+    }
+    static const char* const kSections[] = {"MP3",  "General",    "CDROM", "COLOR",
+                                            "Misc", "Ogg Vorbis", "CDDB"};
+    for (std::size_t i = 1; i < context.args.size(); ++i) {
+        const std::string& arg = context.args[i];
+        const auto eq = arg.find('=');
+        // Keys may hold dots themselves ("Orig.Artist"), so the section is matched by name.
+        std::string section, key;
+        for (const char* s : kSections) {
+            const std::string prefix = std::string(s) + ".";
+            if (eq != std::string::npos && arg.size() > prefix.size() &&
+                strncasecmp(arg.c_str(), prefix.c_str(), prefix.size()) == 0) {
+                section = s;
+                key = arg.substr(prefix.size(), eq - prefix.size());
+            }
+        }
+        if (section.empty() || key.empty()) {
+            PrintError("not Section.Key=Value: " + arg);
+            return kExitUsage;
+        }
+        if (!SetSettingByName(settings, section, key, arg.substr(eq + 1), &error)) {
+            PrintError(error);
+            return kExitUsage;
+        }
+    }
+    if (!SaveSettings(settings, path, &error)) {
+        PrintError("cannot write " + error);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace korvida::cli
