@@ -29,7 +29,8 @@ std::string JobLogLine(StampStyle style, std::string_view text) {
 }
 
 void SendJobLog(MessageTarget* mainWindow, std::string line) {
-    if (mainWindow) mainWindow->send(WM_JOB_LOG, 0, 0, std::move(line));
+    if (mainWindow)
+        mainWindow->send(WM_JOB_LOG, 0, 0, std::move(line));
 }
 
 }  // namespace korvida

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace korvida {
+
+// An open file descriptor with the few operations the WAV writers, readers and the
+// normaliser need. No exceptions: each call says whether it worked and the failing call's
+// errno stays available for the job-log line. Reads and writes with an explicit offset
+// leave the file position alone, so the in-place passes need no "seek back".
+class BinaryFile {
+  public:
+    enum class Mode {
+        kRead,       // existing file, read only
+        kReadWrite,  // existing file, read and write in place
+        kCreate,     // write only; created, or truncated when it exists
+    };
+
+    BinaryFile() = default;
+    ~BinaryFile();
+    BinaryFile(BinaryFile&& other) noexcept;
+    BinaryFile& operator=(BinaryFile&& other) noexcept;
+    BinaryFile(const BinaryFile&) = delete;
+    BinaryFile& operator=(const BinaryFile&) = delete;
+
+    bool Open(const std::string& path, Mode mode);
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Read up to `size` bytes at the position (or at `offset`). Fewer come back only at
+    // the end of the file; -1 on an error.
+    std::int64_t Read(void* buffer, std::size_t size);
+    std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
+
+    // Write all `size` bytes at the position (or at `offset`); false when any is missing.
+    bool Write(const void* data, std::size_t size);
+    bool WriteAt(std::uint64_t offset, const void* data, std::size_t size);
+
+    bool Seek(std::uint64_t offset);
+    bool SeekToEnd();
+    // -1 on an error.
+    std::int64_t Position();
+    std::int64_t Size();
+
+    // Closing can be the first call to see a full disk on some file systems, so its
+    // result counts. Closing a closed file succeeds.
+    bool Close();
+
+    int lastError() const { return lastError_; }
+    std::string lastErrorText() const;
+
+  private:
+    bool Fail();
+
+    int fd_ = -1;
+    int lastError_ = 0;
+};
+
+}  // namespace korvida

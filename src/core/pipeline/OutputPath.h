@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvida {
+
+struct RipJobItem;
+struct Settings;
+
+// The ten replacement strings ReplaceStr01..ReplaceStr10, for * : ? " | / \ < > and blank.
+using ReplaceStrings = std::array<std::string, 10>;
+
+// What a naming rule can put into a name.
+struct NamingFields {
+    std::int32_t index = 0;  // 0-based track index; <number> is index + 1
+    std::string title;       // the track list's Title column text
+    std::string artist;
+    std::string album;
+    std::string year;
+};
+
+// Title from the item's name (the text the user saw in the list), the rest from its
+// description record.
+NamingFields NamingFieldsOf(const RipJobItem& item);
+
+// Replaces every * : ? " | / \ < > and blank by its replacement string, one character
+// after the other in that order. An empty replacement removes the character, except the
+// blank's: an empty ReplaceStr10 keeps blanks.
+std::string ReplaceCharacters(std::string_view text, const ReplaceStrings& replaceStr);
+
+// The name the rule gives, relative to the output folder, without extension and with '/'
+// between folders. "<artist>", "<album>", "<title>", "<number>" and "<year>" are
+// substituted in that order; both '/' and '\' written in the rule make folders.
+// Whatever the rule and the values hold, the result stays below the output folder and
+// names nothing hidden: empty folder levels are dropped, leading dots of every level
+// become '_' (so "." and ".." cannot climb or vanish), and an empty file name becomes "_".
+std::string NamedRelativePath(const NamingFields& fields, std::string_view rule,
+                              const ReplaceStrings& replaceStr);
+
+// The output folder with trailing blanks and '/' removed and one '/' appended. Empty
+// when the folder is empty or blank: no name is then placed anywhere.
+std::string OutputBase(std::string_view folder);
+
+// Full path of an output file: OutputBase(folder) + NamedRelativePath(...) + extension
+// (".WAV", ".MP3", ".ogg", appended as given). Creates the folders the path needs; when
+// that fails, opening the file fails and the caller reports it. Empty for an empty folder.
+std::string OutputPath(const NamingFields& fields, std::string_view folder,
+                       std::string_view extension, std::string_view rule,
+                       const ReplaceStrings& replaceStr);
+std::string OutputPath(const RipJobItem& item, std::string_view folder, std::string_view extension,
+                       const Settings& settings);
+
+// The Output options page's check of its folder and rule.
+struct NamingValidation {
+    bool accepted = false;
+    std::string folder;        // trimmed, with exactly one trailing '/'
+    std::string rule;          // "<title>" for an empty rule
+    std::string message;       // why it was refused, for the message box
+    bool ruleRefused = false;  // the page puts the focus on the rule's edit box
+};
+
+// Accepts a folder that can be created (with its parents) and a rule that names at least
+// one of the five fields. Creates the folder.
+NamingValidation ValidateNamingSettings(std::string_view folder, std::string_view rule);
+
+}  // namespace korvida

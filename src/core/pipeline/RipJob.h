@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/disc/TrackInfo.h"
+
+namespace korvida {
+
+class CSCSIDriver;
+class Event;
+class MessageTarget;
+
+// One track of a rip, or one file of a file job, as it was when the job started: editing
+// the track list while the job runs changes nothing here.
+struct RipJobItem {
+    std::uint32_t start = 0;  // first frame (LBA); extraction may move it when trimming
+    std::uint32_t end = 0;    // one past the last frame
+    // Rip: the Title column text of the row; file job: the source file's path.
+    std::string name;
+    std::string outputPath;    // the finished file, filled by the stage that writes it
+    std::string outputFolder;  // the output folder that outputPath lies in
+    // Tick count (ms) when extraction began; the encoders replace it by the elapsed ms.
+    std::uint32_t startTick = 0;
+    // 0-based track index in TOC order; the number in names and tags is index + 1.
+    // -1 for file-job items.
+    std::int32_t index = -1;
+    TrackInfo track;  // copy of the track's description record
+};
+
+// One job, handed to one worker thread, which alone touches it while it runs.
+struct RipJob {
+    // Receives progress and status messages (the progress window).
+    MessageTarget* progressWindow = nullptr;
+    bool keepWav = false;    // the WAV file is the final output
+    bool fileJob = false;    // items name files on disk, not disc tracks
+    bool oggOutput = false;  // file jobs: Ogg Vorbis instead of MP3
+    std::string tempWavPath;
+    // The main window's cancel event: auto-reset, so the first stage that tests it
+    // consumes the request.
+    Event* cancelEvent = nullptr;
+    std::vector<RipJobItem> items;  // in track-list order
+    RipJobItem* current = nullptr;  // the item being processed; null before the first
+    bool aborted = false;           // a stage saw the cancel request; worker thread only
+    CSCSIDriver* driver = nullptr;
+    // Receives WM_JOB_LOG and WM_CURRENT_TRACK (the main window).
+    MessageTarget* mainWindow = nullptr;
+};
+
+}  // namespace korvida
