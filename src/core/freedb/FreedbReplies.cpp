@@ -1,0 +1,242 @@
+#include "core/freedb/FreedbReplies.h"
+
+#include <array>
+#include <cctype>
+#include <climits>
+
+#include "core/freedb/FreedbText.h"
+
+namespace korvida {
+
+namespace {
+
+// Lines end at "\n"; a "\r" before it belongs to the line ending. Servers end their
+// lines with "\r\n", but a bare "\n" inside a title would otherwise reach the local
+// database as a line break of its own.
+class LineReader {
+  public:
+    explicit LineReader(std::string_view text) : rest_(text) {}
+
+    bool Next(std::string_view& line) {
+        if (done_)
+            return false;
+        const std::size_t end = rest_.find('\n');
+        if (end == std::string_view::npos) {
+            line = rest_;
+            done_ = true;
+        } else {
+            line = rest_.substr(0, end);
+            rest_.remove_prefix(end + 1);
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        return true;
+    }
+
+  private:
+    std::string_view rest_;
+    bool done_ = false;
+};
+
+// A value as a field holds it: UTF-8, no control bytes, at most size - 1 bytes.
+std::string FieldText(std::string_view value, std::size_t size) {
+    return CutUtf8(WithoutControlBytes(value), size - 1);
+}
+
+// The number at the start of `text` the way "%d" reads it (blanks, sign, digits);
+// false when there are no digits. Values past the int range saturate.
+bool ReadInt(std::string_view text, long long& value) {
+    std::size_t i = 0;
+    while (i < text.size() && IsFreedbSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i])))
+        return false;
+    long long v = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        if (v < INT_MAX)
+            v = v * 10 + (text[i] - '0');
+    }
+    if (v > INT_MAX)
+        v = INT_MAX;
+    value = negative ? -v : v;
+    return true;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The value of "KEYWORD=value" when "=" stands after the first character.
+bool KeywordValue(std::string_view line, std::string_view& value) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos || eq == 0)
+        return false;
+    value = Trim(line.substr(eq + 1));
+    return true;
+}
+
+}  // namespace
+
+bool FrameFreedbReply(std::string_view reply, int& statusCode, std::string_view& text) {
+    reply = TrimLeft(reply);
+    if (reply.size() < 4)
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        if (std::toupper(static_cast<unsigned char>(reply[i])) != "HTTP"[i])
+            return false;
+    }
+    const std::size_t blank = reply.find("\r\n\r\n");
+    if (blank == std::string_view::npos)
+        return false;
+    text = TrimLeft(reply.substr(blank + 4));
+    long long code = 0;
+    if (!ReadInt(text.substr(0, 3), code))
+        code = 0;
+    statusCode = static_cast<int>(code);
+    return true;
+}
+
+FreedbMatch MakeFreedbMatch(std::string_view rawLine) {
+    const std::string decoded = WithoutControlBytes(ReplyLineToUtf8(TrimLeft(rawLine)));
+    const std::string_view line = TrimLeft(decoded);
+    FreedbMatch match;
+    match.line = CutUtf8(line, FreedbMatch::kLineSize - 1);
+
+    std::string_view rest;
+    const std::size_t space = line.find(' ');
+    if (space != std::string_view::npos && space > 0) {
+        match.category = CutUtf8(line.substr(0, space), FreedbMatch::kCategorySize - 1);
+        rest = TrimLeft(line.substr(space + 1));
+    } else {
+        match.category = CutUtf8(line, FreedbMatch::kCategorySize - 1);
+    }
+
+    std::string_view remainder;
+    const std::size_t idEnd = rest.find(' ');
+    match.discId = CutUtf8(rest.substr(0, idEnd), FreedbMatch::kDiscIdSize - 1);
+    if (idEnd != std::string_view::npos)
+        remainder = TrimLeft(rest.substr(idEnd + 1));
+
+    const std::size_t slash = remainder.find('/');
+    if (slash != std::string_view::npos && slash > 0) {
+        match.artist = CutUtf8(Trim(remainder.substr(0, slash)), FreedbMatch::kArtistSize - 1);
+        match.title = CutUtf8(Trim(remainder.substr(slash + 1)), FreedbMatch::kTitleSize - 1);
+    } else {
+        match.artist = CutUtf8(TrimRight(remainder), FreedbMatch::kArtistSize - 1);
+        match.title = CutUtf8(TrimRight(remainder), FreedbMatch::kTitleSize - 1);
+    }
+    return match;
+}
+
+void ParseQueryReply(std::string_view reply, FreedbRequest& request) {
+    int code = 0;
+    std::string_view text;
+    if (!FrameFreedbReply(reply, code, text))
+        return;
+    request.statusCode = code;
+    request.matches.clear();
+
+    LineReader lines(text);
+    std::string_view line;
+    if (code == 200) {
+        // "200 category discid artist / title": one exact match on the status line.
+        if (lines.Next(line) && line.size() > 4)
+            request.matches.push_back(MakeFreedbMatch(line.substr(4)));
+    } else if (code == 211) {
+        lines.Next(line);  // the status line
+        while (lines.Next(line)) {
+            if (StartsWith(line, "."))
+                break;
+            // A blank line is no match: reading it would send an empty category.
+            if (TrimLeft(line).empty())
+                continue;
+            request.matches.push_back(MakeFreedbMatch(line));
+        }
+    }
+}
+
+void ParseReadReply(std::string_view reply, FreedbRequest& request) {
+    request.hasRevision = 0;
+    int code = 0;
+    std::string_view text;
+    if (!FrameFreedbReply(reply, code, text))
+        return;
+    request.statusCode = code;
+    request.readResult = FreedbReadResult{};
+    if (code != 210)
+        return;
+
+    LineReader lines(text);
+    std::string_view line;
+    lines.Next(line);
+    {
+        // "210 rock 7a0b5c09 …": the category is the first word after the code.
+        const std::string status = ReplyLineToUtf8(line);
+        std::string_view afterCode = std::string_view(status);
+        afterCode = TrimLeft(afterCode.substr(afterCode.size() < 3 ? afterCode.size() : 3));
+        afterCode = TrimRight(afterCode.substr(0, afterCode.find(' ')));
+        request.readResult.category = FieldText(afterCode, FreedbReadResult::kDiscTitleSize);
+    }
+
+    std::array<std::string, TITLE_SLOTS> titles;
+    int highest = 0;
+    std::string discTitle;
+    bool hasDiscTitle = false;
+    while (lines.Next(line)) {
+        if (line.empty())
+            continue;
+        if (line.front() == '.')
+            break;
+        const std::string decoded = ReplyLineToUtf8(line);
+        const std::string_view entry = decoded;
+        std::string_view value;
+        if (entry.front() == '#') {
+            constexpr std::string_view kRevision = "# Revision: ";
+            const std::size_t at = entry.find(kRevision);
+            long long number = 0;
+            if (at != std::string_view::npos &&
+                ReadInt(entry.substr(at + kRevision.size()), number)) {
+                // The revision travels in 16 bits of the completion message.
+                request.revision = static_cast<std::uint16_t>(number < 0        ? 0
+                                                              : number > 0xFFFF ? 0xFFFF
+                                                                                : number);
+                request.hasRevision = 1;
+            }
+        } else if (StartsWith(entry, "DTITLE")) {
+            // A DTITLE continued over several lines is joined like a title.
+            if (KeywordValue(entry, value) && discTitle.size() < FreedbReadResult::kDiscTitleSize) {
+                discTitle += value;
+                hasDiscTitle = true;
+            }
+        } else if (StartsWith(entry, "TTITLE")) {
+            long long index = -1;
+            if (!ReadInt(entry.substr(6), index) || index < 0 || index >= TITLE_SLOTS)
+                continue;
+            std::string& title = titles[static_cast<std::size_t>(index)];
+            if (KeywordValue(entry, value) && title.size() < FreedbTrackTitle::kTitleSize)
+                title += value;
+            if (index > highest)
+                highest = static_cast<int>(index);
+        }
+    }
+
+    FreedbReadResult& result = request.readResult;
+    result.hasDiscTitle = hasDiscTitle;
+    result.discTitle = FieldText(discTitle, FreedbReadResult::kDiscTitleSize);
+    for (int i = 0; i <= highest; ++i) {
+        result.titles.push_back(
+            {i, FieldText(titles[static_cast<std::size_t>(i)], FreedbTrackTitle::kTitleSize)});
+    }
+}
+
+std::string SubmitReplyCode(std::string_view reply) {
+    const std::size_t blank = reply.find("\r\n\r\n");
+    if (blank == std::string_view::npos)
+        return {};
+    return WithoutControlBytes(ReplyLineToUtf8(reply.substr(blank + 4, 3)));
+}
+
+}  // namespace korvida

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/freedb/FreedbRequest.h"
+
+namespace korvida {
+
+// Read replies collect titles for track indexes 0 to TITLE_SLOTS - 1.
+inline constexpr int TITLE_SLOTS = 100;
+
+// The freedb text of an HTTP reply: the reply must begin with "HTTP" (any case) after
+// leading white space and hold a blank line ("\r\n\r\n"); the text is what follows it,
+// leading white space removed, and the status code is the decimal value of its first
+// three characters. False when the reply is not framed like that.
+bool FrameFreedbReply(std::string_view reply, int& statusCode, std::string_view& text);
+
+// One FreedbMatch from a line of a query reply ("rock 7a0b5c09 Artist / Title").
+FreedbMatch MakeFreedbMatch(std::string_view line);
+
+// Sets statusCode and fills request.matches: one match for 200, one per line up to the
+// "." line for 211, none for any other code. A reply that is not framed leaves both as
+// they were.
+void ParseQueryReply(std::string_view reply, FreedbRequest& request);
+
+// Sets statusCode, revision and hasRevision and fills request.readResult from a 210
+// reply; any other reply leaves the result empty.
+void ParseReadReply(std::string_view reply, FreedbRequest& request);
+
+// The code of a submit reply: the three characters that follow its first blank line
+// (fewer when the reply ends sooner, none without a blank line), as readable text.
+std::string SubmitReplyCode(std::string_view reply);
+
+}  // namespace korvida

@@ -1,0 +1,144 @@
+#include "core/freedb/FreedbText.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+
+namespace korvida {
+
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        const auto b = static_cast<std::uint8_t>(text[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int more;
+        std::uint32_t cp;
+        if (b >= 0xC2 && b <= 0xDF) {
+            more = 1;
+            cp = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2;
+            cp = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3;
+            cp = b & 0x07;
+        } else {
+            return false;  // continuation byte first, C0/C1 overlong lead, or F5..FF
+        }
+        if (n - i <= static_cast<std::size_t>(more))
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            const auto c = static_cast<std::uint8_t>(text[i + k]);
+            if ((c & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if ((more == 2 && cp < 0x800) || (more == 3 && cp < 0x10000) || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+namespace {
+
+// Decodes `text` from GB18030 into UTF-8; false when any byte sequence is invalid or
+// incomplete, so that the caller can fall back to ISO-8859-1.
+bool DecodeGb18030(std::string_view text, std::string& out) {
+    iconv_t cd = ::iconv_open("UTF-8", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    // Four UTF-8 bytes at most per input byte covers every GB18030 sequence.
+    std::string buffer(text.size() * 4 + 4, '\0');
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char* outPtr = buffer.data();
+    std::size_t outLeft = buffer.size();
+    const std::size_t rc = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    const bool ok =
+        rc != static_cast<std::size_t>(-1) && inLeft == 0 &&
+        ::iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+    ::iconv_close(cd);
+    if (!ok)
+        return false;
+    buffer.resize(buffer.size() - outLeft);
+    out = std::move(buffer);
+    return true;
+}
+
+std::string DecodeLatin1(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char ch : text) {
+        const auto b = static_cast<std::uint8_t>(ch);
+        if (b < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string ReplyLineToUtf8(std::string_view line) {
+    if (IsValidUtf8(line))
+        return std::string(line);
+    std::string decoded;
+    if (DecodeGb18030(line, decoded) && IsValidUtf8(decoded))
+        return decoded;
+    return DecodeLatin1(line);
+}
+
+std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return std::string(text);
+    // When the first byte left out continues a character, that character does not fit
+    // whole: step back to its lead byte and leave it out too.
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<std::uint8_t>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(text.substr(0, end));
+}
+
+bool IsFreedbSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string_view TrimLeft(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsFreedbSpace(text[i]))
+        ++i;
+    return text.substr(i);
+}
+
+std::string_view TrimRight(std::string_view text) {
+    std::size_t n = text.size();
+    while (n > 0 && IsFreedbSpace(text[n - 1]))
+        --n;
+    return text.substr(0, n);
+}
+
+std::string_view Trim(std::string_view text) {
+    return TrimRight(TrimLeft(text));
+}
+
+std::string WithoutControlBytes(std::string_view text) {
+    std::string out(text);
+    for (char& ch : out) {
+        const auto b = static_cast<std::uint8_t>(ch);
+        if (b < 0x20 || b == 0x7F)
+            ch = ' ';
+    }
+    return out;
+}
+
+}  // namespace korvida

@@ -1,0 +1,381 @@
+#include "core/freedb/FreedbTransport.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+
+#include "core/freedb/Base64Encode.h"
+#include "core/freedb/FreedbReplies.h"
+#include "core/jobs/Messages.h"
+#include "core/jobs/WorkerThread.h"
+#include "core/platform/AppHome.h"
+
+namespace korvida {
+
+namespace {
+
+// How often a thread waiting on the network looks at the cancel event. The spec'd
+// behaviour only checks between steps; a blocked call would hold a cancel for as long
+// as the server stays silent, so every wait is cut into slices of this length.
+constexpr int kPollSliceMs = 100;
+
+constexpr int kNormalPriority = 2;
+
+std::string FormatInt(const char* format, long long value) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+class Socket {
+  public:
+    Socket() = default;
+    ~Socket() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    bool Open() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        return fd_ >= 0;
+    }
+    int fd() const { return fd_; }
+
+  private:
+    int fd_ = -1;
+};
+
+// One transfer: the steps both threads share, with the reporting of the thread that
+// runs them. Every way out sets doneEvent (in the destructor, after the last message).
+class Transfer {
+  public:
+    enum class Outcome { kOk, kFailed, kCancelled };
+
+    Transfer(std::shared_ptr<FreedbRequest> request, unsigned errorMessage)
+        : request_(std::move(request)), errorMessage_(errorMessage) {
+        if (request_->doneEvent)
+            request_->doneEvent->Reset();
+    }
+    ~Transfer() {
+        if (request_->doneEvent)
+            request_->doneEvent->Set();
+    }
+
+    FreedbRequest& request() { return *request_; }
+
+    void Post(unsigned id, std::string text = {}, std::intptr_t lParam = 0) {
+        if (request_->window)
+            request_->window->post(id, 0, lParam, std::move(text));
+    }
+    void Status(std::string text) { Post(WM_FREEDB_STATUS, std::move(text)); }
+    Outcome Fail(std::string text) {
+        Post(errorMessage_, std::move(text));
+        return Outcome::kFailed;
+    }
+    Outcome SocketError(int code) {
+        return Fail(FormatInt("Windows socket 错误 (代码 = %lld)。", code));
+    }
+
+    bool Cancelled() const { return request_->cancelEvent && request_->cancelEvent->IsSet(); }
+    Outcome Cancel() {
+        Status(CancelledStatusText(std::time(nullptr)));
+        return Outcome::kCancelled;
+    }
+
+    // Steps 1 to 10: start, resolve, connect. kOk leaves a connected socket.
+    Outcome Connect(Socket& socket) {
+        Status("正在初始化 WinSock...");
+        if (std::string problem = CheckFreedbRequest(*request_); !problem.empty())
+            return Fail(std::move(problem));
+        if (Cancelled())
+            return Cancel();
+        if (!StartWinsock())
+            return Fail("进入 WinSock 时出错");
+        Status("连接到服务器: " + request_->server + " ...");
+        if (!socket.Open())
+            return SocketError(errno);
+        if (Cancelled())
+            return Cancel();
+
+        const bool viaProxy = request_->useProxy != 0;
+        const std::string host =
+            viaProxy ? request_->proxyServer : FreedbServerHost(request_->server);
+        const std::uint16_t port = viaProxy ? request_->proxyPort : request_->serverPort;
+        addrinfo hints{};
+        hints.ai_family = AF_INET;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        if (const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found); rc != 0) {
+            return SocketError(rc == EAI_SYSTEM ? errno : rc);
+        }
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+        ::freeaddrinfo(found);
+        if (Cancelled())
+            return Cancel();
+
+        if (::connect(socket.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            if (errno != EINPROGRESS)
+                return SocketError(errno);
+            if (Outcome waited = WaitFor(socket, POLLOUT); waited != Outcome::kOk)
+                return waited;
+            int error = 0;
+            socklen_t length = sizeof error;
+            ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &length);
+            if (error != 0)
+                return SocketError(error);
+        }
+        return Outcome::kOk;
+    }
+
+    // Step 14: the whole text. The socket is non-blocking, so a short write only means
+    // the kernel's buffer is full for now.
+    Outcome Send(Socket& socket, const std::string& text) {
+        std::size_t sent = 0;
+        while (sent < text.size()) {
+            const ssize_t n =
+                ::send(socket.fd(), text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+            if (n > 0) {
+                sent += static_cast<std::size_t>(n);
+            } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+                if (Outcome waited = WaitFor(socket, POLLOUT); waited != Outcome::kOk)
+                    return waited;
+            } else {
+                return SocketError(n < 0 ? errno : EPIPE);
+            }
+        }
+        return Outcome::kOk;
+    }
+
+    // Step 16: read until the server closes or kReplySize bytes are held; the rest of
+    // a longer reply is never read.
+    Outcome Receive(Socket& socket, std::string& reply) {
+        reply.assign(FreedbRequest::kReplySize, '\0');
+        std::size_t held = 0;
+        if (Cancelled())
+            return Cancel();
+        while (held < reply.size()) {
+            const ssize_t n = ::recv(socket.fd(), reply.data() + held, reply.size() - held, 0);
+            if (n > 0) {
+                held += static_cast<std::size_t>(n);
+                if (Cancelled())
+                    return Cancel();
+            } else if (n == 0) {
+                break;
+            } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+                if (Outcome waited = WaitFor(socket, POLLIN); waited != Outcome::kOk)
+                    return waited;
+            } else {
+                return SocketError(errno);
+            }
+        }
+        reply.resize(held);
+        return Outcome::kOk;
+    }
+
+  private:
+    // Waits until the socket is ready for `events`, looking at the cancel event between
+    // slices. kOk when ready (or in error: the next call reports the error).
+    Outcome WaitFor(Socket& socket, short events) {
+        for (;;) {
+            pollfd entry{socket.fd(), events, 0};
+            const int rc = ::poll(&entry, 1, kPollSliceMs);
+            if (rc > 0)
+                return Outcome::kOk;
+            if (rc < 0 && errno != EINTR)
+                return SocketError(errno);
+            if (Cancelled())
+                return Cancel();
+        }
+    }
+
+    std::shared_ptr<FreedbRequest> request_;
+    const unsigned errorMessage_;
+};
+
+bool Fits(const std::string& text, std::size_t size) {
+    return text.size() < size;
+}
+
+void WriteTrace(const std::string& text) {
+    // A trace that cannot be written does not stop the submission.
+    std::ofstream trace(AppHome() + "cddb.txt", std::ios::binary | std::ios::trunc);
+    trace.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::string RequestLine(const FreedbRequest& request) {
+    if (request.useProxy)
+        return "POST http://" + request.server + request.script + " HTTP/1.0\r\n";
+    return "POST " + request.script + " HTTP/1.0\r\n";
+}
+
+// Virtual-hosted web servers route a request without a Host line to their default site.
+std::string HostLine(const FreedbRequest& request) {
+    return "Host: " + request.server + "\r\n";
+}
+
+}  // namespace
+
+bool StartWinsock() {
+    return true;
+}
+
+std::string CheckFreedbRequest(const FreedbRequest& request) {
+    constexpr std::size_t kText = FreedbRequest::kTextSize;
+    const auto tooLong = [](const char* what, std::size_t size) {
+        return std::string(what) +
+               FormatInt(" 太长 (最多 %lld 字节)。", static_cast<long long>(size - 1));
+    };
+    if (!Fits(request.server, kText))
+        return tooLong("服务器名称", kText);
+    if (!Fits(request.script, kText))
+        return tooLong("服务器脚本路径", kText);
+    if (!Fits(request.email, kText))
+        return tooLong("E-mail 地址", kText);
+    if (!Fits(request.proxyServer, kText))
+        return tooLong("代理服务器名称", kText);
+    if (!Fits(request.body, FreedbRequest::kBodySize))
+        return tooLong("请求内容", FreedbRequest::kBodySize);
+    if (request.useProxy && request.useProxyAuth && !request.proxyUser.empty() &&
+        request.proxyUser.size() + 1 + request.proxyPassword.size() > kMaxProxyCredentialBytes) {
+        return FormatInt("代理服务器的用户名和密码太长 (合计最多 %lld 字节)。",
+                         static_cast<long long>(kMaxProxyCredentialBytes - 1));
+    }
+    // A line break in a value that goes into a header line would end that line early.
+    for (const std::string* value :
+         {&request.server, &request.script, &request.proxyUser, &request.proxyPassword}) {
+        if (value->find_first_of("\r\n") != std::string::npos)
+            return "服务器设置中含有换行符。";
+    }
+    return {};
+}
+
+std::string BuildQueryRequestText(const FreedbRequest& request) {
+    std::string text = RequestLine(request) + HostLine(request);
+    text += "Content-Type: application/x-www-form-urlencoded\r\n";
+    text += std::string("User-Agent: ") + kFreedbUserAgent + "\r\n";
+    if (request.useProxy && request.useProxyAuth && !request.proxyUser.empty()) {
+        text += "Proxy-Authorization: Basic " +
+                Base64Encode(request.proxyUser + ":" + request.proxyPassword) + "\r\n";
+    }
+    text += FormatInt("Content-Length: %lld\r\n\r\n", static_cast<long long>(request.body.size()));
+    text += request.body;
+    return text;
+}
+
+std::string BuildSubmitRequestText(const FreedbRequest& request) {
+    return RequestLine(request) + HostLine(request) + request.body;
+}
+
+std::string CancelledStatusText(std::time_t now) {
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char stamp[64];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    return std::string("(") + stamp + ") 用户取消操作。";
+}
+
+std::string SubmitErrorText(const std::string& server, const std::string& code) {
+    return "提交到 " + server + " 时出错。\n错误代码 = " + code + " 。";
+}
+
+int QueryThread(std::shared_ptr<FreedbRequest> request) {
+    Transfer transfer(request, WM_FREEDB_ERROR);
+    Socket socket;
+    if (transfer.Connect(socket) != Transfer::Outcome::kOk)
+        return -1;
+    transfer.Status("正在发送询问命令...");
+    const std::string text = BuildQueryRequestText(*request);
+    if (transfer.Cancelled()) {
+        transfer.Cancel();
+        return -1;
+    }
+    if (transfer.Send(socket, text) != Transfer::Outcome::kOk)
+        return -1;
+    transfer.Status("正在接收询问结果...");
+    std::string reply;
+    if (transfer.Receive(socket, reply) != Transfer::Outcome::kOk)
+        return -1;
+
+    transfer.Status("正在处理询问结果...");
+    if (request->isRead == 1) {
+        ParseReadReply(reply, *request);
+        transfer.Post(WM_FREEDB_READ_DONE, {},
+                      static_cast<std::intptr_t>(std::uint32_t{request->revision} << 16 |
+                                                 request->hasRevision));
+    } else {
+        ParseQueryReply(reply, *request);
+        transfer.Post(WM_FREEDB_QUERY_DONE);
+    }
+    return 0;
+}
+
+int SubmitThread(std::shared_ptr<FreedbRequest> request) {
+    Transfer transfer(request, WM_FREEDB_SUBMIT_FAILED);
+    Socket socket;
+    if (transfer.Connect(socket) != Transfer::Outcome::kOk)
+        return -1;
+    transfer.Status("正在发送提交命令...");
+    const std::string text = BuildSubmitRequestText(*request);
+    if (transfer.Cancelled()) {
+        transfer.Cancel();
+        return -1;
+    }
+    WriteTrace(text);
+    if (transfer.Send(socket, text) != Transfer::Outcome::kOk)
+        return -1;
+    transfer.Status("正在等待回应...");
+    std::string reply;
+    if (transfer.Receive(socket, reply) != Transfer::Outcome::kOk)
+        return -1;
+
+    transfer.Status("处理提交结果...");
+    const std::size_t blank = reply.find("\r\n\r\n");
+    if (blank != std::string::npos && reply.compare(blank + 4, 3, "200") == 0) {
+        transfer.Post(WM_FREEDB_SUBMIT_DONE);
+    } else {
+        transfer.Post(WM_FREEDB_SUBMIT_FAILED,
+                      SubmitErrorText(request->server, SubmitReplyCode(reply)));
+    }
+    return 0;
+}
+
+int CancelWaitThread(std::shared_ptr<Event> doneEvent, std::shared_ptr<MessageTarget> window,
+                     std::uint32_t stepMs, int steps) {
+    for (int i = 0; i < steps; ++i) {
+        if (!doneEvent || doneEvent->Wait(stepMs))
+            break;
+    }
+    if (window)
+        window->post(WM_FREEDB_STOPPED);
+    return 0;
+}
+
+std::thread StartQueryThread(std::shared_ptr<FreedbRequest> request) {
+    return StartWorkerThread([request = std::move(request)] { QueryThread(request); },
+                             kNormalPriority);
+}
+
+std::thread StartSubmitThread(std::shared_ptr<FreedbRequest> request) {
+    return StartWorkerThread([request = std::move(request)] { SubmitThread(request); },
+                             kNormalPriority);
+}
+
+std::thread StartCancelWaitThread(std::shared_ptr<Event> doneEvent,
+                                  std::shared_ptr<MessageTarget> window) {
+    return StartWorkerThread([doneEvent = std::move(doneEvent),
+                              window = std::move(window)] { CancelWaitThread(doneEvent, window); },
+                             kNormalPriority);
+}
+
+}  // namespace korvida
