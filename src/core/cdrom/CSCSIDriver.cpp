@@ -1,0 +1,37 @@
+#include "core/cdrom/CSCSIDriver.h"
+
+namespace korvida {
+
+int CSCSIDriver::Pause(int) {
+    return 0;
+}
+int CSCSIDriver::GetPosition(std::int32_t*, std::int32_t*, std::uint32_t*) {
+    return 0;
+}
+int CSCSIDriver::ReadSubChannel(std::uint8_t, std::uint8_t*, std::uint32_t, std::uint8_t) {
+    return 0;
+}
+int CSCSIDriver::Eject() {
+    return 0;
+}
+int CSCSIDriver::Stop() {
+    return 0;
+}
+int CSCSIDriver::PlayAudio(std::uint32_t, std::uint32_t) {
+    return 0;
+}
+int CSCSIDriver::ReadAudio(AudioReadRequest&) {
+    return 0;
+}
+int CSCSIDriver::ReadTOC(std::uint8_t*, int) {
+    return 0;
+}
+int CSCSIDriver::ExecCommand(const std::uint8_t*, int, std::uint8_t*, std::uint32_t, std::uint8_t*,
+                             std::uint32_t) {
+    return 0;
+}
+int CSCSIDriver::Init(int) {
+    return 0;
+}
+
+}  // namespace korvida

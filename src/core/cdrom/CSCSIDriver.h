@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/cdrom/SCSIDriveInfo.h"
+
+namespace korvida {
+
+// The argument of ReadAudio. The caller sets byteLength to sectorCount × 2352 and owns
+// the buffer, which receives the whole byte length.
+struct AudioReadRequest {
+    std::uint32_t startLba = 0;
+    std::uint32_t sectorCount = 0;
+    std::uint32_t byteLength = 0;
+    std::uint32_t reserved[3] = {};  // zeroed by the caller, not read
+    std::uint8_t* buffer = nullptr;
+};
+
+inline constexpr int kMaxDrives = 16;
+
+// The one SCSI driver object: the drive table, the selected drive, and the CD-ROM
+// command set as operations. Results are 1 for success and 0 for failure. This base
+// does nothing and fails every operation; CSCSIDriverNative is the working transport.
+// Not thread-safe: callers keep commands from overlapping (the UI stops play before a
+// rip thread reads).
+class CSCSIDriver {
+  public:
+    virtual ~CSCSIDriver() = default;
+
+    // PAUSE/RESUME: pause when `pause` is non-zero, resume when 0.
+    virtual int Pause(int pause);
+    // Current play position from READ SUB-CHANNEL: track-relative and absolute LBA and
+    // the audio status byte (0x11 playing, 0x12 paused, 0x13 completed, 0x15 none).
+    virtual int GetPosition(std::int32_t* relative, std::int32_t* absolute,
+                            std::uint32_t* audioStatus);
+    // READ SUB-CHANNEL into `buffer` (zeroed first, `length` bytes).
+    virtual int ReadSubChannel(std::uint8_t format, std::uint8_t* buffer, std::uint32_t length,
+                               std::uint8_t track);
+    virtual int Eject();
+    // Ends audio play (START STOP UNIT, stop).
+    virtual int Stop();
+    // Plays frames startLba ≤ f < endLba.
+    virtual int PlayAudio(std::uint32_t startLba, std::uint32_t endLba);
+    virtual int ReadAudio(AudioReadRequest& request);
+    // READ TOC format 0 into an 804-byte buffer (zeroed first); addressForm 1 = MSF.
+    virtual int ReadTOC(std::uint8_t* buffer, int addressForm);
+    // One CDB to the current drive: data to the device from `out` when both out and
+    // outLength are given, else from the device into `in`.
+    virtual int ExecCommand(const std::uint8_t* cdb, int cdbLength, std::uint8_t* out,
+                            std::uint32_t outLength, std::uint8_t* in, std::uint32_t inLength);
+    // Finds the drives and selects `requestedDrive` (0 when out of range); 1 when a drive
+    // can be used.
+    virtual int Init(int requestedDrive);
+
+    // Sense data (14 bytes used) of the last command that ended in CHECK CONDITION.
+    std::array<std::uint8_t, 16> lastSense{};
+    int driveCount = 0;
+    std::array<SCSIDriveInfo, kMaxDrives> drives{};
+    int currentDrive = 0;
+};
+
+}  // namespace korvida

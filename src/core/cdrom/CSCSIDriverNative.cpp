@@ -1,0 +1,266 @@
+#include "core/cdrom/CSCSIDriverNative.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/cdrom/SenseText.h"
+#include "core/platform/ErrorText.h"
+#include "core/settings/Settings.h"
+
+namespace korvida {
+
+namespace {
+
+// Virtual drives sit on a SCSI "host adapter" of their own in the drive table, numbered
+// by their place among the virtual drives.
+constexpr std::uint32_t kVirtualHostAdapter = 99;
+
+std::int32_t Be32(const std::uint8_t* p) {
+    return static_cast<std::int32_t>((std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) |
+                                     p[3]);
+}
+
+std::string FailureText(const ScsiReply& reply, std::size_t expected, bool fullTransfer) {
+    if (!reply.delivered)
+        return reply.systemError ? ErrorText(reply.systemError) : "no drive";
+    if (reply.timedOut)
+        return "no answer within 5 seconds";
+    if (reply.status == kScsiStatusCheckCondition) {
+        return SenseText(reply.sense.data(), reply.senseLength);
+    }
+    if (reply.status != kScsiStatusGood) {
+        return "SCSI status " + std::to_string(reply.status);
+    }
+    if (reply.hostStatus || reply.driverStatus) {
+        return "host status " + std::to_string(reply.hostStatus) + ", driver status " +
+               std::to_string(reply.driverStatus);
+    }
+    if (fullTransfer && reply.transferred < expected) {
+        return "short transfer: " + std::to_string(reply.transferred) + " of " +
+               std::to_string(expected) + " bytes";
+    }
+    return {};
+}
+
+}  // namespace
+
+CSCSIDriverNative::CSCSIDriverNative(const Settings& settings, DriveSources sources)
+    : settings_(settings),
+      retryTimes_(settings.RetryTimes <= 0 ? 5 : settings.RetryTimes),
+      sources_(std::move(sources)) {}
+
+VirtualDrive* CSCSIDriverNative::VirtualDriveAt(int driveIndex) const {
+    int index = driveIndex - static_cast<int>(paths_.size());
+    if (index < 0 || index >= static_cast<int>(virtual_.size()))
+        return nullptr;
+    return virtual_[static_cast<std::size_t>(index)].get();
+}
+
+std::uint32_t CSCSIDriverNative::CurrentLun() const {
+    if (currentDrive < 0 || currentDrive >= kMaxDrives)
+        return 0;
+    return drives[static_cast<std::size_t>(currentDrive)].lun;
+}
+
+void CSCSIDriverNative::LoadImages() {
+    // Images load once per driver; a later Init (a drive change) keeps the drives and
+    // their state, as it keeps a real drive's disc.
+    if (!virtual_.empty() || !virtualSources_.empty())
+        return;
+    imageErrors_.clear();
+    std::size_t room = kMaxDrives - paths_.size();
+    for (const std::string& cue : sources_.images) {
+        if (virtual_.size() == room) {
+            imageErrors_.push_back(cue + ": no room for another drive (at most " +
+                                   std::to_string(kMaxDrives) + ")");
+            continue;
+        }
+        std::string error;
+        std::unique_ptr<VirtualDrive> drive = VirtualDrive::Open(cue, error);
+        if (!drive) {
+            imageErrors_.push_back(error);
+            continue;
+        }
+        virtual_.push_back(std::move(drive));
+        virtualSources_.push_back(cue);
+    }
+    for (const auto& drive : sources_.virtualDrives) {
+        if (virtual_.size() == room || !drive)
+            continue;
+        virtual_.push_back(drive);
+        virtualSources_.push_back({});
+    }
+}
+
+int CSCSIDriverNative::Init(int requestedDrive) {
+    driveCount = 0;
+    drives = {};
+    handle_.Reset();
+    openPath_ = -1;
+    paths_ = sources_.scanRealDrives ? FindCdromDevicePaths(sources_.system)
+                                     : std::vector<std::string>{};
+    LoadImages();
+    int total = static_cast<int>(paths_.size() + virtual_.size());
+    if (total == 0) {
+        lastError_ = "no CD-ROM drive and no CD image";
+        return 0;
+    }
+
+    int selected = requestedDrive < 0 || requestedDrive >= total ? 0 : requestedDrive;
+    if (!sources_.selectImage.empty()) {
+        auto it = std::find(virtualSources_.begin(), virtualSources_.end(), sources_.selectImage);
+        if (it != virtualSources_.end()) {
+            selected = static_cast<int>(paths_.size() + (it - virtualSources_.begin()));
+        }
+    }
+
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+        UniqueFd probe(OpenCdromDevice(sources_.system, paths_[i]), sources_.system.close);
+        // A drive whose probe fails keeps its place, unnamed.
+        if (probe.valid())
+            ProbeCdromDevice(sources_.system, probe.get(), retryTimes_, drives[i]);
+    }
+    for (std::size_t k = 0; k < virtual_.size(); ++k) {
+        SCSIDriveInfo& info = drives[paths_.size() + k];
+        info = virtual_[k]->identity();
+        info.hostAdapter = kVirtualHostAdapter;
+        info.target = static_cast<std::uint32_t>(k);
+    }
+
+    if (selected < static_cast<int>(paths_.size())) {
+        const std::string& path = paths_[static_cast<std::size_t>(selected)];
+        handle_ = UniqueFd(OpenCdromDevice(sources_.system, path), sources_.system.close);
+        if (!handle_.valid()) {
+            lastError_ = path + ": " + ErrorText(errno);
+            drives = {};
+            return 0;
+        }
+        openPath_ = selected;
+    }
+    driveCount = total;
+    currentDrive = selected;
+    lastError_.clear();
+    return 1;
+}
+
+ScsiReply CSCSIDriverNative::SendOnce(const ScsiRequest& request) {
+    if (driveCount <= 0 || currentDrive < 0 || currentDrive >= driveCount)
+        return ScsiReply{};
+    if (VirtualDrive* drive = VirtualDriveAt(currentDrive))
+        return drive->Execute(request);
+    if (!handle_.valid())
+        return ScsiReply{};
+    return SgIoExecute(sources_.system, handle_.get(), request);
+}
+
+int CSCSIDriverNative::Run(const std::uint8_t* cdb, std::size_t cdbLength, DataDirection direction,
+                           std::uint8_t* data, std::size_t dataLength, bool fullTransfer) {
+    // A pass-through request carries at most 16 CDB bytes.
+    std::uint8_t bytes[16] = {};
+    std::size_t length = std::min<std::size_t>(cdbLength, sizeof bytes);
+    if (cdb)
+        std::memcpy(bytes, cdb, length);
+    ScsiRequest request;
+    request.cdb = bytes;
+    request.cdbLength = length;
+    request.direction = direction;
+    request.data = data;
+    request.dataLength = data ? dataLength : 0;
+    request.timeoutMs = kCommandTimeoutMs;
+    for (int attempt = 0; attempt < retryTimes_; ++attempt) {
+        ScsiReply reply = SendOnce(request);
+        if (reply.status == kScsiStatusCheckCondition) {
+            lastSense = {};
+            std::memcpy(lastSense.data(), reply.sense.data(),
+                        std::min<std::size_t>(reply.senseLength, 14));
+        }
+        std::string failure = FailureText(reply, request.dataLength, fullTransfer);
+        if (failure.empty() && reply.Succeeded()) {
+            lastError_.clear();
+            return 1;
+        }
+        lastError_ = failure.empty() ? "command failed" : failure;
+    }
+    return 0;
+}
+
+int CSCSIDriverNative::ExecCommand(const std::uint8_t* cdb, int cdbLength, std::uint8_t* out,
+                                   std::uint32_t outLength, std::uint8_t* in,
+                                   std::uint32_t inLength) {
+    if (cdb == nullptr || cdbLength <= 0)
+        return 0;
+    std::size_t length = static_cast<std::size_t>(cdbLength);
+    if (out != nullptr)
+        return Run(cdb, length, DataDirection::kToDevice, out, outLength, false);
+    return Run(cdb, length, in ? DataDirection::kFromDevice : DataDirection::kNone, in,
+               in ? inLength : 0, false);
+}
+
+int CSCSIDriverNative::Pause(int pause) {
+    Cdb cdb = MakePauseResumeCdb(CurrentLun(), pause != 0);
+    return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
+}
+
+int CSCSIDriverNative::ReadSubChannel(std::uint8_t format, std::uint8_t* buffer,
+                                      std::uint32_t length, std::uint8_t track) {
+    if (buffer == nullptr)
+        return 0;
+    std::memset(buffer, 0, length);
+    // The allocation length field has 16 bits; a larger buffer simply is not filled.
+    std::uint16_t allocation = static_cast<std::uint16_t>(std::min<std::uint32_t>(length, 0xFFFF));
+    Cdb cdb = MakeReadSubChannelCdb(CurrentLun(), format, allocation, track);
+    return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, buffer, allocation);
+}
+
+int CSCSIDriverNative::GetPosition(std::int32_t* relative, std::int32_t* absolute,
+                                   std::uint32_t* audioStatus) {
+    std::uint8_t reply[48];
+    int result = ReadSubChannel(1, reply, sizeof reply, 0);
+    if (audioStatus)
+        *audioStatus = reply[1];
+    if (absolute)
+        *absolute = Be32(&reply[8]);
+    if (relative)
+        *relative = Be32(&reply[12]);
+    return result;
+}
+
+int CSCSIDriverNative::Eject() {
+    Cdb cdb = MakeStartStopUnitCdb(true);
+    return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
+}
+
+int CSCSIDriverNative::Stop() {
+    Cdb cdb = MakeStartStopUnitCdb(false);
+    return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
+}
+
+int CSCSIDriverNative::PlayAudio(std::uint32_t startLba, std::uint32_t endLba) {
+    if (endLba < startLba)
+        return 0;  // the length would wrap to four billion frames
+    Cdb cdb = MakePlayAudioCdb(startLba, endLba);
+    return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
+}
+
+int CSCSIDriverNative::ReadAudio(AudioReadRequest& request) {
+    // The transfer must be exactly the frames asked for; a byte length that disagrees
+    // would let the drive write past the caller's buffer or leave part of it stale.
+    if (request.buffer == nullptr || request.sectorCount == 0 || request.sectorCount > 0xFFFF ||
+        std::uint64_t{request.sectorCount} * kRawSectorSize != request.byteLength) {
+        lastError_ = "bad audio read request";
+        return 0;
+    }
+    Cdb cdb =
+        MakeReadAudioCdb(settings_.DeviceType, CurrentLun(), request.startLba, request.sectorCount);
+    return Run(cdb, DataDirection::kFromDevice, request.buffer, request.byteLength, true);
+}
+
+int CSCSIDriverNative::ReadTOC(std::uint8_t* buffer, int addressForm) {
+    if (buffer == nullptr)
+        return 0;
+    std::memset(buffer, 0, kTocBufferSize);
+    Cdb cdb = MakeReadTocCdb(addressForm == 1);
+    return Run(cdb, DataDirection::kFromDevice, buffer, kTocBufferSize, false);
+}
+
+}  // namespace korvida

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/cdrom/CSCSIDriver.h"
+#include "core/cdrom/Cdb.h"
+#include "core/cdrom/SgIo.h"
+#include "core/cdrom/UniqueFd.h"
+#include "core/cdrom/VirtualDrive.h"
+
+namespace korvida {
+
+struct Settings;
+
+// Where the drives come from besides the kernel.
+struct DriveSources {
+    // CUE sheets that become virtual drives after the real drives, in this order. A sheet
+    // that does not load gives no drive; its error is in ImageErrors().
+    std::vector<std::string> images;
+    // Virtual drives made by the caller (tests keep a handle to inject faults); they come
+    // after the images.
+    std::vector<std::shared_ptr<VirtualDrive>> virtualDrives;
+    // When set, Init selects the drive of this image (one of `images`) whatever index it
+    // was asked for: `--image FILE` makes the image the current drive.
+    std::string selectImage;
+    // False: no /dev/sr* scan (tests, and machines where only images are wanted).
+    bool scanRealDrives = true;
+    SgIoSystem system = SgIoSystem::Linux();
+};
+
+// The transport over the kernel's SCSI pass-through (SG_IO on /dev/sr*), with the
+// virtual drives in the same table after the real ones. Every operation makes up to
+// RetryTimes attempts, one after the other without delay. An attempt succeeds only with
+// SCSI status GOOD, no host or driver error and, for audio reads, the whole transfer: a
+// drive's CHECK CONDITION on a bad sector must never pass as audio.
+class CSCSIDriverNative : public CSCSIDriver {
+  public:
+    // RetryTimes is read here, once; DeviceType at each audio read.
+    explicit CSCSIDriverNative(const Settings& settings, DriveSources sources = {});
+    ~CSCSIDriverNative() override = default;
+
+    int Pause(int pause) override;
+    int GetPosition(std::int32_t* relative, std::int32_t* absolute,
+                    std::uint32_t* audioStatus) override;
+    int ReadSubChannel(std::uint8_t format, std::uint8_t* buffer, std::uint32_t length,
+                       std::uint8_t track) override;
+    int Eject() override;
+    int Stop() override;
+    int PlayAudio(std::uint32_t startLba, std::uint32_t endLba) override;
+    int ReadAudio(AudioReadRequest& request) override;
+    int ReadTOC(std::uint8_t* buffer, int addressForm) override;
+    int ExecCommand(const std::uint8_t* cdb, int cdbLength, std::uint8_t* out,
+                    std::uint32_t outLength, std::uint8_t* in, std::uint32_t inLength) override;
+    int Init(int requestedDrive) override;
+
+    int RetryTimes() const { return retryTimes_; }
+    // Device paths found by the last Init (the first drives of the table).
+    const std::vector<std::string>& DevicePaths() const { return paths_; }
+    // The virtual drive at a drive-table index, or nullptr for a real drive.
+    VirtualDrive* VirtualDriveAt(int driveIndex) const;
+    // One "<cue>:<line>: <what>" text per image that gave no drive at the last Init.
+    const std::vector<std::string>& ImageErrors() const { return imageErrors_; }
+    // Why the last failed operation failed, in words (sense key and additional sense,
+    // time-out, system error), for job logs. Empty after a success.
+    const std::string& LastErrorText() const { return lastError_; }
+
+  private:
+    // Up to RetryTimes attempts of one command on the current drive; 1 on the first
+    // success. fullTransfer: fewer bytes than dataLength count as a failed attempt.
+    int Run(const std::uint8_t* cdb, std::size_t cdbLength, DataDirection direction,
+            std::uint8_t* data, std::size_t dataLength, bool fullTransfer);
+    int Run(const Cdb& cdb, DataDirection direction, std::uint8_t* data, std::size_t dataLength,
+            bool fullTransfer) {
+        return Run(cdb.data(), cdb.length, direction, data, dataLength, fullTransfer);
+    }
+    ScsiReply SendOnce(const ScsiRequest& request);
+    std::uint32_t CurrentLun() const;
+    void LoadImages();
+
+    const Settings& settings_;
+    int retryTimes_;
+    DriveSources sources_;
+    std::vector<std::string> paths_;  // at most 8
+    UniqueFd handle_;                 // the open real drive, if the current one is real
+    int openPath_ = -1;
+    std::vector<std::shared_ptr<VirtualDrive>> virtual_;
+    std::vector<std::string> virtualSources_;  // cue path per entry of virtual_ ("" if given)
+    std::vector<std::string> imageErrors_;
+    std::string lastError_;
+};
+
+}  // namespace korvida

@@ -1,0 +1,473 @@
+#include "core/cdrom/DiscImage.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "core/cdrom/ScsiTypes.h"
+#include "core/platform/ErrorText.h"
+
+namespace korvida {
+
+namespace {
+
+// A sheet larger than this is not a CUE sheet (most likely the BIN passed by mistake).
+constexpr std::uintmax_t kMaxCueBytes = 1 << 20;
+// MSF addresses must stay below 100:00:00.
+constexpr std::uint32_t kMaxDiscFrames = 100 * 60 * 75 - kMsfOffset;
+
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Splits a line into words; "quoted text" is one word without its quotes.
+bool Tokenize(const std::string& line, std::vector<std::string>& words) {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        if (line[i] == '"') {
+            std::size_t close = line.find('"', i + 1);
+            if (close == std::string::npos)
+                return false;
+            words.push_back(line.substr(i + 1, close - i - 1));
+            i = close + 1;
+        } else {
+            std::size_t end = line.find_first_of(" \t", i);
+            if (end == std::string::npos)
+                end = line.size();
+            words.push_back(line.substr(i, end - i));
+            i = end;
+        }
+    }
+    return true;
+}
+
+// "mm:ss:ff" as frames.
+std::optional<std::uint32_t> ParseMsf(const std::string& text) {
+    unsigned m = 0, s = 0, f = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%u:%u:%u%c", &m, &s, &f, &tail) != 3)
+        return std::nullopt;
+    if (s >= 60 || f >= 75 || m >= 100)
+        return std::nullopt;
+    return (m * 60 + s) * 75 + f;
+}
+
+std::optional<int> ParseNumber(const std::string& text, int low, int high) {
+    if (text.empty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+std::uint32_t Le32(const std::uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
+}
+std::uint16_t Le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+// Finds the data chunk of a 16-bit stereo 44100 Hz PCM WAVE file.
+bool ParseWave(ImageFile& file, std::uint64_t fileSize, std::string& why) {
+    std::uint8_t header[12];
+    if (::pread(file.fd.get(), header, sizeof header, 0) != sizeof header ||
+        std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0) {
+        why = "not a RIFF WAVE file";
+        return false;
+    }
+    bool haveFormat = false;
+    std::uint64_t at = 12;
+    while (at + 8 <= fileSize) {
+        std::uint8_t chunk[24];
+        if (::pread(file.fd.get(), chunk, 8, static_cast<off_t>(at)) != 8)
+            break;
+        std::uint64_t size = Le32(chunk + 4);
+        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+            if (size < 16 ||
+                ::pread(file.fd.get(), chunk + 8, 16, static_cast<off_t>(at + 8)) != 16) {
+                why = "broken fmt chunk";
+                return false;
+            }
+            if (Le16(chunk + 8) != 1 || Le16(chunk + 10) != 2 || Le32(chunk + 12) != 44100 ||
+                Le16(chunk + 22) != 16) {
+                why = "not 16-bit stereo 44100 Hz PCM";
+                return false;
+            }
+            haveFormat = true;
+        } else if (std::memcmp(chunk, "data", 4) == 0) {
+            if (!haveFormat) {
+                why = "data chunk before the fmt chunk";
+                return false;
+            }
+            if (at + 8 + size > fileSize) {
+                why = "data chunk runs past the end of the file";
+                return false;
+            }
+            file.dataOffset = at + 8;
+            file.dataBytes = size;
+            return true;
+        }
+        at += 8 + size + (size & 1);
+    }
+    why = "no data chunk";
+    return false;
+}
+
+struct ParseState {
+    DiscImage& image;
+    std::string cuePath;
+    std::string folder;
+    int line = 0;
+    std::string error;
+
+    int currentFile = -1;
+    std::uint32_t fileCursor = 0;    // first frame of the current file not yet laid out
+    std::int64_t lastIndexPos = -1;  // last INDEX position seen in the current file
+    std::uint32_t disc = 0;          // LBA where the next laid-out frame goes
+    std::uint32_t pendingPostgap = 0;
+    std::uint32_t pregap = 0;  // PREGAP of the current track, inserted at its first INDEX
+    bool trackHasIndex = false;
+
+    bool Fail(const std::string& what) {
+        error = cuePath + ":" + std::to_string(line) + ": " + what;
+        return false;
+    }
+
+    void Lay(int file, std::uint32_t from, std::uint32_t frames) {
+        if (frames == 0)
+            return;
+        ImageSegment segment;
+        segment.discStart = disc;
+        segment.frames = frames;
+        segment.file = file;
+        if (file >= 0) {
+            segment.byteOffset = image.files[static_cast<std::size_t>(file)].dataOffset +
+                                 std::uint64_t{from} * kRawSectorSize;
+        }
+        image.segments.push_back(segment);
+        disc += frames;
+    }
+
+    void FinishFile() {
+        if (currentFile < 0)
+            return;
+        const ImageFile& file = image.files[static_cast<std::size_t>(currentFile)];
+        Lay(currentFile, fileCursor, file.frames - fileCursor);
+        fileCursor = file.frames;
+    }
+
+    bool OpenFile(const std::string& name, const std::string& type) {
+        ImageFile file;
+        std::string kind = Upper(type);
+        if (kind == "BINARY") {
+            file.kind = ImageFileKind::kBinary;
+        } else if (kind == "MOTOROLA") {
+            file.kind = ImageFileKind::kMotorola;
+        } else if (kind == "WAVE") {
+            file.kind = ImageFileKind::kWave;
+        } else {
+            return Fail("FILE \"" + name + "\": file type " + type + " is not supported");
+        }
+        std::filesystem::path path(name);
+        file.path = path.is_absolute() ? name : (std::filesystem::path(folder) / path).string();
+        int fd = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return Fail("FILE \"" + name + "\": cannot open " + file.path + ": " +
+                        ErrorText(errno));
+        file.fd = UniqueFd(fd);
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            return Fail("FILE \"" + name + "\": " + file.path + " is not a regular file");
+        }
+        std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+        if (file.kind == ImageFileKind::kWave) {
+            std::string why;
+            if (!ParseWave(file, size, why))
+                return Fail("FILE \"" + name + "\": " + file.path + ": " + why);
+        } else {
+            if (size % kRawSectorSize != 0) {
+                return Fail("FILE \"" + name + "\": " + file.path + " is " + std::to_string(size) +
+                            " bytes, not a whole number of 2352-byte sectors");
+            }
+            file.dataBytes = size;
+        }
+        if (file.dataBytes == 0)
+            return Fail("FILE \"" + name + "\": " + file.path + " holds no sectors");
+        std::uint64_t frames = (file.dataBytes + kRawSectorSize - 1) / kRawSectorSize;
+        if (frames + disc > kMaxDiscFrames)
+            return Fail("FILE \"" + name + "\": the disc would be longer than 99:59:74");
+        file.frames = static_cast<std::uint32_t>(frames);
+
+        FinishFile();
+        image.files.push_back(std::move(file));
+        currentFile = static_cast<int>(image.files.size()) - 1;
+        fileCursor = 0;
+        lastIndexPos = -1;
+        return true;
+    }
+
+    bool CloseTrack() {
+        if (image.tracks.empty())
+            return true;
+        ImageTrack& track = image.tracks.back();
+        if (track.indexLbas.empty() || (track.hasIndex0 && track.indexLbas.size() < 2)) {
+            line = track.cueLine;
+            return Fail("TRACK " + std::to_string(track.number) + " has no INDEX 01");
+        }
+        return true;
+    }
+
+    bool Track(const std::vector<std::string>& words) {
+        if (words.size() != 3)
+            return Fail("TRACK needs a number and a mode");
+        if (currentFile < 0)
+            return Fail("TRACK before any FILE");
+        if (!CloseTrack())
+            return false;
+        std::optional<int> number = ParseNumber(words[1], 1, 999);
+        if (!number)
+            return Fail("bad track number " + words[1]);
+        if (*number > 99)
+            return Fail("more than 99 tracks (TRACK " + words[1] + ")");
+        if (!image.tracks.empty() && *number != image.tracks.back().number + 1) {
+            return Fail("TRACK " + words[1] + " follows TRACK " +
+                        std::to_string(image.tracks.back().number) +
+                        " (tracks must be numbered in order)");
+        }
+        ImageTrack track;
+        track.number = *number;
+        track.cueLine = line;
+        std::string mode = Upper(words[2]);
+        if (mode == "AUDIO") {
+            track.mode = TrackMode::kAudio;
+        } else if (mode == "MODE1/2352") {
+            track.mode = TrackMode::kMode1Raw;
+            track.control = 0x4;
+        } else if (mode == "MODE2/2352") {
+            track.mode = TrackMode::kMode2Raw;
+            track.control = 0x4;
+        } else {
+            return Fail("track mode " + words[2] + " is not supported");
+        }
+        image.tracks.push_back(track);
+        pregap = 0;
+        trackHasIndex = false;
+        return true;
+    }
+
+    bool Index(const std::vector<std::string>& words) {
+        if (words.size() != 3)
+            return Fail("INDEX needs a number and a time");
+        if (image.tracks.empty())
+            return Fail("INDEX before any TRACK");
+        ImageTrack& track = image.tracks.back();
+        std::optional<int> number = ParseNumber(words[1], 0, 99);
+        std::optional<std::uint32_t> pos = ParseMsf(words[2]);
+        if (!number)
+            return Fail("bad index number " + words[1]);
+        if (!pos)
+            return Fail("bad time " + words[2]);
+        int expected = track.indexLbas.empty() ? -1
+                                               : static_cast<int>(track.indexLbas.size()) -
+                                                     (track.hasIndex0 ? 1 : 0) + 1;
+        if (expected < 0 ? (*number > 1) : (*number != expected)) {
+            return Fail("INDEX " + words[1] + " out of order in TRACK " +
+                        std::to_string(track.number));
+        }
+        const ImageFile& file = image.files[static_cast<std::size_t>(currentFile)];
+        if (*pos >= file.frames) {
+            return Fail("INDEX " + words[1] + " " + words[2] + " lies beyond the end of " +
+                        file.path);
+        }
+        if (static_cast<std::int64_t>(*pos) <= lastIndexPos) {
+            return Fail("INDEX " + words[1] + " " + words[2] + " of TRACK " +
+                        std::to_string(track.number) + " overlaps the index before it");
+        }
+        if (!trackHasIndex) {
+            // The frames before this track's first index belong to the track before it;
+            // gaps the sheet asks for are inserted here, after them.
+            Lay(currentFile, fileCursor, *pos - fileCursor);
+            fileCursor = *pos;
+            Lay(-1, 0, pendingPostgap);
+            Lay(-1, 0, pregap);
+            pendingPostgap = 0;
+            trackHasIndex = true;
+        }
+        std::uint32_t lba = disc + (*pos - fileCursor);
+        if (lba + (file.frames - *pos) > kMaxDiscFrames)
+            return Fail("the disc would be longer than 99:59:74");
+        if (*number == 0)
+            track.hasIndex0 = true;
+        track.indexLbas.push_back(lba);
+        if (*number == 1)
+            track.startLba = lba;
+        lastIndexPos = *pos;
+        return true;
+    }
+
+    bool Gap(const std::vector<std::string>& words, bool post) {
+        if (words.size() != 2)
+            return Fail(words[0] + " needs a time");
+        if (image.tracks.empty())
+            return Fail(words[0] + " before any TRACK");
+        std::optional<std::uint32_t> frames = ParseMsf(words[1]);
+        if (!frames)
+            return Fail("bad time " + words[1]);
+        if (post) {
+            if (!trackHasIndex)
+                return Fail("POSTGAP before the track's INDEX lines");
+            pendingPostgap = *frames;
+        } else {
+            if (trackHasIndex)
+                return Fail("PREGAP after the track's INDEX lines");
+            pregap = *frames;
+        }
+        return true;
+    }
+
+    bool Flags(const std::vector<std::string>& words) {
+        if (image.tracks.empty())
+            return Fail("FLAGS before any TRACK");
+        ImageTrack& track = image.tracks.back();
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            std::string flag = Upper(words[i]);
+            if (flag == "DCP") {
+                track.control |= 0x2;
+            } else if (flag == "4CH") {
+                track.control |= 0x8;
+            } else if (flag == "PRE") {
+                track.control |= 0x1;
+            } else if (flag != "SCMS" && flag != "DATA") {
+                return Fail("unknown flag " + words[i]);
+            }
+        }
+        return true;
+    }
+
+    bool Line(const std::string& text) {
+        for (unsigned char c : text) {
+            if ((c < 0x20 && c != '\t') || c == 0x7F)
+                return Fail("not a text line (binary data?)");
+        }
+        std::vector<std::string> words;
+        if (!Tokenize(text, words))
+            return Fail("unterminated quoted text");
+        if (words.empty())
+            return true;
+        std::string command = Upper(words[0]);
+        if (command == "FILE") {
+            if (words.size() != 3)
+                return Fail("FILE needs a name and a type");
+            return OpenFile(words[1], words[2]);
+        }
+        if (command == "TRACK")
+            return Track(words);
+        if (command == "INDEX")
+            return Index(words);
+        if (command == "PREGAP")
+            return Gap(words, false);
+        if (command == "POSTGAP")
+            return Gap(words, true);
+        if (command == "FLAGS")
+            return Flags(words);
+        if (command == "CATALOG") {
+            if (words.size() == 2 && words[1].size() == 13 &&
+                std::all_of(words[1].begin(), words[1].end(),
+                            [](char c) { return c >= '0' && c <= '9'; })) {
+                image.catalog = words[1];
+                return true;
+            }
+            return Fail("CATALOG needs 13 digits");
+        }
+        static const char* const kIgnored[] = {"REM",        "TITLE",    "PERFORMER",
+                                               "SONGWRITER", "COMPOSER", "ARRANGER",
+                                               "MESSAGE",    "ISRC",     "CDTEXTFILE"};
+        for (const char* ignored : kIgnored) {
+            if (command == ignored)
+                return true;
+        }
+        return Fail("unknown command " + words[0]);
+    }
+};
+
+}  // namespace
+
+bool LoadCueImage(const std::string& cuePath, DiscImage& image, std::string& errorText) {
+    image = DiscImage();
+    image.cuePath = cuePath;
+    std::error_code ec;
+    std::uintmax_t size = std::filesystem::file_size(cuePath, ec);
+    if (ec) {
+        errorText = cuePath + ": " + ec.message();
+        return false;
+    }
+    if (size > kMaxCueBytes) {
+        errorText = cuePath + ": " + std::to_string(size) + " bytes is too large for a CUE sheet";
+        return false;
+    }
+    std::ifstream in(cuePath, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    if (!in) {
+        errorText = cuePath + ": cannot be read";
+        return false;
+    }
+    std::string text = content.str();
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        text.erase(0, 3);
+
+    ParseState state{image, cuePath, std::filesystem::path(cuePath).parent_path().string(), 0, {}};
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string lineText = text.substr(start, end - start);
+        if (!lineText.empty() && lineText.back() == '\r')
+            lineText.pop_back();
+        ++state.line;
+        if (!state.Line(lineText)) {
+            errorText = state.error;
+            return false;
+        }
+        start = end + 1;
+    }
+    if (image.tracks.empty()) {
+        errorText = cuePath + ": no TRACK in the sheet";
+        return false;
+    }
+    if (!state.CloseTrack()) {
+        errorText = state.error;
+        return false;
+    }
+    state.FinishFile();
+    state.Lay(-1, 0, state.pendingPostgap);
+    if (state.disc > kMaxDiscFrames) {
+        errorText = cuePath + ": the disc would be longer than 99:59:74";
+        return false;
+    }
+    image.leadout = state.disc;
+    return true;
+}
+
+}  // namespace korvida

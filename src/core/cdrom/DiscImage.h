@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/cdrom/UniqueFd.h"
+
+namespace korvida {
+
+enum class TrackMode { kAudio, kMode1Raw, kMode2Raw };
+
+struct ImageTrack {
+    int number = 0;  // TOC track number, 1-99
+    TrackMode mode = TrackMode::kAudio;
+    std::uint8_t control = 0;  // Q control nibble: 0x4 data, FLAGS bits for audio
+    // Disc LBAs of INDEX 00 (when present) and of INDEX 01 and later; the track starts
+    // at its INDEX 01.
+    bool hasIndex0 = false;
+    std::vector<std::uint32_t> indexLbas;  // [0] = INDEX 00 when hasIndex0
+    std::uint32_t startLba = 0;
+    int cueLine = 0;
+
+    bool IsData() const { return mode != TrackMode::kAudio; }
+};
+
+// Where a stretch of the disc's frames comes from: a file, or silence that the image
+// inserts (PREGAP, POSTGAP) without storing it.
+struct ImageSegment {
+    std::uint32_t discStart = 0;  // LBA
+    std::uint32_t frames = 0;
+    int file = -1;                 // index into files; -1 = zeroed frames
+    std::uint64_t byteOffset = 0;  // offset of discStart's frame in the file
+};
+
+enum class ImageFileKind { kBinary, kMotorola, kWave };
+
+struct ImageFile {
+    std::string path;
+    ImageFileKind kind = ImageFileKind::kBinary;
+    std::uint64_t dataOffset = 0;  // first audio byte (the WAVE data chunk)
+    std::uint64_t dataBytes = 0;   // bytes of frames; a WAVE's last frame may be partial
+    std::uint32_t frames = 0;      // rounded up
+    UniqueFd fd;
+};
+
+// A CD image: its tracks in TOC order, its frames as segments of files and silence.
+// Reading is thread-safe (positioned reads only).
+class DiscImage {
+  public:
+    std::string cuePath;
+    std::string catalog;  // 13 digits from CATALOG, empty when none
+    std::vector<ImageTrack> tracks;
+    std::vector<ImageSegment> segments;  // in disc order, contiguous from LBA 0
+    std::vector<ImageFile> files;
+    std::uint32_t leadout = 0;  // LBA of the lead-out: the disc's frame count
+
+    // The track holding a frame (pregaps belong to the track they lead into, as on the
+    // disc's Q sub-channel), or nullptr past the lead-out.
+    const ImageTrack* TrackAt(std::uint32_t lba) const;
+
+    // Copies `count` raw 2352-byte frames from `lba` into `out` as little-endian CD-DA
+    // (or raw data sectors). False, with *errorText, when a file read fails or the range
+    // leaves the disc.
+    bool ReadFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out,
+                    std::string* errorText = nullptr) const;
+};
+
+// Parses a CUE sheet and opens its files. BINARY (little-endian), MOTOROLA (big-endian)
+// and WAVE (16-bit stereo 44100 Hz PCM) files; AUDIO, MODE1/2352 and MODE2/2352 tracks;
+// INDEX, PREGAP, POSTGAP, FLAGS and CATALOG; the descriptive commands are accepted and
+// ignored. On failure returns false and sets `errorText` to "<cue>:<line>: <what>"
+// naming the file at fault; `image` is then unusable.
+bool LoadCueImage(const std::string& cuePath, DiscImage& image, std::string& errorText);
+
+}  // namespace korvida

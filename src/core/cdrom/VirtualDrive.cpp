@@ -1,0 +1,547 @@
+#include "core/cdrom/VirtualDrive.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "core/cdrom/Cdb.h"
+
+namespace korvida {
+
+namespace {
+
+// Host status of a command the target never finished (as the kernel's DID_TIME_OUT).
+constexpr std::uint16_t kHostTimedOut = 0x03;
+
+// Additional sense codes used below.
+constexpr std::uint8_t kAscInvalidOpcode = 0x20;
+constexpr std::uint8_t kAscLbaOutOfRange = 0x21;
+constexpr std::uint8_t kAscInvalidFieldInCdb = 0x24;
+constexpr std::uint8_t kAscSequenceError = 0x2C;
+constexpr std::uint8_t kAscMediumNotPresent = 0x3A;
+constexpr std::uint8_t kAscUnrecoveredRead = 0x11;
+constexpr std::uint8_t kAscIllegalModeForTrack = 0x64;
+
+// Audio status codes of READ SUB-CHANNEL.
+constexpr std::uint8_t kAudioPlaying = 0x11;
+constexpr std::uint8_t kAudioPaused = 0x12;
+constexpr std::uint8_t kAudioCompleted = 0x13;
+constexpr std::uint8_t kAudioNoStatus = 0x15;
+
+std::uint64_t SteadyMs() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+std::uint32_t Be32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
+std::uint32_t Be16(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 8) | p[1];
+}
+void PutBe32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v >> 24);
+    p[1] = static_cast<std::uint8_t>(v >> 16);
+    p[2] = static_cast<std::uint8_t>(v >> 8);
+    p[3] = static_cast<std::uint8_t>(v);
+}
+void PutBe16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v >> 8);
+    p[1] = static_cast<std::uint8_t>(v);
+}
+
+// 4 address bytes of a TOC or sub-channel entry: LBA, or reserved/M/S/F of LBA + 150.
+void PutAddress(std::uint8_t* p, std::uint32_t lba, bool msf) {
+    if (!msf) {
+        PutBe32(p, lba);
+        return;
+    }
+    std::uint32_t frames = lba + kMsfOffset;
+    p[0] = 0;
+    p[1] = static_cast<std::uint8_t>(frames / (60 * 75));
+    p[2] = static_cast<std::uint8_t>(frames / 75 % 60);
+    p[3] = static_cast<std::uint8_t>(frames % 75);
+}
+
+ScsiReply Good(std::size_t transferred = 0) {
+    ScsiReply reply;
+    reply.delivered = true;
+    reply.status = kScsiStatusGood;
+    reply.transferred = transferred;
+    return reply;
+}
+
+// Fixed-format sense data, 18 bytes.
+ScsiReply Check(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq = 0,
+                const std::uint32_t* information = nullptr, std::size_t transferred = 0) {
+    ScsiReply reply;
+    reply.delivered = true;
+    reply.status = kScsiStatusCheckCondition;
+    reply.transferred = transferred;
+    reply.sense[0] = information ? 0xF0 : 0x70;  // current error; 0x80 = information valid
+    reply.sense[2] = key;
+    if (information)
+        PutBe32(&reply.sense[3], *information);
+    reply.sense[7] = 10;  // additional sense length
+    reply.sense[12] = asc;
+    reply.sense[13] = ascq;
+    reply.senseLength = 18;
+    return reply;
+}
+
+ScsiReply Illegal(std::uint8_t asc = kAscInvalidFieldInCdb) {
+    return Check(kSenseIllegalRequest, asc);
+}
+ScsiReply TrayOpenReply() {
+    return Check(kSenseNotReady, kAscMediumNotPresent, 0x02);
+}
+
+// The CDB length an opcode's group defines; 0 for groups this drive does not know.
+std::size_t CdbLengthOf(std::uint8_t op) {
+    if (op == opcode::kVendorReadCdda)
+        return 10;
+    if (op == opcode::kVendorReadCdda12)
+        return 12;
+    switch (op >> 5) {
+        case 0:
+            return 6;
+        case 1:
+        case 2:
+            return 10;
+        case 5:
+            return 12;
+        default:
+            return 0;
+    }
+}
+
+bool WantsData(const ScsiRequest& request) {
+    return request.direction == DataDirection::kFromDevice && request.data != nullptr;
+}
+
+// An allocation-length reply: copies min(allocation, reply) bytes, refusing a buffer that
+// is smaller than what the CDB allows the drive to send.
+ScsiReply SendReply(const ScsiRequest& request, const std::vector<std::uint8_t>& reply,
+                    std::size_t allocation) {
+    if (allocation == 0)
+        return Good();
+    if (!WantsData(request) || request.dataLength < allocation)
+        return Illegal();
+    std::size_t count = std::min(allocation, reply.size());
+    std::memcpy(request.data, reply.data(), count);
+    return Good(count);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildTocReply(const DiscImage& image, bool msf, std::uint8_t startTrack) {
+    std::vector<std::uint8_t> reply(4);
+    reply[2] = static_cast<std::uint8_t>(image.tracks.front().number);
+    reply[3] = static_cast<std::uint8_t>(image.tracks.back().number);
+    auto descriptor = [&](std::uint8_t control, std::uint8_t number, std::uint32_t lba) {
+        std::uint8_t entry[8] = {};
+        entry[1] = static_cast<std::uint8_t>(0x10 | control);  // ADR 1: Q encodes position
+        entry[2] = number;
+        PutAddress(&entry[4], lba, msf);
+        reply.insert(reply.end(), entry, entry + 8);
+    };
+    if (startTrack != 0xAA) {
+        if (startTrack > image.tracks.back().number)
+            return {};
+        for (const ImageTrack& track : image.tracks) {
+            if (track.number >= startTrack) {
+                descriptor(track.control, static_cast<std::uint8_t>(track.number), track.startLba);
+            }
+        }
+    }
+    descriptor(image.tracks.back().control & 0x4, 0xAA, image.leadout);
+    PutBe16(&reply[0], static_cast<std::uint32_t>(reply.size() - 2));
+    return reply;
+}
+
+VirtualDrive::VirtualDrive(DiscImage image, std::function<std::uint64_t()> clockMs)
+    : image_(std::move(image)), clockMs_(clockMs ? std::move(clockMs) : SteadyMs) {
+    std::memcpy(identity_.vendor, "KORVIDA ", 8);
+    std::memcpy(identity_.product, "VIRTUAL CD-ROM  ", 16);
+    std::memcpy(identity_.revision, "1.0 ", 4);
+}
+
+std::unique_ptr<VirtualDrive> VirtualDrive::Open(const std::string& cuePath,
+                                                 std::string& errorText) {
+    DiscImage image;
+    if (!LoadCueImage(cuePath, image, errorText))
+        return nullptr;
+    return std::make_unique<VirtualDrive>(std::move(image));
+}
+
+void VirtualDrive::SetRecording(bool on) {
+    std::lock_guard lock(mutex_);
+    recording_ = on;
+}
+
+std::vector<std::vector<std::uint8_t>> VirtualDrive::RecordedCommands() const {
+    std::lock_guard lock(mutex_);
+    return recorded_;
+}
+
+std::size_t VirtualDrive::CommandCount() const {
+    std::lock_guard lock(mutex_);
+    return commandCount_;
+}
+
+std::uint64_t VirtualDrive::WaitedMs() const {
+    std::lock_guard lock(mutex_);
+    return waitedMs_;
+}
+
+bool VirtualDrive::TrayOpen() const {
+    std::lock_guard lock(mutex_);
+    return trayOpen_;
+}
+
+ScsiReply VirtualDrive::Execute(const ScsiRequest& request) {
+    std::lock_guard lock(mutex_);
+    ++commandCount_;
+    if (request.cdb == nullptr || request.cdbLength == 0)
+        return Illegal(kAscInvalidOpcode);
+    if (recording_)
+        recorded_.emplace_back(request.cdb, request.cdb + request.cdbLength);
+
+    const std::uint8_t op = request.cdb[0];
+    if (auto delay = faults_.delayMs.find(op); delay != faults_.delayMs.end()) {
+        bool timesOut = delay->second > request.timeoutMs;
+        unsigned wait = timesOut ? request.timeoutMs : delay->second;
+        waitedMs_ += wait;
+        if (faults_.sleepForDelays)
+            std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        if (timesOut) {
+            ScsiReply reply;
+            reply.delivered = true;
+            reply.timedOut = true;
+            reply.hostStatus = kHostTimedOut;
+            return reply;
+        }
+    }
+    if (faults_.rejectedOpcodes.count(op))
+        return Illegal(kAscInvalidOpcode);
+    std::size_t expected = CdbLengthOf(op);
+    if (expected == 0)
+        return Illegal(kAscInvalidOpcode);
+    if (request.cdbLength != expected)
+        return Illegal();
+    if (request.direction == DataDirection::kToDevice)
+        return Illegal();
+    return Dispatch(request);
+}
+
+ScsiReply VirtualDrive::Dispatch(const ScsiRequest& request) {
+    switch (request.cdb[0]) {
+        case opcode::kTestUnitReady:
+            return trayOpen_ ? TrayOpenReply() : Good();
+        case opcode::kInquiry:
+            return Inquiry(request);
+        case opcode::kReadToc:
+            return ReadToc(request);
+        case opcode::kReadCd:
+        case opcode::kRead10:
+        case opcode::kVendorReadCdda:
+        case opcode::kVendorReadCdda12:
+            return Read(request);
+        case opcode::kPlayAudio12:
+            return PlayAudio(request);
+        case opcode::kPauseResume:
+            return PauseResume(request);
+        case opcode::kReadSubChannel:
+            return ReadSubChannel(request);
+        case opcode::kStartStopUnit:
+            return StartStop(request);
+        default:
+            return Illegal(kAscInvalidOpcode);
+    }
+}
+
+ScsiReply VirtualDrive::Inquiry(const ScsiRequest& request) {
+    const std::uint8_t* cdb = request.cdb;
+    if (cdb[1] & 0x01)
+        return Illegal();  // vital product data pages are not offered
+    std::vector<std::uint8_t> data(96, 0);
+    data[0] = 0x05;  // peripheral device type: CD/DVD
+    data[1] = 0x80;  // removable medium
+    data[2] = 0x05;  // SPC-3
+    data[3] = 0x02;  // response data format
+    data[4] = static_cast<std::uint8_t>(data.size() - 5);
+    std::memcpy(&data[8], identity_.vendor, 8);
+    std::memcpy(&data[16], identity_.product, 16);
+    std::memcpy(&data[32], identity_.revision, 4);
+    return SendReply(request, data, Be16(&cdb[3]));
+}
+
+ScsiReply VirtualDrive::ReadToc(const ScsiRequest& request) {
+    const std::uint8_t* cdb = request.cdb;
+    if (trayOpen_)
+        return TrayOpenReply();
+    bool msf = cdb[1] & 0x02;
+    std::uint8_t format = cdb[2] & 0x0F;
+    std::vector<std::uint8_t> reply;
+    if (format == 0) {
+        reply = BuildTocReply(image_, msf, cdb[6]);
+        if (reply.empty())
+            return Illegal();
+    } else if (format == 1) {
+        // Session information: one session, starting with the first track.
+        reply.assign(12, 0);
+        PutBe16(&reply[0], 10);
+        reply[2] = 1;
+        reply[3] = 1;
+        const ImageTrack& first = image_.tracks.front();
+        reply[5] = static_cast<std::uint8_t>(0x10 | first.control);
+        reply[6] = static_cast<std::uint8_t>(first.number);
+        PutAddress(&reply[8], first.startLba, msf);
+    } else {
+        return Illegal();
+    }
+    return SendReply(request, reply, Be16(&cdb[7]));
+}
+
+ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
+    const std::uint8_t* cdb = request.cdb;
+    const std::uint8_t op = cdb[0];
+    std::uint32_t lba = Be32(&cdb[2]);
+    std::uint32_t count = 0;
+    if (op == opcode::kReadCd) {
+        count = (std::uint32_t{cdb[6]} << 16) | Be16(&cdb[7]);
+    } else if (op == opcode::kVendorReadCdda12) {
+        count = Be32(&cdb[6]);
+    } else {
+        count = Be16(&cdb[7]);
+    }
+    if (trayOpen_)
+        return TrayOpenReply();
+    if (lba >= image_.leadout || count > image_.leadout - lba) {
+        return Check(kSenseIllegalRequest, kAscLbaOutOfRange);
+    }
+
+    // READ CD returns the fields byte 9 selects; the other reads return whole frames.
+    std::uint8_t fields = op == opcode::kReadCd ? cdb[9] : 0xF8;
+    std::uint8_t expectedType = op == opcode::kReadCd ? (cdb[1] >> 2) & 0x7 : 0;
+    if (op == opcode::kReadCd && (cdb[10] & 0x7) != 0)
+        return Illegal();  // no sub-channel data
+    if (count == 0 || fields == 0)
+        return Good();
+
+    // Size of each frame's reply; checked for the whole range before anything is written.
+    std::size_t total = 0;
+    bool anyData = false;
+    std::vector<std::uint32_t> sizes;
+    sizes.reserve(count);
+    for (std::uint32_t i = 0; i < count;) {
+        const ImageTrack* track = image_.TrackAt(lba + i);
+        const ImageTrack* next = track + 1;
+        std::uint32_t spanEnd = next < image_.tracks.data() + image_.tracks.size()
+                                    ? (next->hasIndex0 ? next->indexLbas.front() : next->startLba)
+                                    : image_.leadout;
+        std::uint32_t span = std::min(count - i, spanEnd - (lba + i));
+        std::uint32_t size = kRawSectorSize;
+        if (track->IsData()) {
+            anyData = true;
+            if (expectedType == 1)
+                return Illegal(kAscIllegalModeForTrack);
+            if ((fields & 0xF8) == 0x10) {
+                size = kMode1UserSize;
+            } else if ((fields & 0xF8) != 0xF8) {
+                return Illegal();
+            }
+        } else if (expectedType >= 2) {
+            return Illegal(kAscIllegalModeForTrack);
+        }
+        sizes.insert(sizes.end(), span, size);
+        total += std::size_t{span} * size;
+        i += span;
+    }
+    if (!WantsData(request) || request.dataLength < total)
+        return Illegal();
+
+    std::uint32_t good = count;
+    for (const VirtualDriveFaults::Range& bad : faults_.unreadable) {
+        if (bad.count == 0)
+            continue;
+        if (bad.first < lba + good && bad.first + bad.count > lba) {
+            good = std::min(good, bad.first > lba ? bad.first - lba : 0);
+        }
+    }
+    bool transient = faults_.transientReadFailures > 0;
+    if (transient) {
+        --faults_.transientReadFailures;
+        good = 0;
+    }
+
+    std::size_t written = 0;
+    if (!anyData) {
+        if (good > 0 && !image_.ReadFrames(lba, good, request.data)) {
+            return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &lba);
+        }
+        written = std::size_t{good} * kRawSectorSize;
+    } else {
+        std::vector<std::uint8_t> frame(kRawSectorSize);
+        for (std::uint32_t i = 0; i < good; ++i) {
+            std::uint32_t at = lba + i;
+            if (!image_.ReadFrames(at, 1, frame.data())) {
+                return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &at, written);
+            }
+            if (sizes[i] == kMode1UserSize) {
+                std::memcpy(request.data + written, frame.data() + kMode1UserOffset,
+                            kMode1UserSize);
+            } else {
+                std::memcpy(request.data + written, frame.data(), kRawSectorSize);
+            }
+            written += sizes[i];
+        }
+    }
+    if (good < count) {
+        std::uint32_t badLba = lba + good;
+        return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &badLba, written);
+    }
+    return Good(written);
+}
+
+std::uint32_t VirtualDrive::Position() {
+    if (play_ == Play::kPlaying) {
+        std::uint64_t elapsed = clockMs_() - playStartedMs_;
+        std::uint64_t now = position_ + elapsed * 75 / 1000;
+        if (now >= playEnd_) {
+            position_ = playEnd_;
+            play_ = Play::kCompleted;
+            return position_;
+        }
+        return static_cast<std::uint32_t>(now);
+    }
+    return position_;
+}
+
+ScsiReply VirtualDrive::PlayAudio(const ScsiRequest& request) {
+    const std::uint8_t* cdb = request.cdb;
+    if (trayOpen_)
+        return TrayOpenReply();
+    std::uint32_t start = Be32(&cdb[2]);
+    std::uint32_t length = Be32(&cdb[6]);
+    if (length == 0)
+        return Good();  // MMC: a zero length plays nothing and is no error
+    if (start >= image_.leadout || length > image_.leadout - start) {
+        return Check(kSenseIllegalRequest, kAscLbaOutOfRange);
+    }
+    if (image_.TrackAt(start)->IsData())
+        return Illegal(kAscIllegalModeForTrack);
+    position_ = start;
+    playEnd_ = start + length;
+    playStartedMs_ = clockMs_();
+    play_ = Play::kPlaying;
+    return Good();
+}
+
+ScsiReply VirtualDrive::PauseResume(const ScsiRequest& request) {
+    bool resume = request.cdb[8] & 0x01;
+    Position();  // settles a play that has run out
+    if (resume) {
+        if (play_ == Play::kPaused) {
+            playStartedMs_ = clockMs_();
+            play_ = Play::kPlaying;
+        } else if (play_ != Play::kPlaying) {
+            return Illegal(kAscSequenceError);
+        }
+    } else {
+        if (play_ == Play::kPlaying) {
+            position_ = Position();
+            play_ = Play::kPaused;
+        } else if (play_ != Play::kPaused) {
+            return Illegal(kAscSequenceError);
+        }
+    }
+    return Good();
+}
+
+ScsiReply VirtualDrive::ReadSubChannel(const ScsiRequest& request) {
+    const std::uint8_t* cdb = request.cdb;
+    bool msf = cdb[1] & 0x02;
+    bool subQ = cdb[2] & 0x40;
+    std::uint8_t format = cdb[3];
+    if (trayOpen_)
+        return TrayOpenReply();
+    if (format < 1 || format > 3)
+        return Illegal();
+
+    std::uint32_t position = Position();
+    std::uint8_t status = kAudioNoStatus;
+    switch (play_) {
+        case Play::kPlaying:
+            status = kAudioPlaying;
+            break;
+        case Play::kPaused:
+            status = kAudioPaused;
+            break;
+        case Play::kCompleted:
+            // Reported once, as MMC drives do; then there is no current status.
+            status = kAudioCompleted;
+            play_ = Play::kNone;
+            break;
+        case Play::kNone:
+            break;
+    }
+
+    std::vector<std::uint8_t> reply(4, 0);
+    reply[1] = status;
+    if (subQ) {
+        reply.resize(format == 1 ? 16 : 24, 0);
+        reply[4] = format;
+        if (format == 1) {
+            const ImageTrack* track = image_.TrackAt(std::min(position, image_.leadout - 1));
+            reply[5] = static_cast<std::uint8_t>(0x10 | track->control);
+            reply[6] = static_cast<std::uint8_t>(track->number);
+            std::uint8_t index = 0;
+            std::size_t firstNumber = track->hasIndex0 ? 0 : 1;
+            for (std::size_t i = 0; i < track->indexLbas.size(); ++i) {
+                if (track->indexLbas[i] <= position)
+                    index = static_cast<std::uint8_t>(i + firstNumber);
+            }
+            reply[7] = index;
+            PutAddress(&reply[8], position, msf);
+            // Relative to INDEX 01; negative (counting down) inside the pregap.
+            std::int32_t relative =
+                static_cast<std::int32_t>(position) - static_cast<std::int32_t>(track->startLba);
+            if (msf) {
+                std::uint32_t magnitude =
+                    static_cast<std::uint32_t>(relative < 0 ? -relative : relative);
+                reply[12] = 0;
+                reply[13] = static_cast<std::uint8_t>(magnitude / (60 * 75));
+                reply[14] = static_cast<std::uint8_t>(magnitude / 75 % 60);
+                reply[15] = static_cast<std::uint8_t>(magnitude % 75);
+            } else {
+                PutBe32(&reply[12], static_cast<std::uint32_t>(relative));
+            }
+        } else if (format == 2 && !image_.catalog.empty()) {
+            reply[8] = 0x80;  // MCVal
+            std::memcpy(&reply[9], image_.catalog.data(), 13);
+        } else if (format == 3) {
+            reply[5] = static_cast<std::uint8_t>(0x10 | image_.tracks.front().control);
+            reply[6] = cdb[6];  // no ISRC: TCVal stays clear
+        }
+        PutBe16(&reply[2], static_cast<std::uint32_t>(reply.size() - 4));
+    }
+    return SendReply(request, reply, Be16(&cdb[7]));
+}
+
+ScsiReply VirtualDrive::StartStop(const ScsiRequest& request) {
+    std::uint8_t bits = request.cdb[4];
+    bool start = bits & 0x01;
+    bool loadEject = bits & 0x02;
+    Position();
+    if (play_ != Play::kPaused)
+        position_ = Position();
+    play_ = Play::kNone;
+    if (loadEject)
+        trayOpen_ = !start;
+    return Good();
+}
+
+}  // namespace korvida

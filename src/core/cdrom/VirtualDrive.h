@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/cdrom/DiscImage.h"
+#include "core/cdrom/SCSIDriveInfo.h"
+#include "core/cdrom/ScsiTarget.h"
+
+namespace korvida {
+
+// Faults a virtual drive can be told to show, so that retries, skipping and time-outs
+// are exercised on the real code path.
+struct VirtualDriveFaults {
+    struct Range {
+        std::uint32_t first = 0;  // LBA
+        std::uint32_t count = 0;
+    };
+    // Frames that always fail with MEDIUM ERROR (unrecovered read error). A read that
+    // reaches one transfers the frames before it and reports the bad LBA in the sense
+    // information field.
+    std::vector<Range> unreadable;
+    // The next this many audio/data read commands fail with MEDIUM ERROR; the ones after
+    // succeed: a scratch that a retry gets past.
+    int transientReadFailures = 0;
+    // Opcodes answered with ILLEGAL REQUEST / invalid command operation code, as a drive
+    // without that read command does.
+    std::set<std::uint8_t> rejectedOpcodes;
+    // Time a command takes, by opcode, in milliseconds. Longer than the request's time-out
+    // ends it as timed out after the time-out; kNeverAnswers is a drive that hangs.
+    std::map<std::uint8_t, unsigned> delayMs;
+    // False: delays are only added to WaitedMs(), not slept, so time-out tests run fast.
+    bool sleepForDelays = true;
+};
+
+// A SCSI target in user space that answers like an MMC drive from a CD image: INQUIRY,
+// TEST UNIT READY, READ TOC (formats 0 and 1, LBA and MSF), READ CD, READ (10) and the
+// vendor reads 0xD4 and 0xD8 of 2352-byte frames, PLAY AUDIO (12), PAUSE/RESUME,
+// READ SUB-CHANNEL (formats 1-3; the position advances 75 frames a second while playing)
+// and START STOP UNIT (stop, eject, load). Anything else, a CDB of the wrong length, a
+// wrong data direction or a buffer smaller than the transfer gets CHECK CONDITION with
+// ILLEGAL REQUEST sense and nothing written. Commands are serialised by a lock.
+class VirtualDrive : public ScsiTarget {
+  public:
+    static constexpr unsigned kNeverAnswers = ~0u;
+
+    // clockMs: a monotonic millisecond clock for the play position (tests pass their own).
+    explicit VirtualDrive(DiscImage image, std::function<std::uint64_t()> clockMs = {});
+
+    // Loads a CUE sheet; nullptr with errorText naming the file and line on failure.
+    static std::unique_ptr<VirtualDrive> Open(const std::string& cuePath, std::string& errorText);
+
+    ScsiReply Execute(const ScsiRequest& request) override;
+
+    const DiscImage& image() const { return image_; }
+    // Vendor "KORVIDA ", product "VIRTUAL CD-ROM  ", revision "1.0 "; lun is what the
+    // drive table shows and the CDBs carry (the drive itself ignores LUN bits).
+    SCSIDriveInfo& identity() { return identity_; }
+
+    // Set before commands are sent; the lock does not cover changes during a command.
+    VirtualDriveFaults& faults() { return faults_; }
+
+    // Every CDB received, in order, when recording is on (off by default: a rip sends
+    // thousands).
+    void SetRecording(bool on);
+    std::vector<std::vector<std::uint8_t>> RecordedCommands() const;
+    std::size_t CommandCount() const;
+    // Milliseconds spent in injected delays, slept or not.
+    std::uint64_t WaitedMs() const;
+
+    bool TrayOpen() const;
+
+  private:
+    enum class Play { kNone, kPlaying, kPaused, kCompleted };
+
+    ScsiReply Dispatch(const ScsiRequest& request);
+    ScsiReply Inquiry(const ScsiRequest& request);
+    ScsiReply ReadToc(const ScsiRequest& request);
+    ScsiReply Read(const ScsiRequest& request);
+    ScsiReply PlayAudio(const ScsiRequest& request);
+    ScsiReply PauseResume(const ScsiRequest& request);
+    ScsiReply ReadSubChannel(const ScsiRequest& request);
+    ScsiReply StartStop(const ScsiRequest& request);
+    std::uint32_t Position();
+
+    DiscImage image_;
+    std::function<std::uint64_t()> clockMs_;
+    SCSIDriveInfo identity_;
+    VirtualDriveFaults faults_;
+
+    mutable std::mutex mutex_;
+    bool recording_ = false;
+    std::vector<std::vector<std::uint8_t>> recorded_;
+    std::size_t commandCount_ = 0;
+    std::uint64_t waitedMs_ = 0;
+
+    bool trayOpen_ = false;
+    Play play_ = Play::kNone;
+    std::uint32_t playEnd_ = 0;   // first frame not played
+    std::uint32_t position_ = 0;  // frame at playStartedMs_ (or where play stopped)
+    std::uint64_t playStartedMs_ = 0;
+};
+
+// The reply of READ TOC format 0 for an image: header and descriptors from `startTrack`
+// (0 or 1: all; 0xAA: lead-out only), addresses as LBA or MSF. Empty when startTrack is
+// past the last track.
+std::vector<std::uint8_t> BuildTocReply(const DiscImage& image, bool msf, std::uint8_t startTrack);
+
+}  // namespace korvida
