@@ -94,7 +94,7 @@ void Synthesise(const TrackRecipe& recipe, std::vector<std::uint8_t>& out) {
 }
 
 std::string Msf(std::size_t frames) {
-    char text[16];
+    char text[64];
     std::snprintf(text, sizeof text, "%02zu:%02zu:%02zu", frames / 4500, frames / 75 % 60,
                   frames % 75);
     return text;
