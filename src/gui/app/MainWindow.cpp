@@ -35,7 +35,8 @@ MainWindow::MainWindow(UserNotifier& notifier, QWidget* parent)
     trackList_->header()->setStretchLastSection(false);
     for (int c = 0; c < 4; ++c) {
         trackList_->setColumnWidth(c, s.ColumnWidth[static_cast<std::size_t>(c)]);
-        if (c != 1) trackList_->headerItem()->setTextAlignment(c, Qt::AlignCenter);
+        if (c != 1)
+            trackList_->headerItem()->setTextAlignment(c, Qt::AlignCenter);
     }
     ApplyColors();
 
@@ -43,12 +44,15 @@ MainWindow::MainWindow(UserNotifier& notifier, QWidget* parent)
     resize(s.WindowWidth, s.WindowHeight);
 }
 
-MainWindow::~MainWindow() { SaveSettingsAtExit(); }
+MainWindow::~MainWindow() {
+    SaveSettingsAtExit();
+}
 
 void MainWindow::LoadSettingsAtStartUp() {
     Settings& settings = TheSettings();
     std::string error;
-    if (!LoadSettings(settings, SettingsPath(), &error)) notifier_.ShowMessage(error);
+    if (!LoadSettings(settings, SettingsPath(), &error))
+        notifier_.ShowMessage(error);
     PrepareFolders(settings, notifier_);
 }
 
@@ -84,7 +88,8 @@ void MainWindow::SaveSettingsAtExit() {
     for (int c = 0; c < 4; ++c)
         s.ColumnWidth[static_cast<std::size_t>(c)] = trackList_->columnWidth(c);
     std::string error;
-    if (!SaveSettings(s, SettingsPath(), &error)) notifier_.ShowMessage(error);
+    if (!SaveSettings(s, SettingsPath(), &error))
+        notifier_.ShowMessage(error);
 }
 
 }  // namespace korvida::gui

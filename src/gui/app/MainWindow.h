@@ -18,7 +18,7 @@ namespace korvida::gui {
 class MainWindow : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit MainWindow(UserNotifier& notifier, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -26,10 +26,10 @@ public:
     QLabel* statusLine() const { return statusLine_; }
     QLabel* timeDisplay() const { return timeDisplay_; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void LoadSettingsAtStartUp();
     void ApplyColors();
     void SaveSettingsAtExit();

@@ -8,12 +8,12 @@ namespace korvida::gui {
 
 // Shows core messages as modal message boxes over `parent`.
 class MessageBoxNotifier : public UserNotifier {
-public:
+  public:
     explicit MessageBoxNotifier(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
     void ShowMessage(const std::string& text, Icon icon) override;
 
-private:
+  private:
     QWidget* parent_;
 };
 

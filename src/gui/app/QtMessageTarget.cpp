@@ -10,7 +10,8 @@ QtMessageTarget::QtMessageTarget(QObject* receiver, Handler handler)
 
 void QtMessageTarget::post(Message message) {
     QObject* receiver = receiver_.data();
-    if (!receiver) return;
+    if (!receiver)
+        return;
     QMetaObject::invokeMethod(
         receiver, [this, message = std::move(message)] { handler_(message); },
         Qt::QueuedConnection);
@@ -18,7 +19,8 @@ void QtMessageTarget::post(Message message) {
 
 void QtMessageTarget::send(Message message) {
     QObject* receiver = receiver_.data();
-    if (!receiver) return;
+    if (!receiver)
+        return;
     // A blocking queued call from the receiver's own thread would wait forever.
     if (QThread::currentThread() == receiver->thread()) {
         handler_(message);

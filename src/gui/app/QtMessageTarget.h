@@ -12,7 +12,7 @@ namespace korvida::gui {
 // receiver's event loop, send blocks the worker until the receiver has handled it.
 // Messages for a receiver that has gone away are dropped.
 class QtMessageTarget : public MessageTarget {
-public:
+  public:
     using Handler = std::function<void(const Message&)>;
 
     QtMessageTarget(QObject* receiver, Handler handler);
@@ -22,7 +22,7 @@ public:
     using MessageTarget::post;
     using MessageTarget::send;
 
-private:
+  private:
     QPointer<QObject> receiver_;
     Handler handler_;
 };

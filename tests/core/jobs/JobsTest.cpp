@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "core/jobs/Event.h"
+#include "core/jobs/MessageQueue.h"
+#include "core/jobs/Messages.h"
+#include "core/jobs/WorkerThread.h"
+
+namespace korvida {
+namespace {
+
+TEST(Event, AutoResetLetsOneWaitThroughManualResetLetsAll) {
+    Event autoEvent(false);
+    EXPECT_FALSE(autoEvent.Wait(0));
+    autoEvent.Set();
+    EXPECT_TRUE(autoEvent.IsSet());
+    EXPECT_TRUE(autoEvent.Wait(0));
+    EXPECT_FALSE(autoEvent.Wait(10));
+
+    Event manual(true);
+    manual.Set();
+    EXPECT_TRUE(manual.Wait(0));
+    EXPECT_TRUE(manual.Wait(0));
+    manual.Reset();
+    EXPECT_FALSE(manual.IsSet());
+}
+
+TEST(Event, WakesAWaiterOnAnotherThread) {
+    Event event(false);
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        event.Set();
+    });
+    EXPECT_TRUE(event.Wait(Event::kInfinite));
+    setter.join();
+}
+
+TEST(MessageQueue, SendReturnsOnlyAfterTheReceiverHandledIt) {
+    MessageQueue queue;
+    std::atomic<bool> sendReturned{false};
+    std::vector<Message> seen;
+    std::thread worker([&] {
+        queue.post(WM_EXTRACT_PROGRESS, 500, 12);
+        queue.send(WM_JOB_LOG, 0, 0, "2026-12-07 20:00:00 (line)");
+        sendReturned = true;
+        queue.send(WM_JOB_DONE);
+    });
+    while (seen.size() < 3) {
+        queue.Dispatch(
+            [&](const Message& m) {
+                // The worker is still blocked in send while its message is handled.
+                if (m.id == WM_JOB_LOG) {
+                    EXPECT_FALSE(sendReturned.load());
+                }
+                seen.push_back(m);
+            },
+            1000);
+    }
+    worker.join();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].id, WM_EXTRACT_PROGRESS);
+    EXPECT_EQ(seen[0].wParam, 500);
+    EXPECT_EQ(seen[1].text, "2026-12-07 20:00:00 (line)");
+    EXPECT_STREQ(MessageName(seen[2].id), "WM_JOB_DONE");
+}
+
+TEST(MessageQueue, SendOnTheReceiverThreadIsHandledAtOnce) {
+    MessageQueue queue;
+    int handled = 0;
+    queue.SetHandler([&](const Message&) { ++handled; });
+    queue.send(WM_JOB_LOG);
+    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(queue.Dispatch([](const Message&) {}, 0), 0);
+}
+
+int NiceOfThread(int threadPriority) {
+    int nice = 1000;
+    std::thread t = StartWorkerThread(
+        [&] { nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid))); },
+        threadPriority);
+    t.join();
+    return nice;
+}
+
+TEST(WorkerThread, RunsAtTheNiceValueOfThePriority) {
+    const int base = ::getpriority(PRIO_PROCESS, 0);
+    EXPECT_EQ(NiceOfThread(0), 19);
+    EXPECT_EQ(NiceOfThread(1), std::max(base, 10));
+    EXPECT_EQ(NiceOfThread(7), NiceOfThread(2));  // out of range runs as normal
+    // Raising may be refused without privileges; the thread still runs.
+    EXPECT_LE(NiceOfThread(4), base);
+    int setting = 7;
+    EXPECT_EQ(NormalizeThreadPriority(setting), 2);
+    EXPECT_EQ(setting, 2);
+}
+
+}  // namespace
+}  // namespace korvida

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "core/platform/AppHome.h"
+#include "core/platform/FreeDiskSpace.h"
+#include "core/platform/RunDetached.h"
+#include "core/platform/TempFileName.h"
+#include "core/platform/TickCount.h"
+#include "core/platform/WriteFileAtomically.h"
+#include "support/TempHome.h"
+
+namespace korvida {
+namespace {
+
+TEST(Platform, AppHomeFollowsTheEnvironment) {
+    test::TempHome home;
+    EXPECT_EQ(AppHome(), home.path() + "/");
+    EXPECT_EQ(DefaultOutputFolder(), home.path() + "/output");
+    ::setenv("KORVIDA_HOME", "", 1);
+    ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
+    EXPECT_EQ(AppHome(), "/xdg/korvida/");
+    ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(Platform, TempFileNamesAreUniqueAndCreated) {
+    test::TempDir dir;
+    const std::string a = TempFileName(dir.path());
+    const std::string b = TempFileName(dir.path() + "/");
+    ASSERT_FALSE(a.empty());
+    EXPECT_NE(a, b);
+    const std::string name = std::filesystem::path(a).filename();
+    EXPECT_EQ(name.substr(0, 2), "PW");
+    EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
+    EXPECT_TRUE(std::filesystem::exists(a));
+
+    std::string error;
+    EXPECT_EQ(TempFileName(dir / "missing", &error), "");
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(Platform, FreeSpaceOfAPathNotYetMadeIsItsParentFileSystems) {
+    test::TempDir dir;
+    const FreeDiskSpace space = GetFreeDiskSpace(dir / "not/yet/made");
+    ASSERT_TRUE(space.ok);
+    EXPECT_GT(space.freeBytes, 0u);
+    EXPECT_EQ(space.mountPoint, GetFreeDiskSpace(dir.path()).mountPoint);
+    EXPECT_EQ(GetFreeDiskSpace("/proc/self").mountPoint, "/proc");
+}
+
+TEST(Platform, AtomicWriteLeavesTheOldFileOnFailure) {
+    test::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    ASSERT_TRUE(WriteFileAtomically(path, "old"));
+    ASSERT_TRUE(WriteFileAtomically(path, "new"));
+    EXPECT_EQ(test::ReadFile(path), "new");
+    std::string error;
+    // Renaming a file over a folder fails after the data was written.
+    std::filesystem::create_directory(dir / "folder");
+    EXPECT_FALSE(WriteFileAtomically(dir / "folder", "x", &error));
+    EXPECT_NE(error.find("folder"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST(Platform, DesktopOpenPassesThePathAsOneArgument) {
+    test::TempDir dir;
+    const std::string opener = dir / "opener";
+    const std::string seen = dir / "seen";
+    test::WriteFile(opener, "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + seen + "'\n");
+    ::chmod(opener.c_str(), 0755);
+    ::setenv("KORVIDA_OPEN_COMMAND", opener.c_str(), 1);
+    const std::string target = dir / "my music; $(rm -rf x)/a b";
+    ASSERT_TRUE(OpenWithDesktop(target));
+    for (int i = 0; i < 200 && !std::filesystem::exists(seen); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(test::ReadFile(seen), "1|" + target);
+
+    std::string error;
+    ::setenv("KORVIDA_OPEN_COMMAND", "/nonexistent/opener", 1);
+    EXPECT_FALSE(OpenWithDesktop(target, &error));
+    EXPECT_NE(error.find("/nonexistent/opener"), std::string::npos);
+    ::unsetenv("KORVIDA_OPEN_COMMAND");
+}
+
+TEST(Platform, TickCountMovesForwardInMilliseconds) {
+    const std::uint32_t start = TickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const std::uint32_t elapsed = TickCount() - start;
+    EXPECT_GE(elapsed, 20u);
+    EXPECT_LT(elapsed, 5000u);
+}
+
+}  // namespace
+}  // namespace korvida

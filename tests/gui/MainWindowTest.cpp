@@ -1,0 +1,96 @@
+#include "gui/app/MainWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "core/jobs/Messages.h"
+#include "core/jobs/UserNotifier.h"
+#include "core/settings/Settings.h"
+#include "gui/app/QtMessageTarget.h"
+#include "support/TempHome.h"
+
+namespace korvida {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "test_gui";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+class RecordingNotifier : public UserNotifier {
+  public:
+    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
+    std::vector<std::string> messages;
+};
+
+TEST(MainWindow, OpensWithTheStoredLayoutAndSavesItAtExit) {
+    App();
+    test::TempHome home;
+    ::setenv("KORVIDA_GSETTINGS", "/bin/false", 1);
+    test::WriteFile(home / "Settings.ini",
+                    "; kept\n[Misc]\nWindowWidth=700\nWindowHeight=400\nColumnWidth2=300\n");
+    RecordingNotifier notifier;
+    {
+        gui::MainWindow window(notifier);
+        EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvida CD Ripper"));
+        EXPECT_EQ(window.width(), 700);
+        QTreeWidgetItem* header = window.trackList()->headerItem();
+        ASSERT_EQ(window.trackList()->columnCount(), 4);
+        EXPECT_EQ(header->text(0), QStringLiteral("编号"));
+        EXPECT_EQ(header->text(1), QStringLiteral("标题"));
+        EXPECT_EQ(header->text(2), QStringLiteral("长度(分钟)"));
+        EXPECT_EQ(header->text(3), QStringLiteral("大小(MB)"));
+        EXPECT_EQ(window.trackList()->columnWidth(1), 300);
+        EXPECT_EQ(window.trackList()->topLevelItemCount(), 0);
+        EXPECT_EQ(window.timeDisplay()->text(), QStringLiteral("00:00"));
+        window.show();
+        QApplication::processEvents();
+        EXPECT_EQ(window.trackList()->geometry(), QRect(27, 62, 700 - 55, 400 - 118));
+        window.resize(650, 420);
+        window.trackList()->setColumnWidth(0, 70);
+    }
+    EXPECT_TRUE(notifier.messages.empty());
+    const std::string text = test::ReadFile(home / "Settings.ini");
+    EXPECT_EQ(text.rfind("; kept\n", 0), 0u);
+    EXPECT_NE(text.find("WindowWidth=650\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("WindowHeight=420\n"), std::string::npos);
+    EXPECT_NE(text.find("ColumnWidth1=70\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(home / "output"));
+}
+
+TEST(QtMessageTarget, WorkerMessagesArriveOnTheUiThreadInOrder) {
+    App();
+    QObject receiver;
+    std::vector<unsigned> seen;
+    std::atomic<bool> allOnUiThread{true};
+    const auto uiThread = std::this_thread::get_id();
+    gui::QtMessageTarget target(&receiver, [&](const Message& m) {
+        if (std::this_thread::get_id() != uiThread)
+            allOnUiThread = false;
+        seen.push_back(m.id);
+    });
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        target.post(WM_EXTRACT_PROGRESS, 10);
+        target.send(WM_JOB_LOG, 0, 0, "line");  // blocks until the UI thread handled it
+        target.send(WM_JOB_DONE);
+        done = true;
+    });
+    while (!done)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker.join();
+    QApplication::processEvents();
+    EXPECT_TRUE(allOnUiThread);
+    EXPECT_EQ(seen, (std::vector<unsigned>{WM_EXTRACT_PROGRESS, WM_JOB_LOG, WM_JOB_DONE}));
+}
+
+}  // namespace
+}  // namespace korvida

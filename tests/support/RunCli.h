@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace korvida::test {
+
+struct CliResult {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+
+// Runs the built korvida-cli with the given arguments and the current environment
+// (set KORVIDA_HOME first, e.g. with TempHome).
+CliResult RunCli(const std::vector<std::string>& args);
+
+}  // namespace korvida::test
