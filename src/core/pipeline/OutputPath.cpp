@@ -151,10 +151,7 @@ std::string OutputPath(const RipJobItem& item, std::string_view folder, std::str
 
 NamingValidation ValidateNamingSettings(std::string_view folder, std::string_view rule) {
     NamingValidation v;
-    while (!folder.empty() && IsBlank(folder.front()))
-        folder.remove_prefix(1);
-    const std::string_view trimmed = TrimTrailing(folder);
-    v.folder = std::string(TrimTrailingSlashes(trimmed)) + '/';
+    v.folder = NormalizedFolder(std::string(folder));
     v.rule = rule.empty() ? std::string("<title>") : std::string(rule);
 
     bool hasToken = false;
@@ -166,8 +163,9 @@ NamingValidation ValidateNamingSettings(std::string_view folder, std::string_vie
         return v;
     }
 
-    // An empty entry would otherwise be taken as the root of the file system.
-    if (trimmed.empty() || !MakeSureDirectoryPathExists(v.folder)) {
+    // A blank entry would otherwise be taken as the root of the file system.
+    const bool blank = folder.find_first_not_of(" \t") == std::string_view::npos;
+    if (blank || !MakeSureDirectoryPathExists(v.folder)) {
         v.message = "不能创建目录  " + v.folder;
         return v;
     }
