@@ -1,0 +1,173 @@
+// CUE sheets: how files, indexes and gaps become disc addresses, and what is refused.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "CdromTestSupport.h"
+#include "core/cdrom/ScsiTypes.h"
+#include "core/cdrom/Toc.h"
+#include "support/TempHome.h"
+
+namespace korvida::test {
+namespace {
+
+std::string PatternFrames(std::uint32_t first, std::uint32_t count) {
+    std::string bytes(std::size_t{count} * kRawSectorSize, '\0');
+    for (std::uint32_t f = 0; f < count; ++f) {
+        for (std::uint32_t i = 0; i < kRawSectorSize; ++i) {
+            bytes[f * kRawSectorSize + i] = static_cast<char>(PatternByte(first + f, i));
+        }
+    }
+    return bytes;
+}
+
+std::string Le32(std::uint32_t v) {
+    return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+}
+
+std::string Wave(const std::string& data) {
+    std::string fmt = std::string("fmt ") + Le32(16) + std::string("\x01\x00\x02\x00", 4) +
+                      Le32(44100) + Le32(176400) + std::string("\x04\x00\x10\x00", 4);
+    std::string list = std::string("LIST") + Le32(4) + "INFO";  // a chunk to skip
+    return "RIFF" + Le32(static_cast<std::uint32_t>(4 + fmt.size() + list.size() + 8 + data.size())) +
+           "WAVE" + fmt + list + "data" + Le32(static_cast<std::uint32_t>(data.size())) + data;
+}
+
+TEST(CueLayout, FilesGapsAndIndexesLandWhereTheDiscHasThem) {
+    TempDir dir;
+    WriteFile(dir / "a.bin", PatternFrames(0, 20));
+    // Ten and a half frames: the last frame's second half reads as silence.
+    WriteFile(dir / "b.wav", Wave(PatternFrames(1000, 11).substr(0, 10 * kRawSectorSize + 1176)));
+    std::string motorola = PatternFrames(2000, 8);
+    for (std::size_t i = 0; i < motorola.size(); i += 2) std::swap(motorola[i], motorola[i + 1]);
+    WriteFile(dir / "c.bin", motorola);
+
+    auto drive = LoadDrive(dir.path(),
+                           "REM a comment\n"
+                           "FILE \"a.bin\" BINARY\n"
+                           "  TRACK 01 AUDIO\n"
+                           "    INDEX 01 00:00:00\n"
+                           "  TRACK 02 AUDIO\n"
+                           "    FLAGS DCP\n"
+                           "    INDEX 00 00:00:10\n"
+                           "    INDEX 01 00:00:12\n"
+                           "    POSTGAP 00:00:03\n"
+                           "FILE \"b.wav\" WAVE\n"
+                           "  TRACK 03 AUDIO\n"
+                           "    PREGAP 00:00:05\n"
+                           "    INDEX 01 00:00:02\n"
+                           "FILE \"c.bin\" MOTOROLA\n"
+                           "  TRACK 04 MODE1/2352\n"
+                           "    INDEX 01 00:00:00\n");
+    ASSERT_TRUE(drive);
+    DriverOnImage setup(drive, 1, /*READ (10): whole frames of any track*/ 1);
+
+    std::uint8_t raw[kTocBufferSize];
+    ASSERT_EQ(setup.driver->ReadTOC(raw, 0), 1);
+    TocView toc = ParseTocReply(raw, sizeof raw);
+    ASSERT_EQ(toc.descriptors.size(), 5u);
+    const std::uint32_t starts[] = {0, 12, 30, 39, 47};
+    const std::uint8_t controls[] = {0x10, 0x12, 0x10, 0x14, 0x14};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(toc.descriptors[i].lba, starts[i]) << i;
+        EXPECT_EQ(toc.descriptors[i].adrControl, controls[i]) << i;
+    }
+
+    std::vector<std::uint8_t> disc(47 * kRawSectorSize);
+    AudioReadRequest request;
+    request.startLba = 0;
+    request.sectorCount = 47;
+    request.byteLength = static_cast<std::uint32_t>(disc.size());
+    request.buffer = disc.data();
+    ASSERT_EQ(setup.driver->ReadAudio(request), 1) << setup.driver->LastErrorText();
+
+    std::string expected = PatternFrames(0, 20) + PatternFrames(1000, 2) +
+                           std::string(8 * kRawSectorSize, '\0') +  // postgap 3 + pregap 5
+                           PatternFrames(1002, 9).substr(0, 8 * kRawSectorSize + 1176) +
+                           std::string(1176, '\0') + PatternFrames(2000, 8);
+    ASSERT_EQ(expected.size(), disc.size());
+    for (std::uint32_t f = 0; f < 47; ++f) {
+        ASSERT_EQ(0, std::memcmp(disc.data() + f * kRawSectorSize,
+                                 expected.data() + f * kRawSectorSize, kRawSectorSize))
+            << "frame " << f;
+    }
+}
+
+struct BadSheet {
+    const char* name;
+    std::string cue;
+    std::string expected;  // part of the error text
+};
+
+class RefusedSheet : public ::testing::TestWithParam<BadSheet> {};
+
+TEST_P(RefusedSheet, GivesAnErrorNamingFileAndLine) {
+    TempDir dir;
+    WriteFile(dir / "good.bin", PatternFrames(0, 120));
+    WriteFile(dir / "odd.bin", std::string(3 * kRawSectorSize + 1, 'x'));
+    WriteFile(dir / "disc.cue", GetParam().cue);
+    std::string error;
+    EXPECT_FALSE(VirtualDrive::Open(dir / "disc.cue", error));
+    EXPECT_NE(error.find(GetParam().expected), std::string::npos) << error;
+    EXPECT_EQ(error.rfind(dir / "disc.cue", 0), 0u) << error;
+}
+
+std::string HundredTracks() {
+    std::string cue = "FILE \"good.bin\" BINARY\n";
+    for (int t = 1; t <= 100; ++t) {
+        char text[80];
+        std::snprintf(text, sizeof text, "TRACK %02d AUDIO\nINDEX 01 00:%02d:%02d\n", t, (t - 1) / 75,
+                      (t - 1) % 75);
+        cue += text;
+    }
+    return cue;
+}
+
+const std::string kFile = "FILE \"good.bin\" BINARY\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, RefusedSheet,
+    ::testing::Values(
+        BadSheet{"MissingFile", "FILE \"nothere.bin\" BINARY\nTRACK 01 AUDIO\n",
+                 "disc.cue:1: FILE \"nothere.bin\": cannot open"},
+        BadSheet{"UnknownCommand", kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nFROBNICATE 1\n",
+                 "disc.cue:4: unknown command FROBNICATE"},
+        BadSheet{"TracksOutOfOrder",
+                 kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 01 00:00:10\n",
+                 "disc.cue:4: TRACK 03 follows TRACK 1"},
+        BadSheet{"OverlappingTracks",
+                 kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:05\nTRACK 02 AUDIO\nINDEX 01 00:00:03\n",
+                 "disc.cue:5: INDEX 01 00:00:03 of TRACK 2 overlaps"},
+        BadSheet{"ZeroLengthTrack",
+                 kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:05\nTRACK 02 AUDIO\nINDEX 01 00:00:05\n",
+                 "disc.cue:5:"},
+        BadSheet{"MoreThan99Tracks", HundredTracks(), "disc.cue:200: more than 99 tracks"},
+        BadSheet{"BinNotWholeSectors", "FILE \"odd.bin\" BINARY\nTRACK 01 AUDIO\n",
+                 "disc.cue:1: FILE \"odd.bin\":"},
+        BadSheet{"GarbageBytes", kFile + std::string("\x00\x01\xFF\xFE\x7F junk\n", 11),
+                 "disc.cue:2: not a text line"},
+        BadSheet{"IndexBeyondTheFile", kFile + "TRACK 01 AUDIO\nINDEX 01 00:01:45\n",
+                 "disc.cue:3: INDEX 01 00:01:45 lies beyond the end"},
+        BadSheet{"TrackWithoutIndex01",
+                 kFile + "TRACK 01 AUDIO\nINDEX 00 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:00:09\n",
+                 "disc.cue:2: TRACK 1 has no INDEX 01"},
+        BadSheet{"IndexesOutOfOrder", kFile + "TRACK 01 AUDIO\nINDEX 02 00:00:00\n",
+                 "disc.cue:3: INDEX 02 out of order"},
+        BadSheet{"TrackBeforeFile", "TRACK 01 AUDIO\n", "disc.cue:1: TRACK before any FILE"},
+        BadSheet{"UnsupportedMode", kFile + "TRACK 01 MODE1/2048\n", "disc.cue:2: track mode"},
+        BadSheet{"BadTime", kFile + "TRACK 01 AUDIO\nINDEX 01 00:61:00\n", "disc.cue:3: bad time"},
+        BadSheet{"UnterminatedQuote", "FILE \"good.bin BINARY\n", "disc.cue:1: unterminated"},
+        BadSheet{"NoTracks", "REM nothing here\n", "no TRACK"},
+        BadSheet{"WaveThatIsNot", "FILE \"good.bin\" WAVE\n", "not a RIFF WAVE file"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CueLayout, ASheetFarLargerThanAnyCueIsRefusedUnread) {
+    TempDir dir;
+    WriteFile(dir / "disc.cue", std::string(2 << 20, ' '));
+    std::string error;
+    EXPECT_FALSE(VirtualDrive::Open(dir / "disc.cue", error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace korvida::test
