@@ -30,8 +30,9 @@ bool ComputeFreedbDiscId(std::span<const std::uint8_t, kTocResponseSize> msfToc,
     const int first = msfToc[2];
     const int last = msfToc[3];
     const int n = last - first + 1;
-    // The lead-out descriptor follows the last track among the 100 slots.
-    if (n < 1 || n > 99)
+    // Track numbers run from 1; the lead-out descriptor follows the last track among the
+    // 100 slots. An all-zero response (nothing read) has first track 0.
+    if (first < 1 || n < 1 || n > 99)
         return false;
 
     int digitSum = 0;

@@ -99,8 +99,8 @@ bool FrameFreedbReply(std::string_view reply, int& statusCode, std::string_view&
     return true;
 }
 
-FreedbMatch MakeFreedbMatch(std::string_view rawLine) {
-    const std::string decoded = WithoutControlBytes(ReplyLineToUtf8(TrimLeft(rawLine)));
+FreedbMatch MakeFreedbMatch(std::string_view rawLine, ReplyCharset charset) {
+    const std::string decoded = WithoutControlBytes(ReplyLineToUtf8(TrimLeft(rawLine), charset));
     const std::string_view line = TrimLeft(decoded);
     FreedbMatch match;
     match.line = CutUtf8(line, FreedbMatch::kLineSize - 1);
@@ -138,13 +138,14 @@ void ParseQueryReply(std::string_view reply, FreedbRequest& request) {
         return;
     request.statusCode = code;
     request.matches.clear();
+    const ReplyCharset charset = DetectReplyCharset(text);
 
     LineReader lines(text);
     std::string_view line;
     if (code == 200) {
         // "200 category discid artist / title": one exact match on the status line.
         if (lines.Next(line) && line.size() > 4)
-            request.matches.push_back(MakeFreedbMatch(line.substr(4)));
+            request.matches.push_back(MakeFreedbMatch(line.substr(4), charset));
     } else if (code == 211) {
         lines.Next(line);  // the status line
         while (lines.Next(line)) {
@@ -153,7 +154,7 @@ void ParseQueryReply(std::string_view reply, FreedbRequest& request) {
             // A blank line is no match: reading it would send an empty category.
             if (TrimLeft(line).empty())
                 continue;
-            request.matches.push_back(MakeFreedbMatch(line));
+            request.matches.push_back(MakeFreedbMatch(line, charset));
         }
     }
 }
@@ -168,13 +169,14 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
     request.readResult = FreedbReadResult{};
     if (code != 210)
         return;
+    const ReplyCharset charset = DetectReplyCharset(text);
 
     LineReader lines(text);
     std::string_view line;
     lines.Next(line);
     {
         // "210 rock 7a0b5c09 …": the category is the first word after the code.
-        const std::string status = ReplyLineToUtf8(line);
+        const std::string status = ReplyLineToUtf8(line, charset);
         std::string_view afterCode = std::string_view(status);
         afterCode = TrimLeft(afterCode.substr(afterCode.size() < 3 ? afterCode.size() : 3));
         afterCode = TrimRight(afterCode.substr(0, afterCode.find(' ')));
@@ -190,7 +192,7 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
             continue;
         if (line.front() == '.')
             break;
-        const std::string decoded = ReplyLineToUtf8(line);
+        const std::string decoded = ReplyLineToUtf8(line, charset);
         const std::string_view entry = decoded;
         std::string_view value;
         if (entry.front() == '#') {

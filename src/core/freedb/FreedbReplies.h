@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/freedb/FreedbRequest.h"
+#include "core/freedb/FreedbText.h"
 
 namespace korvida {
 
@@ -16,8 +17,9 @@ inline constexpr int TITLE_SLOTS = 100;
 // three characters. False when the reply is not framed like that.
 bool FrameFreedbReply(std::string_view reply, int& statusCode, std::string_view& text);
 
-// One FreedbMatch from a line of a query reply ("rock 7a0b5c09 Artist / Title").
-FreedbMatch MakeFreedbMatch(std::string_view line);
+// One FreedbMatch from a line of a query reply ("rock 7a0b5c09 Artist / Title"), the
+// line decoded from the reply's charset.
+FreedbMatch MakeFreedbMatch(std::string_view line, ReplyCharset charset = ReplyCharset::kUtf8);
 
 // Sets statusCode and fills request.matches: one match for 200, one per line up to the
 // "." line for 211, none for any other code. A reply that is not framed leaves both as

@@ -98,6 +98,43 @@ std::string ReplyLineToUtf8(std::string_view line) {
     return DecodeLatin1(line);
 }
 
+ReplyCharset DetectReplyCharset(std::string_view text) {
+    const std::size_t lastBreak = text.rfind('\n');
+    if (lastBreak != std::string_view::npos)
+        text = text.substr(0, lastBreak + 1);
+    if (IsValidUtf8(text))
+        return ReplyCharset::kUtf8;
+    std::string decoded;
+    if (DecodeGb18030(text, decoded) && IsValidUtf8(decoded))
+        return ReplyCharset::kGb18030;
+    return ReplyCharset::kLatin1;
+}
+
+std::string ReplyLineToUtf8(std::string_view line, ReplyCharset charset) {
+    switch (charset) {
+        case ReplyCharset::kUtf8:
+            if (IsValidUtf8(line))
+                return std::string(line);
+            // A reply cut at the size limit may end inside a character: drop that
+            // character rather than read the whole line in another charset.
+            for (std::size_t k = 1; k <= 3 && k <= line.size(); ++k) {
+                const auto lead = static_cast<std::uint8_t>(line[line.size() - k]);
+                if (lead >= 0xC2 && IsValidUtf8(line.substr(0, line.size() - k)))
+                    return std::string(line.substr(0, line.size() - k));
+            }
+            break;
+        case ReplyCharset::kGb18030: {
+            std::string decoded;
+            if (DecodeGb18030(line, decoded) && IsValidUtf8(decoded))
+                return decoded;
+            break;
+        }
+        case ReplyCharset::kLatin1:
+            return DecodeLatin1(line);
+    }
+    return ReplyLineToUtf8(line);
+}
+
 std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
     if (text.size() <= maxBytes)
         return std::string(text);

@@ -14,8 +14,20 @@ namespace korvida {
 // U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
-// One line of a reply as UTF-8: kept when it already is valid UTF-8, else decoded from
-// GB18030 when every byte of it decodes, else from ISO-8859-1 (which always decodes).
+// The charset of a reply text: UTF-8 when it is valid UTF-8, else GB18030 when every
+// byte of it decodes, else ISO-8859-1 (which always decodes). One server answer is in one
+// charset, so the decision is made once for the whole text: a single Latin-1 line such as
+// "Forår" would pass for GB18030 on its own. An unterminated last line (a reply cut at
+// the size limit may end inside a character) does not take part in the decision.
+enum class ReplyCharset { kUtf8, kGb18030, kLatin1 };
+ReplyCharset DetectReplyCharset(std::string_view text);
+
+// One line of a reply as UTF-8, decoded from `charset`; a line that does not decode in it
+// (the cut last line) falls back to the guess of the line alone.
+std::string ReplyLineToUtf8(std::string_view line, ReplyCharset charset);
+
+// One line alone: kept when valid UTF-8, else GB18030 when it decodes cleanly, else
+// ISO-8859-1.
 std::string ReplyLineToUtf8(std::string_view line);
 
 // The longest prefix of `text` of at most `maxBytes` bytes that does not end inside a

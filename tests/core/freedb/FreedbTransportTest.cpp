@@ -1,0 +1,429 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <chrono>
+#include <string>
+
+#include "core/freedb/Base64Encode.h"
+#include "core/freedb/FreedbCommands.h"
+#include "core/freedb/FreedbSubmission.h"
+#include "core/freedb/FreedbTransport.h"
+#include "core/jobs/Messages.h"
+#include "support/TempHome.h"
+#include "support/freedb/FreedbTestServer.h"
+#include "support/freedb/MessageRecorder.h"
+
+namespace korvida {
+namespace {
+
+using test::FreedbTestServer;
+using test::MessageRecorder;
+
+constexpr const char* kEmail = "me@example.net";
+
+FreedbServerSettings Direct(const FreedbTestServer& server) {
+    FreedbServerSettings s;
+    s.Server = server.address();
+    s.QueryScript = FreedbTestServer::kQueryScript;
+    s.SubmitScript = FreedbTestServer::kSubmitScript;
+    s.Email = kEmail;
+    return s;
+}
+
+// The same server as the proxy in front of a freedb server that is never resolved.
+FreedbServerSettings ViaProxy(const FreedbTestServer& server) {
+    FreedbServerSettings s = Direct(server);
+    s.Server = "freedb.invalid";
+    s.bProxy = 1;
+    s.ProxyServer = "127.0.0.1";
+    s.ProxyPort = server.port();
+    return s;
+}
+
+struct Transfer {
+    std::shared_ptr<FreedbRequest> request;
+    std::shared_ptr<MessageRecorder> messages;
+    int result = 0;
+};
+
+Transfer Exchange(const FreedbServerSettings& settings, FreedbExchange exchange, std::string body) {
+    Transfer run;
+    run.request = MakeFreedbRequest(settings, exchange);
+    run.messages = std::make_shared<MessageRecorder>();
+    run.request->window = run.messages;
+    run.request->body = std::move(body);
+    run.result =
+        exchange == FreedbExchange::kSubmit ? SubmitThread(run.request) : QueryThread(run.request);
+    EXPECT_TRUE(run.request->doneEvent->IsSet());
+    return run;
+}
+
+std::string QueryBody() {
+    FreedbTocSummary summary{};
+    summary[0] = 0x12025603;
+    summary[1] = 3;
+    summary[2] = 150;
+    summary[3] = 14250;
+    summary[4] = 31530;
+    summary[5] = 600;
+    return BuildQueryCommand(summary, kEmail);
+}
+
+std::vector<std::string> Texts(const Transfer& run, unsigned id) {
+    std::vector<std::string> texts;
+    for (const Message& m : run.messages->Messages()) {
+        if (m.id == id)
+            texts.push_back(m.text);
+    }
+    return texts;
+}
+
+TEST(QueryThread, DirectQueryIsSentByteForByteAndParsed) {
+    FreedbTestServer server;
+    const Transfer run = Exchange(Direct(server), FreedbExchange::kQuery, QueryBody());
+    EXPECT_EQ(run.result, 0);
+    const std::string body =
+        "cmd=cddb+query+12025603+3+150+14250+31530+600&hello=me+example.net+Korvida+3.0"
+        "&proto=6\r\n";
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0], "POST /~cddb/cddb.cgi HTTP/1.0\r\nHost: " + server.address() +
+                                        "\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                                        "User-Agent: Korvida 3.0\r\nContent-Length: " +
+                                        std::to_string(body.size()) + "\r\n\r\n" + body);
+
+    EXPECT_EQ(Texts(run, WM_FREEDB_STATUS),
+              (std::vector<std::string>{
+                  "正在初始化 WinSock...", "连接到服务器: " + server.address() + " ...",
+                  "正在发送询问命令...", "正在接收询问结果...", "正在处理询问结果..."}));
+    const auto messages = run.messages->Messages();
+    EXPECT_EQ(messages.back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.request->statusCode, 200);
+    ASSERT_EQ(run.request->matches.size(), 1u);
+    EXPECT_EQ(run.request->matches[0].artist, "测试歌手");
+    EXPECT_EQ(run.request->matches[0].title, "月光专辑");
+}
+
+TEST(QueryThread, InexactMatchesThenReadOfEachCharset) {
+    FreedbTestServer server;
+    FreedbTocSummary summary{};
+    summary[0] = 0x29042a04;
+    summary[1] = 4;
+    const Transfer query =
+        Exchange(Direct(server), FreedbExchange::kQuery, BuildQueryCommand(summary, kEmail));
+    EXPECT_EQ(query.request->statusCode, 211);
+    ASSERT_EQ(query.request->matches.size(), 3u);
+
+    const std::pair<const char*, const char*> expected[] = {
+        {"folk", "Ærø Kvartet / Café Noir / Forår"},
+        {"jazz", "爵士三重奏 / 夜曲 / 第一夜"},
+        {"rock", "四季乐队 / 春夏秋冬 / 春"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const FreedbMatch& match = query.request->matches[i];
+        EXPECT_EQ(match.category, expected[i].first);
+        const Transfer readRun = Exchange(Direct(server), FreedbExchange::kRead,
+                                          BuildReadCommand(match.category, match.discId, kEmail));
+        const FreedbReadResult& r = readRun.request->readResult;
+        ASSERT_EQ(r.titles.size(), 4u);
+        EXPECT_EQ(r.discTitle + " / " + r.titles[0].title, expected[i].second);
+        EXPECT_EQ(server.Requests().back().substr(server.Requests().back().find("\r\n\r\n") + 4),
+                  "cmd=cddb+read+" + match.category +
+                      "+29042a04&hello=me+example.net+Korvida+3.0&proto=6\r\n");
+    }
+}
+
+TEST(QueryThread, ReadReportsRevisionInTheCompletionMessage) {
+    FreedbTestServer server;
+    const Transfer readRun = Exchange(Direct(server), FreedbExchange::kRead,
+                                      BuildReadCommand("rock", "12025603", kEmail));
+    const Message done = readRun.messages->Messages().back();
+    EXPECT_EQ(done.id, WM_FREEDB_READ_DONE);
+    EXPECT_EQ(done.lParam, 5 << 16 | 1);
+    const FreedbReadResult& r = readRun.request->readResult;
+    EXPECT_EQ(r.category, "rock");
+    ASSERT_EQ(r.titles.size(), 3u);
+    EXPECT_EQ(r.titles[1].title, "Part oneand two");
+    EXPECT_EQ(r.titles[2].title, "晚风 (现场)");
+
+    // An entry without a revision line.
+    const Transfer jazz = Exchange(Direct(server), FreedbExchange::kRead,
+                                   BuildReadCommand("jazz", "29042a04", kEmail));
+    EXPECT_EQ(jazz.messages->Messages().back().lParam, 0);
+}
+
+// Proxy credentials: what the Proxy-Authorization line carries, if anything.
+struct ProxyCase {
+    const char* name;
+    int authorization;
+    const char* user;
+    const char* password;
+    const char* expectedLine;  // nullptr: no such line
+};
+
+class QueryThroughProxy : public ::testing::TestWithParam<ProxyCase> {};
+
+TEST_P(QueryThroughProxy, SendsAbsoluteFormAndCredentials) {
+    const ProxyCase& c = GetParam();
+    FreedbTestServer server;
+    FreedbServerSettings settings = ViaProxy(server);
+    settings.ProxyAuthorization = c.authorization;
+    settings.ProxyUsername = c.user;
+    settings.ProxyPassword = c.password;
+    const std::string body = QueryBody();
+    const Transfer run = Exchange(settings, FreedbExchange::kQuery, body);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    const std::string credentials =
+        c.expectedLine ? std::string("Proxy-Authorization: Basic ") + c.expectedLine + "\r\n" : "";
+    EXPECT_EQ(server.Requests()[0],
+              "POST http://freedb.invalid/~cddb/cddb.cgi HTTP/1.0\r\nHost: freedb.invalid\r\n"
+              "Content-Type: application/x-www-form-urlencoded\r\nUser-Agent: Korvida 3.0\r\n" +
+                  credentials + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+                  body);
+    // The status names the freedb server, not the proxy.
+    EXPECT_EQ(Texts(run, WM_FREEDB_STATUS)[1], "连接到服务器: freedb.invalid ...");
+    EXPECT_EQ(run.request->matches.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Credentials, QueryThroughProxy,
+                         ::testing::Values(ProxyCase{"off", 0, "user", "pw", nullptr},
+                                           ProxyCase{"emptyUser", 1, "", "pw", nullptr},
+                                           ProxyCase{"userAndPassword", 1, "user", "pw",
+                                                     "dXNlcjpwdw=="},
+                                           ProxyCase{"emptyPassword", 1, "user", "", "dXNlcjo="}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(QueryThread, ProxyThatDemandsCredentialsGetsThem) {
+    FreedbTestServer server;
+    server.SetRequiredProxyCredentials(Base64Encode("名字:pässword"));
+    FreedbServerSettings settings = ViaProxy(server);
+    settings.ProxyAuthorization = 1;
+    settings.ProxyUsername = "名字";
+    settings.ProxyPassword = "pässword";
+    EXPECT_EQ(Exchange(settings, FreedbExchange::kQuery, QueryBody()).request->matches.size(), 1u);
+}
+
+TEST(QueryThread, CredentialsTooLongForTheirBuffersAreRefused) {
+    FreedbTestServer server;
+    FreedbServerSettings settings = ViaProxy(server);
+    settings.ProxyAuthorization = 1;
+    settings.ProxyUsername = std::string(100, 'u');
+    settings.ProxyPassword = std::string(88, 'p');  // 189 bytes with the colon: fits
+    EXPECT_EQ(Exchange(settings, FreedbExchange::kQuery, QueryBody()).result, 0);
+    settings.ProxyPassword += 'p';
+    const Transfer run = Exchange(settings, FreedbExchange::kQuery, QueryBody());
+    EXPECT_EQ(run.result, -1);
+    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR),
+              std::vector<std::string>{"代理服务器的用户名和密码太长 (合计最多 188 字节)。"});
+    EXPECT_EQ(server.Connections(), 1);  // the refused one never connected
+}
+
+TEST(QueryThread, ReplyIsCutAt10240BytesAndStillParsed) {
+    FreedbTestServer server;
+    std::string reply = "HTTP/1.0 200 OK\r\n\r\n211 Found inexact matches\r\n";
+    for (int i = 0; reply.size() < 30000; ++i)
+        reply += "rock " + std::to_string(10000000 + i) + " A / B\r\n";
+    server.SetCannedReply(reply + ".\r\n");
+    const Transfer run = Exchange(Direct(server), FreedbExchange::kQuery, QueryBody());
+    EXPECT_EQ(run.result, 0);
+    // Whole lines within the first 10240 bytes, plus the cut one.
+    const std::string kept = reply.substr(0, 10240);
+    std::size_t lines = 0;
+    for (std::size_t at = kept.find("rock "); at != std::string::npos;
+         at = kept.find("rock ", at + 1))
+        ++lines;
+    ASSERT_EQ(run.request->matches.size(), lines);
+    EXPECT_EQ(run.request->matches.front().discId, "10000000");
+}
+
+TEST(QueryThread, MisbehavingServersEndInTheRightMessage) {
+    FreedbTestServer server;
+    server.SetCannedReply("garbage without any HTTP\r\n\r\n200 rock 1 A / B\r\n");
+    Transfer run = Exchange(Direct(server), FreedbExchange::kQuery, QueryBody());
+    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_TRUE(run.request->matches.empty());
+
+    server.SetMode(FreedbTestServer::Mode::kCloseAtOnce);
+    run = Exchange(Direct(server), FreedbExchange::kQuery, QueryBody());
+    const unsigned last = run.messages->Messages().back().id;
+    EXPECT_TRUE(last == WM_FREEDB_QUERY_DONE || last == WM_FREEDB_ERROR) << last;
+    EXPECT_TRUE(run.request->matches.empty());
+
+    // A proxy host name that does not resolve (empty: no lookup leaves the machine).
+    FreedbServerSettings settings = ViaProxy(server);
+    settings.ProxyServer = "";
+    run = Exchange(settings, FreedbExchange::kQuery, QueryBody());
+    EXPECT_EQ(run.result, -1);
+    ASSERT_EQ(Texts(run, WM_FREEDB_ERROR).size(), 1u);
+    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR)[0].rfind("Windows socket 错误 (代码 = ", 0), 0u);
+}
+
+TEST(QueryThread, ConnectionRefusedIsASocketError) {
+    std::string address;
+    {
+        FreedbTestServer gone;
+        address = gone.address();
+    }
+    FreedbServerSettings settings;
+    settings.Server = address;
+    settings.QueryScript = "/";
+    const Transfer run = Exchange(settings, FreedbExchange::kQuery, QueryBody());
+    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR),
+              std::vector<std::string>{"Windows socket 错误 (代码 = 111)。"});
+}
+
+TEST(QueryThread, TricklingServerIsReadToTheEnd) {
+    FreedbTestServer server;
+    server.SetMode(FreedbTestServer::Mode::kTrickle);
+    server.SetTrickleDelayMs(1);
+    const Transfer run = Exchange(Direct(server), FreedbExchange::kQuery, QueryBody());
+    ASSERT_EQ(run.request->matches.size(), 1u);
+    EXPECT_EQ(run.request->matches[0].title, "月光专辑");
+}
+
+// "(YYYY-MM-DD hh:mm:ss) 用户取消操作。"
+bool IsCancelledText(const std::string& text) {
+    const std::string pattern = "(dddd-dd-dd dd:dd:dd) 用户取消操作。";
+    if (text.size() != pattern.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (pattern[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i]))
+                              : pattern[i] != text[i])
+            return false;
+    }
+    return true;
+}
+
+// Cancelling a transfer that waits on a silent or trickling server.
+class CancelWhileWaiting : public ::testing::TestWithParam<FreedbTestServer::Mode> {};
+
+TEST_P(CancelWhileWaiting, EndsPromptlyWithTheCancelledText) {
+    FreedbTestServer server;
+    server.SetMode(GetParam());
+    server.SetTrickleDelayMs(1000);
+    auto request = MakeFreedbRequest(Direct(server), FreedbExchange::kQuery);
+    auto messages = std::make_shared<MessageRecorder>();
+    request->window = messages;
+    request->body = QueryBody();
+    std::thread thread = StartQueryThread(request);
+    ASSERT_TRUE(server.WaitForRequests(1, 5000));
+    ASSERT_EQ(messages->WaitFor(WM_FREEDB_STATUS, 1000).id, WM_FREEDB_STATUS);
+
+    const auto start = std::chrono::steady_clock::now();
+    request->cancelEvent->Set();
+    std::thread waiter = StartCancelWaitThread(request->doneEvent, messages);
+    EXPECT_EQ(messages->WaitFor(WM_FREEDB_STOPPED, 5000).id, WM_FREEDB_STOPPED);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    thread.join();
+    waiter.join();
+    EXPECT_TRUE(request->doneEvent->IsSet());
+    const std::vector<Message> all = messages->Messages();
+    std::string cancelled;
+    for (const Message& m : all) {
+        if (m.id == WM_FREEDB_STATUS)
+            cancelled = m.text;
+        EXPECT_NE(m.id, WM_FREEDB_QUERY_DONE);
+    }
+    EXPECT_TRUE(IsCancelledText(cancelled)) << cancelled;
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, CancelWhileWaiting,
+                         ::testing::Values(FreedbTestServer::Mode::kNeverAnswer,
+                                           FreedbTestServer::Mode::kTrickle));
+
+TEST(CancelWaitThread, GivesUpAfterItsStepsAndStillReportsStopped) {
+    auto done = std::make_shared<Event>(true, false);
+    auto messages = std::make_shared<MessageRecorder>();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CancelWaitThread(done, messages, 20, 5), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    ASSERT_EQ(messages->Messages().size(), 1u);
+    EXPECT_EQ(messages->Messages()[0].id, WM_FREEDB_STOPPED);
+}
+
+TEST(QueryThread, CancelBeforeStartNeverConnects) {
+    FreedbTestServer server;
+    auto request = MakeFreedbRequest(Direct(server), FreedbExchange::kQuery);
+    auto messages = std::make_shared<MessageRecorder>();
+    request->window = messages;
+    request->cancelEvent->Set();
+    EXPECT_EQ(QueryThread(request), -1);
+    EXPECT_EQ(server.Connections(), 0);
+    EXPECT_TRUE(request->doneEvent->IsSet());
+}
+
+TEST(SubmitThread, SendsTheBodyAfterRequestAndHostLinesAndTracesIt) {
+    test::TempHome home;
+    FreedbTestServer server;
+    // A whole submission as the Submit button builds it, accepted by the server's check.
+    SubmissionText text;
+    FreedbTocSummary summary{};
+    summary[0] = 0x12025603;
+    summary[1] = 1;
+    summary[2] = 150;
+    summary[3] = 600;
+    SubmitForm form{"A", "B", "rock", "1", {"One"}};
+    ASSERT_TRUE(BuildSubmissionText(form, summary, kEmail, text, nullptr));
+    const std::string& body = text.body;
+    const Transfer run = Exchange(Direct(server), FreedbExchange::kSubmit, body);
+    EXPECT_EQ(run.result, 0);
+    const std::string sent =
+        "POST /~cddb/submit.cgi HTTP/1.0\r\nHost: " + server.address() + "\r\n" + body;
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0], sent);
+    EXPECT_EQ(test::ReadFile(home / "cddb.txt"), sent);
+    EXPECT_EQ(Texts(run, WM_FREEDB_STATUS),
+              (std::vector<std::string>{
+                  "正在初始化 WinSock...", "连接到服务器: " + server.address() + " ...",
+                  "正在发送提交命令...", "正在等待回应...", "处理提交结果..."}));
+    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_SUBMIT_DONE);
+}
+
+// The submit outcome rests on the three characters after the blank line alone.
+struct SubmitReplyCase {
+    const char* name;
+    const char* reply;
+    unsigned message;
+    const char* code;
+};
+
+class SubmitOutcome : public ::testing::TestWithParam<SubmitReplyCase> {};
+
+TEST_P(SubmitOutcome, FollowsTheFreedbCode) {
+    test::TempHome home;
+    FreedbTestServer server;
+    server.SetCannedReply(GetParam().reply);
+    const Transfer run = Exchange(Direct(server), FreedbExchange::kSubmit, "x\r\n\r\n");
+    const Message last = run.messages->Messages().back();
+    EXPECT_EQ(last.id, GetParam().message);
+    if (GetParam().message == WM_FREEDB_SUBMIT_FAILED) {
+        EXPECT_EQ(last.text, "提交到 " + server.address() +
+                                 " 时出错。\n错误代码 = " + GetParam().code + " 。");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, SubmitOutcome,
+    ::testing::Values(SubmitReplyCase{"accepted", "HTTP/1.0 200 OK\r\n\r\n200 OK, sent\r\n",
+                                      WM_FREEDB_SUBMIT_DONE, ""},
+                      SubmitReplyCase{"acceptedDespiteHttp500",
+                                      "HTTP/1.0 500 Oops\r\n\r\n200 OK\r\n", WM_FREEDB_SUBMIT_DONE,
+                                      ""},
+                      SubmitReplyCase{"refused", "HTTP/1.0 200 OK\r\n\r\n500 Invalid header\r\n",
+                                      WM_FREEDB_SUBMIT_FAILED, "500"},
+                      SubmitReplyCase{"noBlankLine", "HTTP/1.0 200 OK\r\n200 OK\r\n",
+                                      WM_FREEDB_SUBMIT_FAILED, ""},
+                      SubmitReplyCase{"empty", "", WM_FREEDB_SUBMIT_FAILED, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SubmitThread, ServerValidatesWhatSubmitDiscBuilds) {
+    // The test server's own check: a complete submission is accepted, one without
+    // its xmcd signature refused with 500.
+    test::TempHome home;
+    FreedbTestServer server;
+    Transfer run = Exchange(Direct(server), FreedbExchange::kSubmit,
+                            "Category: rock\r\nDiscid: 12025603\r\nSubmit-Mode: submit\r\n\r\n");
+    EXPECT_EQ(run.messages->Messages().back().text,
+              "提交到 " + server.address() + " 时出错。\n错误代码 = 500 。");
+}
+
+}  // namespace
+}  // namespace korvida

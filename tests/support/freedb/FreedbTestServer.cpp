@@ -1,0 +1,354 @@
+#include "support/freedb/FreedbTestServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace korvida::test {
+
+namespace {
+
+constexpr int kSliceMs = 20;
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+std::string WithCrlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
+// The value of header `name` (case-sensitive, as we send them) or empty.
+std::string Header(const std::string& head, const std::string& name) {
+    const std::string key = "\r\n" + name + ": ";
+    const std::size_t at = head.find(key);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t start = at + key.size();
+    return head.substr(start, head.find("\r\n", start) - start);
+}
+
+std::string Http(const std::string& status, const std::string& body) {
+    return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" + body;
+}
+
+bool SendAll(int fd, const std::string& bytes) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// DTITLE of an entry: its DTITLE lines joined, for query match lines.
+std::string DiscTitle(const std::string& entry) {
+    std::string title;
+    std::istringstream in(entry);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind("DTITLE=", 0) == 0)
+            title += line.substr(7);
+    }
+    return title;
+}
+
+}  // namespace
+
+std::string FreedbTestServer::DefaultDatabaseDir() {
+    return std::string(KORVIDA_TEST_DATA_DIR) + "/freedb";
+}
+
+FreedbTestServer::FreedbTestServer(std::string databaseDir) : databaseDir_(std::move(databaseDir)) {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0)
+        throw std::runtime_error("test server: socket");
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listenFd_, 16) != 0)
+        throw std::runtime_error("test server: bind/listen");
+    socklen_t length = sizeof address;
+    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    acceptThread_ = std::thread([this] { AcceptLoop(); });
+}
+
+FreedbTestServer::~FreedbTestServer() {
+    stopping_ = true;
+    acceptThread_.join();
+    ::close(listenFd_);
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard lock(mutex_);
+        workers.swap(workers_);
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
+std::string FreedbTestServer::address() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
+
+void FreedbTestServer::SetMode(Mode mode) {
+    std::lock_guard lock(mutex_);
+    mode_ = mode;
+}
+
+void FreedbTestServer::SetCannedReply(std::string reply) {
+    std::lock_guard lock(mutex_);
+    canned_ = std::move(reply);
+    mode_ = Mode::kCanned;
+}
+
+void FreedbTestServer::SetTrickleDelayMs(int delayMs) {
+    std::lock_guard lock(mutex_);
+    trickleDelayMs_ = delayMs;
+}
+
+void FreedbTestServer::SetRequiredProxyCredentials(std::string base64) {
+    std::lock_guard lock(mutex_);
+    requiredCredentials_ = std::move(base64);
+}
+
+std::vector<std::string> FreedbTestServer::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+bool FreedbTestServer::WaitForRequests(std::size_t count, int timeoutMs) const {
+    std::unique_lock lock(mutex_);
+    return recorded_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return requests_.size() >= count; });
+}
+
+void FreedbTestServer::AcceptLoop() {
+    while (!stopping_) {
+        pollfd entry{listenFd_, POLLIN, 0};
+        if (::poll(&entry, 1, kSliceMs) <= 0)
+            continue;
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ++connections_;
+        std::lock_guard lock(mutex_);
+        workers_.emplace_back([this, fd] {
+            Serve(fd);
+            ::close(fd);
+        });
+    }
+}
+
+void FreedbTestServer::Serve(int fd) {
+    Mode mode;
+    std::string canned;
+    int trickleDelayMs;
+    {
+        std::lock_guard lock(mutex_);
+        mode = mode_;
+        canned = canned_;
+        trickleDelayMs = trickleDelayMs_;
+    }
+    if (mode == Mode::kCloseAtOnce)
+        return;
+
+    // Read the head, then Content-Length bytes, then whatever else arrives at once: the
+    // record must hold every byte the client sent, also bytes past the declared length.
+    std::string request;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    std::size_t expected = std::string::npos;
+    int quietSlices = 0;
+    while (!stopping_ && std::chrono::steady_clock::now() < deadline) {
+        if (expected == std::string::npos) {
+            const std::size_t blank = request.find("\r\n\r\n");
+            if (blank != std::string::npos) {
+                const std::string length = Header(request.substr(0, blank + 2), "Content-Length");
+                expected = blank + 4 + (length.empty() ? 0 : std::stoul(length));
+            }
+        }
+        // Once the declared bytes are in, wait two quiet slices for any extra bytes.
+        if (expected != std::string::npos && request.size() >= expected && quietSlices >= 2)
+            break;
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, kSliceMs) <= 0) {
+            ++quietSlices;
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        request.append(buffer, static_cast<std::size_t>(n));
+        quietSlices = 0;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request);
+    }
+    recorded_.notify_all();
+
+    switch (mode) {
+        case Mode::kCanned:
+            SendAll(fd, canned);
+            return;
+        case Mode::kNeverAnswer:
+            while (!stopping_)
+                std::this_thread::sleep_for(std::chrono::milliseconds(kSliceMs));
+            return;
+        case Mode::kTrickle: {
+            const std::string reply = Answer(request);
+            for (char c : reply) {
+                if (stopping_ || !SendAll(fd, std::string(1, c)))
+                    return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(trickleDelayMs));
+            }
+            return;
+        }
+        default:
+            SendAll(fd, Answer(request));
+    }
+}
+
+std::string FreedbTestServer::Answer(const std::string& request) const {
+    const std::size_t blank = request.find("\r\n\r\n");
+    const std::size_t lineEnd = request.find("\r\n");
+    if (blank == std::string::npos || lineEnd == std::string::npos)
+        return Http("400 Bad Request", "");
+    const std::vector<std::string> requestLine = Words(request.substr(0, lineEnd));
+    if (requestLine.size() != 3 || requestLine[0] != "POST" || requestLine[2] != "HTTP/1.0")
+        return Http("400 Bad Request", "");
+
+    std::string path = requestLine[1];
+    if (path.rfind("http://", 0) == 0) {
+        // Absolute form: we are the proxy. Check the credentials a proxy would.
+        std::string required;
+        {
+            std::lock_guard lock(mutex_);
+            required = requiredCredentials_;
+        }
+        const std::string head = request.substr(0, blank + 2);
+        if (!required.empty() && Header(head, "Proxy-Authorization") != "Basic " + required)
+            return Http("407 Proxy Authentication Required", "");
+        const std::size_t slash = path.find('/', 7);
+        path = slash == std::string::npos ? "/" : path.substr(slash);
+    }
+
+    if (path == kSubmitScript)
+        return AnswerSubmit(request.substr(lineEnd + 2));
+    if (path != kQueryScript)
+        return Http("404 Not Found", "");
+
+    std::string body = request.substr(blank + 4);
+    for (char& c : body) {
+        if (c == '+')
+            c = ' ';
+        if (c == '&')
+            c = ' ';
+    }
+    const std::vector<std::string> words = Words(body);
+    if (words.size() >= 2 && words[0] == "cmd=cddb" && words[1] == "query")
+        return Http("200 OK", AnswerQuery(words));
+    if (words.size() >= 2 && words[0] == "cmd=cddb" && words[1] == "read")
+        return Http("200 OK", AnswerRead(words));
+    return Http("200 OK", "500 Command syntax error.\r\n");
+}
+
+std::string FreedbTestServer::Entry(const std::string& category, const std::string& discId) const {
+    // Only plain words: a request must not walk out of the database folder.
+    for (const std::string* part : {&category, &discId}) {
+        if (part->empty() || part->find_first_of("./\\") != std::string::npos)
+            return {};
+    }
+    return WithCrlf(ReadWholeFile(databaseDir_ + "/" + category + "/" + discId));
+}
+
+std::string FreedbTestServer::AnswerQuery(const std::vector<std::string>& words) const {
+    // cmd=cddb query <id> <n> <offsets…> <seconds> hello=…
+    if (words.size() < 4)
+        return "500 Command syntax error.\r\n";
+    const std::string& discId = words[2];
+    std::vector<std::string> lines;
+    std::error_code error;
+    for (const auto& dir : std::filesystem::directory_iterator(databaseDir_, error)) {
+        if (!dir.is_directory())
+            continue;
+        const std::string category = dir.path().filename().string();
+        const std::string entry = Entry(category, discId);
+        if (!entry.empty())
+            lines.push_back(category + " " + discId + " " + DiscTitle(entry));
+    }
+    std::sort(lines.begin(), lines.end());
+    if (lines.empty())
+        return "202 No match for disc ID " + discId + ".\r\n";
+    if (lines.size() == 1)
+        return "200 " + lines[0] + "\r\n";
+    std::string reply = "211 Found inexact matches, list follows (until terminating `.')\r\n";
+    for (const std::string& line : lines)
+        reply += line + "\r\n";
+    return reply + ".\r\n";
+}
+
+std::string FreedbTestServer::AnswerRead(const std::vector<std::string>& words) const {
+    // cmd=cddb read <category> <id> hello=…
+    if (words.size() < 4)
+        return "500 Command syntax error.\r\n";
+    const std::string entry = Entry(words[2], words[3]);
+    if (entry.empty())
+        return "401 " + words[2] + " " + words[3] + " No such CD entry in database.\r\n";
+    return "210 " + words[2] + " " + words[3] +
+           " CD database entry follows (until terminating `.')\r\n" + entry + ".\r\n";
+}
+
+std::string FreedbTestServer::AnswerSubmit(const std::string& headerAndBody) const {
+    const std::string head = "\r\n" + headerAndBody;
+    const std::string category = Header(head, "Category");
+    const std::string discId = Header(head, "Discid");
+    bool knownCategory = false;
+    for (const char* c : {"blues", "classical", "country", "data", "folk", "jazz", "misc", "newage",
+                          "reggae", "rock", "soundtrack"}) {
+        knownCategory = knownCategory || category == c;
+    }
+    const bool ok = knownCategory && discId.size() == 8 &&
+                    Header(head, "Submit-Mode") == "submit" &&
+                    headerAndBody.find("# xmcd\r\n") != std::string::npos &&
+                    headerAndBody.find("DISCID=" + discId + "\r\n") != std::string::npos;
+    return Http("200 OK", ok ? "200 OK, submission has been sent.\r\n"
+                             : "500 Invalid header or xmcd entry.\r\n");
+}
+
+}  // namespace korvida::test

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace korvida::test {
+
+// A freedb server on 127.0.0.1 for the tests: it answers query (200, 211, 202), read
+// (210, 401) and submit (200, 500) over HTTP/1.0 from a database of xmcd files laid out
+// as <category>/<disc id> (tests/data/freedb), and records every request byte for byte.
+// It accepts the absolute-form request line of a proxy as well and can demand proxy
+// credentials, so the same server stands in for an HTTP proxy. Misbehaviours for the
+// failure paths are chosen with SetMode.
+class FreedbTestServer {
+  public:
+    enum class Mode {
+        kDatabase,     // answer from the database
+        kCanned,       // send the canned reply bytes as they are, then close
+        kCloseAtOnce,  // close the connection without reading or answering
+        kNeverAnswer,  // read the request, then hold the connection open until stopped
+        kTrickle,      // answer from the database one byte per trickle delay
+    };
+
+    static constexpr const char* kQueryScript = "/~cddb/cddb.cgi";
+    static constexpr const char* kSubmitScript = "/~cddb/submit.cgi";
+
+    explicit FreedbTestServer(std::string databaseDir = DefaultDatabaseDir());
+    ~FreedbTestServer();
+    FreedbTestServer(const FreedbTestServer&) = delete;
+    FreedbTestServer& operator=(const FreedbTestServer&) = delete;
+
+    static std::string DefaultDatabaseDir();
+
+    std::uint16_t port() const { return port_; }
+    // "127.0.0.1:<port>", a Server setting that reaches this server.
+    std::string address() const;
+
+    void SetMode(Mode mode);
+    void SetCannedReply(std::string reply);
+    void SetTrickleDelayMs(int delayMs);
+    // Non-empty: requests without "Proxy-Authorization: Basic <base64>" of exactly
+    // this value get 407.
+    void SetRequiredProxyCredentials(std::string base64);
+
+    // Every request received so far, as the raw bytes read from the connection.
+    std::vector<std::string> Requests() const;
+    // Waits until `count` requests have been recorded; false after timeoutMs.
+    bool WaitForRequests(std::size_t count, int timeoutMs) const;
+    // Connections accepted so far (a connection closed at once records no request).
+    int Connections() const { return connections_.load(); }
+
+    // The database answer for one request (no transport): the whole HTTP reply.
+    std::string Answer(const std::string& request) const;
+
+    // The entry of <category>/<discId> with CRLF line ends, or empty when missing.
+    std::string Entry(const std::string& category, const std::string& discId) const;
+
+  private:
+    void AcceptLoop();
+    void Serve(int fd);
+    std::string AnswerQuery(const std::vector<std::string>& words) const;
+    std::string AnswerRead(const std::vector<std::string>& words) const;
+    std::string AnswerSubmit(const std::string& headerAndBody) const;
+
+    std::string databaseDir_;
+    int listenFd_ = -1;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> connections_{0};
+    std::thread acceptThread_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable recorded_;
+    std::vector<std::string> requests_;
+    std::vector<std::thread> workers_;
+    Mode mode_ = Mode::kDatabase;
+    std::string canned_;
+    int trickleDelayMs_ = 1000;
+    std::string requiredCredentials_;
+};
+
+}  // namespace korvida::test
