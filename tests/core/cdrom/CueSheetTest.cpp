@@ -29,7 +29,8 @@ std::string Wave(const std::string& data) {
     std::string fmt = std::string("fmt ") + Le32(16) + std::string("\x01\x00\x02\x00", 4) +
                       Le32(44100) + Le32(176400) + std::string("\x04\x00\x10\x00", 4);
     std::string list = std::string("LIST") + Le32(4) + "INFO";  // a chunk to skip
-    return "RIFF" + Le32(static_cast<std::uint32_t>(4 + fmt.size() + list.size() + 8 + data.size())) +
+    return "RIFF" +
+           Le32(static_cast<std::uint32_t>(4 + fmt.size() + list.size() + 8 + data.size())) +
            "WAVE" + fmt + list + "data" + Le32(static_cast<std::uint32_t>(data.size())) + data;
 }
 
@@ -39,7 +40,8 @@ TEST(CueLayout, FilesGapsAndIndexesLandWhereTheDiscHasThem) {
     // Ten and a half frames: the last frame's second half reads as silence.
     WriteFile(dir / "b.wav", Wave(PatternFrames(1000, 11).substr(0, 10 * kRawSectorSize + 1176)));
     std::string motorola = PatternFrames(2000, 8);
-    for (std::size_t i = 0; i < motorola.size(); i += 2) std::swap(motorola[i], motorola[i + 1]);
+    for (std::size_t i = 0; i < motorola.size(); i += 2)
+        std::swap(motorola[i], motorola[i + 1]);
     WriteFile(dir / "c.bin", motorola);
 
     auto drive = LoadDrive(dir.path(),
@@ -116,8 +118,8 @@ std::string HundredTracks() {
     std::string cue = "FILE \"good.bin\" BINARY\n";
     for (int t = 1; t <= 100; ++t) {
         char text[80];
-        std::snprintf(text, sizeof text, "TRACK %02d AUDIO\nINDEX 01 00:%02d:%02d\n", t, (t - 1) / 75,
-                      (t - 1) % 75);
+        std::snprintf(text, sizeof text, "TRACK %02d AUDIO\nINDEX 01 00:%02d:%02d\n", t,
+                      (t - 1) / 75, (t - 1) % 75);
         cue += text;
     }
     return cue;
