@@ -1,0 +1,132 @@
+#include "core/freedb/FreedbSession.h"
+
+#include <mutex>
+#include <thread>
+
+#include "core/freedb/ApplyReadResult.h"
+#include "core/freedb/FreedbCommands.h"
+#include "core/freedb/FreedbTransport.h"
+#include "core/jobs/Messages.h"
+
+namespace korvida {
+
+namespace {
+
+// Keeps the last completion or error message and forwards status texts.
+class OutcomeTarget : public MessageTarget {
+  public:
+    explicit OutcomeTarget(FreedbStatusCallback onStatus) : onStatus_(std::move(onStatus)) {}
+
+    void post(Message message) override {
+        if (message.id == WM_FREEDB_STATUS) {
+            if (onStatus_)
+                onStatus_(message.text);
+            return;
+        }
+        std::lock_guard lock(mutex_);
+        last_ = std::move(message);
+    }
+    void send(Message message) override { post(std::move(message)); }
+    using MessageTarget::post;
+    using MessageTarget::send;
+
+    Message Last() {
+        std::lock_guard lock(mutex_);
+        return last_;
+    }
+
+  private:
+    FreedbStatusCallback onStatus_;
+    std::mutex mutex_;
+    Message last_;
+};
+
+}  // namespace
+
+FreedbOutcome RunFreedbRequest(const std::shared_ptr<FreedbRequest>& request, bool submit,
+                               const FreedbStatusCallback& onStatus) {
+    auto target = std::make_shared<OutcomeTarget>(onStatus);
+    request->window = target;
+    int result = 0;
+    std::thread worker([&] { result = submit ? SubmitThread(request) : QueryThread(request); });
+    worker.join();
+    request->window.reset();
+
+    FreedbOutcome outcome;
+    const Message last = target->Last();
+    switch (last.id) {
+        case WM_FREEDB_QUERY_DONE:
+        case WM_FREEDB_READ_DONE:
+        case WM_FREEDB_SUBMIT_DONE:
+            outcome.kind = FreedbOutcome::Kind::kDone;
+            outcome.lParam = static_cast<std::uint32_t>(last.lParam);
+            break;
+        case WM_FREEDB_ERROR:
+        case WM_FREEDB_SUBMIT_FAILED:
+            outcome.kind = FreedbOutcome::Kind::kFailed;
+            outcome.text = last.text;
+            break;
+        default:
+            outcome.kind = result != 0 && request->cancelEvent && request->cancelEvent->IsSet()
+                               ? FreedbOutcome::Kind::kCancelled
+                               : FreedbOutcome::Kind::kFailed;
+            break;
+    }
+    return outcome;
+}
+
+FreedbLookup LookUpDisc(const FreedbServerSettings& settings,
+                        std::span<const std::uint8_t, kTocResponseSize> msfToc, int pick,
+                        DiscInfo& disc, std::shared_ptr<Event> cancelEvent,
+                        const FreedbStatusCallback& onStatus) {
+    FreedbLookup lookup;
+    FreedbTocSummary summary{};
+    if (!ComputeFreedbDiscId(msfToc, summary)) {
+        lookup.outcome = {FreedbOutcome::Kind::kFailed,
+                          "不能读取 CD 的目录信息，无法计算唱片 ID。"};
+        return lookup;
+    }
+    lookup.discId = FreedbDiscId(summary);
+
+    auto query = MakeFreedbRequest(settings, FreedbExchange::kQuery);
+    if (cancelEvent)
+        query->cancelEvent = cancelEvent;
+    query->body = BuildQueryCommand(summary, settings.Email);
+    lookup.outcome = RunFreedbRequest(query, false, onStatus);
+    if (lookup.outcome.kind != FreedbOutcome::Kind::kDone)
+        return lookup;
+    lookup.matches = query->matches;
+    if (lookup.matches.empty()) {
+        lookup.outcome = {FreedbOutcome::Kind::kNoMatch, kNoMatchText};
+        return lookup;
+    }
+
+    const int count = static_cast<int>(lookup.matches.size());
+    lookup.picked = count > 1 && pick >= 1 && pick <= count ? pick - 1 : 0;
+    const FreedbMatch& match = lookup.matches[static_cast<std::size_t>(lookup.picked)];
+    auto read = MakeFreedbRequest(settings, FreedbExchange::kRead);
+    read->cancelEvent = query->cancelEvent;
+    read->body = BuildReadCommand(match.category, match.discId, settings.Email);
+    lookup.outcome = RunFreedbRequest(read, false, onStatus);
+    if (lookup.outcome.kind != FreedbOutcome::Kind::kDone)
+        return lookup;
+    if (!ApplyReadResult(read->readResult, lookup.outcome.lParam, disc))
+        lookup.outcome = {FreedbOutcome::Kind::kNoMatch, kNoMatchText};
+    return lookup;
+}
+
+FreedbOutcome SubmitDiscAndWait(const SubmitForm& form,
+                                std::span<const std::uint8_t, kTocResponseSize> msfToc,
+                                const FreedbServerSettings& settings, DiscInfo& disc,
+                                std::shared_ptr<Event> cancelEvent,
+                                const FreedbStatusCallback& onStatus) {
+    std::string message;
+    auto request = SubmitDisc(form, msfToc, settings, disc, &message);
+    if (!request)
+        return {FreedbOutcome::Kind::kFailed, message};
+    if (cancelEvent)
+        request->cancelEvent = cancelEvent;
+    return RunFreedbRequest(request, true, onStatus);
+}
+
+}  // namespace korvida
