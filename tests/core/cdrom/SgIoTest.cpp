@@ -1,0 +1,295 @@
+// The pass-through transport without hardware: a fake kernel answers SG_IO from a
+// virtual drive and lets each test spoil the answer the way real drivers do.
+#include <fcntl.h>
+#include <scsi/scsi.h>
+#include <scsi/sg.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "CdromTestSupport.h"
+#include "core/cdrom/Cdb.h"
+#include "core/cdrom/ScsiTypes.h"
+#include "support/TempHome.h"
+
+namespace korvida::test {
+namespace {
+
+struct FakeKernel {
+    TempDir root;
+    std::shared_ptr<VirtualDrive> drive;
+    std::vector<sg_io_hdr_t> requests;  // as the driver built them
+    std::vector<std::vector<std::uint8_t>> cdbs;
+    std::vector<std::pair<std::string, int>> opens;  // path, flags
+    std::set<std::string> readOnlyDevices;           // O_RDWR refused
+    std::set<std::string> deadDevices;               // INQUIRY never succeeds
+    std::function<void(sg_io_hdr_t&)> spoil;         // changes the answer
+    int idlun = 0x00010203;                          // channel 1, lun 2, target 3
+    int openCount = 0;
+    std::map<int, std::string> fds;
+
+    explicit FakeKernel(std::vector<std::string> names) {
+        std::filesystem::create_directories(root / "sys");
+        std::filesystem::create_directories(root / "dev");
+        for (const std::string& name : names)
+            WriteFile(root / "sys" + "/" + name, "");
+        WritePatternBin(root / "disc.bin", 300);
+        drive = LoadDrive(root.path(),
+                          "FILE \"disc.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
+    }
+
+    SgIoSystem System() {
+        SgIoSystem system;
+        system.sysBlockDir = root / "sys";
+        system.devDir = "/dev";
+        system.open = [this](const char* path, int flags) {
+            opens.emplace_back(path, flags);
+            if ((flags & O_ACCMODE) == O_RDWR && readOnlyDevices.count(path)) {
+                errno = EACCES;
+                return -1;
+            }
+            int fd = 100 + openCount++;
+            fds[fd] = path;
+            return fd;
+        };
+        system.close = [this](int fd) { return fds.erase(fd) ? 0 : -1; };
+        system.ioctl = [this](int fd, unsigned long request, void* argument) {
+            if (!fds.count(fd)) {
+                errno = EBADF;
+                return -1;
+            }
+            if (request == SCSI_IOCTL_GET_IDLUN) {
+                static_cast<int*>(argument)[0] = idlun;
+                return 0;
+            }
+            if (request != SG_IO) {
+                errno = ENOTTY;
+                return -1;
+            }
+            auto& header = *static_cast<sg_io_hdr_t*>(argument);
+            requests.push_back(header);
+            cdbs.emplace_back(header.cmdp, header.cmdp + header.cmd_len);
+            if (deadDevices.count(fds[fd])) {
+                errno = EIO;
+                return -1;
+            }
+            ScsiRequest scsi;
+            scsi.cdb = header.cmdp;
+            scsi.cdbLength = header.cmd_len;
+            scsi.direction = header.dxfer_direction == SG_DXFER_FROM_DEV
+                                 ? DataDirection::kFromDevice
+                             : header.dxfer_direction == SG_DXFER_TO_DEV ? DataDirection::kToDevice
+                                                                         : DataDirection::kNone;
+            scsi.data = static_cast<std::uint8_t*>(header.dxferp);
+            scsi.dataLength = header.dxfer_len;
+            ScsiReply reply = drive->Execute(scsi);
+            header.status = reply.status;
+            header.masked_status = static_cast<unsigned char>(reply.status >> 1);
+            header.host_status = reply.hostStatus;
+            header.driver_status = reply.senseLength ? 0x08 : 0;
+            header.resid = static_cast<int>(header.dxfer_len - reply.transferred);
+            header.sb_len_wr = static_cast<unsigned char>(
+                std::min<std::size_t>(reply.senseLength, header.mx_sb_len));
+            std::memcpy(header.sbp, reply.sense.data(), header.sb_len_wr);
+            if (spoil)
+                spoil(header);
+            if (header.status == 0xFF) {  // "the ioctl itself fails"
+                errno = EIO;
+                return -1;
+            }
+            return 0;
+        };
+        return system;
+    }
+};
+
+struct NativeOnFake {
+    Settings settings;
+    std::unique_ptr<CSCSIDriverNative> driver;
+    NativeOnFake(FakeKernel& kernel, int retryTimes, int requested = 0,
+                 std::vector<std::string> images = {}) {
+        settings.RetryTimes = retryTimes;
+        DriveSources sources;
+        sources.system = kernel.System();
+        sources.images = std::move(images);
+        driver = std::make_unique<CSCSIDriverNative>(settings, std::move(sources));
+        result = driver->Init(requested);
+    }
+    int result;
+};
+
+TEST(SgIoDiscovery, FindsAtMostEightDevicesInNumericOrder) {
+    FakeKernel kernel({"sr10", "sr2", "sda", "sr0", "sr1", "sr3", "sr4", "sr5", "sr6", "sr7", "sr8",
+                       "srx", "loop0"});
+    std::vector<std::string> paths = FindCdromDevicePaths(kernel.System());
+    EXPECT_EQ(paths, (std::vector<std::string>{"/dev/sr0", "/dev/sr1", "/dev/sr2", "/dev/sr3",
+                                               "/dev/sr4", "/dev/sr5", "/dev/sr6", "/dev/sr7"}));
+}
+
+TEST(SgIoDiscovery, ProbesEveryDriveAndKeepsOneThatDoesNotAnswer) {
+    FakeKernel kernel({"sr0", "sr1"});
+    kernel.deadDevices.insert("/dev/sr0");
+    kernel.readOnlyDevices.insert("/dev/sr1");
+    NativeOnFake native(kernel, 4, /*requested*/ 1);
+    ASSERT_EQ(native.result, 1);
+    CSCSIDriverNative& driver = *native.driver;
+
+    EXPECT_EQ(driver.driveCount, 2);
+    EXPECT_EQ(driver.currentDrive, 1);
+    // sr0: four INQUIRY attempts, then it keeps its place without a name.
+    EXPECT_EQ(DriveName(driver.drives[0]), std::string(24, ' '));
+    EXPECT_EQ(DriveName(driver.drives[1]), "KORVIDA VIRTUAL CD-ROM  ");
+    EXPECT_EQ(std::string(driver.drives[1].revision), "1.0 ");
+    EXPECT_EQ(driver.drives[1].hostAdapter, 1u);
+    EXPECT_EQ(driver.drives[1].lun, 2u);
+    EXPECT_EQ(driver.drives[1].target, 3u);
+    EXPECT_EQ(std::count_if(kernel.cdbs.begin(), kernel.cdbs.end(),
+                            [](const auto& cdb) { return cdb[0] == opcode::kInquiry; }),
+              5);
+
+    // sr1 refuses read/write and is opened read-only; every open is non-blocking.
+    for (const auto& [path, flags] : kernel.opens)
+        EXPECT_TRUE(flags & O_NONBLOCK) << path;
+    EXPECT_EQ(kernel.opens.back().first, "/dev/sr1");
+    EXPECT_EQ(kernel.opens.back().second & O_ACCMODE, O_RDONLY);
+    // Probe handles are closed again; only the selected drive stays open.
+    EXPECT_EQ(kernel.fds.size(), 1u);
+    std::uint8_t toc[kTocBufferSize];
+    EXPECT_EQ(driver.ReadTOC(toc, 0), 1);
+    EXPECT_EQ(toc[3], 1);
+
+    native.driver.reset();
+    EXPECT_TRUE(kernel.fds.empty()) << "the destructor closes the drive";
+}
+
+TEST(SgIoDiscovery, ImagesFollowTheRealDrivesAndAnIndexPastTheTableSelectsDriveZero) {
+    FakeKernel kernel({"sr0"});
+    WriteFile(kernel.root / "disc.cue",
+              "FILE \"disc.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
+    NativeOnFake native(kernel, 1, /*requested*/ 2, {kernel.root / "disc.cue"});
+    ASSERT_EQ(native.result, 1);
+    EXPECT_EQ(native.driver->driveCount, 2);
+    EXPECT_EQ(native.driver->currentDrive, 0);
+    EXPECT_EQ(native.driver->VirtualDriveAt(0), nullptr);
+    EXPECT_NE(native.driver->VirtualDriveAt(1), nullptr);
+}
+
+TEST(SgIoDiscovery, NothingFoundFailsInit) {
+    FakeKernel kernel({"sda"});
+    NativeOnFake native(kernel, 1);
+    EXPECT_EQ(native.result, 0);
+    EXPECT_EQ(native.driver->driveCount, 0);
+    std::uint8_t toc[kTocBufferSize];
+    EXPECT_EQ(native.driver->ReadTOC(toc, 0), 0);
+}
+
+TEST(SgIoRequest, CarriesDirectionLengthsTimeoutAndSenseRoom) {
+    FakeKernel kernel({"sr0"});
+    NativeOnFake native(kernel, 1);
+    kernel.requests.clear();
+
+    std::vector<std::uint8_t> buffer(26 * kRawSectorSize);
+    AudioReadRequest read;
+    read.startLba = 10;
+    read.sectorCount = 26;
+    read.byteLength = 61152;
+    read.buffer = buffer.data();
+    ASSERT_EQ(native.driver->ReadAudio(read), 1);
+    ASSERT_EQ(native.driver->PlayAudio(0, 150), 1);
+
+    const sg_io_hdr_t& r = kernel.requests[0];
+    EXPECT_EQ(r.interface_id, 'S');
+    EXPECT_EQ(r.dxfer_direction, SG_DXFER_FROM_DEV);
+    EXPECT_EQ(r.dxfer_len, 61152u);
+    EXPECT_EQ(r.dxferp, buffer.data());
+    EXPECT_EQ(r.cmd_len, 12);
+    EXPECT_EQ(r.timeout, 5000u);
+    EXPECT_GE(r.mx_sb_len, 14);
+    EXPECT_EQ(kernel.requests[1].dxfer_direction, SG_DXFER_NONE);
+    EXPECT_EQ(buffer[0], PatternByte(10, 0));
+}
+
+TEST(SgIoRequest, ACdbLongerThanSixteenBytesSendsSixteen) {
+    FakeKernel kernel({"sr0"});
+    NativeOnFake native(kernel, 1);
+    kernel.cdbs.clear();
+    std::uint8_t cdb[20];
+    for (int i = 0; i < 20; ++i)
+        cdb[i] = static_cast<std::uint8_t>(0xA0 + i);
+    native.driver->ExecCommand(cdb, 20, nullptr, 0, nullptr, 0);
+    ASSERT_EQ(kernel.cdbs.size(), 1u);
+    EXPECT_EQ(kernel.cdbs[0], std::vector<std::uint8_t>(cdb, cdb + 16));
+}
+
+struct SpoiledAnswer {
+    const char* name;
+    std::function<void(sg_io_hdr_t&)> spoil;
+    int expected;  // result of a ReadAudio
+};
+
+class SgIoStatus : public ::testing::TestWithParam<SpoiledAnswer> {};
+
+// The ioctl succeeding says only that the kernel delivered the command; the drive's
+// verdict is in the status, host and driver bytes and the residue.
+TEST_P(SgIoStatus, OnlyAGoodCompleteTransferCountsAsRead) {
+    FakeKernel kernel({"sr0"});
+    NativeOnFake native(kernel, 3);
+    kernel.requests.clear();
+    kernel.spoil = GetParam().spoil;
+    std::vector<std::uint8_t> buffer(4 * kRawSectorSize);
+    AudioReadRequest read;
+    read.startLba = 0;
+    read.sectorCount = 4;
+    read.byteLength = 4 * kRawSectorSize;
+    read.buffer = buffer.data();
+    EXPECT_EQ(native.driver->ReadAudio(read), GetParam().expected);
+    EXPECT_EQ(kernel.requests.size(), GetParam().expected ? 1u : 3u);
+    if (!GetParam().expected) {
+        EXPECT_FALSE(native.driver->LastErrorText().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, SgIoStatus,
+    ::testing::Values(SpoiledAnswer{"Good", nullptr, 1},
+                      SpoiledAnswer{"GoodWithRecoveredErrorSense",
+                                    [](sg_io_hdr_t& h) { h.driver_status = 0x08; }, 1},
+                      SpoiledAnswer{"CheckCondition",
+                                    [](sg_io_hdr_t& h) {
+                                        h.status = 0x02;
+                                        h.driver_status = 0x08;
+                                    },
+                                    0},
+                      SpoiledAnswer{"Busy", [](sg_io_hdr_t& h) { h.status = 0x08; }, 0},
+                      SpoiledAnswer{"HostError", [](sg_io_hdr_t& h) { h.host_status = 0x07; }, 0},
+                      SpoiledAnswer{"HostTimeOut", [](sg_io_hdr_t& h) { h.host_status = 0x03; }, 0},
+                      SpoiledAnswer{"DriverTimeOut", [](sg_io_hdr_t& h) { h.driver_status = 0x06; },
+                                    0},
+                      SpoiledAnswer{"ShortTransfer", [](sg_io_hdr_t& h) { h.resid = 2352; }, 0},
+                      SpoiledAnswer{"NegativeResidue", [](sg_io_hdr_t& h) { h.resid = -100; }, 1},
+                      SpoiledAnswer{"IoctlFails", [](sg_io_hdr_t& h) { h.status = 0xFF; }, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SgIoStatus, SenseOfACheckConditionIsKept) {
+    FakeKernel kernel({"sr0"});
+    NativeOnFake native(kernel, 2);
+    kernel.drive->faults().unreadable.push_back({5, 1});
+    std::vector<std::uint8_t> buffer(10 * kRawSectorSize);
+    AudioReadRequest read;
+    read.sectorCount = 10;
+    read.byteLength = 10 * kRawSectorSize;
+    read.buffer = buffer.data();
+    EXPECT_EQ(native.driver->ReadAudio(read), 0);
+    EXPECT_EQ(native.driver->lastSense[2] & 0x0F, kSenseMediumError);
+    EXPECT_EQ(native.driver->lastSense[12], 0x11);
+    EXPECT_EQ(native.driver->lastSense[6], 5) << "information field: the bad LBA";
+}
+
+}  // namespace
+}  // namespace korvida::test
