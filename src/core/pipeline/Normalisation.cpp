@@ -4,7 +4,6 @@
 #include <cmath>
 #include <functional>
 
-#include "core/jobs/Event.h"
 #include "core/jobs/JobLogLine.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
@@ -34,12 +33,6 @@ void LogFormatted(RipJob& job, const std::string& text) {
     Log(job, StampStyle::kSquareBrackets, text);
 }
 
-// A worker tests the auto-reset cancel event without waiting; a successful test consumes
-// the request, so exactly one stage reacts to it.
-bool CancelRequested(RipJob& job) {
-    return job.cancelEvent && job.cancelEvent->Wait(0);
-}
-
 enum class PassEnd { kDone, kCancelled, kReadFailed, kWriteFailed };
 
 struct BlockPass {
@@ -61,7 +54,7 @@ PassEnd RunBlockPass(BinaryFile& file, const WavInfo& info, RipJob& job, const B
     std::uint32_t processed = 0;
     std::uint32_t blocks = 0;
     while (processed < total) {
-        if (CancelRequested(job))
+        if (ConsumeCancelRequest(job))
             return PassEnd::kCancelled;
         const std::size_t want =
             std::min<std::size_t>(kNormaliseBlockBytes, std::size_t{total - processed});

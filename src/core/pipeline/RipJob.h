@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "core/disc/TrackInfo.h"
+#include "core/jobs/Event.h"
 
 namespace korvida {
 
 class CSCSIDriver;
-class Event;
 class MessageTarget;
 
 // One track of a rip, or one file of a file job, as it was when the job started: editing
@@ -47,5 +47,12 @@ struct RipJob {
     // Receives WM_JOB_LOG and WM_CURRENT_TRACK (the main window).
     MessageTarget* mainWindow = nullptr;
 };
+
+// The test every stage makes between units of work: without waiting, and consuming the
+// request (the event is auto-reset), so exactly one stage reacts to it. The lock-free look
+// comes first because Wait(0) costs a futex call, and this runs once per block.
+inline bool ConsumeCancelRequest(RipJob& job) {
+    return job.cancelEvent && job.cancelEvent->IsSet() && job.cancelEvent->Wait(0);
+}
 
 }  // namespace korvida

@@ -91,11 +91,5 @@ TEST_F(NormaliseThreadTest, RequestLeftFromAnEarlierJobDoesNotCancelThisOne) {
     EXPECT_NE(ReadFile(job.items[1].name), kQuiet);
 }
 
-TEST_F(NormaliseThreadTest, EmptyJobIsDoneAtOnce) {
-    job.progressWindow = &progress;
-    NormaliseThread(job, 95, "/music/");
-    EXPECT_THAT(Story(), ::testing::ElementsAre("done"));
-}
-
 }  // namespace
 }  // namespace korvida

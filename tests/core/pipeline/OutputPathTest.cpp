@@ -167,27 +167,20 @@ TEST(ValidateNamingSettingsTest, FolderIsTrimmedToOneSeparatorAndCreated) {
     EXPECT_TRUE(fs::is_directory(dir.path() + "/a/b"));
 }
 
-TEST(ValidateNamingSettingsTest, RuleMustNameAField) {
+TEST(ValidateNamingSettingsTest, RefusesARuleWithoutFieldsAndAFolderThatCannotBeMade) {
     TempDir dir;
-    const NamingValidation refused = ValidateNamingSettings(dir.path(), "<Title> track");
-    EXPECT_FALSE(refused.accepted);
-    EXPECT_TRUE(refused.ruleRefused);
-    EXPECT_EQ(refused.message,
+    const NamingValidation rule = ValidateNamingSettings(dir.path(), "<Title> track");
+    EXPECT_FALSE(rule.accepted);
+    EXPECT_TRUE(rule.ruleRefused);
+    EXPECT_EQ(rule.message,
               "标准的命名字符串格式必须包括以下内容:\n<标题> <编号> <歌手> <专辑> <年份>");
+    EXPECT_EQ(ValidateNamingSettings(dir.path(), "").rule, "<title>");
 
-    const NamingValidation empty = ValidateNamingSettings(dir.path(), "");
-    EXPECT_TRUE(empty.accepted);
-    EXPECT_EQ(empty.rule, "<title>");
-}
-
-TEST(ValidateNamingSettingsTest, FolderThatCannotBeMadeIsRefused) {
-    TempDir dir;
     test::WriteFile(dir / "file", "x");
-    const NamingValidation underFile = ValidateNamingSettings(dir / "file/sub", "<title>");
-    EXPECT_FALSE(underFile.accepted);
-    EXPECT_FALSE(underFile.ruleRefused);
-    EXPECT_EQ(underFile.message, "不能创建目录  " + dir.path() + "/file/sub/");
-
+    const NamingValidation folder = ValidateNamingSettings(dir / "file/sub", "<title>");
+    EXPECT_FALSE(folder.accepted);
+    EXPECT_FALSE(folder.ruleRefused);
+    EXPECT_EQ(folder.message, "不能创建目录  " + dir.path() + "/file/sub/");
     // Blank would mean the root of the file system.
     EXPECT_FALSE(ValidateNamingSettings("   ", "<title>").accepted);
 }
