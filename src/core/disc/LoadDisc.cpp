@@ -1,0 +1,76 @@
+#include "core/disc/LoadDisc.h"
+
+#include "core/cdrom/CSCSIDriver.h"
+#include "core/disc/CdPlayerIni.h"
+#include "core/disc/DiscDatabase.h"
+#include "core/disc/DiscToc.h"
+#include "core/disc/LocalDiscKey.h"
+#include "core/jobs/UserNotifier.h"
+#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
+
+namespace korvida {
+
+void ClearDiscDescriptions(DiscInfo& disc) {
+    disc.album = TrackInfo{};
+    for (auto& track : disc.tracks)
+        track = TrackInfo{};
+    disc.Revision = 0;
+    disc.bRevision = 0;
+}
+
+DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo& disc,
+                        TrackList& rows, UserNotifier& notifier) {
+    DiscLoadResult result;
+    rows.Clear();
+    ClearDiscDescriptions(disc);
+    disc.trackCount = 0;
+    disc.trackRanges = {};
+
+    driver.Stop();
+    disc.rawToc.fill(0);
+    if (!driver.ReadTOC(disc.rawToc.data(), 0))
+        return result;  // no disc: no message
+
+    const DiscToc toc = ReadDiscToc(disc.rawToc.data());
+    if (!toc.ok) {
+        result.problem = "光盘目录表无效: " + toc.problem;
+        notifier.ShowMessage(result.problem);
+        return result;
+    }
+    result.localKey = LocalDiscKey(toc);
+    if (!EnsureDbFolder(notifier)) {
+        result.problem = DbFolderMessage();
+        return result;
+    }
+
+    disc.album.Title = "所有音轨";
+    disc.album.Genre = 0;
+    const int count = static_cast<int>(toc.tracks.size());
+    if (settings.AutoLoadCDPlayerINI)
+        LoadCdPlayerIni(driver, disc, count, notifier);
+
+    ProfileFile database;
+    database.Load(DiscDatabasePath(result.localKey));  // unreadable: nothing is known
+    ReadDiscDatabase(database, toc, disc);
+
+    for (int i = 0; i < count; ++i) {
+        const DiscTocTrack& track = toc.tracks[static_cast<std::size_t>(i)];
+        const std::uint32_t frames = track.end - track.start;
+        TrackList::Row row;
+        row.trackIndex = i;
+        row.texts = {FormatTrackNumber(i), disc.tracks[static_cast<std::size_t>(i)].Title,
+                     FormatTrackLength(frames), FormatTrackSize(frames)};
+        rows.AddRow(std::move(row));
+        disc.trackRanges[static_cast<std::size_t>(i)] = {track.start, track.end};
+        ++disc.trackCount;
+    }
+    result.totalSeconds = (toc.leadout - toc.tracks.front().start) / 75;
+    rows.HighlightOnly(0);
+    if (settings.AutoSelectAll)
+        rows.CheckAll(true);
+    result.ok = true;
+    return result;
+}
+
+}  // namespace korvida
