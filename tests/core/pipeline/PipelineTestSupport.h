@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -102,6 +103,15 @@ inline std::string CdWav(const std::vector<std::int16_t>& samples) {
 }
 
 // Runs a shell command and returns its standard output.
-std::string RunCommand(const std::string& command);
+inline std::string RunCommand(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+            out.append(buffer, n);
+        ::pclose(p);
+    }
+    return out;
+}
 
 }  // namespace korvida::test
