@@ -31,5 +31,9 @@ class StderrNotifier : public UserNotifier {
 void PrintError(const std::string& text);
 
 int RunSettingsCommand(CliContext& context);
+int RunDrivesCommand(CliContext& context);
+int RunMakeDemoDiscCommand(CliContext& context);
+int RunTocCommand(CliContext& context);
+int RunInfoCommand(CliContext& context);
 
 }  // namespace korvida::cli

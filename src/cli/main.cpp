@@ -16,6 +16,11 @@ constexpr char kUsage[] =
     "  settings                         print every setting as loaded from Settings.ini\n"
     "  settings --set Section.Key=Value ...\n"
     "                                   change settings and save Settings.ini\n"
+    "  drives                           list the drive table\n"
+    "  toc                              the disc's TOC, track list, local key and ids\n"
+    "  info [--album | --track N] --set Field=Value ...\n"
+    "                                   edit the disc's descriptions and store them\n"
+    "  make-demo-disc DIR               write the demo disc image (CUE and BIN) into DIR\n"
     "\n"
     "Options:\n"
     "  --image FILE   add a virtual drive for a CD image (CUE) and use it\n"
@@ -31,6 +36,10 @@ using Command = int (*)(CliContext&);
 const std::map<std::string, Command>& Commands() {
     static const std::map<std::string, Command> commands = {
         {"settings", RunSettingsCommand},
+        {"drives", RunDrivesCommand},
+        {"make-demo-disc", RunMakeDemoDiscCommand},
+        {"toc", RunTocCommand},
+        {"info", RunInfoCommand},
     };
     return commands;
 }
