@@ -23,6 +23,9 @@ void Event::Reset() {
 }
 
 bool Event::Wait(std::uint32_t timeoutMs) {
+    // Workers test their cancel event between every unit of work: an unset event must
+    // not cost a lock.
+    if (timeoutMs == 0 && !set_.load(std::memory_order_acquire)) return false;
     std::unique_lock lock(mutex_);
     const auto isSet = [&] { return set_.load(std::memory_order_acquire); };
     bool ok;
