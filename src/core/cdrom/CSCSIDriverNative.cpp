@@ -14,6 +14,7 @@ namespace {
 // Virtual drives sit on a SCSI "host adapter" of their own in the drive table, numbered
 // by their place among the virtual drives.
 constexpr std::uint32_t kVirtualHostAdapter = 99;
+constexpr std::size_t kMaxRealDrives = 8;
 
 std::int32_t Be32(const std::uint8_t* p) {
     return static_cast<std::int32_t>((std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) |
@@ -68,7 +69,9 @@ void CSCSIDriverNative::LoadImages() {
     if (!virtual_.empty() || !virtualSources_.empty())
         return;
     imageErrors_.clear();
-    std::size_t room = kMaxDrives - paths_.size();
+    // Real drives take at most 8 places, so 8 are always left for images whatever
+    // drives a later Init finds.
+    std::size_t room = kMaxDrives - kMaxRealDrives;
     for (const std::string& cue : sources_.images) {
         if (virtual_.size() == room) {
             imageErrors_.push_back(cue + ": no room for another drive (at most " +

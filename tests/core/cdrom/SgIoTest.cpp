@@ -266,9 +266,7 @@ INSTANTIATE_TEST_SUITE_P(
                                         h.driver_status = 0x08;
                                     },
                                     0},
-                      SpoiledAnswer{"Busy", [](sg_io_hdr_t& h) { h.status = 0x08; }, 0},
                       SpoiledAnswer{"HostError", [](sg_io_hdr_t& h) { h.host_status = 0x07; }, 0},
-                      SpoiledAnswer{"HostTimeOut", [](sg_io_hdr_t& h) { h.host_status = 0x03; }, 0},
                       SpoiledAnswer{"DriverTimeOut", [](sg_io_hdr_t& h) { h.driver_status = 0x06; },
                                     0},
                       SpoiledAnswer{"ShortTransfer", [](sg_io_hdr_t& h) { h.resid = 2352; }, 0},

@@ -143,8 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refusal{"UnknownOpcode", B{0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 100, 0},
                 DataDirection::kFromDevice, 100, 0x20},
-        Refusal{"OpcodeOfUnknownGroup", B{0xE0, 0, 0, 0, 0, 0}, DataDirection::kFromDevice, 100,
-                0x20},
         Refusal{"ReadCdInATenByteCdb", B{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x10},
                 DataDirection::kFromDevice, 2352, 0x24},
         Refusal{"ReadIntoTooSmallABuffer", B{0xBE, 0, 0, 0, 0, 0, 0, 0, 26, 0x10, 0, 0},
