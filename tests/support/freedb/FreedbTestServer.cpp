@@ -1,10 +1,14 @@
 #include "support/freedb/FreedbTestServer.h"
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include "support/freedb/FreedbRequestFormat.h"
 
 #include <algorithm>
 #include <chrono>
@@ -216,9 +220,11 @@ void FreedbTestServer::Serve(int fd) {
         request.append(buffer, static_cast<std::size_t>(n));
         quietSlices = 0;
     }
+    const std::string problem = RequestFormatProblem(request, address());
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
+        if (!problem.empty()) problems_.push_back(problem + " in:\n" + request);
     }
     recorded_.notify_all();
 

@@ -16,7 +16,9 @@ namespace korvida::test {
 // as <category>/<disc id> (tests/data/freedb), and records every request byte for byte.
 // It accepts the absolute-form request line of a proxy as well and can demand proxy
 // credentials, so the same server stands in for an HTTP proxy. Misbehaviours for the
-// failure paths are chosen with SetMode.
+// failure paths are chosen with SetMode. Every request is also checked against the
+// formats the client must send (RequestFormatProblem); a malformed one fails the test
+// when the server goes away.
 class FreedbTestServer {
   public:
     enum class Mode {
@@ -78,6 +80,7 @@ class FreedbTestServer {
     mutable std::mutex mutex_;
     mutable std::condition_variable recorded_;
     std::vector<std::string> requests_;
+    std::vector<std::string> problems_;  // requests that break the client's formats
     std::vector<std::thread> workers_;
     Mode mode_ = Mode::kDatabase;
     std::string canned_;
