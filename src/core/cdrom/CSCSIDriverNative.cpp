@@ -124,12 +124,19 @@ int CSCSIDriverNative::Init(int requestedDrive) {
             ProbeCdromDevice(sources_.system, probe.get(), retryTimes_, drives[i]);
     }
     for (std::size_t k = 0; k < virtual_.size(); ++k) {
+        // Virtual drives are named by their INQUIRY answer, like the real ones.
         SCSIDriveInfo& info = drives[paths_.size() + k];
-        info = virtual_[k]->identity();
+        Cdb inquiry = MakeInquiryCdb();
+        std::uint8_t data[100] = {};
+        ScsiRequest request{inquiry.data(), inquiry.length, DataDirection::kFromDevice, data,
+                            sizeof data};
+        ScsiReply reply = virtual_[k]->Execute(request);
+        if (reply.Succeeded())
+            SetIdentityFromInquiry(info, data, reply.transferred);
         info.hostAdapter = kVirtualHostAdapter;
         info.target = static_cast<std::uint32_t>(k);
+        info.lun = virtual_[k]->identity().lun;
     }
-
     if (selected < static_cast<int>(paths_.size())) {
         const std::string& path = paths_[static_cast<std::size_t>(selected)];
         handle_ = UniqueFd(OpenCdromDevice(sources_.system, path), sources_.system.close);

@@ -291,3 +291,24 @@ TEST(SgIoStatus, SenseOfACheckConditionIsKept) {
 
 }  // namespace
 }  // namespace korvida::test
+
+namespace korvida::test {
+namespace {
+
+TEST(RealDrive, TheFirstDriveAnswersInquiryAndReadToc) {
+    if (FindCdromDevicePaths(SgIoSystem::Linux()).empty())
+        GTEST_SKIP() << "no CD-ROM drive here";
+    Settings settings;
+    DriveSources sources;
+    CSCSIDriverNative driver(settings, sources);
+    if (!driver.Init(0))
+        GTEST_SKIP() << "drive not accessible: " << driver.LastErrorText();
+    EXPECT_NE(DriveName(driver.drives[0]), std::string(24, ' '));
+    std::uint8_t toc[kTocBufferSize];
+    if (!driver.ReadTOC(toc, 0))
+        GTEST_SKIP() << "no disc: " << driver.LastErrorText();
+    EXPECT_GE(toc[3], toc[2]);
+}
+
+}  // namespace
+}  // namespace korvida::test
