@@ -246,15 +246,6 @@ TEST(QueryThread, MisbehavingServersEndInTheRightMessage) {
               std::vector<std::string>{"Windows socket 错误 (代码 = 111)。"});
 }
 
-TEST(QueryThread, TricklingServerIsReadToTheEnd) {
-    FreedbTestServer server;
-    server.SetMode(FreedbTestServer::Mode::kTrickle);
-    server.SetTrickleDelayMs(1);
-    const Transfer run = Exchange(Direct(server), FreedbExchange::kQuery, QueryBody());
-    ASSERT_EQ(run.request->matches.size(), 1u);
-    EXPECT_EQ(run.request->matches[0].title, "月光专辑");
-}
-
 // "(YYYY-MM-DD hh:mm:ss) 用户取消操作。"
 bool IsCancelledText(const std::string& text) {
     const std::string pattern = "(dddd-dd-dd dd:dd:dd) 用户取消操作。";
