@@ -19,7 +19,8 @@ int OpenDrive(CliContext& context, DiscSession& session) {
     if (context.drive >= 0)
         settings.CDROMDriver = context.drive;
     DriveSources sources;
-    sources.images = context.images;
+    sources.images = SplitImageList(settings.Images);
+    sources.images.insert(sources.images.end(), context.images.begin(), context.images.end());
     if (!context.images.empty())
         sources.selectImage = context.images.back();
     session.selection = CreateAndSelectDriver(settings, std::move(sources), session.notifier);

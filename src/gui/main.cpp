@@ -7,9 +7,18 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvida CD Ripper"));
     korvida::gui::MessageBoxNotifier notifier;
+    // --image FILE adds a CD image to the drive table and makes it the current drive.
+    korvida::DriveSources drives;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--image"))
+            drives.images.push_back(args[++i].toStdString());
+    }
+    if (!drives.images.empty())
+        drives.selectImage = drives.images.back();
     int result;
     {
-        korvida::gui::MainWindow window(notifier);
+        korvida::gui::MainWindow window(notifier, std::move(drives));
         notifier.setParent(&window);
         window.show();
         result = QApplication::exec();

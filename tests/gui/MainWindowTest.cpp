@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/cdrom/DemoDisc.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/UserNotifier.h"
 #include "core/settings/Settings.h"
@@ -38,8 +39,11 @@ TEST(MainWindow, OpensWithTheStoredLayoutAndSavesItAtExit) {
     test::WriteFile(home / "Settings.ini",
                     "; kept\n[Misc]\nWindowWidth=700\nWindowHeight=400\nColumnWidth2=300\n");
     RecordingNotifier notifier;
+    DriveSources drives;
+    drives.scanRealDrives = false;
+    drives.images = {MakeDemoDisc(home / "demo")};
     {
-        gui::MainWindow window(notifier);
+        gui::MainWindow window(notifier, drives);
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvida CD Ripper"));
         EXPECT_EQ(window.width(), 700);
         QTreeWidgetItem* header = window.trackList()->headerItem();
@@ -49,7 +53,13 @@ TEST(MainWindow, OpensWithTheStoredLayoutAndSavesItAtExit) {
         EXPECT_EQ(header->text(2), QStringLiteral("长度(分钟)"));
         EXPECT_EQ(header->text(3), QStringLiteral("大小(MB)"));
         EXPECT_EQ(window.trackList()->columnWidth(1), 300);
-        EXPECT_EQ(window.trackList()->topLevelItemCount(), 0);
+        ASSERT_EQ(window.trackList()->topLevelItemCount(), 3);
+        QTreeWidgetItem* first = window.trackList()->topLevelItem(0);
+        EXPECT_EQ(first->text(0), QStringLiteral("01"));
+        EXPECT_EQ(first->text(1), QStringLiteral("音轨 1"));
+        EXPECT_EQ(first->text(2), QStringLiteral("00:21"));
+        EXPECT_EQ(first->checkState(0), Qt::Checked);
+        EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("设备: KORVIDA ")));
         EXPECT_EQ(window.timeDisplay()->text(), QStringLiteral("00:00"));
         window.show();
         QApplication::processEvents();
@@ -64,6 +74,22 @@ TEST(MainWindow, OpensWithTheStoredLayoutAndSavesItAtExit) {
     EXPECT_NE(text.find("WindowHeight=420\n"), std::string::npos);
     EXPECT_NE(text.find("ColumnWidth1=70\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(home / "output"));
+    // Closing stores the disc's description.
+    EXPECT_NE(test::ReadFile(home / "db/14004103.db").find("[TRACKS]\n01=音轨 1\n"),
+              std::string::npos);
+}
+
+TEST(MainWindow, WithoutADriveTheStatusLineSaysSo) {
+    App();
+    test::TempHome home;
+    ::setenv("KORVIDA_GSETTINGS", "/bin/false", 1);
+    RecordingNotifier notifier;
+    DriveSources none;
+    none.scanRealDrives = false;
+    gui::MainWindow window(notifier, none);
+    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("没有找到 CDROM！"));
+    EXPECT_EQ(window.trackList()->topLevelItemCount(), 0);
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"在 NT/2000/XP(本地) 下初始化出错。"});
 }
 
 TEST(QtMessageTarget, WorkerMessagesArriveOnTheUiThreadInOrder) {

@@ -57,6 +57,8 @@ struct Settings {
     int StopPlayExit = 1;
     int BufferSize = 26;
     int DeviceType = 0;
+    // CD images (CUE sheets, separated by ';') that appear as drives after the real ones.
+    std::string Images;
 
     // [COLOR], Windows colour values 0x00BBGGRR
     int TextColor = 0xF8E1CB;

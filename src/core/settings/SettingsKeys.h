@@ -46,6 +46,7 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("CDROM", "StopPlayExit", s.StopPlayExit, none);
     v.Int("CDROM", "BufferSize", s.BufferSize, [](int x) { return x <= 0 ? 26 : x; });
     v.Int("CDROM", "DeviceType", s.DeviceType, [](int x) { return x < 0 || x > 11 ? 0 : x; });
+    v.Str("CDROM", "Images", s.Images, kGeneral);
 
     v.Int("COLOR", "TextColor", s.TextColor, none);
     v.Int("COLOR", "TextSelColor", s.TextSelColor, none);

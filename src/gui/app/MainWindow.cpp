@@ -3,6 +3,9 @@
 #include <QHeaderView>
 #include <QResizeEvent>
 
+#include "core/cdrom/DriveSelection.h"
+#include "core/disc/DiscDatabase.h"
+#include "core/disc/LoadDisc.h"
 #include "core/jobs/UserNotifier.h"
 #include "core/settings/Settings.h"
 
@@ -16,7 +19,7 @@ QColor FromBgr(int value) {
 
 }  // namespace
 
-MainWindow::MainWindow(UserNotifier& notifier, QWidget* parent)
+MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* parent)
     : QWidget(parent),
       notifier_(notifier),
       trackList_(new QTreeWidget(this)),
@@ -42,10 +45,48 @@ MainWindow::MainWindow(UserNotifier& notifier, QWidget* parent)
 
     move(s.WindowLeft, s.WindowTop);
     resize(s.WindowWidth, s.WindowHeight);
+
+    // Images named in the settings come before those of the command line.
+    std::vector<std::string> images = SplitImageList(s.Images);
+    images.insert(images.end(), drives.images.begin(), drives.images.end());
+    drives.images = std::move(images);
+    DriveSelection selection = CreateAndSelectDriver(TheSettings(), std::move(drives), notifier_);
+    driver_ = std::move(selection.driver);
+    statusLine_->setText(QString::fromStdString(selection.statusText));
+    if (!selection.ok)
+        return;  // no drive: the window stays usable for file jobs
+    LoadDiscIntoList();
+    autoplay_.SaveAndDisable(TheSettings().DisableAutoPlay);
 }
 
 MainWindow::~MainWindow() {
+    if (driver_) {
+        SaveDiscDatabase(disc_, rows_, notifier_);
+        driver_->Stop();
+    }
     SaveSettingsAtExit();
+}
+
+bool MainWindow::LoadDiscIntoList() {
+    const bool ok = LoadDisc(*driver_, TheSettings(), disc_, rows_, notifier_).ok;
+    ShowRows();
+    return ok;
+}
+
+// The list widget mirrors the row model: one item per row, the track index as item data.
+void MainWindow::ShowRows() {
+    trackList_->clear();
+    for (const auto& row : rows_.rows()) {
+        auto* item = new QTreeWidgetItem(trackList_);
+        for (int c = 0; c < 4; ++c) {
+            item->setText(c, QString::fromStdString(row.texts[static_cast<std::size_t>(c)]));
+            if (c != 1)
+                item->setTextAlignment(c, Qt::AlignCenter);
+        }
+        item->setData(0, Qt::UserRole, row.trackIndex);
+        item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+        item->setSelected(row.highlighted);
+    }
 }
 
 void MainWindow::LoadSettingsAtStartUp() {
