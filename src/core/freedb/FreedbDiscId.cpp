@@ -77,4 +77,13 @@ std::array<std::uint8_t, kTocResponseSize> LbaTocToMsfToc(
     return msf;
 }
 
+bool FreedbDiscIdOfLbaToc(std::span<const std::uint8_t, kTocResponseSize> lbaToc,
+                          std::uint32_t& id) {
+    FreedbTocSummary summary{};
+    if (!ComputeFreedbDiscId(LbaTocToMsfToc(lbaToc), summary))
+        return false;
+    id = FreedbDiscId(summary);
+    return true;
+}
+
 }  // namespace korvida

@@ -32,4 +32,9 @@ inline std::uint32_t FreedbDiscId(const FreedbTocSummary& summary) {
 std::array<std::uint8_t, kTocResponseSize> LbaTocToMsfToc(
     std::span<const std::uint8_t, kTocResponseSize> lbaToc);
 
+// The freedb id of a disc from the LBA copy of its TOC (the `toc` command's
+// "freedb id: %08x" line). False when the TOC holds no tracks.
+bool FreedbDiscIdOfLbaToc(std::span<const std::uint8_t, kTocResponseSize> lbaToc,
+                          std::uint32_t& id);
+
 }  // namespace korvida

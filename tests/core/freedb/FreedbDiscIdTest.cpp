@@ -147,6 +147,9 @@ TEST(FreedbDiscId, LbaTocConvertsToTheDrivesMsfForm) {
             EXPECT_EQ(msf[4 + 8 * k + b], expected[4 + 8 * k + b]);
     }
     EXPECT_EQ(msf[3], 2);
+    std::uint32_t id = 0;
+    ASSERT_TRUE(FreedbDiscIdOfLbaToc(lba, id));
+    EXPECT_EQ(id, 0x0c025602u);  // python3-libdiscid: put(1, 2, 45000, [150, 14250])
 }
 
 TEST(FreedbCommands, ReadCommandAndPlusEncoding) {
