@@ -13,6 +13,7 @@
 #include "core/jobs/UserNotifier.h"
 #include "core/settings/Settings.h"
 #include "gui/app/QtMessageTarget.h"
+#include "support/RecordingNotifier.h"
 #include "support/TempHome.h"
 
 namespace korvida {
@@ -26,11 +27,7 @@ QApplication& App() {
     return app;
 }
 
-class RecordingNotifier : public UserNotifier {
-  public:
-    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
+using test::RecordingNotifier;
 
 TEST(MainWindow, OpensWithTheStoredLayoutAndSavesItAtExit) {
     App();

@@ -10,16 +10,13 @@
 #include "core/jobs/UserNotifier.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/Settings.h"
+#include "support/RecordingNotifier.h"
 #include "support/TempHome.h"
 
 namespace korvida {
 namespace {
 
-class RecordingNotifier : public UserNotifier {
-  public:
-    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
+using test::RecordingNotifier;
 
 // A drive that answers READ TOC from a list of descriptors; everything else succeeds.
 class TocDriver : public CSCSIDriver {

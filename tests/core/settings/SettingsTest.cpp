@@ -8,16 +8,13 @@
 #include "core/platform/AppHome.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/SettingsKeys.h"
+#include "support/RecordingNotifier.h"
 #include "support/TempHome.h"
 
 namespace korvida {
 namespace {
 
-class RecordingNotifier : public UserNotifier {
-  public:
-    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
+using test::RecordingNotifier;
 
 Settings LoadFrom(const test::TempHome& home, const std::string& text) {
     test::WriteFile(home / "Settings.ini", text);
