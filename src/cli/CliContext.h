@@ -35,5 +35,6 @@ int RunDrivesCommand(CliContext& context);
 int RunMakeDemoDiscCommand(CliContext& context);
 int RunTocCommand(CliContext& context);
 int RunInfoCommand(CliContext& context);
+int RunRipCommand(CliContext& context);
 
 }  // namespace korvida::cli

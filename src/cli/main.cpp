@@ -20,6 +20,8 @@ constexpr char kUsage[] =
     "  toc                              the disc's TOC, track list, local key and ids\n"
     "  info [--album | --track N] --set Field=Value ...\n"
     "                                   edit the disc's descriptions and store them\n"
+    "  rip [--tracks LIST] [--format mp3|ogg|wav] [--output DIR] [--rule RULE]\n"
+    "                                   rip the tracks (LIST like 1,3-5; default all)\n"
     "  make-demo-disc DIR               write the demo disc image (CUE and BIN) into DIR\n"
     "\n"
     "Options:\n"
@@ -40,6 +42,7 @@ const std::map<std::string, Command>& Commands() {
         {"make-demo-disc", RunMakeDemoDiscCommand},
         {"toc", RunTocCommand},
         {"info", RunInfoCommand},
+        {"rip", RunRipCommand},
     };
     return commands;
 }

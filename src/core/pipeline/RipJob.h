@@ -1,16 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/disc/TrackInfo.h"
 #include "core/jobs/Event.h"
+#include "core/platform/FreeDiskSpace.h"
 
 namespace korvida {
 
 class CSCSIDriver;
 class MessageTarget;
+struct RipJob;
+
+// An encoder stage (MP3 or Ogg Vorbis) for job.current: nonzero when the item was
+// encoded or the user cancelled it (job.aborted tells which), 0 after it logged why it
+// failed.
+using EncoderStageFunction = std::function<int(RipJob& job)>;
 
 // One track of a rip, or one file of a file job, as it was when the job started: editing
 // the track list while the job runs changes nothing here.
@@ -46,6 +54,14 @@ struct RipJob {
     CSCSIDriver* driver = nullptr;
     // Receives WM_JOB_LOG and WM_CURRENT_TRACK (the main window).
     MessageTarget* mainWindow = nullptr;
+
+    // The encoder stages the rip and encode-files threads call; empty ones run the
+    // built-in stages of EncoderStage.h. Tests put stages of their own here.
+    EncoderStageFunction mp3Stage;
+    EncoderStageFunction oggStage;
+    // The free-space question asked before a track is written; empty asks the file
+    // system (FreeBytes). Tests answer for a disk of the size they need.
+    std::function<FreeDiskSpace(const std::string& path)> freeBytes;
 };
 
 // The test every stage makes between units of work: without waiting, and consuming the

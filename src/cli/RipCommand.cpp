@@ -1,0 +1,312 @@
+// korvida-cli rip: the rip job of the GUI, with the progress window's captions drawn as a
+// one-line bar on standard error and the output paths on standard output.
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "cli/CliContext.h"
+#include "cli/DiscSession.h"
+#include "core/jobs/Event.h"
+#include "core/jobs/MessageQueue.h"
+#include "core/jobs/Messages.h"
+#include "core/pipeline/OutputPath.h"
+#include "core/pipeline/RipCommand.h"
+#include "core/pipeline/RipJob.h"
+#include "core/pipeline/RipThread.h"
+#include "core/settings/Settings.h"
+
+namespace korvida::cli {
+namespace {
+
+constexpr char kRipUsage[] =
+    "usage: korvida-cli [--image FILE] [--drive N] rip [--tracks LIST] [--format mp3|ogg|wav] "
+    "[--output DIR] [--rule RULE]";
+
+// Set by the SIGINT handler, which may do nothing else; the message loop turns it into
+// the cancel event within one dispatch timeout.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int) {
+    interrupted.store(true, std::memory_order_relaxed);
+}
+
+struct RipOptions {
+    std::string tracks;  // empty: every track
+    int format = -1;     // -1: the OutputFormat setting
+    std::string output;
+    std::string rule;
+    bool hasOutput = false;
+    bool hasRule = false;
+};
+
+bool ParseFormat(const std::string& text, int* format) {
+    if (text == "mp3")
+        *format = kOutputMp3;
+    else if (text == "wav")
+        *format = kOutputWav;
+    else if (text == "ogg")
+        *format = kOutputOgg;
+    else
+        return false;
+    return true;
+}
+
+bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (i + 1 >= args.size()) {
+            PrintError("missing value after " + arg);
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (arg == "--tracks") {
+            options.tracks = value;
+        } else if (arg == "--format") {
+            if (!ParseFormat(value, &options.format)) {
+                PrintError("--format is mp3, ogg or wav, not " + value);
+                return false;
+            }
+        } else if (arg == "--output") {
+            options.output = value;
+            options.hasOutput = true;
+        } else if (arg == "--rule") {
+            options.rule = value;
+            options.hasRule = true;
+        } else {
+            PrintError("unknown rip option " + arg);
+            return false;
+        }
+    }
+    return true;
+}
+
+// "1,3-5" → track numbers {1, 3, 4, 5}; false on anything else or a number outside
+// 1..trackCount.
+bool ParseTrackList(const std::string& text, int trackCount, std::set<int>& numbers,
+                    std::string& error) {
+    const auto number = [&](const std::string& s, int* n) {
+        if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos || s.size() > 3)
+            return false;
+        *n = std::atoi(s.c_str());
+        return *n >= 1 && *n <= trackCount;
+    };
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', from);
+        const std::string part = text.substr(from, comma - from);
+        const std::size_t dash = part.find('-');
+        int first = 0, last = 0;
+        const bool ok = dash == std::string::npos
+                            ? number(part, &first) && ((last = first), true)
+                            : number(part.substr(0, dash), &first) &&
+                                  number(part.substr(dash + 1), &last) && first <= last;
+        if (!ok) {
+            error = "--tracks: no track " + part + " on this disc (1-" +
+                    std::to_string(trackCount) + ")";
+            return false;
+        }
+        for (int n = first; n <= last; ++n)
+            numbers.insert(n);
+        if (comma == std::string::npos)
+            return true;
+        from = comma + 1;
+    }
+}
+
+// Draws what the progress window would show: the caption of the current item and the
+// progress of its extraction or encoding, redrawn only when the shown figure changes.
+class ProgressBar {
+  public:
+    // Off a terminal (a log file, a pipe) a redrawn line would pile up as thousands of
+    // fragments: each caption is then written once, as a line of its own.
+    ProgressBar(int total, bool quiet)
+        : total_(total), quiet_(quiet), terminal_(::isatty(STDERR_FILENO) == 1) {}
+
+    void Caption(const char* format, int n, const std::string& name) {
+        char text[64];
+        std::snprintf(text, sizeof text, format, n, total_);
+        caption_ = text + name;
+        perMille_ = -1;
+        if (!terminal_ && !quiet_)
+            std::cerr << caption_ << std::endl;
+        Draw(0);
+    }
+    void Progress(long perMille) {
+        if (perMille / 10 != perMille_ / 10)
+            Draw(perMille);
+    }
+    // Clears the bar so that a log line starts on a clean line.
+    void Clear() {
+        if (!quiet_ && drawn_) {
+            std::cerr << "\r\033[K";
+            drawn_ = false;
+        }
+    }
+    void Finish() {
+        if (!quiet_ && drawn_)
+            std::cerr << "\n";
+        drawn_ = false;
+    }
+    int counter = 0;
+
+  private:
+    void Draw(long perMille) {
+        perMille_ = perMille;
+        if (quiet_ || !terminal_)
+            return;
+        constexpr int kWidth = 30;
+        const long filled = std::min<long>(kWidth, std::max<long>(0, perMille) * kWidth / 1000);
+        std::string bar(static_cast<std::size_t>(filled), '#');
+        bar.append(static_cast<std::size_t>(kWidth - filled), ' ');
+        char percent[32];
+        std::snprintf(percent, sizeof percent, "%ld.%ld%%", perMille / 10, perMille % 10);
+        std::cerr << "\r\033[K" << caption_ << " [" << bar << "] " << percent << std::flush;
+        drawn_ = true;
+    }
+
+    int total_;
+    bool quiet_;
+    bool terminal_;
+    std::string caption_;
+    long perMille_ = -1;
+    bool drawn_ = false;
+};
+
+}  // namespace
+
+int RunRipCommand(CliContext& context) {
+    RipOptions options;
+    if (!ParseRipOptions(context.args, options)) {
+        PrintError(kRipUsage);
+        return kExitUsage;
+    }
+    DiscSession session;
+    const int status = OpenDisc(context, session);
+    if (status >= 0)
+        return status;
+
+    // Options change the settings for this run only; nothing is saved.
+    Settings& settings = TheSettings();
+    if (options.format >= 0)
+        settings.OutputFormat = options.format;
+    if (options.hasOutput || options.hasRule) {
+        const NamingValidation naming =
+            ValidateNamingSettings(options.hasOutput ? options.output : settings.OutputFolder,
+                                   options.hasRule ? options.rule : settings.NamingRule);
+        if (!naming.accepted) {
+            PrintError(naming.message);
+            return kExitFailed;
+        }
+        settings.OutputFolder = naming.folder;
+        settings.NamingRule = naming.rule;
+    }
+    if (!options.tracks.empty()) {
+        std::set<int> numbers;
+        std::string error;
+        if (!ParseTrackList(options.tracks, session.disc.trackCount, numbers, error)) {
+            PrintError(error);
+            return kExitUsage;
+        }
+        for (int i = 0; i < session.rows.size(); ++i) {
+            TrackList::Row& row = session.rows.row(i);
+            row.checked = numbers.count(row.trackIndex + 1) > 0;
+        }
+    } else {
+        session.rows.CheckAll(true);
+    }
+
+    CSCSIDriver* driver = session.selection.driver.get();
+    const int total = PrepareRip(session.rows, driver, session.notifier);
+    if (total == 0)
+        return kExitFailed;
+
+    MessageQueue queue;
+    Event cancel(false);
+    JobParties parties;
+    parties.driver = driver;
+    parties.cancelEvent = &cancel;
+    parties.progressWindow = &queue;
+    parties.mainWindow = &queue;
+
+    // A second Ctrl+C ends the program at once (SA_RESETHAND), for a drive that hangs.
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous {};
+    sigaction(SIGINT, &action, &previous);
+
+    std::thread worker = StartRip(session.rows, session.disc, parties, settings, session.notifier);
+    if (!worker.joinable()) {
+        sigaction(SIGINT, &previous, nullptr);
+        return kExitFailed;
+    }
+
+    ProgressBar bar(total, context.quiet);
+    int result = -1;
+    const auto handle = [&](const Message& m) {
+        switch (m.id) {
+            case WM_ITEM_STATUS:
+                if (m.wParam == 0)
+                    bar.Caption("正在抓取 (%02d/%02d): ", ++bar.counter, m.text);
+                else
+                    bar.Caption("正在规格化(%02d/%02d): ", bar.counter, m.text);
+                break;
+            case WM_ENCODE_STATUS:
+                bar.Caption("正在编码 (%02d/%02d): ", bar.counter, m.text);
+                break;
+            case WM_EXTRACT_PROGRESS:
+            case WM_ENCODE_PROGRESS:
+                bar.Progress(static_cast<long>(m.wParam));
+                break;
+            case WM_JOB_LOG:
+                bar.Clear();
+                std::cerr << m.text << std::endl;
+                break;
+            case WM_CURRENT_TRACK:
+                session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
+                break;
+            case WM_JOB_DONE: {
+                bar.Finish();
+                // The thread waits in its send, so the job is still there to read.
+                const auto* job = reinterpret_cast<const RipJob*>(m.wParam);
+                for (const RipJobItem& item : job->items)
+                    if (!item.outputPath.empty())
+                        std::cout << item.outputPath << "\n";
+                std::cout.flush();
+                result = kExitOk;
+                break;
+            }
+            case WM_JOB_FAILED:
+                bar.Finish();
+                result = kExitFailed;
+                break;
+            default:
+                break;
+        }
+    };
+    queue.SetHandler(handle);
+    bool cancelSignalled = false;
+    while (result < 0) {
+        queue.Dispatch(handle, 50);
+        if (!cancelSignalled && interrupted.load(std::memory_order_relaxed)) {
+            cancelSignalled = true;  // as the Abort button does
+            cancel.Set();
+        }
+    }
+    worker.join();
+    sigaction(SIGINT, &previous, nullptr);
+    if (interrupted.load(std::memory_order_relaxed))
+        return kExitCancelled;
+    return result;
+}
+
+}  // namespace korvida::cli

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/disc/DiscInfo.h"
+
+namespace korvida {
+
+struct RipJob;
+struct Settings;
+
+// The frames left of a track when `leadingFrames` are cut from its start and
+// `trailingFrames` from its end. At least 75 frames (one second) stay, taken from the end
+// when the leading cut is too long; a track of 75 frames or fewer is kept whole, so
+// trimming never reaches outside the track. Negative counts cut nothing.
+TrackRange TrimSilence(TrackRange track, int leadingFrames, int trailingFrames);
+
+// First frame of the warm-up read that ends where a track starts: `bufferFrames` before
+// it, or 0 near the start of the disc.
+std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames);
+
+// The frames of job.current as a 44100 Hz 16-bit stereo WAV file: named in the output
+// folder when job.keepWav is set (outputPath and outputFolder are filled), else a "PW"
+// temporary file in TEMPDIRECTORY (job.tempWavPath). Trims silence and normalises as the
+// settings ask. Reads through job.driver in chunks of BufferSize frames, testing the
+// cancel event before each; a chunk that cannot be read is left out when BoolSkipError
+// is on. Every step goes to the job log (job.mainWindow), progress to job.progressWindow.
+// Returns 1 when the WAV is complete or the user cancelled it (job.aborted is then set;
+// a cancelled temporary file is deleted, a kept WAV stays well-formed), 0 on a failure,
+// which has been logged; the file then stays as far as it was written.
+int Extract(RipJob& job, const Settings& settings);
+
+}  // namespace korvida

@@ -1,0 +1,25 @@
+#pragma once
+
+namespace korvida {
+
+struct RipJob;
+struct Settings;
+
+// Output formats of the OutputFormat setting.
+constexpr int kOutputMp3 = 0;
+constexpr int kOutputWav = 1;
+constexpr int kOutputOgg = 2;
+
+// The rip thread's work: every item in order is announced (WM_ITEM_STATUS 0 posted to the
+// progress window, WM_CURRENT_TRACK to the main window), extracted and, unless the output
+// format is WAV, encoded. Ends with WM_JOB_DONE (all items, or a cancel seen by a stage)
+// or WM_JOB_FAILED (a stage failed; later items are not begun), sent to the progress
+// window with the job's address as wParam, so the receiver may read the items while it
+// handles them. The output format is read once, when the thread starts.
+void RipThread(RipJob& job, const Settings& settings);
+
+// The encode-files thread of a file job: the same loop without extraction, each item's
+// WAV encoded to Ogg Vorbis when job.oggOutput is set, else to MP3.
+void EncodeFilesThread(RipJob& job);
+
+}  // namespace korvida
