@@ -35,6 +35,8 @@ int RunDrivesCommand(CliContext& context);
 int RunMakeDemoDiscCommand(CliContext& context);
 int RunTocCommand(CliContext& context);
 int RunInfoCommand(CliContext& context);
+int RunQueryCommand(CliContext& context);
+int RunSubmitCommand(CliContext& context);
 int RunRipCommand(CliContext& context);
 
 }  // namespace korvida::cli

@@ -22,6 +22,10 @@ constexpr char kUsage[] =
     "                                   edit the disc's descriptions and store them\n"
     "  rip [--tracks LIST] [--format mp3|ogg|wav] [--output DIR] [--rule RULE]\n"
     "                                   rip the tracks (LIST like 1,3-5; default all)\n"
+    "  query [--pick N] [--server HOST] [--proxy HOST:PORT]\n"
+    "                                   look the disc up on the freedb server and store it\n"
+    "  submit [--category CAT] [--server HOST]\n"
+    "                                   submit the disc's description to the freedb server\n"
     "  make-demo-disc DIR               write the demo disc image (CUE and BIN) into DIR\n"
     "\n"
     "Options:\n"
@@ -42,6 +46,8 @@ const std::map<std::string, Command>& Commands() {
         {"make-demo-disc", RunMakeDemoDiscCommand},
         {"toc", RunTocCommand},
         {"info", RunInfoCommand},
+        {"query", RunQueryCommand},
+        {"submit", RunSubmitCommand},
         {"rip", RunRipCommand},
     };
     return commands;

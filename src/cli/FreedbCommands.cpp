@@ -1,0 +1,168 @@
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+
+#include "cli/CliContext.h"
+#include "cli/DiscSession.h"
+#include "cli/Interrupt.h"
+#include "core/disc/DiscDatabase.h"
+#include "core/freedb/FreedbDiscId.h"
+#include "core/freedb/FreedbSession.h"
+#include "core/freedb/FreedbSubmission.h"
+#include "core/settings/Settings.h"
+
+namespace korvida::cli {
+namespace {
+
+struct FreedbOptions {
+    int pick = 0;
+    std::string category;
+    std::string server;
+    std::string proxyHost;
+    int proxyPort = 0;
+
+    // The settings of this run with the command line's server and proxy.
+    FreedbServerSettings Server() const {
+        FreedbServerSettings s = FreedbServerSettingsFrom(TheSettings());
+        if (!server.empty())
+            s.Server = server;
+        if (proxyPort > 0) {
+            s.bProxy = 1;
+            s.ProxyServer = proxyHost;
+            s.ProxyPort = proxyPort;
+        }
+        return s;
+    }
+};
+
+// --server HOST, --proxy HOST:PORT and the command's own options; false on a usage error.
+bool ParseFreedbOptions(const std::vector<std::string>& args, bool submit, FreedbOptions& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (i + 1 >= args.size()) {
+            PrintError("unknown or incomplete option " + arg);
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (arg == "--server") {
+            options.server = value;
+        } else if (arg == "--proxy") {
+            const auto colon = value.rfind(':');
+            const int port = colon == std::string::npos ? 80 : std::atoi(value.c_str() + colon + 1);
+            if (colon == 0 || port <= 0 || port > 65535) {
+                PrintError("--proxy needs HOST:PORT, not " + value);
+                return false;
+            }
+            options.proxyHost = value.substr(0, colon);
+            options.proxyPort = port;
+        } else if (!submit && arg == "--pick") {
+            options.pick = std::atoi(value.c_str());
+            if (options.pick < 1) {
+                PrintError("--pick needs a match number from 1, not " + value);
+                return false;
+            }
+        } else if (submit && arg == "--category") {
+            options.category = value;
+        } else {
+            PrintError("unknown option " + arg);
+            return false;
+        }
+    }
+    return true;
+}
+
+void PrintStatus(const std::string& text) {
+    std::cerr << text << std::endl;
+}
+
+int OutcomeStatus(const FreedbOutcome& outcome, const InterruptToEvent& interrupt) {
+    switch (outcome.kind) {
+        case FreedbOutcome::Kind::kDone:
+            return kExitOk;
+        case FreedbOutcome::Kind::kCancelled:
+            return interrupt.interrupted() ? kExitCancelled : kExitFailed;
+        case FreedbOutcome::Kind::kNoMatch:
+        case FreedbOutcome::Kind::kFailed:
+            PrintError(outcome.text);
+            return kExitFailed;
+    }
+    return kExitFailed;
+}
+
+}  // namespace
+
+// The query wizard's sequence: id, query, read, apply, and the local database entry.
+int RunQueryCommand(CliContext& context) {
+    FreedbOptions options;
+    if (!ParseFreedbOptions(context.args, false, options))
+        return kExitUsage;
+    DiscSession session;
+    const int status = OpenDisc(context, session);
+    if (status >= 0)
+        return status;
+    const FreedbServerSettings server = options.Server();
+
+    auto cancel = std::make_shared<Event>(false);
+    InterruptToEvent interrupt(cancel);
+    const auto msf = LbaTocToMsfToc(session.disc.rawToc);
+    const FreedbLookup lookup =
+        LookUpDisc(server, msf, options.pick, session.disc, cancel, PrintStatus);
+    for (std::size_t i = 0; i < lookup.matches.size(); ++i) {
+        const FreedbMatch& m = lookup.matches[i];
+        std::cout << i + 1 << "\t" << m.category << "\t" << m.discId << "\t" << m.artist << " / "
+                  << m.title << "\n";
+    }
+    const int result = OutcomeStatus(lookup.outcome, interrupt);
+    if (result != kExitOk)
+        return result;
+
+    const DiscInfo& disc = session.disc;
+    std::cout << disc.album.Artist << " / " << disc.album.Album << "\n";
+    for (auto& row : session.rows.rows()) {
+        const std::string& title = disc.tracks[static_cast<std::size_t>(row.trackIndex)].Title;
+        session.rows.SetTitle(row.trackIndex, title);
+        std::cout << row.texts[0] << "\t" << title << "\n";
+    }
+    return SaveDiscDatabase(disc, session.rows, session.notifier) ? kExitOk : kExitFailed;
+}
+
+// The submit wizard's sequence over the disc's stored description.
+int RunSubmitCommand(CliContext& context) {
+    FreedbOptions options;
+    if (!ParseFreedbOptions(context.args, true, options))
+        return kExitUsage;
+    DiscSession session;
+    const int status = OpenDisc(context, session);
+    if (status >= 0)
+        return status;
+    const FreedbServerSettings server = options.Server();
+    if (!IsPlausibleEmail(server.Email)) {
+        PrintError(kEmailMissingText);
+        return kExitFailed;
+    }
+    SubmitForm form = SubmitFormFromDisc(session.disc);
+    if (!options.category.empty())
+        form.category = options.category;
+
+    auto cancel = std::make_shared<Event>(false);
+    InterruptToEvent interrupt(cancel);
+    const auto msf = LbaTocToMsfToc(session.disc.rawToc);
+    std::mutex mutex;
+    std::string lastStatus;  // the server's answer is the last status the thread shows
+    const FreedbOutcome outcome =
+        SubmitDiscAndWait(form, msf, server, session.disc, cancel, [&](const std::string& text) {
+            PrintStatus(text);
+            std::lock_guard lock(mutex);
+            lastStatus = text;
+        });
+    const int result = OutcomeStatus(outcome, interrupt);
+    if (result == kExitOk) {
+        std::cout << lastStatus << "\n";
+        // The submission raised the revision: keep it with the disc.
+        return SaveDiscDatabase(session.disc, session.rows, session.notifier) ? kExitOk
+                                                                              : kExitFailed;
+    }
+    return result;
+}
+
+}  // namespace korvida::cli

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/RunCli.h"
+#include "support/TempHome.h"
+#include "support/freedb/FreedbTestServer.h"
+
+namespace korvida {
+namespace {
+
+// The demo disc's entry (freedb id 0b004103) in a database of its own.
+constexpr char kDemoEntry[] =
+    "# xmcd\n#\n# Track frame offsets:\n#\t150\n#\t1725\n#\t3000\n#\n"
+    "# Disc length: 67 seconds\n#\n# Revision: 2\n#\n"
+    "DISCID=0b004103\nDTITLE=Demo Artist / 演示专辑\nDYEAR=2026\nDGENRE=Rock\n"
+    "TTITLE0=First\nTTITLE1=第二首\nTTITLE2=Third\nEXTD=\nEXTT0=\nEXTT1=\nEXTT2=\nPLAYORDER=\n";
+
+class FreedbCommands : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(home / "freedb/rock");
+        test::WriteFile(home / "freedb/rock/0b004103", kDemoEntry);
+        const auto made = test::RunCli({"make-demo-disc", home / "demo"});
+        ASSERT_EQ(made.status, 0) << made.err;
+        cue = made.out.substr(0, made.out.find('\n'));
+    }
+    test::TempHome home;
+    std::string cue;
+};
+
+TEST_F(FreedbCommands, QueryAppliesTheEntryAndStoresIt) {
+    test::FreedbTestServer server(home / "freedb");
+    const auto r =
+        test::RunCli({"--image", cue, "query", "--server", server.address(), "--pick", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Demo Artist / 演示专辑\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("02\t第二首\n"), std::string::npos) << r.out;
+    EXPECT_NE(test::ReadFile(home / "db/14004103.db").find("02=第二首"), std::string::npos);
+    // The next load finds the titles offline.
+    const auto toc = test::RunCli({"--image", cue, "toc"});
+    EXPECT_NE(toc.out.find("03\tThird\t"), std::string::npos) << toc.out;
+}
+
+TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
+    test::FreedbTestServer server(home / "freedb");
+    server.SetMode(test::FreedbTestServer::Mode::kCloseAtOnce);
+    auto r = test::RunCli({"--image", cue, "query", "--server", server.address()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.empty());
+    r = test::RunCli({"--image", cue, "query", "--proxy", "nohostport:0"});
+    EXPECT_EQ(r.status, 2);
+    r = test::RunCli({"--image", cue, "submit", "--pick", "1"});
+    EXPECT_EQ(r.status, 2);
+    // The placeholder e-mail address is refused before anything is sent.
+    r = test::RunCli({"--image", cue, "submit", "--server", server.address()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(server.Connections(), 1);
+}
+
+}  // namespace
+}  // namespace korvida
