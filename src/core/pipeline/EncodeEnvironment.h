@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/platform/FreeDiskSpace.h"
+
+namespace korvida {
+
+struct EncoderEntryPoints;
+struct Settings;
+
+// What an encoder stage needs besides the job: the settings it reads, the working output
+// folder, the bound MP3 encoder and the free-space query. The stages take it as an
+// argument so that tests run them without the process-wide values.
+struct EncodeEnvironment {
+    // MP3 and Ogg Vorbis sections, NamingRule and ReplaceStr01..10.
+    const Settings* settings = nullptr;
+    // The working output folder: rips name their files below it by the naming rule,
+    // file jobs put folder/<source name>.MP3 or .ogg there.
+    std::string outputFolder;
+    // The MP3 encoder binding; null or unbound fails every MP3 file at the stream's
+    // initialisation.
+    const EncoderEntryPoints* encoder = nullptr;
+    // Free space of the file system holding a path; unset means FreeBytes.
+    std::function<FreeDiskSpace(const std::string& path)> freeSpace;
+};
+
+// The process-wide settings, their OutputFolder and the process-wide encoder binding.
+EncodeEnvironment DefaultEncodeEnvironment();
+
+}  // namespace korvida

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "lame_enc/BladeEncInterface.h"
+
+namespace korvida {
+
+struct EncodeEnvironment;
+struct RipJob;
+struct Settings;
+struct WavFormat;
+
+// kbit/s of the BitRate and MaxBitRate indexes.
+constexpr std::array<std::uint32_t, 14> kMp3BitRates = {32,  40,  48,  56,  64,  80,  96,
+                                                        112, 128, 160, 192, 224, 256, 320};
+
+using LameConfigRecord = std::array<std::uint8_t, lame_enc::kConfigSize>;
+
+// The encoder's configuration record for one file: the MP3 settings and the WAV's own
+// sample rate; mono when the WAV has one channel, else StereoMode's channel mode. The
+// VBR header is asked for only when both EnableVBR and WriteVBRHeader are set.
+LameConfigRecord BuildLameConfig(const Settings& settings, const WavFormat& wav);
+
+// Encodes the job's current item to MP3 with ID3 tags (EnableID3, EnableID3V2): a file
+// job reads the item's own path and writes <output folder>/<name>.MP3; a rip reads
+// tempWavPath and names the file by the naming rule, then deletes tempWavPath unless
+// keepWav. Fills the item's outputPath and outputFolder and turns its startTick into
+// elapsed milliseconds.
+//
+// Returns 1 when the file was encoded or the user cancelled (then job.aborted is set
+// and the partial output is deleted), 0 after an error, which it has logged. Log lines
+// go to job.mainWindow (WM_JOB_LOG); WM_ENCODE_STATUS (0) and WM_ENCODE_PROGRESS are
+// posted to job.progressWindow. Runs on the job's worker thread.
+int EncodeWavToMp3(RipJob& job, const EncodeEnvironment& env);
+// With the process-wide settings, output folder and encoder binding.
+int EncodeWavToMp3(RipJob& job);
+
+}  // namespace korvida
