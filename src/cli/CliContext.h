@@ -38,5 +38,8 @@ int RunInfoCommand(CliContext& context);
 int RunQueryCommand(CliContext& context);
 int RunSubmitCommand(CliContext& context);
 int RunRipCommand(CliContext& context);
+int RunEncodeCommand(CliContext& context);
+int RunDecodeCommand(CliContext& context);
+int RunNormalizeCommand(CliContext& context);
 
 }  // namespace korvida::cli

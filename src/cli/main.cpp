@@ -26,6 +26,11 @@ constexpr char kUsage[] =
     "                                   look the disc up on the freedb server and store it\n"
     "  submit [--category CAT] [--server HOST]\n"
     "                                   submit the disc's description to the freedb server\n"
+    "  encode --format mp3|ogg [--output DIR] FILE.wav ...\n"
+    "                                   encode WAV files to MP3 or Ogg Vorbis\n"
+    "  decode [--output DIR] FILE.mp3 ...\n"
+    "                                   decode MP3 files to WAV\n"
+    "  normalize FILE.wav ...           normalise WAV files in place\n"
     "  make-demo-disc DIR               write the demo disc image (CUE and BIN) into DIR\n"
     "\n"
     "Options:\n"
@@ -49,6 +54,9 @@ const std::map<std::string, Command>& Commands() {
         {"query", RunQueryCommand},
         {"submit", RunSubmitCommand},
         {"rip", RunRipCommand},
+        {"encode", RunEncodeCommand},
+        {"decode", RunDecodeCommand},
+        {"normalize", RunNormalizeCommand},
     };
     return commands;
 }

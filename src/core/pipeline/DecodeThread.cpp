@@ -1,0 +1,66 @@
+#include "core/pipeline/DecodeThread.h"
+
+#include "core/jobs/Event.h"
+#include "core/jobs/MessageTarget.h"
+#include "core/jobs/Messages.h"
+#include "core/jobs/WorkerThread.h"
+#include "core/pipeline/OutputPath.h"
+#include "core/pipeline/RipJob.h"
+#include "core/platform/MakeSureDirectoryPathExists.h"
+
+namespace korvida {
+namespace {
+
+void EndJob(RipJob& job, unsigned message) {
+    if (job.progressWindow)
+        job.progressWindow->send(message, reinterpret_cast<std::intptr_t>(&job));
+}
+
+}  // namespace
+
+std::string DecodeOutputPath(const std::string& outputFolder, const std::string& source) {
+    std::string name = source.substr(source.find_last_of('/') + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return OutputBase(outputFolder) + name + ".WAV";
+}
+
+void DecodeThread(RipJob& job, const std::string& outputFolder, const DecodeOptions& options) {
+    // A folder that cannot be made shows up as the output file that cannot be opened.
+    if (!OutputBase(outputFolder).empty())
+        MakeSureDirectoryPathExists(OutputBase(outputFolder));
+    for (RipJobItem& item : job.items) {
+        job.current = &item;
+        item.outputPath = DecodeOutputPath(outputFolder, item.name);
+        item.outputFolder = outputFolder;
+        if (job.progressWindow)
+            job.progressWindow->send(WM_ITEM_STATUS, 0, 0, item.name);
+        if (!DecodeMp3ToWav(item.name, item.outputPath, job, options)) {
+            EndJob(job, WM_JOB_FAILED);
+            return;
+        }
+        if (job.aborted) {
+            EndJob(job, WM_JOB_DONE);
+            return;
+        }
+    }
+    EndJob(job, WM_JOB_DONE);
+}
+
+std::thread StartDecodeJob(RipJob& job, MessageTarget* progressWindow, int threadPriority,
+                           std::string outputFolder, DecodeOptions options) {
+    if (job.cancelEvent)
+        job.cancelEvent->Reset();
+    job.progressWindow = progressWindow;
+    job.keepWav = true;
+    job.fileJob = true;
+    job.oggOutput = false;
+    job.aborted = false;
+    job.current = nullptr;
+    return StartWorkerThread(
+        [&job, folder = std::move(outputFolder), options] { DecodeThread(job, folder, options); },
+        threadPriority);
+}
+
+}  // namespace korvida
