@@ -8,6 +8,7 @@
 namespace korvida {
 
 struct EncoderEntryPoints;
+struct RipJob;
 struct Settings;
 
 // What an encoder stage needs besides the job: the settings it reads, the working output
@@ -26,7 +27,8 @@ struct EncodeEnvironment {
     std::function<FreeDiskSpace(const std::string& path)> freeSpace;
 };
 
-// The process-wide settings, their OutputFolder and the process-wide encoder binding.
-EncodeEnvironment DefaultEncodeEnvironment();
+// The process-wide settings, their OutputFolder and the process-wide encoder binding;
+// the job's own free-space question when it has one.
+EncodeEnvironment DefaultEncodeEnvironment(const RipJob& job);
 
 }  // namespace korvida

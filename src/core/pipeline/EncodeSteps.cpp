@@ -34,11 +34,12 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-EncodeEnvironment DefaultEncodeEnvironment() {
+EncodeEnvironment DefaultEncodeEnvironment(const RipJob& job) {
     EncodeEnvironment env;
     env.settings = &TheSettings();
     env.outputFolder = TheSettings().OutputFolder;
     env.encoder = &TheEncoderLibrary().entryPoints();
+    env.freeSpace = job.freeBytes;
     return env;
 }
 

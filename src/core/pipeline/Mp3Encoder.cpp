@@ -215,7 +215,7 @@ int EncodeWavToMp3(RipJob& job, const EncodeEnvironment& env) {
 }
 
 int EncodeWavToMp3(RipJob& job) {
-    return EncodeWavToMp3(job, DefaultEncodeEnvironment());
+    return EncodeWavToMp3(job, DefaultEncodeEnvironment(job));
 }
 
 }  // namespace korvida

@@ -245,7 +245,7 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
 }
 
 int EncodeWavToOgg(RipJob& job) {
-    return EncodeWavToOgg(job, DefaultEncodeEnvironment());
+    return EncodeWavToOgg(job, DefaultEncodeEnvironment(job));
 }
 
 }  // namespace korvida
