@@ -1,0 +1,109 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/jobs/Event.h"
+#include "core/jobs/Messages.h"
+#include "core/pipeline/BinaryFile.h"
+#include "core/pipeline/EncodeEnvironment.h"
+#include "core/pipeline/EncoderLibrary.h"
+#include "core/pipeline/PipelineTestSupport.h"
+#include "core/pipeline/RipJob.h"
+#include "core/pipeline/WavFile.h"
+#include "core/settings/Settings.h"
+#include "support/TempHome.h"
+
+namespace korvida::test {
+
+// A 16-bit PCM WAV file of a 440 Hz tone at half scale, `frames` frames long.
+inline std::string ToneWav(std::uint32_t frames, std::uint16_t channels = 2,
+                           std::uint32_t rate = 44100) {
+    std::vector<std::int16_t> samples;
+    samples.reserve(std::size_t{frames} * channels);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const auto s = static_cast<std::int16_t>(16000 * std::sin(2 * M_PI * 440.0 * i / rate));
+        for (std::uint16_t c = 0; c < channels; ++c)
+            samples.push_back(s);
+    }
+    return RiffFile({Chunk("fmt ", FmtBody(rate, channels, 16)), Chunk("data", PcmBytes(samples))});
+}
+
+// Format and sample count of a WAV file written by an independent decoder.
+struct DecodedWav {
+    bool ok = false;
+    WavFormat format;
+    std::uint64_t frames = 0;
+};
+
+inline DecodedWav ReadDecodedWav(const std::string& path) {
+    DecodedWav out;
+    BinaryFile file;
+    WavInfo info;
+    if (!file.Open(path, BinaryFile::Mode::kRead) || ReadWavInfo(file, info) != WavReadResult::kOk)
+        return out;
+    out.ok = true;
+    out.format = info.format;
+    out.frames = info.dataSize / (2u * info.format.channels);
+    return out;
+}
+
+// One file job with one item, its messages recorded, and an environment of its own:
+// settings with the defaults, output below the temporary folder, the encoder module
+// loaded from the build tree.
+class EncodeJobTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(library.Load(0)) << library.errorText();
+        env.settings = &settings;
+        env.outputFolder = dir / "out";
+        env.encoder = &library.entryPoints();
+        job.mainWindow = &log;
+        job.progressWindow = &progress;
+        job.cancelEvent = &cancel;
+        job.fileJob = true;
+        job.keepWav = true;
+        job.items.resize(1);
+        job.current = &job.items[0];
+    }
+
+    // Writes `wav` as <dir>/<name> and makes it the item's source.
+    std::string UseSource(const std::string& wav, const std::string& name = "source.wav") {
+        const std::string path = dir / name;
+        WriteFile(path, wav);
+        item().name = path;
+        return path;
+    }
+
+    RipJobItem& item() { return job.items[0]; }
+
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        for (const Message& m : log.Only(WM_JOB_LOG))
+            lines.push_back(m.text);
+        return lines;
+    }
+
+    // The log lines with their time stamps cut off: "(…) text" → "text".
+    std::vector<std::string> LogTexts() const {
+        std::vector<std::string> texts;
+        for (const std::string& line : LogLines())
+            texts.push_back(line.size() > 22 ? line.substr(22) : line);
+        return texts;
+    }
+
+    TempDir dir;
+    Settings settings;
+    EncoderLibrary library;
+    EncodeEnvironment env;
+    RecordingTarget log;
+    RecordingTarget progress;
+    Event cancel{false};
+    RipJob job;
+};
+
+}  // namespace korvida::test
