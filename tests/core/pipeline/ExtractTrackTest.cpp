@@ -8,6 +8,7 @@
 
 #include "RipTestSupport.h"
 #include "core/jobs/Messages.h"
+#include "core/platform/ErrorText.h"
 
 namespace korvida {
 namespace {
@@ -284,6 +285,15 @@ TEST_F(ExtractTest, OutputFolderThatCannotBeMadeFailsWithThePath) {
     EXPECT_THAT(LogTexts(log),
                 ElementsAre("错误: 不能打开文件 " + (dir / "file/music/01.WAV") + "！"));
     EXPECT_TRUE(job.items[0].outputPath.empty());
+}
+
+TEST_F(ExtractTest, FullDiskIsAFileErrorInTheSystemsWords) {
+    InsertDisc({0}, 100);
+    std::filesystem::create_directories(dir / "out");
+    // Every write to /dev/full fails with ENOSPC, as on a disk that filled up meanwhile.
+    std::filesystem::create_symlink("/dev/full", dir / "out/01.WAV");
+    EXPECT_EQ(Extract(0, 100), 0);
+    EXPECT_EQ(LogTexts(log).back(), "错误: 文件操作错误，错误原因: " + ErrorText(ENOSPC) + "！");
 }
 
 TEST_F(ExtractTest, TemporaryFolderThatDoesNotExistFailsBeforeReading) {
