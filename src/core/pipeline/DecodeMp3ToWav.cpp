@@ -34,6 +34,8 @@ constexpr std::size_t kVbrScanTested = 1400;
 // MPEG-1/2 rate.
 constexpr int kFullBandwidth = 24000;
 
+constexpr std::size_t kId3v1Bytes = 128;
+
 void Log(RipJob& job, const std::string& text) {
     SendJobLog(job.mainWindow, JobLogLine(StampStyle::kSquareBrackets, text));
 }
@@ -96,17 +98,19 @@ bool SameStream(const std::uint8_t* a, const std::uint8_t* b) {
 }
 
 // Whether a decodable header at the buffer's position starts the stream: the frame that
-// follows it must start with a header of the same stream, unless the file ends first.
-// Without this check a chance 0xFF 0xFx in junk ahead of the audio would fix a wrong
-// sample rate for the whole file.
+// follows it must start with a header of the same stream, unless the frame is the last
+// thing in the file (but for an ID3v1 record). Without this check a chance 0xFF 0xFx in
+// junk ahead of the audio would fix a wrong sample rate for the whole file.
 bool ConfirmedFirstFrame(const InputBuffer& in) {
     const std::size_t frame = DecodableFrameBytes(in.Here(), in.Remaining());
-    if (frame == 0)
+    if (frame == 0 || in.Remaining() < frame)
         return false;
-    if (in.Remaining() < frame + 4)
-        return true;
     const std::uint8_t* next = in.Here() + frame;
-    return DecodableFrameBytes(next, in.Remaining() - frame) != 0 && SameStream(in.Here(), next);
+    const std::size_t after = in.Remaining() - frame;
+    // The buffer holds at least kDecodeRefillBelow bytes unless the file ends in it.
+    if (after == 0 || (after == kId3v1Bytes && std::memcmp(next, "TAG", 3) == 0))
+        return true;
+    return DecodableFrameBytes(next, after) != 0 && SameStream(in.Here(), next);
 }
 
 }  // namespace

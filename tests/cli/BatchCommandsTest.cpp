@@ -1,0 +1,94 @@
+// korvida-cli encode, decode and normalize as scripts run them: the whole binary.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/batch/Mp3Fixtures.h"
+#include "support/RunCli.h"
+#include "support/TempHome.h"
+
+namespace korvida {
+namespace {
+
+using test::ReadFile;
+using test::RunCli;
+using test::WriteFile;
+using ::testing::HasSubstr;
+
+class BatchCommands : public ::testing::Test {
+  protected:
+    test::TempHome home;
+};
+
+// WAV to MP3 with our encoder and back with our decoder: the paths on standard output,
+// one a line in job order, and a decoded file as long as the source plus the encoder's
+// delay and padding (under two frames).
+TEST_F(BatchCommands, EncodeThenDecodeRoundTrip) {
+    WriteFile(home / "a.wav", test::ToneWav(1.0));
+    WriteFile(home / "b.wav", test::ToneWav(0.5));
+    const auto encoded = RunCli({"--quiet", "encode", "--format", "mp3", "--output", home / "mp3",
+                                 home / "a.wav", home / "b.wav"});
+    ASSERT_EQ(encoded.status, 0) << encoded.err;
+    EXPECT_EQ(encoded.out, home / "mp3/a.MP3\n" + home / "mp3/b.MP3\n");
+
+    const auto decoded =
+        RunCli({"decode", "--output", home / "wav", home / "mp3/a.MP3", home / "mp3/b.MP3"});
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+    EXPECT_EQ(decoded.out, home / "wav/a.WAV\n" + home / "wav/b.WAV\n");
+    EXPECT_THAT(decoded.err, HasSubstr("正在解码(02/02): " + home / "mp3/b.MP3"));
+    const test::WavView a = test::ViewWav(ReadFile(home / "wav/a.WAV"));
+    EXPECT_TRUE(a.consistent);
+    EXPECT_GE(a.data.size(), 176400u);
+    EXPECT_LT(a.data.size(), 176400u + 2 * 4608);
+}
+
+TEST_F(BatchCommands, FailureAndUsageStatuses) {
+    WriteFile(home / "bad.mp3", "no frames here");
+    const auto failed = RunCli({"--quiet", "decode", "--output", home / "out", home / "bad.mp3"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_THAT(failed.err, HasSubstr("坏的或不支持的 MPEG 文件。"));
+
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"decode"},
+                                               {"normalize", "--bogus", "x.wav"},
+                                               {"encode", "x.wav"},
+                                               {"encode", "--format", "flac", "x.wav"}}) {
+        const auto r = RunCli(args);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_THAT(r.err, HasSubstr("usage"));
+    }
+}
+
+// Files from other tools carry chunks besides "fmt " and "data": normalising them scales
+// the samples and leaves every other byte alone. What is not 16-bit PCM is refused.
+TEST_F(BatchCommands, NormalizeKeepsOtherChunksAndRefusesOtherFormats) {
+    const std::string list = test::Chunk("LIST", "INFOISFT\x06\0\0\0tools\0");
+    const std::string samples = test::PcmBytes({1000, -2000, 4000, -3000});
+    const std::string tagged = test::RiffFile(
+        {test::Chunk("fmt ", test::FmtBody(44100, 2, 16)), list, test::Chunk("data", samples)});
+    WriteFile(home / "tagged.wav", tagged);
+    const auto r = RunCli({"--quiet", "normalize", home / "tagged.wav"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, home / "tagged.wav\n");
+    const std::string after = ReadFile(home / "tagged.wav");
+    ASSERT_EQ(after.size(), tagged.size());
+    EXPECT_EQ(after.substr(0, after.size() - samples.size()),
+              tagged.substr(0, tagged.size() - samples.size()));
+    EXPECT_EQ(test::Samples(after.substr(after.size() - samples.size())),
+              (std::vector<std::int16_t>{7782, -15563, 31129, -23345}));
+
+    std::string floatFormat = test::FmtBody(44100, 2, 32);
+    floatFormat[0] = 3;  // IEEE float
+    const std::string floats =
+        test::RiffFile({test::Chunk("fmt ", floatFormat), test::Chunk("data", samples)});
+    WriteFile(home / "float.wav", floats);
+    const auto refused = RunCli({"--quiet", "normalize", home / "float.wav"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_THAT(refused.err, HasSubstr("不支持文件 " + home / "float.wav" + " 的 wave 格式"));
+    EXPECT_EQ(ReadFile(home / "float.wav"), floats);
+}
+
+}  // namespace
+}  // namespace korvida
