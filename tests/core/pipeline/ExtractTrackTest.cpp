@@ -174,12 +174,6 @@ TEST_P(FreeSpaceTest, TrackNeedsMoreThanItsSizeFree) {
 
 INSTANTIATE_TEST_SUITE_P(EqualOrOneMore, FreeSpaceTest, ::testing::Bool());
 
-TEST_F(ExtractTest, FailedFreeSpaceQueryDoesNotStopTheTrack) {
-    InsertDisc({0}, 100);
-    job.freeBytes = [](const std::string&) { return FreeDiskSpace{}; };
-    EXPECT_EQ(Extract(0, 100), 1);
-}
-
 class ReadErrorTest : public ExtractTest, public ::testing::WithParamInterface<bool> {};
 
 // Frame 100 is unreadable: it lies in the chunk 78..103 of a track starting at 0.
@@ -277,16 +271,6 @@ TEST_F(ExtractTest, TemporaryFileIsAPwFileInTheTemporaryFolderAndStaysForTheEnco
     EXPECT_TRUE(job.items[0].outputPath.empty());
 }
 
-TEST_F(ExtractTest, OutputFolderThatCannotBeMadeFailsWithThePath) {
-    InsertDisc({0}, 100);
-    test::WriteFile(dir / "file", "x");
-    settings.OutputFolder = dir / "file/music";
-    EXPECT_EQ(Extract(0, 100), 0);
-    EXPECT_THAT(LogTexts(log),
-                ElementsAre("错误: 不能打开文件 " + (dir / "file/music/01.WAV") + "！"));
-    EXPECT_TRUE(job.items[0].outputPath.empty());
-}
-
 TEST_F(ExtractTest, FullDiskIsAFileErrorInTheSystemsWords) {
     InsertDisc({0}, 100);
     std::filesystem::create_directories(dir / "out");
@@ -348,18 +332,6 @@ INSTANTIATE_TEST_SUITE_P(
         GainCase{{-32768, 20000, -1, 1}, {-31128, 18999, 0, 1}},
         // Digital silence: peak 0, nothing changes.
         GainCase{{0, 0, 0, 0}, {0, 0, 0, 0}}));
-
-TEST_F(ExtractTest, NormalisingATemporaryFileShowsItsPlaceholderName) {
-    job.keepWav = false;
-    settings.Normalize = 1;
-    InsertDisc({0}, 30, OneFrameDisc({100, -100}, 30));
-    ASSERT_EQ(Extract(0, 30), 1);
-    const auto status = progress.Only(WM_ITEM_STATUS);
-    ASSERT_EQ(status.size(), 1u);
-    EXPECT_EQ(status[0].text, "临时 Wave 文件     ");
-    EXPECT_EQ(test::Samples(ReadFile(job.tempWavPath).substr(44, 4)),
-              (std::vector<std::int16_t>{31129, -31128}));
-}
 
 }  // namespace
 }  // namespace korvida

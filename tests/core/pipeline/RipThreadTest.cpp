@@ -120,17 +120,6 @@ TEST_F(RipThreadTest, MovedRowIsRippedFirstAndKeepsItsTrackNumber) {
     EXPECT_TRUE(ReadFile(finalItems[0].outputPath).substr(44) == Frames(240, 60));
 }
 
-TEST_F(RipThreadTest, RenamedRowNamesItsFileAndTheSnapshotIgnoresLaterEdits) {
-    Tick({1});
-    rows.SetTitle(0, "Intro: Part 1/2");
-    std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
-    rows.SetTitle(0, "changed");
-    info.trackRanges[0] = {100, 200};
-    ASSERT_EQ(job->items.size(), 1u);
-    EXPECT_EQ(job->items[0].name, "Intro: Part 1/2");
-    EXPECT_EQ(job->items[0].end, 60u);
-}
-
 TEST_F(RipThreadTest, CancelDuringTheSecondOfThreeTracksEndsOnTheCompletionPage) {
     Tick({1, 2, 3});
     int items = 0;
