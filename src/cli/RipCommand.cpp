@@ -16,6 +16,7 @@
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
+#include "core/pipeline/EncoderLibrary.h"
 #include "core/pipeline/OutputPath.h"
 #include "core/pipeline/RipCommand.h"
 #include "core/pipeline/RipJob.h"
@@ -222,6 +223,11 @@ int RunRipCommand(CliContext& context) {
     } else {
         session.rows.CheckAll(true);
     }
+
+    // The main window binds the encoder module at start-up; a command line binds it when
+    // the run needs it.
+    if (settings.OutputFormat == kOutputMp3)
+        BindEncoderAtStartUp(settings.MP3Encoder, session.notifier);
 
     CSCSIDriver* driver = session.selection.driver.get();
     const int total = PrepareRip(session.rows, driver, session.notifier);

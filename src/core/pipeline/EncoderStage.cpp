@@ -11,8 +11,9 @@ namespace korvida {
 namespace {
 
 // Stands in for an encoder that this build does not have: the job fails with a line that
-// says so. The temporary WAV was made for the encoder alone, so it goes too.
-int EncoderNotAvailable(RipJob& job, const char* format) {
+// says so. The temporary WAV was made for the encoder alone, so it goes too. It may stay
+// unused once both stages below call their encoders.
+[[maybe_unused]] int EncoderNotAvailable(RipJob& job, const char* format) {
     SendJobLog(job.mainWindow, JobLogLine(StampStyle::kParentheses,
                                           std::string("错误: ") + format + " 编码器不可用！"));
     if (!job.fileJob && !job.keepWav && !job.tempWavPath.empty())
@@ -22,6 +23,7 @@ int EncoderNotAvailable(RipJob& job, const char* format) {
 
 }  // namespace
 
+// Each built-in stage is one call: the encoder's entry point goes here.
 int RunMp3Stage(RipJob& job) {
     return EncoderNotAvailable(job, "MP3");
 }
