@@ -2,8 +2,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "core/batch/Mp3Fixtures.h"
 #include "support/RunCli.h"
 #include "support/TempHome.h"
@@ -16,15 +14,11 @@ using test::RunCli;
 using test::WriteFile;
 using ::testing::HasSubstr;
 
-class BatchCommands : public ::testing::Test {
-  protected:
+// WAV to MP3 with our encoder and back with our decoder: the paths on standard output in
+// job order, and a decoded file as long as the source plus the encoder's delay and
+// padding (under two frames). A file that is no MP3 fails the job.
+TEST(BatchCommands, EncodeAndDecode) {
     test::TempHome home;
-};
-
-// WAV to MP3 with our encoder and back with our decoder: the paths on standard output,
-// one a line in job order, and a decoded file as long as the source plus the encoder's
-// delay and padding (under two frames).
-TEST_F(BatchCommands, EncodeThenDecodeRoundTrip) {
     WriteFile(home / "a.wav", test::ToneWav(1.0));
     WriteFile(home / "b.wav", test::ToneWav(0.5));
     const auto encoded = RunCli({"--quiet", "encode", "--format", "mp3", "--output", home / "mp3",
@@ -41,42 +35,33 @@ TEST_F(BatchCommands, EncodeThenDecodeRoundTrip) {
     EXPECT_TRUE(a.consistent);
     EXPECT_GE(a.data.size(), 176400u);
     EXPECT_LT(a.data.size(), 176400u + 2 * 4608);
-}
 
-TEST_F(BatchCommands, FailureAndUsageStatuses) {
-    WriteFile(home / "bad.mp3", "no frames here");
-    const auto failed = RunCli({"--quiet", "decode", "--output", home / "out", home / "bad.mp3"});
+    const auto failed = RunCli({"--quiet", "decode", home / "a.wav"});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_THAT(failed.err, HasSubstr("坏的或不支持的 MPEG 文件。"));
-
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{"decode"},
-                                               {"normalize", "--bogus", "x.wav"},
-                                               {"encode", "x.wav"},
-                                               {"encode", "--format", "flac", "x.wav"}}) {
-        const auto r = RunCli(args);
-        EXPECT_EQ(r.status, 2) << args.back();
-        EXPECT_THAT(r.err, HasSubstr("usage"));
-    }
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"decode"}, {"normalize", "--bogus", "x.wav"}, {"encode", "--format", "flac", "x"}})
+        EXPECT_EQ(RunCli(args).status, 2) << args.back();
 }
 
-// Files from other tools carry chunks besides "fmt " and "data": normalising them scales
-// the samples and leaves every other byte alone. What is not 16-bit PCM is refused.
-TEST_F(BatchCommands, NormalizeKeepsOtherChunksAndRefusesOtherFormats) {
-    const std::string list = test::Chunk("LIST", "INFOISFT\x06\0\0\0tools\0");
+// Files from other tools carry chunks besides "fmt " and "data": normalising scales the
+// samples and leaves every other byte alone. What is not 16-bit PCM is refused untouched.
+TEST(BatchCommands, NormalizeKeepsOtherChunksAndRefusesOtherFormats) {
+    test::TempHome home;
     const std::string samples = test::PcmBytes({1000, -2000, 4000, -3000});
-    const std::string tagged = test::RiffFile(
-        {test::Chunk("fmt ", test::FmtBody(44100, 2, 16)), list, test::Chunk("data", samples)});
-    WriteFile(home / "tagged.wav", tagged);
+    const std::string head = test::RiffFile({test::Chunk("fmt ", test::FmtBody(44100, 2, 16)),
+                                             test::Chunk("LIST", "INFOISFT\x06\0\0\0tools\0"),
+                                             test::Chunk("data", samples)});
+    WriteFile(home / "tagged.wav", head);
     const auto r = RunCli({"--quiet", "normalize", home / "tagged.wav"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, home / "tagged.wav\n");
     const std::string after = ReadFile(home / "tagged.wav");
-    ASSERT_EQ(after.size(), tagged.size());
-    EXPECT_EQ(after.substr(0, after.size() - samples.size()),
-              tagged.substr(0, tagged.size() - samples.size()));
-    EXPECT_EQ(test::Samples(after.substr(after.size() - samples.size())),
+    ASSERT_EQ(after.size(), head.size());
+    const std::size_t data = head.size() - samples.size();
+    EXPECT_EQ(after.substr(0, data), head.substr(0, data));
+    EXPECT_EQ(test::Samples(after.substr(data)),
               (std::vector<std::int16_t>{7782, -15563, 31129, -23345}));
 
     std::string floatFormat = test::FmtBody(44100, 2, 32);
