@@ -3,16 +3,14 @@
 namespace korvida {
 
 struct RipJob;
+struct Settings;
 
-// The encoder stages as the rip and encode-files threads call them, for job.current:
-// a rip reads job.tempWavPath, a file job the WAV named by the item. Nonzero when the item
-// was encoded or the user cancelled it (job.aborted tells which), 0 after the stage logged
-// why it failed.
-int RunMp3Stage(RipJob& job);
-int RunOggStage(RipJob& job);
-
-// The stage the job asks for: its own (job.mp3Stage / job.oggStage) when set, else the
-// built-in one above.
-int RunEncoderStage(RipJob& job, bool ogg);
+// The encoder stage as the rip and encode-files threads call it, for job.current: a rip
+// reads job.tempWavPath, a file job the WAV named by the item. The job's own stage
+// (job.mp3Stage / job.oggStage) runs when set, else the MP3 or Ogg Vorbis encoder with
+// `settings` (the rip's own snapshot; null: the process-wide settings). Nonzero when the
+// item was encoded or the user cancelled it (job.aborted tells which), 0 after the stage
+// logged why it failed.
+int RunEncoderStage(RipJob& job, bool ogg, const Settings* settings = nullptr);
 
 }  // namespace korvida

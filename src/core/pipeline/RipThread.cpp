@@ -33,7 +33,7 @@ void RipThread(RipJob& job, const Settings& settings) {
         }
         if (job.aborted)
             break;
-        if (format != kOutputWav && !RunEncoderStage(job, format == kOutputOgg)) {
+        if (format != kOutputWav && !RunEncoderStage(job, format == kOutputOgg, &settings)) {
             EndJob(job, WM_JOB_FAILED);
             return;
         }

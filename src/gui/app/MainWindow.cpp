@@ -7,6 +7,7 @@
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/LoadDisc.h"
 #include "core/jobs/UserNotifier.h"
+#include "core/pipeline/EncoderLibrary.h"
 #include "core/settings/Settings.h"
 
 namespace korvida::gui {
@@ -45,6 +46,9 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
 
     move(s.WindowLeft, s.WindowTop);
     resize(s.WindowWidth, s.WindowHeight);
+
+    // Without the encoder module only MP3 encoding is unavailable; the user is told.
+    BindEncoderAtStartUp(s.MP3Encoder, notifier_);
 
     // Images named in the settings come before those of the command line.
     std::vector<std::string> images = SplitImageList(s.Images);
