@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "core/cdrom/SCSIDriveInfo.h"
 
@@ -52,6 +53,10 @@ class CSCSIDriver {
     // Finds the drives and selects `requestedDrive` (0 when out of range); 1 when a drive
     // can be used.
     virtual int Init(int requestedDrive);
+    // Why the last failed operation failed, in words (sense key and additional sense,
+    // time-out, system error), for job logs. Empty after a success and on transports
+    // that keep no such words.
+    virtual std::string LastErrorText() const { return {}; }
 
     // Sense data (14 bytes used) of the last command that ended in CHECK CONDITION.
     std::array<std::uint8_t, 16> lastSense{};

@@ -62,9 +62,7 @@ class CSCSIDriverNative : public CSCSIDriver {
     VirtualDrive* VirtualDriveAt(int driveIndex) const;
     // One "<cue>:<line>: <what>" text per image that gave no drive at the last Init.
     const std::vector<std::string>& ImageErrors() const { return imageErrors_; }
-    // Why the last failed operation failed, in words (sense key and additional sense,
-    // time-out, system error), for job logs. Empty after a success.
-    const std::string& LastErrorText() const { return lastError_; }
+    std::string LastErrorText() const override { return lastError_; }
 
   private:
     // Up to RetryTimes attempts of one command on the current drive; 1 on the first

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/cdrom/CSCSIDriver.h"
-#include "core/cdrom/CSCSIDriverNative.h"
 #include "core/jobs/JobLogLine.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
@@ -41,13 +40,10 @@ void LogFileError(RipJob& job, const BinaryFile& file) {
     Log(job, "错误: 文件操作错误，错误原因: " + file.lastErrorText().substr(0, 255) + "！");
 }
 
-// The driver's own words for the failed read; only the pass-through driver keeps them.
+// The driver's own words for the failed read, else the system's text for an I/O error.
 std::string ReadFailureText(const CSCSIDriver* driver) {
-    if (const auto* native = dynamic_cast<const CSCSIDriverNative*>(driver)) {
-        if (!native->LastErrorText().empty())
-            return native->LastErrorText();
-    }
-    return ErrorText(EIO);
+    std::string text = driver ? driver->LastErrorText() : std::string();
+    return text.empty() ? ErrorText(EIO) : text;
 }
 
 int ReadFrames(CSCSIDriver* driver, std::uint32_t lba, std::uint32_t count, std::uint8_t* buffer) {
