@@ -2,8 +2,6 @@
 // one-line bar on standard error and the output paths on standard output.
 #include <unistd.h>
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -13,6 +11,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/DiscSession.h"
+#include "cli/Interrupt.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
@@ -29,15 +28,6 @@ namespace {
 constexpr char kRipUsage[] =
     "usage: korvida-cli [--image FILE] [--drive N] rip [--tracks LIST] [--format mp3|ogg|wav] "
     "[--output DIR] [--rule RULE]";
-
-// Set by the SIGINT handler, which may do nothing else; the message loop turns it into
-// the cancel event within one dispatch timeout.
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void OnInterrupt(int) {
-    interrupted.store(true, std::memory_order_relaxed);
-}
 
 struct RipOptions {
     std::string tracks;  // empty: every track
@@ -235,26 +225,17 @@ int RunRipCommand(CliContext& context) {
         return kExitFailed;
 
     MessageQueue queue;
-    Event cancel(false);
+    auto cancel = std::make_shared<Event>(false);
     JobParties parties;
     parties.driver = driver;
-    parties.cancelEvent = &cancel;
+    parties.cancelEvent = cancel.get();
     parties.progressWindow = &queue;
     parties.mainWindow = &queue;
 
-    // A second Ctrl+C ends the program at once (SA_RESETHAND), for a drive that hangs.
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    sigaction(SIGINT, &action, &previous);
-
+    InterruptToEvent interrupt(cancel);  // Ctrl+C acts as the Abort button
     std::thread worker = StartRip(session.rows, session.disc, parties, settings, session.notifier);
-    if (!worker.joinable()) {
-        sigaction(SIGINT, &previous, nullptr);
+    if (!worker.joinable())
         return kExitFailed;
-    }
 
     ProgressBar bar(total, context.quiet);
     int result = -1;
@@ -300,17 +281,10 @@ int RunRipCommand(CliContext& context) {
         }
     };
     queue.SetHandler(handle);
-    bool cancelSignalled = false;
-    while (result < 0) {
+    while (result < 0)
         queue.Dispatch(handle, 50);
-        if (!cancelSignalled && interrupted.load(std::memory_order_relaxed)) {
-            cancelSignalled = true;  // as the Abort button does
-            cancel.Set();
-        }
-    }
     worker.join();
-    sigaction(SIGINT, &previous, nullptr);
-    if (interrupted.load(std::memory_order_relaxed))
+    if (interrupt.interrupted())
         return kExitCancelled;
     return result;
 }
