@@ -1,10 +1,7 @@
 // korvida-cli encode, decode and normalize: the file jobs of the File menu over files named on the
 // command line, with the progress window's captions drawn as a one-line bar on standard
 // error and the output paths on standard output.
-#include <signal.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -13,6 +10,8 @@
 
 #include "cli/CliContext.h"
 #include "cli/DiscSession.h"
+#include "cli/Interrupt.h"
+#include "cli/JobProgress.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
@@ -23,15 +22,6 @@
 
 namespace korvida::cli {
 namespace {
-
-// Set by the SIGINT handler, which may do nothing else; the message loop turns it into
-// the cancel event within one dispatch timeout.
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void OnBatchInterrupt(int) {
-    interrupted.store(true, std::memory_order_relaxed);
-}
 
 struct BatchArgs {
     std::string output;
@@ -63,55 +53,6 @@ bool ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& parsed) {
     return !parsed.files.empty();
 }
 
-// The progress window's title and bar, on one line of standard error.
-class ProgressLine {
-  public:
-    ProgressLine(int total, bool quiet) : total_(total), quiet_(quiet) {}
-
-    void Caption(const char* format, int n, const std::string& name) {
-        char text[64];
-        std::snprintf(text, sizeof text, format, n, total_);
-        caption_ = text + name;
-        Draw(0);
-    }
-    void Progress(long perMille) {
-        if (perMille / 10 != perMille_ / 10)
-            Draw(perMille);
-    }
-    // Clears the bar so that a log line starts on a clean line.
-    void Clear() {
-        if (drawn_)
-            std::cerr << "\r\033[K";
-        drawn_ = false;
-    }
-    void Finish() {
-        if (drawn_)
-            std::cerr << "\n";
-        drawn_ = false;
-    }
-
-  private:
-    void Draw(long perMille) {
-        perMille_ = perMille;
-        if (quiet_)
-            return;
-        constexpr long kWidth = 30;
-        const long filled = std::clamp(perMille, 0L, 1000L) * kWidth / 1000;
-        char percent[32];
-        std::snprintf(percent, sizeof percent, "%ld.%ld%%", perMille / 10, perMille % 10);
-        std::cerr << "\r\033[K" << caption_ << " [" << std::string(std::size_t(filled), '#')
-                  << std::string(std::size_t(kWidth - filled), ' ') << "] " << percent
-                  << std::flush;
-        drawn_ = true;
-    }
-
-    int total_;
-    bool quiet_;
-    std::string caption_;
-    long perMille_ = -1;
-    bool drawn_ = false;
-};
-
 int RunFileJob(CliContext& context, FileJobKind kind, const BatchArgs& args) {
     if (!LoadSettingsForRun())
         return kExitFailed;
@@ -124,80 +65,22 @@ int RunFileJob(CliContext& context, FileJobKind kind, const BatchArgs& args) {
         BindEncoderAtStartUp(settings.MP3Encoder, notifier);
 
     MessageQueue queue;
-    Event cancel(false);
+    auto cancel = std::make_shared<Event>(false);
     RipJob job;
-    job.cancelEvent = &cancel;
+    job.cancelEvent = cancel.get();
     job.mainWindow = &queue;
     SetFileJobItems(job, args.files);
 
-    // A second Ctrl+C ends the program at once (SA_RESETHAND).
-    struct sigaction action {};
-    action.sa_handler = OnBatchInterrupt;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    sigaction(SIGINT, &action, &previous);
-
+    InterruptToEvent interrupt(cancel);  // Ctrl+C acts as the Abort button
     std::thread worker = StartFileJob(job, kind, &queue, settings);
-
-    // The captions of the progress window: decode jobs run in its encoding mode,
-    // normalise jobs in its extraction mode.
-    const bool encodeMode = kind != FileJobKind::kNormaliseWav;
-    ProgressLine bar(static_cast<int>(job.items.size()), context.quiet);
-    int counter = 0;
-    int result = -1;
-    const auto handle = [&](const Message& m) {
-        switch (m.id) {
-            case WM_ITEM_STATUS:
-                if (m.wParam == 0)
-                    bar.Caption(encodeMode ? "正在编码 (%02d/%02d): " : "正在抓取 (%02d/%02d): ",
-                                ++counter, m.text);
-                else
-                    bar.Caption("正在规格化(%02d/%02d): ", counter, m.text);
-                break;
-            case WM_DECODE_STATUS:
-                bar.Caption("正在解码(%02d/%02d): ", counter, m.text);
-                break;
-            case WM_ENCODE_STATUS:
-                bar.Caption("正在编码 (%02d/%02d): ", counter, m.text);
-                break;
-            case WM_EXTRACT_PROGRESS:
-            case WM_ENCODE_PROGRESS:
-                bar.Progress(static_cast<long>(m.wParam));
-                break;
-            case WM_JOB_LOG:
-                bar.Clear();
-                std::cerr << m.text << std::endl;
-                break;
-            case WM_JOB_DONE:
-                bar.Finish();
-                // The worker waits in its send, so the items are still there to read.
-                for (const RipJobItem& item : job.items)
-                    if (!item.outputPath.empty())
-                        std::cout << item.outputPath << "\n";
-                std::cout.flush();
-                result = kExitOk;
-                break;
-            case WM_JOB_FAILED:
-                bar.Finish();
-                result = kExitFailed;
-                break;
-            default:
-                break;
-        }
-    };
-    queue.SetHandler(handle);
-    bool cancelSignalled = false;
-    while (result < 0) {
-        queue.Dispatch(handle, 50);
-        if (!cancelSignalled && interrupted.load(std::memory_order_relaxed)) {
-            cancelSignalled = true;  // as the Abort button does
-            cancel.Set();
-        }
-    }
+    if (!worker.joinable())
+        return kExitFailed;
+    // Decode and encode jobs show the progress window's encoding captions, normalise
+    // jobs its extraction captions.
+    const int result = PumpJobMessages(queue, static_cast<int>(job.items.size()), context.quiet,
+                                       kind != FileJobKind::kNormaliseWav);
     worker.join();
-    sigaction(SIGINT, &previous, nullptr);
-    return interrupted.load(std::memory_order_relaxed) ? kExitCancelled : result;
+    return interrupt.interrupted() ? kExitCancelled : result;
 }
 
 }  // namespace

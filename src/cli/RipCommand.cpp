@@ -12,6 +12,7 @@
 #include "cli/CliContext.h"
 #include "cli/DiscSession.h"
 #include "cli/Interrupt.h"
+#include "cli/JobProgress.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
@@ -112,65 +113,6 @@ bool ParseTrackList(const std::string& text, int trackCount, std::set<int>& numb
     }
 }
 
-// Draws what the progress window would show: the caption of the current item and the
-// progress of its extraction or encoding, redrawn only when the shown figure changes.
-class ProgressBar {
-  public:
-    // Off a terminal (a log file, a pipe) a redrawn line would pile up as thousands of
-    // fragments: each caption is then written once, as a line of its own.
-    ProgressBar(int total, bool quiet)
-        : total_(total), quiet_(quiet), terminal_(::isatty(STDERR_FILENO) == 1) {}
-
-    void Caption(const char* format, int n, const std::string& name) {
-        char text[64];
-        std::snprintf(text, sizeof text, format, n, total_);
-        caption_ = text + name;
-        perMille_ = -1;
-        if (!terminal_ && !quiet_)
-            std::cerr << caption_ << std::endl;
-        Draw(0);
-    }
-    void Progress(long perMille) {
-        if (perMille / 10 != perMille_ / 10)
-            Draw(perMille);
-    }
-    // Clears the bar so that a log line starts on a clean line.
-    void Clear() {
-        if (!quiet_ && drawn_) {
-            std::cerr << "\r\033[K";
-            drawn_ = false;
-        }
-    }
-    void Finish() {
-        if (!quiet_ && drawn_)
-            std::cerr << "\n";
-        drawn_ = false;
-    }
-    int counter = 0;
-
-  private:
-    void Draw(long perMille) {
-        perMille_ = perMille;
-        if (quiet_ || !terminal_)
-            return;
-        constexpr int kWidth = 30;
-        const long filled = std::min<long>(kWidth, std::max<long>(0, perMille) * kWidth / 1000);
-        std::string bar(static_cast<std::size_t>(filled), '#');
-        bar.append(static_cast<std::size_t>(kWidth - filled), ' ');
-        char percent[32];
-        std::snprintf(percent, sizeof percent, "%ld.%ld%%", perMille / 10, perMille % 10);
-        std::cerr << "\r\033[K" << caption_ << " [" << bar << "] " << percent << std::flush;
-        drawn_ = true;
-    }
-
-    int total_;
-    bool quiet_;
-    bool terminal_;
-    std::string caption_;
-    long perMille_ = -1;
-    bool drawn_ = false;
-};
-
 }  // namespace
 
 int RunRipCommand(CliContext& context) {
@@ -237,52 +179,10 @@ int RunRipCommand(CliContext& context) {
     if (!worker.joinable())
         return kExitFailed;
 
-    ProgressBar bar(total, context.quiet);
-    int result = -1;
-    const auto handle = [&](const Message& m) {
-        switch (m.id) {
-            case WM_ITEM_STATUS:
-                if (m.wParam == 0)
-                    bar.Caption("正在抓取 (%02d/%02d): ", ++bar.counter, m.text);
-                else
-                    bar.Caption("正在规格化(%02d/%02d): ", bar.counter, m.text);
-                break;
-            case WM_ENCODE_STATUS:
-                bar.Caption("正在编码 (%02d/%02d): ", bar.counter, m.text);
-                break;
-            case WM_EXTRACT_PROGRESS:
-            case WM_ENCODE_PROGRESS:
-                bar.Progress(static_cast<long>(m.wParam));
-                break;
-            case WM_JOB_LOG:
-                bar.Clear();
-                std::cerr << m.text << std::endl;
-                break;
-            case WM_CURRENT_TRACK:
-                session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
-                break;
-            case WM_JOB_DONE: {
-                bar.Finish();
-                // The thread waits in its send, so the job is still there to read.
-                const auto* job = reinterpret_cast<const RipJob*>(m.wParam);
-                for (const RipJobItem& item : job->items)
-                    if (!item.outputPath.empty())
-                        std::cout << item.outputPath << "\n";
-                std::cout.flush();
-                result = kExitOk;
-                break;
-            }
-            case WM_JOB_FAILED:
-                bar.Finish();
-                result = kExitFailed;
-                break;
-            default:
-                break;
-        }
-    };
-    queue.SetHandler(handle);
-    while (result < 0)
-        queue.Dispatch(handle, 50);
+    const int result = PumpJobMessages(queue, total, context.quiet, false, [&](const Message& m) {
+        if (m.id == WM_CURRENT_TRACK)
+            session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
+    });
     worker.join();
     if (interrupt.interrupted())
         return kExitCancelled;

@@ -2,9 +2,7 @@
 
 #include "core/jobs/WorkerThread.h"
 #include "core/pipeline/DecodeThread.h"
-#include "core/pipeline/Mp3Encoder.h"
 #include "core/pipeline/NormaliseThread.h"
-#include "core/pipeline/OggEncoder.h"
 #include "core/pipeline/RipCommand.h"
 #include "core/pipeline/RipJob.h"
 #include "core/settings/Settings.h"
@@ -37,12 +35,6 @@ std::thread StartFileJob(RipJob& job, FileJobKind kind, MessageTarget* progressW
                                      settings.OutputFolder);
         case FileJobKind::kEncodeOgg:
         case FileJobKind::kEncodeMp3: {
-            // The file job names its encoders itself rather than rely on the rip's
-            // built-in stages.
-            if (!job.mp3Stage)
-                job.mp3Stage = [](RipJob& j) { return EncodeWavToMp3(j); };
-            if (!job.oggStage)
-                job.oggStage = [](RipJob& j) { return EncodeWavToOgg(j); };
             JobParties parties;
             parties.cancelEvent = job.cancelEvent;
             parties.progressWindow = progressWindow;

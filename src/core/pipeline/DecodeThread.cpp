@@ -4,26 +4,14 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/WorkerThread.h"
+#include "core/pipeline/EncodeSteps.h"
 #include "core/pipeline/OutputPath.h"
 #include "core/pipeline/RipJob.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
 
 namespace korvida {
-namespace {
-
-void EndJob(RipJob& job, unsigned message) {
-    if (job.progressWindow)
-        job.progressWindow->send(message, reinterpret_cast<std::intptr_t>(&job));
-}
-
-}  // namespace
-
 std::string DecodeOutputPath(const std::string& outputFolder, const std::string& source) {
-    std::string name = source.substr(source.find_last_of('/') + 1);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos)
-        name.erase(dot);
-    return OutputBase(outputFolder) + name + ".WAV";
+    return BatchOutputPath(source, outputFolder, ".WAV");
 }
 
 void DecodeThread(RipJob& job, const std::string& outputFolder, const DecodeOptions& options) {
@@ -37,15 +25,15 @@ void DecodeThread(RipJob& job, const std::string& outputFolder, const DecodeOpti
         if (job.progressWindow)
             job.progressWindow->send(WM_ITEM_STATUS, 0, 0, item.name);
         if (!DecodeMp3ToWav(item.name, item.outputPath, job, options)) {
-            EndJob(job, WM_JOB_FAILED);
+            SendJobEnd(job, WM_JOB_FAILED);
             return;
         }
         if (job.aborted) {
-            EndJob(job, WM_JOB_DONE);
+            SendJobEnd(job, WM_JOB_DONE);
             return;
         }
     }
-    EndJob(job, WM_JOB_DONE);
+    SendJobEnd(job, WM_JOB_DONE);
 }
 
 std::thread StartDecodeJob(RipJob& job, MessageTarget* progressWindow, int threadPriority,

@@ -8,15 +8,6 @@
 #include "core/pipeline/RipJob.h"
 
 namespace korvida {
-namespace {
-
-void EndJob(RipJob& job, unsigned message) {
-    if (job.progressWindow)
-        job.progressWindow->send(message, reinterpret_cast<std::intptr_t>(&job));
-}
-
-}  // namespace
-
 void NormaliseThread(RipJob& job, int normalizeRatio, const std::string& outputFolder) {
     for (RipJobItem& item : job.items) {
         job.current = &item;
@@ -25,15 +16,15 @@ void NormaliseThread(RipJob& job, int normalizeRatio, const std::string& outputF
         if (job.progressWindow)
             job.progressWindow->send(WM_ITEM_STATUS, 0, 0, item.name);
         if (!NormaliseFile(item.name, job, normalizeRatio)) {
-            EndJob(job, WM_JOB_FAILED);
+            SendJobEnd(job, WM_JOB_FAILED);
             return;
         }
         if (job.aborted) {
-            EndJob(job, WM_JOB_DONE);
+            SendJobEnd(job, WM_JOB_DONE);
             return;
         }
     }
-    EndJob(job, WM_JOB_DONE);
+    SendJobEnd(job, WM_JOB_DONE);
 }
 
 std::thread StartNormaliseJob(RipJob& job, MessageTarget* progressWindow, int threadPriority,

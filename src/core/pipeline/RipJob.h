@@ -7,6 +7,7 @@
 
 #include "core/disc/TrackInfo.h"
 #include "core/jobs/Event.h"
+#include "core/jobs/MessageTarget.h"
 #include "core/platform/FreeDiskSpace.h"
 
 namespace korvida {
@@ -69,6 +70,14 @@ struct RipJob {
 // comes first because Wait(0) costs a futex call, and this runs once per block.
 inline bool ConsumeCancelRequest(RipJob& job) {
     return job.cancelEvent && job.cancelEvent->IsSet() && job.cancelEvent->Wait(0);
+}
+
+// Ends a job with WM_JOB_DONE or WM_JOB_FAILED. Sent, not posted, with the job's address:
+// the receiver reads the items while it handles the message, before the thread destroys
+// the job.
+inline void SendJobEnd(RipJob& job, unsigned message) {
+    if (job.progressWindow)
+        job.progressWindow->send(message, reinterpret_cast<std::intptr_t>(&job));
 }
 
 }  // namespace korvida

@@ -5,20 +5,10 @@
 #include "core/pipeline/EncoderStage.h"
 #include "core/pipeline/ExtractTrack.h"
 #include "core/pipeline/RipJob.h"
+#include "core/platform/TickCount.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
-namespace {
-
-// Sent, not posted: the receiver reads the job's items while it handles the message,
-// before the thread destroys the job.
-void EndJob(RipJob& job, unsigned message) {
-    if (job.progressWindow)
-        job.progressWindow->send(message, reinterpret_cast<std::intptr_t>(&job));
-}
-
-}  // namespace
-
 void RipThread(RipJob& job, const Settings& settings) {
     const int format = settings.OutputFormat;
     for (RipJobItem& item : job.items) {
@@ -28,34 +18,37 @@ void RipThread(RipJob& job, const Settings& settings) {
         if (job.mainWindow)
             job.mainWindow->post(WM_CURRENT_TRACK, item.index);
         if (!Extract(job, settings)) {
-            EndJob(job, WM_JOB_FAILED);
+            SendJobEnd(job, WM_JOB_FAILED);
             return;
         }
         if (job.aborted)
             break;
         if (format != kOutputWav && !RunEncoderStage(job, format == kOutputOgg, &settings)) {
-            EndJob(job, WM_JOB_FAILED);
+            SendJobEnd(job, WM_JOB_FAILED);
             return;
         }
         if (job.aborted)
             break;
     }
-    EndJob(job, WM_JOB_DONE);
+    SendJobEnd(job, WM_JOB_DONE);
 }
 
 void EncodeFilesThread(RipJob& job) {
     for (RipJobItem& item : job.items) {
         job.current = &item;
+        // The encoder turns this into the item's elapsed time, as extraction's start does
+        // for a rip.
+        item.startTick = TickCount();
         if (job.progressWindow)
             job.progressWindow->send(WM_ITEM_STATUS, 0, 0, item.name);
         if (!RunEncoderStage(job, job.oggOutput)) {
-            EndJob(job, WM_JOB_FAILED);
+            SendJobEnd(job, WM_JOB_FAILED);
             return;
         }
         if (job.aborted)
             break;
     }
-    EndJob(job, WM_JOB_DONE);
+    SendJobEnd(job, WM_JOB_DONE);
 }
 
 }  // namespace korvida

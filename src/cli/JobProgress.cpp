@@ -1,0 +1,115 @@
+#include "cli/JobProgress.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+#include "cli/CliContext.h"
+#include "core/jobs/Messages.h"
+#include "core/pipeline/RipJob.h"
+
+namespace korvida::cli {
+
+ProgressBar::ProgressBar(int total, bool quiet)
+    : total_(total), quiet_(quiet), terminal_(::isatty(STDERR_FILENO) == 1) {}
+
+void ProgressBar::Caption(const char* format, int n, const std::string& name) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, n, total_);
+    caption_ = text + name;
+    perMille_ = -1;
+    if (!terminal_ && !quiet_)
+        std::cerr << caption_ << std::endl;
+    Draw(0);
+}
+
+void ProgressBar::Progress(long perMille) {
+    if (perMille / 10 != perMille_ / 10)
+        Draw(perMille);
+}
+
+void ProgressBar::Clear() {
+    if (!quiet_ && drawn_) {
+        std::cerr << "\r\033[K";
+        drawn_ = false;
+    }
+}
+
+void ProgressBar::Finish() {
+    if (!quiet_ && drawn_)
+        std::cerr << "\n";
+    drawn_ = false;
+}
+
+void ProgressBar::Draw(long perMille) {
+    perMille_ = perMille;
+    if (quiet_ || !terminal_)
+        return;
+    constexpr long kWidth = 30;
+    const long filled = std::clamp(perMille, 0L, 1000L) * kWidth / 1000;
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(kWidth - filled), ' ');
+    char percent[32];
+    std::snprintf(percent, sizeof percent, "%ld.%ld%%", perMille / 10, perMille % 10);
+    std::cerr << "\r\033[K" << caption_ << " [" << bar << "] " << percent << std::flush;
+    drawn_ = true;
+}
+
+int PumpJobMessages(MessageQueue& queue, int itemCount, bool quiet, bool encodeMode,
+                    const std::function<void(const Message&)>& other) {
+    ProgressBar bar(itemCount, quiet);
+    int counter = 0;
+    int result = -1;
+    const auto handle = [&](const Message& m) {
+        switch (m.id) {
+            case WM_ITEM_STATUS:
+                if (m.wParam == 0)
+                    bar.Caption(encodeMode ? "正在编码 (%02d/%02d): " : "正在抓取 (%02d/%02d): ",
+                                ++counter, m.text);
+                else
+                    bar.Caption("正在规格化(%02d/%02d): ", counter, m.text);
+                break;
+            case WM_DECODE_STATUS:
+                bar.Caption("正在解码(%02d/%02d): ", counter, m.text);
+                break;
+            case WM_ENCODE_STATUS:
+                bar.Caption("正在编码 (%02d/%02d): ", counter, m.text);
+                break;
+            case WM_EXTRACT_PROGRESS:
+            case WM_ENCODE_PROGRESS:
+                bar.Progress(static_cast<long>(m.wParam));
+                break;
+            case WM_JOB_LOG:
+                bar.Clear();
+                std::cerr << m.text << std::endl;
+                break;
+            case WM_JOB_DONE: {
+                bar.Finish();
+                // The worker waits in its send, so the job is still there to read.
+                const auto* job = reinterpret_cast<const RipJob*>(m.wParam);
+                for (const RipJobItem& item : job->items)
+                    if (!item.outputPath.empty())
+                        std::cout << item.outputPath << "\n";
+                std::cout.flush();
+                result = kExitOk;
+                break;
+            }
+            case WM_JOB_FAILED:
+                bar.Finish();
+                result = kExitFailed;
+                break;
+            default:
+                if (other)
+                    other(m);
+                break;
+        }
+    };
+    queue.SetHandler(handle);
+    while (result < 0)
+        queue.Dispatch(handle, 50);
+    return result;
+}
+
+}  // namespace korvida::cli

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/jobs/MessageQueue.h"
+
+namespace korvida::cli {
+
+// Draws what the progress window would show: the caption of the current item and the
+// progress of its extraction or encoding, redrawn only when the shown figure changes.
+class ProgressBar {
+  public:
+    // Off a terminal (a log file, a pipe) a redrawn line would pile up as thousands of
+    // fragments: each caption is then written once, as a line of its own.
+    ProgressBar(int total, bool quiet);
+
+    void Caption(const char* format, int n, const std::string& name);
+    void Progress(long perMille);
+    // Clears the bar so that a log line starts on a clean line.
+    void Clear();
+    void Finish();
+
+  private:
+    void Draw(long perMille);
+
+    int total_;
+    bool quiet_;
+    bool terminal_;
+    std::string caption_;
+    long perMille_ = -1;
+    bool drawn_ = false;
+};
+
+// Handles a job's messages on the calling thread until the job ends: captions and
+// progress on the bar, job-log lines on standard error, the output paths of the items on
+// standard output when it is done. encodeMode: items are announced as encoded (encode
+// and decode jobs), else as ripped (rips and normalise jobs). Messages it does not
+// handle go to `other`. Returns kExitOk for WM_JOB_DONE, kExitFailed for WM_JOB_FAILED.
+int PumpJobMessages(MessageQueue& queue, int itemCount, bool quiet, bool encodeMode,
+                    const std::function<void(const Message&)>& other = {});
+
+}  // namespace korvida::cli
