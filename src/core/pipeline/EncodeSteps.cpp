@@ -21,10 +21,8 @@ namespace korvida {
 namespace {
 
 bool IsPcm16(const WavFormat& format) {
-    // 0xFFFE is WAVE_FORMAT_EXTENSIBLE, which other programs write for plain PCM too.
-    return (format.formatTag == kWavFormatPcm || format.formatTag == 0xFFFE) &&
-           format.bitsPerSample == 16 && (format.channels == 1 || format.channels == 2) &&
-           format.sampleRate > 0;
+    return IsPcm(format) && format.bitsPerSample == 16 &&
+           (format.channels == 1 || format.channels == 2) && format.sampleRate > 0;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -48,8 +48,13 @@ std::uint32_t RiffSizeFor(std::uint32_t dataBytes) {
 
 }  // namespace
 
+bool IsPcm(const WavFormat& format) {
+    return format.formatTag == kWavFormatPcm || format.formatTag == 0xFFFE;
+}
+
 bool IsCdAudio(const WavFormat& format) {
-    return format.sampleRate == 44100 && format.bitsPerSample == 16 && format.channels == 2;
+    return IsPcm(format) && format.sampleRate == 44100 && format.bitsPerSample == 16 &&
+           format.channels == 2;
 }
 
 WavHeaderBytes BuildWavHeader(const WavFormat& format, std::uint32_t dataBytes) {

@@ -33,7 +33,11 @@ struct WavFormat {
     std::uint16_t bitsPerSample = 16;
 };
 
-// 44100 Hz, 16 bits, 2 channels: what extraction writes and the normaliser and the Ogg
+// Integer PCM: format 1, or 0xFFFE (WAVE_FORMAT_EXTENSIBLE), which other programs write
+// for plain PCM too.
+bool IsPcm(const WavFormat& format);
+
+// 44100 Hz, 16-bit, 2-channel PCM: what extraction writes and the normaliser and the Ogg
 // encoder accept.
 bool IsCdAudio(const WavFormat& format);
 

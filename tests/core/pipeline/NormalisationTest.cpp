@@ -207,6 +207,11 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"Mono",
                                   RiffFile({Chunk("fmt ", FmtBody(44100, 1, 16)),
                                             Chunk("data", std::string(8, '\x40'))}),
+                                  "错误: 不支持文件 ", " 的 wave 格式！"},
+                      // Same rate, width and channels, but not PCM (format 7, mu-law).
+                      RefusedCase{"NotPcm",
+                                  RiffFile({Chunk("fmt ", "\x07" + FmtBody(44100, 2, 16).substr(1)),
+                                            Chunk("data", std::string(8, '\x40'))}),
                                   "错误: 不支持文件 ", " 的 wave 格式！"}),
     [](const ::testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
 
