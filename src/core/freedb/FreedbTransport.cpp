@@ -21,9 +21,9 @@ namespace korvida {
 
 namespace {
 
-// How often a thread waiting on the network looks at the cancel event. The spec'd
-// behaviour only checks between steps; a blocked call would hold a cancel for as long
-// as the server stays silent, so every wait is cut into slices of this length.
+// How often a thread waiting on the network looks at the cancel event. Checking only
+// between steps would let a blocked call hold a cancel for as long as the server stays
+// silent, so every wait is cut into slices of this length.
 constexpr int kPollSliceMs = 100;
 
 constexpr int kNormalPriority = 2;
