@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "core/cdrom/DemoDisc.h"
@@ -113,6 +114,18 @@ TEST(QtMessageTarget, WorkerMessagesArriveOnTheUiThreadInOrder) {
     QApplication::processEvents();
     EXPECT_TRUE(allOnUiThread);
     EXPECT_EQ(seen, (std::vector<unsigned>{WM_EXTRACT_PROGRESS, WM_JOB_LOG, WM_JOB_DONE}));
+}
+
+TEST(QtMessageTarget, PostedMessagesOutliveTheTargetThatSentThem) {
+    App();
+    QObject receiver;
+    std::vector<std::string> seen;
+    auto target = std::make_unique<gui::QtMessageTarget>(
+        &receiver, [&](const Message& m) { seen.push_back(m.text); });
+    target->post(WM_JOB_LOG, 0, 0, "last words");
+    target.reset();  // the job ended before the UI thread came round to its message
+    QApplication::processEvents();
+    EXPECT_EQ(seen, std::vector<std::string>{"last words"});
 }
 
 }  // namespace

@@ -12,8 +12,10 @@ void QtMessageTarget::post(Message message) {
     QObject* receiver = receiver_.data();
     if (!receiver)
         return;
+    // The call runs later on the receiver's thread, when this target (a job's) may be
+    // gone: it carries its own copy of the handler.
     QMetaObject::invokeMethod(
-        receiver, [this, message = std::move(message)] { handler_(message); },
+        receiver, [handler = handler_, message = std::move(message)] { handler(message); },
         Qt::QueuedConnection);
 }
 
