@@ -50,6 +50,31 @@ class TempFile {
     bool renamed_ = false;
 };
 
+// The process umask without changing it: other threads may be creating files meanwhile,
+// and a umask briefly set to 0 would leave theirs writable by everyone.
+mode_t CurrentUmask() {
+    if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return static_cast<mode_t>(mask);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+mode_t ModeFor(const std::string& path) {
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        return existing.st_mode & 07777;
+    return 0666 & ~CurrentUmask();
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* errorText) {
@@ -57,11 +82,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     if (temp.fd() < 0)
         return Fail(errorText, path, errno);
 
-    // mkstemp creates the file 0600; a settings or output file should get the usual
-    // permissions under the user's umask.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(temp.fd(), 0666 & ~mask);
+    // mkstemp creates the file 0600. A file being replaced keeps its permissions (a
+    // Settings.ini the user made private holds the proxy password); a new one gets the
+    // usual permissions under the user's umask.
+    ::fchmod(temp.fd(), ModeFor(path));
 
     const char* data = bytes.data();
     std::size_t left = bytes.size();

@@ -65,6 +65,23 @@ TEST(Platform, AtomicWriteLeavesTheOldFileOnFailure) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
+TEST(Platform, AtomicWriteKeepsTheReplacedFilesPermissions) {
+    test::TempDir dir;
+    const std::string path = dir / "Settings.ini";
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(WriteFileAtomically(path, "new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
+    // Made private by its owner: a save must not make it readable by everyone again.
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    ASSERT_TRUE(WriteFileAtomically(path, "password"));
+    ::umask(mask);
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(test::ReadFile(path), "password");
+}
+
 TEST(Platform, DesktopOpenPassesThePathAsOneArgument) {
     test::TempDir dir;
     const std::string opener = dir / "opener";
