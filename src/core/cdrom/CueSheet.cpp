@@ -190,7 +190,9 @@ struct ParseState {
         }
         std::filesystem::path path(name);
         file.path = path.is_absolute() ? name : (std::filesystem::path(folder) / path).string();
-        int fd = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
+        // O_NONBLOCK: a FILE line naming a FIFO must be refused below, not wait for a
+        // writer that never comes. Reads of regular files ignore the flag.
+        int fd = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             return Fail("FILE \"" + name + "\": cannot open " + file.path + ": " +
                         ErrorText(errno));

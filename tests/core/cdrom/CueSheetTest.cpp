@@ -1,7 +1,13 @@
 // CUE sheets: how files, indexes and gaps become disc addresses, and what is refused.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "CdromTestSupport.h"
 #include "core/cdrom/ScsiTypes.h"
@@ -158,6 +164,23 @@ INSTANTIATE_TEST_SUITE_P(
         BadSheet{"NoTracks", "REM nothing here\n", "no TRACK"},
         BadSheet{"WaveThatIsNot", "FILE \"good.bin\" WAVE\n", "not a RIFF WAVE file"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CueLayout, AFileThatIsAPipeIsRefusedWithoutWaitingForAWriter) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0600), 0);
+    WriteFile(dir / "disc.cue", "FILE \"pipe.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+    // Should the load wait for a writer, this one ends the wait after two seconds.
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        ::close(::open((dir / "pipe.bin").c_str(), O_RDWR | O_NONBLOCK));
+    });
+    const auto started = std::chrono::steady_clock::now();
+    std::string error;
+    EXPECT_FALSE(VirtualDrive::Open(dir / "disc.cue", error));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
+    writer.join();
+}
 
 TEST(CueLayout, ASheetFarLargerThanAnyCueIsRefusedUnread) {
     TempDir dir;
