@@ -127,6 +127,7 @@ ProfileFile::Line ProfileFile::Classify(std::string text, const std::string& cur
 bool ProfileFile::Load(const std::string& path, std::string* errorText) {
     lines_.clear();
     crlf_ = false;
+    bom_ = false;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (errno == ENOENT)
@@ -149,6 +150,11 @@ bool ProfileFile::Load(const std::string& path, std::string* errorText) {
 void ProfileFile::Parse(std::string_view text) {
     lines_.clear();
     crlf_ = false;
+    // Editors that save UTF-8 with a byte order mark would otherwise hide the first
+    // section header behind it, and its keys with it. The mark is written back as found.
+    bom_ = text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (bom_)
+        text.remove_prefix(3);
     std::string current;
     bool first = true;
     while (!text.empty()) {
@@ -169,7 +175,7 @@ void ProfileFile::Parse(std::string_view text) {
 }
 
 std::string ProfileFile::Text() const {
-    std::string out;
+    std::string out = bom_ ? "\xEF\xBB\xBF" : "";
     const char* eol = crlf_ ? "\r\n" : "\n";
     for (const auto& line : lines_) {
         out += line.text;

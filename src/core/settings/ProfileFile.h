@@ -74,6 +74,7 @@ class ProfileFile {
 
     std::vector<Line> lines_;
     bool crlf_ = false;  // a file written with CR LF keeps them
+    bool bom_ = false;   // a file that starts with a UTF-8 byte order mark keeps it
 };
 
 // Reads an integer the way profile files do: optional blanks, an optional sign, then

@@ -107,6 +107,12 @@ TEST(ProfileFile, KeepsCrLfAndSurvivesGarbage) {
     crlf.SetString("S", "L", "w");
     EXPECT_EQ(crlf.Text(), "[S]\r\nK=v\r\nL=w\r\n");
 
+    // A byte order mark before the first header hides neither the section nor its keys.
+    ProfileFile marked = Parsed("\xEF\xBB\xBF[MP3]\nBitRate=3\n");
+    EXPECT_EQ(marked.GetInt("MP3", "BitRate", 8), 3);
+    marked.SetInt("MP3", "BitRate", 5);
+    EXPECT_EQ(marked.Text(), "\xEF\xBB\xBF[MP3]\nBitRate=5\n");
+
     std::string garbage = "[unterminated\n=novalue\n]]]\n[S]\n\x01\x02\xff=\xfe\n";
     garbage += std::string(100000, 'x') + "=" + std::string(100000, 'y');
     ProfileFile file = Parsed(garbage);
