@@ -1,6 +1,7 @@
 #include "core/settings/ProxyPassword.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -54,13 +55,16 @@ std::string ReadProxyPassword(const ProfileFile& file) {
     const int stored = file.GetInt("CDDB", "Proxy000", 0);
     if (stored == 0)
         return {};
-    const int length = (stored - kLengthOffset) ^ LengthMask();
+    // The stored numbers come from a file anyone may edit: any int must decode without
+    // overflowing, so the arithmetic is done in 64 bits.
+    const std::int64_t length = (std::int64_t{stored} - kLengthOffset) ^ LengthMask();
     std::string password;
     for (int i = 0; i < length && i < kMaxStoredChars; ++i) {
         const int value = file.GetInt("CDDB", KeyName(i + 1), 0);
         if (value == 0)
             break;
-        password.push_back(static_cast<char>(Mask(i) ^ (value - KeyChar(i) - kCharOffset)));
+        password.push_back(
+            static_cast<char>(Mask(i) ^ (std::int64_t{value} - KeyChar(i) - kCharOffset)));
     }
     return password;
 }

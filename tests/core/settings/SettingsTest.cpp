@@ -115,6 +115,14 @@ TEST(Settings, ProxyPasswordRoundTripsAnyBytes) {
     }
 }
 
+TEST(Settings, ProxyPasswordNumbersAtTheEdgeOfIntDecodeWithoutOverflow) {
+    test::TempHome home;
+    EXPECT_EQ(LoadFrom(home, "[CDDB]\nProxy000=-2147483648\n").ProxyPassword, "");
+    // 5050 is the stored length 1 of these scrambling constants.
+    EXPECT_EQ(LoadFrom(home, "[CDDB]\nProxy000=5050\nProxy001=-2147483648\n").ProxyPassword.size(),
+              1u);
+}
+
 TEST(Settings, SaveThenLoadGivesTheSameValues) {
     test::TempHome home;
     Settings s = Settings::Defaults();
