@@ -215,8 +215,12 @@ int Extract(RipJob& job, const Settings& settings) {
                                      job.keepWav ? path : std::string(kTemporaryWaveName));
         // A silent track has no gain (peak 0); ApplyGain then leaves it as it is.
         const double gain = NormalizeGain(settings.NormalizeRatio, peak.Peak()).value_or(0.0);
-        // The track counts as extracted whatever the gain pass says.
+        // The track counts as extracted whatever the gain pass says, but a cancel seen
+        // there cancels the track: the rip thread stops at once, so no encoder stage would
+        // ever read or delete the temporary file.
         ApplyGain(job.progressWindow, path, gain, job);
+        if (job.aborted)
+            cancelled = true;
     }
 
     if (!cancelled)

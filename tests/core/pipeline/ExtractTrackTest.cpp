@@ -214,6 +214,8 @@ TEST_F(ExtractTest, FailedWarmUpReadStopsTheTrackUnlessErrorsAreSkipped) {
     EXPECT_TRUE(Samples() == Frames(100, 200));
 }
 
+std::string OneFrameDisc(const std::vector<std::int16_t>& samples, std::uint32_t frames);
+
 class CancelTest : public ExtractTest, public ::testing::WithParamInterface<bool> {};
 
 // Cancel before the first chunk: the kept WAV is a well-formed empty file; a temporary
@@ -256,6 +258,25 @@ TEST_P(CancelTest, InTheMiddleKeepsTheFramesRead) {
     } else {
         EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
     }
+}
+
+// Cancel while the finished file is normalised: the track is cancelled all the same, so
+// a temporary file does not outlive the job.
+TEST_P(CancelTest, DuringTheGainPassEndsTheTrackAsCancelled) {
+    job.keepWav = GetParam();
+    settings.Normalize = 1;
+    InsertDisc({0}, 100, OneFrameDisc({1000, -1000}, 100));
+    progress.onMessage = [&](const Message& m) {
+        if (m.id == WM_ITEM_STATUS && m.wParam == 1)
+            cancel.Set();
+    };
+    EXPECT_EQ(Extract(0, 100), 1);
+    EXPECT_TRUE(job.aborted);
+    EXPECT_THAT(LogTexts(log), Not(Contains("抓取 Track 1 完成！")));
+    if (job.keepWav)
+        EXPECT_EQ(SizesOf(Output()).data, 100u * 2352);
+    else
+        EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
 }
 
 INSTANTIATE_TEST_SUITE_P(TemporaryOrKept, CancelTest, ::testing::Bool());
