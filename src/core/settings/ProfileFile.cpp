@@ -1,11 +1,12 @@
 #include "core/settings/ProfileFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "core/platform/ErrorText.h"
 #include "core/platform/WriteFileAtomically.h"
@@ -128,22 +129,33 @@ bool ProfileFile::Load(const std::string& path, std::string* errorText) {
     lines_.clear();
     crlf_ = false;
     bom_ = false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (errno == ENOENT)
-            return true;
+    const auto fail = [&](int error) {
         if (errorText)
-            *errorText = path + ": " + ErrorText(errno);
+            *errorText = path + ": " + ErrorText(error);
         return false;
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? true : fail(errno);
+    // Read with the system's own calls: a stream turns a read error into an early end of
+    // file, and a profile read only in part would be saved back in part.
+    std::string text;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return fail(error);
+        }
+        if (n == 0)
+            break;
+        text.append(chunk, static_cast<std::size_t>(n));
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        if (errorText)
-            *errorText = path + ": read error";
-        return false;
-    }
-    Parse(buffer.str());
+    ::close(fd);
+    Parse(text);
     return true;
 }
 

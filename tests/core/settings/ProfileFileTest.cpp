@@ -135,6 +135,12 @@ TEST(ProfileFile, SaveReplacesTheFileWholeAndDeletes) {
     EXPECT_FALSE(loaded.DeleteKey("B", "k"));
     EXPECT_EQ(loaded.Text(), "[B]\n");
 
+    // A path that exists but cannot be read is not an empty profile: saving that would
+    // replace whatever is there.
+    std::string readError;
+    EXPECT_FALSE(loaded.Load(dir.path(), &readError));
+    EXPECT_NE(readError.find(dir.path()), std::string::npos) << readError;
+
     // A save into a folder that cannot exist fails and says where.
     std::string error;
     EXPECT_FALSE(file.Save(dir / "x.ini/sub.ini", &error));
