@@ -139,8 +139,11 @@ void FinishEncodedItem(RipJob& job, const std::string& outputPath, bool cancelle
                                  static_cast<std::intptr_t>(TickCount() - loopStartTick));
     if (!job.keepWav && !job.tempWavPath.empty())
         ::unlink(job.tempWavPath.c_str());
-    if (cancelled)
+    if (cancelled) {
         ::unlink(outputPath.c_str());
+        // The completion list names every item's output; a deleted file is none.
+        item.outputPath.clear();
+    }
     item.startTick = TickCount() - item.startTick;
     if (!cancelled)
         LogPlain(job, "编码 " + item.name + " 完成！");

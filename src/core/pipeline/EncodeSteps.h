@@ -71,7 +71,8 @@ class EncodeFiles {
 
 // The end of an item after both files are closed: progress 1000, the temporary WAV
 // deleted unless kept, a cancelled output deleted, startTick turned into the elapsed
-// milliseconds, and the "编码 … 完成！" line unless cancelled.
+// milliseconds, and the "编码 … 完成！" line unless cancelled. A cancelled item keeps no
+// outputPath, since its file is gone.
 void FinishEncodedItem(RipJob& job, const std::string& outputPath, bool cancelled,
                        std::uint32_t loopStartTick);
 

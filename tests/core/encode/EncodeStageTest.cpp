@@ -40,7 +40,9 @@ TEST_P(EncodeStageTest, CancelLeavesNoOutputAndReturnsOneWithAbortedSet) {
     cancel.Set();
     EXPECT_EQ(Encode(), 1);
     EXPECT_TRUE(job.aborted);
-    EXPECT_FALSE(std::filesystem::exists(item().outputPath));
+    // The deleted file is no output: the completion list must not name it.
+    EXPECT_EQ(item().outputPath, "");
+    EXPECT_FALSE(std::filesystem::exists(dir / ("out/source" + std::string(GetParam().extension))));
     EXPECT_THAT(LogTexts(), Contains("用户取消操作。"));
     EXPECT_THAT(LogTexts(), Not(Contains(HasSubstr("完成"))));
     EXPECT_FALSE(cancel.IsSet()) << "the request is consumed";
