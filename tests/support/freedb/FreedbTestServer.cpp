@@ -123,6 +123,8 @@ FreedbTestServer::~FreedbTestServer() {
     }
     for (std::thread& worker : workers)
         worker.join();
+    for (const std::string& problem : problems_)
+        ADD_FAILURE() << "the client sent a malformed request: " << problem;
 }
 
 std::string FreedbTestServer::address() const {
@@ -224,7 +226,8 @@ void FreedbTestServer::Serve(int fd) {
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
-        if (!problem.empty()) problems_.push_back(problem + " in:\n" + request);
+        if (!problem.empty())
+            problems_.push_back(problem + " in:\n" + request);
     }
     recorded_.notify_all();
 
