@@ -1,3 +1,5 @@
+#include <strings.h>
+
 #include <cstdio>
 #include <iostream>
 #include <mutex>
@@ -27,6 +29,10 @@ struct FreedbOptions {
         if (!server.empty())
             s.Server = server;
         if (proxyPort > 0) {
+            // The stored credentials are those of the stored proxy; another host named
+            // here must not receive them.
+            if (strcasecmp(proxyHost.c_str(), s.ProxyServer.c_str()) != 0)
+                s.ProxyAuthorization = 0;
             s.bProxy = 1;
             s.ProxyServer = proxyHost;
             s.ProxyPort = proxyPort;

@@ -58,5 +58,28 @@ TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
     EXPECT_EQ(server.Connections(), 1);
 }
 
+// A proxy named on the command line gets the stored proxy credentials only when it is the
+// stored proxy.
+TEST_F(FreedbCommands, StoredProxyCredentialsGoOnlyToTheStoredProxy) {
+    test::FreedbTestServer proxy(home / "freedb");
+    const std::string port = proxy.address().substr(proxy.address().rfind(':') + 1);
+    for (const char* stored : {"proxy.example", "127.0.0.1"}) {
+        auto r = test::RunCli({"settings", "--set", "CDDB.ProxyAuthorization=1",
+                               "CDDB.ProxyUsername=user", "CDDB.ProxyPassword=secret",
+                               std::string("CDDB.ProxyServer=") + stored});
+        ASSERT_EQ(r.status, 0) << r.err;
+        r = test::RunCli({"--image", cue, "query", "--server", "freedb.example", "--proxy",
+                          "127.0.0.1:" + port});
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    const std::vector<std::string> requests = proxy.Requests();
+    ASSERT_EQ(requests.size(), 4u);  // a query and a read per run
+    EXPECT_EQ(requests[0].find("Proxy-Authorization"), std::string::npos) << requests[0];
+    EXPECT_EQ(requests[1].find("Proxy-Authorization"), std::string::npos) << requests[1];
+    EXPECT_NE(requests[2].find("Proxy-Authorization: Basic dXNlcjpzZWNyZXQ=\r\n"),
+              std::string::npos)
+        << requests[2];
+}
+
 }  // namespace
 }  // namespace korvida
