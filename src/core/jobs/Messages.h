@@ -40,7 +40,7 @@ constexpr unsigned WM_FREEDB_SUBMIT_DONE = 0x487;
 constexpr unsigned WM_FREEDB_SUBMIT_FAILED = 0x488;
 constexpr unsigned WM_FREEDB_STOPPED = 0x489;
 
-// The name of a message number ("WM_JOB_DONE"), or "0x…" for one without a name.
+// The name of a message number ("WM_JOB_DONE"), or "unnamed" for one without a name.
 const char* MessageName(unsigned id);
 
 }  // namespace korvida
