@@ -18,7 +18,8 @@ inline constexpr const char* kVolumeIdErrorMessage = "读取 CD 音量 ID 时出
 std::string CdPlayerIniPath();
 
 // The cdplayer.ini volume id of an MSF READ TOC reply: the sum of the M/S/F address
-// bytes (as minute·65536 + second·256 + frame) of every track whose ADR/control byte lacks bit 0x40.
+// bytes (as minute·65536 + second·256 + frame) of every track whose ADR/control byte
+// lacks bit 0x40.
 std::uint32_t CdPlayerVolumeId(const std::uint8_t* msfToc, std::size_t size);
 
 // Reads the TOC in MSF form from the drive and computes the volume id; false (and the
