@@ -1,14 +1,17 @@
 #include "core/platform/RunCommand.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 
 namespace korvida {
 
-bool RunCommand(const std::vector<std::string>& argv, std::string* output) {
+bool RunCommand(const std::vector<std::string>& argv, std::string* output, int timeoutMs) {
     if (argv.empty())
         return false;
     std::vector<char*> args;
@@ -38,7 +41,20 @@ bool RunCommand(const std::vector<std::string>& argv, std::string* output) {
     ::close(out[1]);
     std::string text;
     char buffer[4096];
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool timedOut = false;
     for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd fd{out[0], POLLIN, 0};
+        const int ready = left.count() > 0 ? ::poll(&fd, 1, static_cast<int>(left.count())) : 0;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0) {
+            timedOut = true;
+            ::kill(child, SIGKILL);
+            break;
+        }
         const ssize_t n = ::read(out[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
@@ -53,7 +69,7 @@ bool RunCommand(const std::vector<std::string>& argv, std::string* output) {
     }
     if (output)
         *output = std::move(text);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return !timedOut && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace korvida

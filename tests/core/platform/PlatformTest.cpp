@@ -7,6 +7,7 @@
 
 #include "core/platform/AppHome.h"
 #include "core/platform/FreeDiskSpace.h"
+#include "core/platform/RunCommand.h"
 #include "core/platform/RunDetached.h"
 #include "core/platform/TempFileName.h"
 #include "core/platform/TickCount.h"
@@ -100,6 +101,16 @@ TEST(Platform, DesktopOpenPassesThePathAsOneArgument) {
     EXPECT_FALSE(OpenWithDesktop(target, &error));
     EXPECT_NE(error.find("/nonexistent/opener"), std::string::npos);
     ::unsetenv("KORVIDA_OPEN_COMMAND");
+}
+
+TEST(Platform, RunCommandCollectsOutputAndGivesUpOnAHungProgram) {
+    std::string out;
+    EXPECT_TRUE(RunCommand({"printf", "%s", "a b"}, &out));
+    EXPECT_EQ(out, "a b");
+    EXPECT_FALSE(RunCommand({"false"}));
+    const std::uint32_t start = TickCount();
+    EXPECT_FALSE(RunCommand({"sleep", "30"}, nullptr, 100));
+    EXPECT_LT(TickCount() - start, 10000u);
 }
 
 TEST(Platform, TickCountMovesForwardInMilliseconds) {
