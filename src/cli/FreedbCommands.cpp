@@ -164,7 +164,10 @@ int RunSubmitCommand(CliContext& context) {
     const int result = OutcomeStatus(outcome, interrupt);
     if (result == kExitOk) {
         std::cout << lastStatus << "\n";
-        // The submission raised the revision: keep it with the disc.
+        // The server now holds this revision: keep it with the disc, so that the next
+        // submission offers a higher one instead of one the server refuses.
+        session.disc.bRevision = 1;
+        session.disc.Revision = RevisionFieldValue(form.revision);
         return SaveDiscDatabase(session.disc, session.rows, session.notifier) ? kExitOk
                                                                               : kExitFailed;
     }

@@ -58,6 +58,28 @@ TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
     EXPECT_EQ(server.Connections(), 1);
 }
 
+// A submission accepted by the server is remembered, so the next one carries a higher
+// revision.
+TEST_F(FreedbCommands, AcceptedSubmissionRaisesTheNextRevision) {
+    test::FreedbTestServer server(home / "freedb");
+    ASSERT_EQ(test::RunCli({"settings", "--set", "CDDB.Email=me@example.org"}).status, 0);
+    ASSERT_EQ(test::RunCli({"--image", cue, "info", "--album", "--set", "Artist=A", "Album=B",
+                            "GenreName=rock"})
+                  .status,
+              0);
+    for (const char* track : {"1", "2", "3"})
+        ASSERT_EQ(
+            test::RunCli({"--image", cue, "info", "--track", track, "--set", "Title=T"}).status, 0);
+    for (int run = 0; run < 2; ++run) {
+        const auto r = test::RunCli({"--image", cue, "submit", "--server", server.address()});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_NE(requests[0].find("# Revision: 0\r\n"), std::string::npos) << requests[0];
+    EXPECT_NE(requests[1].find("# Revision: 1\r\n"), std::string::npos) << requests[1];
+}
+
 // A proxy named on the command line gets the stored proxy credentials only when it is the
 // stored proxy.
 TEST_F(FreedbCommands, StoredProxyCredentialsGoOnlyToTheStoredProxy) {
