@@ -195,6 +195,8 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
         const std::string decoded = ReplyLineToUtf8(line, charset);
         const std::string_view entry = decoded;
         std::string_view value;
+        if (entry.empty())  // a line cut inside its only character
+            continue;
         if (entry.front() == '#') {
             constexpr std::string_view kRevision = "# Revision: ";
             const std::size_t at = entry.find(kRevision);

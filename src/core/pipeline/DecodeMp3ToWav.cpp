@@ -336,7 +336,9 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
     }
     if (pcmFill > 0 && !writeFailed && !limitReached)
         flushPcm();
-    if (!finishWav())
+    // A write that failed (a full disk) leaves a well-formed but short WAV: that is a
+    // failure the user must see, not a decoded file.
+    if (!finishWav() || writeFailed)
         return 0;
     in.Close();
 

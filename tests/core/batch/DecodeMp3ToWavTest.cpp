@@ -2,8 +2,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #include "Mp3Fixtures.h"
@@ -250,6 +252,25 @@ TEST_F(DecodeTest, StopsAtTheSizeLimitOfAWav) {
     EXPECT_TRUE(out.consistent);
     EXPECT_EQ(out.data.size(), 100000u);
     EXPECT_THAT(LogLines(), ::testing::Contains(HasSubstr("4 GB")));
+}
+
+// A disk that fills up while decoding fails the file: the WAV that is left is short but
+// says so in its sizes.
+TEST_F(DecodeTest, AFullDiskFailsTheDecode) {
+    const std::string mp3 = LameMp3("full.mp3", "-b 128 -t");
+    // A file size limit stands in for a full disk: writes beyond it fail with EFBIG.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = Decode(mp3);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, 0);
+    EXPECT_THAT(LogLines(), ::testing::Not(::testing::Contains(HasSubstr("成功"))));
+    EXPECT_TRUE(ViewWav(ReadFile(output)).consistent);
 }
 
 }  // namespace
