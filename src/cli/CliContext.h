@@ -27,6 +27,9 @@ class StderrNotifier : public UserNotifier {
     void ShowMessage(const std::string& text, Icon icon) override;
 };
 
+// A whole decimal number from min to max; false for anything else ("80abc", "").
+bool ParseCliNumber(const std::string& text, long min, long max, int* value);
+
 // Prints "korvida-cli: <text>" to standard error.
 void PrintError(const std::string& text);
 

@@ -54,16 +54,16 @@ bool ParseFreedbOptions(const std::vector<std::string>& args, bool submit, Freed
             options.server = value;
         } else if (arg == "--proxy") {
             const auto colon = value.rfind(':');
-            const int port = colon == std::string::npos ? 80 : std::atoi(value.c_str() + colon + 1);
-            if (colon == 0 || port <= 0 || port > 65535) {
+            int port = 80;
+            if (colon == 0 || (colon != std::string::npos &&
+                               !ParseCliNumber(value.substr(colon + 1), 1, 65535, &port))) {
                 PrintError("--proxy needs HOST:PORT, not " + value);
                 return false;
             }
             options.proxyHost = value.substr(0, colon);
             options.proxyPort = port;
         } else if (!submit && arg == "--pick") {
-            options.pick = std::atoi(value.c_str());
-            if (options.pick < 1) {
+            if (!ParseCliNumber(value, 1, 1000000, &options.pick)) {
                 PrintError("--pick needs a match number from 1, not " + value);
                 return false;
             }

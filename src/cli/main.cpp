@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -61,17 +62,17 @@ const std::map<std::string, Command>& Commands() {
     return commands;
 }
 
-bool ParseInt(const char* text, int* value) {
+}  // namespace
+
+bool ParseCliNumber(const std::string& text, long min, long max, int* value) {
     char* end = nullptr;
     errno = 0;
-    const long v = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || v < 0 || v > 1000)
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || text.empty() || *end != '\0' || v < min || v > max)
         return false;
     *value = static_cast<int>(v);
     return true;
 }
-
-}  // namespace
 
 void PrintError(const std::string& text) {
     std::cerr << "korvida-cli: " << text << std::endl;
@@ -94,7 +95,7 @@ int Main(int argc, char** argv) {
         } else if ((option == "--image" || option == "--drive") && i + 1 < argc) {
             if (option == "--image") {
                 context.images.emplace_back(argv[++i]);
-            } else if (!ParseInt(argv[++i], &context.drive)) {
+            } else if (!ParseCliNumber(argv[++i], 0, 1000, &context.drive)) {
                 PrintError("--drive needs a drive number, not " + std::string(argv[i]));
                 return kExitUsage;
             }
@@ -120,7 +121,7 @@ int Main(int argc, char** argv) {
         } else if (arg == "--image" && i + 1 < argc) {
             context.images.emplace_back(argv[++i]);
         } else if (arg == "--drive" && i + 1 < argc) {
-            if (!ParseInt(argv[++i], &context.drive)) {
+            if (!ParseCliNumber(argv[++i], 0, 1000, &context.drive)) {
                 PrintError("--drive needs a drive number, not " + std::string(argv[i]));
                 return kExitUsage;
             }
