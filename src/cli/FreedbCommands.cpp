@@ -95,16 +95,21 @@ int OutcomeStatus(const FreedbOutcome& outcome, const InterruptToEvent& interrup
     return kExitFailed;
 }
 
+// Options first, so a usage error costs no disc load; then the disc. An exit status, or
+// -1 when the command can go on.
+int OpenFreedbRun(CliContext& context, bool submit, FreedbOptions& options, DiscSession& session) {
+    if (!ParseFreedbOptions(context.args, submit, options))
+        return kExitUsage;
+    return OpenDisc(context, session);
+}
+
 }  // namespace
 
 // The query wizard's sequence: id, query, read, apply, and the local database entry.
 int RunQueryCommand(CliContext& context) {
     FreedbOptions options;
-    if (!ParseFreedbOptions(context.args, false, options))
-        return kExitUsage;
     DiscSession session;
-    const int status = OpenDisc(context, session);
-    if (status >= 0)
+    if (const int status = OpenFreedbRun(context, false, options, session); status >= 0)
         return status;
     const FreedbServerSettings server = options.Server();
 
@@ -135,11 +140,8 @@ int RunQueryCommand(CliContext& context) {
 // The submit wizard's sequence over the disc's stored description.
 int RunSubmitCommand(CliContext& context) {
     FreedbOptions options;
-    if (!ParseFreedbOptions(context.args, true, options))
-        return kExitUsage;
     DiscSession session;
-    const int status = OpenDisc(context, session);
-    if (status >= 0)
+    if (const int status = OpenFreedbRun(context, true, options, session); status >= 0)
         return status;
     const FreedbServerSettings server = options.Server();
     if (!IsPlausibleEmail(server.Email)) {

@@ -7,6 +7,7 @@
 #include "core/pipeline/EncodeSteps.h"
 #include "core/pipeline/OutputPath.h"
 #include "core/pipeline/RipJob.h"
+#include "core/pipeline/RipThread.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
 
 namespace korvida {
@@ -18,22 +19,11 @@ void DecodeThread(RipJob& job, const std::string& outputFolder, const DecodeOpti
     // A folder that cannot be made shows up as the output file that cannot be opened.
     if (!OutputBase(outputFolder).empty())
         MakeSureDirectoryPathExists(OutputBase(outputFolder));
-    for (RipJobItem& item : job.items) {
-        job.current = &item;
+    RunFileJobItems(job, [&](RipJobItem& item) {
         item.outputPath = DecodeOutputPath(outputFolder, item.name);
         item.outputFolder = outputFolder;
-        if (job.progressWindow)
-            job.progressWindow->send(WM_ITEM_STATUS, 0, 0, item.name);
-        if (!DecodeMp3ToWav(item.name, item.outputPath, job, options)) {
-            SendJobEnd(job, WM_JOB_FAILED);
-            return;
-        }
-        if (job.aborted) {
-            SendJobEnd(job, WM_JOB_DONE);
-            return;
-        }
-    }
-    SendJobEnd(job, WM_JOB_DONE);
+        return DecodeMp3ToWav(item.name, item.outputPath, job, options);
+    });
 }
 
 std::thread StartDecodeJob(RipJob& job, MessageTarget* progressWindow, int threadPriority,

@@ -6,25 +6,15 @@
 #include "core/jobs/WorkerThread.h"
 #include "core/pipeline/Normalisation.h"
 #include "core/pipeline/RipJob.h"
+#include "core/pipeline/RipThread.h"
 
 namespace korvida {
 void NormaliseThread(RipJob& job, int normalizeRatio, const std::string& outputFolder) {
-    for (RipJobItem& item : job.items) {
-        job.current = &item;
-        item.outputPath = item.name;
+    RunFileJobItems(job, [&](RipJobItem& item) {
+        item.outputPath = item.name;  // normalised in place
         item.outputFolder = outputFolder;
-        if (job.progressWindow)
-            job.progressWindow->send(WM_ITEM_STATUS, 0, 0, item.name);
-        if (!NormaliseFile(item.name, job, normalizeRatio)) {
-            SendJobEnd(job, WM_JOB_FAILED);
-            return;
-        }
-        if (job.aborted) {
-            SendJobEnd(job, WM_JOB_DONE);
-            return;
-        }
-    }
-    SendJobEnd(job, WM_JOB_DONE);
+        return NormaliseFile(item.name, job, normalizeRatio);
+    });
 }
 
 std::thread StartNormaliseJob(RipJob& job, MessageTarget* progressWindow, int threadPriority,

@@ -33,15 +33,12 @@ void RipThread(RipJob& job, const Settings& settings) {
     SendJobEnd(job, WM_JOB_DONE);
 }
 
-void EncodeFilesThread(RipJob& job) {
+void RunFileJobItems(RipJob& job, const std::function<int(RipJobItem&)>& work) {
     for (RipJobItem& item : job.items) {
         job.current = &item;
-        // The encoder turns this into the item's elapsed time, as extraction's start does
-        // for a rip.
-        item.startTick = TickCount();
         if (job.progressWindow)
             job.progressWindow->send(WM_ITEM_STATUS, 0, 0, item.name);
-        if (!RunEncoderStage(job, job.oggOutput)) {
+        if (!work(item)) {
             SendJobEnd(job, WM_JOB_FAILED);
             return;
         }
@@ -49,6 +46,15 @@ void EncodeFilesThread(RipJob& job) {
             break;
     }
     SendJobEnd(job, WM_JOB_DONE);
+}
+
+void EncodeFilesThread(RipJob& job) {
+    RunFileJobItems(job, [&](RipJobItem& item) {
+        // The encoder turns this into the item's elapsed time, as extraction's start does
+        // for a rip.
+        item.startTick = TickCount();
+        return RunEncoderStage(job, job.oggOutput);
+    });
 }
 
 }  // namespace korvida

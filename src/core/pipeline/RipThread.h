@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
+
 namespace korvida {
 
 struct RipJob;
+struct RipJobItem;
 struct Settings;
 
 // Output formats of the OutputFormat setting.
@@ -18,8 +21,14 @@ constexpr int kOutputOgg = 2;
 // handles them. The output format is read once, when the thread starts.
 void RipThread(RipJob& job, const Settings& settings);
 
-// The encode-files thread of a file job: the same loop without extraction, each item's
-// WAV encoded to Ogg Vorbis when job.oggOutput is set, else to MP3.
+// The loop of every file job: each item in order becomes job.current, is announced
+// (WM_ITEM_STATUS 0, sent) and handed to `work`. 0 from `work` ends the job with
+// WM_JOB_FAILED and later items are not begun; a cancel (job.aborted) or the end of the
+// list ends it with WM_JOB_DONE.
+void RunFileJobItems(RipJob& job, const std::function<int(RipJobItem&)>& work);
+
+// The encode-files thread of a file job: each item's WAV encoded to Ogg Vorbis when
+// job.oggOutput is set, else to MP3.
 void EncodeFilesThread(RipJob& job);
 
 }  // namespace korvida
