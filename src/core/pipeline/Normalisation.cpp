@@ -101,6 +101,32 @@ bool UsableGain(double gain) {
     return std::isfinite(gain) && gain > 0;
 }
 
+// Scales every sample of the data chunk in place (nothing without a gain), then closes the
+// file. False after the failure (or cancel) has been logged.
+bool ScaleAndClose(BinaryFile& file, const WavInfo& info, RipJob& job, const std::string& path,
+                   std::optional<double> gain, unsigned progressEvery,
+                   const std::function<void(std::intptr_t)>& progress) {
+    if (gain) {
+        BlockPass pass;
+        pass.writeBack = true;
+        pass.progressEvery = progressEvery;
+        pass.visit = [g = *gain](std::uint8_t* block, std::size_t bytes) {
+            ScaleSamples(block, bytes, g);
+        };
+        pass.progress = progress;
+        const PassEnd end = RunBlockPass(file, info, job, pass);
+        if (end != PassEnd::kDone) {
+            ReportPassEnd(job, end, path, file);
+            return false;
+        }
+    }
+    if (!file.Close()) {
+        ReportPassEnd(job, PassEnd::kWriteFailed, path, file);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void PeakMeter::Update(const std::uint8_t* pcm, std::size_t bytes) {
@@ -158,24 +184,10 @@ bool ApplyGain(MessageTarget* progressWindow, const std::string& path, double ga
         LogFormatted(job, "错误: 不能读取文件 " + path + "！");
         return false;
     }
-    if (UsableGain(gain)) {
-        BlockPass pass;
-        pass.writeBack = true;
-        pass.progressEvery = 26;
-        pass.visit = [gain](std::uint8_t* block, std::size_t bytes) {
-            ScaleSamples(block, bytes, gain);
-        };
-        pass.progress = progress;
-        const PassEnd end = RunBlockPass(file, info, job, pass);
-        if (end != PassEnd::kDone) {
-            ReportPassEnd(job, end, path, file);
-            return false;
-        }
-    }
-    if (!file.Close()) {
-        ReportPassEnd(job, PassEnd::kWriteFailed, path, file);
+    // A gain that is not a positive finite number changes nothing.
+    const std::optional<double> usable = UsableGain(gain) ? std::optional(gain) : std::nullopt;
+    if (!ScaleAndClose(file, info, job, path, usable, 26, progress))
         return false;
-    }
     progress(1000);
     return true;
 }
@@ -216,7 +228,7 @@ bool NormaliseFile(const std::string& path, RipJob& job, int normalizeRatio) {
         meter.Update(block, bytes);
     };
     peakPass.progress = progress;
-    PassEnd end = RunBlockPass(file, info, job, peakPass);
+    const PassEnd end = RunBlockPass(file, info, job, peakPass);
     if (end != PassEnd::kDone) {
         ReportPassEnd(job, end, path, file);
         return false;
@@ -225,24 +237,9 @@ bool NormaliseFile(const std::string& path, RipJob& job, int normalizeRatio) {
     const std::optional<double> gain = NormalizeGain(normalizeRatio, meter.Peak());
     status(1);
     t0 = TickCount();
-    if (gain) {
-        BlockPass gainPass;
-        gainPass.writeBack = true;
-        gainPass.progressEvery = 30;
-        gainPass.visit = [g = *gain](std::uint8_t* block, std::size_t bytes) {
-            ScaleSamples(block, bytes, g);
-        };
-        gainPass.progress = progress;
-        end = RunBlockPass(file, info, job, gainPass);
-        if (end != PassEnd::kDone) {
-            ReportPassEnd(job, end, path, file);
-            return false;
-        }
-    }
-    if (!file.Close()) {
-        ReportPassEnd(job, PassEnd::kWriteFailed, path, file);
+    // A silent file (no gain) is left as it is.
+    if (!ScaleAndClose(file, info, job, path, gain, 30, progress))
         return false;
-    }
     progress(1000);
     return true;
 }
