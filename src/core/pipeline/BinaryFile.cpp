@@ -10,6 +10,29 @@
 #include "core/platform/ErrorText.h"
 
 namespace korvida {
+namespace {
+
+// Repeats a read or write call (given the bytes done so far) until `size` bytes have
+// moved, it moves nothing (end of file) or it fails with other than EINTR. Returns the
+// bytes moved, or -1 after a failure, errno telling why.
+template <class Call>
+std::int64_t TransferAll(std::size_t size, Call call) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = call(done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+}  // namespace
 
 BinaryFile::~BinaryFile() {
     if (fd_ >= 0)
@@ -65,66 +88,45 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
 
 std::int64_t BinaryFile::Read(void* buffer, std::size_t size) {
     auto* out = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd_, out + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail();
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(done);
+    const std::int64_t n =
+        TransferAll(size, [&](std::size_t done) { return ::read(fd_, out + done, size - done); });
+    if (n < 0)
+        Fail();
+    return n;
 }
 
 std::int64_t BinaryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
     auto* out = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail();
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(done);
+    const std::int64_t n = TransferAll(size, [&](std::size_t done) {
+        return ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
+    });
+    if (n < 0)
+        Fail();
+    return n;
 }
 
 bool BinaryFile::Write(const void* data, std::size_t size) {
     const auto* in = static_cast<const char*>(data);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd_, in + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return Fail();
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return Written(size, TransferAll(size, [&](std::size_t done) {
+                       return ::write(fd_, in + done, size - done);
+                   }));
 }
 
 bool BinaryFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
     const auto* in = static_cast<const char*>(data);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd_, in + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return Fail();
-        }
-        done += static_cast<std::size_t>(n);
+    return Written(size, TransferAll(size, [&](std::size_t done) {
+                       return ::pwrite(fd_, in + done, size - done,
+                                       static_cast<off_t>(offset + done));
+                   }));
+}
+
+bool BinaryFile::Written(std::size_t size, std::int64_t moved) {
+    if (moved < 0)
+        return Fail();
+    if (static_cast<std::size_t>(moved) != size) {
+        // A write that moves nothing is not going to move the rest either.
+        errno = EIO;
+        return Fail();
     }
     return true;
 }

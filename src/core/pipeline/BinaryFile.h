@@ -52,6 +52,8 @@ class BinaryFile {
 
   private:
     bool Fail();
+    // The result of a whole write of `size` bytes that moved `moved` (-1: failed).
+    bool Written(std::size_t size, std::int64_t moved);
 
     int fd_ = -1;
     int lastError_ = 0;
