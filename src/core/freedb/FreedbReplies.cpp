@@ -43,28 +43,6 @@ std::string FieldText(std::string_view value, std::size_t size) {
     return CutUtf8(WithoutControlBytes(value), size - 1);
 }
 
-// The number at the start of `text` the way "%d" reads it (blanks, sign, digits);
-// false when there are no digits. Values past the int range saturate.
-bool ReadInt(std::string_view text, long long& value) {
-    std::size_t i = 0;
-    while (i < text.size() && IsFreedbSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i])))
-        return false;
-    long long v = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        if (v < INT_MAX)
-            v = v * 10 + (text[i] - '0');
-    }
-    if (v > INT_MAX)
-        v = INT_MAX;
-    value = negative ? -v : v;
-    return true;
-}
-
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
@@ -93,7 +71,7 @@ bool FrameFreedbReply(std::string_view reply, int& statusCode, std::string_view&
         return false;
     text = TrimLeft(reply.substr(blank + 4));
     long long code = 0;
-    if (!ReadInt(text.substr(0, 3), code))
+    if (!ReadFreedbInt(text.substr(0, 3), code))
         code = 0;
     statusCode = static_cast<int>(code);
     return true;
@@ -202,7 +180,7 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
             const std::size_t at = entry.find(kRevision);
             long long number = 0;
             if (at != std::string_view::npos &&
-                ReadInt(entry.substr(at + kRevision.size()), number)) {
+                ReadFreedbInt(entry.substr(at + kRevision.size()), number)) {
                 // The revision travels in 16 bits of the completion message.
                 request.revision = static_cast<std::uint16_t>(number < 0        ? 0
                                                               : number > 0xFFFF ? 0xFFFF
@@ -217,7 +195,7 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
             }
         } else if (StartsWith(entry, "TTITLE")) {
             long long index = -1;
-            if (!ReadInt(entry.substr(6), index) || index < 0 || index >= TITLE_SLOTS)
+            if (!ReadFreedbInt(entry.substr(6), index) || index < 0 || index >= TITLE_SLOTS)
                 continue;
             std::string& title = titles[static_cast<std::size_t>(index)];
             if (KeywordValue(entry, value) && title.size() < FreedbTrackTitle::kTitleSize)

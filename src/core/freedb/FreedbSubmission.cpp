@@ -65,20 +65,9 @@ std::string ValidateSubmitForm(const SubmitForm& form) {
 }
 
 int RevisionFieldValue(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsFreedbSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        if (value <= INT_MAX)
-            value = value * 10 + (text[i] - '0');
-    }
-    if (value > INT_MAX)
-        value = INT_MAX;
-    return static_cast<int>(negative ? -value : value);
+    long long value = 0;  // no number reads as 0
+    ReadFreedbInt(text, value);
+    return static_cast<int>(value);
 }
 
 bool BuildSubmissionText(const SubmitForm& form, const FreedbTocSummary& summary,

@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 
 namespace korvida {
@@ -148,6 +150,28 @@ std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
 
 bool IsFreedbSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The number at the start of `text` the way "%d" reads it (blanks, sign, digits);
+// false when there are no digits. Values past the int range saturate.
+bool ReadFreedbInt(std::string_view text, long long& value) {
+    std::size_t i = 0;
+    while (i < text.size() && IsFreedbSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i])))
+        return false;
+    long long v = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        if (v < INT_MAX)
+            v = v * 10 + (text[i] - '0');
+    }
+    if (v > INT_MAX)
+        v = INT_MAX;
+    value = negative ? -v : v;
+    return true;
 }
 
 std::string_view TrimLeft(std::string_view text) {

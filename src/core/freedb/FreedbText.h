@@ -40,6 +40,11 @@ std::string_view TrimLeft(std::string_view text);
 std::string_view TrimRight(std::string_view text);
 std::string_view Trim(std::string_view text);
 
+// The number at the start of `text` the way "%d" reads it (white space, sign, digits);
+// false, and `value` untouched, when there are no digits. Values past the int range
+// saturate.
+bool ReadFreedbInt(std::string_view text, long long& value);
+
 // A value from a reply or for a request line with every control byte (CR, LF, TAB,
 // NUL …) replaced by a space: a stray line break in a title would otherwise split a
 // local database entry or a submission into lines that were never meant.

@@ -85,6 +85,20 @@ std::string CommandProblem(std::string_view body) {
     return {};
 }
 
+// The Content-Length line, the blank line and a body of that length; what is left of
+// `rest` is the body.
+std::string BodyProblem(std::string_view& rest, const char* mismatch) {
+    std::string_view value;
+    if (!TakeLine(rest, "Content-Length: ", &value) || !AllOf(value, std::isdigit))
+        return "no Content-Length line";
+    const std::size_t length = std::stoul(std::string(value));
+    if (!TakeLine(rest, "", nullptr))
+        return "no blank line after the headers";
+    if (rest.size() != length)
+        return mismatch;
+    return {};
+}
+
 std::string SubmitProblem(std::string_view rest) {
     std::string_view value;
     if (!TakeLine(rest, "Category: ", &value) || value.empty())
@@ -99,13 +113,9 @@ std::string SubmitProblem(std::string_view rest) {
         return "no Charset: UTF-8 line";
     if (!TakeLine(rest, "X-Cddbd-Note: Sent by Korvida CD Ripper ", &value))
         return "no X-Cddbd-Note line";
-    if (!TakeLine(rest, "Content-Length: ", &value) || !AllOf(value, std::isdigit))
-        return "no Content-Length line";
-    const std::size_t length = std::stoul(std::string(value));
-    if (!TakeLine(rest, "", nullptr))
-        return "no blank line after the headers";
-    if (rest.size() != length)
-        return "Content-Length does not count the body";
+    if (std::string problem = BodyProblem(rest, "Content-Length does not count the body");
+        !problem.empty())
+        return problem;
     if (rest.substr(0, 10) != "\r\n# xmcd\r\n")
         return "xmcd text does not follow an empty line";
     constexpr std::string_view kEnd = "PLAYORDER=\r\n\r\n";
@@ -149,13 +159,9 @@ std::string RequestFormatProblem(const std::string& request, const std::string& 
         return "no User-Agent line";
     if (TakeLine(rest, "Proxy-Authorization: Basic ", &value) && value.empty())
         return "empty credentials";
-    if (!TakeLine(rest, "Content-Length: ", &value) || !AllOf(value, std::isdigit))
-        return "no Content-Length line";
-    const std::size_t length = std::stoul(std::string(value));
-    if (!TakeLine(rest, "", nullptr))
-        return "no blank line after the headers";
-    if (rest.size() != length)
-        return "Content-Length does not match the body";
+    if (std::string problem = BodyProblem(rest, "Content-Length does not match the body");
+        !problem.empty())
+        return problem;
     return CommandProblem(rest);
 }
 
