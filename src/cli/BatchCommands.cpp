@@ -30,7 +30,7 @@ struct BatchArgs {
     std::vector<std::string> files;
 };
 
-bool ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& parsed) {
+bool ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& parsed, std::string& problem) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -44,12 +44,14 @@ bool ParseBatchArgs(const std::vector<std::string>& args, BatchArgs& parsed) {
         } else if (arg == "--format" && i + 1 < args.size()) {
             parsed.format = args[++i];
         } else {
-            PrintError("unknown option " + arg);
+            problem = (arg == "--output" || arg == "--format" ? "missing value after "
+                                                              : "unknown option ") +
+                      arg;
             return false;
         }
     }
     if (parsed.files.empty())
-        PrintError("no files given");
+        problem = "no files given";
     return !parsed.files.empty();
 }
 
@@ -87,31 +89,34 @@ int RunFileJob(CliContext& context, FileJobKind kind, const BatchArgs& args) {
 
 int RunEncodeCommand(CliContext& context) {
     BatchArgs args;
-    if (!ParseBatchArgs(context.args, args) || (args.format != "mp3" && args.format != "ogg")) {
-        if (!args.files.empty())
-            PrintError("--format is mp3 or ogg");
-        PrintError("usage: korvida-cli encode --format mp3|ogg [--output DIR] FILE.wav...");
-        return kExitUsage;
-    }
+    std::string problem;
+    if (!ParseBatchArgs(context.args, args, problem))
+        return UsageError(context, problem);
+    if (args.format != "mp3" && args.format != "ogg")
+        return UsageError(context, args.format.empty()
+                                       ? "missing --format"
+                                       : "--format is mp3 or ogg, not " + args.format);
     return RunFileJob(
         context, args.format == "ogg" ? FileJobKind::kEncodeOgg : FileJobKind::kEncodeMp3, args);
 }
 
 int RunDecodeCommand(CliContext& context) {
     BatchArgs args;
-    if (!ParseBatchArgs(context.args, args) || !args.format.empty()) {
-        PrintError("usage: korvida-cli decode [--output DIR] FILE.mp3...");
-        return kExitUsage;
-    }
+    std::string problem;
+    if (!ParseBatchArgs(context.args, args, problem))
+        return UsageError(context, problem);
+    if (!args.format.empty())
+        return UsageError(context, "unknown option --format");
     return RunFileJob(context, FileJobKind::kDecodeMp3, args);
 }
 
 int RunNormalizeCommand(CliContext& context) {
     BatchArgs args;
-    if (!ParseBatchArgs(context.args, args) || !args.format.empty()) {
-        PrintError("usage: korvida-cli normalize FILE.wav...");
-        return kExitUsage;
-    }
+    std::string problem;
+    if (!ParseBatchArgs(context.args, args, problem))
+        return UsageError(context, problem);
+    if (!args.format.empty())
+        return UsageError(context, "unknown option --format");
     return RunFileJob(context, FileJobKind::kNormaliseWav, args);
 }
 

@@ -18,6 +18,7 @@ struct CliContext {
     std::vector<std::string> images;  // --image FILE (repeatable)
     int drive = -1;                   // --drive N; -1 = the Settings.ini choice
     bool quiet = false;               // --quiet: no progress bar
+    std::string command;              // the command's name
     std::vector<std::string> args;    // after the command name
 };
 
@@ -32,6 +33,16 @@ bool ParseCliNumber(const std::string& text, long min, long max, int* value);
 
 // Prints "korvida-cli: <text>" to standard error.
 void PrintError(const std::string& text);
+
+// Prints the problem (naming the argument that was wrong) and the command's usage to
+// standard error; returns kExitUsage.
+int UsageError(const CliContext& context, const std::string& problem);
+
+// The Key=Value words of args[from...], which begins with "--set": the option may be
+// repeated ("--set A=1 --set B=2") and one --set may take several words ("--set A=1 B=2").
+// False with the problem named for anything that is not a pair.
+bool CollectSetPairs(const std::vector<std::string>& args, std::size_t from,
+                     std::vector<std::string>& pairs, std::string& problem);
 
 int RunSettingsCommand(CliContext& context);
 int RunDrivesCommand(CliContext& context);

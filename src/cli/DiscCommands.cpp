@@ -9,17 +9,9 @@
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/TrackInfoFields.h"
 #include "core/freedb/FreedbDiscId.h"
+#include "core/text/FormatText.h"
 
 namespace korvida::cli {
-namespace {
-
-std::string Hex(const char* format, std::uint32_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-}  // namespace
 
 int RunDrivesCommand(CliContext& context) {
     DiscSession session;
@@ -33,10 +25,9 @@ int RunDrivesCommand(CliContext& context) {
 }
 
 int RunMakeDemoDiscCommand(CliContext& context) {
-    if (context.args.size() != 1) {
-        PrintError("usage: korvida-cli make-demo-disc DIR");
-        return kExitUsage;
-    }
+    if (context.args.size() != 1)
+        return UsageError(context, context.args.empty() ? "missing DIR"
+                                                        : "unexpected argument " + context.args[1]);
     std::string error;
     const std::string cue = MakeDemoDisc(context.args[0], &error);
     if (cue.empty()) {
@@ -48,10 +39,8 @@ int RunMakeDemoDiscCommand(CliContext& context) {
 }
 
 int RunTocCommand(CliContext& context) {
-    if (!context.args.empty()) {
-        PrintError("usage: korvida-cli [--image FILE] [--drive N] toc");
-        return kExitUsage;
-    }
+    if (!context.args.empty())
+        return UsageError(context, "unexpected argument " + context.args[0]);
     DiscSession session;
     const int status = OpenDisc(context, session);
     if (status >= 0)
@@ -63,15 +52,15 @@ int RunTocCommand(CliContext& context) {
     for (const auto& row : session.rows.rows())
         std::cout << row.texts[0] << "\t" << row.texts[1] << "\t" << row.texts[2] << "\t"
                   << row.texts[3] << "\n";
-    std::cout << "local key: " << Hex("%x", session.load.localKey) << "\n";
+    std::cout << "local key: " << FormatText("%x", session.load.localKey) << "\n";
 
     std::uint8_t msf[kTocResponseSize] = {};
     FreedbTocSummary summary{};
     if (session.selection.driver->ReadTOC(msf, 1)) {
-        std::cout << "cdplayer.ini section: " << Hex("%x", CdPlayerVolumeId(msf, sizeof msf))
+        std::cout << "cdplayer.ini section: " << FormatText("%x", CdPlayerVolumeId(msf, sizeof msf))
                   << "\n";
         if (ComputeFreedbDiscId(std::span<const std::uint8_t, kTocResponseSize>(msf), summary))
-            std::cout << "freedb id: " << Hex("%08x", FreedbDiscId(summary)) << "\n";
+            std::cout << "freedb id: " << FormatText("%08x", FreedbDiscId(summary)) << "\n";
     }
     return kExitOk;
 }
@@ -79,52 +68,42 @@ int RunTocCommand(CliContext& context) {
 // info [--album | --track N] --set Field=Value …: edits the description and stores the
 // disc's database entry, as an eject would.
 int RunInfoCommand(CliContext& context) {
-    const char* usage = "usage: korvida-cli info [--album | --track N] --set Field=Value ...";
     int track = -1;  // -1 = album
     std::size_t i = 0;
     const auto& args = context.args;
     if (i < args.size() && args[i] == "--album") {
         ++i;
-    } else if (i + 1 < args.size() && args[i] == "--track") {
-        char* end = nullptr;
-        const long n = std::strtol(args[i + 1].c_str(), &end, 10);
-        if (*end != '\0' || n < 1 || n > 99) {
-            PrintError("--track needs a track number from 1 to 99, not " + args[i + 1]);
-            return kExitUsage;
-        }
-        track = static_cast<int>(n) - 1;
+    } else if (i < args.size() && args[i] == "--track") {
+        if (i + 1 >= args.size() || !ParseCliNumber(args[i + 1], 1, 99, &track))
+            return UsageError(context, "--track needs a track number from 1 to 99" +
+                                           (i + 1 < args.size() ? ", not " + args[i + 1] : ""));
+        track -= 1;
         i += 2;
     }
-    if (i >= args.size() || args[i] != "--set" || i + 1 >= args.size()) {
-        PrintError(usage);
-        return kExitUsage;
+    std::vector<std::string> pairs;
+    std::string problem;
+    if (!CollectSetPairs(args, i, pairs, problem))
+        return UsageError(context, i < args.size() ? problem : "missing --set Field=Value");
+    // Every pair is checked before the disc is loaded, so a typo costs no drive access.
+    for (const std::string& pair : pairs) {
+        const std::string field = pair.substr(0, pair.find('='));
+        if (track < 0 && (field == "Title" || field == "Genre"))
+            return UsageError(context,
+                              "the album's " + field + " is not stored; set Album or GenreName");
     }
     DiscSession session;
     const int status = OpenDisc(context, session);
     if (status >= 0)
         return status;
-    if (track >= session.disc.trackCount) {
-        PrintError("the disc has no track " + std::to_string(track + 1));
-        return kExitUsage;
-    }
+    if (track >= session.disc.trackCount)
+        return UsageError(context, "the disc has no track " + std::to_string(track + 1));
     TrackInfo& info =
         track < 0 ? session.disc.album : session.disc.tracks[static_cast<std::size_t>(track)];
-    for (++i; i < args.size(); ++i) {
-        const auto eq = args[i].find('=');
-        if (eq == std::string::npos) {
-            PrintError("not Field=Value: " + args[i]);
-            return kExitUsage;
-        }
-        const std::string field = args[i].substr(0, eq);
-        if (track < 0 && (field == "Title" || field == "Genre")) {
-            PrintError("the album's " + field + " is not stored; set Album or GenreName");
-            return kExitUsage;
-        }
+    for (const std::string& pair : pairs) {
+        const auto eq = pair.find('=');
         std::string error;
-        if (!SetTrackInfoField(info, field, args[i].substr(eq + 1), &error)) {
-            PrintError(error);
-            return kExitUsage;
-        }
+        if (!SetTrackInfoField(info, pair.substr(0, eq), pair.substr(eq + 1), &error))
+            return UsageError(context, error);
     }
     return SaveDiscDatabase(session.disc, session.rows, session.notifier) ? kExitOk : kExitFailed;
 }

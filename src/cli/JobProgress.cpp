@@ -9,6 +9,7 @@
 #include "cli/CliContext.h"
 #include "core/jobs/Messages.h"
 #include "core/pipeline/RipJob.h"
+#include "core/text/FormatText.h"
 
 namespace korvida::cli {
 
@@ -16,9 +17,7 @@ ProgressBar::ProgressBar(int total, bool quiet)
     : total_(total), quiet_(quiet), terminal_(::isatty(STDERR_FILENO) == 1) {}
 
 void ProgressBar::Caption(const char* format, int n, const std::string& name) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, n, total_);
-    caption_ = text + name;
+    caption_ = FormatText(format, n, total_) + name;
     perMille_ = -1;
     if (!terminal_ && !quiet_)
         std::cerr << caption_ << std::endl;

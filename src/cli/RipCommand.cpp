@@ -1,6 +1,7 @@
 // korvida-cli rip: the rip job of the GUI, with the progress window's captions drawn as a
 // one-line bar on standard error and the output paths on standard output.
 #include <unistd.h>
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,10 +27,6 @@
 namespace korvida::cli {
 namespace {
 
-constexpr char kRipUsage[] =
-    "usage: korvida-cli [--image FILE] [--drive N] rip [--tracks LIST] [--format mp3|ogg|wav] "
-    "[--output DIR] [--rule RULE]";
-
 struct RipOptions {
     std::string tracks;  // empty: every track
     int format = -1;     // -1: the OutputFormat setting
@@ -51,11 +48,17 @@ bool ParseFormat(const std::string& text, int* format) {
     return true;
 }
 
-bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options) {
+bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options,
+                     std::string& problem) {
+    static const char* const kOptions[] = {"--tracks", "--format", "--output", "--rule"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (std::find(std::begin(kOptions), std::end(kOptions), arg) == std::end(kOptions)) {
+            problem = "unknown rip option " + arg;
+            return false;
+        }
         if (i + 1 >= args.size()) {
-            PrintError("missing value after " + arg);
+            problem = "missing value after " + arg;
             return false;
         }
         const std::string& value = args[++i];
@@ -63,18 +66,15 @@ bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options) 
             options.tracks = value;
         } else if (arg == "--format") {
             if (!ParseFormat(value, &options.format)) {
-                PrintError("--format is mp3, ogg or wav, not " + value);
+                problem = "--format is mp3, ogg or wav, not " + value;
                 return false;
             }
         } else if (arg == "--output") {
             options.output = value;
             options.hasOutput = true;
-        } else if (arg == "--rule") {
+        } else {
             options.rule = value;
             options.hasRule = true;
-        } else {
-            PrintError("unknown rip option " + arg);
-            return false;
         }
     }
     return true;
@@ -117,10 +117,9 @@ bool ParseTrackList(const std::string& text, int trackCount, std::set<int>& numb
 
 int RunRipCommand(CliContext& context) {
     RipOptions options;
-    if (!ParseRipOptions(context.args, options)) {
-        PrintError(kRipUsage);
-        return kExitUsage;
-    }
+    std::string problem;
+    if (!ParseRipOptions(context.args, options, problem))
+        return UsageError(context, problem);
     DiscSession session;
     const int status = OpenDisc(context, session);
     if (status >= 0)
@@ -144,10 +143,8 @@ int RunRipCommand(CliContext& context) {
     if (!options.tracks.empty()) {
         std::set<int> numbers;
         std::string error;
-        if (!ParseTrackList(options.tracks, session.disc.trackCount, numbers, error)) {
-            PrintError(error);
-            return kExitUsage;
-        }
+        if (!ParseTrackList(options.tracks, session.disc.trackCount, numbers, error))
+            return UsageError(context, error);
         for (int i = 0; i < session.rows.size(); ++i) {
             TrackList::Row& row = session.rows.row(i);
             row.checked = numbers.count(row.trackIndex + 1) > 0;

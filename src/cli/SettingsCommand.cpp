@@ -23,14 +23,12 @@ int RunSettingsCommand(CliContext& context) {
         std::cout << SettingsText(settings);
         return kExitOk;
     }
-    if (context.args.front() != "--set" || context.args.size() < 2) {
-        PrintError("usage: korvida-cli settings [--set Section.Key=Value ...]");
-        return kExitUsage;
-    }
+    std::vector<std::string> pairs;
+    if (!CollectSetPairs(context.args, 0, pairs, error))
+        return UsageError(context, error);
     static const char* const kSections[] = {"MP3",  "General",    "CDROM", "COLOR",
                                             "Misc", "Ogg Vorbis", "CDDB"};
-    for (std::size_t i = 1; i < context.args.size(); ++i) {
-        const std::string& arg = context.args[i];
+    for (const std::string& arg : pairs) {
         const auto eq = arg.find('=');
         // Keys may hold dots themselves ("Orig.Artist"), so the section is matched by name.
         std::string section, key;
@@ -42,14 +40,10 @@ int RunSettingsCommand(CliContext& context) {
                 key = arg.substr(prefix.size(), eq - prefix.size());
             }
         }
-        if (section.empty() || key.empty()) {
-            PrintError("not Section.Key=Value: " + arg);
-            return kExitUsage;
-        }
-        if (!SetSettingByName(settings, section, key, arg.substr(eq + 1), &error)) {
-            PrintError(error);
-            return kExitUsage;
-        }
+        if (section.empty() || key.empty())
+            return UsageError(context, "not Section.Key=Value: " + arg);
+        if (!SetSettingByName(settings, section, key, arg.substr(eq + 1), &error))
+            return UsageError(context, error);
     }
     if (!SaveSettings(settings, path, &error)) {
         PrintError("cannot write " + error);

@@ -2,64 +2,101 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <map>
 #include <string>
+#include <vector>
 
 #include "cli/CliContext.h"
 
 namespace korvida::cli {
 namespace {
 
-constexpr char kUsage[] =
-    "usage: korvida-cli [--image FILE] [--drive N] [--quiet] COMMAND [ARGS]\n"
-    "\n"
-    "Commands:\n"
-    "  settings                         print every setting as loaded from Settings.ini\n"
-    "  settings --set Section.Key=Value ...\n"
-    "                                   change settings and save Settings.ini\n"
-    "  drives                           list the drive table\n"
-    "  toc                              the disc's TOC, track list, local key and ids\n"
-    "  info [--album | --track N] --set Field=Value ...\n"
-    "                                   edit the disc's descriptions and store them\n"
-    "  rip [--tracks LIST] [--format mp3|ogg|wav] [--output DIR] [--rule RULE]\n"
-    "                                   rip the tracks (LIST like 1,3-5; default all)\n"
-    "  query [--pick N] [--server HOST] [--proxy HOST:PORT]\n"
-    "                                   look the disc up on the freedb server and store it\n"
-    "  submit [--category CAT] [--server HOST]\n"
-    "                                   submit the disc's description to the freedb server\n"
-    "  encode --format mp3|ogg [--output DIR] FILE.wav ...\n"
-    "                                   encode WAV files to MP3 or Ogg Vorbis\n"
-    "  decode [--output DIR] FILE.mp3 ...\n"
-    "                                   decode MP3 files to WAV\n"
-    "  normalize FILE.wav ...           normalise WAV files in place\n"
-    "  make-demo-disc DIR               write the demo disc image (CUE and BIN) into DIR\n"
-    "\n"
-    "Options:\n"
-    "  --image FILE   add a virtual drive for a CD image (CUE) and use it\n"
-    "  --drive N      use drive N of the drive table\n"
-    "  --quiet        no progress bar\n"
-    "  --help         this text\n"
-    "\n"
-    "The app home is $KORVIDA_HOME when set, else ~/.config/korvida.\n"
-    "Exit status: 0 done, 1 failed, 2 usage error, 130 interrupted.\n";
-
 using Command = int (*)(CliContext&);
 
-const std::map<std::string, Command>& Commands() {
-    static const std::map<std::string, Command> commands = {
-        {"settings", RunSettingsCommand},
-        {"drives", RunDrivesCommand},
-        {"make-demo-disc", RunMakeDemoDiscCommand},
-        {"toc", RunTocCommand},
-        {"info", RunInfoCommand},
-        {"query", RunQueryCommand},
-        {"submit", RunSubmitCommand},
-        {"rip", RunRipCommand},
-        {"encode", RunEncodeCommand},
-        {"decode", RunDecodeCommand},
-        {"normalize", RunNormalizeCommand},
-    };
-    return commands;
+struct CommandEntry {
+    const char* name;
+    Command run;
+    const char* synopsis;  // what follows "korvida-cli [OPTIONS]"
+    const char* summary;
+};
+
+constexpr CommandEntry kCommands[] = {
+    {"settings", RunSettingsCommand, "settings [--set Section.Key=Value ...]",
+     "print every setting as loaded from Settings.ini; with --set, change settings and\n"
+     "save Settings.ini (--set may be repeated)"},
+    {"drives", RunDrivesCommand, "drives", "list the drive table"},
+    {"toc", RunTocCommand, "toc", "the disc's TOC, track list, local key and ids"},
+    {"info", RunInfoCommand, "info [--album | --track N] --set Field=Value ...",
+     "edit the disc's descriptions and store them (--set may be repeated)"},
+    {"rip", RunRipCommand,
+     "rip [--tracks LIST] [--format mp3|ogg|wav] [--output DIR] [--rule RULE]",
+     "rip the tracks (LIST like 1,3-5; default all)"},
+    {"query", RunQueryCommand, "query [--pick N] [--server HOST] [--proxy HOST:PORT]",
+     "look the disc up on the freedb server and store it"},
+    {"submit", RunSubmitCommand, "submit [--category CAT] [--server HOST]",
+     "submit the disc's description to the freedb server"},
+    {"encode", RunEncodeCommand, "encode --format mp3|ogg [--output DIR] FILE.wav ...",
+     "encode WAV files to MP3 or Ogg Vorbis"},
+    {"decode", RunDecodeCommand, "decode [--output DIR] FILE.mp3 ...", "decode MP3 files to WAV"},
+    {"normalize", RunNormalizeCommand, "normalize FILE.wav ...", "normalise WAV files in place"},
+    {"make-demo-disc", RunMakeDemoDiscCommand, "make-demo-disc DIR",
+     "write the demo disc image (CUE and BIN) into DIR"},
+};
+
+constexpr char kOptionsUsage[] = "[--image FILE] [--drive N] [--quiet]";
+
+const CommandEntry* FindCommand(const std::string& name) {
+    for (const CommandEntry& entry : kCommands) {
+        if (name == entry.name)
+            return &entry;
+    }
+    return nullptr;
+}
+
+// The summary's lines indented under the synopsis.
+std::string Indented(const char* text, const char* indent) {
+    std::string out = indent;
+    for (const char* c = text; *c; ++c) {
+        out += *c;
+        if (*c == '\n')
+            out += indent;
+    }
+    return out + "\n";
+}
+
+std::string ProgramUsage() {
+    std::string text =
+        std::string("usage: korvida-cli ") + kOptionsUsage + " COMMAND [ARGS]\n\nCommands:\n";
+    for (const CommandEntry& entry : kCommands)
+        text += std::string("  ") + entry.synopsis + "\n" + Indented(entry.summary, "      ");
+    text +=
+        "\n"
+        "Options:\n"
+        "  --image FILE   add a virtual drive for a CD image (CUE) and use it\n"
+        "  --drive N      use drive N of the drive table\n"
+        "  --quiet        no progress bar\n"
+        "  --help         this text; after a command, that command's usage\n"
+        "  --version      the program's version\n"
+        "\n"
+        "The app home is $KORVIDA_HOME when set, else ~/.config/korvida.\n"
+        "Exit status: 0 done, 1 failed, 2 usage error, 130 interrupted.\n";
+    return text;
+}
+
+std::string CommandUsage(const CommandEntry& entry) {
+    return std::string("usage: korvida-cli ") + kOptionsUsage + " " + entry.synopsis + "\n" +
+           Indented(entry.summary, "  ");
+}
+
+// "--help" among a command's arguments asks for its usage; words after "--" are operands
+// (a file may be called "--help").
+bool AsksForHelp(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            return false;
+        if (arg == "--help" || arg == "-h")
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -78,6 +115,40 @@ void PrintError(const std::string& text) {
     std::cerr << "korvida-cli: " << text << std::endl;
 }
 
+int UsageError(const CliContext& context, const std::string& problem) {
+    PrintError(problem);
+    if (const CommandEntry* entry = FindCommand(context.command))
+        std::cerr << CommandUsage(*entry);
+    return kExitUsage;
+}
+
+bool CollectSetPairs(const std::vector<std::string>& args, std::size_t from,
+                     std::vector<std::string>& pairs, std::string& problem) {
+    bool wanted = false;  // a --set not yet followed by its first pair
+    for (std::size_t i = from; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--set") {
+            if (wanted)
+                break;
+            wanted = true;
+        } else if (i == from) {
+            problem = "expected --set, not " + arg;
+            return false;
+        } else if (arg.find('=') == std::string::npos || arg[0] == '-' || arg[0] == '=') {
+            problem = "not Key=Value: " + arg;
+            return false;
+        } else {
+            pairs.push_back(arg);
+            wanted = false;
+        }
+    }
+    if (wanted || pairs.empty()) {
+        problem = "missing Key=Value after --set";
+        return false;
+    }
+    return true;
+}
+
 void StderrNotifier::ShowMessage(const std::string& text, Icon) {
     PrintError(text);
 }
@@ -88,7 +159,10 @@ int Main(int argc, char** argv) {
     for (; i < argc && argv[i][0] == '-'; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
-            std::cout << kUsage;
+            std::cout << ProgramUsage();
+            return kExitOk;
+        } else if (option == "--version") {
+            std::cout << "korvida-cli " << KORVIDA_VERSION << "\n";
             return kExitOk;
         } else if (option == "--quiet") {
             context.quiet = true;
@@ -105,14 +179,15 @@ int Main(int argc, char** argv) {
         }
     }
     if (i >= argc) {
-        std::cerr << kUsage;
+        std::cerr << ProgramUsage();
         return kExitUsage;
     }
-    const auto command = Commands().find(argv[i]);
-    if (command == Commands().end()) {
+    const CommandEntry* command = FindCommand(argv[i]);
+    if (!command) {
         PrintError("unknown command " + std::string(argv[i]) + " (see --help)");
         return kExitUsage;
     }
+    context.command = command->name;
     for (++i; i < argc; ++i) {
         const std::string arg = argv[i];
         // Common options may also follow the command.
@@ -129,7 +204,11 @@ int Main(int argc, char** argv) {
             context.args.push_back(arg);
         }
     }
-    return command->second(context);
+    if (AsksForHelp(context.args)) {
+        std::cout << CommandUsage(*command);
+        return kExitOk;
+    }
+    return command->run(context);
 }
 
 }  // namespace korvida::cli

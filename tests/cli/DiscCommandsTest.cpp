@@ -36,7 +36,7 @@ TEST_F(DiscCommands, TocPrintsDescriptorsRowsAndKeys) {
 TEST_F(DiscCommands, InfoStoresTheDescriptionForTheNextLoad) {
     auto r = Run({"info", "--track", "2", "--set", "Title=月亮代表我的心", "Genre=17"});
     ASSERT_EQ(r.status, 0) << r.err;
-    r = Run({"info", "--album", "--set", "Artist=邓", "Album=Demo"});
+    r = Run({"info", "--album", "--set", "Artist=邓", "--set", "Album=Demo"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string db = test::ReadFile(home / "db/14004103.db");
     EXPECT_NE(db.find("[TRACKS]\n01=音轨 1\n02=月亮代表我的心\n"), std::string::npos) << db;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/RunCli.h"
 #include "support/TempHome.h"
 
@@ -23,8 +25,9 @@ TEST(SettingsCommand, PrintsEverySettingAfterDefaultsAndClamps) {
 TEST(SettingsCommand, SetSavesAndKeepsTheRestOfTheFile) {
     test::TempHome home;
     test::WriteFile(home / "Settings.ini", "; mine\n[MP3]\nBitRate=3\n");
+    // Both habits at once: several pairs after one --set, and --set repeated.
     const auto r = test::RunCli({"settings", "--set", "MP3.BitRate=10", "Ogg Vorbis.Orig.Artist=1",
-                                 "misc.NamingRule=<album>/<title>"});
+                                 "--set", "misc.NamingRule=<album>/<title>"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string text = test::ReadFile(home / "Settings.ini");
     EXPECT_EQ(text.rfind("; mine\n[MP3]\nBitRate=10\n", 0), 0u) << text;
@@ -39,6 +42,8 @@ TEST(SettingsCommand, RefusesWhatItCannotSetWithStatus2) {
                                                {"settings", "--set", "MP3.BitRate=fast"},
                                                {"settings", "--set", "BitRate=1"},
                                                {"settings", "--bogus"},
+                                               {"settings", "--set"},
+                                               {"settings", "--set", "MP3.BitRate=1", "--set"},
                                                {"no-such-command"},
                                                {"--drive", "x", "settings"},
                                                {}}) {
@@ -48,7 +53,42 @@ TEST(SettingsCommand, RefusesWhatItCannotSetWithStatus2) {
     }
     const auto help = test::RunCli({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("settings --set"), std::string::npos);
+    EXPECT_NE(help.out.find("settings [--set"), std::string::npos);
+}
+
+TEST(CliHabits, HelpAfterACommandVersionAndUsageErrorsThatNameTheArgument) {
+    test::TempHome home;
+    // --help wins over everything else on the line: nothing is done, nothing saved.
+    for (const char* command : {"settings", "drives", "toc", "info", "rip", "query", "submit",
+                                "encode", "decode", "normalize", "make-demo-disc"}) {
+        const auto r = test::RunCli({command, "--set", "MP3.BitRate=1", "--help"});
+        EXPECT_EQ(r.status, 0) << command << r.err;
+        EXPECT_EQ(r.out.rfind("usage: korvida-cli ", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find(std::string(" ") + command), std::string::npos) << r.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(home / "Settings.ini"));
+    // After "--" a word is a file name, even "--help".
+    EXPECT_EQ(test::RunCli({"normalize", "--", "--help"}).status, 1);
+
+    const auto version = test::RunCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("korvida-cli ", 0), 0u);
+    EXPECT_NE(version.out.find_first_of("0123456789"), std::string::npos);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+        {{"settings", "--set", "MP3.BitRate=1", "--bogus"}, "--bogus"},
+        {{"rip", "--tracks"}, "--tracks"},
+        {{"rip", "--speed", "4"}, "--speed"},
+        {{"encode", "--format", "flac", "a.wav"}, "flac"},
+        {{"toc", "extra"}, "extra"},
+        {{"info", "--track", "x", "--set", "Title=y"}, "x"},
+    };
+    for (const auto& [args, named] : wrong) {
+        const auto r = test::RunCli(args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("usage: korvida-cli "), std::string::npos) << r.err;
+    }
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST(MainWindow, WithoutADriveTheStatusLineSaysSo) {
     gui::MainWindow window(notifier, none);
     EXPECT_EQ(window.statusLine()->text(), QStringLiteral("没有找到 CDROM！"));
     EXPECT_EQ(window.trackList()->topLevelItemCount(), 0);
-    EXPECT_EQ(notifier.messages, std::vector<std::string>{"在 NT/2000/XP(本地) 下初始化出错。"});
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"在 Linux (SG_IO) 下初始化出错。"});
 }
 
 TEST(QtMessageTarget, WorkerMessagesArriveOnTheUiThreadInOrder) {

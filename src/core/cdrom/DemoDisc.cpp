@@ -11,6 +11,7 @@
 
 #include "core/cdrom/ScsiTypes.h"
 #include "core/platform/WriteFileAtomically.h"
+#include "core/text/FormatText.h"
 
 namespace korvida {
 
@@ -94,10 +95,7 @@ void Synthesise(const TrackRecipe& recipe, std::vector<std::uint8_t>& out) {
 }
 
 std::string Msf(std::size_t frames) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%02zu:%02zu:%02zu", frames / 4500, frames / 75 % 60,
-                  frames % 75);
-    return text;
+    return FormatText("%02zu:%02zu:%02zu", frames / 4500, frames / 75 % 60, frames % 75);
 }
 
 }  // namespace
@@ -120,10 +118,7 @@ std::string MakeDemoDisc(const std::string& folder, std::string* errorText) {
         const TrackRecipe& recipe = kTracks[i];
         std::size_t frame = bin.size() / kRawSectorSize;
         bin.resize(bin.size() + std::size_t(recipe.pregapFrames) * kRawSectorSize, 0);
-        char header[64];
-        std::snprintf(header, sizeof header, "  TRACK %02zu AUDIO\n    TITLE \"Demo %zu\"\n", i + 1,
-                      i + 1);
-        cue += header;
+        cue += FormatText("  TRACK %02zu AUDIO\n    TITLE \"Demo %zu\"\n", i + 1, i + 1);
         if (recipe.pregapFrames)
             cue += "    INDEX 00 " + Msf(frame) + "\n";
         cue += "    INDEX 01 " + Msf(frame + std::size_t(recipe.pregapFrames)) + "\n";

@@ -15,7 +15,7 @@ class UserNotifier;
 // Status line texts.
 inline constexpr const char* kNoCdromStatus = "没有找到 CDROM！";
 // The message shown when the pass-through driver finds no usable drive.
-inline constexpr const char* kNativeInitFailedMessage = "在 NT/2000/XP(本地) 下初始化出错。";
+inline constexpr const char* kNativeInitFailedMessage = "在 Linux (SG_IO) 下初始化出错。";
 
 struct DriveSelection {
     // The driver; present even when selection failed (it then has no usable drive and

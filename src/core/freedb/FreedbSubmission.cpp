@@ -7,6 +7,7 @@
 #include "core/freedb/ApplyReadResult.h"
 #include "core/freedb/FreedbText.h"
 #include "core/settings/Settings.h"
+#include "core/text/FormatText.h"
 
 namespace korvida {
 
@@ -16,12 +17,6 @@ const char* const kEmailMissingText =
     "地址退回。如果提交成功，将不会有通知发送。";
 
 namespace {
-
-std::string Format(const char* format, long long value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
 
 std::string DefaultTrackTitle(std::size_t row) {
     return "音轨 " + std::to_string(row + 1);
@@ -59,7 +54,7 @@ std::string ValidateSubmitForm(const SubmitForm& form) {
         return "请输入 CD 的流派信息！";
     for (std::size_t row = 0; row < form.titles.size(); ++row) {
         if (form.titles[row] == DefaultTrackTitle(row))
-            return Format("缺少音轨 #%02lld 的标题。", static_cast<long long>(row + 1));
+            return FormatText("缺少音轨 #%02lld 的标题。", static_cast<long long>(row + 1));
     }
     return {};
 }
@@ -83,7 +78,7 @@ bool BuildSubmissionText(const SubmitForm& form, const FreedbTocSummary& summary
     // the server reads as a header or an xmcd keyword.
     std::string header;
     header += "Category: " + WithoutControlBytes(form.category) + "\r\n";
-    header += Format("Discid: %08llx\r\n", id);
+    header += FormatText("Discid: %08llx\r\n", id);
     header += "User-Email: " + WithoutControlBytes(email) + "\r\n";
     header += "Submit-Mode: submit\r\n";
     // Our text is UTF-8; labelled as Latin-1 the server would store it as garbage.
@@ -92,32 +87,32 @@ bool BuildSubmissionText(const SubmitForm& form, const FreedbTocSummary& summary
 
     std::string xmcd = "# xmcd\r\n#\r\n# Track frame offsets:\r\n";
     for (int k = 0; k < n; ++k)
-        xmcd += Format("#  %lld\r\n", summary[k + 2]);
-    xmcd += Format("#\r\n# Disc length: %lld seconds\r\n#\r\n", summary[n + 2]);
-    xmcd += Format("# Revision: %lld\r\n", RevisionFieldValue(form.revision));
+        xmcd += FormatText("#  %d\r\n", summary[k + 2]);
+    xmcd += FormatText("#\r\n# Disc length: %d seconds\r\n#\r\n", summary[n + 2]);
+    xmcd += FormatText("# Revision: %d\r\n", RevisionFieldValue(form.revision));
     xmcd += "# Submitted via: Korvida_CD_Ripper 4.0\r\n";
-    xmcd += Format("DISCID=%08llx\r\n", id);
+    xmcd += FormatText("DISCID=%08llx\r\n", id);
     xmcd += "DTITLE=" + WithoutControlBytes(form.artist + " / " + form.album) + "\r\n";
     for (std::size_t r = 0; r < form.titles.size(); ++r) {
-        xmcd += Format("TTITLE%lld=", static_cast<long long>(r)) +
+        xmcd += FormatText("TTITLE%lld=", static_cast<long long>(r)) +
                 WithoutControlBytes(form.titles[r]) + "\r\n";
     }
     xmcd += "EXTD=\r\n";
     for (std::size_t r = 0; r < form.titles.size(); ++r)
-        xmcd += Format("EXTT%lld=\r\n", static_cast<long long>(r));
+        xmcd += FormatText("EXTT%lld=\r\n", static_cast<long long>(r));
     xmcd += "PLAYORDER=\r\n";
 
     // The body after the blank line is "\r\n", the xmcd text and "\r\n"; the length
     // counts all of it, so that a server reading Content-Length bytes gets every line.
-    header += Format("Content-Length: %lld\r\n\r\n", static_cast<long long>(xmcd.size() + 4));
+    header += FormatText("Content-Length: %lld\r\n\r\n", static_cast<long long>(xmcd.size() + 4));
     header += "\r\n";
 
     std::string body = header + xmcd + "\r\n";
     if (header.size() >= kSubmitHeaderSize || xmcd.size() >= kSubmitXmcdSize ||
         body.size() >= FreedbRequest::kBodySize) {
         if (message)
-            *message = Format("唱片信息太长，无法提交 (最多 %lld 字节)。请缩短音轨标题。",
-                              static_cast<long long>(FreedbRequest::kBodySize - 1));
+            *message = FormatText("唱片信息太长，无法提交 (最多 %lld 字节)。请缩短音轨标题。",
+                                  static_cast<long long>(FreedbRequest::kBodySize - 1));
         return false;
     }
     text.header = std::move(header);

@@ -101,17 +101,18 @@ bool UsableGain(double gain) {
     return std::isfinite(gain) && gain > 0;
 }
 
-// Scales every sample of the data chunk in place (nothing without a gain), then closes the
-// file. False after the failure (or cancel) has been logged.
+// Scales every sample of the data chunk in place, then closes the file. A gain that is
+// not a positive finite number (a silent file has none) leaves the samples as they are.
+// False after the failure (or cancel) has been logged.
 bool ScaleAndClose(BinaryFile& file, const WavInfo& info, RipJob& job, const std::string& path,
-                   std::optional<double> gain, unsigned progressEvery,
+                   double gain, unsigned progressEvery,
                    const std::function<void(std::intptr_t)>& progress) {
-    if (gain) {
+    if (UsableGain(gain)) {
         BlockPass pass;
         pass.writeBack = true;
         pass.progressEvery = progressEvery;
-        pass.visit = [g = *gain](std::uint8_t* block, std::size_t bytes) {
-            ScaleSamples(block, bytes, g);
+        pass.visit = [gain](std::uint8_t* block, std::size_t bytes) {
+            ScaleSamples(block, bytes, gain);
         };
         pass.progress = progress;
         const PassEnd end = RunBlockPass(file, info, job, pass);
@@ -184,9 +185,7 @@ bool ApplyGain(MessageTarget* progressWindow, const std::string& path, double ga
         LogFormatted(job, "错误: 不能读取文件 " + path + "！");
         return false;
     }
-    // A gain that is not a positive finite number changes nothing.
-    const std::optional<double> usable = UsableGain(gain) ? std::optional(gain) : std::nullopt;
-    if (!ScaleAndClose(file, info, job, path, usable, 26, progress))
+    if (!ScaleAndClose(file, info, job, path, gain, 26, progress))
         return false;
     progress(1000);
     return true;
@@ -237,8 +236,7 @@ bool NormaliseFile(const std::string& path, RipJob& job, int normalizeRatio) {
     const std::optional<double> gain = NormalizeGain(normalizeRatio, meter.Peak());
     status(1);
     t0 = TickCount();
-    // A silent file (no gain) is left as it is.
-    if (!ScaleAndClose(file, info, job, path, gain, 30, progress))
+    if (!ScaleAndClose(file, info, job, path, gain.value_or(0.0), 30, progress))
         return false;
     progress(1000);
     return true;

@@ -1,0 +1,25 @@
+#include "core/text/FormatText.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace korvida {
+
+std::string FormatText(const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    std::va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text;
+    if (length > 0) {
+        text.resize(static_cast<std::size_t>(length));
+        // vsnprintf writes the terminating NUL too; std::string owns one past size().
+        std::vsnprintf(text.data(), text.size() + 1, format, again);
+    }
+    va_end(again);
+    return text;
+}
+
+}  // namespace korvida
