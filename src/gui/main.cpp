@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
@@ -6,6 +7,10 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvida CD Ripper"));
+    // The desktop matches windows to the installed desktop entry by this name (the
+    // Wayland app id); the icon comes from the theme, where the install puts it.
+    QApplication::setDesktopFileName(QStringLiteral("org.korvida.Korvida"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.korvida.Korvida")));
     korvida::gui::MessageBoxNotifier notifier;
     // --image FILE adds a CD image to the drive table and makes it the current drive.
     korvida::DriveSources drives;

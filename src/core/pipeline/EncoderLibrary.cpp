@@ -6,6 +6,12 @@
 
 #include "core/jobs/UserNotifier.h"
 
+// The module folder relative to the executable's folder; the build sets it from the install
+// layout (cmake/InstallLayout.cmake).
+#ifndef KORVIDA_ENCODER_MODULE_DIR
+#define KORVIDA_ENCODER_MODULE_DIR "../lib/korvida"
+#endif
+
 namespace korvida {
 namespace {
 
@@ -39,13 +45,11 @@ EncoderEntryPoints BindEncoderEntryPoints(const std::function<void*(const char* 
 
 std::vector<std::string> EncoderModuleCandidates() {
     std::vector<std::string> candidates;
-    if (const std::string folder = ProgramFolder(); !folder.empty()) {
-        candidates.push_back(folder + "/" + lame_enc::kModuleFileName);
-        candidates.push_back(folder + "/../lib/korvida/" + lame_enc::kModuleFileName);
-    }
-#ifdef KORVIDA_LAME_ENC_BUILD_PATH
-    candidates.push_back(KORVIDA_LAME_ENC_BUILD_PATH);
-#endif
+    // Only a path relative to the executable is compiled in: an absolute one (say, of a
+    // build folder under /tmp) would let whoever can write there plant code in the program.
+    if (const std::string folder = ProgramFolder(); !folder.empty())
+        candidates.push_back(folder + "/" KORVIDA_ENCODER_MODULE_DIR "/" +
+                             lame_enc::kModuleFileName);
     candidates.push_back(lame_enc::kModuleFileName);
     return candidates;
 }

@@ -30,9 +30,10 @@ struct EncoderEntryPoints {
 // tests). When a required one is missing the result is empty.
 EncoderEntryPoints BindEncoderEntryPoints(const std::function<void*(const char* name)>& lookup);
 
-// Where the module is looked for, in order: the program's own folder, its library folder
-// (<program folder>/../lib/korvida), the module's build path in a build tree, and last
-// the bare file name, which the dynamic linker's normal search resolves.
+// Where the module is looked for, in order: the program's module folder, found relative to
+// its executable (<program folder>/../lib/korvida, or the multiarch library folder where the
+// install uses one; a build tree has the same layout), and last the bare file name, which
+// the dynamic linker's normal search resolves.
 std::vector<std::string> EncoderModuleCandidates();
 
 // One loaded encoder module and its entry points; unloads on destruction.
