@@ -9,13 +9,13 @@
 #include <iostream>
 #include <string>
 
+#include "core/encode/EncodeEnvironment.h"
+#include "core/encode/EncoderLibrary.h"
+#include "core/encode/Mp3Encoder.h"
+#include "core/encode/OggEncoder.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/pipeline/EncodeEnvironment.h"
-#include "core/pipeline/EncoderLibrary.h"
-#include "core/pipeline/Mp3Encoder.h"
-#include "core/pipeline/OggEncoder.h"
-#include "core/pipeline/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/audio/Normalisation.h"
 #include "core/jobs/Event.h"
-#include "core/pipeline/Normalisation.h"
-#include "core/pipeline/RipJob.h"
+#include "core/rip/RipJob.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -11,7 +11,7 @@
 
 #include "core/cdrom/DemoDisc.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/UserNotifier.h"
+#include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 #include "gui/app/QtMessageTarget.h"
 #include "support/RecordingNotifier.h"

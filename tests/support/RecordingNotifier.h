@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/jobs/UserNotifier.h"
+#include "core/platform/UserNotifier.h"
 
 namespace korvida::test {
 

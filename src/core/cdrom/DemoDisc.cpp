@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/cdrom/ScsiTypes.h"
-#include "core/platform/WriteFileAtomically.h"
+#include "core/ini/WriteFileAtomically.h"
 #include "core/text/FormatText.h"
 
 namespace korvida {

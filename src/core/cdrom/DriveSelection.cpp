@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "core/jobs/UserNotifier.h"
+#include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

@@ -5,9 +5,9 @@
 
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/cdrom/Toc.h"
-#include "core/jobs/UserNotifier.h"
+#include "core/ini/ProfileFile.h"
 #include "core/platform/AppHome.h"
-#include "core/settings/ProfileFile.h"
+#include "core/platform/UserNotifier.h"
 
 namespace korvida {
 namespace {

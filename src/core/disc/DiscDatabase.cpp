@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "core/disc/LocalDiscKey.h"
-#include "core/jobs/UserNotifier.h"
+#include "core/ini/ProfileFile.h"
 #include "core/platform/AppHome.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
-#include "core/settings/ProfileFile.h"
+#include "core/platform/UserNotifier.h"
 
 namespace korvida {
 namespace {

@@ -5,8 +5,8 @@
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/DiscToc.h"
 #include "core/disc/LocalDiscKey.h"
-#include "core/jobs/UserNotifier.h"
-#include "core/settings/ProfileFile.h"
+#include "core/ini/ProfileFile.h"
+#include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-#include "core/settings/ProfileFile.h"
+#include "core/ini/ProfileFile.h"
 
 namespace korvida {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/platform/RegistryStore.h"
+#include "core/settings/RegistryStore.h"
 
 namespace korvida {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/settings/ProfileFile.h"
+#include "core/ini/ProfileFile.h"
 
 namespace korvida {
 namespace {

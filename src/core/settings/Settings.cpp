@@ -2,10 +2,10 @@
 
 #include <cctype>
 
-#include "core/jobs/UserNotifier.h"
+#include "core/ini/ProfileFile.h"
 #include "core/platform/AppHome.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
-#include "core/settings/ProfileFile.h"
+#include "core/platform/UserNotifier.h"
 #include "core/settings/ProxyPassword.h"
 #include "core/settings/SettingsKeys.h"
 

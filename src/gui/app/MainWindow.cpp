@@ -6,8 +6,8 @@
 #include "core/cdrom/DriveSelection.h"
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/LoadDisc.h"
-#include "core/jobs/UserNotifier.h"
-#include "core/pipeline/EncoderLibrary.h"
+#include "core/encode/EncoderLibrary.h"
+#include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 
 namespace korvida::gui {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/jobs/UserNotifier.h"
+#include "core/platform/UserNotifier.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "core/pipeline/BatchJobs.h"
+#include "core/batch/BatchJobs.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,10 +6,10 @@
 #include <filesystem>
 
 #include "Mp3Fixtures.h"
+#include "core/batch/DecodeThread.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
-#include "core/pipeline/DecodeThread.h"
-#include "core/pipeline/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

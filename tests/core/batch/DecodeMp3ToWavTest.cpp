@@ -1,4 +1,4 @@
-#include "core/pipeline/DecodeMp3ToWav.h"
+#include "core/batch/DecodeMp3ToWav.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,11 +9,11 @@
 #include <filesystem>
 
 #include "Mp3Fixtures.h"
+#include "core/audio/BinaryFile.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
 #include "core/mpegdec/MpegHeader.h"
-#include "core/pipeline/BinaryFile.h"
-#include "core/pipeline/RipJob.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 namespace {

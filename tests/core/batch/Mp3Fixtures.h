@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/pipeline/PipelineTestSupport.h"
+#include "support/AudioTestSupport.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {

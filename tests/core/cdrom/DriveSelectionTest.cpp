@@ -7,7 +7,7 @@
 #include "core/cdrom/DriveSelection.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "core/cdrom/Toc.h"
-#include "core/jobs/UserNotifier.h"
+#include "core/platform/UserNotifier.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {

@@ -11,8 +11,8 @@
 #include <filesystem>
 
 #include "EncodeTestSupport.h"
-#include "core/pipeline/Mp3Encoder.h"
-#include "core/pipeline/OggEncoder.h"
+#include "core/encode/Mp3Encoder.h"
+#include "core/encode/OggEncoder.h"
 
 namespace korvida {
 namespace {

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "core/audio/BinaryFile.h"
+#include "core/audio/WavFile.h"
+#include "core/encode/EncodeEnvironment.h"
+#include "core/encode/EncoderLibrary.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
-#include "core/pipeline/BinaryFile.h"
-#include "core/pipeline/EncodeEnvironment.h"
-#include "core/pipeline/EncoderLibrary.h"
-#include "core/pipeline/PipelineTestSupport.h"
-#include "core/pipeline/RipJob.h"
-#include "core/pipeline/WavFile.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
+#include "support/AudioTestSupport.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {

@@ -1,10 +1,10 @@
-#include "core/pipeline/EncoderLibrary.h"
+#include "core/encode/EncoderLibrary.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "EncodeTestSupport.h"
-#include "core/pipeline/Mp3Encoder.h"
+#include "core/encode/Mp3Encoder.h"
 #include "support/RecordingNotifier.h"
 
 namespace korvida {

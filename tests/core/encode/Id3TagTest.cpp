@@ -1,10 +1,10 @@
-#include "core/pipeline/Id3Tag.h"
+#include "core/encode/Id3Tag.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "EncodeTestSupport.h"
-#include "core/pipeline/Mp3Encoder.h"
+#include "core/encode/Mp3Encoder.h"
 
 namespace korvida {
 namespace {

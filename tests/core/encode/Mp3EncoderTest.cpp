@@ -1,4 +1,4 @@
-#include "core/pipeline/Mp3Encoder.h"
+#include "core/encode/Mp3Encoder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

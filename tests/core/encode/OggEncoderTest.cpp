@@ -1,4 +1,4 @@
-#include "core/pipeline/OggEncoder.h"
+#include "core/encode/OggEncoder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -5,13 +5,13 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/ini/WriteFileAtomically.h"
 #include "core/platform/AppHome.h"
 #include "core/platform/FreeDiskSpace.h"
 #include "core/platform/RunCommand.h"
 #include "core/platform/RunDetached.h"
 #include "core/platform/TempFileName.h"
 #include "core/platform/TickCount.h"
-#include "core/platform/WriteFileAtomically.h"
 #include "support/TempHome.h"
 
 namespace korvida {

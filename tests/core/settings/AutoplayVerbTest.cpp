@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "core/settings/ProfileFile.h"
+#include "core/ini/ProfileFile.h"
 #include "support/TempHome.h"
 
 namespace korvida {

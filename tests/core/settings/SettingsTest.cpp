@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "core/jobs/UserNotifier.h"
+#include "core/ini/ProfileFile.h"
 #include "core/platform/AppHome.h"
-#include "core/settings/ProfileFile.h"
+#include "core/platform/UserNotifier.h"
 #include "core/settings/SettingsKeys.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempHome.h"

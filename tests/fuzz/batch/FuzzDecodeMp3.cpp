@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "FuzzFile.h"
+#include "core/batch/DecodeMp3ToWav.h"
 #include "core/jobs/Event.h"
-#include "core/pipeline/DecodeMp3ToWav.h"
-#include "core/pipeline/RipJob.h"
+#include "core/rip/RipJob.h"
 
 using namespace korvida;
 

@@ -3,11 +3,11 @@
 // "data" id; normalising never changes the file's length or any byte outside the samples
 // the header names (chunks before and after them stay as they were).
 #include "FuzzFile.h"
+#include "core/audio/BinaryFile.h"
+#include "core/audio/Normalisation.h"
+#include "core/audio/WavFile.h"
 #include "core/jobs/Event.h"
-#include "core/pipeline/BinaryFile.h"
-#include "core/pipeline/Normalisation.h"
-#include "core/pipeline/RipJob.h"
-#include "core/pipeline/WavFile.h"
+#include "core/rip/RipJob.h"
 
 using namespace korvida;
 

@@ -1,0 +1,189 @@
+// korvida-cli rip: the rip job of the GUI, with the progress window's captions drawn as a
+// one-line bar on standard error and the output paths on standard output.
+#include <unistd.h>
+#include <algorithm>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "cli/CliContext.h"
+#include "cli/DiscSession.h"
+#include "cli/Interrupt.h"
+#include "cli/JobProgress.h"
+#include "core/encode/EncoderLibrary.h"
+#include "core/jobs/Event.h"
+#include "core/jobs/MessageQueue.h"
+#include "core/jobs/Messages.h"
+#include "core/rip/OutputPath.h"
+#include "core/rip/RipCommand.h"
+#include "core/rip/RipJob.h"
+#include "core/rip/RipThread.h"
+#include "core/settings/Settings.h"
+
+namespace korvida::cli {
+namespace {
+
+struct RipOptions {
+    std::string tracks;  // empty: every track
+    int format = -1;     // -1: the OutputFormat setting
+    std::string output;
+    std::string rule;
+    bool hasOutput = false;
+    bool hasRule = false;
+};
+
+bool ParseFormat(const std::string& text, int* format) {
+    if (text == "mp3")
+        *format = kOutputMp3;
+    else if (text == "wav")
+        *format = kOutputWav;
+    else if (text == "ogg")
+        *format = kOutputOgg;
+    else
+        return false;
+    return true;
+}
+
+bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options,
+                     std::string& problem) {
+    static const char* const kOptions[] = {"--tracks", "--format", "--output", "--rule"};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (std::find(std::begin(kOptions), std::end(kOptions), arg) == std::end(kOptions)) {
+            problem = "unknown rip option " + arg;
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            problem = "missing value after " + arg;
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (arg == "--tracks") {
+            options.tracks = value;
+        } else if (arg == "--format") {
+            if (!ParseFormat(value, &options.format)) {
+                problem = "--format is mp3, ogg or wav, not " + value;
+                return false;
+            }
+        } else if (arg == "--output") {
+            options.output = value;
+            options.hasOutput = true;
+        } else {
+            options.rule = value;
+            options.hasRule = true;
+        }
+    }
+    return true;
+}
+
+// "1,3-5" → track numbers {1, 3, 4, 5}; false on anything else or a number outside
+// 1..trackCount.
+bool ParseTrackList(const std::string& text, int trackCount, std::set<int>& numbers,
+                    std::string& error) {
+    const auto number = [&](const std::string& s, int* n) {
+        if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos || s.size() > 3)
+            return false;
+        *n = std::atoi(s.c_str());
+        return *n >= 1 && *n <= trackCount;
+    };
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', from);
+        const std::string part = text.substr(from, comma - from);
+        const std::size_t dash = part.find('-');
+        int first = 0, last = 0;
+        const bool ok = dash == std::string::npos
+                            ? number(part, &first) && ((last = first), true)
+                            : number(part.substr(0, dash), &first) &&
+                                  number(part.substr(dash + 1), &last) && first <= last;
+        if (!ok) {
+            error = "--tracks: no track " + part + " on this disc (1-" +
+                    std::to_string(trackCount) + ")";
+            return false;
+        }
+        for (int n = first; n <= last; ++n)
+            numbers.insert(n);
+        if (comma == std::string::npos)
+            return true;
+        from = comma + 1;
+    }
+}
+
+}  // namespace
+
+int RunRipCommand(CliContext& context) {
+    RipOptions options;
+    std::string problem;
+    if (!ParseRipOptions(context.args, options, problem))
+        return UsageError(context, problem);
+    DiscSession session;
+    const int status = OpenDisc(context, session);
+    if (status >= 0)
+        return status;
+
+    // Options change the settings for this run only; nothing is saved.
+    Settings& settings = TheSettings();
+    if (options.format >= 0)
+        settings.OutputFormat = options.format;
+    if (options.hasOutput || options.hasRule) {
+        const NamingValidation naming =
+            ValidateNamingSettings(options.hasOutput ? options.output : settings.OutputFolder,
+                                   options.hasRule ? options.rule : settings.NamingRule);
+        if (!naming.accepted) {
+            PrintError(naming.message);
+            return kExitFailed;
+        }
+        settings.OutputFolder = naming.folder;
+        settings.NamingRule = naming.rule;
+    }
+    if (!options.tracks.empty()) {
+        std::set<int> numbers;
+        std::string error;
+        if (!ParseTrackList(options.tracks, session.disc.trackCount, numbers, error))
+            return UsageError(context, error);
+        for (int i = 0; i < session.rows.size(); ++i) {
+            TrackList::Row& row = session.rows.row(i);
+            row.checked = numbers.count(row.trackIndex + 1) > 0;
+        }
+    } else {
+        session.rows.CheckAll(true);
+    }
+
+    // The main window binds the encoder module at start-up; a command line binds it when
+    // the run needs it.
+    if (settings.OutputFormat == kOutputMp3)
+        BindEncoderAtStartUp(settings.MP3Encoder, session.notifier);
+
+    CSCSIDriver* driver = session.selection.driver.get();
+    const int total = PrepareRip(session.rows, driver, session.notifier);
+    if (total == 0)
+        return kExitFailed;
+
+    MessageQueue queue;
+    auto cancel = std::make_shared<Event>(false);
+    JobParties parties;
+    parties.driver = driver;
+    parties.cancelEvent = cancel.get();
+    parties.progressWindow = &queue;
+    parties.mainWindow = &queue;
+
+    InterruptToEvent interrupt(cancel);  // Ctrl+C acts as the Abort button
+    std::thread worker = StartRip(session.rows, session.disc, parties, settings, session.notifier);
+    if (!worker.joinable())
+        return kExitFailed;
+
+    const int result = PumpJobMessages(queue, total, context.quiet, false, [&](const Message& m) {
+        if (m.id == WM_CURRENT_TRACK)
+            session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
+    });
+    worker.join();
+    if (interrupt.interrupted())
+        return kExitCancelled;
+    return result;
+}
+
+}  // namespace korvida::cli

@@ -1,0 +1,360 @@
+#include "core/batch/DecodeMp3ToWav.h"
+
+#include <id3/tag.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <optional>
+
+#include "core/audio/BinaryFile.h"
+#include "core/audio/Normalisation.h"
+#include "core/audio/WavFile.h"
+#include "core/jobs/JobLogLine.h"
+#include "core/jobs/MessageTarget.h"
+#include "core/jobs/Messages.h"
+#include "core/mpegdec/MpegDecoder.h"
+#include "core/platform/TickCount.h"
+#include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
+
+namespace korvida {
+namespace {
+
+// The VBR scan reads blocks of one longest frame (1441 bytes) and looks for a Xing
+// marker only at candidates below 1400, where the marker (at most 40 bytes in) still
+// lies inside the block. The next block starts at 1400, so the candidates the block
+// could not judge are judged by the next one instead of being passed over.
+constexpr std::size_t kVbrScanBlock = 1441;
+constexpr std::size_t kVbrScanTested = 1400;
+
+// No library-provided frequency limit is wanted: 24 kHz is the full bandwidth of every
+// MPEG-1/2 rate.
+constexpr int kFullBandwidth = 24000;
+
+constexpr std::size_t kId3v1Bytes = 128;
+
+void Log(RipJob& job, const std::string& text) {
+    SendJobLog(job.mainWindow, JobLogLine(StampStyle::kSquareBrackets, text));
+}
+
+// The unread part of the MP3, streamed through one buffer. The file offset of the next
+// unread byte is kept for progress.
+class InputBuffer {
+  public:
+    explicit InputBuffer(BinaryFile& file, std::uint64_t offset) : file_(file), offset_(offset) {}
+
+    bool Allocate() {
+        data_.reset(new (std::nothrow) std::uint8_t[kDecodeInputBytes]);
+        return data_ != nullptr;
+    }
+
+    // Tops the buffer up when fewer than kDecodeRefillBelow bytes are unread: the rest
+    // moves to the front and the file fills what follows. False on a read error.
+    bool Refill() {
+        if (eof_ || end_ - start_ >= kDecodeRefillBelow)
+            return true;
+        std::memmove(data_.get(), data_.get() + start_, end_ - start_);
+        end_ -= start_;
+        start_ = 0;
+        const std::size_t want = kDecodeInputBytes - end_;
+        const std::int64_t got = file_.Read(data_.get() + end_, want);
+        if (got < 0)
+            return false;
+        end_ += static_cast<std::size_t>(got);
+        eof_ = static_cast<std::size_t>(got) < want;
+        return true;
+    }
+
+    const std::uint8_t* Here() const { return data_.get() + start_; }
+    std::size_t Remaining() const { return end_ - start_; }
+    void Advance(std::size_t n) {
+        start_ += n;
+        offset_ += n;
+    }
+    std::uint64_t FileOffset() const { return offset_; }
+
+  private:
+    BinaryFile& file_;
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t start_ = 0;
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    std::uint64_t offset_;
+};
+
+// The layer III frame length of a decodable header at p; 0 when p holds none.
+std::size_t DecodableFrameBytes(const std::uint8_t* p, std::size_t available) {
+    MpegHeader header;
+    return available >= 4 && HasMpegSync(p) ? MpegReadHeader(p, available, header) : 0;
+}
+
+bool SameStream(const std::uint8_t* a, const std::uint8_t* b) {
+    MpegHeader x, y;
+    return ParseMpegHeader(a, x) && ParseMpegHeader(b, y) && x.version == y.version &&
+           x.sampleRate == y.sampleRate && x.channels() == y.channels();
+}
+
+// Whether a decodable header at the buffer's position starts the stream: the frame that
+// follows it must start with a header of the same stream, unless the frame is the last
+// thing in the file (but for an ID3v1 record). Without this check a chance 0xFF 0xFx in
+// junk ahead of the audio would fix a wrong sample rate for the whole file.
+bool ConfirmedFirstFrame(const InputBuffer& in) {
+    const std::size_t frame = DecodableFrameBytes(in.Here(), in.Remaining());
+    if (frame == 0 || in.Remaining() < frame)
+        return false;
+    const std::uint8_t* next = in.Here() + frame;
+    const std::size_t after = in.Remaining() - frame;
+    // The buffer holds at least kDecodeRefillBelow bytes unless the file ends in it.
+    if (after == 0 || (after == kId3v1Bytes && std::memcmp(next, "TAG", 3) == 0))
+        return true;
+    return DecodableFrameBytes(next, after) != 0 && SameStream(in.Here(), next);
+}
+
+}  // namespace
+
+DecodeOptions DecodeOptionsFrom(const Settings& settings) {
+    DecodeOptions options;
+    options.normalize = settings.Normalize != 0;
+    options.normalizeRatio = settings.NormalizeRatio;
+    return options;
+}
+
+std::uint64_t Id3v2TagBytes(BinaryFile& file) {
+    std::uint8_t header[ID3_TAGHEADERSIZE];
+    if (file.ReadAt(0, header, sizeof header) != static_cast<std::int64_t>(sizeof header))
+        return 0;
+    const std::int32_t body = ID3_IsTagHeader(header);
+    if (body < 0)
+        return 0;
+    // An ID3v2.4 tag may end in a 10-byte footer that the size does not count.
+    const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;
+    return std::uint64_t(body) + ID3_TAGHEADERSIZE + (footer ? ID3_TAGHEADERSIZE : 0);
+}
+
+std::uint64_t SkipVbrInfoFrames(BinaryFile& file, std::uint64_t from) {
+    std::uint8_t block[kVbrScanBlock];
+    std::uint64_t start = from;
+    std::uint64_t pos = from;
+    for (;;) {
+        const std::int64_t got = file.ReadAt(pos, block, sizeof block);
+        if (got < 2)
+            return start;
+        const auto n = static_cast<std::size_t>(got);
+        const std::size_t limit = std::min(n - 1, kVbrScanTested);
+        std::size_t i = 0;
+        while (i < limit) {
+            if (block[i] != 0xFF || (block[i + 1] & 0xE0) != 0xE0) {
+                ++i;
+                continue;
+            }
+            MpegHeader header;
+            const bool parsed = ParseMpegHeader(block + i, header);
+            const std::size_t marker = i + VbrTagOffset(header);
+            if (!parsed || marker + 4 > n || std::memcmp(block + marker, "Xing", 4) != 0)
+                return pos + i;
+            // Free-format frames have no length in their header; step over the header.
+            std::size_t length = Layer3FrameBytes(header);
+            if (length == 0)
+                length = header.bitRateIndex == 0 ? 4 : 1;
+            i += length;
+            start = pos + i;
+        }
+        if (n < sizeof block)
+            return start;
+        pos += std::max(i, kVbrScanTested);
+    }
+}
+
+int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob& job,
+                   const DecodeOptions& options) {
+    Log(job, "解码文件 " + source);
+    if (job.progressWindow)
+        job.progressWindow->send(WM_DECODE_STATUS, 0, 0, source);
+
+    BinaryFile in;
+    if (!in.Open(source, BinaryFile::Mode::kRead)) {
+        Log(job, "不能打开输入文件 " + source + "。");
+        return 0;
+    }
+    const std::int64_t fileSize = std::max<std::int64_t>(0, in.Size());
+    const std::uint64_t tagEnd = Id3v2TagBytes(in);
+    const std::uint64_t audioStart = SkipVbrInfoFrames(in, tagEnd);
+    if (!in.Seek(audioStart)) {
+        Log(job, "解码过程发生文件读取错误。");
+        return 0;
+    }
+
+    InputBuffer input(in, audioStart);
+    if (!input.Allocate()) {
+        Log(job, "解码时不能分配缓冲。");
+        return 0;
+    }
+    for (;;) {
+        if (!input.Refill()) {
+            Log(job, "解码过程发生文件读取错误。");
+            return 0;
+        }
+        if (input.Remaining() < 4)
+            break;
+        if (ConfirmedFirstFrame(input))
+            break;
+        input.Advance(1);
+    }
+
+    MpegHeader first;
+    const std::size_t firstFrameBytes = MpegReadHeader(input.Here(), input.Remaining(), first);
+    if (firstFrameBytes == 0) {
+        Log(job, "坏的或不支持的 MPEG 文件。");
+        return 0;
+    }
+
+    // Decoding into the file it reads from would destroy the source at the first write.
+    std::error_code sameError;
+    if (std::filesystem::equivalent(source, output, sameError)) {
+        Log(job, "不能打开输出文件 " + output + "。");
+        return 0;
+    }
+    BinaryFile out;
+    if (!out.Open(output, BinaryFile::Mode::kCreate)) {
+        Log(job, "不能打开输出文件 " + output + "。");
+        return 0;
+    }
+    // Failing before any audio leaves nothing worth keeping: an empty or half-written
+    // header is not a WAV file.
+    const auto discardOutput = [&] {
+        out.Close();
+        std::error_code ignored;
+        std::filesystem::remove(output, ignored);
+    };
+    std::unique_ptr<std::uint8_t[]> pcm(new (std::nothrow) std::uint8_t[kDecodePcmBytes]);
+    if (!pcm) {
+        Log(job, "不能分配 PCM 缓冲。");
+        discardOutput();
+        return 0;
+    }
+    MpegDecoder decoder;
+    if (!decoder.Init(first, firstFrameBytes, 0, 0, 0, kFullBandwidth)) {
+        Log(job, "解码器初始化失败。");
+        discardOutput();
+        return 0;
+    }
+    const MpegOutputInfo info = decoder.Info();
+    if (!WriteDecoderWavHeader(out, static_cast<std::uint32_t>(info.sampleRate),
+                               static_cast<std::uint16_t>(info.channels),
+                               static_cast<std::uint16_t>(info.bitsPerSample), info.outputType)) {
+        Log(job, "文件写入出错。");
+        discardOutput();
+        return 0;
+    }
+
+    const std::size_t blockAlign = static_cast<std::size_t>(info.channels) * 2;
+    std::uint32_t dataBytes = 0;
+    std::size_t pcmFill = 0;
+    bool writeFailed = false;
+    bool limitReached = false;
+    PeakMeter peak;
+    // Writes the collected PCM, never past the 32-bit size limit. False when the write
+    // failed or the limit stopped it.
+    const auto flushPcm = [&]() {
+        std::size_t n = pcmFill;
+        if (n > options.maxDataBytes - dataBytes) {
+            n = (options.maxDataBytes - dataBytes) / blockAlign * blockAlign;
+            limitReached = true;
+        }
+        if (!out.Write(pcm.get(), n)) {
+            writeFailed = true;
+            Log(job, "文件写入出错。");
+            return false;
+        }
+        peak.Update(pcm.get(), n);
+        dataBytes += static_cast<std::uint32_t>(n);
+        pcmFill = 0;
+        if (limitReached)
+            Log(job, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
+        return !limitReached;
+    };
+    // The header update makes the file's sizes tell the truth. A failed write may have
+    // left part of a block behind the counted data: cut it so that nothing follows.
+    const auto finishWav = [&]() {
+        bool ok = UpdateWavSizes(out, dataBytes) && out.Close();
+        if (ok && writeFailed) {
+            std::error_code error;
+            std::filesystem::resize_file(output, kWavHeaderSize + std::uint64_t{dataBytes}, error);
+        }
+        if (!ok)
+            Log(job, "文件写入出错。");
+        return ok;
+    };
+
+    const std::uint32_t t0 = TickCount();
+    unsigned frames = 0;
+    for (;;) {
+        if (ConsumeCancelRequest(job)) {
+            Log(job, "用户已取消。");
+            job.aborted = true;
+            if (pcmFill > 0)
+                flushPcm();
+            finishWav();
+            return 0;
+        }
+        if (!input.Refill()) {
+            Log(job, "解码过程发生文件读取错误。");
+            break;
+        }
+        const std::uint8_t* here = input.Here();
+        const std::size_t left = input.Remaining();
+        const std::size_t frameBytes = DecodableFrameBytes(here, left);
+        // The stream ends with a tail shorter than the frame at hand (or than a frame of
+        // the stream when there is no header): an ID3v1 record, a truncated last frame.
+        if (left < (frameBytes != 0 ? frameBytes : firstFrameBytes))
+            break;
+        if (frameBytes == 0) {
+            input.Advance(1);
+            continue;
+        }
+        const MpegFrameResult r =
+            decoder.DecodeFrame(here, left, pcm.get() + pcmFill, kDecodePcmBytes - pcmFill);
+        if (r.consumed < 1) {
+            Log(job, "坏同步在 MPEG 文件中。");
+            break;
+        }
+        input.Advance(static_cast<std::size_t>(r.consumed));
+        pcmFill += r.pcmBytes;
+        if (pcmFill > kDecodePcmWriteAbove && !flushPcm())
+            break;
+        if (++frames % kDecodeProgressFrames == 0 && job.progressWindow) {
+            const std::uint64_t perMille =
+                fileSize > 0 ? std::min<std::uint64_t>(
+                                   1000, input.FileOffset() * 1000 / std::uint64_t(fileSize))
+                             : 0;
+            job.progressWindow->post(WM_ENCODE_PROGRESS, static_cast<std::intptr_t>(perMille),
+                                     static_cast<std::intptr_t>(TickCount() - t0));
+        }
+    }
+    if (pcmFill > 0 && !writeFailed && !limitReached)
+        flushPcm();
+    // A write that failed (a full disk) leaves a well-formed but short WAV: that is a
+    // failure the user must see, not a decoded file.
+    if (!finishWav() || writeFailed)
+        return 0;
+    in.Close();
+
+    if (job.progressWindow)
+        job.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
+                                 static_cast<std::intptr_t>(TickCount() - t0));
+    Log(job, "解码 MPEG 文件成功！");
+
+    if (options.normalize) {
+        if (job.progressWindow)
+            job.progressWindow->send(WM_ITEM_STATUS, 1, 0, output);
+        // A silent file has no gain; ApplyGain's result does not change this one's.
+        if (const std::optional<double> gain = NormalizeGain(options.normalizeRatio, peak.Peak()))
+            ApplyGain(job.progressWindow, output, *gain, job);
+    }
+    return 1;
+}
+
+}  // namespace korvida

@@ -1,0 +1,356 @@
+#include "core/encode/Id3Tag.h"
+
+#include <id3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "core/audio/BinaryFile.h"
+#include "core/rip/RipJob.h"
+
+namespace korvida {
+
+const std::array<const char*, kId3GenreCount> ID3GenreNames = {
+    "Blues",
+    "Classic Rock",
+    "Country",
+    "Dance",
+    "Disco",
+    "Funk",
+    "Grunge",
+    "Hip-Hop",
+    "Jazz",
+    "Metal",
+    "New Age",
+    "Oldies",
+    "Other",
+    "Pop",
+    "R&B",
+    "Rap",
+    "Reggae",
+    "Rock",
+    "Techno",
+    "Industrial",
+    "Alternative",
+    "Ska",
+    "Death Metal",
+    "Pranks",
+    "Soundtrack",
+    "Euro-Techno",
+    "Ambient",
+    "Trip-Hop",
+    "Vocal",
+    "Jazz+Funk",
+    "Fusion",
+    "Trance",
+    "Classical",
+    "Instrumental",
+    "Acid",
+    "House",
+    "Game",
+    "Sound Clip",
+    "Gospel",
+    "Noise",
+    "AlternRock",
+    "Bass",
+    "Soul",
+    "Punk",
+    "Space",
+    "Meditative",
+    "Instrumental Pop",
+    "Instrumental Rock",
+    "Ethnic",
+    "Gothic",
+    "Darkwave",
+    "Techno-Industrial",
+    "Electronic",
+    "Pop-Folk",
+    "Eurodance",
+    "Dream",
+    "Southern Rock",
+    "Comedy",
+    "Cult",
+    "Gangsta",
+    "Top 40",
+    "Christian Rap",
+    "Pop/Funk",
+    "Jungle",
+    "Native American",
+    "Cabaret",
+    "New Wave",
+    "Psychadelic",
+    "Rave",
+    "Showtunes",
+    "Trailer",
+    "Lo-Fi",
+    "Tribal",
+    "Acid Punk",
+    "Acid Jazz",
+    "Polka",
+    "Retro",
+    "Musical",
+    "Rock & Roll",
+    "Hard Rock",
+    "Folk",
+    "Folk/Rock",
+    "National Folk",
+    "Swing",
+    "Fast Fusion",
+    "Bebob",
+    "Latin",
+    "Revival",
+    "Celtic",
+    "Bluegrass",
+    "Avantgarde",
+    "Gothic Rock",
+    "Progressive Rock",
+    "Psychedelic Rock",
+    "Symphonic Rock",
+    "Slow Rock",
+    "Big Band",
+    "Chorus",
+    "Easy Listening",
+    "Acoustic",
+    "Humour",
+    "Speech",
+    "Chanson",
+    "Opera",
+    "Chamber Music",
+    "Sonata",
+    "Symphony",
+    "Booty Bass",
+    "Primus",
+    "Porn Groove",
+    "Satire",
+    "Slow Jam",
+    "Club",
+    "Tango",
+    "Samba",
+    "Folklore",
+    "Ballad",
+    "Power Ballad",
+    "Rhythmic Soul",
+    "Freestyle",
+    "Duet",
+    "Punk Rock",
+    "Drum Solo",
+    "Acapella",
+    "Euro-House",
+    "Dance Hall",
+};
+
+namespace {
+
+constexpr int kGenreOther = 12;
+
+void CopyField(Id3v1Record& record, std::size_t offset, std::size_t width,
+               const std::string& text) {
+    std::memcpy(record.data() + offset, text.data(), std::min(width, text.size()));
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Decodes one UTF-8 sequence at text[i]; advances i. Malformed, overlong and surrogate
+// sequences give U+FFFD and consume one byte.
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    char32_t cp = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, cp = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, cp = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, cp = lead & 0x07, minimum = 0x10000;
+    } else {
+        ++i;
+        return 0xFFFD;
+    }
+    if (i + length > text.size()) {
+        ++i;
+        return 0xFFFD;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return 0xFFFD;
+    }
+    i += length;
+    return cp;
+}
+
+// id3lib's UTF-16 setter writes a little-endian byte-order mark and then each code unit
+// big-endian, so every reader would see the two bytes of each unit swapped. Swapping them
+// beforehand makes the stored text agree with its mark.
+std::u16string Id3libUnicodeText(std::string_view utf8) {
+    const auto unit = [](char32_t u) {
+        return static_cast<char16_t>(((u & 0xFF) << 8) | ((u >> 8) & 0xFF));
+    };
+    std::u16string out;
+    out.reserve(utf8.size() + 1);
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t cp = NextCodePoint(utf8, i);
+        if (cp >= 0x10000) {  // a surrogate pair
+            out += unit(0xD800 + ((cp - 0x10000) >> 10));
+            out += unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += unit(cp);
+        }
+    }
+    return out;  // c_str() supplies the terminating zero
+}
+
+// An ID3v2 URL field holds ISO-8859-1; the non-ASCII bytes of a UTF-8 address are
+// percent-encoded, which is how a browser would send them.
+std::string UrlText(std::string_view url) {
+    std::string out;
+    for (const char c : url) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", b);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+struct TagDeleter {
+    void operator()(ID3Tag* tag) const { ID3Tag_Delete(tag); }
+};
+
+// Sets the frame's one field. Plain ASCII stays single-byte text; anything else goes in
+// as UTF-16, because single-byte ID3v2 text is ISO-8859-1 and would show UTF-8 bytes as
+// garbage in every player.
+void SetFrameText(ID3Frame* frame, ID3_FieldID fieldId, const std::string& text) {
+    ID3Field* field = ID3Frame_GetField(frame, fieldId);
+    if (!field)
+        return;
+    if (fieldId == ID3FN_URL) {
+        ID3Field_SetASCII(field, UrlText(text).c_str());
+        return;
+    }
+    const bool ascii = IsAscii(text);
+    const ID3_TextEnc encoding = ascii ? ID3TE_ISO8859_1 : ID3TE_UTF16;
+    if (ID3Field* textEncoding = ID3Frame_GetField(frame, ID3FN_TEXTENC))
+        ID3Field_SetINT(textEncoding, static_cast<uint32>(encoding));
+    ID3Field_SetEncoding(field, encoding);
+    if (ascii) {
+        ID3Field_SetASCII(field, text.c_str());
+    } else {
+        const std::u16string units = Id3libUnicodeText(text);
+        ID3Field_SetUNICODE(field, reinterpret_cast<const unicode_t*>(units.c_str()));
+    }
+}
+
+struct FrameRow {
+    ID3_FrameID id;
+    ID3_FieldID field;
+    std::string text;
+};
+
+// The frames in the order they are written, each only when its source is set.
+std::vector<FrameRow> Id3v2Frames(const RipJobItem& item) {
+    const TrackInfo& t = item.track;
+    std::vector<FrameRow> rows;
+    const auto add = [&](ID3_FrameID id, ID3_FieldID field, const std::string& text) {
+        if (!text.empty())
+            rows.push_back({id, field, text});
+    };
+    add(ID3FID_TITLE, ID3FN_TEXT, t.Title);
+    add(ID3FID_LEADARTIST, ID3FN_TEXT, t.Artist);
+    add(ID3FID_ALBUM, ID3FN_TEXT, t.Album);
+    add(ID3FID_YEAR, ID3FN_TEXT, t.Year);
+    add(ID3FID_COMMENT, ID3FN_TEXT, t.Comment);
+    add(ID3FID_COMPOSER, ID3FN_TEXT, t.Composer);
+    add(ID3FID_ORIGARTIST, ID3FN_TEXT, t.OrigArtist);
+    add(ID3FID_COPYRIGHT, ID3FN_TEXT, t.Copyright);
+    add(ID3FID_WWWUSER, ID3FN_URL, t.URL);
+    add(ID3FID_ENCODEDBY, ID3FN_TEXT, t.EncodedBy);
+    if (item.index >= 0) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%02d", item.index + 1);
+        add(ID3FID_TRACKNUM, ID3FN_TEXT, number);
+    }
+    if (!t.GenreName.empty())
+        add(ID3FID_CONTENTTYPE, ID3FN_TEXT,
+            "(" + std::to_string(LookupGenreIndex(t.GenreName)) + ")" + t.GenreName);
+    return rows;
+}
+
+}  // namespace
+
+int LookupGenreIndex(std::string_view name) {
+    for (std::size_t i = 0; i < ID3GenreNames.size(); ++i)
+        if (name == ID3GenreNames[i])
+            return static_cast<int>(i);
+    return kGenreOther;
+}
+
+Id3v1Record BuildId3v1(const RipJobItem& item) {
+    Id3v1Record record{};
+    const TrackInfo& t = item.track;
+    std::memcpy(record.data(), "TAG", 3);
+    CopyField(record, 3, 30, t.Title);
+    CopyField(record, 33, 30, t.Artist);
+    CopyField(record, 63, 30, t.Album);
+    CopyField(record, 93, 4, t.Year);
+    if (item.index >= 0) {
+        CopyField(record, 97, 28, t.Comment);  // byte 125 stays 0: the v1.1 separator
+        record[126] = static_cast<std::uint8_t>(item.index + 1);
+    } else {
+        CopyField(record, 97, 30, t.Comment);
+    }
+    record[127] = static_cast<std::uint8_t>(LookupGenreIndex(t.GenreName));
+    return record;
+}
+
+bool WriteId3v1(BinaryFile& output, const RipJobItem& item) {
+    const Id3v1Record record = BuildId3v1(item);
+    return output.Write(record.data(), record.size());
+}
+
+void WriteId3v2(const std::string& path, const RipJobItem& item) {
+    std::unique_ptr<ID3Tag, TagDeleter> tag(ID3Tag_New());
+    if (!tag)
+        return;
+    // Only an ID3v2 tag already in the file is read. Linking every tag type would turn
+    // the ID3v1 record just appended into frames of its own (a TCON "(12)" for an unset
+    // genre, the 30-byte cut of a longer title), and those would be written too.
+    ID3Tag_LinkWithFlags(tag.get(), path.c_str(), ID3TT_ID3V2);
+    for (const FrameRow& row : Id3v2Frames(item)) {
+        if (ID3Frame* existing = ID3Tag_FindFrameWithID(tag.get(), row.id)) {
+            SetFrameText(existing, row.field, row.text);
+            continue;
+        }
+        ID3Frame* frame = ID3Frame_NewID(row.id);
+        if (!frame)
+            continue;
+        SetFrameText(frame, row.field, row.text);
+        // The tag copies nothing: it owns the frame from here on.
+        ID3Tag_AttachFrame(tag.get(), frame);
+    }
+    ID3Tag_SetPadding(tag.get(), true);
+    ID3Tag_UpdateByTagType(tag.get(), ID3TT_ID3V2);
+}
+
+}  // namespace korvida

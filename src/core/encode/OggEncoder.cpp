@@ -1,0 +1,251 @@
+#include "core/encode/OggEncoder.h"
+
+#include <ogg/ogg.h>
+#include <vorbis/codec.h>
+#include <vorbis/vorbisenc.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ctime>
+#include <random>
+
+#include "core/encode/EncodeEnvironment.h"
+#include "core/encode/EncodeSteps.h"
+#include "core/jobs/MessageTarget.h"
+#include "core/jobs/Messages.h"
+#include "core/platform/TickCount.h"
+#include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
+
+namespace korvida {
+namespace {
+
+// One read: 1024 stereo frames of 16 bits.
+constexpr std::size_t kReadBytes = 4096;
+constexpr int kReadFrames = static_cast<int>(kReadBytes / 4);
+
+// The libvorbis and libogg state of one file, cleared in reverse order of creation
+// whichever way the encode ends.
+struct VorbisState {
+    vorbis_info info;
+    vorbis_comment comment;
+    vorbis_dsp_state dsp;
+    vorbis_block block;
+    ogg_stream_state stream;
+    bool hasInfo = false;
+    bool hasComment = false;
+    bool hasDsp = false;
+    bool hasBlock = false;
+    bool hasStream = false;
+
+    VorbisState() = default;
+    VorbisState(const VorbisState&) = delete;
+    VorbisState& operator=(const VorbisState&) = delete;
+    ~VorbisState() {
+        if (hasStream)
+            ogg_stream_clear(&stream);
+        if (hasBlock)
+            vorbis_block_clear(&block);
+        if (hasDsp)
+            vorbis_dsp_clear(&dsp);
+        if (hasComment)
+            vorbis_comment_clear(&comment);
+        if (hasInfo)
+            vorbis_info_clear(&info);
+    }
+};
+
+bool WritePage(BinaryFile& output, const ogg_page& page) {
+    return output.Write(page.header, static_cast<std::size_t>(page.header_len)) &&
+           output.Write(page.body, static_cast<std::size_t>(page.body_len));
+}
+
+float Sample(const std::uint8_t* p) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8))) / 32768.0f;
+}
+
+// A new stream serial number per file, from a generator of our own seeded with the
+// clock in seconds, so no other user of rand() is disturbed.
+int StreamSerial() {
+    std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(std::time(nullptr)));
+    return static_cast<int>(generator() & 0x7FFFFFFF);
+}
+
+}  // namespace
+
+float OggQuality(int quality) {
+    if (quality < 1 || quality > 100)
+        quality = 60;
+    return static_cast<float>(quality) * 0.01f;
+}
+
+std::vector<std::string> OggComments(const RipJobItem& item, const OggVorbisSettings& ogg) {
+    const TrackInfo& t = item.track;
+    std::vector<std::string> comments;
+    const auto add = [&](int on, const char* key, const std::string& value) {
+        if (on && !value.empty())
+            comments.push_back(std::string(key) + "=" + value);
+    };
+    add(ogg.Title, "TITLE", t.Title);
+    add(ogg.Artist, "ARTIST", t.Artist);
+    add(ogg.Album, "ALBUM", t.Album);
+    add(ogg.Year, "YEAR", t.Year);
+    add(ogg.Genre, "GENRE", t.GenreName);
+    add(ogg.Comment, "COMMENT", t.Comment);
+    add(ogg.Composer, "COMPOSER", t.Composer);
+    add(ogg.OrigArtist, "ORIGARTIST", t.OrigArtist);
+    add(ogg.Copyright, "Copyright", t.Copyright);
+    add(ogg.URL, "URL", t.URL);
+    add(ogg.EncodedBy, "ENCODED BY", t.EncodedBy);
+    if (ogg.TrackNo && item.index >= 0) {
+        char number[32];
+        std::snprintf(number, sizeof number, "TRACKNUMBER=%02d", item.index + 1);
+        comments.emplace_back(number);
+    }
+    return comments;
+}
+
+int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
+    if (!job.current || !env.settings)
+        return 0;
+    RipJobItem& item = *job.current;
+    const float quality = OggQuality(env.settings->ogg.Quality);
+
+    LogPlain(job, "正在编码 " + item.name + " ...");
+    if (job.progressWindow)
+        job.progressWindow->post(WM_ENCODE_STATUS, 1, 0, item.name);
+
+    EncodeFiles files(job, env);
+    if (!files.CreateOutput(".ogg") || !files.OpenInput(EncodeFiles::Accept::kCdAudio))
+        return 0;
+    BinaryFile& output = files.output();
+    BinaryFile& input = files.input();
+
+    VorbisState v;
+    vorbis_info_init(&v.info);
+    v.hasInfo = true;
+    // Cannot fail for 44100 Hz stereo and a quality in range; checked all the same,
+    // because the analysis calls below would run on an unset mode.
+    if (vorbis_encode_init_vbr(&v.info, 2, 44100, quality) != 0) {
+        LogPlain(job, "错误: 初始化 ogg 编码器错误！");
+        return 0;
+    }
+    vorbis_comment_init(&v.comment);
+    v.hasComment = true;
+    for (const std::string& comment : OggComments(item, env.settings->ogg))
+        vorbis_comment_add(&v.comment, comment.c_str());
+    vorbis_analysis_init(&v.dsp, &v.info);
+    v.hasDsp = true;
+    vorbis_block_init(&v.dsp, &v.block);
+    v.hasBlock = true;
+    ogg_stream_init(&v.stream, StreamSerial());
+    v.hasStream = true;
+
+    // The three header packets, flushed so that the audio starts on a page of its own.
+    ogg_packet identification;
+    ogg_packet comments;
+    ogg_packet codebooks;
+    vorbis_analysis_headerout(&v.dsp, &v.comment, &identification, &comments, &codebooks);
+    ogg_stream_packetin(&v.stream, &identification);
+    ogg_stream_packetin(&v.stream, &comments);
+    ogg_stream_packetin(&v.stream, &codebooks);
+    ogg_page page;
+    while (ogg_stream_flush(&v.stream, &page) != 0) {
+        if (!WritePage(output, page)) {
+            LogFileError(job, output);
+            return 0;
+        }
+    }
+
+    if (!files.HasRoomForOutput())
+        return 0;
+
+    const std::uint64_t length = files.dataLength();
+    std::uint64_t done = 0;
+    std::uint32_t reads = 0;
+    bool cancelled = false;
+    bool endSignalled = false;
+    bool endOfStream = false;
+    std::array<std::uint8_t, kReadBytes> buffer;
+    ogg_packet packet;
+    const std::uint32_t loopStart = TickCount();
+    if (!input.Seek(files.wav().dataOffset)) {
+        LogFileError(job, input);
+        return 0;
+    }
+    while (!endOfStream) {
+        if (ConsumeCancelRequest(job)) {
+            LogPlain(job, "用户取消操作。");
+            cancelled = true;
+            job.aborted = true;
+            break;
+        }
+        // Reads stop at the end of the data chunk: chunks after it are not samples.
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kReadBytes, length - done));
+        const std::int64_t got = want > 0 ? input.Read(buffer.data(), want) : 0;
+        if (got < 0) {
+            LogFileError(job, input);
+            return 0;
+        }
+        const int frames = static_cast<int>(got / 4);  // an incomplete last frame is dropped
+        if (frames > 0) {
+            float** channels = vorbis_analysis_buffer(&v.dsp, kReadFrames);
+            for (int i = 0; i < frames; ++i) {
+                channels[0][i] = Sample(buffer.data() + 4 * i);
+                channels[1][i] = Sample(buffer.data() + 4 * i + 2);
+            }
+            vorbis_analysis_wrote(&v.dsp, frames);
+        } else if (got == 0) {
+            vorbis_analysis_wrote(&v.dsp, 0);  // marks the end of the stream
+            endSignalled = true;
+        }
+
+        while (!endOfStream && vorbis_analysis_blockout(&v.dsp, &v.block) == 1) {
+            // Current libvorbis hands the packet over through the bit-rate manager.
+            vorbis_analysis(&v.block, nullptr);
+            vorbis_bitrate_addblock(&v.block);
+            while (!endOfStream && vorbis_bitrate_flushpacket(&v.dsp, &packet) == 1) {
+                ogg_stream_packetin(&v.stream, &packet);
+                while (!endOfStream && ogg_stream_pageout(&v.stream, &page) != 0) {
+                    if (!WritePage(output, page)) {
+                        LogFileError(job, output);
+                        return 0;
+                    }
+                    endOfStream = ogg_page_eos(&page) != 0;
+                }
+            }
+        }
+        // The last packet carries the end-of-stream mark; should its page not have come
+        // out, it is forced out rather than waiting for input that will never come.
+        if (endSignalled && !endOfStream) {
+            while (ogg_stream_flush(&v.stream, &page) != 0) {
+                if (!WritePage(output, page)) {
+                    LogFileError(job, output);
+                    return 0;
+                }
+            }
+            endOfStream = true;
+        }
+
+        done += static_cast<std::uint64_t>(got);
+        if (++reads % 10 == 0 && job.progressWindow)
+            job.progressWindow->post(WM_ENCODE_PROGRESS, PerMille(done, length),
+                                     static_cast<std::intptr_t>(TickCount() - loopStart));
+    }
+
+    if (!output.Close() && !cancelled) {
+        LogFileError(job, output);
+        return 0;
+    }
+    input.Close();
+    FinishEncodedItem(job, files.outputPath(), cancelled, loopStart);
+    return 1;
+}
+
+int EncodeWavToOgg(RipJob& job) {
+    return EncodeWavToOgg(job, DefaultEncodeEnvironment(job));
+}
+
+}  // namespace korvida

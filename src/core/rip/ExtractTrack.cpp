@@ -1,0 +1,233 @@
+#include "core/rip/ExtractTrack.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/audio/BinaryFile.h"
+#include "core/audio/Normalisation.h"
+#include "core/audio/WavFile.h"
+#include "core/cdrom/CSCSIDriver.h"
+#include "core/jobs/JobLogLine.h"
+#include "core/jobs/MessageTarget.h"
+#include "core/jobs/Messages.h"
+#include "core/platform/ErrorText.h"
+#include "core/platform/TempFileName.h"
+#include "core/platform/TickCount.h"
+#include "core/rip/FreeBytes.h"
+#include "core/rip/OutputPath.h"
+#include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
+
+namespace korvida {
+namespace {
+
+// The frames that always stay after trimming: one second.
+constexpr std::uint32_t kMinimumFrames = 75;
+
+// What the progress window shows while a temporary file is normalised.
+constexpr char kTemporaryWaveName[] = "临时 Wave 文件     ";
+
+void Log(RipJob& job, const std::string& text) {
+    SendJobLog(job.mainWindow, JobLogLine(StampStyle::kParentheses, text));
+}
+
+void LogFileError(RipJob& job, const BinaryFile& file) {
+    Log(job, "错误: 文件操作错误，错误原因: " + file.lastErrorText().substr(0, 255) + "！");
+}
+
+// The driver's own words for the failed read, else the system's text for an I/O error.
+std::string ReadFailureText(const CSCSIDriver* driver) {
+    std::string text = driver ? driver->LastErrorText() : std::string();
+    return text.empty() ? ErrorText(EIO) : text;
+}
+
+int ReadFrames(CSCSIDriver* driver, std::uint32_t lba, std::uint32_t count, std::uint8_t* buffer) {
+    if (driver == nullptr)
+        return 0;
+    AudioReadRequest request;
+    request.startLba = lba;
+    request.sectorCount = count;
+    request.byteLength = count * kCdFrameBytes;
+    request.buffer = buffer;
+    return driver->ReadAudio(request);
+}
+
+// Where the WAV goes before it is opened: the named file in the output folder, or a new
+// temporary file. `spaceProbe` is the path whose file system must hold the track.
+struct Destination {
+    std::string folder;      // keepWav: the output folder with one trailing '/'
+    std::string tempPath;    // otherwise: the temporary file, already created
+    std::string spaceProbe;  // path asked for free space
+};
+
+}  // namespace
+
+TrackRange TrimSilence(TrackRange track, int leadingFrames, int trailingFrames) {
+    const std::uint32_t length = track.end > track.start ? track.end - track.start : 0;
+    if (length <= kMinimumFrames)
+        return track;
+    const auto lead = static_cast<std::uint32_t>(std::max(leadingFrames, 0));
+    const auto trail = static_cast<std::uint32_t>(std::max(trailingFrames, 0));
+    // The leading cut stops one second before the end; the trailing cut then stops one
+    // second after the new start. The same as "start + lead, at most end - 75; end - trail,
+    // at least start + 75", without the unsigned wrap on short tracks.
+    TrackRange trimmed;
+    trimmed.start = track.start + std::min(lead, length - kMinimumFrames);
+    trimmed.end = track.end - std::min(trail, track.end - trimmed.start - kMinimumFrames);
+    return trimmed;
+}
+
+std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames) {
+    return trackStart <= bufferFrames ? 0 : trackStart - bufferFrames;
+}
+
+int Extract(RipJob& job, const Settings& settings) {
+    RipJobItem& item = *job.current;
+    item.startTick = TickCount();
+
+    if (settings.DeleteSilence) {
+        const TrackRange trimmed =
+            TrimSilence({item.start, item.end}, settings.LeadingFrame, settings.TrailingFrame);
+        item.start = trimmed.start;
+        item.end = trimmed.end;
+    }
+    const std::uint32_t frames = item.end > item.start ? item.end - item.start : 0;
+    const std::uint64_t size = std::uint64_t{frames} * kCdFrameBytes;
+
+    Destination to;
+    if (job.keepWav) {
+        to.folder = OutputBase(settings.OutputFolder);
+        to.spaceProbe = to.folder;
+    } else {
+        std::string error;
+        to.tempPath = TempFileName(settings.TEMPDIRECTORY, &error);
+        if (to.tempPath.empty()) {
+            Log(job,
+                "错误: 不能打开临时文件 " + NormalizedFolder(settings.TEMPDIRECTORY) + "PW*.tmp！");
+            return 0;
+        }
+        to.spaceProbe = to.tempPath;
+    }
+
+    const FreeDiskSpace space =
+        job.freeBytes ? job.freeBytes(to.spaceProbe) : FreeBytes(to.spaceProbe);
+    if (!HasRoomFor(space, size)) {
+        Log(job, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
+        return 0;
+    }
+
+    // One buffer for every read of the track, so memory does not grow with its length.
+    const auto bufferFrames = static_cast<std::uint32_t>(std::max(settings.BufferSize, 1));
+    std::vector<std::uint8_t> buffer;
+    try {
+        buffer.resize(std::size_t{bufferFrames} * kCdFrameBytes);
+    } catch (const std::bad_alloc&) {
+        Log(job, "错误: 内存不足！");
+        return 0;
+    }
+
+    // Spins the drive up and settles its read position just before the track; the data
+    // is thrown away.
+    if (!ReadFrames(job.driver, WarmUpStart(item.start, bufferFrames), bufferFrames,
+                    buffer.data())) {
+        Log(job, "错误: " + ReadFailureText(job.driver) + "！");
+        if (!settings.BoolSkipError)
+            return 0;
+    }
+
+    std::string path;
+    BinaryFile file;
+    if (job.keepWav) {
+        path = OutputPath(item, to.folder, ".WAV", settings);
+        if (path.empty() || !file.Open(path, BinaryFile::Mode::kCreate)) {
+            Log(job, "错误: 不能打开文件 " + path + "！");
+            return 0;
+        }
+        item.outputPath = path;
+        item.outputFolder = to.folder;
+    } else {
+        path = to.tempPath;
+        job.tempWavPath = path;
+        if (!file.Open(path, BinaryFile::Mode::kCreate)) {
+            Log(job, "错误: 不能打开临时文件 " + path + "！");
+            return 0;
+        }
+    }
+    if (!WriteCdAudioWavHeader(file, 0)) {
+        LogFileError(job, file);
+        return 0;
+    }
+    std::uint32_t bytesWritten = 0;
+
+    const std::uint32_t t0 = TickCount();
+    Log(job, "正在抓取 " + item.name + " ...");
+
+    const bool normalize = settings.Normalize != 0;
+    PeakMeter peak;
+    bool cancelled = false;
+    for (std::uint32_t lba = item.start; lba < item.end;) {
+        if (ConsumeCancelRequest(job)) {
+            Log(job, "用户取消操作。");
+            job.aborted = true;
+            cancelled = true;
+            break;
+        }
+        const std::uint32_t count = std::min(item.end - lba, bufferFrames);
+        const std::size_t bytes = std::size_t{count} * kCdFrameBytes;
+        if (ReadFrames(job.driver, lba, count, buffer.data())) {
+            if (normalize)
+                peak.Update(buffer.data(), bytes);
+            if (!file.Write(buffer.data(), bytes)) {
+                LogFileError(job, file);
+                return 0;
+            }
+            bytesWritten += static_cast<std::uint32_t>(bytes);
+            // The chunk's first frame: the figure lags one chunk behind the reads.
+            const std::uint64_t perMille = std::uint64_t{lba - item.start} * 1000 / frames;
+            if (job.progressWindow)
+                job.progressWindow->post(WM_EXTRACT_PROGRESS, static_cast<std::intptr_t>(perMille),
+                                         static_cast<std::intptr_t>(TickCount() - t0));
+        } else {
+            Log(job, "错误: " + ReadFailureText(job.driver) + "！");
+            if (!settings.BoolSkipError)
+                return 0;
+            // Skipped: the file is shorter by this chunk.
+        }
+        lba += count;
+    }
+    if (job.progressWindow)
+        job.progressWindow->post(WM_EXTRACT_PROGRESS, 1000,
+                                 static_cast<std::intptr_t>(TickCount() - t0));
+
+    if (!WriteCdAudioWavHeader(file, bytesWritten) || !file.Close()) {
+        LogFileError(job, file);
+        return 0;
+    }
+
+    if (normalize) {
+        if (job.progressWindow)
+            job.progressWindow->send(WM_ITEM_STATUS, 1, 0,
+                                     job.keepWav ? path : std::string(kTemporaryWaveName));
+        // A silent track has no gain (peak 0); ApplyGain then leaves it as it is.
+        const double gain = NormalizeGain(settings.NormalizeRatio, peak.Peak()).value_or(0.0);
+        // The track counts as extracted whatever the gain pass says, but a cancel seen
+        // there cancels the track: the rip thread stops at once, so no encoder stage would
+        // ever read or delete the temporary file.
+        ApplyGain(job.progressWindow, path, gain, job);
+        if (job.aborted)
+            cancelled = true;
+    }
+
+    if (!cancelled)
+        Log(job, "抓取 " + item.name + " 完成！");
+    else if (!job.keepWav)
+        ::unlink(path.c_str());
+    return 1;
+}
+
+}  // namespace korvida

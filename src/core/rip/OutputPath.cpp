@@ -1,0 +1,176 @@
+#include "core/rip/OutputPath.h"
+
+#include <cstdio>
+
+#include "core/platform/MakeSureDirectoryPathExists.h"
+#include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
+
+namespace korvida {
+namespace {
+
+constexpr char kReplacedCharacters[10] = {'*', ':', '?', '"', '|', '/', '\\', '<', '>', ' '};
+
+// Replaces every occurrence of `token` in `text` in one pass; the inserted value is not
+// searched again, so a value containing its own token is not expanded twice.
+void ReplaceAll(std::string& text, std::string_view token, std::string_view value) {
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(token, from)) != std::string::npos;
+         from = at + token.size()) {
+        out.append(text, from, at - from);
+        out += value;
+    }
+    if (from == 0)
+        return;
+    out.append(text, from, std::string::npos);
+    text = std::move(out);
+}
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// One folder level or the file name, made safe to put between two '/'.
+std::string SafeComponent(std::string_view component) {
+    std::string safe(component);
+    for (char& c : safe) {
+        if (c != '.')
+            break;
+        c = '_';
+    }
+    return safe;
+}
+
+std::string_view TrimTrailing(std::string_view s) {
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view TrimTrailingSlashes(std::string_view s) {
+    while (!s.empty() && s.back() == '/')
+        s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+NamingFields NamingFieldsOf(const RipJobItem& item) {
+    NamingFields f;
+    f.index = item.index;
+    f.title = item.name;
+    f.artist = item.track.Artist;
+    f.album = item.track.Album;
+    f.year = item.track.Year;
+    return f;
+}
+
+std::string ReplaceCharacters(std::string_view text, const ReplaceStrings& replaceStr) {
+    std::string out(text);
+    for (std::size_t i = 0; i < 10; ++i) {
+        std::string_view with = replaceStr[i];
+        if (i == 9 && with.empty())
+            with = " ";  // blanks are never removed
+        const char from[2] = {kReplacedCharacters[i], '\0'};
+        ReplaceAll(out, from, with);
+    }
+    return out;
+}
+
+std::string NamedRelativePath(const NamingFields& fields, std::string_view rule,
+                              const ReplaceStrings& replaceStr) {
+    const auto value = [&](const std::string& v, const char* whenEmpty) {
+        return ReplaceCharacters(v.empty() ? std::string_view(whenEmpty) : v, replaceStr);
+    };
+    char number[16];
+    std::snprintf(number, sizeof number, "%02d", fields.index + 1);
+
+    std::string name(rule);
+    ReplaceAll(name, "<artist>", value(fields.artist, "Artist"));
+    ReplaceAll(name, "<album>", value(fields.album, "Album"));
+    ReplaceAll(name, "<title>", ReplaceCharacters(fields.title, replaceStr));
+    ReplaceAll(name, "<number>", number);
+    ReplaceAll(name, "<year>", value(fields.year, "Year"));
+
+    // Rebuild the name level by level. A doubled separator means one, as the system reads
+    // paths anyway; only the last level, the file name, must not end up empty.
+    std::string path;
+    std::size_t begin = 0;
+    for (;;) {
+        std::size_t end = begin;
+        while (end < name.size() && !IsSeparator(name[end]))
+            ++end;
+        const std::string_view component = std::string_view(name).substr(begin, end - begin);
+        const bool last = end == name.size();
+        if (last) {
+            path += component.empty() ? std::string("_") : SafeComponent(component);
+            return path;
+        }
+        if (!component.empty()) {
+            path += SafeComponent(component);
+            path += '/';
+        }
+        begin = end + 1;
+    }
+}
+
+std::string OutputBase(std::string_view folder) {
+    folder = TrimTrailing(folder);
+    // A blank folder would otherwise become the root of the file system. "/" itself is a
+    // folder the user chose, so the test comes before the slashes are trimmed.
+    if (folder.empty())
+        return {};
+    return std::string(TrimTrailingSlashes(folder)) + '/';
+}
+
+std::string OutputPath(const NamingFields& fields, std::string_view folder,
+                       std::string_view extension, std::string_view rule,
+                       const ReplaceStrings& replaceStr) {
+    const std::string base = OutputBase(folder);
+    if (base.empty())
+        return {};
+    const std::string relative = NamedRelativePath(fields, rule, replaceStr);
+    std::string path = base + relative;
+    path += extension;
+    const std::size_t slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0)
+        MakeSureDirectoryPathExists(path.substr(0, slash));
+    return path;
+}
+
+std::string OutputPath(const RipJobItem& item, std::string_view folder, std::string_view extension,
+                       const Settings& settings) {
+    return OutputPath(NamingFieldsOf(item), folder, extension, settings.NamingRule,
+                      settings.ReplaceStr);
+}
+
+NamingValidation ValidateNamingSettings(std::string_view folder, std::string_view rule) {
+    NamingValidation v;
+    v.folder = NormalizedFolder(std::string(folder));
+    v.rule = rule.empty() ? std::string("<title>") : std::string(rule);
+
+    bool hasToken = false;
+    for (const char* token : {"<title>", "<number>", "<artist>", "<album>", "<year>"})
+        hasToken = hasToken || v.rule.find(token) != std::string::npos;
+    if (!hasToken) {
+        v.message = "标准的命名字符串格式必须包括以下内容:\n<标题> <编号> <歌手> <专辑> <年份>";
+        v.ruleRefused = true;
+        return v;
+    }
+
+    // A blank entry would otherwise be taken as the root of the file system.
+    const bool blank = folder.find_first_not_of(" \t") == std::string_view::npos;
+    if (blank || !MakeSureDirectoryPathExists(v.folder)) {
+        v.message = "不能创建目录  " + v.folder;
+        return v;
+    }
+    v.accepted = true;
+    return v;
+}
+
+}  // namespace korvida

@@ -1,0 +1,89 @@
+#include "core/rip/RipCommand.h"
+
+#include "core/cdrom/CSCSIDriver.h"
+#include "core/disc/DiscInfo.h"
+#include "core/disc/TrackList.h"
+#include "core/jobs/Event.h"
+#include "core/jobs/WorkerThread.h"
+#include "core/platform/UserNotifier.h"
+#include "core/rip/RipJob.h"
+#include "core/rip/RipThread.h"
+#include "core/settings/Settings.h"
+
+namespace korvida {
+
+int PrepareRip(const TrackList& rows, CSCSIDriver* driver, UserNotifier& notifier) {
+    const int ticked = static_cast<int>(rows.CheckedTracks().size());
+    if (ticked == 0) {
+        notifier.ShowMessage(kSelectTrackMessage);
+        return 0;
+    }
+    if (driver)
+        driver->Stop();
+    return ticked;
+}
+
+std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc) {
+    auto job = std::make_unique<RipJob>();
+    for (const TrackList::Row& row : rows.rows()) {
+        if (!row.checked)
+            continue;
+        const int i = row.trackIndex;
+        // A row naming no track of this disc would read another disc's frames.
+        if (i < 0 || i >= disc.trackCount || i >= DiscInfo::kMaxTracks)
+            continue;
+        const auto at = static_cast<std::size_t>(i);
+        RipJobItem item;
+        item.start = disc.trackRanges[at].start;
+        item.end = disc.trackRanges[at].end;
+        item.name = row.texts[1];
+        item.index = i;
+        item.track = disc.tracks[at];
+        job->items.push_back(std::move(item));
+    }
+    return job;
+}
+
+std::thread StartRip(const TrackList& rows, const DiscInfo& disc, const JobParties& parties,
+                     Settings& settings, UserNotifier& notifier) {
+    std::unique_ptr<RipJob> job = BuildRipJob(rows, disc);
+    if (job->items.empty()) {
+        notifier.ShowMessage(kSelectTrackMessage);
+        return {};
+    }
+    if (parties.cancelEvent)
+        parties.cancelEvent->Reset();
+    job->keepWav = settings.OutputFormat == kOutputWav;
+    job->fileJob = false;
+    job->aborted = false;
+    job->current = nullptr;
+    job->driver = parties.driver;
+    job->cancelEvent = parties.cancelEvent;
+    job->progressWindow = parties.progressWindow;
+    job->mainWindow = parties.mainWindow;
+    const int priority = NormalizeThreadPriority(settings.ThreadPriority);
+    return StartWorkerThread(
+        [owned = std::shared_ptr<RipJob>(std::move(job)), &settings]() mutable {
+            RipThread(*owned, settings);
+            owned.reset();  // the job and its items end with the thread's work
+        },
+        priority);
+}
+
+std::thread StartEncodeFilesJob(RipJob& job, const JobParties& parties, bool oggOutput,
+                                Settings& settings) {
+    if (parties.cancelEvent)
+        parties.cancelEvent->Reset();
+    job.cancelEvent = parties.cancelEvent;
+    job.progressWindow = parties.progressWindow;
+    job.mainWindow = parties.mainWindow;
+    job.keepWav = true;
+    job.fileJob = true;
+    job.aborted = false;
+    job.oggOutput = oggOutput;
+    job.current = nullptr;
+    return StartWorkerThread([&job] { EncodeFilesThread(job); },
+                             NormalizeThreadPriority(settings.ThreadPriority));
+}
+
+}  // namespace korvida

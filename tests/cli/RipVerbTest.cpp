@@ -1,0 +1,224 @@
+// korvida-cli rip as scripts run it: the whole binary on CD images.
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "core/rip/RipTestSupport.h"
+#include "support/RunCli.h"
+#include "support/TempHome.h"
+
+namespace korvida {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+bool HaveCdParanoia() {
+    return std::system("command -v cd-paranoia >/dev/null 2>&1") == 0;
+}
+
+class RipCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto made = test::RunCli({"make-demo-disc", home / "demo"});
+        ASSERT_EQ(made.status, 0) << made.err;
+        cue = made.out.substr(0, made.out.find('\n'));
+    }
+    test::CliResult Rip(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--image", cue, "rip"});
+        return test::RunCli(args);
+    }
+    test::TempHome home;
+    std::string cue;
+};
+
+TEST_F(RipCommand, RipsEveryTrackToWavWithCaptionsLogAndPaths) {
+    const auto r = Rip({"--format", "wav"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string out = home / "output/";
+    EXPECT_THAT(Lines(r.out),
+                ElementsAre(out + "01-音轨 1.WAV", out + "02-音轨 2.WAV", out + "03-音轨 3.WAV"));
+    EXPECT_THAT(r.err, HasSubstr("正在抓取 (01/03): 音轨 1"));
+    EXPECT_THAT(r.err, HasSubstr("正在抓取 (03/03): 音轨 3"));
+    EXPECT_THAT(r.err, HasSubstr(") 抓取 音轨 3 完成！\n"));
+    // 21 seconds of audio behind a complete header.
+    const std::string wav = test::ReadFile(out + "01-音轨 1.WAV");
+    EXPECT_EQ(wav.size(), 44u + 21 * 75 * 2352);
+    EXPECT_EQ(test::SizesOf(wav).data, 21u * 75 * 2352);
+}
+
+TEST_F(RipCommand, TwoTickedTracksCountOneOfTwoAndTwoOfTwo) {
+    const auto r = Rip({"--format", "wav", "--tracks", "3,1", "--output", home / "music", "--rule",
+                        "<album>/<number>"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("正在抓取 (01/02): 音轨 1"));
+    EXPECT_THAT(r.err, HasSubstr("正在抓取 (02/02): 音轨 3"));
+    EXPECT_THAT(Lines(r.out),
+                ElementsAre(home / "music/Album/01.WAV", home / "music/Album/03.WAV"));
+    // Options hold for this run only.
+    EXPECT_FALSE(std::filesystem::exists(home / "Settings.ini"));
+}
+
+TEST_F(RipCommand, RefusedInputsAndUsageErrors) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--tracks", "4"},
+                                                                  {"--tracks", "0"},
+                                                                  {"--tracks", "3-2"},
+                                                                  {"--tracks", "1,,2"},
+                                                                  {"--format", "flac"},
+                                                                  {"--bogus", "x"},
+                                                                  {"--tracks"}}) {
+        EXPECT_EQ(Rip(args).status, 2) << args[0];
+    }
+    const auto rule = Rip({"--format", "wav", "--rule", "fixed"});
+    EXPECT_EQ(rule.status, 1);
+    EXPECT_THAT(rule.err, HasSubstr("标准的命名字符串格式必须包括以下内容"));
+}
+
+TEST_F(RipCommand, OutputFolderThatCannotBeMadeFailsTheJobNamingTheFile) {
+    test::WriteFile(home / "file", "x");
+    ASSERT_EQ(
+        test::RunCli({"settings", "--set", "General.OutputFolder=" + (home / "file/out")}).status,
+        0);
+    const auto r = Rip({"--format", "wav"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_THAT(r.err, HasSubstr("错误: 不能打开文件 " + (home / "file/out/01-音轨 1.WAV") + "！"));
+    EXPECT_THAT(r.err, Not(HasSubstr("(02/03)")));
+}
+
+// Ripping every track of an image gives the samples libcdio's cd-paranoia rips from it.
+class SameAsCdParanoia : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SameAsCdParanoia, EveryTrackByteForByte) {
+    if (!HaveCdParanoia())
+        GTEST_SKIP() << "cd-paranoia is not installed";
+    test::TempHome home;
+    std::string cue;
+    if (GetParam()) {
+        cue = test::RunCli({"make-demo-disc", home / "disc"}).out;
+        cue.erase(cue.find('\n'));
+    } else {
+        // Noise-like frames and tracks of odd lengths.
+        std::filesystem::create_directories(home / "disc");
+        cue = test::WriteDisc(home / "disc", {0, 151, 333, 602}, 1000);
+    }
+    const auto r = test::RunCli({"--image", cue, "rip", "--format", "wav", "--rule", "<number>"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> ours = Lines(r.out);
+
+    const std::string theirs = home / "paranoia";
+    std::filesystem::create_directories(theirs);
+    // -c: the byte order is not guessed from the audio (noise fools the guess).
+    ASSERT_EQ(
+        std::system(
+            ("cd '" + theirs + "' && cd-paranoia -c -B -d '" + cue + "' >/dev/null 2>&1").c_str()),
+        0);
+    ASSERT_FALSE(ours.empty());
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+        char name[48];
+        std::snprintf(name, sizeof name, "/track%02zu.cdda.wav", i + 1);
+        const std::string a = test::ReadFile(ours[i]);
+        const std::string b = test::ReadFile(theirs + name);
+        ASSERT_GT(b.size(), 44u) << name;
+        EXPECT_EQ(a.size(), b.size()) << name;
+        EXPECT_TRUE(a.substr(44) == b.substr(44)) << name << " differs";
+    }
+    const auto ripped = std::distance(std::filesystem::directory_iterator(theirs),
+                                      std::filesystem::directory_iterator());
+    EXPECT_EQ(static_cast<std::size_t>(ripped), ours.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(DemoAndPatternDiscs, SameAsCdParanoia, ::testing::Bool());
+
+// Runs korvida-cli with standard error on a pipe, sends SIGINT once `trigger` has
+// appeared there, and collects the rest.
+test::CliResult RunAndInterrupt(const std::vector<std::string>& args, const std::string& trigger) {
+    test::TempDir dir;
+    int errPipe[2];
+    if (::pipe(errPipe) != 0)
+        return {};
+    std::vector<std::string> argv = {KORVIDA_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargs;
+    for (auto& a : argv)
+        cargs.push_back(a.data());
+    cargs.push_back(nullptr);
+    const std::string outPath = dir / "out";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int o = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(o, STDOUT_FILENO);
+        ::dup2(errPipe[1], STDERR_FILENO);
+        ::close(errPipe[0]);
+        ::execv(cargs[0], cargs.data());
+        ::_exit(127);
+    }
+    ::close(errPipe[1]);
+    test::CliResult result;
+    bool sent = false;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(errPipe[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        result.err.append(buffer, static_cast<std::size_t>(n));
+        if (!sent && result.err.find(trigger) != std::string::npos) {
+            ::kill(pid, SIGINT);
+            sent = true;
+        }
+    }
+    ::close(errPipe[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = test::ReadFile(outPath);
+    return result;
+}
+
+TEST(RipInterrupt, CtrlCCancelsTheTrackKeepsAWellFormedWavAndExits130) {
+    test::TempHome home;
+    // Three half-hour tracks of a sparse image: long enough that the signal always lands
+    // inside the first one, without using the disk space.
+    constexpr std::uint32_t kTrack = 30 * 60 * 75;
+    {
+        std::filesystem::create_directories(home / "disc");
+        test::WriteDisc(home / "disc", {0, kTrack, 2 * kTrack}, 3 * kTrack, std::string(1, '\0'));
+        std::filesystem::resize_file(home / "disc/disc.bin", std::uintmax_t{3} * kTrack * 2352);
+    }
+    const auto r = RunAndInterrupt({"--image", home / "disc/disc.cue", "rip", "--format", "wav"},
+                                   "正在抓取 (01/03)");
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_THAT(r.err, HasSubstr(") 用户取消操作。\n"));
+    EXPECT_THAT(r.err, Not(HasSubstr("(02/03)")));
+    EXPECT_THAT(r.err, Not(HasSubstr("完成")));
+    // The completion page's list: the cancelled track's partial file.
+    ASSERT_THAT(Lines(r.out), ElementsAre(home / "output/01-音轨 1.WAV"));
+    const std::string wav = test::ReadFile(home / "output/01-音轨 1.WAV");
+    EXPECT_EQ(test::SizesOf(wav).data, wav.size() - 44);
+    EXPECT_EQ(test::SizesOf(wav).riff, wav.size() - 8);
+    EXPECT_LT(wav.size(), 44u + std::size_t{kTrack} * 2352);
+    EXPECT_EQ((wav.size() - 44) % 2352, 0u);
+}
+
+}  // namespace
+}  // namespace korvida

@@ -1,0 +1,95 @@
+#include "core/batch/NormaliseThread.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/jobs/Event.h"
+#include "core/jobs/Messages.h"
+#include "core/rip/RipJob.h"
+#include "support/AudioTestSupport.h"
+#include "support/TempHome.h"
+
+namespace korvida {
+namespace {
+
+using test::CdWav;
+using test::Chunk;
+using test::FmtBody;
+using test::ReadFile;
+using test::RecordingTarget;
+using test::RiffFile;
+using test::TempDir;
+using test::WriteFile;
+
+class NormaliseThreadTest : public ::testing::Test {
+  protected:
+    NormaliseThreadTest() {
+        job.mainWindow = &log;
+        job.cancelEvent = &cancel;
+    }
+
+    void AddFile(const std::string& name, const std::string& bytes) {
+        RipJobItem item;
+        item.name = dir / name;
+        WriteFile(item.name, bytes);
+        job.items.push_back(item);
+    }
+
+    // The messages that tell the progress window which item runs and how the job ended.
+    std::vector<std::string> Story() const {
+        std::vector<std::string> story;
+        for (const Message& m : progress.messages()) {
+            if (m.id == WM_ITEM_STATUS && m.wParam == 0)
+                story.push_back("item " + m.text.substr(m.text.rfind('/') + 1));
+            if (m.id == WM_JOB_DONE || m.id == WM_JOB_FAILED) {
+                EXPECT_EQ(m.wParam, reinterpret_cast<std::intptr_t>(&job));
+                story.push_back(m.id == WM_JOB_DONE ? "done" : "failed");
+            }
+        }
+        return story;
+    }
+
+    TempDir dir;
+    RecordingTarget progress;
+    RecordingTarget log;
+    Event cancel{false};
+    RipJob job;
+};
+
+const std::string kQuiet = CdWav({100, -200, 300, -400});
+const std::string k22050 =
+    RiffFile({Chunk("fmt ", FmtBody(22050, 2, 16)), Chunk("data", std::string(8, '\x10'))});
+
+TEST_F(NormaliseThreadTest, FirstFailingFileEndsTheJobAndLaterFilesAreLeftAlone) {
+    AddFile("1.wav", kQuiet);
+    AddFile("2.wav", k22050);
+    AddFile("3.wav", kQuiet);
+    std::thread worker = StartNormaliseJob(job, &progress, 2, 95, "/music/");
+    worker.join();
+
+    EXPECT_THAT(Story(), ::testing::ElementsAre("item 1.wav", "item 2.wav", "failed"));
+    EXPECT_NE(ReadFile(job.items[0].name), kQuiet);
+    EXPECT_EQ(ReadFile(job.items[2].name), kQuiet);
+    EXPECT_EQ(job.items[0].outputPath, job.items[0].name);
+    EXPECT_EQ(job.items[0].outputFolder, "/music/");
+    EXPECT_TRUE(job.items[2].outputPath.empty());
+    EXPECT_TRUE(job.fileJob && job.keepWav);
+}
+
+TEST_F(NormaliseThreadTest, RequestLeftFromAnEarlierJobDoesNotCancelThisOne) {
+    AddFile("1.wav", kQuiet);
+    AddFile("2.wav", kQuiet);
+    cancel.Set();  // e.g. the Close button of the previous job
+    job.aborted = true;
+    std::thread worker = StartNormaliseJob(job, &progress, 7, 95, "/music/");
+    worker.join();
+    EXPECT_THAT(Story(), ::testing::ElementsAre("item 1.wav", "item 2.wav", "done"));
+    EXPECT_FALSE(job.aborted);
+    EXPECT_NE(ReadFile(job.items[1].name), kQuiet);
+}
+
+}  // namespace
+}  // namespace korvida

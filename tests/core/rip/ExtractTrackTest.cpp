@@ -1,0 +1,358 @@
+#include "core/rip/ExtractTrack.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "core/jobs/Messages.h"
+#include "core/platform/ErrorText.h"
+#include "core/rip/RipTestSupport.h"
+
+namespace korvida {
+namespace {
+
+using test::Frames;
+using test::LogTexts;
+using test::ReadFile;
+using test::SizesOf;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// One track of the pattern disc ripped through the virtual drive by Extract.
+class ExtractTest : public ::testing::Test {
+  protected:
+    ExtractTest() {
+        std::filesystem::create_directories(dir / "tmp");
+        settings.OutputFolder = dir / "out";
+        settings.TEMPDIRECTORY = dir / "tmp";
+        settings.NamingRule = "<number>";
+        job.keepWav = true;
+        job.cancelEvent = &cancel;
+        job.progressWindow = &progress;
+        job.mainWindow = &log;
+    }
+
+    void InsertDisc(const std::vector<std::uint32_t>& starts, std::uint32_t leadout,
+                    std::string bin = {}) {
+        disc = std::make_unique<test::DiscDriver>(
+            test::WriteDisc(dir.path(), starts, leadout, std::move(bin)));
+        disc->drive->SetRecording(true);
+        job.driver = disc->driver.get();
+    }
+
+    int Extract(std::uint32_t start, std::uint32_t end, int index = 0) {
+        RipJobItem item;
+        item.start = start;
+        item.end = end;
+        item.index = index;
+        item.name = "Track " + std::to_string(index + 1);
+        job.items = {item};
+        job.current = &job.items[0];
+        return korvida::Extract(job, settings);
+    }
+
+    std::string Output() const { return ReadFile(job.items[0].outputPath); }
+    std::string Samples() const { return Output().substr(44); }
+
+    test::TempDir dir;
+    Settings settings;
+    test::RecordingTarget log;
+    test::ScriptedTarget progress;
+    Event cancel{false};
+    RipJob job;
+    std::unique_ptr<test::DiscDriver> disc;
+};
+
+struct TrimCase {
+    TrackRange track;
+    int leading, trailing;
+    TrackRange expected;
+};
+
+class TrimSilenceTest : public ::testing::TestWithParam<TrimCase> {};
+
+TEST_P(TrimSilenceTest, KeepsAtLeastOneSecondInsideTheTrack) {
+    const TrimCase& c = GetParam();
+    const TrackRange got = TrimSilence(c.track, c.leading, c.trailing);
+    EXPECT_EQ(got.start, c.expected.start);
+    EXPECT_EQ(got.end, c.expected.end);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TrimSilenceTest,
+    ::testing::Values(TrimCase{{10000, 20000}, 20, 30, {10020, 19970}},
+                      // The leading cut stops at end - 75; the end is then raised to start + 75.
+                      TrimCase{{10000, 20000}, 9990, 30, {19925, 20000}},
+                      TrimCase{{10000, 20000}, 0, 20000, {10000, 10075}},
+                      // Short tracks are kept whole instead of growing into the next track.
+                      TrimCase{{10, 50}, 0, 0, {10, 50}}, TrimCase{{10, 85}, 5, 5, {10, 85}},
+                      TrimCase{{10, 86}, 5, 5, {11, 86}},
+                      // Negative counts from a hand-edited Settings.ini cut nothing.
+                      TrimCase{{1000, 2000}, -100, -5, {1000, 2000}}));
+
+TEST_F(ExtractTest, WritesTheTrackFramesBehindACompleteHeaderAndLogsBothEnds) {
+    InsertDisc({0, 300}, 700);
+    ASSERT_EQ(Extract(300, 700, 1), 1);
+
+    EXPECT_EQ(job.items[0].outputPath, dir / "out/02.WAV");
+    EXPECT_EQ(job.items[0].outputFolder, dir / "out/");
+    const std::string wav = Output();
+    EXPECT_EQ(wav.size(), 44u + 400 * 2352);
+    EXPECT_EQ(SizesOf(wav).data, 400u * 2352);
+    EXPECT_EQ(SizesOf(wav).riff, 400u * 2352 + 36);
+    EXPECT_TRUE(wav.substr(44) == Frames(300, 400));
+    EXPECT_THAT(LogTexts(log), ElementsAre("正在抓取 Track 2 ...", "抓取 Track 2 完成！"));
+    EXPECT_FALSE(job.aborted);
+
+    // Progress lags one chunk and ends with 1000.
+    const auto progressMessages = progress.Only(WM_EXTRACT_PROGRESS);
+    ASSERT_GE(progressMessages.size(), 2u);
+    EXPECT_EQ(progressMessages[0].wParam, 0);
+    EXPECT_EQ(progressMessages[1].wParam, 26 * 1000 / 400);
+    EXPECT_EQ(progressMessages.back().wParam, 1000);
+}
+
+TEST_F(ExtractTest, TrimmingReadsOnlyTheFramesThatStay) {
+    InsertDisc({0, 200}, 800);
+    settings.DeleteSilence = 1;
+    settings.LeadingFrame = 20;
+    settings.TrailingFrame = 30;
+    ASSERT_EQ(Extract(200, 800), 1);
+    EXPECT_EQ(job.items[0].start, 220u);
+    EXPECT_EQ(job.items[0].end, 770u);
+    EXPECT_TRUE(Samples() == Frames(220, 550));
+}
+
+TEST_F(ExtractTest, WarmUpReadEndsWhereTheTrackStartsOrBeginsAtZero) {
+    InsertDisc({0, 10, 200}, 400);
+    ASSERT_EQ(Extract(10, 200), 1);
+    auto reads = test::Reads(*disc->drive);
+    ASSERT_GE(reads.size(), 2u);
+    EXPECT_EQ(reads[0], std::make_pair(0u, 26u));
+    EXPECT_EQ(reads[1], std::make_pair(10u, 26u));
+
+    const auto before = static_cast<std::ptrdiff_t>(reads.size());
+    ASSERT_EQ(Extract(200, 400), 1);
+    reads = test::Reads(*disc->drive);
+    reads.erase(reads.begin(), reads.begin() + before);
+    EXPECT_EQ(reads[0], std::make_pair(174u, 26u));
+    // Every kept frame is read once, in contiguous chunks; the last one is short.
+    std::uint32_t next = 200;
+    for (std::size_t i = 1; i < reads.size(); ++i) {
+        EXPECT_EQ(reads[i].first, next);
+        next += reads[i].second;
+    }
+    EXPECT_EQ(next, 400u);
+    EXPECT_EQ(reads.back().second, 200u % 26);
+}
+
+class FreeSpaceTest : public ExtractTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FreeSpaceTest, TrackNeedsMoreThanItsSizeFree) {
+    const bool oneByteMore = GetParam();
+    InsertDisc({0}, 100);
+    const std::uint64_t size = 100 * 2352;
+    std::string asked;
+    job.freeBytes = [&](const std::string& path) {
+        asked = path;
+        return FreeDiskSpace{true, size + (oneByteMore ? 1 : 0), "/mnt/music", {}};
+    };
+    EXPECT_EQ(Extract(0, 100), oneByteMore ? 1 : 0);
+    EXPECT_EQ(asked, dir / "out/");
+    if (oneByteMore) {
+        EXPECT_EQ(Output().size(), 44 + size);
+    } else {
+        EXPECT_THAT(LogTexts(log), ElementsAre("错误: 磁盘 /mnt/music 没有足够的可用空间！"));
+        EXPECT_FALSE(std::filesystem::exists(dir / "out/01.WAV"));
+        EXPECT_TRUE(test::Reads(*disc->drive).empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EqualOrOneMore, FreeSpaceTest, ::testing::Bool());
+
+class ReadErrorTest : public ExtractTest, public ::testing::WithParamInterface<bool> {};
+
+// Frame 100 is unreadable: it lies in the chunk 78..103 of a track starting at 0.
+TEST_P(ReadErrorTest, SkipErrorDecidesBetweenAShorterFileAndAFailure) {
+    const bool skip = GetParam();
+    settings.BoolSkipError = skip;
+    InsertDisc({0}, 300);
+    disc->drive->faults().unreadable = {{100, 1}};
+    EXPECT_EQ(Extract(0, 300), skip ? 1 : 0);
+
+    const std::vector<std::string> lines = LogTexts(log);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_THAT(lines[1], HasSubstr("错误: "));
+    EXPECT_THAT(lines[1], HasSubstr("！"));
+    const std::string wav = ReadFile(dir / "out/01.WAV");
+    if (skip) {
+        EXPECT_EQ(lines.back(), "抓取 Track 1 完成！");
+        EXPECT_TRUE(wav.substr(44) == Frames(0, 78) + Frames(104, 196));
+        EXPECT_EQ(SizesOf(wav).data, 274u * 2352);
+    } else {
+        EXPECT_EQ(lines.size(), 2u);
+        // Left as far as it was written, with the header of an empty file.
+        EXPECT_EQ(wav.size(), 44u + 78 * 2352);
+        EXPECT_EQ(SizesOf(wav).data, 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(SkipOffOn, ReadErrorTest, ::testing::Bool());
+
+TEST_F(ExtractTest, FailedWarmUpReadStopsTheTrackUnlessErrorsAreSkipped) {
+    InsertDisc({0, 100}, 300);
+    disc->drive->faults().unreadable = {{80, 1}};  // before the track, inside the warm-up
+    EXPECT_EQ(Extract(100, 300), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/01.WAV"));
+
+    settings.BoolSkipError = 1;
+    EXPECT_EQ(Extract(100, 300), 1);
+    EXPECT_TRUE(Samples() == Frames(100, 200));
+}
+
+std::string OneFrameDisc(const std::vector<std::int16_t>& samples, std::uint32_t frames);
+
+class CancelTest : public ExtractTest, public ::testing::WithParamInterface<bool> {};
+
+// Cancel before the first chunk: the kept WAV is a well-formed empty file; a temporary
+// one is deleted.
+TEST_P(CancelTest, BeforeTheFirstChunk) {
+    job.keepWav = GetParam();
+    InsertDisc({0}, 200);
+    cancel.Set();
+    EXPECT_EQ(Extract(0, 200), 1);
+    EXPECT_TRUE(job.aborted);
+    EXPECT_FALSE(cancel.IsSet());
+    EXPECT_THAT(LogTexts(log), ElementsAre("正在抓取 Track 1 ...", "用户取消操作。"));
+    if (job.keepWav) {
+        const std::string wav = Output();
+        EXPECT_EQ(wav.size(), 44u);
+        EXPECT_EQ(SizesOf(wav).riff, 36u);
+        EXPECT_EQ(SizesOf(wav).data, 0u);
+    } else {
+        EXPECT_THAT(job.tempWavPath, HasSubstr(dir / "tmp/PW"));
+        EXPECT_FALSE(std::filesystem::exists(job.tempWavPath));
+        EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+    }
+}
+
+// Cancel after the third chunk: the file holds exactly the chunks read.
+TEST_P(CancelTest, InTheMiddleKeepsTheFramesRead) {
+    job.keepWav = GetParam();
+    InsertDisc({0}, 500);
+    int chunks = 0;
+    progress.onMessage = [&](const Message& m) {
+        if (m.id == WM_EXTRACT_PROGRESS && ++chunks == 3)
+            cancel.Set();
+    };
+    EXPECT_EQ(Extract(0, 500), 1);
+    EXPECT_TRUE(job.aborted);
+    EXPECT_THAT(LogTexts(log), Not(Contains("抓取 Track 1 完成！")));
+    if (job.keepWav) {
+        EXPECT_TRUE(Samples() == Frames(0, 78));
+        EXPECT_EQ(SizesOf(Output()).data, 78u * 2352);
+    } else {
+        EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+    }
+}
+
+// Cancel while the finished file is normalised: the track is cancelled all the same, so
+// a temporary file does not outlive the job.
+TEST_P(CancelTest, DuringTheGainPassEndsTheTrackAsCancelled) {
+    job.keepWav = GetParam();
+    settings.Normalize = 1;
+    InsertDisc({0}, 100, OneFrameDisc({1000, -1000}, 100));
+    progress.onMessage = [&](const Message& m) {
+        if (m.id == WM_ITEM_STATUS && m.wParam == 1)
+            cancel.Set();
+    };
+    EXPECT_EQ(Extract(0, 100), 1);
+    EXPECT_TRUE(job.aborted);
+    EXPECT_THAT(LogTexts(log), Not(Contains("抓取 Track 1 完成！")));
+    if (job.keepWav)
+        EXPECT_EQ(SizesOf(Output()).data, 100u * 2352);
+    else
+        EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(TemporaryOrKept, CancelTest, ::testing::Bool());
+
+TEST_F(ExtractTest, TemporaryFileIsAPwFileInTheTemporaryFolderAndStaysForTheEncoder) {
+    job.keepWav = false;
+    InsertDisc({0}, 100);
+    ASSERT_EQ(Extract(0, 100), 1);
+    EXPECT_EQ(std::filesystem::path(job.tempWavPath).parent_path(), dir / "tmp");
+    EXPECT_THAT(std::filesystem::path(job.tempWavPath).filename().string(),
+                ::testing::MatchesRegex("PW.*\\.tmp"));
+    EXPECT_TRUE(ReadFile(job.tempWavPath).substr(44) == Frames(0, 100));
+    EXPECT_TRUE(job.items[0].outputPath.empty());
+}
+
+TEST_F(ExtractTest, FullDiskIsAFileErrorInTheSystemsWords) {
+    InsertDisc({0}, 100);
+    std::filesystem::create_directories(dir / "out");
+    // Every write to /dev/full fails with ENOSPC, as on a disk that filled up meanwhile.
+    std::filesystem::create_symlink("/dev/full", dir / "out/01.WAV");
+    EXPECT_EQ(Extract(0, 100), 0);
+    EXPECT_EQ(LogTexts(log).back(), "错误: 文件操作错误，错误原因: " + ErrorText(ENOSPC) + "！");
+}
+
+TEST_F(ExtractTest, TemporaryFolderThatDoesNotExistFailsBeforeReading) {
+    job.keepWav = false;
+    InsertDisc({0}, 100);
+    settings.TEMPDIRECTORY = dir / "missing";
+    EXPECT_EQ(Extract(0, 100), 0);
+    ASSERT_EQ(LogTexts(log).size(), 1u);
+    EXPECT_THAT(LogTexts(log)[0], HasSubstr("错误: 不能打开临时文件 " + (dir / "missing/")));
+    EXPECT_TRUE(test::Reads(*disc->drive).empty());
+}
+
+// A disc of one frame of chosen samples, repeated; the rest of the frame is silence.
+std::string OneFrameDisc(const std::vector<std::int16_t>& samples, std::uint32_t frames) {
+    std::string frame = test::PcmBytes(samples);
+    frame.resize(2352, '\0');
+    std::string bin;
+    for (std::uint32_t i = 0; i < frames; ++i)
+        bin += frame;
+    return bin;
+}
+
+struct GainCase {
+    std::vector<std::int16_t> in;
+    std::vector<std::int16_t> out;
+};
+
+class NormalizeTest : public ExtractTest, public ::testing::WithParamInterface<GainCase> {};
+
+// The peak is found while reading; one gain pass follows.
+TEST_P(NormalizeTest, ScalesTheRippedFileToTheRatio) {
+    const GainCase& c = GetParam();
+    settings.Normalize = 1;
+    settings.NormalizeRatio = 95;
+    InsertDisc({0}, 60, OneFrameDisc(c.in, 60));
+    ASSERT_EQ(Extract(0, 60), 1);
+    const std::vector<std::int16_t> got = test::Samples(Samples().substr(0, c.out.size() * 2));
+    EXPECT_EQ(got, c.out);
+    EXPECT_EQ(Samples().size(), 60u * 2352);
+    const auto status = progress.Only(WM_ITEM_STATUS);
+    ASSERT_EQ(status.size(), 1u);
+    EXPECT_EQ(status[0].wParam, 1);
+    EXPECT_EQ(status[0].text, job.items[0].outputPath);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Peaks, NormalizeTest,
+    ::testing::Values(
+        // Peak 16384: gain 1.89994, results truncated toward zero after + 0.5.
+        GainCase{{16384, -1000, 1000, 0}, {31129, -1899, 1900, 0}},
+        // Lowest -32768 with highest 20000: peak 32768, no sample changes sign.
+        GainCase{{-32768, 20000, -1, 1}, {-31128, 18999, 0, 1}},
+        // Digital silence: peak 0, nothing changes.
+        GainCase{{0, 0, 0, 0}, {0, 0, 0, 0}}));
+
+}  // namespace
+}  // namespace korvida

@@ -1,0 +1,189 @@
+#include "core/rip/OutputPath.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
+#include "support/TempHome.h"
+
+namespace korvida {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const ReplaceStrings kDefaults = Settings{}.ReplaceStr;
+
+NamingFields Track(int index, std::string title, std::string artist = {}, std::string album = {},
+                   std::string year = {}) {
+    return NamingFields{index, std::move(title), std::move(artist), std::move(album),
+                        std::move(year)};
+}
+
+TEST(OutputPathTest, DefaultRuleReplacesCharactersFileNamesCannotHold) {
+    TempDir dir;
+    const std::string path = OutputPath(Track(0, "Intro: Part 1/2"), dir.path() + "/Music", ".WAV",
+                                        "<number>-<title>", kDefaults);
+    EXPECT_EQ(path, dir.path() + "/Music/01-Intro& Part 1#2.WAV");
+}
+
+TEST(OutputPathTest, RuleSeparatorsMakeFoldersAndEmptyFieldsGetTheirWords) {
+    for (const char* rule :
+         {"<artist>\\<album>\\<number> <title>", "<artist>/<album>/<number> <title>"}) {
+        TempDir dir;
+        const std::string path = OutputPath(Track(2, "Song"), dir.path(), ".MP3", rule, kDefaults);
+        EXPECT_EQ(path, dir.path() + "/Artist/Album/03 Song.MP3") << rule;
+        EXPECT_TRUE(fs::is_directory(dir.path() + "/Artist/Album")) << rule;
+    }
+}
+
+TEST(OutputPathTest, FieldsAreSubstitutedInTheirOrder) {
+    ReplaceStrings keepBrackets = kDefaults;
+    keepBrackets[7] = "<";
+    keepBrackets[8] = ">";
+    // <artist> comes first, so a token inside the artist is expanded by a later pass; the
+    // title comes after <artist>, so "<artist>" inside a title stays as it is.
+    const NamingFields f = Track(4, "x<artist>", "A<number>", "B", "");
+    EXPECT_EQ(NamedRelativePath(f, "<artist>-<title>-<year>-<unknown>", keepBrackets),
+              "A05-x<artist>-Year-<unknown>");
+    // A value holding its own token is not expanded twice.
+    EXPECT_EQ(NamedRelativePath(Track(0, "t", "<artist>"), "<artist>", keepBrackets), "<artist>");
+}
+
+TEST(OutputPathTest, NameComesFromTheListTitleAndTheRestFromTheRecord) {
+    RipJobItem item;
+    item.index = 4;
+    item.name = "Edited title";
+    item.track.Title = "Old title";
+    item.track.Artist = "Band";
+    item.track.Year = "1999";
+    Settings settings;
+    settings.NamingRule = "<year> <artist> <number> <title>";
+    TempDir dir;
+    EXPECT_EQ(OutputPath(item, dir.path() + "/", ".ogg", settings),
+              dir.path() + "/1999 Band 05 Edited title.ogg");
+}
+
+struct ReplaceCase {
+    const char* name;
+    int slot;  // ReplaceStrNN - 1, or -1 for the defaults
+    std::string with;
+    std::string text;
+    std::string expected;
+};
+
+class ReplaceCharactersTest : public ::testing::TestWithParam<ReplaceCase> {};
+
+TEST_P(ReplaceCharactersTest, Replaces) {
+    const ReplaceCase& c = GetParam();
+    ReplaceStrings r = kDefaults;
+    if (c.slot >= 0)
+        r[c.slot] = c.with;
+    EXPECT_EQ(ReplaceCharacters(c.text, r), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ReplaceCharactersTest,
+    ::testing::Values(ReplaceCase{"Defaults", -1, "", "a*b:c?d\"e|f/g\\h<i>j k",
+                                  "a#b&c#d=e#f#g#h(i)j k"},
+                      ReplaceCase{"BlankToUnderscore", 9, "_", "a b  c", "a_b__c"},
+                      ReplaceCase{"EmptyBlankKeepsBlanks", 9, "", "a b", "a b"},
+                      ReplaceCase{"EmptyRemoves", 0, "", "a*b**", "ab"},
+                      // One character after the other: '*' becomes ':' which then becomes '&'.
+                      ReplaceCase{"InOrder", 0, ":", "a*b", "a&b"},
+                      ReplaceCase{"MultiByteTextUntouched", -1, "", "夜曲 1/2", "夜曲 1#2"}),
+    [](const ::testing::TestParamInfo<ReplaceCase>& info) { return info.param.name; });
+
+// Field values and rules that would climb out of the output folder, vanish between two
+// separators or make a hidden name, each with the name it must give instead.
+struct EscapeCase {
+    const char* name;
+    std::string rule;
+    NamingFields fields;
+    std::string expected;
+};
+
+class NameStaysInsideTest : public ::testing::TestWithParam<EscapeCase> {};
+
+TEST_P(NameStaysInsideTest, AndIsNotHidden) {
+    const EscapeCase& c = GetParam();
+    TempDir dir;
+    const std::string out = dir.path() + "/out";
+    ReplaceStrings r = kDefaults;
+    r[0] = "";   // '*' removed: a value of stars becomes empty
+    r[5] = "/";  // '/' kept: values may carry separators of their own
+    const std::string path = OutputPath(c.fields, out, ".WAV", c.rule, r);
+    EXPECT_EQ(path, out + "/" + c.expected);
+
+    // Lexically and on disk: inside the folder, nothing hidden, nothing made beside it.
+    const fs::path relative = fs::path(path).lexically_normal().lexically_relative(out);
+    ASSERT_FALSE(relative.empty());
+    for (const fs::path& part : relative) {
+        EXPECT_NE(part.string(), "..") << path;
+        EXPECT_NE(part.string().front(), '.') << path;
+    }
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1) << "only the output folder may appear";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hostile, NameStaysInsideTest,
+    ::testing::Values(
+        EscapeCase{"DotDotArtist", "<artist>/<album>/<title>", Track(0, "t", "..", "x"),
+                   "__/x/t.WAV"},
+        EscapeCase{"DotAlbum", "<artist>/<album>/<title>", Track(0, "t", "a", "."), "a/_/t.WAV"},
+        EscapeCase{"DotDotTitleAlone", "<title>", Track(0, ".."), "__.WAV"},
+        EscapeCase{"EmptyTitleAlone", "<title>", Track(0, ""), "_.WAV"},
+        EscapeCase{"TitleBecomesEmpty", "<artist>/<title>", Track(0, "**", "a"), "a/_.WAV"},
+        EscapeCase{"ArtistBecomesEmpty", "<artist>/<title>", Track(0, "t", "***"), "t.WAV"},
+        EscapeCase{"LeadingDotTitle", "<title>", Track(0, ".hidden"), "_hidden.WAV"},
+        EscapeCase{"ValueWithSeparators", "<title>", Track(0, "../../etc/passwd"),
+                   "__/__/etc/passwd.WAV"},
+        EscapeCase{"RuleClimbs", "../<number>", Track(0, "t"), "__/01.WAV"},
+        EscapeCase{"RuleFromRoot", "/<number>", Track(0, "t"), "01.WAV"},
+        EscapeCase{"RuleEndsInSeparator", "<artist>\\", Track(0, "t", "a"), "a/_.WAV"},
+        // Dots inside a name are ordinary characters and stay.
+        EscapeCase{"InnerDotsStay", "<number>-<title>", Track(0, "...Baby"), "01-...Baby.WAV"}),
+    [](const ::testing::TestParamInfo<EscapeCase>& info) { return info.param.name; });
+
+TEST(OutputPathTest, FolderGetsExactlyOneSeparator) {
+    EXPECT_EQ(OutputBase("/music///  "), "/music/");
+    EXPECT_EQ(OutputBase("/"), "/");
+    EXPECT_EQ(OutputBase("   "), "");
+    EXPECT_EQ(OutputPath(Track(0, "t"), "", ".WAV", "<title>", kDefaults), "");
+}
+
+TEST(ValidateNamingSettingsTest, FolderIsTrimmedToOneSeparatorAndCreated) {
+    TempDir dir;
+    const NamingValidation v =
+        ValidateNamingSettings("  " + dir.path() + "/a/b///  ", "<number>-<title>");
+    EXPECT_TRUE(v.accepted) << v.message;
+    EXPECT_EQ(v.folder, dir.path() + "/a/b/");
+    EXPECT_TRUE(fs::is_directory(dir.path() + "/a/b"));
+}
+
+TEST(ValidateNamingSettingsTest, RefusesARuleWithoutFieldsAndAFolderThatCannotBeMade) {
+    TempDir dir;
+    const NamingValidation rule = ValidateNamingSettings(dir.path(), "<Title> track");
+    EXPECT_FALSE(rule.accepted);
+    EXPECT_TRUE(rule.ruleRefused);
+    EXPECT_EQ(rule.message,
+              "标准的命名字符串格式必须包括以下内容:\n<标题> <编号> <歌手> <专辑> <年份>");
+    EXPECT_EQ(ValidateNamingSettings(dir.path(), "").rule, "<title>");
+
+    test::WriteFile(dir / "file", "x");
+    const NamingValidation folder = ValidateNamingSettings(dir / "file/sub", "<title>");
+    EXPECT_FALSE(folder.accepted);
+    EXPECT_FALSE(folder.ruleRefused);
+    EXPECT_EQ(folder.message, "不能创建目录  " + dir.path() + "/file/sub/");
+    // Blank would mean the root of the file system.
+    EXPECT_FALSE(ValidateNamingSettings("   ", "<title>").accepted);
+}
+
+}  // namespace
+}  // namespace korvida

@@ -1,0 +1,280 @@
+#include "core/rip/RipThread.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/disc/LoadDisc.h"
+#include "core/encode/EncoderLibrary.h"
+#include "core/encode/EncoderStage.h"
+#include "core/jobs/Messages.h"
+#include "core/rip/RipCommand.h"
+#include "core/rip/RipTestSupport.h"
+#include "support/RecordingNotifier.h"
+
+namespace korvida {
+namespace {
+
+using test::Frames;
+using test::LogTexts;
+using test::ReadFile;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// Five tracks of 60 frames on the pattern disc, loaded as the main window loads a disc;
+// the rip runs on its own thread, as the GUI starts it.
+class RipThreadTest : public ::testing::Test {
+  protected:
+    RipThreadTest() : disc(test::WriteDisc(home.path(), {0, 60, 120, 180, 240}, 300)) {
+        std::filesystem::create_directories(home / "tmp");
+        settings = Settings::Defaults();
+        settings.OutputFolder = home / "out";
+        settings.TEMPDIRECTORY = home / "tmp";
+        settings.OutputFormat = kOutputWav;
+        EXPECT_TRUE(LoadDisc(*disc.driver, settings, info, rows, notifier).ok);
+        rows.CheckAll(false);
+        parties.driver = disc.driver.get();
+        parties.cancelEvent = &cancel;
+        parties.progressWindow = &progress;
+        parties.mainWindow = &main;
+    }
+
+    void Tick(std::initializer_list<int> trackNumbers) {
+        for (int n : trackNumbers)
+            rows.row(rows.FindTrack(n - 1)).checked = true;
+    }
+
+    // Runs the job to its end. The end message is sent while the job still exists: its
+    // items are copied there, as the progress window lists them.
+    void Rip() {
+        progress.onMessage = [this, previous = progress.onMessage](const Message& m) {
+            if (previous)
+                previous(m);
+            if (m.id == WM_JOB_DONE || m.id == WM_JOB_FAILED) {
+                ended = m.id == WM_JOB_DONE ? "done" : "failed";
+                finalItems = reinterpret_cast<const RipJob*>(m.wParam)->items;
+            }
+        };
+        std::thread worker = StartRip(rows, info, parties, settings, notifier);
+        ASSERT_TRUE(worker.joinable());
+        worker.join();
+    }
+
+    // The item names announced to the progress window, in order.
+    std::vector<std::string> Announced() const {
+        std::vector<std::string> names;
+        for (const Message& m : progress.Only(WM_ITEM_STATUS))
+            if (m.wParam == 0)
+                names.push_back(m.text);
+        return names;
+    }
+    std::vector<std::intptr_t> Highlighted() const {
+        std::vector<std::intptr_t> tracks;
+        for (const Message& m : main.Only(WM_CURRENT_TRACK))
+            tracks.push_back(m.wParam);
+        return tracks;
+    }
+    std::vector<std::string> OutputFiles() const {
+        std::vector<std::string> names;
+        for (const RipJobItem& item : finalItems)
+            names.push_back(std::filesystem::path(item.outputPath).filename().string());
+        return names;
+    }
+
+    test::TempHome home;
+    test::DiscDriver disc;
+    Settings settings;
+    DiscInfo info;
+    TrackList rows;
+    test::RecordingNotifier notifier;
+    test::ScriptedTarget progress;
+    test::ScriptedTarget main;
+    Event cancel{false};
+    JobParties parties;
+    std::string ended;
+    std::vector<RipJobItem> finalItems;
+};
+
+TEST_F(RipThreadTest, TickedTracksAreRippedInListOrderUnderTheirOwnNumbers) {
+    Tick({2, 5});
+    Rip();
+    EXPECT_EQ(ended, "done");
+    EXPECT_THAT(Announced(), ElementsAre("音轨 2", "音轨 5"));
+    EXPECT_THAT(Highlighted(), ElementsAre(1, 4));
+    EXPECT_THAT(OutputFiles(), ElementsAre("02-音轨 2.WAV", "05-音轨 5.WAV"));
+    EXPECT_TRUE(ReadFile(finalItems[1].outputPath).substr(44) == Frames(240, 60));
+}
+
+TEST_F(RipThreadTest, MovedRowIsRippedFirstAndKeepsItsTrackNumber) {
+    Tick({2, 5});
+    rows.HighlightOnly(rows.FindTrack(4));
+    ASSERT_EQ(rows.MoveHighlighted(TrackList::Move::kTop), 0);
+    Rip();
+    EXPECT_THAT(Announced(), ElementsAre("音轨 5", "音轨 2"));
+    EXPECT_THAT(Highlighted(), ElementsAre(4, 1));
+    EXPECT_THAT(OutputFiles(), ElementsAre("05-音轨 5.WAV", "02-音轨 2.WAV"));
+    EXPECT_TRUE(ReadFile(finalItems[0].outputPath).substr(44) == Frames(240, 60));
+}
+
+TEST_F(RipThreadTest, CancelDuringTheSecondOfThreeTracksEndsOnTheCompletionPage) {
+    Tick({1, 2, 3});
+    int items = 0;
+    progress.onMessage = [&](const Message& m) {
+        if (m.id == WM_ITEM_STATUS && m.wParam == 0)
+            ++items;
+        if (items == 2 && m.id == WM_EXTRACT_PROGRESS && m.wParam == 0)
+            cancel.Set();  // the Abort button, after the first chunk of track 2
+    };
+    Rip();
+    EXPECT_EQ(ended, "done");
+    EXPECT_THAT(Announced(), ElementsAre("音轨 1", "音轨 2"));
+    EXPECT_THAT(OutputFiles(), ElementsAre("01-音轨 1.WAV", "02-音轨 2.WAV", ""));
+    EXPECT_TRUE(ReadFile(finalItems[0].outputPath).substr(44) == Frames(0, 60));
+    EXPECT_TRUE(ReadFile(finalItems[1].outputPath).substr(44) == Frames(60, 26));
+    EXPECT_FALSE(std::filesystem::exists(home / "out/03-音轨 3.WAV"));
+    EXPECT_THAT(LogTexts(main), Contains("用户取消操作。"));
+}
+
+TEST_F(RipThreadTest, RequestLeftFromAnEarlierJobDoesNotCancelThisOne) {
+    Tick({1, 2});
+    cancel.Set();  // the Close button of the previous job
+    Rip();
+    EXPECT_EQ(ended, "done");
+    EXPECT_THAT(Announced(), ElementsAre("音轨 1", "音轨 2"));
+}
+
+TEST_F(RipThreadTest, FailingTrackEndsTheJobAndLaterTracksAreNotBegun) {
+    Tick({1, 2, 3});
+    disc.drive->faults().unreadable = {{70, 1}};
+    Rip();
+    EXPECT_EQ(ended, "failed");
+    EXPECT_THAT(Announced(), ElementsAre("音轨 1", "音轨 2"));
+    EXPECT_TRUE(std::filesystem::exists(finalItems[0].outputPath));
+    EXPECT_TRUE(finalItems[2].outputPath.empty());
+}
+
+TEST_F(RipThreadTest, NothingTickedIsRefusedWithoutAThread) {
+    EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 0);
+    std::thread worker = StartRip(rows, info, parties, settings, notifier);
+    EXPECT_FALSE(worker.joinable());
+    EXPECT_THAT(notifier.messages, ElementsAre(kSelectTrackMessage, kSelectTrackMessage));
+    Tick({3});
+    EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 1);
+}
+
+// An encoder stage that checks what it gets and deletes the temporary file, as the
+// encoders do.
+int FakeMp3Stage(RipJob& job) {
+    const std::string wav = ReadFile(job.tempWavPath);
+    EXPECT_EQ(wav.size(), 44u + 60 * 2352) << job.tempWavPath;
+    job.current->outputPath = job.tempWavPath + ".MP3";
+    std::filesystem::remove(job.tempWavPath);
+    return 1;
+}
+
+TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
+    settings.OutputFormat = kOutputMp3;
+    Tick({1, 4});
+    std::vector<std::intptr_t> stageSawTrack;
+    // StartRip builds its own job; the stage is given through a job built the same way.
+    std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
+    job->driver = disc.driver.get();
+    job->cancelEvent = &cancel;
+    job->progressWindow = &progress;
+    job->mainWindow = &main;
+    job->mp3Stage = [&](RipJob& j) {
+        stageSawTrack.push_back(j.current->index);
+        return FakeMp3Stage(j);
+    };
+    RipThread(*job, settings);
+    EXPECT_THAT(stageSawTrack, ElementsAre(0, 3));
+    EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
+    EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
+}
+
+class EncodedRipTest : public RipThreadTest, public ::testing::WithParamInterface<int> {};
+
+// MP3 and Ogg Vorbis rips run the real encoders and leave only the encoded files.
+TEST_P(EncodedRipTest, LeavesOneEncodedFilePerTrackAndNoTemporaryFile) {
+    ASSERT_TRUE(LoadEncoderLibrary(0));
+    settings.OutputFormat = GetParam();
+    Tick({1, 2});
+    Rip();
+    EXPECT_EQ(ended, "done");
+    EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(home / "out"))
+        names.push_back(entry.path().extension().string());
+    EXPECT_THAT(names, ::testing::UnorderedElementsAre(GetParam() == kOutputOgg ? ".ogg" : ".MP3",
+                                                       GetParam() == kOutputOgg ? ".ogg" : ".MP3"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Mp3AndOgg, EncodedRipTest, ::testing::Values(kOutputMp3, kOutputOgg));
+
+struct PriorityCase {
+    int setting;
+    int stored;
+    int nice;
+};
+
+class ThreadPriorityTest : public RipThreadTest,
+                           public ::testing::WithParamInterface<PriorityCase> {};
+
+TEST_P(ThreadPriorityTest, WorkerRunsAtTheSettingsPriority) {
+    settings.ThreadPriority = GetParam().setting;
+    Tick({1});
+    int nice = -100;
+    main.onMessage = [&](const Message& m) {
+        if (m.id == WM_CURRENT_TRACK)  // runs on the worker thread
+            nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+    };
+    Rip();
+    EXPECT_EQ(settings.ThreadPriority, GetParam().stored);
+    EXPECT_EQ(nice, GetParam().nice);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, ThreadPriorityTest,
+                         ::testing::Values(PriorityCase{7, 2, 0}, PriorityCase{0, 0, 19},
+                                           PriorityCase{1, 1, 10}));
+
+TEST(EncodeFilesThreadTest, StopsAtTheFirstFailingFileAndEndsOnACancel) {
+    test::ScriptedTarget progress;
+    RipJob job;
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        RipJobItem item;
+        item.name = name;
+        job.items.push_back(item);
+    }
+    std::vector<std::string> seen;
+    job.oggStage = [&](RipJob& j) {
+        seen.push_back(j.current->name);
+        return j.current->name == "b.wav" ? 0 : 1;
+    };
+    Event cancel(false);
+    JobParties parties;
+    parties.cancelEvent = &cancel;
+    parties.progressWindow = &progress;
+    Settings settings;
+    StartEncodeFilesJob(job, parties, true, settings).join();
+    EXPECT_THAT(seen, ElementsAre("a.wav", "b.wav"));
+    EXPECT_EQ(progress.Only(WM_JOB_FAILED).size(), 1u);
+    EXPECT_TRUE(job.keepWav && job.fileJob);
+
+    seen.clear();
+    job.oggStage = [&](RipJob& j) {
+        seen.push_back(j.current->name);
+        j.aborted = true;  // the stage saw the cancel request
+        return 1;
+    };
+    StartEncodeFilesJob(job, parties, true, settings).join();
+    EXPECT_THAT(seen, ElementsAre("a.wav"));
+    EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
+}
+
+}  // namespace
+}  // namespace korvida
