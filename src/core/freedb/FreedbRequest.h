@@ -75,13 +75,16 @@ struct FreedbRequest {
     std::string body;
     std::shared_ptr<MessageTarget> window;  // receives the progress messages
     std::int32_t statusCode = 0;            // freedb response code found by the parsers
-    std::vector<FreedbMatch> matches;       // query results
-    FreedbReadResult readResult;            // read results
-    std::int32_t isRead = 0;                // query thread: 0 query command, 1 read command
-    std::shared_ptr<Event> cancelEvent;     // manual reset, created clear; set to cancel
-    std::shared_ptr<Event> doneEvent;       // manual reset, created set; clear while running
-    std::uint16_t revision = 0;             // read replies: "# Revision:" value
-    std::uint16_t hasRevision = 0;          // read replies: 1 when that line was found
+    // Set by the parsers when the server refused the command (a 4xx or 5xx code): its
+    // own status line, which the thread reports as the error instead of "no match".
+    std::string serverError;
+    std::vector<FreedbMatch> matches;    // query results
+    FreedbReadResult readResult;         // read results
+    std::int32_t isRead = 0;             // query thread: 0 query command, 1 read command
+    std::shared_ptr<Event> cancelEvent;  // manual reset, created clear; set to cancel
+    std::shared_ptr<Event> doneEvent;    // manual reset, created set; clear while running
+    std::uint16_t revision = 0;          // read replies: "# Revision:" value
+    std::uint16_t hasRevision = 0;       // read replies: 1 when that line was found
     std::int32_t useProxyAuth = 0;
     std::string proxyUser;
     std::string proxyPassword;  // plain text, as the settings store delivers it

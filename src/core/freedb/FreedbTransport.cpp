@@ -308,13 +308,21 @@ int QueryThread(std::shared_ptr<FreedbRequest> request) {
         return -1;
 
     transfer.Status("正在处理询问结果...");
-    if (request->isRead == 1) {
+    if (request->isRead == 1)
         ParseReadReply(reply, *request);
+    else
+        ParseQueryReply(reply, *request);
+    // A refusal (an unregistered client name, a proxy that wants credentials) is no
+    // empty result: shown as "no match" it would send the user looking at the disc.
+    if (!request->serverError.empty()) {
+        transfer.Fail(request->serverError);
+        return -1;
+    }
+    if (request->isRead == 1) {
         transfer.Post(WM_FREEDB_READ_DONE, {},
                       static_cast<std::intptr_t>(std::uint32_t{request->revision} << 16 |
                                                  request->hasRevision));
     } else {
-        ParseQueryReply(reply, *request);
         transfer.Post(WM_FREEDB_QUERY_DONE);
     }
     return 0;

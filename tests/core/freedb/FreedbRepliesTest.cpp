@@ -47,6 +47,18 @@ INSTANTIATE_TEST_SUITE_P(
                        "F\r\n.\r\n"),
                   211, 3},
         QueryCase{"oneInexact", Http("211 Found\r\nrock 1 A / B\r\n.\r\n"), 211, 1},
+        // From protocol level 4 exact matches come as a list, one line per category.
+        QueryCase{"exactList",
+                  Http("210 Found exact matches, list follows (until terminating `.')\r\n"
+                       "misc c711930d A / B\r\nrock c711930d A / B\r\nblues c711930d A / "
+                       "B\r\n.\r\n"),
+                  210, 3},
+        QueryCase{"exactListOfOne", Http("210 Found exact matches\r\nmisc c711930d A / B\r\n.\r\n"),
+                  210, 1},
+        QueryCase{"exactListBlankLinesSkipped",
+                  Http("210 Found\r\n\r\nmisc 1 A / B\r\n \r\nrock 1 A / B\r\n.\r\nfolk 1 "
+                       "after the end\r\n"),
+                  210, 2},
         QueryCase{"inexactWithoutTerminator", Http("211 Found\r\nrock 1 A / B\r\njazz 1 C"), 211,
                   2},
         QueryCase{"blankLinesAreNoMatches", Http("211 Found\r\n\r\nrock 1 A / B\r\n  \r\n.\r\n"),
@@ -72,6 +84,47 @@ TEST(QueryReplyFields, ExactMatchSplitsCategoryIdArtistAndTitle) {
     EXPECT_EQ(m.discId, "7a0b5c09");
     EXPECT_EQ(m.artist, "Some Artist");
     EXPECT_EQ(m.title, "Some Album");
+}
+
+// A list that ends before its "." (a connection closed early) keeps its whole lines.
+TEST(QueryReplyFields, ExactListCutBeforeItsTerminatorKeepsTheCompleteLines) {
+    FreedbRequest request;
+    ParseQueryReply(Http("210 Found exact matches\r\nmisc c711930d Sänger / Erstes\r\n"
+                         "rock c711930d Sänger / Zweites\r\n"),
+                    request);
+    EXPECT_EQ(request.statusCode, 210);
+    ASSERT_EQ(request.matches.size(), 2u);
+    EXPECT_EQ(request.matches[0].category, "misc");
+    EXPECT_EQ(request.matches[1].category, "rock");
+    EXPECT_EQ(request.matches[1].discId, "c711930d");
+    EXPECT_EQ(request.matches[1].artist, "Sänger");
+    EXPECT_EQ(request.matches[1].title, "Zweites");
+    EXPECT_TRUE(request.serverError.empty());
+}
+
+// A refusal carries the server's own words to the error page; anything else none.
+TEST(ServerError, IsTheStatusLineOfARefusal) {
+    EXPECT_EQ(ServerErrorLine(Http("500 Unknown application, developer email for Korvida 3.0\r\n")),
+              "500 Unknown application, developer email for Korvida 3.0");
+    EXPECT_EQ(ServerErrorLine(Http("401 rock 12025603 No such CD entry in database.\r\n")),
+              "401 rock 12025603 No such CD entry in database.");
+    EXPECT_EQ(ServerErrorLine("HTTP/1.0 407 Proxy Authentication Required\r\nX: y\r\n\r\n"),
+              "HTTP/1.0 407 Proxy Authentication Required");
+    // The freedb code decides when there is one, whatever the HTTP status says.
+    EXPECT_EQ(ServerErrorLine("HTTP/1.0 500 Oops\r\n\r\n202 No match\r\n"), "");
+    for (const std::string& reply :
+         {Http("202 No match for disc ID 12025603.\r\n"), Http("210 Found\r\n.\r\n"),
+          Http("200 rock 1 A / B"), Http(""), std::string("500 Not framed\r\n"),
+          std::string("HTTP/1.0 500 Oops\r\n")})
+        EXPECT_EQ(ServerErrorLine(reply), "") << reply;
+
+    FreedbRequest request;
+    request.serverError = "old";
+    ParseQueryReply(Http("500 Unknown application\r\n"), request);
+    EXPECT_EQ(request.serverError, "500 Unknown application");
+    EXPECT_TRUE(request.matches.empty());
+    ParseReadReply(Http("210 rock 1 entry\r\nDTITLE=A / B\r\n.\r\n"), request);
+    EXPECT_EQ(request.serverError, "");
 }
 
 TEST(QueryReplyFields, TitleWithoutUsableSlashFillsBoth) {
