@@ -42,12 +42,37 @@ TEST_F(FreedbCommands, QueryAppliesTheEntryAndStoresIt) {
     EXPECT_NE(toc.out.find("03\tThird\t"), std::string::npos) << toc.out;
 }
 
+// The disc in two categories: both are listed, --pick 2 reads the second.
+TEST_F(FreedbCommands, PickReadsTheChosenCategory) {
+    std::filesystem::create_directories(home / "freedb/misc");
+    std::string other = kDemoEntry;
+    other.replace(other.find("TTITLE1=第二首"), 17, "TTITLE1=Other");
+    test::WriteFile(home / "freedb/misc/0b004103", other);
+    test::FreedbTestServer server(home / "freedb");
+    auto r = test::RunCli({"--image", cue, "query", "--server", server.address(), "--pick", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find("1\tmisc\t0b004103\tDemo Artist / 演示专辑\n"
+                         "2\trock\t0b004103\tDemo Artist / 演示专辑\n"),
+              0u)
+        << r.out;
+    EXPECT_NE(r.out.find("02\t第二首\n"), std::string::npos) << r.out;
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_NE(server.Requests()[1].find("cmd=cddb+read+rock+0b004103&"), std::string::npos);
+}
+
 TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
     test::FreedbTestServer server(home / "freedb");
     server.SetMode(test::FreedbTestServer::Mode::kCloseAtOnce);
     auto r = test::RunCli({"--image", cue, "query", "--server", server.address()});
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.err.empty());
+    // A server that does not know our client name says so, and that is what we print.
+    const std::string refusal = "500 Unknown application, developer email for Korvida 3.0";
+    server.SetCannedReply("HTTP/1.0 200 OK\r\n\r\n" + refusal + "\r\n");
+    r = test::RunCli({"--image", cue, "query", "--server", server.address()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(refusal + "\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("未发现相匹配的唱片"), std::string::npos) << r.err;
     r = test::RunCli({"--image", cue, "query", "--proxy", "nohostport:0"});
     EXPECT_EQ(r.status, 2);
     r = test::RunCli({"--image", cue, "submit", "--pick", "1"});
@@ -55,7 +80,7 @@ TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
     // The placeholder e-mail address is refused before anything is sent.
     r = test::RunCli({"--image", cue, "submit", "--server", server.address()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_EQ(server.Connections(), 2);
 }
 
 // A submission accepted by the server is remembered, so the next one carries a higher

@@ -6,6 +6,7 @@
 
 #include "core/freedb/Base64Encode.h"
 #include "core/freedb/FreedbCommands.h"
+#include "core/freedb/FreedbReplies.h"
 #include "core/freedb/FreedbSubmission.h"
 #include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
@@ -111,7 +112,7 @@ TEST(QueryThread, DirectQueryIsSentByteForByteAndParsed) {
                   "正在发送询问命令...", "正在接收询问结果...", "正在处理询问结果..."}));
     const auto messages = run.messages->Messages();
     EXPECT_EQ(messages.back().id, WM_FREEDB_QUERY_DONE);
-    EXPECT_EQ(run.request->statusCode, 200);
+    EXPECT_EQ(run.request->statusCode, 210);  // a list of one line at level 6
     ASSERT_EQ(run.request->matches.size(), 1u);
     EXPECT_EQ(run.request->matches[0].artist, "测试歌手");
     EXPECT_EQ(run.request->matches[0].title, "月光专辑");
@@ -360,6 +361,33 @@ INSTANTIATE_TEST_SUITE_P(
                                       WM_FREEDB_SUBMIT_FAILED, ""},
                       SubmitReplyCase{"empty", "", WM_FREEDB_SUBMIT_FAILED, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The test server answers like today's servers for the level a command names, and the
+// parser reads every form: one exact match on the status line below level 4, as a list
+// from level 4 on; several exact matches as an inexact list below level 4.
+TEST(TestServer, AnswersByProtocolLevel) {
+    FreedbTestServer server;
+    struct Case {
+        const char* query;
+        int level;
+        int code;
+        std::size_t matches;
+    };
+    const std::string one = "12025603+3+150+14250+31530+600";
+    const std::string three = "29042a04+4+150+20150+40150+60150+1068";
+    for (const Case& c : {Case{one.c_str(), 3, 200, 1}, Case{one.c_str(), 4, 210, 1},
+                          Case{three.c_str(), 1, 211, 3}, Case{three.c_str(), 6, 210, 3},
+                          Case{"00000001+1+150+600", 6, 202, 0}}) {
+        const std::string body = std::string("cmd=cddb+query+") + c.query +
+                                 "&hello=a+b+Korvida+3.0&proto=" + std::to_string(c.level) + "\r\n";
+        FreedbRequest request;
+        ParseQueryReply(server.Answer("POST /~cddb/cddb.cgi HTTP/1.0\r\nContent-Length: " +
+                                      std::to_string(body.size()) + "\r\n\r\n" + body),
+                        request);
+        EXPECT_EQ(request.statusCode, c.code) << c.query << " at level " << c.level;
+        EXPECT_EQ(request.matches.size(), c.matches) << c.query << " at level " << c.level;
+    }
+}
 
 // The server's format check, which every test above relies on, does catch the faults.
 TEST(RequestFormat, CatchesWhatTheOldFormsGotWrong) {

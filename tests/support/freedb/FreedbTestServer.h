@@ -11,9 +11,13 @@
 
 namespace korvida::test {
 
-// A freedb server on 127.0.0.1 for the tests: it answers query (200, 211, 202), read
-// (210, 401) and submit (200, 500) over HTTP/1.0 from a database of xmcd files laid out
-// as <category>/<disc id> (tests/data/freedb), and records every request byte for byte.
+// A freedb server on 127.0.0.1 for the tests: it answers query, read (210, 401) and
+// submit (200, 500) over HTTP/1.0 from a database of xmcd files laid out as
+// <category>/<disc id> (tests/data/freedb), and records every request byte for byte.
+// Queries are answered as today's servers do for the protocol level the command names:
+// exact matches as a 210 list from level 4 on (one line per category holding the disc),
+// below it 200 for one and 211 for several; entries of another id whose offsets lie
+// within two seconds as a 211 list; 202 for none.
 // It accepts the absolute-form request line of a proxy as well and can demand proxy
 // credentials, so the same server stands in for an HTTP proxy. Misbehaviours for the
 // failure paths are chosen with SetMode. Every request is also checked against the
