@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/freedb/FreedbResolver.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageTarget.h"
 
@@ -49,6 +51,11 @@ struct FreedbReadResult {
     bool empty() const { return !hasDiscTitle && titles.empty(); }
 };
 
+// How long any phase of an exchange (name lookup, connect, send, waiting for the first
+// byte, the rest of the reply) may go without progress before the transfer gives up: a
+// server that accepts and never answers would otherwise hold a scripted query forever.
+inline constexpr std::chrono::milliseconds kFreedbStallTimeout{30000};
+
 // The record handed to a transport thread. The thread holds it through a shared_ptr,
 // as do the starting dialog and the events' owners, so a dialog that gives up on a
 // thread stuck in a socket call can go away without leaving it a dangling record.
@@ -88,6 +95,8 @@ struct FreedbRequest {
     std::int32_t useProxyAuth = 0;
     std::string proxyUser;
     std::string proxyPassword;  // plain text, as the settings store delivers it
+    std::chrono::milliseconds stallTimeout = kFreedbStallTimeout;
+    FreedbResolver resolver;  // the name lookup; empty: the system's
 };
 
 // The [CDDB] settings a freedb exchange needs, so that the front ends and the tests
@@ -116,7 +125,8 @@ std::shared_ptr<FreedbRequest> MakeFreedbRequest(const FreedbServerSettings& set
                                                  FreedbExchange exchange);
 
 // The port a Server value names: the number after the last ':' when it is a valid port,
-// else 80. Host name: the text before that ':'.
+// else 80. Host name: the text before that ':', without the brackets of an IPv6
+// address ("[::1]:8880").
 std::uint16_t FreedbServerPort(const std::string& server);
 std::string FreedbServerHost(const std::string& server);
 

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+
 #include <cctype>
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "core/freedb/Base64Encode.h"
@@ -48,12 +53,16 @@ struct Transfer {
     int result = 0;
 };
 
-Transfer Exchange(const FreedbServerSettings& settings, FreedbExchange exchange, std::string body) {
+// One exchange on this thread; `prepare` may change the request first.
+Transfer Exchange(const FreedbServerSettings& settings, FreedbExchange exchange, std::string body,
+                  const std::function<void(FreedbRequest&)>& prepare = {}) {
     Transfer run;
     run.request = MakeFreedbRequest(settings, exchange);
     run.messages = std::make_shared<MessageRecorder>();
     run.request->window = run.messages;
     run.request->body = std::move(body);
+    if (prepare)
+        prepare(*run.request);
     run.result =
         exchange == FreedbExchange::kSubmit ? SubmitThread(run.request) : QueryThread(run.request);
     EXPECT_TRUE(run.request->doneEvent->IsSet());
@@ -296,6 +305,142 @@ TEST_P(CancelWhileWaiting, EndsPromptlyWithTheCancelledText) {
 INSTANTIATE_TEST_SUITE_P(Servers, CancelWhileWaiting,
                          ::testing::Values(FreedbTestServer::Mode::kNeverAnswer,
                                            FreedbTestServer::Mode::kTrickle));
+
+// A server that accepts and never answers: the wait for the first byte ends after the
+// stall time-out with its text, also for a caller that holds no cancel event at all.
+class SilentServer : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SilentServer, EndsTheQueryWithTheTimeOutText) {
+    const bool withCancelEvent = GetParam();
+    FreedbTestServer server;
+    server.SetMode(FreedbTestServer::Mode::kNeverAnswer);
+    const auto limit = std::chrono::milliseconds(300);
+    const auto start = std::chrono::steady_clock::now();
+    const Transfer run =
+        Exchange(Direct(server), FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+            r.stallTimeout = limit;
+            if (!withCancelEvent)
+                r.cancelEvent.reset();
+        });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(run.result, -1);
+    EXPECT_EQ(
+        Texts(run, WM_FREEDB_ERROR),
+        std::vector<std::string>{"等待服务器 " + server.address() + " 回应超时 (1 秒无响应)。"});
+    EXPECT_EQ(server.Requests().size(), 1u);  // the request went out whole
+}
+
+INSTANTIATE_TEST_SUITE_P(Callers, SilentServer, ::testing::Bool());
+
+// The limit is on silence, not on the whole reply: a slow server that keeps sending is
+// read to its end.
+TEST(QueryThread, ASlowButSteadyReplyIsReadToItsEnd) {
+    FreedbTestServer server;
+    server.SetMode(FreedbTestServer::Mode::kTrickle);
+    server.SetTrickleDelayMs(5);  // about 170 bytes: longer in all than the limit
+    const Transfer run =
+        Exchange(Direct(server), FreedbExchange::kQuery, QueryBody(),
+                 [](FreedbRequest& r) { r.stallTimeout = std::chrono::milliseconds(500); });
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.request->matches.size(), 1u);
+}
+
+// A name lookup that never returns, as with an unreachable name server.
+class StuckResolver {
+  public:
+    ~StuckResolver() { release_->Set(); }  // lets the abandoned lookup thread end
+    FreedbResolver resolver() const {
+        return [entered = entered_, release = release_](const std::string&, std::uint16_t) {
+            entered->Set();
+            release->Wait(10000);  // bounded, so that a transport that waits fails
+            return FreedbResolution{EAI_AGAIN, 0, {}};
+        };
+    }
+    bool WaitUntilEntered() const { return entered_->Wait(5000); }
+
+  private:
+    std::shared_ptr<Event> entered_ = std::make_shared<Event>(true, false);
+    std::shared_ptr<Event> release_ = std::make_shared<Event>(true, false);
+};
+
+TEST(QueryThread, ALookupThatNeverReturnsEndsOnCancelOrDeadline) {
+    FreedbServerSettings settings;
+    settings.Server = "freedb.test";
+    settings.QueryScript = FreedbTestServer::kQueryScript;
+    settings.Email = kEmail;
+
+    StuckResolver stuck;
+    auto request = MakeFreedbRequest(settings, FreedbExchange::kQuery);
+    auto messages = std::make_shared<MessageRecorder>();
+    request->window = messages;
+    request->body = QueryBody();
+    request->resolver = stuck.resolver();
+    std::thread thread = StartQueryThread(request);
+    ASSERT_TRUE(stuck.WaitUntilEntered());
+    const auto start = std::chrono::steady_clock::now();
+    request->cancelEvent->Set();
+    thread.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_TRUE(IsCancelledText(messages->Messages().back().text));
+    EXPECT_TRUE(request->doneEvent->IsSet());
+
+    // Nobody cancels: the lookup's own deadline ends the query.
+    const auto limit = std::chrono::milliseconds(200);
+    const Transfer run =
+        Exchange(settings, FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+            r.resolver = stuck.resolver();
+            r.stallTimeout = limit;
+        });
+    EXPECT_EQ(run.result, -1);
+    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR), std::vector<std::string>{FreedbTimeoutText(
+                                               FreedbPhase::kResolve, "freedb.test", limit)});
+}
+
+// The addresses of a lookup are tried in order, IPv6 as well as IPv4, and one that
+// refuses is passed over.
+TEST(QueryThread, ConnectsToTheFirstAddressThatAccepts) {
+    std::unique_ptr<FreedbTestServer> server;
+    try {
+        server = std::make_unique<FreedbTestServer>(FreedbTestServer::DefaultDatabaseDir(),
+                                                    FreedbTestServer::Loopback::kIpv6);
+    } catch (const std::exception&) {
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    }
+    // The system's lookup of "[::1]:port".
+    Transfer run = Exchange(Direct(*server), FreedbExchange::kQuery, QueryBody());
+    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+
+    const auto address = [](int family, const char* text, std::uint16_t port) {
+        FreedbAddress a;
+        if (family == AF_INET6) {
+            auto& v6 = reinterpret_cast<sockaddr_in6&>(a.address);
+            v6.sin6_family = AF_INET6;
+            v6.sin6_port = htons(port);
+            ::inet_pton(AF_INET6, text, &v6.sin6_addr);
+            a.length = sizeof v6;
+        } else {
+            auto& v4 = reinterpret_cast<sockaddr_in&>(a.address);
+            v4.sin_family = AF_INET;
+            v4.sin_port = htons(port);
+            ::inet_pton(AF_INET, text, &v4.sin_addr);
+            a.length = sizeof v4;
+        }
+        return a;
+    };
+    std::string looked;
+    run = Exchange(Direct(*server), FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+        r.resolver = [&](const std::string& host, std::uint16_t port) {
+            looked = host + " " + std::to_string(port);
+            return FreedbResolution{
+                0, 0, {address(AF_INET, "127.0.0.1", 1), address(AF_INET6, "::1", port)}};
+        };
+    });
+    EXPECT_EQ(looked, "::1 " + std::to_string(server->port()));
+    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.request->matches.size(), 1u);
+    EXPECT_EQ(server->Requests().size(), 2u);
+}
 
 TEST(CancelWaitThread, GivesUpAfterItsStepsAndStillReportsStopped) {
     auto done = std::make_shared<Event>(true, false);

@@ -138,20 +138,33 @@ std::string FreedbTestServer::DefaultDatabaseDir() {
     return std::string(KORVIDA_TEST_DATA_DIR) + "/freedb";
 }
 
-FreedbTestServer::FreedbTestServer(std::string databaseDir) : databaseDir_(std::move(databaseDir)) {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+FreedbTestServer::FreedbTestServer(std::string databaseDir, Loopback loopback)
+    : databaseDir_(std::move(databaseDir)), loopback_(loopback) {
+    const int family = loopback == Loopback::kIpv6 ? AF_INET6 : AF_INET;
+    listenFd_ = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listenFd_ < 0)
         throw std::runtime_error("test server: socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 16) != 0)
+    sockaddr_storage address{};
+    socklen_t length;
+    if (loopback == Loopback::kIpv6) {
+        auto& v6 = reinterpret_cast<sockaddr_in6&>(address);
+        v6.sin6_family = AF_INET6;
+        v6.sin6_addr = in6addr_loopback;
+        length = sizeof v6;
+    } else {
+        auto& v4 = reinterpret_cast<sockaddr_in&>(address);
+        v4.sin_family = AF_INET;
+        v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        length = sizeof v4;
+    }
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(listenFd_, 16) != 0) {
+        ::close(listenFd_);
         throw std::runtime_error("test server: bind/listen");
-    socklen_t length = sizeof address;
+    }
     ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    port_ = ntohs(loopback == Loopback::kIpv6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
+                                              : reinterpret_cast<sockaddr_in&>(address).sin_port);
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 
@@ -171,7 +184,7 @@ FreedbTestServer::~FreedbTestServer() {
 }
 
 std::string FreedbTestServer::address() const {
-    return "127.0.0.1:" + std::to_string(port_);
+    return (loopback_ == Loopback::kIpv6 ? "[::1]:" : "127.0.0.1:") + std::to_string(port_);
 }
 
 void FreedbTestServer::SetMode(Mode mode) {

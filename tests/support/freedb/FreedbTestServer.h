@@ -36,7 +36,11 @@ class FreedbTestServer {
     static constexpr const char* kQueryScript = "/~cddb/cddb.cgi";
     static constexpr const char* kSubmitScript = "/~cddb/submit.cgi";
 
-    explicit FreedbTestServer(std::string databaseDir = DefaultDatabaseDir());
+    enum class Loopback { kIpv4, kIpv6 };
+
+    // Listens on 127.0.0.1 or ::1 (throws when that cannot be bound).
+    explicit FreedbTestServer(std::string databaseDir = DefaultDatabaseDir(),
+                              Loopback loopback = Loopback::kIpv4);
     ~FreedbTestServer();
     FreedbTestServer(const FreedbTestServer&) = delete;
     FreedbTestServer& operator=(const FreedbTestServer&) = delete;
@@ -44,7 +48,7 @@ class FreedbTestServer {
     static std::string DefaultDatabaseDir();
 
     std::uint16_t port() const { return port_; }
-    // "127.0.0.1:<port>", a Server setting that reaches this server.
+    // "127.0.0.1:<port>" or "[::1]:<port>", a Server setting that reaches this server.
     std::string address() const;
 
     void SetMode(Mode mode);
@@ -77,6 +81,7 @@ class FreedbTestServer {
     std::string databaseDir_;
     int listenFd_ = -1;
     std::uint16_t port_ = 0;
+    Loopback loopback_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};
     std::thread acceptThread_;
