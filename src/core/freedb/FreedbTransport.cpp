@@ -372,24 +372,12 @@ std::string CancelledStatusText(std::time_t now) {
 std::string FreedbTimeoutText(FreedbPhase phase, const std::string& host,
                               std::chrono::milliseconds limit) {
     const long long seconds = (limit.count() + 999) / 1000;
-    const char* format = "";
-    switch (phase) {
-        case FreedbPhase::kResolve:
-            format = "解析服务器地址 %s 超时 (%lld 秒无响应)。";
-            break;
-        case FreedbPhase::kConnect:
-            format = "连接服务器 %s 超时 (%lld 秒无响应)。";
-            break;
-        case FreedbPhase::kSend:
-            format = "向服务器 %s 发送请求超时 (%lld 秒无进展)。";
-            break;
-        case FreedbPhase::kFirstByte:
-            format = "等待服务器 %s 回应超时 (%lld 秒无响应)。";
-            break;
-        case FreedbPhase::kReply:
-            format = "接收服务器 %s 的回应超时 (%lld 秒无进展)。";
-            break;
-    }
+    // In the order of FreedbPhase.
+    static constexpr const char* kFormats[] = {
+        "解析服务器地址 %s 超时 (%lld 秒无响应)。", "连接服务器 %s 超时 (%lld 秒无响应)。",
+        "向服务器 %s 发送请求超时 (%lld 秒无进展)。", "等待服务器 %s 回应超时 (%lld 秒无响应)。",
+        "接收服务器 %s 的回应超时 (%lld 秒无进展)。"};
+    const char* format = kFormats[static_cast<int>(phase)];
     char buffer[1024];
     std::snprintf(buffer, sizeof buffer, format, host.c_str(), seconds);
     return buffer;
