@@ -42,24 +42,6 @@ TEST_F(FreedbCommands, QueryAppliesTheEntryAndStoresIt) {
     EXPECT_NE(toc.out.find("03\tThird\t"), std::string::npos) << toc.out;
 }
 
-// The disc in two categories: both are listed, --pick 2 reads the second.
-TEST_F(FreedbCommands, PickReadsTheChosenCategory) {
-    std::filesystem::create_directories(home / "freedb/misc");
-    std::string other = kDemoEntry;
-    other.replace(other.find("TTITLE1=第二首"), 17, "TTITLE1=Other");
-    test::WriteFile(home / "freedb/misc/0b004103", other);
-    test::FreedbTestServer server(home / "freedb");
-    auto r = test::RunCli({"--image", cue, "query", "--server", server.address(), "--pick", "2"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out.find("1\tmisc\t0b004103\tDemo Artist / 演示专辑\n"
-                         "2\trock\t0b004103\tDemo Artist / 演示专辑\n"),
-              0u)
-        << r.out;
-    EXPECT_NE(r.out.find("02\t第二首\n"), std::string::npos) << r.out;
-    ASSERT_EQ(server.Requests().size(), 2u);
-    EXPECT_NE(server.Requests()[1].find("cmd=cddb+read+rock+0b004103&"), std::string::npos);
-}
-
 TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
     test::FreedbTestServer server(home / "freedb");
     server.SetMode(test::FreedbTestServer::Mode::kCloseAtOnce);

@@ -73,7 +73,8 @@ TEST(LookUpDisc, SingleInexactMatchIsReadAtOnce) {
     EXPECT_NE(server.Requests()[1].find("cmd=cddb+read+rock+12025603&"), std::string::npos);
 }
 
-// The disc in three categories: a 210 list at our protocol level, the user's pick read.
+// The disc in three categories: a 210 list at our protocol level; the pick (--pick N
+// of the command line) chooses the entry that is read.
 TEST(LookUpDisc, PickChoosesAmongSeveralMatches) {
     FreedbTestServer server;
     DiscInfo disc = Disc(4);

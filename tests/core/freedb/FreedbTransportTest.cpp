@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <netdb.h>
-#include <netinet/in.h>
 
 #include <cctype>
 #include <chrono>
@@ -411,29 +409,15 @@ TEST(QueryThread, ConnectsToTheFirstAddressThatAccepts) {
     Transfer run = Exchange(Direct(*server), FreedbExchange::kQuery, QueryBody());
     EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
 
-    const auto address = [](int family, const char* text, std::uint16_t port) {
-        FreedbAddress a;
-        if (family == AF_INET6) {
-            auto& v6 = reinterpret_cast<sockaddr_in6&>(a.address);
-            v6.sin6_family = AF_INET6;
-            v6.sin6_port = htons(port);
-            ::inet_pton(AF_INET6, text, &v6.sin6_addr);
-            a.length = sizeof v6;
-        } else {
-            auto& v4 = reinterpret_cast<sockaddr_in&>(a.address);
-            v4.sin_family = AF_INET;
-            v4.sin_port = htons(port);
-            ::inet_pton(AF_INET, text, &v4.sin_addr);
-            a.length = sizeof v4;
-        }
-        return a;
-    };
     std::string looked;
     run = Exchange(Direct(*server), FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
         r.resolver = [&](const std::string& host, std::uint16_t port) {
             looked = host + " " + std::to_string(port);
-            return FreedbResolution{
-                0, 0, {address(AF_INET, "127.0.0.1", 1), address(AF_INET6, "::1", port)}};
+            // Numeric hosts: no lookup leaves the machine.
+            return FreedbResolution{0,
+                                    0,
+                                    {ResolveWithSystem("127.0.0.1", 1).addresses.at(0),
+                                     ResolveWithSystem("::1", port).addresses.at(0)}};
         };
     });
     EXPECT_EQ(looked, "::1 " + std::to_string(server->port()));
