@@ -48,6 +48,13 @@ TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
     auto r = test::RunCli({"--image", cue, "query", "--server", server.address()});
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.err.empty());
+    // A server that does not know our client name says so, and that is what we print.
+    const std::string refusal = "500 Unknown application, developer email for Korvida 3.0";
+    server.SetCannedReply("HTTP/1.0 200 OK\r\n\r\n" + refusal + "\r\n");
+    r = test::RunCli({"--image", cue, "query", "--server", server.address()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(refusal + "\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("未发现相匹配的唱片"), std::string::npos) << r.err;
     r = test::RunCli({"--image", cue, "query", "--proxy", "nohostport:0"});
     EXPECT_EQ(r.status, 2);
     r = test::RunCli({"--image", cue, "submit", "--pick", "1"});
@@ -55,7 +62,7 @@ TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
     // The placeholder e-mail address is refused before anything is sent.
     r = test::RunCli({"--image", cue, "submit", "--server", server.address()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_EQ(server.Connections(), 2);
 }
 
 // A submission accepted by the server is remembered, so the next one carries a higher

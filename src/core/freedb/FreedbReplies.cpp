@@ -56,6 +56,18 @@ bool KeywordValue(std::string_view line, std::string_view& value) {
     return true;
 }
 
+bool IsRefusal(long long code) {
+    return code >= 400 && code <= 599;
+}
+
+// The first line of `text`, as a message shows it.
+std::string StatusLineText(std::string_view text) {
+    std::string_view line;
+    LineReader(text).Next(line);
+    const std::string decoded = WithoutControlBytes(ReplyLineToUtf8(line));
+    return CutUtf8(Trim(decoded), FreedbMatch::kLineSize - 1);
+}
+
 }  // namespace
 
 bool FrameFreedbReply(std::string_view reply, int& statusCode, std::string_view& text) {
@@ -109,7 +121,28 @@ FreedbMatch MakeFreedbMatch(std::string_view rawLine, ReplyCharset charset) {
     return match;
 }
 
+std::string ServerErrorLine(std::string_view reply) {
+    int code = 0;
+    std::string_view text;
+    if (!FrameFreedbReply(reply, code, text))
+        return {};
+    if (IsRefusal(code))
+        return StatusLineText(text);
+    long long ownCode = 0;
+    if (ReadFreedbInt(text.substr(0, 3), ownCode))
+        return {};
+    // "HTTP/1.0 407 Proxy Authentication Required": the code is the second word.
+    const std::string_view httpLine = TrimLeft(reply);
+    const std::size_t space = httpLine.find(' ');
+    long long httpCode = 0;
+    if (space != std::string_view::npos && space < httpLine.find('\n') &&
+        ReadFreedbInt(httpLine.substr(space + 1, 3), httpCode) && IsRefusal(httpCode))
+        return StatusLineText(httpLine);
+    return {};
+}
+
 void ParseQueryReply(std::string_view reply, FreedbRequest& request) {
+    request.serverError = ServerErrorLine(reply);
     int code = 0;
     std::string_view text;
     if (!FrameFreedbReply(reply, code, text))
@@ -124,7 +157,7 @@ void ParseQueryReply(std::string_view reply, FreedbRequest& request) {
         // "200 category discid artist / title": one exact match on the status line.
         if (lines.Next(line) && line.size() > 4)
             request.matches.push_back(MakeFreedbMatch(line.substr(4), charset));
-    } else if (code == 211) {
+    } else if (code == 210 || code == 211) {
         lines.Next(line);  // the status line
         while (lines.Next(line)) {
             if (StartsWith(line, "."))
@@ -139,6 +172,7 @@ void ParseQueryReply(std::string_view reply, FreedbRequest& request) {
 
 void ParseReadReply(std::string_view reply, FreedbRequest& request) {
     request.hasRevision = 0;
+    request.serverError = ServerErrorLine(reply);
     int code = 0;
     std::string_view text;
     if (!FrameFreedbReply(reply, code, text))

@@ -21,13 +21,20 @@ bool FrameFreedbReply(std::string_view reply, int& statusCode, std::string_view&
 // line decoded from the reply's charset.
 FreedbMatch MakeFreedbMatch(std::string_view line, ReplyCharset charset = ReplyCharset::kUtf8);
 
-// Sets statusCode and fills request.matches: one match for 200, one per line up to the
-// "." line for 211, none for any other code. A reply that is not framed leaves both as
-// they were.
+// The status line of a framed reply that refuses its command: the freedb status line
+// when its code is 4xx or 5xx, or the HTTP status line when that code is 4xx or 5xx and
+// the freedb text carries no code of its own (a proxy's 407, a wrong script's 404).
+// Empty for any other reply. Decoded to UTF-8 and cut like a match line.
+std::string ServerErrorLine(std::string_view reply);
+
+// Sets statusCode, serverError and fills request.matches: one match for 200, one per
+// line up to the "." line for 210 (exact matches, the form from protocol level 4 on)
+// and 211 (inexact), none for any other code. A reply that is not framed leaves the
+// code and the matches as they were.
 void ParseQueryReply(std::string_view reply, FreedbRequest& request);
 
-// Sets statusCode, revision and hasRevision and fills request.readResult from a 210
-// reply; any other reply leaves the result empty.
+// Sets statusCode, serverError, revision and hasRevision and fills request.readResult
+// from a 210 reply; any other reply leaves the result empty.
 void ParseReadReply(std::string_view reply, FreedbRequest& request);
 
 // The code of a submit reply: the three characters that follow its first blank line

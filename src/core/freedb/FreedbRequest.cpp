@@ -48,7 +48,10 @@ std::uint16_t FreedbServerPort(const std::string& server) {
 }
 
 std::string FreedbServerHost(const std::string& server) {
-    return server.substr(0, PortColon(server, nullptr));
+    std::string host = server.substr(0, PortColon(server, nullptr));
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    return host;
 }
 
 std::shared_ptr<FreedbRequest> MakeFreedbRequest(const FreedbServerSettings& settings,

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/freedb/FreedbResolver.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageTarget.h"
 
@@ -49,6 +51,11 @@ struct FreedbReadResult {
     bool empty() const { return !hasDiscTitle && titles.empty(); }
 };
 
+// How long any phase of an exchange (name lookup, connect, send, waiting for the first
+// byte, the rest of the reply) may go without progress before the transfer gives up: a
+// server that accepts and never answers would otherwise hold a scripted query forever.
+inline constexpr std::chrono::milliseconds kFreedbStallTimeout{30000};
+
 // The record handed to a transport thread. The thread holds it through a shared_ptr,
 // as do the starting dialog and the events' owners, so a dialog that gives up on a
 // thread stuck in a socket call can go away without leaving it a dangling record.
@@ -75,16 +82,21 @@ struct FreedbRequest {
     std::string body;
     std::shared_ptr<MessageTarget> window;  // receives the progress messages
     std::int32_t statusCode = 0;            // freedb response code found by the parsers
-    std::vector<FreedbMatch> matches;       // query results
-    FreedbReadResult readResult;            // read results
-    std::int32_t isRead = 0;                // query thread: 0 query command, 1 read command
-    std::shared_ptr<Event> cancelEvent;     // manual reset, created clear; set to cancel
-    std::shared_ptr<Event> doneEvent;       // manual reset, created set; clear while running
-    std::uint16_t revision = 0;             // read replies: "# Revision:" value
-    std::uint16_t hasRevision = 0;          // read replies: 1 when that line was found
+    // Set by the parsers when the server refused the command (a 4xx or 5xx code): its
+    // own status line, which the thread reports as the error instead of "no match".
+    std::string serverError;
+    std::vector<FreedbMatch> matches;    // query results
+    FreedbReadResult readResult;         // read results
+    std::int32_t isRead = 0;             // query thread: 0 query command, 1 read command
+    std::shared_ptr<Event> cancelEvent;  // manual reset, created clear; set to cancel
+    std::shared_ptr<Event> doneEvent;    // manual reset, created set; clear while running
+    std::uint16_t revision = 0;          // read replies: "# Revision:" value
+    std::uint16_t hasRevision = 0;       // read replies: 1 when that line was found
     std::int32_t useProxyAuth = 0;
     std::string proxyUser;
     std::string proxyPassword;  // plain text, as the settings store delivers it
+    std::chrono::milliseconds stallTimeout = kFreedbStallTimeout;
+    FreedbResolver resolver;  // the name lookup; empty: the system's
 };
 
 // The [CDDB] settings a freedb exchange needs, so that the front ends and the tests
@@ -113,7 +125,8 @@ std::shared_ptr<FreedbRequest> MakeFreedbRequest(const FreedbServerSettings& set
                                                  FreedbExchange exchange);
 
 // The port a Server value names: the number after the last ':' when it is a valid port,
-// else 80. Host name: the text before that ':'.
+// else 80. Host name: the text before that ':', without the brackets of an IPv6
+// address ("[::1]:8880").
 std::uint16_t FreedbServerPort(const std::string& server);
 std::string FreedbServerHost(const std::string& server);
 

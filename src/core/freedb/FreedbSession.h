@@ -24,7 +24,7 @@ struct FreedbOutcome {
     enum class Kind {
         kDone,       // completion message arrived (query/read done, submission accepted)
         kNoMatch,    // a lookup found nothing to read
-        kFailed,     // error or refused submission; text says why
+        kFailed,     // error, a server refusal or a refused submission; text says why
         kCancelled,  // the cancel event ended the transfer
     };
     Kind kind = Kind::kFailed;

@@ -1,13 +1,13 @@
 #include "core/freedb/FreedbTransport.h"
 
-#include <arpa/inet.h>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
@@ -34,18 +34,23 @@ std::string FormatInt(const char* format, long long value) {
     return buffer;
 }
 
+using Clock = std::chrono::steady_clock;
+
 class Socket {
   public:
     Socket() = default;
-    ~Socket() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+    ~Socket() { Close(); }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
-    bool Open() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    bool Open(int family) {
+        Close();
+        fd_ = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         return fd_ >= 0;
+    }
+    void Close() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
     }
     int fd() const { return fd_; }
 
@@ -83,6 +88,9 @@ class Transfer {
     Outcome SocketError(int code) {
         return Fail(FormatInt("Windows socket 错误 (代码 = %lld)。", code));
     }
+    Outcome TimedOut(FreedbPhase phase) {
+        return Fail(FreedbTimeoutText(phase, peer_, request_->stallTimeout));
+    }
 
     bool Cancelled() const { return request_->cancelEvent && request_->cancelEvent->IsSet(); }
     Outcome Cancel() {
@@ -100,8 +108,6 @@ class Transfer {
         if (!StartWinsock())
             return Fail("进入 WinSock 时出错");
         Status("连接到服务器: " + request_->server + " ...");
-        if (!socket.Open())
-            return SocketError(errno);
         if (Cancelled())
             return Cancel();
 
@@ -109,46 +115,29 @@ class Transfer {
         const std::string host =
             viaProxy ? request_->proxyServer : FreedbServerHost(request_->server);
         const std::uint16_t port = viaProxy ? request_->proxyPort : request_->serverPort;
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        if (const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &found); rc != 0) {
-            return SocketError(rc == EAI_SYSTEM ? errno : rc);
-        }
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-        ::freeaddrinfo(found);
+        peer_ = viaProxy ? request_->proxyServer + ":" + std::to_string(port) : request_->server;
+        FreedbResolution resolution;
+        if (Outcome resolved = Resolve(host, port, resolution); resolved != Outcome::kOk)
+            return resolved;
         if (Cancelled())
             return Cancel();
-
-        if (::connect(socket.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            if (errno != EINPROGRESS)
-                return SocketError(errno);
-            if (Outcome waited = WaitFor(socket, POLLOUT); waited != Outcome::kOk)
-                return waited;
-            int error = 0;
-            socklen_t length = sizeof error;
-            ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &length);
-            if (error != 0)
-                return SocketError(error);
-        }
-        return Outcome::kOk;
+        return ConnectToAny(socket, resolution.addresses);
     }
 
     // Step 14: the whole text. The socket is non-blocking, so a short write only means
     // the kernel's buffer is full for now.
     Outcome Send(Socket& socket, const std::string& text) {
         std::size_t sent = 0;
+        auto deadline = Clock::now() + request_->stallTimeout;
         while (sent < text.size()) {
             const ssize_t n =
                 ::send(socket.fd(), text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
             if (n > 0) {
                 sent += static_cast<std::size_t>(n);
+                deadline = Clock::now() + request_->stallTimeout;
             } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-                if (Outcome waited = WaitFor(socket, POLLOUT); waited != Outcome::kOk)
+                if (Outcome waited = WaitFor(socket, POLLOUT, deadline, FreedbPhase::kSend);
+                    waited != Outcome::kOk)
                     return waited;
             } else {
                 return SocketError(n < 0 ? errno : EPIPE);
@@ -164,16 +153,20 @@ class Transfer {
         std::size_t held = 0;
         if (Cancelled())
             return Cancel();
+        auto deadline = Clock::now() + request_->stallTimeout;
         while (held < reply.size()) {
             const ssize_t n = ::recv(socket.fd(), reply.data() + held, reply.size() - held, 0);
             if (n > 0) {
                 held += static_cast<std::size_t>(n);
+                deadline = Clock::now() + request_->stallTimeout;
                 if (Cancelled())
                     return Cancel();
             } else if (n == 0) {
                 break;
             } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
-                if (Outcome waited = WaitFor(socket, POLLIN); waited != Outcome::kOk)
+                const FreedbPhase phase = held == 0 ? FreedbPhase::kFirstByte : FreedbPhase::kReply;
+                if (Outcome waited = WaitFor(socket, POLLIN, deadline, phase);
+                    waited != Outcome::kOk)
                     return waited;
             } else {
                 return SocketError(errno);
@@ -184,23 +177,114 @@ class Transfer {
     }
 
   private:
+    // The lookup runs on a thread of its own: getaddrinfo cannot be interrupted, and a
+    // cancel must not wait for it.
+    Outcome Resolve(const std::string& host, std::uint16_t port, FreedbResolution& resolution) {
+        PendingResolution pending(request_->resolver, host, port);
+        const auto deadline = Clock::now() + request_->stallTimeout;
+        while (!pending.WaitFor(std::chrono::milliseconds(kPollSliceMs))) {
+            if (Cancelled())
+                return Cancel();
+            if (Clock::now() >= deadline)
+                return TimedOut(FreedbPhase::kResolve);
+        }
+        resolution = pending.Result();
+        if (resolution.error != 0 || resolution.addresses.empty())
+            return SocketError(resolution.error != 0 ? resolution.Code() : EAI_NONAME);
+        return Outcome::kOk;
+    }
+
+    // Tries the addresses in order until one accepts. The phase's time is shared out:
+    // each attempt may use an equal part of what is left, so an address that swallows
+    // packets cannot starve the ones after it, and the phase as a whole still ends in
+    // time. An attempt that fails at once passes its time on.
+    Outcome ConnectToAny(Socket& socket, const std::vector<FreedbAddress>& addresses) {
+        const auto phaseEnd = Clock::now() + request_->stallTimeout;
+        int lastError = 0;
+        bool timedOut = false;
+        for (std::size_t i = 0; i < addresses.size(); ++i) {
+            const FreedbAddress& address = addresses[i];
+            const auto left = phaseEnd - Clock::now();
+            const auto deadline = Clock::now() + left / static_cast<long>(addresses.size() - i);
+            const Outcome attempt = ConnectTo(socket, address, deadline, lastError, timedOut);
+            if (attempt != Outcome::kFailed)
+                return attempt;
+        }
+        socket.Close();
+        return timedOut ? TimedOut(FreedbPhase::kConnect) : SocketError(lastError);
+    }
+
+    // One attempt. kFailed is silent here (the caller reports the last failure);
+    // kCancelled has been reported.
+    Outcome ConnectTo(Socket& socket, const FreedbAddress& address, Clock::time_point deadline,
+                      int& error, bool& timedOut) {
+        timedOut = false;
+        if (!socket.Open(address.address.ss_family)) {
+            error = errno;
+            return Outcome::kFailed;
+        }
+        const auto* target = reinterpret_cast<const sockaddr*>(&address.address);
+        if (::connect(socket.fd(), target, address.length) == 0)
+            return Outcome::kOk;
+        if (errno != EINPROGRESS) {
+            error = errno;
+            return Outcome::kFailed;
+        }
+        for (;;) {
+            pollfd entry{socket.fd(), POLLOUT, 0};
+            const int rc = ::poll(&entry, 1, SliceUntil(deadline));
+            if (rc > 0)
+                break;
+            if (rc < 0 && errno != EINTR) {
+                error = errno;
+                return Outcome::kFailed;
+            }
+            if (Cancelled())
+                return Cancel();
+            if (Clock::now() >= deadline) {
+                timedOut = true;
+                error = ETIMEDOUT;
+                return Outcome::kFailed;
+            }
+        }
+        int result = 0;
+        socklen_t length = sizeof result;
+        if (::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &result, &length) != 0)
+            result = errno;
+        if (result != 0) {
+            error = result;
+            return Outcome::kFailed;
+        }
+        return Outcome::kOk;
+    }
+
     // Waits until the socket is ready for `events`, looking at the cancel event between
-    // slices. kOk when ready (or in error: the next call reports the error).
-    Outcome WaitFor(Socket& socket, short events) {
+    // slices, until `deadline`. kOk when ready (or in error: the next call reports it).
+    Outcome WaitFor(Socket& socket, short events, Clock::time_point deadline, FreedbPhase phase) {
         for (;;) {
             pollfd entry{socket.fd(), events, 0};
-            const int rc = ::poll(&entry, 1, kPollSliceMs);
+            const int rc = ::poll(&entry, 1, SliceUntil(deadline));
             if (rc > 0)
                 return Outcome::kOk;
             if (rc < 0 && errno != EINTR)
                 return SocketError(errno);
             if (Cancelled())
                 return Cancel();
+            if (Clock::now() >= deadline)
+                return TimedOut(phase);
         }
+    }
+
+    // One poll slice, shorter when the deadline comes sooner.
+    static int SliceUntil(Clock::time_point deadline) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        return static_cast<int>(std::clamp<long long>(left, 0, kPollSliceMs));
     }
 
     std::shared_ptr<FreedbRequest> request_;
     const unsigned errorMessage_;
+    std::string peer_;  // the host and port the transfer talks to, for time-out texts
 };
 
 bool Fits(const std::string& text, std::size_t size) {
@@ -285,6 +369,20 @@ std::string CancelledStatusText(std::time_t now) {
     return std::string("(") + stamp + ") 用户取消操作。";
 }
 
+std::string FreedbTimeoutText(FreedbPhase phase, const std::string& host,
+                              std::chrono::milliseconds limit) {
+    const long long seconds = (limit.count() + 999) / 1000;
+    // In the order of FreedbPhase.
+    static constexpr const char* kFormats[] = {
+        "解析服务器地址 %s 超时 (%lld 秒无响应)。", "连接服务器 %s 超时 (%lld 秒无响应)。",
+        "向服务器 %s 发送请求超时 (%lld 秒无进展)。", "等待服务器 %s 回应超时 (%lld 秒无响应)。",
+        "接收服务器 %s 的回应超时 (%lld 秒无进展)。"};
+    const char* format = kFormats[static_cast<int>(phase)];
+    char buffer[1024];
+    std::snprintf(buffer, sizeof buffer, format, host.c_str(), seconds);
+    return buffer;
+}
+
 std::string SubmitErrorText(const std::string& server, const std::string& code) {
     return "提交到 " + server + " 时出错。\n错误代码 = " + code + " 。";
 }
@@ -308,13 +406,21 @@ int QueryThread(std::shared_ptr<FreedbRequest> request) {
         return -1;
 
     transfer.Status("正在处理询问结果...");
-    if (request->isRead == 1) {
+    if (request->isRead == 1)
         ParseReadReply(reply, *request);
+    else
+        ParseQueryReply(reply, *request);
+    // A refusal (an unregistered client name, a proxy that wants credentials) is no
+    // empty result: shown as "no match" it would send the user looking at the disc.
+    if (!request->serverError.empty()) {
+        transfer.Fail(request->serverError);
+        return -1;
+    }
+    if (request->isRead == 1) {
         transfer.Post(WM_FREEDB_READ_DONE, {},
                       static_cast<std::intptr_t>(std::uint32_t{request->revision} << 16 |
                                                  request->hasRevision));
     } else {
-        ParseQueryReply(reply, *request);
         transfer.Post(WM_FREEDB_QUERY_DONE);
     }
     return 0;

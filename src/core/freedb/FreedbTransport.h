@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -37,6 +38,15 @@ std::string BuildSubmitRequestText(const FreedbRequest& request);
 // The status text of a cancelled transfer: "(time) 用户取消操作。" with the local time
 // as "%Y-%m-%d %H:%M:%S".
 std::string CancelledStatusText(std::time_t now);
+
+// The phases of an exchange that each end after request.stallTimeout without progress.
+enum class FreedbPhase { kResolve, kConnect, kSend, kFirstByte, kReply };
+
+// The error text of a phase that ran out of time: "等待服务器 %s 回应超时 (%d 秒无响应)。"
+// and its kin, naming the host (and port) the transfer talks to and the limit in whole
+// seconds, rounded up.
+std::string FreedbTimeoutText(FreedbPhase phase, const std::string& host,
+                              std::chrono::milliseconds limit);
 
 // "提交到 %s 时出错。\n错误代码 = %s 。"
 std::string SubmitErrorText(const std::string& server, const std::string& code);

@@ -47,6 +47,19 @@ INSTANTIATE_TEST_SUITE_P(
                        "F\r\n.\r\n"),
                   211, 3},
         QueryCase{"oneInexact", Http("211 Found\r\nrock 1 A / B\r\n.\r\n"), 211, 1},
+        // From protocol level 4 exact matches come as a list, one line per category.
+        QueryCase{"exactList",
+                  Http("210 Found exact matches, list follows (until terminating `.')\r\n"
+                       "misc c711930d A / B\r\nrock c711930d A / B\r\nblues c711930d A / "
+                       "B\r\n.\r\n"),
+                  210, 3},
+        // Cut before its "." (a connection closed early): the complete lines stay.
+        QueryCase{"exactListWithoutTerminator",
+                  Http("210 Found exact matches\r\nmisc 1 A / B\r\nrock 1 A / B\r\n"), 210, 2},
+        QueryCase{"exactListBlankLinesSkipped",
+                  Http("210 Found\r\n\r\nmisc 1 A / B\r\n \r\nrock 1 A / B\r\n.\r\nfolk 1 "
+                       "after the end\r\n"),
+                  210, 2},
         QueryCase{"inexactWithoutTerminator", Http("211 Found\r\nrock 1 A / B\r\njazz 1 C"), 211,
                   2},
         QueryCase{"blankLinesAreNoMatches", Http("211 Found\r\n\r\nrock 1 A / B\r\n  \r\n.\r\n"),
@@ -72,6 +85,30 @@ TEST(QueryReplyFields, ExactMatchSplitsCategoryIdArtistAndTitle) {
     EXPECT_EQ(m.discId, "7a0b5c09");
     EXPECT_EQ(m.artist, "Some Artist");
     EXPECT_EQ(m.title, "Some Album");
+}
+
+// A refusal carries the server's own words to the error page; anything else none.
+TEST(ServerError, IsTheStatusLineOfARefusal) {
+    EXPECT_EQ(ServerErrorLine(Http("500 Unknown application, developer email for Korvida 3.0\r\n")),
+              "500 Unknown application, developer email for Korvida 3.0");
+    EXPECT_EQ(ServerErrorLine(Http("401 rock 12025603 No such CD entry in database.\r\n")),
+              "401 rock 12025603 No such CD entry in database.");
+    EXPECT_EQ(ServerErrorLine("HTTP/1.0 407 Proxy Authentication Required\r\nX: y\r\n\r\n"),
+              "HTTP/1.0 407 Proxy Authentication Required");
+    // The freedb code decides when there is one, whatever the HTTP status says.
+    EXPECT_EQ(ServerErrorLine("HTTP/1.0 500 Oops\r\n\r\n202 No match\r\n"), "");
+    for (const std::string& reply :
+         {Http("202 No match for disc ID 12025603.\r\n"), Http("210 Found\r\n.\r\n"),
+          Http("200 rock 1 A / B"), Http(""), std::string("500 Not framed\r\n"),
+          std::string("HTTP/1.0 500 Oops\r\n")})
+        EXPECT_EQ(ServerErrorLine(reply), "") << reply;
+
+    // The parsers keep it per reply: a refusal does not outlive the next answer.
+    FreedbRequest request;
+    ParseQueryReply(Http("500 Unknown application\r\n"), request);
+    EXPECT_EQ(request.serverError, "500 Unknown application");
+    ParseReadReply(Http("210 rock 1 entry\r\nDTITLE=A / B\r\n.\r\n"), request);
+    EXPECT_EQ(request.serverError, "");
 }
 
 TEST(QueryReplyFields, TitleWithoutUsableSlashFillsBoth) {

@@ -56,6 +56,25 @@ TEST(LookUpDisc, SingleMatchIsReadAndApplied) {
     EXPECT_EQ(server.Requests().size(), 2u);  // query, then read
 }
 
+// An entry of another id with nearly the same offsets comes back as an inexact match;
+// being the only one, it is read at once under its own id.
+TEST(LookUpDisc, SingleInexactMatchIsReadAtOnce) {
+    FreedbTestServer server;
+    DiscInfo disc = Disc(3);
+    const FreedbLookup lookup =
+        LookUpDisc(Settings(server), MsfToc({150, 14250, 31530, 45075}), 0, disc);
+    EXPECT_EQ(lookup.outcome.kind, FreedbOutcome::Kind::kDone) << lookup.outcome.text;
+    EXPECT_NE(lookup.discId, 0x12025603u);
+    ASSERT_EQ(lookup.matches.size(), 1u);
+    EXPECT_EQ(lookup.matches[0].discId, "12025603");
+    EXPECT_EQ(disc.tracks[2].Title, "晚风 (现场)");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_NE(server.Requests()[0].find("\r\n\r\ncmd=cddb+query+"), std::string::npos);
+    EXPECT_NE(server.Requests()[1].find("cmd=cddb+read+rock+12025603&"), std::string::npos);
+}
+
+// The disc in three categories: a 210 list at our protocol level; the pick (--pick N
+// of the command line) chooses the entry that is read.
 TEST(LookUpDisc, PickChoosesAmongSeveralMatches) {
     FreedbTestServer server;
     DiscInfo disc = Disc(4);
@@ -80,9 +99,17 @@ TEST(LookUpDisc, UnknownDiscAndBrokenServerReachTheRightPage) {
     EXPECT_EQ(lookup.outcome.text, "抱歉！未发现相匹配的唱片！");
     EXPECT_EQ(disc.tracks[0].Title, "音轨 1");
 
+    // A server that refuses shows its own words, never the no-match page.
     server.SetCannedReply("HTTP/1.0 500 Internal Server Error\r\n\r\n");
     lookup = LookUpDisc(Settings(server), MsfToc({150, 9000}), 0, disc);
-    EXPECT_EQ(lookup.outcome.kind, FreedbOutcome::Kind::kNoMatch);
+    EXPECT_EQ(lookup.outcome.kind, FreedbOutcome::Kind::kFailed);
+    EXPECT_EQ(lookup.outcome.text, "HTTP/1.0 500 Internal Server Error");
+    server.SetCannedReply(
+        "HTTP/1.0 200 OK\r\n\r\n500 Unknown application, developer email for Korvida 3.0\r\n");
+    lookup = LookUpDisc(Settings(server), MsfToc({150, 14250, 31530, 45000}), 0, disc);
+    EXPECT_EQ(lookup.outcome.kind, FreedbOutcome::Kind::kFailed);
+    EXPECT_EQ(lookup.outcome.text, "500 Unknown application, developer email for Korvida 3.0");
+    EXPECT_EQ(disc.tracks[0].Title, "音轨 1");
 
     auto cancel = std::make_shared<Event>(true, true);
     lookup = LookUpDisc(Settings(server), MsfToc({150, 9000}), 0, disc, cancel);

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <netdb.h>
+
 #include <cctype>
 #include <chrono>
+#include <functional>
 #include <string>
 
 #include "core/freedb/Base64Encode.h"
 #include "core/freedb/FreedbCommands.h"
+#include "core/freedb/FreedbReplies.h"
 #include "core/freedb/FreedbSubmission.h"
 #include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
@@ -47,12 +51,16 @@ struct Transfer {
     int result = 0;
 };
 
-Transfer Exchange(const FreedbServerSettings& settings, FreedbExchange exchange, std::string body) {
+// One exchange on this thread; `prepare` may change the request first.
+Transfer Exchange(const FreedbServerSettings& settings, FreedbExchange exchange, std::string body,
+                  const std::function<void(FreedbRequest&)>& prepare = {}) {
     Transfer run;
     run.request = MakeFreedbRequest(settings, exchange);
     run.messages = std::make_shared<MessageRecorder>();
     run.request->window = run.messages;
     run.request->body = std::move(body);
+    if (prepare)
+        prepare(*run.request);
     run.result =
         exchange == FreedbExchange::kSubmit ? SubmitThread(run.request) : QueryThread(run.request);
     EXPECT_TRUE(run.request->doneEvent->IsSet());
@@ -111,7 +119,7 @@ TEST(QueryThread, DirectQueryIsSentByteForByteAndParsed) {
                   "正在发送询问命令...", "正在接收询问结果...", "正在处理询问结果..."}));
     const auto messages = run.messages->Messages();
     EXPECT_EQ(messages.back().id, WM_FREEDB_QUERY_DONE);
-    EXPECT_EQ(run.request->statusCode, 200);
+    EXPECT_EQ(run.request->statusCode, 210);  // a list of one line at level 6
     ASSERT_EQ(run.request->matches.size(), 1u);
     EXPECT_EQ(run.request->matches[0].artist, "测试歌手");
     EXPECT_EQ(run.request->matches[0].title, "月光专辑");
@@ -296,6 +304,128 @@ INSTANTIATE_TEST_SUITE_P(Servers, CancelWhileWaiting,
                          ::testing::Values(FreedbTestServer::Mode::kNeverAnswer,
                                            FreedbTestServer::Mode::kTrickle));
 
+// A server that accepts and never answers: the wait for the first byte ends after the
+// stall time-out with its text, also for a caller that holds no cancel event at all.
+class SilentServer : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SilentServer, EndsTheQueryWithTheTimeOutText) {
+    const bool withCancelEvent = GetParam();
+    FreedbTestServer server;
+    server.SetMode(FreedbTestServer::Mode::kNeverAnswer);
+    const auto limit = std::chrono::milliseconds(300);
+    const auto start = std::chrono::steady_clock::now();
+    const Transfer run =
+        Exchange(Direct(server), FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+            r.stallTimeout = limit;
+            if (!withCancelEvent)
+                r.cancelEvent.reset();
+        });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(run.result, -1);
+    EXPECT_EQ(
+        Texts(run, WM_FREEDB_ERROR),
+        std::vector<std::string>{"等待服务器 " + server.address() + " 回应超时 (1 秒无响应)。"});
+    EXPECT_EQ(server.Requests().size(), 1u);  // the request went out whole
+}
+
+INSTANTIATE_TEST_SUITE_P(Callers, SilentServer, ::testing::Bool());
+
+// The limit is on silence, not on the whole reply: a slow server that keeps sending is
+// read to its end.
+TEST(QueryThread, ASlowButSteadyReplyIsReadToItsEnd) {
+    FreedbTestServer server;
+    server.SetMode(FreedbTestServer::Mode::kTrickle);
+    server.SetTrickleDelayMs(5);  // about 170 bytes: longer in all than the limit
+    const Transfer run =
+        Exchange(Direct(server), FreedbExchange::kQuery, QueryBody(),
+                 [](FreedbRequest& r) { r.stallTimeout = std::chrono::milliseconds(500); });
+    EXPECT_EQ(run.result, 0);
+    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.request->matches.size(), 1u);
+}
+
+// A name lookup that never returns, as with an unreachable name server.
+class StuckResolver {
+  public:
+    ~StuckResolver() { release_->Set(); }  // lets the abandoned lookup thread end
+    FreedbResolver resolver() const {
+        return [entered = entered_, release = release_](const std::string&, std::uint16_t) {
+            entered->Set();
+            release->Wait(10000);  // bounded, so that a transport that waits fails
+            return FreedbResolution{EAI_AGAIN, 0, {}};
+        };
+    }
+    bool WaitUntilEntered() const { return entered_->Wait(5000); }
+
+  private:
+    std::shared_ptr<Event> entered_ = std::make_shared<Event>(true, false);
+    std::shared_ptr<Event> release_ = std::make_shared<Event>(true, false);
+};
+
+TEST(QueryThread, ALookupThatNeverReturnsEndsOnCancelOrDeadline) {
+    FreedbServerSettings settings;
+    settings.Server = "freedb.test";
+    settings.QueryScript = FreedbTestServer::kQueryScript;
+    settings.Email = kEmail;
+
+    StuckResolver stuck;
+    auto request = MakeFreedbRequest(settings, FreedbExchange::kQuery);
+    auto messages = std::make_shared<MessageRecorder>();
+    request->window = messages;
+    request->body = QueryBody();
+    request->resolver = stuck.resolver();
+    std::thread thread = StartQueryThread(request);
+    ASSERT_TRUE(stuck.WaitUntilEntered());
+    const auto start = std::chrono::steady_clock::now();
+    request->cancelEvent->Set();
+    thread.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_TRUE(IsCancelledText(messages->Messages().back().text));
+    EXPECT_TRUE(request->doneEvent->IsSet());
+
+    // Nobody cancels: the lookup's own deadline ends the query.
+    const auto limit = std::chrono::milliseconds(200);
+    const Transfer run =
+        Exchange(settings, FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+            r.resolver = stuck.resolver();
+            r.stallTimeout = limit;
+        });
+    EXPECT_EQ(run.result, -1);
+    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR), std::vector<std::string>{FreedbTimeoutText(
+                                               FreedbPhase::kResolve, "freedb.test", limit)});
+}
+
+// The addresses of a lookup are tried in order, IPv6 as well as IPv4, and one that
+// refuses is passed over.
+TEST(QueryThread, ConnectsToTheFirstAddressThatAccepts) {
+    std::unique_ptr<FreedbTestServer> server;
+    try {
+        server = std::make_unique<FreedbTestServer>(FreedbTestServer::DefaultDatabaseDir(),
+                                                    FreedbTestServer::Loopback::kIpv6);
+    } catch (const std::exception&) {
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    }
+    // The system's lookup of "[::1]:port".
+    Transfer run = Exchange(Direct(*server), FreedbExchange::kQuery, QueryBody());
+    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+
+    std::string looked;
+    run = Exchange(Direct(*server), FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+        r.resolver = [&](const std::string& host, std::uint16_t port) {
+            looked = host + " " + std::to_string(port);
+            // Numeric hosts: no lookup leaves the machine.
+            return FreedbResolution{0,
+                                    0,
+                                    {ResolveWithSystem("127.0.0.1", 1).addresses.at(0),
+                                     ResolveWithSystem("::1", port).addresses.at(0)}};
+        };
+    });
+    EXPECT_EQ(looked, "::1 " + std::to_string(server->port()));
+    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.request->matches.size(), 1u);
+    EXPECT_EQ(server->Requests().size(), 2u);
+}
+
 TEST(CancelWaitThread, GivesUpAfterItsStepsAndStillReportsStopped) {
     auto done = std::make_shared<Event>(true, false);
     auto messages = std::make_shared<MessageRecorder>();
@@ -360,6 +490,33 @@ INSTANTIATE_TEST_SUITE_P(
                                       WM_FREEDB_SUBMIT_FAILED, ""},
                       SubmitReplyCase{"empty", "", WM_FREEDB_SUBMIT_FAILED, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The test server answers like today's servers for the level a command names, and the
+// parser reads every form: one exact match on the status line below level 4, as a list
+// from level 4 on; several exact matches as an inexact list below level 4.
+TEST(TestServer, AnswersByProtocolLevel) {
+    FreedbTestServer server;
+    struct Case {
+        const char* query;
+        int level;
+        int code;
+        std::size_t matches;
+    };
+    const std::string one = "12025603+3+150+14250+31530+600";
+    const std::string three = "29042a04+4+150+20150+40150+60150+1068";
+    for (const Case& c : {Case{one.c_str(), 3, 200, 1}, Case{one.c_str(), 4, 210, 1},
+                          Case{three.c_str(), 1, 211, 3}, Case{three.c_str(), 6, 210, 3},
+                          Case{"00000001+1+150+600", 6, 202, 0}}) {
+        const std::string body = std::string("cmd=cddb+query+") + c.query +
+                                 "&hello=a+b+Korvida+3.0&proto=" + std::to_string(c.level) + "\r\n";
+        FreedbRequest request;
+        ParseQueryReply(server.Answer("POST /~cddb/cddb.cgi HTTP/1.0\r\nContent-Length: " +
+                                      std::to_string(body.size()) + "\r\n\r\n" + body),
+                        request);
+        EXPECT_EQ(request.statusCode, c.code) << c.query << " at level " << c.level;
+        EXPECT_EQ(request.matches.size(), c.matches) << c.query << " at level " << c.level;
+    }
+}
 
 // The server's format check, which every test above relies on, does catch the faults.
 TEST(RequestFormat, CatchesWhatTheOldFormsGotWrong) {

@@ -11,7 +11,9 @@
 #include "support/freedb/FreedbRequestFormat.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -89,26 +91,80 @@ std::string DiscTitle(const std::string& entry) {
     return title;
 }
 
+// The level a command asks for ("proto=6"); servers assume 1 when it names none.
+int ProtocolLevel(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        if (word.rfind("proto=", 0) == 0 && word.size() > 6)
+            return std::atoi(word.c_str() + 6);
+    }
+    return 1;
+}
+
+// The frame offsets and the length in seconds an entry's comment block records.
+std::vector<long> EntryToc(const std::string& entry) {
+    std::vector<long> toc;
+    std::istringstream in(entry);
+    bool inOffsets = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("# Disc length: ", 0) == 0) {
+            toc.push_back(std::stol(line.substr(15)));
+            break;
+        }
+        const std::size_t digit = line.find_first_not_of("#\t ");
+        if (inOffsets && digit != std::string::npos &&
+            std::isdigit(static_cast<unsigned char>(line[digit])))
+            toc.push_back(std::stol(line.substr(digit)));
+        else
+            inOffsets = line.rfind("# Track frame offsets:", 0) == 0;
+    }
+    return toc;
+}
+
+// Inexact matching: the same track count, every offset within two seconds and the
+// length within two seconds, as a pressing with a slightly different lead-in reads.
+bool NearToc(const std::vector<long>& entry, const std::vector<long>& query) {
+    if (entry.size() != query.size() || entry.empty())
+        return false;
+    for (std::size_t i = 0; i + 1 < entry.size(); ++i) {
+        if (std::labs(entry[i] - query[i]) > 150)
+            return false;
+    }
+    return std::labs(entry.back() - query.back()) <= 2;
+}
+
 }  // namespace
 
 std::string FreedbTestServer::DefaultDatabaseDir() {
     return std::string(KORVIDA_TEST_DATA_DIR) + "/freedb";
 }
 
-FreedbTestServer::FreedbTestServer(std::string databaseDir) : databaseDir_(std::move(databaseDir)) {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+FreedbTestServer::FreedbTestServer(std::string databaseDir, Loopback loopback)
+    : databaseDir_(std::move(databaseDir)), loopback_(loopback) {
+    const int family = loopback == Loopback::kIpv6 ? AF_INET6 : AF_INET;
+    listenFd_ = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listenFd_ < 0)
         throw std::runtime_error("test server: socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 16) != 0)
+    sockaddr_storage address{};
+    socklen_t length;
+    if (loopback == Loopback::kIpv6) {
+        auto& v6 = reinterpret_cast<sockaddr_in6&>(address);
+        v6.sin6_family = AF_INET6;
+        v6.sin6_addr = in6addr_loopback;
+        length = sizeof v6;
+    } else {
+        auto& v4 = reinterpret_cast<sockaddr_in&>(address);
+        v4.sin_family = AF_INET;
+        v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        length = sizeof v4;
+    }
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(listenFd_, 16) != 0) {
+        ::close(listenFd_);
         throw std::runtime_error("test server: bind/listen");
-    socklen_t length = sizeof address;
+    }
     ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    port_ = ntohs(loopback == Loopback::kIpv6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
+                                              : reinterpret_cast<sockaddr_in&>(address).sin_port);
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 
@@ -128,7 +184,7 @@ FreedbTestServer::~FreedbTestServer() {
 }
 
 std::string FreedbTestServer::address() const {
-    return "127.0.0.1:" + std::to_string(port_);
+    return (loopback_ == Loopback::kIpv6 ? "[::1]:" : "127.0.0.1:") + std::to_string(port_);
 }
 
 void FreedbTestServer::SetMode(Mode mode) {
@@ -307,29 +363,56 @@ std::string FreedbTestServer::Entry(const std::string& category, const std::stri
 }
 
 std::string FreedbTestServer::AnswerQuery(const std::vector<std::string>& words) const {
-    // cmd=cddb query <id> <n> <offsets…> <seconds> hello=…
-    if (words.size() < 4)
+    // cmd=cddb query <id> <n> <offsets…> <seconds> hello=… proto=…
+    if (words.size() < 5)
         return "500 Command syntax error.\r\n";
     const std::string& discId = words[2];
-    std::vector<std::string> lines;
+    std::vector<long> toc;  // the offsets, then the disc length in seconds
+    for (std::size_t i = 4;
+         i < words.size() && std::isdigit(static_cast<unsigned char>(words[i][0])); ++i)
+        toc.push_back(std::stol(words[i]));
+    if (words[3].find_first_not_of("0123456789") != std::string::npos ||
+        toc.size() != std::stoul(words[3]) + 1)
+        return "500 Command syntax error.\r\n";
+
+    std::vector<std::string> exact;
+    std::vector<std::string> inexact;
     std::error_code error;
     for (const auto& dir : std::filesystem::directory_iterator(databaseDir_, error)) {
         if (!dir.is_directory())
             continue;
         const std::string category = dir.path().filename().string();
-        const std::string entry = Entry(category, discId);
-        if (!entry.empty())
-            lines.push_back(category + " " + discId + " " + DiscTitle(entry));
+        for (const auto& file : std::filesystem::directory_iterator(dir.path(), error)) {
+            const std::string id = file.path().filename().string();
+            const std::string entry = Entry(category, id);
+            if (entry.empty())
+                continue;
+            const std::string line = category + " " + id + " " + DiscTitle(entry);
+            if (id == discId)
+                exact.push_back(line);
+            else if (NearToc(EntryToc(entry), toc))
+                inexact.push_back(line);
+        }
     }
-    std::sort(lines.begin(), lines.end());
-    if (lines.empty())
-        return "202 No match for disc ID " + discId + ".\r\n";
-    if (lines.size() == 1)
-        return "200 " + lines[0] + "\r\n";
-    std::string reply = "211 Found inexact matches, list follows (until terminating `.')\r\n";
-    for (const std::string& line : lines)
-        reply += line + "\r\n";
-    return reply + ".\r\n";
+    std::sort(exact.begin(), exact.end());
+    std::sort(inexact.begin(), inexact.end());
+    const auto list = [](const char* status, const std::vector<std::string>& lines) {
+        std::string reply = std::string(status) + ", list follows (until terminating `.')\r\n";
+        for (const std::string& line : lines)
+            reply += line + "\r\n";
+        return reply + ".\r\n";
+    };
+    // From level 4 on every exact answer is a list, also of one line; below it one
+    // exact match comes on the status line and several are listed as inexact.
+    if (!exact.empty() && ProtocolLevel(words) >= 4)
+        return list("210 Found exact matches", exact);
+    if (exact.size() == 1)
+        return "200 " + exact[0] + "\r\n";
+    if (!exact.empty())
+        return list("211 Found inexact matches", exact);
+    if (!inexact.empty())
+        return list("211 Found inexact matches", inexact);
+    return "202 No match for disc ID " + discId + ".\r\n";
 }
 
 std::string FreedbTestServer::AnswerRead(const std::vector<std::string>& words) const {

@@ -11,9 +11,13 @@
 
 namespace korvida::test {
 
-// A freedb server on 127.0.0.1 for the tests: it answers query (200, 211, 202), read
-// (210, 401) and submit (200, 500) over HTTP/1.0 from a database of xmcd files laid out
-// as <category>/<disc id> (tests/data/freedb), and records every request byte for byte.
+// A freedb server on 127.0.0.1 for the tests: it answers query, read (210, 401) and
+// submit (200, 500) over HTTP/1.0 from a database of xmcd files laid out as
+// <category>/<disc id> (tests/data/freedb), and records every request byte for byte.
+// Queries are answered as today's servers do for the protocol level the command names:
+// exact matches as a 210 list from level 4 on (one line per category holding the disc),
+// below it 200 for one and 211 for several; entries of another id whose offsets lie
+// within two seconds as a 211 list; 202 for none.
 // It accepts the absolute-form request line of a proxy as well and can demand proxy
 // credentials, so the same server stands in for an HTTP proxy. Misbehaviours for the
 // failure paths are chosen with SetMode. Every request is also checked against the
@@ -32,7 +36,11 @@ class FreedbTestServer {
     static constexpr const char* kQueryScript = "/~cddb/cddb.cgi";
     static constexpr const char* kSubmitScript = "/~cddb/submit.cgi";
 
-    explicit FreedbTestServer(std::string databaseDir = DefaultDatabaseDir());
+    enum class Loopback { kIpv4, kIpv6 };
+
+    // Listens on 127.0.0.1 or ::1 (throws when that cannot be bound).
+    explicit FreedbTestServer(std::string databaseDir = DefaultDatabaseDir(),
+                              Loopback loopback = Loopback::kIpv4);
     ~FreedbTestServer();
     FreedbTestServer(const FreedbTestServer&) = delete;
     FreedbTestServer& operator=(const FreedbTestServer&) = delete;
@@ -40,7 +48,7 @@ class FreedbTestServer {
     static std::string DefaultDatabaseDir();
 
     std::uint16_t port() const { return port_; }
-    // "127.0.0.1:<port>", a Server setting that reaches this server.
+    // "127.0.0.1:<port>" or "[::1]:<port>", a Server setting that reaches this server.
     std::string address() const;
 
     void SetMode(Mode mode);
@@ -73,6 +81,7 @@ class FreedbTestServer {
     std::string databaseDir_;
     int listenFd_ = -1;
     std::uint16_t port_ = 0;
+    Loopback loopback_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};
     std::thread acceptThread_;
