@@ -10,6 +10,7 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/rip/RipJob.h"
+#include "core/text/Utf8.h"
 
 namespace korvida {
 
@@ -149,51 +150,6 @@ constexpr int kGenreOther = 12;
 void CopyField(Id3v1Record& record, std::size_t offset, std::size_t width,
                const std::string& text) {
     std::memcpy(record.data() + offset, text.data(), std::min(width, text.size()));
-}
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// Decodes one UTF-8 sequence at text[i]; advances i. Malformed, overlong and surrogate
-// sequences give U+FFFD and consume one byte.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    char32_t cp = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, cp = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, cp = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, cp = lead & 0x07, minimum = 0x10000;
-    } else {
-        ++i;
-        return 0xFFFD;
-    }
-    if (i + length > text.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += length;
-    return cp;
 }
 
 // id3lib's UTF-16 setter writes a little-endian byte-order mark and then each code unit
