@@ -129,31 +129,20 @@ TEST_P(ConcurrentVbrHeaderTest, EachFileCarriesItsOwnStreamsHeader) {
         bothOpen.arrive_and_wait();
         return FreeDiskSpace{};
     };
-    struct Encode {
-        std::uint32_t frames;
-        RecordingTarget log;
-        RipJob job;
-        int result = -1;
-    };
-    Encode runs[2] = {{44100 / 2 + 77, {}, {}}, {44100 * 2 + 1234, {}, {}}};
+    const std::uint32_t frames[2] = {44100 / 2 + 77, 44100 * 2 + 1234};
+    RipJob jobs[2];
     std::vector<std::thread> threads;
-    for (Encode& run : runs) {
-        run.job.mainWindow = &run.log;
-        run.job.fileJob = run.job.keepWav = true;
-        run.job.items.resize(1);
-        run.job.current = &run.job.items[0];
-        run.job.items[0].name = dir / (std::to_string(run.frames) + ".wav");
-        WriteFile(run.job.items[0].name, ToneWav(run.frames));
-        threads.emplace_back([&] { run.result = EncodeWavToMp3(run.job, env); });
+    for (int i = 0; i < 2; ++i) {
+        jobs[i].fileJob = jobs[i].keepWav = true;
+        jobs[i].items.resize(1);
+        jobs[i].current = &jobs[i].items[0];
+        jobs[i].items[0].name = UseSource(ToneWav(frames[i]), std::to_string(i) + ".wav");
+        threads.emplace_back([&, i] { EXPECT_EQ(EncodeWavToMp3(jobs[i], env), 1); });
     }
     for (std::thread& thread : threads)
         thread.join();
-    for (Encode& run : runs) {
-        ASSERT_EQ(run.result, 1) << run.log.messages().back().text;
-        const DecodedWav d = DecodeMp3(dir, run.job.items[0].outputPath, true);
-        ASSERT_TRUE(d.ok);
-        EXPECT_EQ(d.frames, run.frames);
-    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(DecodeMp3(dir, jobs[i].items[0].outputPath, true).frames, frames[i]);
 }
 
 INSTANTIATE_TEST_SUITE_P(StreamOrFileWriter, ConcurrentVbrHeaderTest, ::testing::Bool());
