@@ -93,9 +93,9 @@ int Extract(RipJob& job, const Settings& settings) {
     const std::uint32_t frames = item.end > item.start ? item.end - item.start : 0;
     const std::uint64_t size = std::uint64_t{frames} * kCdFrameBytes;
 
-    // The file being written. A temporary WAV for the encoder exists from here on; the WAV
-    // the user wants is written beside its name and moved there at the end. Whatever
-    // return comes first deletes it.
+    // The file being written: a temporary WAV for the encoder (made here), or the WAV the
+    // user wants, written beside its name and moved there at the end. Every failure
+    // return below deletes it.
     TemporaryFile wav;
     std::string folder;      // keepWav: the output folder with one trailing '/'
     std::string spaceProbe;  // the path whose file system must hold the track
