@@ -1,11 +1,13 @@
 #include "core/encode/Id3Tag.h"
 
 #include <id3.h>
+#include <id3/tag.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/audio/BinaryFile.h"
@@ -253,6 +255,23 @@ std::vector<FrameRow> Id3v2Frames(const RipJobItem& item) {
     return rows;
 }
 
+// A file as its ID3v2 tag divides it.
+struct TaggedLayout {
+    std::uint64_t tagBytes = 0;  // 0: no tag
+    std::uint64_t behind = 0;    // the audio and whatever follows it
+};
+
+std::optional<TaggedLayout> LayoutOf(const std::string& path) {
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::kRead))
+        return std::nullopt;
+    const std::int64_t size = file.Size();
+    const std::uint64_t tag = Id3v2TagBytes(file);
+    if (size < 0 || static_cast<std::uint64_t>(size) < tag)
+        return std::nullopt;
+    return TaggedLayout{tag, static_cast<std::uint64_t>(size) - tag};
+}
+
 }  // namespace
 
 int LookupGenreIndex(std::string_view name) {
@@ -285,28 +304,49 @@ bool WriteId3v1(BinaryFile& output, const RipJobItem& item) {
     return output.Write(record.data(), record.size());
 }
 
-void WriteId3v2(const std::string& path, const RipJobItem& item) {
+bool WriteId3v2(const std::string& path, const RipJobItem& item) {
+    const std::optional<TaggedLayout> before = LayoutOf(path);
     std::unique_ptr<ID3Tag, TagDeleter> tag(ID3Tag_New());
-    if (!tag)
-        return;
+    if (!before || !tag)
+        return false;
+    const std::vector<FrameRow> rows = Id3v2Frames(item);
     // Only an ID3v2 tag already in the file is read. Linking every tag type would turn
     // the ID3v1 record just appended into frames of its own (a TCON "(12)" for an unset
     // genre, the 30-byte cut of a longer title), and those would be written too.
     ID3Tag_LinkWithFlags(tag.get(), path.c_str(), ID3TT_ID3V2);
-    for (const FrameRow& row : Id3v2Frames(item)) {
+    for (const FrameRow& row : rows) {
         if (ID3Frame* existing = ID3Tag_FindFrameWithID(tag.get(), row.id)) {
             SetFrameText(existing, row.field, row.text);
             continue;
         }
         ID3Frame* frame = ID3Frame_NewID(row.id);
         if (!frame)
-            continue;
+            return false;
         SetFrameText(frame, row.field, row.text);
         // The tag copies nothing: it owns the frame from here on.
         ID3Tag_AttachFrame(tag.get(), frame);
     }
     ID3Tag_SetPadding(tag.get(), true);
-    ID3Tag_UpdateByTagType(tag.get(), ID3TT_ID3V2);
+    if (ID3Tag_UpdateByTagType(tag.get(), ID3TT_ID3V2) != ID3E_NoError)
+        return false;
+    // The library's answer is no proof (the C interface never reports an error, and the
+    // library counts a rewrite that a full disk cut short as done): the file must now
+    // hold a tag with something in it, and the audio behind it must have come through
+    // whole.
+    const std::optional<TaggedLayout> after = LayoutOf(path);
+    return after && after->behind == before->behind && (rows.empty() || after->tagBytes > 0);
+}
+
+std::uint64_t Id3v2TagBytes(BinaryFile& file) {
+    std::uint8_t header[ID3_TAGHEADERSIZE];
+    if (file.ReadAt(0, header, sizeof header) != static_cast<std::int64_t>(sizeof header))
+        return 0;
+    const std::int32_t body = ID3_IsTagHeader(header);
+    if (body < 0)
+        return 0;
+    // An ID3v2.4 tag may end in a 10-byte footer that the size does not count.
+    const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;
+    return std::uint64_t(body) + ID3_TAGHEADERSIZE + (footer ? ID3_TAGHEADERSIZE : 0);
 }
 
 }  // namespace korvida
