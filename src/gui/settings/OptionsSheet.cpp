@@ -107,7 +107,7 @@ bool OptionsSheet::selectPage(OptionsPageId id) {
     return currentPage() == id;
 }
 
-void OptionsSheet::onCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+void OptionsSheet::onCurrentItemChanged(QTreeWidgetItem* current) {
     if (!current)
         return;
     const OptionsPageId leaving = currentPage();
@@ -115,7 +115,6 @@ void OptionsSheet::onCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetIte
         showProblem(leaving, *problem);
         return;
     }
-    (void)previous;
     stack_->setCurrentIndex(current->data(0, Qt::UserRole).toInt());
 }
 

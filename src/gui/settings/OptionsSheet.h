@@ -74,7 +74,8 @@ class OptionsSheet : public QDialog {
     void applied(const OptionsOutcome& outcome);
 
   private:
-    void onCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    // The tree's selection moved: the page left is checked first and kept when it fails.
+    void onCurrentItemChanged(QTreeWidgetItem* current);
     // Shows a page without the leave check of the page shown before.
     void showPage(OptionsPageId id);
     void showProblem(OptionsPageId id, const PageProblem& problem);
