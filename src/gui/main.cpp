@@ -3,6 +3,7 @@
 
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
+#include "gui/settings/OptionsPreview.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     // Wayland app id); the icon comes from the theme, where the install puts it.
     QApplication::setDesktopFileName(QStringLiteral("org.korvida.Korvida"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.korvida.Korvida")));
+    if (const int code = korvida::gui::RunOptionsSheetPreview(QApplication::arguments()); code >= 0)
+        return code;
     korvida::gui::MessageBoxNotifier notifier;
     // --image FILE adds a CD image to the drive table and makes it the current drive.
     korvida::DriveSources drives;
