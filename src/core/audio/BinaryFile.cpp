@@ -34,24 +34,6 @@ std::int64_t TransferAll(std::size_t size, Call call) {
 
 }  // namespace
 
-BinaryFile::~BinaryFile() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
-BinaryFile::BinaryFile(BinaryFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), lastError_(other.lastError_) {}
-
-BinaryFile& BinaryFile::operator=(BinaryFile&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-        lastError_ = other.lastError_;
-    }
-    return *this;
-}
-
 bool BinaryFile::Fail() {
     lastError_ = errno;
     return false;
@@ -71,15 +53,14 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
             flags |= O_WRONLY | O_CREAT | O_TRUNC;
             break;
     }
-    fd_ = ::open(path.c_str(), flags, 0666);
-    if (fd_ < 0)
+    fd_ = UniqueFd(::open(path.c_str(), flags, 0666));
+    if (!fd_.valid())
         return Fail();
     // Opening a folder for reading succeeds on Linux; every later read would fail with a
     // less telling error, so refuse it here.
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
+    if (::fstat(fd_.get(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        fd_.Reset();
         errno = EISDIR;
         return Fail();
     }
@@ -88,8 +69,8 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
 
 std::int64_t BinaryFile::Read(void* buffer, std::size_t size) {
     auto* out = static_cast<char*>(buffer);
-    const std::int64_t n =
-        TransferAll(size, [&](std::size_t done) { return ::read(fd_, out + done, size - done); });
+    const std::int64_t n = TransferAll(
+        size, [&](std::size_t done) { return ::read(fd_.get(), out + done, size - done); });
     if (n < 0)
         Fail();
     return n;
@@ -98,7 +79,7 @@ std::int64_t BinaryFile::Read(void* buffer, std::size_t size) {
 std::int64_t BinaryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
     auto* out = static_cast<char*>(buffer);
     const std::int64_t n = TransferAll(size, [&](std::size_t done) {
-        return ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
+        return ::pread(fd_.get(), out + done, size - done, static_cast<off_t>(offset + done));
     });
     if (n < 0)
         Fail();
@@ -108,14 +89,14 @@ std::int64_t BinaryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t 
 bool BinaryFile::Write(const void* data, std::size_t size) {
     const auto* in = static_cast<const char*>(data);
     return Written(size, TransferAll(size, [&](std::size_t done) {
-                       return ::write(fd_, in + done, size - done);
+                       return ::write(fd_.get(), in + done, size - done);
                    }));
 }
 
 bool BinaryFile::WriteAt(std::uint64_t offset, const void* data, std::size_t size) {
     const auto* in = static_cast<const char*>(data);
     return Written(size, TransferAll(size, [&](std::size_t done) {
-                       return ::pwrite(fd_, in + done, size - done,
+                       return ::pwrite(fd_.get(), in + done, size - done,
                                        static_cast<off_t>(offset + done));
                    }));
 }
@@ -132,19 +113,19 @@ bool BinaryFile::Written(std::size_t size, std::int64_t moved) {
 }
 
 bool BinaryFile::Seek(std::uint64_t offset) {
-    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    if (::lseek(fd_.get(), static_cast<off_t>(offset), SEEK_SET) < 0)
         return Fail();
     return true;
 }
 
 bool BinaryFile::SeekToEnd() {
-    if (::lseek(fd_, 0, SEEK_END) < 0)
+    if (::lseek(fd_.get(), 0, SEEK_END) < 0)
         return Fail();
     return true;
 }
 
 std::int64_t BinaryFile::Position() {
-    const off_t pos = ::lseek(fd_, 0, SEEK_CUR);
+    const off_t pos = ::lseek(fd_.get(), 0, SEEK_CUR);
     if (pos < 0)
         Fail();
     return pos;
@@ -152,7 +133,7 @@ std::int64_t BinaryFile::Position() {
 
 std::int64_t BinaryFile::Size() {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
+    if (::fstat(fd_.get(), &st) != 0) {
         Fail();
         return -1;
     }
@@ -160,9 +141,9 @@ std::int64_t BinaryFile::Size() {
 }
 
 bool BinaryFile::Close() {
-    if (fd_ < 0)
+    if (!fd_.valid())
         return true;
-    const int fd = std::exchange(fd_, -1);
+    const int fd = fd_.release();
     // After a failed close the descriptor is gone on Linux; retrying would close another.
     if (::close(fd) != 0)
         return Fail();

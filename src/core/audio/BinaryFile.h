@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/platform/UniqueFd.h"
+
 namespace korvida {
 
 // An open file descriptor with the few operations the WAV writers, readers and the
@@ -19,14 +21,9 @@ class BinaryFile {
     };
 
     BinaryFile() = default;
-    ~BinaryFile();
-    BinaryFile(BinaryFile&& other) noexcept;
-    BinaryFile& operator=(BinaryFile&& other) noexcept;
-    BinaryFile(const BinaryFile&) = delete;
-    BinaryFile& operator=(const BinaryFile&) = delete;
 
     bool Open(const std::string& path, Mode mode);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_.valid(); }
 
     // Read up to `size` bytes at the position (or at `offset`). Fewer come back only at
     // the end of the file; -1 on an error.
@@ -55,7 +52,7 @@ class BinaryFile {
     // The result of a whole write of `size` bytes that moved `moved` (-1: failed).
     bool Written(std::size_t size, std::int64_t moved);
 
-    int fd_ = -1;
+    UniqueFd fd_;
     int lastError_ = 0;
 };
 

@@ -7,8 +7,8 @@
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/SgIo.h"
-#include "core/cdrom/UniqueFd.h"
 #include "core/cdrom/VirtualDrive.h"
+#include "core/platform/UniqueFd.h"
 
 namespace korvida {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/cdrom/UniqueFd.h"
+#include "core/platform/UniqueFd.h"
 
 namespace korvida {
 

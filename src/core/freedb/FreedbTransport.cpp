@@ -16,6 +16,7 @@
 #include "core/jobs/Messages.h"
 #include "core/jobs/WorkerThread.h"
 #include "core/platform/AppHome.h"
+#include "core/platform/UniqueFd.h"
 
 namespace korvida {
 
@@ -38,24 +39,15 @@ using Clock = std::chrono::steady_clock;
 
 class Socket {
   public:
-    Socket() = default;
-    ~Socket() { Close(); }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
     bool Open(int family) {
-        Close();
-        fd_ = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        return fd_ >= 0;
+        fd_ = UniqueFd(::socket(family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        return fd_.valid();
     }
-    void Close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-    int fd() const { return fd_; }
+    void Close() { fd_.Reset(); }
+    int fd() const { return fd_.get(); }
 
   private:
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 // One transfer: the steps both threads share, with the reporting of the thread that

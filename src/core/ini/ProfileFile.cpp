@@ -10,6 +10,7 @@
 
 #include "core/ini/WriteFileAtomically.h"
 #include "core/platform/ErrorText.h"
+#include "core/platform/UniqueFd.h"
 #include "core/text/Utf8.h"
 
 namespace korvida {
@@ -111,27 +112,23 @@ bool ProfileFile::Load(const std::string& path, std::string* errorText) {
             *errorText = path + ": " + ErrorText(error);
         return false;
     };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
         return errno == ENOENT ? true : fail(errno);
     // Read with the system's own calls: a stream turns a read error into an early end of
     // file, and a profile read only in part would be saved back in part.
     std::string text;
     char chunk[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            return fail(error);
-        }
+        if (n < 0)
+            return fail(errno);
         if (n == 0)
             break;
         text.append(chunk, static_cast<std::size_t>(n));
     }
-    ::close(fd);
     Parse(text);
     return true;
 }

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <chrono>
 
+#include "core/platform/UniqueFd.h"
+
 namespace korvida {
 
 bool RunCommand(const std::vector<std::string>& argv, std::string* output, int timeoutMs) {
@@ -22,14 +24,13 @@ bool RunCommand(const std::vector<std::string>& argv, std::string* output, int t
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0)
         return false;
+    UniqueFd readEnd(out[0]);
+    UniqueFd writeEnd(out[1]);
     const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(out[0]);
-        ::close(out[1]);
+    if (child < 0)
         return false;
-    }
     if (child == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(writeEnd.get(), STDOUT_FILENO);
         const int devnull = ::open("/dev/null", O_RDWR);
         if (devnull >= 0) {
             ::dup2(devnull, STDIN_FILENO);
@@ -38,7 +39,7 @@ bool RunCommand(const std::vector<std::string>& argv, std::string* output, int t
         ::execvp(args[0], args.data());
         ::_exit(127);
     }
-    ::close(out[1]);
+    writeEnd.Reset();  // the child's copy is the only writer left: EOF when it exits
     std::string text;
     char buffer[4096];
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -46,7 +47,7 @@ bool RunCommand(const std::vector<std::string>& argv, std::string* output, int t
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        pollfd fd{out[0], POLLIN, 0};
+        pollfd fd{readEnd.get(), POLLIN, 0};
         const int ready = left.count() > 0 ? ::poll(&fd, 1, static_cast<int>(left.count())) : 0;
         if (ready < 0 && errno == EINTR)
             continue;
@@ -55,7 +56,7 @@ bool RunCommand(const std::vector<std::string>& argv, std::string* output, int t
             ::kill(child, SIGKILL);
             break;
         }
-        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        const ssize_t n = ::read(readEnd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -63,7 +64,7 @@ bool RunCommand(const std::vector<std::string>& argv, std::string* output, int t
         if (text.size() < (1u << 20))
             text.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(out[0]);
+    readEnd.Reset();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

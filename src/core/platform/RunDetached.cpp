@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "core/platform/ErrorText.h"
+#include "core/platform/UniqueFd.h"
 
 namespace korvida {
 
@@ -30,13 +31,12 @@ bool RunDetached(const std::vector<std::string>& argv, std::string* errorText) {
             *errorText = ErrorText(errno);
         return false;
     }
+    UniqueFd readEnd(pipeFds[0]);
+    UniqueFd writeEnd(pipeFds[1]);
     const pid_t child = ::fork();
     if (child < 0) {
-        const int err = errno;
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
         if (errorText)
-            *errorText = ErrorText(err);
+            *errorText = ErrorText(errno);
         return false;
     }
     if (child == 0) {
@@ -44,22 +44,22 @@ bool RunDetached(const std::vector<std::string>& argv, std::string* errorText) {
         const pid_t grandchild = ::fork();
         if (grandchild != 0)
             ::_exit(grandchild < 0 ? 1 : 0);
-        ::close(pipeFds[0]);
+        readEnd.Reset();
         ::execvp(args[0], args.data());
         const int err = errno;
-        [[maybe_unused]] ssize_t n = ::write(pipeFds[1], &err, sizeof err);
+        [[maybe_unused]] ssize_t n = ::write(writeEnd.get(), &err, sizeof err);
         ::_exit(127);
     }
-    ::close(pipeFds[1]);
+    writeEnd.Reset();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     int execError = 0;
     ssize_t n;
     do {
-        n = ::read(pipeFds[0], &execError, sizeof execError);
+        n = ::read(readEnd.get(), &execError, sizeof execError);
     } while (n < 0 && errno == EINTR);
-    ::close(pipeFds[0]);
+    readEnd.Reset();
     if (n == static_cast<ssize_t>(sizeof execError)) {
         if (errorText)
             *errorText = argv[0] + ": " + ErrorText(execError);

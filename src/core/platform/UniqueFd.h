@@ -7,8 +7,9 @@
 
 namespace korvida {
 
-// Owns a file descriptor; closes it with the given function (the system's close unless a
-// test injects another) when it goes away.
+// The one owner of a file descriptor: closes it with the given function (the system's
+// close unless a test injects another) when it goes away. A caller that must know whether
+// the close worked (a file just written) takes the descriptor back with release().
 class UniqueFd {
   public:
     UniqueFd() = default;
@@ -30,6 +31,8 @@ class UniqueFd {
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    // Gives up ownership without closing.
+    int release() { return std::exchange(fd_, -1); }
     void Reset() {
         if (fd_ >= 0 && closer_)
             closer_(fd_);
