@@ -6,13 +6,18 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <stdexcept>
+#include <thread>
 
+#include "core/batch/BatchJobs.h"
 #include "core/disc/LoadDisc.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/EncoderStage.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJobHandle.h"
 #include "core/rip/RipTestSupport.h"
 #include "support/RecordingNotifier.h"
 
@@ -39,7 +44,6 @@ class RipThreadTest : public ::testing::Test {
         EXPECT_TRUE(LoadDisc(*disc.driver, settings, info, rows, notifier).ok);
         rows.CheckAll(false);
         parties.driver = disc.driver.get();
-        parties.cancelEvent = &cancel;
         parties.progressWindow = &progress;
         parties.mainWindow = &main;
     }
@@ -60,9 +64,20 @@ class RipThreadTest : public ::testing::Test {
                 finalItems = reinterpret_cast<const RipJob*>(m.wParam)->items;
             }
         };
-        std::thread worker = StartRip(rows, info, parties, settings, notifier);
-        ASSERT_TRUE(worker.joinable());
-        worker.join();
+        RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
+        ASSERT_TRUE(job.started());
+        cancelEvent = job.cancelEvent().get();
+        job.Wait();
+        cancelEvent = nullptr;
+    }
+
+    // The Abort button, from a message handler on the worker's thread: the worker may
+    // be that far before StartRip has returned the handle.
+    void Cancel() {
+        Event* event = nullptr;
+        while (!(event = cancelEvent.load()))
+            std::this_thread::yield();
+        event->Set();
     }
 
     // The item names announced to the progress window, in order.
@@ -94,7 +109,7 @@ class RipThreadTest : public ::testing::Test {
     test::RecordingNotifier notifier;
     test::ScriptedTarget progress;
     test::ScriptedTarget main;
-    Event cancel{false};
+    std::atomic<Event*> cancelEvent{nullptr};
     JobParties parties;
     std::string ended;
     std::vector<RipJobItem> finalItems;
@@ -128,7 +143,7 @@ TEST_F(RipThreadTest, CancelDuringTheSecondOfThreeTracksEndsOnTheCompletionPage)
         if (m.id == WM_ITEM_STATUS && m.wParam == 0)
             ++items;
         if (items == 2 && m.id == WM_EXTRACT_PROGRESS && m.wParam == 0)
-            cancel.Set();  // the Abort button, after the first chunk of track 2
+            Cancel();  // after the first chunk of track 2
     };
     Rip();
     EXPECT_EQ(ended, "done");
@@ -142,7 +157,12 @@ TEST_F(RipThreadTest, CancelDuringTheSecondOfThreeTracksEndsOnTheCompletionPage)
 
 TEST_F(RipThreadTest, RequestLeftFromAnEarlierJobDoesNotCancelThisOne) {
     Tick({1, 2});
-    cancel.Set();  // the Close button of the previous job
+    test::ScriptedTarget earlierProgress;
+    JobParties earlierParties = parties;
+    earlierParties.progressWindow = &earlierProgress;
+    RipJobHandle earlier = StartRip(rows, info, earlierParties, settings, notifier);
+    earlier.Wait();
+    earlier.Cancel();  // the Close button of the finished job
     Rip();
     EXPECT_EQ(ended, "done");
     EXPECT_THAT(Announced(), ElementsAre("音轨 1", "音轨 2"));
@@ -160,8 +180,7 @@ TEST_F(RipThreadTest, FailingTrackEndsTheJobAndLaterTracksAreNotBegun) {
 
 TEST_F(RipThreadTest, NothingTickedIsRefusedWithoutAThread) {
     EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 0);
-    std::thread worker = StartRip(rows, info, parties, settings, notifier);
-    EXPECT_FALSE(worker.joinable());
+    EXPECT_FALSE(StartRip(rows, info, parties, settings, notifier).started());
     EXPECT_THAT(notifier.messages, ElementsAre(kSelectTrackMessage, kSelectTrackMessage));
     Tick({3});
     EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 1);
@@ -184,14 +203,14 @@ TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
     // StartRip builds its own job; the stage is given through a job built the same way.
     std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
     job->driver = disc.driver.get();
-    job->cancelEvent = &cancel;
     job->progressWindow = &progress;
     job->mainWindow = &main;
+    job->settings = settings;
     job->mp3Stage = [&](RipJob& j) {
         stageSawTrack.push_back(j.current->index);
         return FakeMp3Stage(j);
     };
-    RipThread(*job, settings);
+    RipThread(*job);
     EXPECT_THAT(stageSawTrack, ElementsAre(0, 3));
     EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
@@ -242,38 +261,71 @@ INSTANTIATE_TEST_SUITE_P(Settings, ThreadPriorityTest,
                          ::testing::Values(PriorityCase{7, 2, 0}, PriorityCase{0, 0, 19},
                                            PriorityCase{1, 1, 10}));
 
+// The encode-files job over three files, with the given Ogg stage.
+RipJobHandle EncodeThree(test::ScriptedTarget& progress, test::ScriptedTarget& log,
+                         EncoderStageFunction stage) {
+    auto job = std::make_unique<RipJob>();
+    SetFileJobItems(*job, {"a.wav", "b.wav", "c.wav"});
+    job->oggStage = std::move(stage);
+    JobParties parties;
+    parties.progressWindow = &progress;
+    parties.mainWindow = &log;
+    Settings settings;
+    RipJobHandle handle = StartFileJob(std::move(job), FileJobKind::kEncodeOgg, parties, settings);
+    handle.Wait();
+    return handle;
+}
+
 TEST(EncodeFilesThreadTest, StopsAtTheFirstFailingFileAndEndsOnACancel) {
     test::ScriptedTarget progress;
-    RipJob job;
-    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
-        RipJobItem item;
-        item.name = name;
-        job.items.push_back(item);
-    }
+    test::ScriptedTarget log;
     std::vector<std::string> seen;
-    job.oggStage = [&](RipJob& j) {
+    RipJobHandle job = EncodeThree(progress, log, [&](RipJob& j) {
         seen.push_back(j.current->name);
         return j.current->name == "b.wav" ? 0 : 1;
-    };
-    Event cancel(false);
-    JobParties parties;
-    parties.cancelEvent = &cancel;
-    parties.progressWindow = &progress;
-    Settings settings;
-    StartEncodeFilesJob(job, parties, true, settings).join();
+    });
     EXPECT_THAT(seen, ElementsAre("a.wav", "b.wav"));
     EXPECT_EQ(progress.Only(WM_JOB_FAILED).size(), 1u);
-    EXPECT_TRUE(job.keepWav && job.fileJob);
+    EXPECT_TRUE(job->keepWav && job->fileJob && job->oggOutput);
 
     seen.clear();
-    job.oggStage = [&](RipJob& j) {
+    job = EncodeThree(progress, log, [&](RipJob& j) {
         seen.push_back(j.current->name);
         j.aborted = true;  // the stage saw the cancel request
         return 1;
-    };
-    StartEncodeFilesJob(job, parties, true, settings).join();
+    });
     EXPECT_THAT(seen, ElementsAre("a.wav"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
+}
+
+// No exception may end a worker thread (the process would abort) or end a job without
+// its end message (the progress window would wait for ever).
+TEST_F(RipThreadTest, AStageThatThrowsEndsItsJobAsFailedExactlyOnce) {
+    settings.OutputFormat = kOutputMp3;
+    Tick({1, 2, 3});
+    std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
+    job->driver = disc.driver.get();
+    job->progressWindow = &progress;
+    job->mainWindow = &main;
+    job->settings = settings;
+    job->mp3Stage = [](RipJob& j) {
+        if (j.current->index == 1)
+            throw std::runtime_error("disk on fire");
+        return FakeMp3Stage(j);
+    };
+    StartJobThread(std::move(job), RipThread, 2).Wait();
+    EXPECT_EQ(progress.Only(WM_JOB_FAILED).size(), 1u);
+    EXPECT_THAT(progress.Only(WM_JOB_DONE), IsEmpty());
+    EXPECT_THAT(Announced(), ElementsAre("音轨 1", "音轨 2"));
+    EXPECT_THAT(LogTexts(main), Contains("错误: 意外错误，错误原因: disk on fire！"));
+
+    // Anything thrown, in a file job too.
+    test::ScriptedTarget fileProgress;
+    test::ScriptedTarget fileLog;
+    EncodeThree(fileProgress, fileLog, [](RipJob&) -> int { throw 42; });
+    EXPECT_EQ(fileProgress.messages().back().id, WM_JOB_FAILED);
+    EXPECT_EQ(fileProgress.Only(WM_JOB_FAILED).size() + fileProgress.Only(WM_JOB_DONE).size(), 1u);
+    EXPECT_THAT(LogTexts(fileLog), ElementsAre("错误: 意外错误，错误原因: unknown exception！"));
 }
 
 }  // namespace
