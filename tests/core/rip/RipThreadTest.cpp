@@ -6,6 +6,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <stdexcept>
@@ -15,6 +16,7 @@
 #include "core/disc/LoadDisc.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/EncoderStage.h"
+#include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJobHandle.h"
@@ -30,6 +32,7 @@ using test::ReadFile;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 // Five tracks of 60 frames on the pattern disc, loaded as the main window loads a disc;
 // the rip runs on its own thread, as the GUI starts it.
@@ -214,6 +217,84 @@ TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
     EXPECT_THAT(stageSawTrack, ElementsAre(0, 3));
     EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
+}
+
+// Passes everything on to a queue handled on the test's thread, as the GUI's event loop
+// handles a window's messages, and counts the sends under way, so a test knows when the
+// worker waits in one.
+class QueuedWindow : public MessageTarget {
+  public:
+    void post(Message message) override { queue.post(std::move(message)); }
+    void send(Message message) override {
+        ++underWay_;
+        queue.send(std::move(message));
+        --underWay_;
+    }
+    using MessageTarget::post;
+    using MessageTarget::send;
+    int underWay() const { return underWay_.load(); }
+
+    // Handles what is queued, waiting up to timeoutMs for the first message.
+    void Dispatch(std::uint32_t timeoutMs) {
+        queue.Dispatch(
+            [this](const Message& m) {
+                if (m.id == WM_JOB_LOG)  // without its time stamp
+                    log.push_back(m.text.substr(m.text.find(' ', m.text.find(' ') + 1) + 1));
+                if (m.id == WM_JOB_DONE || m.id == WM_JOB_FAILED)
+                    ends.push_back(m.id);
+            },
+            timeoutMs);
+    }
+    bool Logged(const std::string& text) const {
+        return std::find(log.begin(), log.end(), text) != log.end();
+    }
+
+    MessageQueue queue;
+    std::vector<std::string> log;
+    std::vector<unsigned> ends;
+
+  private:
+    std::atomic<int> underWay_{0};
+};
+
+// The owner goes away while the worker runs: the worker must neither be left waiting in a
+// send to a thread that no longer handles messages nor outlive its record.
+TEST_F(RipThreadTest, DroppedMidRipTheHandleCancelsAndHandlesMessagesUntilTheEnd) {
+    Tick({1, 2, 3});
+    QueuedWindow window;
+    parties.progressWindow = parties.mainWindow = &window;
+    RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
+    job.SetPump([&](std::uint32_t ms) { window.Dispatch(ms); });
+    // The worker waits in the send of this line until it is handled here.
+    while (!window.Logged("正在抓取 音轨 2 ..."))
+        window.Dispatch(1000);
+
+    job = RipJobHandle();
+
+    EXPECT_THAT(window.ends, ElementsAre(WM_JOB_DONE));
+    EXPECT_THAT(window.log, Contains("用户取消操作。"));
+    EXPECT_THAT(window.log, Not(Contains("抓取 音轨 3 完成！")));
+    EXPECT_EQ(window.queue.Dispatch([](const Message&) {}, 0), 0) << "nothing after the end";
+}
+
+TEST_F(RipThreadTest, ARipCancelledWhileItsWindowClosesEndsWithoutADeadlock) {
+    Tick({1, 2, 3});
+    QueuedWindow window;
+    parties.progressWindow = parties.mainWindow = &window;
+    RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
+    // Nobody handles messages: the worker is soon waiting in its first send.
+    while (window.underWay() == 0)
+        std::this_thread::yield();
+
+    job.Cancel();          // the Abort button …
+    window.queue.Close();  // … and the window closes before it handled anything more
+    job.Wait();            // no pump: only the closed window can release the worker
+
+    EXPECT_TRUE(job.finished());
+    EXPECT_TRUE(job->aborted);
+    EXPECT_TRUE(job->endSent);
+    EXPECT_TRUE(window.ends.empty()) << "a closed window handles nothing";
+    EXPECT_FALSE(std::filesystem::exists(home / "out/02-音轨 2.WAV"));
 }
 
 class EncodedRipTest : public RipThreadTest, public ::testing::WithParamInterface<int> {};
