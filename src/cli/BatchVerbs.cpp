@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/CliContext.h"
@@ -14,9 +14,9 @@
 #include "cli/JobProgress.h"
 #include "core/batch/BatchJobs.h"
 #include "core/encode/EncoderLibrary.h"
-#include "core/jobs/Event.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
+#include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
@@ -67,21 +67,21 @@ int RunFileJob(CliContext& context, FileJobKind kind, const BatchArgs& args) {
         BindEncoderAtStartUp(settings.MP3Encoder, notifier);
 
     MessageQueue queue;
-    auto cancel = std::make_shared<Event>(false);
-    RipJob job;
-    job.cancelEvent = cancel.get();
-    job.mainWindow = &queue;
-    SetFileJobItems(job, args.files);
-
-    InterruptToEvent interrupt(cancel);  // Ctrl+C acts as the Abort button
-    std::thread worker = StartFileJob(job, kind, &queue, settings);
-    if (!worker.joinable())
+    auto job = std::make_unique<RipJob>();
+    SetFileJobItems(*job, args.files);
+    const int itemCount = static_cast<int>(job->items.size());
+    JobParties parties;
+    parties.progressWindow = &queue;
+    parties.mainWindow = &queue;
+    RipJobHandle running = StartFileJob(std::move(job), kind, parties, settings);
+    if (!running.started())
         return kExitFailed;
+    InterruptToEvent interrupt(running.cancelEvent());  // Ctrl+C acts as the Abort button
     // Decode and encode jobs show the progress window's encoding captions, normalise
     // jobs its extraction captions.
-    const int result = PumpJobMessages(queue, static_cast<int>(job.items.size()), context.quiet,
+    const int result = PumpJobMessages(queue, running, itemCount, context.quiet,
                                        kind != FileJobKind::kNormaliseWav);
-    worker.join();
+    running.Wait();
     return interrupt.interrupted() ? kExitCancelled : result;
 }
 

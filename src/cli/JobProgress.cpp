@@ -56,7 +56,7 @@ void ProgressBar::Draw(long perMille) {
     drawn_ = true;
 }
 
-int PumpJobMessages(MessageQueue& queue, int itemCount, bool quiet, bool encodeMode,
+int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool quiet, bool encodeMode,
                     const std::function<void(const Message&)>& other) {
     ProgressBar bar(itemCount, quiet);
     int counter = 0;
@@ -87,8 +87,8 @@ int PumpJobMessages(MessageQueue& queue, int itemCount, bool quiet, bool encodeM
             case WM_JOB_DONE: {
                 bar.Finish();
                 // The worker waits in its send, so the job is still there to read.
-                const auto* job = reinterpret_cast<const RipJob*>(m.wParam);
-                for (const RipJobItem& item : job->items)
+                const auto* ended = reinterpret_cast<const RipJob*>(m.wParam);
+                for (const RipJobItem& item : ended->items)
                     if (!item.outputPath.empty())
                         std::cout << item.outputPath << "\n";
                 std::cout.flush();
@@ -105,9 +105,21 @@ int PumpJobMessages(MessageQueue& queue, int itemCount, bool quiet, bool encodeM
                 break;
         }
     };
+    struct CloseOnReturn {
+        MessageQueue& queue;
+        ~CloseOnReturn() { queue.Close(); }
+    } closeOnReturn{queue};
     queue.SetHandler(handle);
-    while (result < 0)
+    while (result < 0 && !job.finished())
         queue.Dispatch(handle, 50);
+    // The worker's last messages came before it finished.
+    while (result < 0 && queue.Dispatch(handle, 0) > 0) {
+    }
+    if (result < 0) {
+        bar.Finish();
+        PrintError("the job ended without reporting its end");
+        result = kExitFailed;
+    }
     return result;
 }
 

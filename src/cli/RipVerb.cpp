@@ -8,14 +8,12 @@
 #include <iostream>
 #include <set>
 #include <string>
-#include <thread>
 
 #include "cli/CliContext.h"
 #include "cli/DiscSession.h"
 #include "cli/Interrupt.h"
 #include "cli/JobProgress.h"
 #include "core/encode/EncoderLibrary.h"
-#include "core/jobs/Event.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/OutputPath.h"
@@ -164,23 +162,21 @@ int RunRipCommand(CliContext& context) {
         return kExitFailed;
 
     MessageQueue queue;
-    auto cancel = std::make_shared<Event>(false);
     JobParties parties;
     parties.driver = driver;
-    parties.cancelEvent = cancel.get();
     parties.progressWindow = &queue;
     parties.mainWindow = &queue;
-
-    InterruptToEvent interrupt(cancel);  // Ctrl+C acts as the Abort button
-    std::thread worker = StartRip(session.rows, session.disc, parties, settings, session.notifier);
-    if (!worker.joinable())
+    RipJobHandle job = StartRip(session.rows, session.disc, parties, settings, session.notifier);
+    if (!job.started())
         return kExitFailed;
+    InterruptToEvent interrupt(job.cancelEvent());  // Ctrl+C acts as the Abort button
 
-    const int result = PumpJobMessages(queue, total, context.quiet, false, [&](const Message& m) {
-        if (m.id == WM_CURRENT_TRACK)
-            session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
-    });
-    worker.join();
+    const int result =
+        PumpJobMessages(queue, job, total, context.quiet, false, [&](const Message& m) {
+            if (m.id == WM_CURRENT_TRACK)
+                session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
+        });
+    job.Wait();
     if (interrupt.interrupted())
         return kExitCancelled;
     return result;

@@ -128,5 +128,25 @@ TEST(QtMessageTarget, PostedMessagesOutliveTheTargetThatSentThem) {
     EXPECT_EQ(seen, std::vector<std::string>{"last words"});
 }
 
+// A window that closes while a worker waits in a send to it must not wait for that
+// worker: the send is released, and the message is not handled later.
+TEST(QtMessageTarget, CloseReleasesAWorkerWaitingInSend) {
+    App();
+    QObject receiver;
+    int handled = 0;
+    gui::QtMessageTarget target(&receiver, [&](const Message&) { ++handled; });
+    std::atomic<bool> sending{false};
+    std::thread worker([&] {
+        sending = true;
+        target.send(WM_JOB_LOG);
+    });
+    while (!sending)
+        std::this_thread::yield();
+    target.Close();
+    worker.join();  // a blocking queued call would hang here
+    QApplication::processEvents();
+    EXPECT_EQ(handled, 0);
+}
+
 }  // namespace
 }  // namespace korvida

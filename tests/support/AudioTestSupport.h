@@ -22,6 +22,10 @@ class RecordingTarget : public MessageTarget {
         std::lock_guard lock(mutex_);
         return messages_;
     }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        messages_.clear();
+    }
     // The messages with this id.
     std::vector<Message> Only(unsigned id) const {
         std::vector<Message> out;

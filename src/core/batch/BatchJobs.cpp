@@ -5,6 +5,7 @@
 #include "core/jobs/WorkerThread.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -21,26 +22,23 @@ void SetFileJobItems(RipJob& job, const std::vector<std::string>& paths) {
     }
 }
 
-std::thread StartFileJob(RipJob& job, FileJobKind kind, MessageTarget* progressWindow,
-                         Settings& settings) {
-    // The encoders read the process-wide settings; the decode and normalise threads get
-    // the values they need now, so a change made while they run does not reach them.
+RipJobHandle StartFileJob(std::unique_ptr<RipJob> job, FileJobKind kind, const JobParties& parties,
+                          Settings& settings) {
     const int priority = NormalizeThreadPriority(settings.ThreadPriority);
+    job->settings = settings;
+    job->progressWindow = parties.progressWindow;
+    job->mainWindow = parties.mainWindow;
+    job->keepWav = true;  // the source WAV is never deleted
+    job->fileJob = true;
+    job->oggOutput = kind == FileJobKind::kEncodeOgg;
     switch (kind) {
         case FileJobKind::kDecodeMp3:
-            return StartDecodeJob(job, progressWindow, priority, settings.OutputFolder,
-                                  DecodeOptionsFrom(settings));
+            return StartJobThread(std::move(job), DecodeThread, priority);
         case FileJobKind::kNormaliseWav:
-            return StartNormaliseJob(job, progressWindow, priority, settings.NormalizeRatio,
-                                     settings.OutputFolder);
+            return StartJobThread(std::move(job), NormaliseThread, priority);
         case FileJobKind::kEncodeOgg:
-        case FileJobKind::kEncodeMp3: {
-            JobParties parties;
-            parties.cancelEvent = job.cancelEvent;
-            parties.progressWindow = progressWindow;
-            parties.mainWindow = job.mainWindow;
-            return StartEncodeFilesJob(job, parties, kind == FileJobKind::kEncodeOgg, settings);
-        }
+        case FileJobKind::kEncodeMp3:
+            return StartJobThread(std::move(job), EncodeFilesThread, priority);
     }
     return {};
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "core/rip/RipJobHandle.h"
 
 namespace korvida {
 
-class MessageTarget;
+struct JobParties;
 struct RipJob;
 struct Settings;
 
@@ -22,13 +24,14 @@ enum class FileJobKind {
 // index -1 (no track number is tagged), every description field empty.
 void SetFileJobItems(RipJob& job, const std::vector<std::string>& paths);
 
-// Starts the file job's worker on the items already in place, as the main window does on
-// WM_START_JOB (1, kind): the settings' OutputFolder is the working output folder, the
-// Normalize settings are read now, and the thread runs at ThreadPriority (a value outside
-// 0..4 is set back to 2 in `settings`). Resets the cancel event first. The caller joins or
-// detaches the thread; `job` must outlive it. MP3 encoding needs the process-wide encoder
-// binding (BindEncoderAtStartUp); without it every file fails with the encoder's line.
-std::thread StartFileJob(RipJob& job, FileJobKind kind, MessageTarget* progressWindow,
-                         Settings& settings);
+// Starts the file job's worker on the items already in `job`, as the main window does on
+// WM_START_JOB (1, kind): keepWav and fileJob set, Ogg Vorbis or MP3 by `kind`, the
+// settings copied into the job (OutputFolder is the working output folder), and the
+// thread at ThreadPriority (a value outside 0..4 is set back to 2 in `settings`). The
+// handle owns the job; its items carry the results once the job has ended. MP3 encoding
+// needs the process-wide encoder binding (BindEncoderAtStartUp); without it every file
+// fails with the encoder's line.
+RipJobHandle StartFileJob(std::unique_ptr<RipJob> job, FileJobKind kind, const JobParties& parties,
+                          Settings& settings);
 
 }  // namespace korvida

@@ -1,10 +1,6 @@
 #include "core/batch/DecodeThread.h"
 
 #include "core/encode/EncodeSteps.h"
-#include "core/jobs/Event.h"
-#include "core/jobs/MessageTarget.h"
-#include "core/jobs/Messages.h"
-#include "core/jobs/WorkerThread.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
@@ -15,7 +11,9 @@ std::string DecodeOutputPath(const std::string& outputFolder, const std::string&
     return BatchOutputPath(source, outputFolder, ".WAV");
 }
 
-void DecodeThread(RipJob& job, const std::string& outputFolder, const DecodeOptions& options) {
+void DecodeThread(RipJob& job) {
+    const std::string& outputFolder = job.settings.OutputFolder;
+    const DecodeOptions options = DecodeOptionsFrom(job.settings);
     // A folder that cannot be made shows up as the output file that cannot be opened.
     if (!OutputBase(outputFolder).empty())
         MakeSureDirectoryPathExists(OutputBase(outputFolder));
@@ -24,21 +22,6 @@ void DecodeThread(RipJob& job, const std::string& outputFolder, const DecodeOpti
         item.outputFolder = outputFolder;
         return DecodeMp3ToWav(item.name, item.outputPath, job, options);
     });
-}
-
-std::thread StartDecodeJob(RipJob& job, MessageTarget* progressWindow, int threadPriority,
-                           std::string outputFolder, DecodeOptions options) {
-    if (job.cancelEvent)
-        job.cancelEvent->Reset();
-    job.progressWindow = progressWindow;
-    job.keepWav = true;
-    job.fileJob = true;
-    job.oggOutput = false;
-    job.aborted = false;
-    job.current = nullptr;
-    return StartWorkerThread(
-        [&job, folder = std::move(outputFolder), options] { DecodeThread(job, folder, options); },
-        threadPriority);
 }
 
 }  // namespace korvida

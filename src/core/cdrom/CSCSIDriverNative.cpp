@@ -45,9 +45,16 @@ std::string FailureText(const ScsiReply& reply, std::size_t expected, bool fullT
 
 }  // namespace
 
-CSCSIDriverNative::CSCSIDriverNative(const Settings& settings, DriveSources sources)
-    : settings_(settings),
-      retryTimes_(settings.RetryTimes <= 0 ? 5 : settings.RetryTimes),
+DriverOptions DriverOptionsFrom(const Settings& settings) {
+    DriverOptions options;
+    options.retryTimes = settings.RetryTimes;
+    options.deviceType = settings.DeviceType;
+    return options;
+}
+
+CSCSIDriverNative::CSCSIDriverNative(DriverOptions options, DriveSources sources)
+    : retryTimes_(options.retryTimes <= 0 ? 5 : options.retryTimes),
+      deviceType_(options.deviceType),
       sources_(std::move(sources)) {}
 
 VirtualDrive* CSCSIDriverNative::VirtualDriveAt(int driveIndex) const {
@@ -261,7 +268,7 @@ int CSCSIDriverNative::ReadAudio(AudioReadRequest& request) {
         return 0;
     }
     Cdb cdb =
-        MakeReadAudioCdb(settings_.DeviceType, CurrentLun(), request.startLba, request.sectorCount);
+        MakeReadAudioCdb(deviceType_.load(), CurrentLun(), request.startLba, request.sectorCount);
     return Run(cdb, DataDirection::kFromDevice, request.buffer, request.byteLength, true);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,14 @@
 namespace korvida {
 
 struct Settings;
+
+// What the driver takes from the settings, by value: the drive is used from worker
+// threads and must never read the live settings, which the options sheet may be changing.
+struct DriverOptions {
+    int retryTimes = 5;  // RetryTimes: attempts per command; 0 or less means 5
+    int deviceType = 0;  // DeviceType: which read command audio reads use
+};
+DriverOptions DriverOptionsFrom(const Settings& settings);
 
 // Where the drives come from besides the kernel.
 struct DriveSources {
@@ -37,8 +46,7 @@ struct DriveSources {
 // drive's CHECK CONDITION on a bad sector must never pass as audio.
 class CSCSIDriverNative : public CSCSIDriver {
   public:
-    // RetryTimes is read here, once; DeviceType at each audio read.
-    explicit CSCSIDriverNative(const Settings& settings, DriveSources sources = {});
+    explicit CSCSIDriverNative(DriverOptions options, DriveSources sources = {});
     ~CSCSIDriverNative() override = default;
 
     int Pause(int pause) override;
@@ -56,6 +64,10 @@ class CSCSIDriverNative : public CSCSIDriver {
     int Init(int requestedDrive) override;
 
     int RetryTimes() const { return retryTimes_; }
+    // A new DeviceType from the options sheet; the next audio read uses it, also in a job
+    // that is running.
+    void SetDeviceType(int deviceType) { deviceType_.store(deviceType); }
+    int DeviceType() const { return deviceType_.load(); }
     // Device paths found by the last Init (the first drives of the table).
     const std::vector<std::string>& DevicePaths() const { return paths_; }
     // The virtual drive at a drive-table index, or nullptr for a real drive.
@@ -77,8 +89,8 @@ class CSCSIDriverNative : public CSCSIDriver {
     std::uint32_t CurrentLun() const;
     void LoadImages();
 
-    const Settings& settings_;
     int retryTimes_;
+    std::atomic<int> deviceType_;
     DriveSources sources_;
     std::vector<std::string> paths_;  // at most 8
     UniqueFd handle_;                 // the open real drive, if the current one is real

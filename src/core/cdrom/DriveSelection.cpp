@@ -23,7 +23,8 @@ DriveSelection CreateAndSelectDriver(Settings& settings, DriveSources sources,
     // There is one transport on this platform; bUseASPI is kept for the settings file only.
     std::unique_ptr<CSCSIDriverNative> driver;
     try {
-        driver = std::make_unique<CSCSIDriverNative>(settings, std::move(sources));
+        driver =
+            std::make_unique<CSCSIDriverNative>(DriverOptionsFrom(settings), std::move(sources));
     } catch (const std::bad_alloc&) {
         notifier.ShowMessage("Error new CSCSIDriverNative", UserNotifier::Icon::kStop);
         selection.driver = std::make_unique<CSCSIDriver>();

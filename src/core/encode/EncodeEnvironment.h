@@ -27,7 +27,7 @@ struct EncodeEnvironment {
     std::function<FreeDiskSpace(const std::string& path)> freeSpace;
 };
 
-// The process-wide settings, their OutputFolder and the process-wide encoder binding;
+// The job's settings snapshot, its OutputFolder and the process-wide encoder binding;
 // the job's own free-space question when it has one.
 EncodeEnvironment DefaultEncodeEnvironment(const RipJob& job);
 

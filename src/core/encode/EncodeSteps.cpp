@@ -13,7 +13,6 @@
 #include "core/rip/FreeBytes.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
-#include "core/settings/Settings.h"
 
 namespace korvida {
 namespace {
@@ -32,8 +31,9 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 EncodeEnvironment DefaultEncodeEnvironment(const RipJob& job) {
     EncodeEnvironment env;
-    env.settings = &TheSettings();
-    env.outputFolder = TheSettings().OutputFolder;
+    // The job's own copy: the process-wide settings may be changing on the UI thread.
+    env.settings = &job.settings;
+    env.outputFolder = job.settings.OutputFolder;
     env.encoder = &TheEncoderLibrary().entryPoints();
     env.freeSpace = job.freeBytes;
     return env;

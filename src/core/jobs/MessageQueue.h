@@ -34,6 +34,11 @@ class MessageQueue : public MessageTarget {
     // Sets the handler used for sends made on the receiver thread itself.
     void SetHandler(Handler handler);
 
+    // The receiver is going away: queued messages are dropped, senders waiting now return
+    // at once, and later posts and sends are dropped. Call on the receiver thread before it
+    // waits for a worker that may be sending, so the wait cannot deadlock.
+    void Close();
+
   private:
     struct Entry {
         Message message;
@@ -48,6 +53,7 @@ class MessageQueue : public MessageTarget {
     std::uint64_t lastHandled_ = 0;
     std::thread::id receiver_;
     Handler handler_;
+    bool closed_ = false;
 };
 
 }  // namespace korvida

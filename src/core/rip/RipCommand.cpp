@@ -3,7 +3,6 @@
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/disc/DiscInfo.h"
 #include "core/disc/TrackList.h"
-#include "core/jobs/Event.h"
 #include "core/jobs/WorkerThread.h"
 #include "core/platform/UserNotifier.h"
 #include "core/rip/RipJob.h"
@@ -44,46 +43,21 @@ std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc)
     return job;
 }
 
-std::thread StartRip(const TrackList& rows, const DiscInfo& disc, const JobParties& parties,
-                     Settings& settings, UserNotifier& notifier) {
+RipJobHandle StartRip(const TrackList& rows, const DiscInfo& disc, const JobParties& parties,
+                      Settings& settings, UserNotifier& notifier) {
     std::unique_ptr<RipJob> job = BuildRipJob(rows, disc);
     if (job->items.empty()) {
         notifier.ShowMessage(kSelectTrackMessage);
         return {};
     }
-    if (parties.cancelEvent)
-        parties.cancelEvent->Reset();
+    const int priority = NormalizeThreadPriority(settings.ThreadPriority);
+    job->settings = settings;
     job->keepWav = settings.OutputFormat == kOutputWav;
     job->fileJob = false;
-    job->aborted = false;
-    job->current = nullptr;
     job->driver = parties.driver;
-    job->cancelEvent = parties.cancelEvent;
     job->progressWindow = parties.progressWindow;
     job->mainWindow = parties.mainWindow;
-    const int priority = NormalizeThreadPriority(settings.ThreadPriority);
-    return StartWorkerThread(
-        [owned = std::shared_ptr<RipJob>(std::move(job)), &settings]() mutable {
-            RipThread(*owned, settings);
-            owned.reset();  // the job and its items end with the thread's work
-        },
-        priority);
-}
-
-std::thread StartEncodeFilesJob(RipJob& job, const JobParties& parties, bool oggOutput,
-                                Settings& settings) {
-    if (parties.cancelEvent)
-        parties.cancelEvent->Reset();
-    job.cancelEvent = parties.cancelEvent;
-    job.progressWindow = parties.progressWindow;
-    job.mainWindow = parties.mainWindow;
-    job.keepWav = true;
-    job.fileJob = true;
-    job.aborted = false;
-    job.oggOutput = oggOutput;
-    job.current = nullptr;
-    return StartWorkerThread([&job] { EncodeFilesThread(job); },
-                             NormalizeThreadPriority(settings.ThreadPriority));
+    return StartJobThread(std::move(job), RipThread, priority);
 }
 
 }  // namespace korvida

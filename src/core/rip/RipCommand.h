@@ -1,12 +1,12 @@
 #pragma once
 
 #include <memory>
-#include <thread>
+
+#include "core/rip/RipJobHandle.h"
 
 namespace korvida {
 
 class CSCSIDriver;
-class Event;
 class MessageTarget;
 class TrackList;
 class UserNotifier;
@@ -29,26 +29,19 @@ int PrepareRip(const TrackList& rows, CSCSIDriver* driver, UserNotifier& notifie
 // disc do not reach it.
 std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc);
 
-// Who a job talks to.
+// Who a job talks to. The targets must outlive the job's handle, or be closed before
+// it is stopped.
 struct JobParties {
-    CSCSIDriver* driver = nullptr;
-    Event* cancelEvent = nullptr;  // the main window's, auto-reset
-    MessageTarget* progressWindow = nullptr;
-    MessageTarget* mainWindow = nullptr;
+    CSCSIDriver* driver = nullptr;            // rips only
+    MessageTarget* progressWindow = nullptr;  // progress, status and the end message
+    MessageTarget* mainWindow = nullptr;      // job-log lines and the current track
 };
 
-// Start rip: builds the job (telling the user and returning a thread that is not joinable
-// when no row is ticked), resets the cancel event so that a request left from an earlier
-// job does not cancel this one, and starts the rip thread at the ThreadPriority setting
-// (a value outside 0..4 becomes 2, also in the settings). The thread owns the job and
-// destroys it when it ends; `settings` must outlive the thread. The caller joins it.
-std::thread StartRip(const TrackList& rows, const DiscInfo& disc, const JobParties& parties,
-                     Settings& settings, UserNotifier& notifier);
-
-// Start file job (encode WAV files chosen on disk): the file-job record, whose items are
-// already in place, is prepared (keepWav and fileJob set, aborted cleared, Ogg Vorbis or
-// MP3) and handed to the encode-files thread. The record must outlive the thread.
-std::thread StartEncodeFilesJob(RipJob& job, const JobParties& parties, bool oggOutput,
-                                Settings& settings);
+// Start rip: builds the job (telling the user and returning a handle that was never
+// started when no row is ticked), takes a copy of the settings for it and starts the rip
+// thread at the ThreadPriority setting (a value outside 0..4 becomes 2, also in
+// `settings`). The handle owns the job and its cancel event.
+RipJobHandle StartRip(const TrackList& rows, const DiscInfo& disc, const JobParties& parties,
+                      Settings& settings, UserNotifier& notifier);
 
 }  // namespace korvida

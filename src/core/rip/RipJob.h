@@ -9,6 +9,7 @@
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/platform/FreeDiskSpace.h"
+#include "core/settings/Settings.h"
 
 namespace korvida {
 
@@ -46,8 +47,8 @@ struct RipJob {
     bool fileJob = false;    // items name files on disk, not disc tracks
     bool oggOutput = false;  // file jobs: Ogg Vorbis instead of MP3
     std::string tempWavPath;
-    // The main window's cancel event: auto-reset, so the first stage that tests it
-    // consumes the request.
+    // The cancel event of the job's handle (JobHandle): auto-reset, so the first stage
+    // that tests it consumes the request.
     Event* cancelEvent = nullptr;
     std::vector<RipJobItem> items;  // in track-list order
     RipJobItem* current = nullptr;  // the item being processed; null before the first
@@ -55,6 +56,11 @@ struct RipJob {
     CSCSIDriver* driver = nullptr;
     // Receives WM_JOB_LOG and WM_CURRENT_TRACK (the main window).
     MessageTarget* mainWindow = nullptr;
+    // The settings as they were when the job started. Workers read these, never the
+    // process-wide settings, which the options sheet may be changing meanwhile.
+    Settings settings;
+    // WM_JOB_DONE or WM_JOB_FAILED has been sent; worker thread only.
+    bool endSent = false;
 
     // The encoder stages the rip and encode-files threads call; empty ones run the
     // built-in stages of EncoderStage.h. Tests put stages of their own here.
@@ -73,9 +79,12 @@ inline bool ConsumeCancelRequest(RipJob& job) {
 }
 
 // Ends a job with WM_JOB_DONE or WM_JOB_FAILED. Sent, not posted, with the job's address:
-// the receiver reads the items while it handles the message, before the thread destroys
-// the job.
+// the receiver reads the items while it handles the message. A job ends once: a second
+// end (the guard's, after a stage that already ended the job) is not sent.
 inline void SendJobEnd(RipJob& job, unsigned message) {
+    if (job.endSent)
+        return;
+    job.endSent = true;
     if (job.progressWindow)
         job.progressWindow->send(message, reinterpret_cast<std::intptr_t>(&job));
 }

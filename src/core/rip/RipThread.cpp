@@ -9,7 +9,8 @@
 #include "core/settings/Settings.h"
 
 namespace korvida {
-void RipThread(RipJob& job, const Settings& settings) {
+void RipThread(RipJob& job) {
+    const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
     for (RipJobItem& item : job.items) {
         job.current = &item;
@@ -23,7 +24,7 @@ void RipThread(RipJob& job, const Settings& settings) {
         }
         if (job.aborted)
             break;
-        if (format != kOutputWav && !RunEncoderStage(job, format == kOutputOgg, &settings)) {
+        if (format != kOutputWav && !RunEncoderStage(job, format == kOutputOgg)) {
             SendJobEnd(job, WM_JOB_FAILED);
             return;
         }

@@ -6,7 +6,6 @@ namespace korvida {
 
 struct RipJob;
 struct RipJobItem;
-struct Settings;
 
 // Output formats of the OutputFormat setting.
 constexpr int kOutputMp3 = 0;
@@ -18,8 +17,8 @@ constexpr int kOutputOgg = 2;
 // format is WAV, encoded. Ends with WM_JOB_DONE (all items, or a cancel seen by a stage)
 // or WM_JOB_FAILED (a stage failed; later items are not begun), sent to the progress
 // window with the job's address as wParam, so the receiver may read the items while it
-// handles them. The output format is read once, when the thread starts.
-void RipThread(RipJob& job, const Settings& settings);
+// handles them. Every setting comes from the job's snapshot (job.settings).
+void RipThread(RipJob& job);
 
 // The loop of every file job: each item in order becomes job.current, is announced
 // (WM_ITEM_STATUS 0, sent) and handed to `work`. 0 from `work` ends the job with

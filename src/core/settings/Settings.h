@@ -25,8 +25,9 @@ struct OggVorbisSettings {
 };
 
 // Every user setting, named by its Settings.ini key. One process-wide object
-// (TheSettings) is loaded at start-up and saved at exit; worker threads read it while
-// they run, the options sheet edits it while no job runs.
+// (TheSettings) is loaded at start-up and saved at exit, and only the UI thread touches
+// it: a job takes a copy when it starts (RipJob::settings), the drive its options
+// (DriverOptions), a freedb request its server settings.
 struct Settings {
     // [MP3]
     int MP3Encoder = 0;

@@ -7,8 +7,8 @@
 
 #include "Mp3Fixtures.h"
 #include "core/batch/DecodeThread.h"
-#include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
+#include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
@@ -25,15 +25,17 @@ TEST(DecodeOutputPath, NameWithoutFolderAndLastExtension) {
 class DecodeJobTest : public ::testing::Test {
   protected:
     DecodeJobTest() {
-        job.mainWindow = &log;
-        job.cancelEvent = &cancel;
         settings.OutputFolder = dir / "out";
         settings.ThreadPriority = 7;
     }
     // Which items began and how the job ended.
     std::vector<std::string> Run(const std::vector<std::string>& paths) {
-        SetFileJobItems(job, paths);
-        StartFileJob(job, FileJobKind::kDecodeMp3, &progress, settings).join();
+        SetFileJobItems(*record, paths);
+        JobParties parties;
+        parties.progressWindow = &progress;
+        parties.mainWindow = &log;
+        job = StartFileJob(std::move(record), FileJobKind::kDecodeMp3, parties, settings);
+        job.Wait();
         std::vector<std::string> story;
         for (const Message& m : progress.messages()) {
             if (m.id == WM_ITEM_STATUS)
@@ -47,8 +49,8 @@ class DecodeJobTest : public ::testing::Test {
     test::TempDir dir;
     test::RecordingTarget log;
     test::RecordingTarget progress;
-    Event cancel{false};
-    RipJob job;
+    std::unique_ptr<RipJob> record = std::make_unique<RipJob>();
+    RipJobHandle job;
     Settings settings;
 };
 
@@ -56,13 +58,13 @@ TEST_F(DecodeJobTest, InOrderAndTheFirstFailureEndsTheBatch) {
     const std::string a = test::LameMp3("a.mp3", "-b 64");
     const std::string c = test::LameMp3("c.mp3", "-b 64");
     test::WriteFile(dir / "b.mp3", "not an mp3");
-    SetFileJobItems(job, {"/earlier/x.mp3", "/earlier/y.mp3", "/earlier/z.mp3", "/w.mp3"});
+    SetFileJobItems(*record, {"/earlier/x.mp3", "/earlier/y.mp3", "/earlier/z.mp3", "/w.mp3"});
 
     EXPECT_THAT(Run({a, dir / "b.mp3", c}), ElementsAre("a.mp3", "b.mp3", "failed"));
-    ASSERT_EQ(job.items.size(), 3u);
-    EXPECT_EQ(job.items[2].index, -1);
-    EXPECT_EQ(job.items[0].outputPath, dir / "out/a.WAV");
-    EXPECT_EQ(job.items[0].outputFolder, settings.OutputFolder);
+    ASSERT_EQ(job->items.size(), 3u);
+    EXPECT_EQ(job->items[2].index, -1);
+    EXPECT_EQ(job->items[0].outputPath, dir / "out/a.WAV");
+    EXPECT_EQ(job->items[0].outputFolder, settings.OutputFolder);
     EXPECT_TRUE(test::ViewWav(test::ReadFile(dir / "out/a.WAV")).consistent);
     EXPECT_FALSE(std::filesystem::exists(dir / "out/c.WAV"));
     EXPECT_EQ(settings.ThreadPriority, 2);
@@ -72,9 +74,13 @@ TEST_F(DecodeJobTest, InOrderAndTheFirstFailureEndsTheBatch) {
 // this one.
 TEST_F(DecodeJobTest, StaleCancelRequestIsReset) {
     const std::string a = test::LameMp3("a.mp3", "-b 64");
-    cancel.Set();
+    EXPECT_THAT(Run({a}), ElementsAre("a.mp3", "done"));
+    job.Cancel();  // the Close button of the finished job
+    progress.Clear();
+    record = std::make_unique<RipJob>();
+    record->aborted = true;  // as a reused record would have it
     EXPECT_THAT(Run({a, a}), ElementsAre("a.mp3", "a.mp3", "done"));
-    EXPECT_FALSE(job.aborted);
+    EXPECT_FALSE(job->aborted);
 }
 
 }  // namespace

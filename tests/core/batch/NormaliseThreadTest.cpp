@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "core/jobs/Event.h"
+#include "core/batch/BatchJobs.h"
 #include "core/jobs/Messages.h"
+#include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
 #include "support/AudioTestSupport.h"
 #include "support/TempHome.h"
 
@@ -26,16 +28,24 @@ using test::WriteFile;
 
 class NormaliseThreadTest : public ::testing::Test {
   protected:
-    NormaliseThreadTest() {
-        job.mainWindow = &log;
-        job.cancelEvent = &cancel;
-    }
-
     void AddFile(const std::string& name, const std::string& bytes) {
         RipJobItem item;
         item.name = dir / name;
         WriteFile(item.name, bytes);
-        job.items.push_back(item);
+        record->items.push_back(item);
+    }
+
+    // Runs the normalise job on the files added, to its end.
+    void Run(int threadPriority) {
+        Settings settings;
+        settings.NormalizeRatio = 95;
+        settings.OutputFolder = "/music/";
+        settings.ThreadPriority = threadPriority;
+        JobParties parties;
+        parties.progressWindow = &progress;
+        parties.mainWindow = &log;
+        job = StartFileJob(std::move(record), FileJobKind::kNormaliseWav, parties, settings);
+        job.Wait();
     }
 
     // The messages that tell the progress window which item runs and how the job ended.
@@ -45,7 +55,7 @@ class NormaliseThreadTest : public ::testing::Test {
             if (m.id == WM_ITEM_STATUS && m.wParam == 0)
                 story.push_back("item " + m.text.substr(m.text.rfind('/') + 1));
             if (m.id == WM_JOB_DONE || m.id == WM_JOB_FAILED) {
-                EXPECT_EQ(m.wParam, reinterpret_cast<std::intptr_t>(&job));
+                EXPECT_EQ(m.wParam, reinterpret_cast<std::intptr_t>(job.get()));
                 story.push_back(m.id == WM_JOB_DONE ? "done" : "failed");
             }
         }
@@ -55,8 +65,8 @@ class NormaliseThreadTest : public ::testing::Test {
     TempDir dir;
     RecordingTarget progress;
     RecordingTarget log;
-    Event cancel{false};
-    RipJob job;
+    std::unique_ptr<RipJob> record = std::make_unique<RipJob>();
+    RipJobHandle job;
 };
 
 const std::string kQuiet = CdWav({100, -200, 300, -400});
@@ -67,28 +77,25 @@ TEST_F(NormaliseThreadTest, FirstFailingFileEndsTheJobAndLaterFilesAreLeftAlone)
     AddFile("1.wav", kQuiet);
     AddFile("2.wav", k22050);
     AddFile("3.wav", kQuiet);
-    std::thread worker = StartNormaliseJob(job, &progress, 2, 95, "/music/");
-    worker.join();
+    Run(2);
 
     EXPECT_THAT(Story(), ::testing::ElementsAre("item 1.wav", "item 2.wav", "failed"));
-    EXPECT_NE(ReadFile(job.items[0].name), kQuiet);
-    EXPECT_EQ(ReadFile(job.items[2].name), kQuiet);
-    EXPECT_EQ(job.items[0].outputPath, job.items[0].name);
-    EXPECT_EQ(job.items[0].outputFolder, "/music/");
-    EXPECT_TRUE(job.items[2].outputPath.empty());
-    EXPECT_TRUE(job.fileJob && job.keepWav);
+    EXPECT_NE(ReadFile(job->items[0].name), kQuiet);
+    EXPECT_EQ(ReadFile(job->items[2].name), kQuiet);
+    EXPECT_EQ(job->items[0].outputPath, job->items[0].name);
+    EXPECT_EQ(job->items[0].outputFolder, "/music/");
+    EXPECT_TRUE(job->items[2].outputPath.empty());
+    EXPECT_TRUE(job->fileJob && job->keepWav);
 }
 
-TEST_F(NormaliseThreadTest, RequestLeftFromAnEarlierJobDoesNotCancelThisOne) {
+TEST_F(NormaliseThreadTest, AbortedFlagLeftFromAnEarlierJobDoesNotCancelThisOne) {
     AddFile("1.wav", kQuiet);
     AddFile("2.wav", kQuiet);
-    cancel.Set();  // e.g. the Close button of the previous job
-    job.aborted = true;
-    std::thread worker = StartNormaliseJob(job, &progress, 7, 95, "/music/");
-    worker.join();
+    record->aborted = true;  // a record reused from a cancelled job
+    Run(7);
     EXPECT_THAT(Story(), ::testing::ElementsAre("item 1.wav", "item 2.wav", "done"));
-    EXPECT_FALSE(job.aborted);
-    EXPECT_NE(ReadFile(job.items[1].name), kQuiet);
+    EXPECT_FALSE(job->aborted);
+    EXPECT_NE(ReadFile(job->items[1].name), kQuiet);
 }
 
 }  // namespace

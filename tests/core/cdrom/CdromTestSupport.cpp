@@ -40,7 +40,7 @@ DriverOnImage::DriverOnImage(std::shared_ptr<VirtualDrive> image, int retryTimes
     DriveSources sources;
     sources.scanRealDrives = false;
     sources.virtualDrives = {drive};
-    driver = std::make_unique<CSCSIDriverNative>(settings, std::move(sources));
+    driver = std::make_unique<CSCSIDriverNative>(DriverOptionsFrom(settings), std::move(sources));
     EXPECT_EQ(driver->Init(0), 1);
 }
 

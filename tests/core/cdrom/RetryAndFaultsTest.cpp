@@ -151,8 +151,8 @@ TEST(ReadFaults, ADriveWithoutReadCdWorksOnceTheDriveTypeIsChanged) {
     EXPECT_EQ(setup.driver->lastSense[2] & 0x0F, kSenseIllegalRequest);
     EXPECT_EQ(setup.driver->lastSense[12], 0x20);
 
-    // The options page changes the setting; the same driver picks it up at the next read.
-    setup.settings.DeviceType = 1;
+    // The options page changes the drive type; the same driver uses it at the next read.
+    setup.driver->SetDeviceType(1);
     EXPECT_EQ(setup.driver->ReadAudio(reader.request), 1);
     EXPECT_TRUE(reader.Matches());
 }

@@ -118,7 +118,8 @@ struct NativeOnFake {
         DriveSources sources;
         sources.system = kernel.System();
         sources.images = std::move(images);
-        driver = std::make_unique<CSCSIDriverNative>(settings, std::move(sources));
+        driver =
+            std::make_unique<CSCSIDriverNative>(DriverOptionsFrom(settings), std::move(sources));
         result = driver->Init(requested);
     }
     int result;
@@ -300,7 +301,7 @@ TEST(RealDrive, TheFirstDriveAnswersInquiryAndReadToc) {
         GTEST_SKIP() << "no CD-ROM drive here";
     Settings settings;
     DriveSources sources;
-    CSCSIDriverNative driver(settings, sources);
+    CSCSIDriverNative driver(DriverOptionsFrom(settings), sources);
     if (!driver.Init(0))
         GTEST_SKIP() << "drive not accessible: " << driver.LastErrorText();
     EXPECT_NE(DriveName(driver.drives[0]), std::string(24, ' '));

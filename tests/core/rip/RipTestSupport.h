@@ -69,10 +69,11 @@ struct DiscDriver {
         DriveSources sources;
         sources.scanRealDrives = false;
         sources.virtualDrives = {drive};
-        driver = std::make_unique<CSCSIDriverNative>(settings, std::move(sources));
+        driver =
+            std::make_unique<CSCSIDriverNative>(DriverOptionsFrom(settings), std::move(sources));
         driver->Init(0);
     }
-    Settings settings;  // RetryTimes and DeviceType of the driver
+    Settings settings;  // RetryTimes and DeviceType, copied into the driver when it is made
     std::shared_ptr<VirtualDrive> drive;
     std::unique_ptr<CSCSIDriverNative> driver;
 };

@@ -6,13 +6,20 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <stdexcept>
+#include <thread>
 
+#include "core/batch/BatchJobs.h"
 #include "core/disc/LoadDisc.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/EncoderStage.h"
+#include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJobHandle.h"
 #include "core/rip/RipTestSupport.h"
 #include "support/RecordingNotifier.h"
 
@@ -25,6 +32,7 @@ using test::ReadFile;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 // Five tracks of 60 frames on the pattern disc, loaded as the main window loads a disc;
 // the rip runs on its own thread, as the GUI starts it.
@@ -39,7 +47,6 @@ class RipThreadTest : public ::testing::Test {
         EXPECT_TRUE(LoadDisc(*disc.driver, settings, info, rows, notifier).ok);
         rows.CheckAll(false);
         parties.driver = disc.driver.get();
-        parties.cancelEvent = &cancel;
         parties.progressWindow = &progress;
         parties.mainWindow = &main;
     }
@@ -60,9 +67,20 @@ class RipThreadTest : public ::testing::Test {
                 finalItems = reinterpret_cast<const RipJob*>(m.wParam)->items;
             }
         };
-        std::thread worker = StartRip(rows, info, parties, settings, notifier);
-        ASSERT_TRUE(worker.joinable());
-        worker.join();
+        RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
+        ASSERT_TRUE(job.started());
+        cancelEvent = job.cancelEvent().get();
+        job.Wait();
+        cancelEvent = nullptr;
+    }
+
+    // The Abort button, from a message handler on the worker's thread: the worker may
+    // be that far before StartRip has returned the handle.
+    void Cancel() {
+        Event* event = nullptr;
+        while (!(event = cancelEvent.load()))
+            std::this_thread::yield();
+        event->Set();
     }
 
     // The item names announced to the progress window, in order.
@@ -94,7 +112,7 @@ class RipThreadTest : public ::testing::Test {
     test::RecordingNotifier notifier;
     test::ScriptedTarget progress;
     test::ScriptedTarget main;
-    Event cancel{false};
+    std::atomic<Event*> cancelEvent{nullptr};
     JobParties parties;
     std::string ended;
     std::vector<RipJobItem> finalItems;
@@ -128,7 +146,7 @@ TEST_F(RipThreadTest, CancelDuringTheSecondOfThreeTracksEndsOnTheCompletionPage)
         if (m.id == WM_ITEM_STATUS && m.wParam == 0)
             ++items;
         if (items == 2 && m.id == WM_EXTRACT_PROGRESS && m.wParam == 0)
-            cancel.Set();  // the Abort button, after the first chunk of track 2
+            Cancel();  // after the first chunk of track 2
     };
     Rip();
     EXPECT_EQ(ended, "done");
@@ -142,7 +160,12 @@ TEST_F(RipThreadTest, CancelDuringTheSecondOfThreeTracksEndsOnTheCompletionPage)
 
 TEST_F(RipThreadTest, RequestLeftFromAnEarlierJobDoesNotCancelThisOne) {
     Tick({1, 2});
-    cancel.Set();  // the Close button of the previous job
+    test::ScriptedTarget earlierProgress;
+    JobParties earlierParties = parties;
+    earlierParties.progressWindow = &earlierProgress;
+    RipJobHandle earlier = StartRip(rows, info, earlierParties, settings, notifier);
+    earlier.Wait();
+    earlier.Cancel();  // the Close button of the finished job
     Rip();
     EXPECT_EQ(ended, "done");
     EXPECT_THAT(Announced(), ElementsAre("音轨 1", "音轨 2"));
@@ -160,8 +183,7 @@ TEST_F(RipThreadTest, FailingTrackEndsTheJobAndLaterTracksAreNotBegun) {
 
 TEST_F(RipThreadTest, NothingTickedIsRefusedWithoutAThread) {
     EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 0);
-    std::thread worker = StartRip(rows, info, parties, settings, notifier);
-    EXPECT_FALSE(worker.joinable());
+    EXPECT_FALSE(StartRip(rows, info, parties, settings, notifier).started());
     EXPECT_THAT(notifier.messages, ElementsAre(kSelectTrackMessage, kSelectTrackMessage));
     Tick({3});
     EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 1);
@@ -184,17 +206,95 @@ TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
     // StartRip builds its own job; the stage is given through a job built the same way.
     std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
     job->driver = disc.driver.get();
-    job->cancelEvent = &cancel;
     job->progressWindow = &progress;
     job->mainWindow = &main;
+    job->settings = settings;
     job->mp3Stage = [&](RipJob& j) {
         stageSawTrack.push_back(j.current->index);
         return FakeMp3Stage(j);
     };
-    RipThread(*job, settings);
+    RipThread(*job);
     EXPECT_THAT(stageSawTrack, ElementsAre(0, 3));
     EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
+}
+
+// Passes everything on to a queue handled on the test's thread, as the GUI's event loop
+// handles a window's messages, and counts the sends under way, so a test knows when the
+// worker waits in one.
+class QueuedWindow : public MessageTarget {
+  public:
+    void post(Message message) override { queue.post(std::move(message)); }
+    void send(Message message) override {
+        ++underWay_;
+        queue.send(std::move(message));
+        --underWay_;
+    }
+    using MessageTarget::post;
+    using MessageTarget::send;
+    int underWay() const { return underWay_.load(); }
+
+    // Handles what is queued, waiting up to timeoutMs for the first message.
+    void Dispatch(std::uint32_t timeoutMs) {
+        queue.Dispatch(
+            [this](const Message& m) {
+                if (m.id == WM_JOB_LOG)  // without its time stamp
+                    log.push_back(m.text.substr(m.text.find(' ', m.text.find(' ') + 1) + 1));
+                if (m.id == WM_JOB_DONE || m.id == WM_JOB_FAILED)
+                    ends.push_back(m.id);
+            },
+            timeoutMs);
+    }
+    bool Logged(const std::string& text) const {
+        return std::find(log.begin(), log.end(), text) != log.end();
+    }
+
+    MessageQueue queue;
+    std::vector<std::string> log;
+    std::vector<unsigned> ends;
+
+  private:
+    std::atomic<int> underWay_{0};
+};
+
+// The owner goes away while the worker runs: the worker must neither be left waiting in a
+// send to a thread that no longer handles messages nor outlive its record.
+TEST_F(RipThreadTest, DroppedMidRipTheHandleCancelsAndHandlesMessagesUntilTheEnd) {
+    Tick({1, 2, 3});
+    QueuedWindow window;
+    parties.progressWindow = parties.mainWindow = &window;
+    RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
+    job.SetPump([&](std::uint32_t ms) { window.Dispatch(ms); });
+    // The worker waits in the send of this line until it is handled here.
+    while (!window.Logged("正在抓取 音轨 2 ..."))
+        window.Dispatch(1000);
+
+    job = RipJobHandle();
+
+    EXPECT_THAT(window.ends, ElementsAre(WM_JOB_DONE));
+    EXPECT_THAT(window.log, Contains("用户取消操作。"));
+    EXPECT_THAT(window.log, Not(Contains("抓取 音轨 3 完成！")));
+    EXPECT_EQ(window.queue.Dispatch([](const Message&) {}, 0), 0) << "nothing after the end";
+}
+
+TEST_F(RipThreadTest, ARipCancelledWhileItsWindowClosesEndsWithoutADeadlock) {
+    Tick({1, 2, 3});
+    QueuedWindow window;
+    parties.progressWindow = parties.mainWindow = &window;
+    RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
+    // Nobody handles messages: the worker is soon waiting in its first send.
+    while (window.underWay() == 0)
+        std::this_thread::yield();
+
+    job.Cancel();          // the Abort button …
+    window.queue.Close();  // … and the window closes before it handled anything more
+    job.Wait();            // no pump: only the closed window can release the worker
+
+    EXPECT_TRUE(job.finished());
+    EXPECT_TRUE(job->aborted);
+    EXPECT_TRUE(job->endSent);
+    EXPECT_TRUE(window.ends.empty()) << "a closed window handles nothing";
+    EXPECT_FALSE(std::filesystem::exists(home / "out/02-音轨 2.WAV"));
 }
 
 class EncodedRipTest : public RipThreadTest, public ::testing::WithParamInterface<int> {};
@@ -242,38 +342,71 @@ INSTANTIATE_TEST_SUITE_P(Settings, ThreadPriorityTest,
                          ::testing::Values(PriorityCase{7, 2, 0}, PriorityCase{0, 0, 19},
                                            PriorityCase{1, 1, 10}));
 
+// The encode-files job over three files, with the given Ogg stage.
+RipJobHandle EncodeThree(test::ScriptedTarget& progress, test::ScriptedTarget& log,
+                         EncoderStageFunction stage) {
+    auto job = std::make_unique<RipJob>();
+    SetFileJobItems(*job, {"a.wav", "b.wav", "c.wav"});
+    job->oggStage = std::move(stage);
+    JobParties parties;
+    parties.progressWindow = &progress;
+    parties.mainWindow = &log;
+    Settings settings;
+    RipJobHandle handle = StartFileJob(std::move(job), FileJobKind::kEncodeOgg, parties, settings);
+    handle.Wait();
+    return handle;
+}
+
 TEST(EncodeFilesThreadTest, StopsAtTheFirstFailingFileAndEndsOnACancel) {
     test::ScriptedTarget progress;
-    RipJob job;
-    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
-        RipJobItem item;
-        item.name = name;
-        job.items.push_back(item);
-    }
+    test::ScriptedTarget log;
     std::vector<std::string> seen;
-    job.oggStage = [&](RipJob& j) {
+    RipJobHandle job = EncodeThree(progress, log, [&](RipJob& j) {
         seen.push_back(j.current->name);
         return j.current->name == "b.wav" ? 0 : 1;
-    };
-    Event cancel(false);
-    JobParties parties;
-    parties.cancelEvent = &cancel;
-    parties.progressWindow = &progress;
-    Settings settings;
-    StartEncodeFilesJob(job, parties, true, settings).join();
+    });
     EXPECT_THAT(seen, ElementsAre("a.wav", "b.wav"));
     EXPECT_EQ(progress.Only(WM_JOB_FAILED).size(), 1u);
-    EXPECT_TRUE(job.keepWav && job.fileJob);
+    EXPECT_TRUE(job->keepWav && job->fileJob && job->oggOutput);
 
     seen.clear();
-    job.oggStage = [&](RipJob& j) {
+    job = EncodeThree(progress, log, [&](RipJob& j) {
         seen.push_back(j.current->name);
         j.aborted = true;  // the stage saw the cancel request
         return 1;
-    };
-    StartEncodeFilesJob(job, parties, true, settings).join();
+    });
     EXPECT_THAT(seen, ElementsAre("a.wav"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
+}
+
+// No exception may end a worker thread (the process would abort) or end a job without
+// its end message (the progress window would wait for ever).
+TEST_F(RipThreadTest, AStageThatThrowsEndsItsJobAsFailedExactlyOnce) {
+    settings.OutputFormat = kOutputMp3;
+    Tick({1, 2, 3});
+    std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
+    job->driver = disc.driver.get();
+    job->progressWindow = &progress;
+    job->mainWindow = &main;
+    job->settings = settings;
+    job->mp3Stage = [](RipJob& j) {
+        if (j.current->index == 1)
+            throw std::runtime_error("disk on fire");
+        return FakeMp3Stage(j);
+    };
+    StartJobThread(std::move(job), RipThread, 2).Wait();
+    EXPECT_EQ(progress.Only(WM_JOB_FAILED).size(), 1u);
+    EXPECT_THAT(progress.Only(WM_JOB_DONE), IsEmpty());
+    EXPECT_THAT(Announced(), ElementsAre("音轨 1", "音轨 2"));
+    EXPECT_THAT(LogTexts(main), Contains("错误: 意外错误，错误原因: disk on fire！"));
+
+    // Anything thrown, in a file job too.
+    test::ScriptedTarget fileProgress;
+    test::ScriptedTarget fileLog;
+    EncodeThree(fileProgress, fileLog, [](RipJob&) -> int { throw 42; });
+    EXPECT_EQ(fileProgress.messages().back().id, WM_JOB_FAILED);
+    EXPECT_EQ(fileProgress.Only(WM_JOB_FAILED).size() + fileProgress.Only(WM_JOB_DONE).size(), 1u);
+    EXPECT_THAT(LogTexts(fileLog), ElementsAre("错误: 意外错误，错误原因: unknown exception！"));
 }
 
 }  // namespace
