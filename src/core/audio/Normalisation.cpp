@@ -6,11 +6,11 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/audio/WavFile.h"
-#include "core/jobs/JobLogLine.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipJobLog.h"
 
 namespace korvida {
 namespace {
@@ -23,14 +23,6 @@ void StoreSample(std::uint8_t* p, std::int16_t s) {
     const auto u = static_cast<std::uint16_t>(s);
     p[0] = static_cast<std::uint8_t>(u);
     p[1] = static_cast<std::uint8_t>(u >> 8);
-}
-
-void Log(RipJob& job, StampStyle style, const std::string& text) {
-    SendJobLog(job.mainWindow, JobLogLine(style, text));
-}
-
-void LogFormatted(RipJob& job, const std::string& text) {
-    Log(job, StampStyle::kSquareBrackets, text);
 }
 
 enum class PassEnd { kDone, kCancelled, kReadFailed, kWriteFailed };
@@ -85,7 +77,7 @@ void ReportPassEnd(RipJob& job, PassEnd end, const std::string& path, const Bina
         case PassEnd::kDone:
             return;
         case PassEnd::kCancelled:
-            Log(job, StampStyle::kParentheses, "用户取消操作。");
+            LogPlain(job, "用户取消操作。");
             job.aborted = true;
             return;
         case PassEnd::kReadFailed:

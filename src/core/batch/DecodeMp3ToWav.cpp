@@ -11,13 +11,13 @@
 #include "core/audio/Normalisation.h"
 #include "core/audio/WavFile.h"
 #include "core/encode/Id3Tag.h"
-#include "core/jobs/JobLogLine.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/mpegdec/MpegDecoder.h"
 #include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipJobLog.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -35,10 +35,6 @@ constexpr std::size_t kVbrScanTested = 1400;
 constexpr int kFullBandwidth = 24000;
 
 constexpr std::size_t kId3v1Bytes = 128;
-
-void Log(RipJob& job, const std::string& text) {
-    SendJobLog(job.mainWindow, JobLogLine(StampStyle::kSquareBrackets, text));
-}
 
 // The unread part of the MP3, streamed through one buffer. The file offset of the next
 // unread byte is kept for progress.
@@ -158,31 +154,31 @@ std::uint64_t SkipVbrInfoFrames(BinaryFile& file, std::uint64_t from) {
 
 int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob& job,
                    const DecodeOptions& options) {
-    Log(job, "解码文件 " + source);
+    LogFormatted(job, "解码文件 " + source);
     if (job.progressWindow)
         job.progressWindow->send(WM_DECODE_STATUS, 0, 0, source);
 
     BinaryFile in;
     if (!in.Open(source, BinaryFile::Mode::kRead)) {
-        Log(job, "不能打开输入文件 " + source + "。");
+        LogFormatted(job, "不能打开输入文件 " + source + "。");
         return 0;
     }
     const std::int64_t fileSize = std::max<std::int64_t>(0, in.Size());
     const std::uint64_t tagEnd = Id3v2TagBytes(in);
     const std::uint64_t audioStart = SkipVbrInfoFrames(in, tagEnd);
     if (!in.Seek(audioStart)) {
-        Log(job, "解码过程发生文件读取错误。");
+        LogFormatted(job, "解码过程发生文件读取错误。");
         return 0;
     }
 
     InputBuffer input(in, audioStart);
     if (!input.Allocate()) {
-        Log(job, "解码时不能分配缓冲。");
+        LogFormatted(job, "解码时不能分配缓冲。");
         return 0;
     }
     for (;;) {
         if (!input.Refill()) {
-            Log(job, "解码过程发生文件读取错误。");
+            LogFormatted(job, "解码过程发生文件读取错误。");
             return 0;
         }
         if (input.Remaining() < 4)
@@ -195,14 +191,14 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
     MpegHeader first;
     const std::size_t firstFrameBytes = MpegReadHeader(input.Here(), input.Remaining(), first);
     if (firstFrameBytes == 0) {
-        Log(job, "坏的或不支持的 MPEG 文件。");
+        LogFormatted(job, "坏的或不支持的 MPEG 文件。");
         return 0;
     }
 
     // Decoding into the file it reads from would destroy the source at the first write.
     std::error_code sameError;
     if (std::filesystem::equivalent(source, output, sameError)) {
-        Log(job, "不能打开输出文件 " + output + "。");
+        LogFormatted(job, "不能打开输出文件 " + output + "。");
         return 0;
     }
     // Written beside its name and moved there once it is a sound WAV: a failure (an
@@ -211,24 +207,24 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
     TemporaryFile written = TemporaryFile::CreateBeside(output);
     BinaryFile out;
     if (!written.owned() || !out.Open(written.path(), BinaryFile::Mode::kCreate)) {
-        Log(job, "不能打开输出文件 " + output + "。");
+        LogFormatted(job, "不能打开输出文件 " + output + "。");
         return 0;
     }
     std::unique_ptr<std::uint8_t[]> pcm(new (std::nothrow) std::uint8_t[kDecodePcmBytes]);
     if (!pcm) {
-        Log(job, "不能分配 PCM 缓冲。");
+        LogFormatted(job, "不能分配 PCM 缓冲。");
         return 0;
     }
     MpegDecoder decoder;
     if (!decoder.Init(first, firstFrameBytes, 0, 0, 0, kFullBandwidth)) {
-        Log(job, "解码器初始化失败。");
+        LogFormatted(job, "解码器初始化失败。");
         return 0;
     }
     const MpegOutputInfo info = decoder.Info();
     if (!WriteDecoderWavHeader(out, static_cast<std::uint32_t>(info.sampleRate),
                                static_cast<std::uint16_t>(info.channels),
                                static_cast<std::uint16_t>(info.bitsPerSample), info.outputType)) {
-        Log(job, "文件写入出错。");
+        LogFormatted(job, "文件写入出错。");
         return 0;
     }
 
@@ -248,21 +244,21 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
         }
         if (!out.Write(pcm.get(), n)) {
             writeFailed = true;
-            Log(job, "文件写入出错。");
+            LogFormatted(job, "文件写入出错。");
             return false;
         }
         peak.Update(pcm.get(), n);
         dataBytes += static_cast<std::uint32_t>(n);
         pcmFill = 0;
         if (limitReached)
-            Log(job, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
+            LogFormatted(job, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
         return !limitReached;
     };
     // The header update makes the file's sizes tell the truth; then it takes its name.
     const auto finishWav = [&]() {
         const bool ok = UpdateWavSizes(out, dataBytes) && out.Close() && written.MoveTo(output);
         if (!ok)
-            Log(job, "文件写入出错。");
+            LogFormatted(job, "文件写入出错。");
         return ok;
     };
 
@@ -270,7 +266,7 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
     unsigned frames = 0;
     for (;;) {
         if (ConsumeCancelRequest(job)) {
-            Log(job, "用户已取消。");
+            LogFormatted(job, "用户已取消。");
             job.aborted = true;
             // What was decoded stays, as a sound WAV, unless it could not all be written.
             if (pcmFill > 0)
@@ -280,7 +276,7 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
             return 0;
         }
         if (!input.Refill()) {
-            Log(job, "解码过程发生文件读取错误。");
+            LogFormatted(job, "解码过程发生文件读取错误。");
             break;
         }
         const std::uint8_t* here = input.Here();
@@ -297,7 +293,7 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
         const MpegFrameResult r =
             decoder.DecodeFrame(here, left, pcm.get() + pcmFill, kDecodePcmBytes - pcmFill);
         if (r.consumed < 1) {
-            Log(job, "坏同步在 MPEG 文件中。");
+            LogFormatted(job, "坏同步在 MPEG 文件中。");
             break;
         }
         input.Advance(static_cast<std::size_t>(r.consumed));
@@ -324,7 +320,7 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
     if (job.progressWindow)
         job.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
                                  static_cast<std::intptr_t>(TickCount() - t0));
-    Log(job, "解码 MPEG 文件成功！");
+    LogFormatted(job, "解码 MPEG 文件成功！");
 
     if (options.normalize) {
         if (job.progressWindow)

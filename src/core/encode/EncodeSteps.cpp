@@ -6,7 +6,6 @@
 
 #include "core/encode/EncodeEnvironment.h"
 #include "core/encode/EncoderLibrary.h"
-#include "core/jobs/JobLogLine.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
@@ -56,14 +55,6 @@ std::intptr_t PerMille(std::uint64_t done, std::uint64_t total) {
     if (total == 0)
         return 1000;
     return static_cast<std::intptr_t>(std::min<std::uint64_t>(1000, done * 1000 / total));
-}
-
-void LogPlain(RipJob& job, std::string_view text) {
-    SendJobLog(job.mainWindow, JobLogLine(StampStyle::kParentheses, text));
-}
-
-void LogFormatted(RipJob& job, std::string_view text) {
-    SendJobLog(job.mainWindow, JobLogLine(StampStyle::kSquareBrackets, text));
 }
 
 void LogFileError(RipJob& job, const BinaryFile& file) {

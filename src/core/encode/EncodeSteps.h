@@ -10,6 +10,7 @@
 #include "core/audio/BinaryFile.h"
 #include "core/audio/WavFile.h"
 #include "core/platform/TemporaryFile.h"
+#include "core/rip/RipJobLog.h"
 
 namespace korvida {
 
@@ -25,9 +26,6 @@ std::string BatchOutputPath(std::string_view source, std::string_view folder,
 // length / 1000, which overshoots 1000 and divides by zero below 1000 bytes.
 std::intptr_t PerMille(std::uint64_t done, std::uint64_t total);
 
-// Job-log lines: texts of the string table in parentheses, formatted ones in brackets.
-void LogPlain(RipJob& job, std::string_view text);
-void LogFormatted(RipJob& job, std::string_view text);
 // "错误: 文件操作错误，错误原因: <the system's text>！" for a failed read or write.
 void LogFileError(RipJob& job, const BinaryFile& file);
 void LogFileError(RipJob& job, const std::string& reason);

@@ -10,7 +10,6 @@
 #include "core/audio/Normalisation.h"
 #include "core/audio/WavFile.h"
 #include "core/cdrom/CSCSIDriver.h"
-#include "core/jobs/JobLogLine.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/ErrorText.h"
@@ -19,6 +18,7 @@
 #include "core/rip/FreeBytes.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipJobLog.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -30,12 +30,8 @@ constexpr std::uint32_t kMinimumFrames = 75;
 // What the progress window shows while a temporary file is normalised.
 constexpr char kTemporaryWaveName[] = "临时 Wave 文件     ";
 
-void Log(RipJob& job, const std::string& text) {
-    SendJobLog(job.mainWindow, JobLogLine(StampStyle::kParentheses, text));
-}
-
 void LogFileError(RipJob& job, const std::string& reason) {
-    Log(job, "错误: 文件操作错误，错误原因: " + reason.substr(0, 255) + "！");
+    LogPlain(job, "错误: 文件操作错误，错误原因: " + reason.substr(0, 255) + "！");
 }
 
 void LogFileError(RipJob& job, const BinaryFile& file) {
@@ -106,8 +102,8 @@ int Extract(RipJob& job, const Settings& settings) {
         wav = TemporaryFile::Create(settings.TEMPDIRECTORY, "PW", ".tmp",
                                     TemporaryFile::Access::kPrivate);
         if (!wav.owned()) {
-            Log(job,
-                "错误: 不能打开临时文件 " + NormalizedFolder(settings.TEMPDIRECTORY) + "PW*.tmp！");
+            LogPlain(job, "错误: 不能打开临时文件 " + NormalizedFolder(settings.TEMPDIRECTORY) +
+                              "PW*.tmp！");
             return 0;
         }
         spaceProbe = wav.path();
@@ -115,7 +111,7 @@ int Extract(RipJob& job, const Settings& settings) {
 
     const FreeDiskSpace space = job.freeBytes ? job.freeBytes(spaceProbe) : FreeBytes(spaceProbe);
     if (!HasRoomFor(space, size)) {
-        Log(job, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
+        LogPlain(job, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
         return 0;
     }
 
@@ -125,7 +121,7 @@ int Extract(RipJob& job, const Settings& settings) {
     try {
         buffer.resize(std::size_t{bufferFrames} * kCdFrameBytes);
     } catch (const std::bad_alloc&) {
-        Log(job, "错误: 内存不足！");
+        LogPlain(job, "错误: 内存不足！");
         return 0;
     }
 
@@ -133,7 +129,7 @@ int Extract(RipJob& job, const Settings& settings) {
     // is thrown away.
     if (!ReadFrames(job.driver, WarmUpStart(item.start, bufferFrames), bufferFrames,
                     buffer.data())) {
-        Log(job, "错误: " + ReadFailureText(job.driver) + "！");
+        LogPlain(job, "错误: " + ReadFailureText(job.driver) + "！");
         if (!settings.BoolSkipError)
             return 0;
     }
@@ -145,14 +141,14 @@ int Extract(RipJob& job, const Settings& settings) {
         if (!path.empty())
             wav = TemporaryFile::CreateBeside(path);
         if (!wav.owned() || !file.Open(wav.path(), BinaryFile::Mode::kCreate)) {
-            Log(job, "错误: 不能打开文件 " + path + "！");
+            LogPlain(job, "错误: 不能打开文件 " + path + "！");
             return 0;
         }
     } else {
         path = wav.path();
         job.tempWavPath = path;
         if (!file.Open(path, BinaryFile::Mode::kCreate)) {
-            Log(job, "错误: 不能打开临时文件 " + path + "！");
+            LogPlain(job, "错误: 不能打开临时文件 " + path + "！");
             return 0;
         }
     }
@@ -163,14 +159,14 @@ int Extract(RipJob& job, const Settings& settings) {
     std::uint32_t bytesWritten = 0;
 
     const std::uint32_t t0 = TickCount();
-    Log(job, "正在抓取 " + item.name + " ...");
+    LogPlain(job, "正在抓取 " + item.name + " ...");
 
     const bool normalize = settings.Normalize != 0;
     PeakMeter peak;
     bool cancelled = false;
     for (std::uint32_t lba = item.start; lba < item.end;) {
         if (ConsumeCancelRequest(job)) {
-            Log(job, "用户取消操作。");
+            LogPlain(job, "用户取消操作。");
             job.aborted = true;
             cancelled = true;
             break;
@@ -191,7 +187,7 @@ int Extract(RipJob& job, const Settings& settings) {
                 job.progressWindow->post(WM_EXTRACT_PROGRESS, static_cast<std::intptr_t>(perMille),
                                          static_cast<std::intptr_t>(TickCount() - t0));
         } else {
-            Log(job, "错误: " + ReadFailureText(job.driver) + "！");
+            LogPlain(job, "错误: " + ReadFailureText(job.driver) + "！");
             if (!settings.BoolSkipError)
                 return 0;
             // Skipped: the file is shorter by this chunk.
@@ -234,7 +230,7 @@ int Extract(RipJob& job, const Settings& settings) {
         wav.Keep();  // the encoder's input, deleted by the encoder
     }
     if (!cancelled)
-        Log(job, "抓取 " + item.name + " 完成！");
+        LogPlain(job, "抓取 " + item.name + " 完成！");
     return 1;
 }
 

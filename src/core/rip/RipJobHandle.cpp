@@ -3,16 +3,15 @@
 #include <exception>
 #include <string>
 
-#include "core/jobs/JobLogLine.h"
 #include "core/jobs/Messages.h"
+#include "core/rip/RipJobLog.h"
 
 namespace korvida {
 namespace {
 
 void LogUnexpected(RipJob& job, const char* what) noexcept {
     try {
-        SendJobLog(job.mainWindow, JobLogLine(StampStyle::kSquareBrackets,
-                                              std::string(kUnexpectedErrorLine) + what + "！"));
+        LogFormatted(job, std::string(kUnexpectedErrorLine) + what + "！");
     } catch (...) {
         // Out of memory for the line itself: the failure message below still goes out.
     }
