@@ -3,21 +3,27 @@
 
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
+#include "gui/app/ScreenshotTour.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvida CD Ripper"));
+    QApplication::setApplicationVersion(QStringLiteral(KORVIDA_VERSION));
     // The desktop matches windows to the installed desktop entry by this name (the
     // Wayland app id); the icon comes from the theme, where the install puts it.
     QApplication::setDesktopFileName(QStringLiteral("org.korvida.Korvida"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.korvida.Korvida")));
     korvida::gui::MessageBoxNotifier notifier;
     // --image FILE adds a CD image to the drive table and makes it the current drive.
+    // --screenshots DIR photographs each window into DIR and quits (scripts/screenshots).
     korvida::DriveSources drives;
+    QString screenshots;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QStringLiteral("--image"))
             drives.images.push_back(args[++i].toStdString());
+        else if (args[i] == QStringLiteral("--screenshots"))
+            screenshots = args[++i];
     }
     if (!drives.images.empty())
         drives.selectImage = drives.images.back();
@@ -26,7 +32,12 @@ int main(int argc, char** argv) {
         korvida::gui::MainWindow window(notifier, std::move(drives));
         notifier.setParent(&window);
         window.show();
+        std::unique_ptr<korvida::gui::ScreenshotTour> tour;
+        if (!screenshots.isEmpty())
+            tour = std::make_unique<korvida::gui::ScreenshotTour>(window, screenshots);
         result = QApplication::exec();
+        if (tour && !tour->ok())
+            result = 1;
     }
     return result;
 }
