@@ -11,6 +11,7 @@ namespace korvida::gui {
 QLineEdit* DescriptionFields::AddEdit(QFormLayout* form, const QString& label,
                                       std::string TrackInfo::*field, int maxLength) {
     auto* edit = new QLineEdit(form->parentWidget());
+    edit->setObjectName(label);  // tests and screen readers find a field by its label
     if (maxLength > 0)
         edit->setMaxLength(maxLength);
     form->addRow(label, edit);
