@@ -88,6 +88,8 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
 }
 
 MainWindow::~MainWindow() {
+    // Before the children go: its destroyed() handler reaches into this window.
+    delete progress_;
     delete jobs_;  // cancels a job still running and waits for its thread
     jobs_ = nullptr;
     discs_->waitIdle();
