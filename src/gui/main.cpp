@@ -1,5 +1,8 @@
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
@@ -13,6 +16,12 @@ int main(int argc, char** argv) {
     // Wayland app id); the icon comes from the theme, where the install puts it.
     QApplication::setDesktopFileName(QStringLiteral("org.korvida.Korvida"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.korvida.Korvida")));
+    // Our texts are Chinese whatever the system's language; Qt's own (the file dialog's
+    // buttons, the message boxes') follow them when the translation is installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     korvida::gui::MessageBoxNotifier notifier;
     // --image FILE adds a CD image to the drive table and makes it the current drive.
     // --screenshots DIR photographs each window into DIR and quits (scripts/screenshots).

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -62,7 +64,11 @@ void ScreenshotTour::WaitFor(std::function<bool()> ready, Step then) {
             QTimer::singleShot(kSettleMs, this, then);
         } else if (clock->elapsed() > 60000) {
             timer->deleteLater();
-            qWarning("screenshot tour: a window did not come");
+            QWidget* modal = QApplication::activeModalWidget();
+            qWarning("screenshot tour: a window did not come (showing: %s)",
+                     modal ? qPrintable(modal->windowTitle()) : "nothing modal");
+            if (modal)
+                modal->grab().save(folder_.filePath(QStringLiteral("stuck.png")));
             ok_ = false;
             QApplication::exit(1);
         }
@@ -154,8 +160,10 @@ void ScreenshotTour::RipJob() {
 }
 
 void ScreenshotTour::FailingJob() {
-    // A file that is no WAV file: the encoder refuses it and the job fails on it.
-    const QString broken = folder_.filePath(QStringLiteral("不是声音.wav"));
+    // A file that is no WAV file, where the file dialog opens: the encoder refuses it and
+    // the job fails on it.
+    const QString broken = QDir(QString::fromStdString(TheSettings().OutputFolder))
+                               .filePath(QStringLiteral("坏文件.wav"));
     QFile file(broken);
     if (file.open(QIODevice::WriteOnly))
         file.write("not a wave file\n");
@@ -168,7 +176,9 @@ void ScreenshotTour::FailingJob() {
                       Finish();
                       return;
                   }
-                  dialog->selectFile(broken);
+                  // selectFile leaves a focused name box alone: type into it as a user would.
+                  if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                      name->setText(QFileInfo(broken).fileName());
                   QMetaObject::invokeMethod(dialog, &QDialog::accept);
                   WaitFor(
                       [this] {
