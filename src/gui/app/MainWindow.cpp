@@ -17,12 +17,14 @@
 #include <QTreeView>
 
 #include "core/encode/EncoderLibrary.h"
+#include "core/jobs/Messages.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/CommandTable.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
+#include "gui/app/QtMessageTarget.h"
 
 // The icons are compiled into the static GUI library, whose resource initialiser the
 // linker would drop unless something names it.
@@ -76,9 +78,10 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
     connect(discs_, &DiscController::noDrive, demo_, &QWidget::show);
     connect(jobs_, &JobController::runningChanged, this, [this] { UpdateCommandStates(); });
     connect(jobs_, &JobController::currentTrack, this, [this](int track) {
-        discs_->rows().HighlightOnly(discs_->rows().FindTrack(track));
-        ShowHighlight();
+        HandleMessage(Message{WM_CURRENT_TRACK, track, 0, {}});
     });
+    target_ =
+        std::make_unique<QtMessageTarget>(this, [this](const Message& m) { HandleMessage(m); });
 
     // Without the encoder module only MP3 encoding is unavailable; the user is told.
     BindEncoderAtStartUp(settings.MP3Encoder, notifier_);
@@ -275,6 +278,46 @@ void MainWindow::OnDiscLoaded(bool, unsigned) {
     ShowHighlight();
     UpdateCommandStates();
     emit discReady();
+}
+
+void MainWindow::HandleMessage(const Message& m) {
+    TrackList& rows = discs_->rows();
+    switch (m.id) {
+        case WM_STATUS_HINT:
+            // A hint's text travels with it; wParam 0 brings the device text back.
+            if (m.wParam == 0)
+                status_->setText(discs_->statusText());
+            else if (!m.text.empty())
+                status_->setText(QString::fromStdString(m.text));
+            break;
+        case WM_RIP_REQUEST:
+            if (!m.wParam)
+                repaint();
+            Trigger(cmd::kRip);
+            break;
+        case WM_CURRENT_TRACK:
+            rows.HighlightOnly(rows.FindTrack(static_cast<int>(m.wParam)));
+            ShowHighlight();
+            break;
+        case WM_TITLE_EDITED:
+            if (m.wParam >= 0 && m.wParam < DiscInfo::kMaxTracks) {
+                discs_->disc().tracks[static_cast<std::size_t>(m.wParam)].Title = m.text;
+                rows.SetTitle(static_cast<int>(m.wParam), m.text);
+                discs_->model()->rowsChanged();
+            }
+            break;
+        case WM_RESTORE:
+            if (isMinimized())
+                showNormal();
+            raise();
+            activateWindow();
+            break;
+        case WM_JOB_LOG:
+            log_.append(QString::fromStdString(m.text));
+            break;
+        default:
+            break;
+    }
 }
 
 void MainWindow::ShowHighlight() {

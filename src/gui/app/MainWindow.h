@@ -3,9 +3,11 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "core/batch/BatchJobs.h"
 #include "core/cdrom/CSCSIDriverNative.h"
+#include "core/jobs/MessageTarget.h"
 #include "core/settings/AutoplayVerb.h"
 #include "gui/progress/JobLog.h"
 #include "gui/progress/ProgressWindow.h"
@@ -49,6 +51,11 @@ class MainWindow : public QMainWindow {
     DiscController& discs() const { return *discs_; }
     JobController& jobs() const { return *jobs_; }
     JobLog& jobLog() { return log_; }
+    // Where workers and wizards send the main window's messages (status hints, rip
+    // requests, edited titles, the current track, restore, job-log lines); handled on
+    // the UI thread.
+    MessageTarget& messageTarget() const { return *target_; }
+    void HandleMessage(const Message& message);
     // The progress window of the running job, if one is open.
     ProgressWindow* progressWindow() const { return progress_; }
 
@@ -110,6 +117,7 @@ class MainWindow : public QMainWindow {
     QLabel* time_ = nullptr;
     QPushButton* demo_ = nullptr;
     ProgressWindow* progress_ = nullptr;
+    std::unique_ptr<MessageTarget> target_;
 };
 
 }  // namespace korvida::gui
