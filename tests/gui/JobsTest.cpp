@@ -7,10 +7,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
+#include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/DiscController.h"
@@ -209,6 +212,79 @@ TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTh
     EXPECT_TRUE(last.contains(QStringLiteral("bad.wav"))) << last.toStdString();
     EXPECT_EQ(window.jobLog().lines().back(), last);
     progress->button()->click();
+}
+
+// Escape over a running rip cancels it: the window closes at once, the main window stays
+// closed to commands until the worker has ended, and what was done stays.
+TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {
+    test::DemoWindow demo("[General]\nOutputFormat=1\n");
+    // Reads that take their time, so the cancel arrives while track 2 is read.
+    std::string error;
+    std::shared_ptr<VirtualDrive> slow = VirtualDrive::Open(demo.drives.images[0], error);
+    ASSERT_TRUE(slow) << error;
+    for (std::uint8_t read : {0xBE, 0x28, 0xD4, 0xD8})
+        slow->faults().delayMs[read] = 20;
+    demo.drives.images.clear();
+    demo.drives.virtualDrives = {slow};
+    gui::MainWindow& window = demo.Open();
+    window.action(gui::cmd::kRip)->trigger();
+    ProgressWindow* progress = window.progressWindow();
+    ASSERT_NE(progress, nullptr);
+    for (int i = 0; i < 400 && !progress->windowTitle().contains(QStringLiteral("(02/03)")); ++i)
+        QTest::qWait(10);
+    ASSERT_TRUE(progress->windowTitle().contains(QStringLiteral("(02/03)")))
+        << progress->windowTitle().toStdString();
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QTest::qWait(20);
+    EXPECT_EQ(window.progressWindow(), nullptr);
+    for (int i = 0; i < 1000 && window.jobs().running(); ++i) {
+        window.action(gui::cmd::kSelectNone)->trigger();  // refused while it runs
+        QTest::qWait(10);
+    }
+    ASSERT_FALSE(window.jobs().running());
+    EXPECT_EQ(window.discs().rows().CheckedTracks().size(), 3u);
+    std::vector<std::string> made;
+    for (const auto& entry : fs::directory_iterator(demo.home / "output"))
+        made.push_back(entry.path().filename().string());
+    std::sort(made.begin(), made.end());
+    // The first track is whole; the second keeps what was read before the cancel (a
+    // well-formed WAV file); the third was never begun.
+    EXPECT_EQ(made, (std::vector<std::string>{"01-音轨 1.WAV", "02-音轨 2.WAV"}));
+    EXPECT_LT(fs::file_size(demo.home / "output/02-音轨 2.WAV"), 17u * 176400);
+    EXPECT_TRUE(
+        window.jobLog().lines().join(QLatin1Char('\n')).contains(QStringLiteral("用户取消操作")));
+    window.action(gui::cmd::kSelectNone)->trigger();
+    EXPECT_TRUE(window.discs().rows().CheckedTracks().empty());
+}
+
+TEST(CompletionPage, PlaysEachFileInOrderWithTheParametersOrSaysWhyNot) {
+    test::App();
+    test::TempHome home;
+    const std::string script = home / "player";
+    test::WriteFile(script, "#!/bin/sh\necho \"$@\" >> \"$0.log\"\n");
+    fs::permissions(script, fs::perms::owner_all);
+    TheSettings().MP3Player = script + "  ";
+    TheSettings().MP3PlayerParameters = "-q";
+    test::RecordingNotifier notifier;
+    gui::CompletionPage page(notifier);
+    page.PlayFiles();
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"无播放条目！"});
+    page.AddFile(QStringLiteral("/out/01 a.MP3"));
+    page.AddFile(QStringLiteral("/out/02.MP3"));
+    page.PlayFiles();
+    std::string log;
+    for (int i = 0; i < 500 && std::count(log.begin(), log.end(), '\n') < 2; ++i) {
+        QTest::qWait(10);
+        log = fs::exists(script + ".log") ? test::ReadFile(script + ".log") : "";
+    }
+    // Players run side by side, so the lines may come in either order.
+    EXPECT_NE(log.find("-q /out/01 a.MP3\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("-q /out/02.MP3\n"), std::string::npos) << log;
+    TheSettings().MP3Player = home / "missing";
+    page.PlayFiles();
+    EXPECT_EQ(notifier.messages.back(), "启动默认的 MP3 播放器 " + (home / "missing") + " 失败。");
+    TheSettings().MP3Player.clear();
+    TheSettings().MP3PlayerParameters.clear();
 }
 
 }  // namespace
