@@ -35,6 +35,22 @@ QPushButton* ButtonWithText(QWidget* parent, const QString& text) {
     return nullptr;
 }
 
+// A window's picture with its caption above it: Xvfb runs no window manager, so no
+// title bar would show the caption, and captions carry much of what a window says.
+QPixmap WithCaption(QWidget* window) {
+    const QPixmap body = window->grab();
+    const int bar = window->fontMetrics().height() + 10;
+    QPixmap picture(body.width(), body.height() + bar);
+    picture.fill(QColor(0x3c, 0x3c, 0x3c));
+    QPainter painter(&picture);
+    painter.setPen(Qt::white);
+    painter.setFont(window->font());
+    painter.drawText(QRect(8, 0, body.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                     window->windowTitle());
+    painter.drawPixmap(0, bar, body);
+    return picture;
+}
+
 }  // namespace
 
 ScreenshotTour::ScreenshotTour(MainWindow& window, const QString& folder)
@@ -48,7 +64,7 @@ ScreenshotTour::ScreenshotTour(MainWindow& window, const QString& folder)
 }
 
 void ScreenshotTour::Save(QWidget* widget, const QString& name) {
-    if (!widget || !widget->grab().save(folder_.filePath(name + QStringLiteral(".png")))) {
+    if (!widget || !WithCaption(widget).save(folder_.filePath(name + QStringLiteral(".png")))) {
         qWarning("screenshot %s failed", qPrintable(name));
         ok_ = false;
     }
@@ -94,7 +110,7 @@ void ScreenshotTour::Menus(int index) {
         [menu] { return menu->isVisible(); },
         [this, menu, index] {
             // The window with its menu dropped down, as the user sees it.
-            QPixmap shot = window_.grab();
+            QPixmap shot = window_.grab();  // the menu bar names the window well enough
             const QPoint at = window_.mapFromGlobal(menu->pos());
             QPixmap picture(window_.width(), std::max(window_.height(), at.y() + menu->height()));
             picture.fill(Qt::white);

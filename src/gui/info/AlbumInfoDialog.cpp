@@ -55,6 +55,9 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
     layout->addWidget(info);
     layout->addLayout(buttons);
 
+    // Wide enough for the copy button's caption beside OK and Cancel.
+    setMinimumWidth(420);
+
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(copy, &QPushButton::clicked, this, &AlbumInfoDialog::CopyToEveryTrack);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
