@@ -1,8 +1,8 @@
 #pragma once
 
 // The contract between the program and the encoder module liblame_enc.so: the six entry
-// points with the BladeEnc calling interface and the 331-byte LAME extended configuration
-// record. Both sides include this header; neither includes the other's code.
+// points with the BladeEnc calling interface (and one of our own, optional) and the 331-byte LAME
+// extended configuration record. Both sides include this header; neither includes the other's code.
 //
 // The record is read and written byte by byte at fixed offsets (little-endian, packed),
 // never through a C struct, so its layout cannot drift with a compiler's padding rules.
@@ -54,9 +54,14 @@ using BEDEINITSTREAM = BE_ERR (*)(HBE_STREAM stream, std::uint8_t* output,
                                   std::uint32_t* outputBytes);
 using BECLOSESTREAM = BE_ERR (*)(HBE_STREAM stream);
 using BEVERSION = void (*)(BE_VERSION* version);
-// Rewrites the VBR (Xing) header frame of a finished file from the last stream that was
-// initialised with the header enabled and has not been closed yet.
+// Rewrites the VBR (Xing) header frame of a finished file from the totals of the stream
+// that wrote it, which must still be open. The file alone does not say which stream that
+// is: the module takes the one stream with a header that the calling thread opened, and
+// refuses (BE_ERR_INVALID_HANDLE) when there is none or more than one.
 using BEWRITEVBRHEADER = BE_ERR (*)(const char* path);
+// The same for a named stream: what a caller with several streams open at once uses.
+// Optional, like "beWriteVBRHeader"; this module's own addition to the interface.
+using BEWRITESTREAMVBRHEADER = BE_ERR (*)(HBE_STREAM stream, const char* path);
 
 }  // extern "C"
 
@@ -69,6 +74,7 @@ constexpr const char kDeinitStream[] = "beDeinitStream";
 constexpr const char kCloseStream[] = "beCloseStream";
 constexpr const char kVersion[] = "beVersion";
 constexpr const char kWriteVBRHeader[] = "beWriteVBRHeader";
+constexpr const char kWriteStreamVBRHeader[] = "beWriteStreamVBRHeader";
 
 // The module's file name.
 constexpr const char kModuleFileName[] = "liblame_enc.so";

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "lame_enc/BladeEncInterface.h"
@@ -36,14 +37,16 @@ struct Stream {
     std::uint32_t samplesPerChunk = 0;  // 16-bit samples of all channels per chunk
     std::uint32_t bufferSize = 0;       // bytes; one chunk's or the flush's output fits
     bool vbrHeader = false;             // a Xing/LAME header frame was reserved
+    // The thread that opened the stream: a file named without its stream belongs to the
+    // stream its caller's thread opened (a worker encodes one file at a time).
+    std::thread::id opener;
 };
 
-// Live streams, so that a stale or made-up handle is refused instead of dereferenced,
-// and the stream whose VBR header beWriteVBRHeader writes. The BladeEnc interface names
-// only a file there, so the module remembers the last stream that reserved a header.
+// Live streams, so that a stale or made-up handle is refused instead of dereferenced.
+// Each stream's use is the business of the one caller holding its handle; the set is
+// shared.
 std::mutex g_mutex;
 std::set<Stream*> g_streams;
-Stream* g_vbrHeaderStream = nullptr;
 
 Stream* Lookup(HBE_STREAM handle) {
     auto* stream = reinterpret_cast<Stream*>(handle);
@@ -153,6 +156,30 @@ long FirstFrameOffset(std::FILE* file) {
     return 10 + size + ((head[5] & 0x10) ? 10 : 0);
 }
 
+// Writes the stream's LAME tag over the header frame it reserved at the start of `path`.
+BE_ERR WriteVbrHeader(Stream& stream, const char* path) {
+    std::vector<unsigned char> frame(2880);  // the largest MPEG-1 Layer III frame and more
+    const std::size_t size = lame_get_lametag_frame(stream.lame.get(), frame.data(), frame.size());
+    if (size == 0 || size > frame.size())
+        return BE_ERR_BUFFER_TOO_SMALL;
+
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "r+b"), std::fclose);
+    if (!file)
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    const long at = FirstFrameOffset(file.get());
+    unsigned char sync[2];
+    // The reserved frame must be where we write; anything else is not our file.
+    if (at < 0 || std::fseek(file.get(), at, SEEK_SET) != 0 ||
+        std::fread(sync, 1, 2, file.get()) != 2 || sync[0] != 0xFF || (sync[1] & 0xE0) != 0xE0)
+        return BE_ERR_INVALID_FORMAT;
+    if (std::fseek(file.get(), at, SEEK_SET) != 0 ||
+        std::fwrite(frame.data(), 1, size, file.get()) != size)
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    if (std::fclose(file.release()) != 0)
+        return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    return BE_ERR_SUCCESSFUL;
+}
+
 }  // namespace
 
 KORVIDA_EXPORT BE_ERR beInitStream(const void* config, std::uint32_t* samples,
@@ -182,9 +209,8 @@ KORVIDA_EXPORT BE_ERR beInitStream(const void* config, std::uint32_t* samples,
     *bufferSize = stream->bufferSize;
     std::lock_guard lock(g_mutex);
     Stream* raw = stream.release();
+    raw->opener = std::this_thread::get_id();
     g_streams.insert(raw);
-    if (raw->vbrHeader)
-        g_vbrHeaderStream = raw;
     *handle = reinterpret_cast<HBE_STREAM>(raw);
     return BE_ERR_SUCCESSFUL;
 }
@@ -250,8 +276,6 @@ KORVIDA_EXPORT BE_ERR beCloseStream(HBE_STREAM handle) {
         if (!raw)
             return BE_ERR_INVALID_HANDLE;
         g_streams.erase(raw);
-        if (g_vbrHeaderStream == raw)
-            g_vbrHeaderStream = nullptr;
         stream.reset(raw);
     }
     return BE_ERR_SUCCESSFUL;
@@ -278,29 +302,34 @@ KORVIDA_EXPORT void beVersion(BE_VERSION* version) {
 KORVIDA_EXPORT BE_ERR beWriteVBRHeader(const char* path) {
     if (!path)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    std::lock_guard lock(g_mutex);
-    Stream* stream = g_vbrHeaderStream;
+    Stream* stream = nullptr;
+    {
+        std::lock_guard lock(g_mutex);
+        const auto thread = std::this_thread::get_id();
+        for (Stream* candidate : g_streams) {
+            if (!candidate->vbrHeader || candidate->opener != thread)
+                continue;
+            if (stream)
+                return BE_ERR_INVALID_HANDLE;  // two would do: writing either may be wrong
+            stream = candidate;
+        }
+    }
     if (!stream)
         return BE_ERR_INVALID_HANDLE;
+    return WriteVbrHeader(*stream, path);
+}
 
-    std::vector<unsigned char> frame(2880);  // the largest MPEG-1 Layer III frame and more
-    const std::size_t size = lame_get_lametag_frame(stream->lame.get(), frame.data(), frame.size());
-    if (size == 0 || size > frame.size())
-        return BE_ERR_BUFFER_TOO_SMALL;
-
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "r+b"), std::fclose);
-    if (!file)
+KORVIDA_EXPORT BE_ERR beWriteStreamVBRHeader(HBE_STREAM handle, const char* path) {
+    Stream* stream = nullptr;
+    {
+        std::lock_guard lock(g_mutex);
+        stream = Lookup(handle);
+    }
+    if (!stream)
+        return BE_ERR_INVALID_HANDLE;
+    if (!path)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    const long at = FirstFrameOffset(file.get());
-    unsigned char sync[2];
-    // The reserved frame must be where we write; anything else is not our file.
-    if (at < 0 || std::fseek(file.get(), at, SEEK_SET) != 0 ||
-        std::fread(sync, 1, 2, file.get()) != 2 || sync[0] != 0xFF || (sync[1] & 0xE0) != 0xE0)
-        return BE_ERR_INVALID_FORMAT;
-    if (std::fseek(file.get(), at, SEEK_SET) != 0 ||
-        std::fwrite(frame.data(), 1, size, file.get()) != size)
-        return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    if (std::fclose(file.release()) != 0)
-        return BE_ERR_INVALID_FORMAT_PARAMETERS;
-    return BE_ERR_SUCCESSFUL;
+    if (!stream->vbrHeader)
+        return BE_ERR_INVALID_FORMAT;  // no frame was reserved to write it over
+    return WriteVbrHeader(*stream, path);
 }

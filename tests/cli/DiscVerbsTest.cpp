@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "support/RunCli.h"
+#include "support/SharedDemoDisc.h"
 #include "support/TempHome.h"
 
 namespace korvida {
@@ -8,11 +9,7 @@ namespace {
 
 class DiscCommands : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto made = test::RunCli({"make-demo-disc", home / "demo"});
-        ASSERT_EQ(made.status, 0) << made.err;
-        cue = made.out.substr(0, made.out.find('\n'));
-    }
+    void SetUp() override { cue = test::SharedDemoDisc(); }
     test::CliResult Run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--image", cue});
         return test::RunCli(args);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "support/RunCli.h"
+#include "support/SharedDemoDisc.h"
 #include "support/TempHome.h"
 #include "support/freedb/FreedbTestServer.h"
 
@@ -21,9 +22,7 @@ class FreedbCommands : public testing::Test {
     void SetUp() override {
         std::filesystem::create_directories(home / "freedb/rock");
         test::WriteFile(home / "freedb/rock/0b004103", kDemoEntry);
-        const auto made = test::RunCli({"make-demo-disc", home / "demo"});
-        ASSERT_EQ(made.status, 0) << made.err;
-        cue = made.out.substr(0, made.out.find('\n'));
+        cue = test::SharedDemoDisc();
     }
     test::TempHome home;
     std::string cue;

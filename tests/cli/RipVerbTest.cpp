@@ -13,6 +13,7 @@
 
 #include "core/rip/RipTestSupport.h"
 #include "support/RunCli.h"
+#include "support/SharedDemoDisc.h"
 #include "support/TempHome.h"
 
 namespace korvida {
@@ -36,11 +37,7 @@ bool HaveCdParanoia() {
 
 class RipCommand : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto made = test::RunCli({"make-demo-disc", home / "demo"});
-        ASSERT_EQ(made.status, 0) << made.err;
-        cue = made.out.substr(0, made.out.find('\n'));
-    }
+    void SetUp() override { cue = test::SharedDemoDisc(); }
     test::CliResult Rip(std::vector<std::string> args) {
         args.insert(args.begin(), {"--image", cue, "rip"});
         return test::RunCli(args);
@@ -112,8 +109,7 @@ TEST_P(SameAsCdParanoia, EveryTrackByteForByte) {
     test::TempHome home;
     std::string cue;
     if (GetParam()) {
-        cue = test::RunCli({"make-demo-disc", home / "disc"}).out;
-        cue.erase(cue.find('\n'));
+        cue = test::SharedDemoDisc();
     } else {
         // Noise-like frames and tracks of odd lengths.
         std::filesystem::create_directories(home / "disc");

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "core/cdrom/CSCSIDriverNative.h"
-#include "core/cdrom/DemoDisc.h"
 #include "gui/app/MainWindow.h"
 #include "support/RecordingNotifier.h"
+#include "support/SharedDemoDisc.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {
@@ -23,14 +23,6 @@ inline QApplication& App() {
     // they reach are gone.
     static QApplication* app = new QApplication(argc, argv);
     return *app;
-}
-
-// The demo disc, made once per test run (its synthesis takes seconds under the
-// sanitizers); windows only read it.
-inline const std::string& SharedDemoCue() {
-    static TempDir* folder = new TempDir;
-    static const std::string cue = MakeDemoDisc(folder->path());
-    return cue;
 }
 
 // Runs `inside` on the next modal dialog once it is up; the caller then opens it (exec
@@ -57,7 +49,7 @@ struct DemoWindow {
             WriteFile(home / "Settings.ini", settings);
         drives.scanRealDrives = false;
         if (withDisc)
-            drives.images = {SharedDemoCue()};
+            drives.images = {SharedDemoDisc()};
     }
     gui::MainWindow& Open() {
         window = std::make_unique<gui::MainWindow>(notifier, drives);

@@ -146,7 +146,7 @@ TEST(JobsFromTheGui, ARipThroughTheMenuMakesTheCliSFiles) {
     EXPECT_EQ(window.progressWindow(), nullptr);
 
     const std::string theirs = demo.home / "cli";
-    const auto cli = test::RunCli({"--image", test::SharedDemoCue(), "rip", "--output", theirs});
+    const auto cli = test::RunCli({"--image", test::SharedDemoDisc(), "rip", "--output", theirs});
     ASSERT_EQ(cli.status, 0) << cli.err;
     for (const QString& file : files) {
         const fs::path ours = file.toStdString();

@@ -108,7 +108,7 @@ TEST(MainWindow, WithoutADriveTheStatusLineSaysSoAndTheDemoDiscIsOffered) {
     ASSERT_TRUE(window.demoDiscButton()->isVisible());
     // The demo disc is written into the app home once; here it is there already.
     std::filesystem::create_directories(demo.home / "demo-disc");
-    const std::string shared = test::SharedDemoCue();
+    const std::string shared = test::SharedDemoDisc();
     std::filesystem::copy_file(shared, demo.home / "demo-disc/demo.cue");
     std::filesystem::copy_file(shared.substr(0, shared.size() - 3) + "bin",
                                demo.home / "demo-disc/demo.bin");
@@ -202,7 +202,7 @@ TEST(MainWindow, MessagesFromWorkersAndADroppedCueSheet) {
     demo.notifier.messages.clear();
     // A dropped CD image becomes the current drive.
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(test::SharedDemoCue()))});
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(test::SharedDemoDisc()))});
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
     // Straight to the window: without a drag in progress Qt would not deliver a drop.

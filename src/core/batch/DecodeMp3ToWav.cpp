@@ -1,7 +1,5 @@
 #include "core/batch/DecodeMp3ToWav.h"
 
-#include <id3/tag.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -12,10 +10,12 @@
 #include "core/audio/BinaryFile.h"
 #include "core/audio/Normalisation.h"
 #include "core/audio/WavFile.h"
+#include "core/encode/Id3Tag.h"
 #include "core/jobs/JobLogLine.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/mpegdec/MpegDecoder.h"
+#include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
 #include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
@@ -122,18 +122,6 @@ DecodeOptions DecodeOptionsFrom(const Settings& settings) {
     return options;
 }
 
-std::uint64_t Id3v2TagBytes(BinaryFile& file) {
-    std::uint8_t header[ID3_TAGHEADERSIZE];
-    if (file.ReadAt(0, header, sizeof header) != static_cast<std::int64_t>(sizeof header))
-        return 0;
-    const std::int32_t body = ID3_IsTagHeader(header);
-    if (body < 0)
-        return 0;
-    // An ID3v2.4 tag may end in a 10-byte footer that the size does not count.
-    const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;
-    return std::uint64_t(body) + ID3_TAGHEADERSIZE + (footer ? ID3_TAGHEADERSIZE : 0);
-}
-
 std::uint64_t SkipVbrInfoFrames(BinaryFile& file, std::uint64_t from) {
     std::uint8_t block[kVbrScanBlock];
     std::uint64_t start = from;
@@ -217,28 +205,23 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
         Log(job, "不能打开输出文件 " + output + "。");
         return 0;
     }
+    // Written beside its name and moved there once it is a sound WAV: a failure (an
+    // empty or half-written header, a disk that filled up) leaves nothing behind, and an
+    // earlier file of that name stays as it was.
+    TemporaryFile written = TemporaryFile::CreateBeside(output);
     BinaryFile out;
-    if (!out.Open(output, BinaryFile::Mode::kCreate)) {
+    if (!written.owned() || !out.Open(written.path(), BinaryFile::Mode::kCreate)) {
         Log(job, "不能打开输出文件 " + output + "。");
         return 0;
     }
-    // Failing before any audio leaves nothing worth keeping: an empty or half-written
-    // header is not a WAV file.
-    const auto discardOutput = [&] {
-        out.Close();
-        std::error_code ignored;
-        std::filesystem::remove(output, ignored);
-    };
     std::unique_ptr<std::uint8_t[]> pcm(new (std::nothrow) std::uint8_t[kDecodePcmBytes]);
     if (!pcm) {
         Log(job, "不能分配 PCM 缓冲。");
-        discardOutput();
         return 0;
     }
     MpegDecoder decoder;
     if (!decoder.Init(first, firstFrameBytes, 0, 0, 0, kFullBandwidth)) {
         Log(job, "解码器初始化失败。");
-        discardOutput();
         return 0;
     }
     const MpegOutputInfo info = decoder.Info();
@@ -246,7 +229,6 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
                                static_cast<std::uint16_t>(info.channels),
                                static_cast<std::uint16_t>(info.bitsPerSample), info.outputType)) {
         Log(job, "文件写入出错。");
-        discardOutput();
         return 0;
     }
 
@@ -276,14 +258,9 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
             Log(job, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
         return !limitReached;
     };
-    // The header update makes the file's sizes tell the truth. A failed write may have
-    // left part of a block behind the counted data: cut it so that nothing follows.
+    // The header update makes the file's sizes tell the truth; then it takes its name.
     const auto finishWav = [&]() {
-        bool ok = UpdateWavSizes(out, dataBytes) && out.Close();
-        if (ok && writeFailed) {
-            std::error_code error;
-            std::filesystem::resize_file(output, kWavHeaderSize + std::uint64_t{dataBytes}, error);
-        }
+        const bool ok = UpdateWavSizes(out, dataBytes) && out.Close() && written.MoveTo(output);
         if (!ok)
             Log(job, "文件写入出错。");
         return ok;
@@ -295,9 +272,11 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
         if (ConsumeCancelRequest(job)) {
             Log(job, "用户已取消。");
             job.aborted = true;
+            // What was decoded stays, as a sound WAV, unless it could not all be written.
             if (pcmFill > 0)
                 flushPcm();
-            finishWav();
+            if (!writeFailed)
+                finishWav();
             return 0;
         }
         if (!input.Refill()) {
@@ -336,9 +315,9 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
     }
     if (pcmFill > 0 && !writeFailed && !limitReached)
         flushPcm();
-    // A write that failed (a full disk) leaves a well-formed but short WAV: that is a
-    // failure the user must see, not a decoded file.
-    if (!finishWav() || writeFailed)
+    // A write that failed (a full disk) is a failure the user must see, not a decoded
+    // file: nothing is left of it.
+    if (writeFailed || !finishWav())
         return 0;
     in.Close();
 

@@ -34,11 +34,6 @@ struct DecodeOptions {
 };
 DecodeOptions DecodeOptionsFrom(const Settings& settings);
 
-// Bytes of the ID3v2 tag at the start of the file (header included), 0 when there is
-// none. Only the tag's 10-byte header is read (through id3lib): the frames inside are
-// of no interest here, and a damaged one cannot then upset the decode.
-std::uint64_t Id3v2TagBytes(BinaryFile& file);
-
 // Where decoding should start, looking from `from` on: the first byte pair that may be a
 // frame sync (0xFF, then 0xE0 or more), stepping over frames that carry a "Xing" VBR
 // header, which hold statistics rather than audio. `from` when nothing is found.

@@ -1,7 +1,5 @@
 #include "core/encode/EncodeSteps.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -69,7 +67,16 @@ void LogFormatted(RipJob& job, std::string_view text) {
 }
 
 void LogFileError(RipJob& job, const BinaryFile& file) {
-    LogPlain(job, "错误: 文件操作错误，错误原因: " + file.lastErrorText() + "！");
+    LogFileError(job, file.lastErrorText());
+}
+
+void LogFileError(RipJob& job, const std::string& reason) {
+    LogPlain(job, "错误: 文件操作错误，错误原因: " + reason + "！");
+}
+
+EncodeFiles::EncodeFiles(RipJob& job, const EncodeEnvironment& env) : job_(job), env_(env) {
+    if (!job.keepWav && !job.tempWavPath.empty())
+        temporaryInput_ = TemporaryFile(job.tempWavPath);
 }
 
 bool EncodeFiles::CreateOutput(std::string_view extension) {
@@ -84,15 +91,14 @@ bool EncodeFiles::CreateOutput(std::string_view extension) {
     } else {
         outputPath_ = OutputPath(item, env_.outputFolder, extension, *env_.settings);
     }
-    // Creating truncates: an output that is the input would destroy the samples before
-    // they are read.
-    if (outputPath_.empty() || SameFile(outputPath_, inputPath_) ||
-        !output_.Open(outputPath_, BinaryFile::Mode::kCreate)) {
+    // The finished output replaces the file of its name: if that is the input, the
+    // samples would be gone.
+    if (!outputPath_.empty() && !SameFile(outputPath_, inputPath_))
+        written_ = TemporaryFile::CreateBeside(outputPath_);
+    if (!written_.owned() || !output_.Open(written_.path(), BinaryFile::Mode::kCreate)) {
         LogPlain(job_, "错误: 不能打开文件 " + outputPath_ + "！");
         return false;
     }
-    item.outputPath = outputPath_;
-    item.outputFolder = env_.outputFolder;
     return true;
 }
 
@@ -131,22 +137,26 @@ bool EncodeFiles::HasRoomForOutput() {
     return false;
 }
 
-void FinishEncodedItem(RipJob& job, const std::string& outputPath, bool cancelled,
-                       std::uint32_t loopStartTick) {
-    RipJobItem& item = *job.current;
-    if (job.progressWindow)
-        job.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
-                                 static_cast<std::intptr_t>(TickCount() - loopStartTick));
-    if (!job.keepWav && !job.tempWavPath.empty())
-        ::unlink(job.tempWavPath.c_str());
-    if (cancelled) {
-        ::unlink(outputPath.c_str());
-        // The completion list names every item's output; a deleted file is none.
-        item.outputPath.clear();
+bool EncodeFiles::Finish(bool cancelled, std::uint32_t loopStartTick) {
+    RipJobItem& item = *job_.current;
+    if (!cancelled) {
+        std::string error;
+        if (!written_.MoveTo(outputPath_, &error)) {
+            LogFileError(job_, error);
+            return false;
+        }
+        item.outputPath = outputPath_;
+        item.outputFolder = env_.outputFolder;
     }
+    if (job_.progressWindow)
+        job_.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
+                                  static_cast<std::intptr_t>(TickCount() - loopStartTick));
+    temporaryInput_.Discard();
+    written_.Discard();  // cancelled: nothing was moved
     item.startTick = TickCount() - item.startTick;
     if (!cancelled)
-        LogPlain(job, "编码 " + item.name + " 完成！");
+        LogPlain(job_, "编码 " + item.name + " 完成！");
+    return true;
 }
 
 }  // namespace korvida

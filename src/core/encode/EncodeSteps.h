@@ -9,6 +9,7 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/audio/WavFile.h"
+#include "core/platform/TemporaryFile.h"
 
 namespace korvida {
 
@@ -29,16 +30,19 @@ void LogPlain(RipJob& job, std::string_view text);
 void LogFormatted(RipJob& job, std::string_view text);
 // "错误: 文件操作错误，错误原因: <the system's text>！" for a failed read or write.
 void LogFileError(RipJob& job, const BinaryFile& file);
+void LogFileError(RipJob& job, const std::string& reason);
 
-// One item's files, opened in the order the stages need them.
+// One item's files, opened in the order the stages need them. Nothing half-made stays
+// behind: the output is written beside its name and moved there by Finish, and the rip's
+// temporary WAV is deleted however the encode ends (a file job's source is never touched).
 class EncodeFiles {
   public:
-    EncodeFiles(RipJob& job, const EncodeEnvironment& env) : job_(job), env_(env) {}
+    // Takes charge of the rip's temporary WAV (job.tempWavPath, unless keepWav).
+    EncodeFiles(RipJob& job, const EncodeEnvironment& env);
 
-    // Names the output (batch name or naming rule with `extension`), creates it, and
-    // stores the path and the working output folder in the current item. Logs and
-    // returns false when it cannot be created. An output that would be the input itself
-    // is refused before it is truncated.
+    // Names the output (batch name or naming rule with `extension`) and creates the file
+    // it is written to. Logs and returns false when it cannot be created. An output that
+    // would be the input itself is refused.
     bool CreateOutput(std::string_view extension);
 
     // Opens the input (the item's path in a file job, tempWavPath in a rip) and reads
@@ -50,9 +54,19 @@ class EncodeFiles {
     // worked and the free bytes are not more than a quarter of the PCM data.
     bool HasRoomForOutput();
 
+    // The end of an item after both files are closed. Unless cancelled, the output is
+    // moved to its name and stored in the item with the working output folder (a failed
+    // move is logged and returns false). Then progress 1000, the temporary WAV deleted,
+    // a cancelled output deleted, startTick turned into the elapsed milliseconds, and the
+    // "编码 … 完成！" line unless cancelled.
+    bool Finish(bool cancelled, std::uint32_t loopStartTick);
+
     BinaryFile& output() { return output_; }
     BinaryFile& input() { return input_; }
+    // The output's name, and the file written until Finish moves it there: tags and the
+    // VBR header go into the latter.
     const std::string& outputPath() const { return outputPath_; }
+    const std::string& writtenPath() const { return written_.path(); }
     const std::string& inputPath() const { return inputPath_; }
     const WavInfo& wav() const { return wav_; }
     // Bytes of samples to encode: the data chunk, as far as the file really holds it.
@@ -61,6 +75,8 @@ class EncodeFiles {
   private:
     RipJob& job_;
     const EncodeEnvironment& env_;
+    TemporaryFile temporaryInput_;
+    TemporaryFile written_;
     BinaryFile output_;
     BinaryFile input_;
     std::string outputPath_;
@@ -68,12 +84,5 @@ class EncodeFiles {
     WavInfo wav_;
     std::uint64_t dataLength_ = 0;
 };
-
-// The end of an item after both files are closed: progress 1000, the temporary WAV
-// deleted unless kept, a cancelled output deleted, startTick turned into the elapsed
-// milliseconds, and the "编码 … 完成！" line unless cancelled. A cancelled item keeps no
-// outputPath, since its file is gone.
-void FinishEncodedItem(RipJob& job, const std::string& outputPath, bool cancelled,
-                       std::uint32_t loopStartTick);
 
 }  // namespace korvida

@@ -38,6 +38,7 @@ EncoderEntryPoints BindEncoderEntryPoints(const std::function<void*(const char* 
     e.beCloseStream = As<BECLOSESTREAM>(lookup(lame_enc::kCloseStream));
     e.beVersion = As<BEVERSION>(lookup(lame_enc::kVersion));
     e.beWriteVBRHeader = As<BEWRITEVBRHEADER>(lookup(lame_enc::kWriteVBRHeader));
+    e.beWriteStreamVBRHeader = As<BEWRITESTREAMVBRHEADER>(lookup(lame_enc::kWriteStreamVBRHeader));
     if (!e.IsBound())
         return {};
     return e;

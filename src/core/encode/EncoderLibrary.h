@@ -20,13 +20,15 @@ struct EncoderEntryPoints {
     BECLOSESTREAM beCloseStream = nullptr;
     BEVERSION beVersion = nullptr;                // required to be exported; never called
     BEWRITEVBRHEADER beWriteVBRHeader = nullptr;  // optional
+    // Optional; preferred where present, since it names the stream whose header it writes.
+    BEWRITESTREAMVBRHEADER beWriteStreamVBRHeader = nullptr;
 
     bool IsBound() const {
         return beInitStream && beEncodeChunk && beDeinitStream && beCloseStream && beVersion;
     }
 };
 
-// Resolves the six names through `lookup` (dlsym on a loaded module, or a table in
+// Resolves the entry point names through `lookup` (dlsym on a loaded module, or a table in
 // tests). When a required one is missing the result is empty.
 EncoderEntryPoints BindEncoderEntryPoints(const std::function<void*(const char* name)>& lookup);
 

@@ -1,15 +1,18 @@
 #include "core/encode/Id3Tag.h"
 
 #include <id3.h>
+#include <id3/tag.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/audio/BinaryFile.h"
 #include "core/rip/RipJob.h"
+#include "core/text/Utf8.h"
 
 namespace korvida {
 
@@ -151,51 +154,6 @@ void CopyField(Id3v1Record& record, std::size_t offset, std::size_t width,
     std::memcpy(record.data() + offset, text.data(), std::min(width, text.size()));
 }
 
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-// Decodes one UTF-8 sequence at text[i]; advances i. Malformed, overlong and surrogate
-// sequences give U+FFFD and consume one byte.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    char32_t cp = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, cp = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, cp = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, cp = lead & 0x07, minimum = 0x10000;
-    } else {
-        ++i;
-        return 0xFFFD;
-    }
-    if (i + length > text.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += length;
-    return cp;
-}
-
 // id3lib's UTF-16 setter writes a little-endian byte-order mark and then each code unit
 // big-endian, so every reader would see the two bytes of each unit swapped. Swapping them
 // beforehand makes the stored text agree with its mark.
@@ -297,6 +255,23 @@ std::vector<FrameRow> Id3v2Frames(const RipJobItem& item) {
     return rows;
 }
 
+// A file as its ID3v2 tag divides it.
+struct TaggedLayout {
+    std::uint64_t tagBytes = 0;  // 0: no tag
+    std::uint64_t behind = 0;    // the audio and whatever follows it
+};
+
+std::optional<TaggedLayout> LayoutOf(const std::string& path) {
+    BinaryFile file;
+    if (!file.Open(path, BinaryFile::Mode::kRead))
+        return std::nullopt;
+    const std::int64_t size = file.Size();
+    const std::uint64_t tag = Id3v2TagBytes(file);
+    if (size < 0 || static_cast<std::uint64_t>(size) < tag)
+        return std::nullopt;
+    return TaggedLayout{tag, static_cast<std::uint64_t>(size) - tag};
+}
+
 }  // namespace
 
 int LookupGenreIndex(std::string_view name) {
@@ -329,28 +304,49 @@ bool WriteId3v1(BinaryFile& output, const RipJobItem& item) {
     return output.Write(record.data(), record.size());
 }
 
-void WriteId3v2(const std::string& path, const RipJobItem& item) {
+bool WriteId3v2(const std::string& path, const RipJobItem& item) {
+    const std::optional<TaggedLayout> before = LayoutOf(path);
     std::unique_ptr<ID3Tag, TagDeleter> tag(ID3Tag_New());
-    if (!tag)
-        return;
+    if (!before || !tag)
+        return false;
+    const std::vector<FrameRow> rows = Id3v2Frames(item);
     // Only an ID3v2 tag already in the file is read. Linking every tag type would turn
     // the ID3v1 record just appended into frames of its own (a TCON "(12)" for an unset
     // genre, the 30-byte cut of a longer title), and those would be written too.
     ID3Tag_LinkWithFlags(tag.get(), path.c_str(), ID3TT_ID3V2);
-    for (const FrameRow& row : Id3v2Frames(item)) {
+    for (const FrameRow& row : rows) {
         if (ID3Frame* existing = ID3Tag_FindFrameWithID(tag.get(), row.id)) {
             SetFrameText(existing, row.field, row.text);
             continue;
         }
         ID3Frame* frame = ID3Frame_NewID(row.id);
         if (!frame)
-            continue;
+            return false;
         SetFrameText(frame, row.field, row.text);
         // The tag copies nothing: it owns the frame from here on.
         ID3Tag_AttachFrame(tag.get(), frame);
     }
     ID3Tag_SetPadding(tag.get(), true);
-    ID3Tag_UpdateByTagType(tag.get(), ID3TT_ID3V2);
+    if (ID3Tag_UpdateByTagType(tag.get(), ID3TT_ID3V2) != ID3E_NoError)
+        return false;
+    // The library's answer is no proof (the C interface never reports an error, and the
+    // library counts a rewrite that a full disk cut short as done): the file must now
+    // hold a tag with something in it, and the audio behind it must have come through
+    // whole.
+    const std::optional<TaggedLayout> after = LayoutOf(path);
+    return after && after->behind == before->behind && (rows.empty() || after->tagBytes > 0);
+}
+
+std::uint64_t Id3v2TagBytes(BinaryFile& file) {
+    std::uint8_t header[ID3_TAGHEADERSIZE];
+    if (file.ReadAt(0, header, sizeof header) != static_cast<std::int64_t>(sizeof header))
+        return 0;
+    const std::int32_t body = ID3_IsTagHeader(header);
+    if (body < 0)
+        return 0;
+    // An ID3v2.4 tag may end in a 10-byte footer that the size does not count.
+    const bool footer = header[3] == 4 && (header[5] & 0x10) != 0;
+    return std::uint64_t(body) + ID3_TAGHEADERSIZE + (footer ? ID3_TAGHEADERSIZE : 0);
 }
 
 }  // namespace korvida

@@ -38,10 +38,10 @@ class EncoderStream {
                 BE_ERR_SUCCESSFUL;
         return open_;
     }
-    void Close() {
-        if (open_)
-            encoder_.beCloseStream(handle_);
+    bool Close() {
+        const bool closed = !open_ || encoder_.beCloseStream(handle_) == BE_ERR_SUCCESSFUL;
         open_ = false;
+        return closed;
     }
     HBE_STREAM handle() const { return handle_; }
 
@@ -50,6 +50,23 @@ class EncoderStream {
     HBE_STREAM handle_ = 0;
     bool open_ = false;
 };
+
+// Rewrites the VBR header frame of the file at `path` from this stream's totals, when the
+// module can: through the stream's own handle where the module takes one, else by the
+// file alone. Logs a failure.
+bool WriteVbrHeader(RipJob& job, const EncoderEntryPoints& encoder, const EncoderStream& stream,
+                    const std::string& path) {
+    if (encoder.beWriteStreamVBRHeader) {
+        if (encoder.beWriteStreamVBRHeader(stream.handle(), path.c_str()) == BE_ERR_SUCCESSFUL)
+            return true;
+        LogPlain(job, "错误: 编码器功能 beWriteStreamVBRHeader() 失败！");
+        return false;
+    }
+    if (!encoder.beWriteVBRHeader || encoder.beWriteVBRHeader(path.c_str()) == BE_ERR_SUCCESSFUL)
+        return true;
+    LogPlain(job, "错误: 编码器功能 beWriteVBRHeader() 失败！");
+    return false;
+}
 
 // Reads exactly `size` bytes; logs why not.
 bool ReadExactly(RipJob& job, EncodeFiles& files, void* buffer, std::size_t size) {
@@ -201,17 +218,23 @@ int EncodeWavToMp3(RipJob& job, const EncodeEnvironment& env) {
         LogFileError(job, output);
         return 0;
     }
-    // The header frame is rewritten from the stream's totals, so the stream stays open
-    // until here.
-    if (settings.WriteVBRHeader && settings.EnableVBR && encoder.beWriteVBRHeader)
-        encoder.beWriteVBRHeader(files.outputPath().c_str());
-    if (settings.EnableID3V2)
-        WriteId3v2(files.outputPath(), item);
+    if (!cancelled) {
+        // The header frame is rewritten from the stream's totals, so the stream stays
+        // open until here.
+        if (settings.WriteVBRHeader && settings.EnableVBR &&
+            !WriteVbrHeader(job, encoder, stream, files.writtenPath()))
+            return 0;
+        if (settings.EnableID3V2 && !WriteId3v2(files.writtenPath(), item)) {
+            LogPlain(job, "错误: 不能写入文件 " + files.outputPath() + " 的 ID3v2 标签！");
+            return 0;
+        }
+    }
     files.input().Close();
-    stream.Close();
-
-    FinishEncodedItem(job, files.outputPath(), cancelled, loopStart);
-    return 1;
+    if (!stream.Close()) {
+        LogPlain(job, "错误: 编码器功能 beCloseStream() 失败！");
+        return 0;
+    }
+    return files.Finish(cancelled, loopStart) ? 1 : 0;
 }
 
 int EncodeWavToMp3(RipJob& job) {

@@ -29,8 +29,10 @@ LameConfigRecord BuildLameConfig(const Settings& settings, const WavFormat& wav)
 // keepWav. Fills the item's outputPath and outputFolder and turns its startTick into
 // elapsed milliseconds.
 //
-// Returns 1 when the file was encoded or the user cancelled (then job.aborted is set
-// and the partial output is deleted), 0 after an error, which it has logged. Log lines
+// Returns 1 when the file was encoded or the user cancelled (then job.aborted is set),
+// 0 after an error, which it has logged (every library call that can fail is checked).
+// The output appears under its name only when it is finished; a cancel or an error
+// leaves none, and a rip's tempWavPath is deleted whichever way the encode ends. Log lines
 // go to job.mainWindow (WM_JOB_LOG); WM_ENCODE_STATUS (0) and WM_ENCODE_PROGRESS are
 // posted to job.progressWindow. Runs on the job's worker thread.
 int EncodeWavToMp3(RipJob& job, const EncodeEnvironment& env);

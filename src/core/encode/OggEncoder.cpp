@@ -7,8 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <ctime>
+#include <mutex>
 #include <random>
+#include <string>
 
 #include "core/encode/EncodeEnvironment.h"
 #include "core/encode/EncodeSteps.h"
@@ -61,15 +62,37 @@ bool WritePage(BinaryFile& output, const ogg_page& page) {
            output.Write(page.body, static_cast<std::size_t>(page.body_len));
 }
 
+// Writes out every packet the stream holds, on pages however full. Logs a failed write.
+bool FlushPages(RipJob& job, BinaryFile& output, ogg_stream_state& stream) {
+    ogg_page page;
+    while (ogg_stream_flush(&stream, &page) != 0) {
+        if (!WritePage(output, page)) {
+            LogFileError(job, output);
+            return false;
+        }
+    }
+    return true;
+}
+
 float Sample(const std::uint8_t* p) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8))) / 32768.0f;
 }
 
-// A new stream serial number per file, from a generator of our own seeded with the
-// clock in seconds, so no other user of rand() is disturbed.
+// A new stream serial number per file. One generator for the process, seeded once from
+// the system's entropy: files begun in the same second (two workers, or one fast batch)
+// must not share a serial, or a player chaining them mixes up their pages.
 int StreamSerial() {
-    std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(std::time(nullptr)));
+    static std::mutex mutex;
+    static std::mt19937 generator{std::random_device{}()};
+    std::lock_guard lock(mutex);
     return static_cast<int>(generator() & 0x7FFFFFFF);
+}
+
+// A libvorbis or libogg call that failed, in the words of the MP3 encoder's lines.
+bool Succeeded(RipJob& job, bool ok, const char* call) {
+    if (!ok)
+        LogPlain(job, std::string("错误: 编码器功能 ") + call + "() 失败！");
+    return ok;
 }
 
 }  // namespace
@@ -135,30 +158,33 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
     v.hasComment = true;
     for (const std::string& comment : OggComments(item, env.settings->ogg))
         vorbis_comment_add(&v.comment, comment.c_str());
-    vorbis_analysis_init(&v.dsp, &v.info);
-    v.hasDsp = true;
-    vorbis_block_init(&v.dsp, &v.block);
-    v.hasBlock = true;
-    ogg_stream_init(&v.stream, StreamSerial());
-    v.hasStream = true;
+    // Each state is cleared only when its init worked: the clear functions of libvorbis
+    // take what they are given for initialised.
+    v.hasDsp = vorbis_analysis_init(&v.dsp, &v.info) == 0;
+    if (!Succeeded(job, v.hasDsp, "vorbis_analysis_init"))
+        return 0;
+    v.hasBlock = vorbis_block_init(&v.dsp, &v.block) == 0;
+    if (!Succeeded(job, v.hasBlock, "vorbis_block_init"))
+        return 0;
+    v.hasStream = ogg_stream_init(&v.stream, StreamSerial()) == 0;
+    if (!Succeeded(job, v.hasStream, "ogg_stream_init"))
+        return 0;
 
     // The three header packets, flushed so that the audio starts on a page of its own.
     ogg_packet identification;
     ogg_packet comments;
     ogg_packet codebooks;
-    vorbis_analysis_headerout(&v.dsp, &v.comment, &identification, &comments, &codebooks);
-    ogg_stream_packetin(&v.stream, &identification);
-    ogg_stream_packetin(&v.stream, &comments);
-    ogg_stream_packetin(&v.stream, &codebooks);
-    ogg_page page;
-    while (ogg_stream_flush(&v.stream, &page) != 0) {
-        if (!WritePage(output, page)) {
-            LogFileError(job, output);
-            return 0;
-        }
-    }
-
-    if (!files.HasRoomForOutput())
+    if (!Succeeded(job,
+                   vorbis_analysis_headerout(&v.dsp, &v.comment, &identification, &comments,
+                                             &codebooks) == 0,
+                   "vorbis_analysis_headerout") ||
+        !Succeeded(job,
+                   ogg_stream_packetin(&v.stream, &identification) == 0 &&
+                       ogg_stream_packetin(&v.stream, &comments) == 0 &&
+                       ogg_stream_packetin(&v.stream, &codebooks) == 0,
+                   "ogg_stream_packetin"))
+        return 0;
+    if (!FlushPages(job, output, v.stream) || !files.HasRoomForOutput())
         return 0;
 
     const std::uint64_t length = files.dataLength();
@@ -169,6 +195,7 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
     bool endOfStream = false;
     std::array<std::uint8_t, kReadBytes> buffer;
     ogg_packet packet;
+    ogg_page page;
     const std::uint32_t loopStart = TickCount();
     if (!input.Seek(files.wav().dataOffset)) {
         LogFileError(job, input);
@@ -192,22 +219,31 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
         const int frames = static_cast<int>(got / 4);  // an incomplete last frame is dropped
         if (frames > 0) {
             float** channels = vorbis_analysis_buffer(&v.dsp, kReadFrames);
+            if (!Succeeded(job, channels != nullptr, "vorbis_analysis_buffer"))
+                return 0;
             for (int i = 0; i < frames; ++i) {
                 channels[0][i] = Sample(buffer.data() + 4 * i);
                 channels[1][i] = Sample(buffer.data() + 4 * i + 2);
             }
-            vorbis_analysis_wrote(&v.dsp, frames);
+            if (!Succeeded(job, vorbis_analysis_wrote(&v.dsp, frames) == 0,
+                           "vorbis_analysis_wrote"))
+                return 0;
         } else if (got == 0) {
-            vorbis_analysis_wrote(&v.dsp, 0);  // marks the end of the stream
+            // Marks the end of the stream.
+            if (!Succeeded(job, vorbis_analysis_wrote(&v.dsp, 0) == 0, "vorbis_analysis_wrote"))
+                return 0;
             endSignalled = true;
         }
 
         while (!endOfStream && vorbis_analysis_blockout(&v.dsp, &v.block) == 1) {
             // Current libvorbis hands the packet over through the bit-rate manager.
-            vorbis_analysis(&v.block, nullptr);
-            vorbis_bitrate_addblock(&v.block);
+            if (!Succeeded(job, vorbis_analysis(&v.block, nullptr) == 0, "vorbis_analysis") ||
+                !Succeeded(job, vorbis_bitrate_addblock(&v.block) == 0, "vorbis_bitrate_addblock"))
+                return 0;
             while (!endOfStream && vorbis_bitrate_flushpacket(&v.dsp, &packet) == 1) {
-                ogg_stream_packetin(&v.stream, &packet);
+                if (!Succeeded(job, ogg_stream_packetin(&v.stream, &packet) == 0,
+                               "ogg_stream_packetin"))
+                    return 0;
                 while (!endOfStream && ogg_stream_pageout(&v.stream, &page) != 0) {
                     if (!WritePage(output, page)) {
                         LogFileError(job, output);
@@ -220,12 +256,8 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
         // The last packet carries the end-of-stream mark; should its page not have come
         // out, it is forced out rather than waiting for input that will never come.
         if (endSignalled && !endOfStream) {
-            while (ogg_stream_flush(&v.stream, &page) != 0) {
-                if (!WritePage(output, page)) {
-                    LogFileError(job, output);
-                    return 0;
-                }
-            }
+            if (!FlushPages(job, output, v.stream))
+                return 0;
             endOfStream = true;
         }
 
@@ -235,13 +267,15 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
                                      static_cast<std::intptr_t>(TickCount() - loopStart));
     }
 
+    // libogg keeps a failure of its own (a page it could not grow) in the stream state.
+    if (!cancelled && !Succeeded(job, ogg_stream_check(&v.stream) == 0, "ogg_stream_check"))
+        return 0;
     if (!output.Close() && !cancelled) {
         LogFileError(job, output);
         return 0;
     }
     input.Close();
-    FinishEncodedItem(job, files.outputPath(), cancelled, loopStart);
-    return 1;
+    return files.Finish(cancelled, loopStart) ? 1 : 0;
 }
 
 int EncodeWavToOgg(RipJob& job) {

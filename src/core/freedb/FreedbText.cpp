@@ -9,45 +9,6 @@
 
 namespace korvida {
 
-bool IsValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n) {
-        const auto b = static_cast<std::uint8_t>(text[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        int more;
-        std::uint32_t cp;
-        if (b >= 0xC2 && b <= 0xDF) {
-            more = 1;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            more = 2;
-            cp = b & 0x0F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            more = 3;
-            cp = b & 0x07;
-        } else {
-            return false;  // continuation byte first, C0/C1 overlong lead, or F5..FF
-        }
-        if (n - i <= static_cast<std::size_t>(more))
-            return false;
-        for (int k = 1; k <= more; ++k) {
-            const auto c = static_cast<std::uint8_t>(text[i + k]);
-            if ((c & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if ((more == 2 && cp < 0x800) || (more == 3 && cp < 0x10000) || cp > 0x10FFFF ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += more + 1;
-    }
-    return true;
-}
-
 namespace {
 
 // Decodes `text` from GB18030 into UTF-8; false when any byte sequence is invalid or
@@ -135,17 +96,6 @@ std::string ReplyLineToUtf8(std::string_view line, ReplyCharset charset) {
             return DecodeLatin1(line);
     }
     return ReplyLineToUtf8(line);
-}
-
-std::string CutUtf8(std::string_view text, std::size_t maxBytes) {
-    if (text.size() <= maxBytes)
-        return std::string(text);
-    // When the first byte left out continues a character, that character does not fit
-    // whole: step back to its lead byte and leave it out too.
-    std::size_t end = maxBytes;
-    while (end > 0 && (static_cast<std::uint8_t>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return std::string(text.substr(0, end));
 }
 
 bool IsFreedbSpace(char c) {

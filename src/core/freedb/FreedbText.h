@@ -4,15 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/text/Utf8.h"
+
 namespace korvida {
 
 // Text helpers for what crosses the border to a freedb server. Inside the program all
 // text is UTF-8; servers send UTF-8, GB18030/GBK or ISO-8859-1 depending on their age
 // and the protocol level, so reply lines are converted once, here.
-
-// True when `text` is well-formed UTF-8 (no overlongs, surrogates or values past
-// U+10FFFF).
-bool IsValidUtf8(std::string_view text);
 
 // The charset of a reply text: UTF-8 when it is valid UTF-8, else GB18030 when every
 // byte of it decodes, else ISO-8859-1 (which always decodes). One server answer is in one
@@ -29,10 +27,6 @@ std::string ReplyLineToUtf8(std::string_view line, ReplyCharset charset);
 // One line alone: kept when valid UTF-8, else GB18030 when it decodes cleanly, else
 // ISO-8859-1.
 std::string ReplyLineToUtf8(std::string_view line);
-
-// The longest prefix of `text` of at most `maxBytes` bytes that does not end inside a
-// UTF-8 sequence, so that a field cut to its size stays readable text.
-std::string CutUtf8(std::string_view text, std::size_t maxBytes);
 
 // White space as the C library's isspace sees it in the "C" locale.
 bool IsFreedbSpace(char c);

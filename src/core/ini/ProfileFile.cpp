@@ -10,6 +10,7 @@
 
 #include "core/ini/WriteFileAtomically.h"
 #include "core/platform/ErrorText.h"
+#include "core/text/Utf8.h"
 
 namespace korvida {
 namespace {
@@ -32,30 +33,6 @@ std::string Lower(std::string_view s) {
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return out;
-}
-
-// Drops a UTF-8 sequence left incomplete at the end by a byte cut.
-void DropPartialUtf8Tail(std::string& s) {
-    std::size_t i = s.size();
-    std::size_t continuation = 0;
-    while (i > 0 && continuation < 4 && (static_cast<unsigned char>(s[i - 1]) & 0xC0) == 0x80) {
-        --i;
-        ++continuation;
-    }
-    if (i == 0)
-        return;
-    const auto lead = static_cast<unsigned char>(s[i - 1]);
-    std::size_t need = 0;
-    if ((lead & 0xE0) == 0xC0)
-        need = 1;
-    else if ((lead & 0xF0) == 0xE0)
-        need = 2;
-    else if ((lead & 0xF8) == 0xF0)
-        need = 3;
-    else
-        return;  // ASCII or not UTF-8 at all: bytes stay as they are
-    if (continuation < need)
-        s.resize(i - 1);
 }
 
 // The text stored for a value. Line breaks would start new keys when the file is read
@@ -223,10 +200,8 @@ std::string ProfileFile::GetString(std::string_view section, std::string_view ke
                                    std::string_view defaultValue, std::size_t bufferSize) const {
     const int index = FindKey(section, key);
     std::string value = index >= 0 ? ValueAt(index) : std::string(defaultValue);
-    if (bufferSize > 0 && value.size() > bufferSize - 1) {
-        value.resize(bufferSize - 1);
-        DropPartialUtf8Tail(value);
-    }
+    if (bufferSize > 0)
+        return CutUtf8(value, bufferSize - 1);
     return value;
 }
 

@@ -1,7 +1,5 @@
 #include "core/rip/ExtractTrack.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <new>
@@ -16,7 +14,7 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/ErrorText.h"
-#include "core/platform/TempFileName.h"
+#include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
 #include "core/rip/FreeBytes.h"
 #include "core/rip/OutputPath.h"
@@ -36,8 +34,12 @@ void Log(RipJob& job, const std::string& text) {
     SendJobLog(job.mainWindow, JobLogLine(StampStyle::kParentheses, text));
 }
 
+void LogFileError(RipJob& job, const std::string& reason) {
+    Log(job, "错误: 文件操作错误，错误原因: " + reason.substr(0, 255) + "！");
+}
+
 void LogFileError(RipJob& job, const BinaryFile& file) {
-    Log(job, "错误: 文件操作错误，错误原因: " + file.lastErrorText().substr(0, 255) + "！");
+    LogFileError(job, file.lastErrorText());
 }
 
 // The driver's own words for the failed read, else the system's text for an I/O error.
@@ -56,14 +58,6 @@ int ReadFrames(CSCSIDriver* driver, std::uint32_t lba, std::uint32_t count, std:
     request.buffer = buffer;
     return driver->ReadAudio(request);
 }
-
-// Where the WAV goes before it is opened: the named file in the output folder, or a new
-// temporary file. `spaceProbe` is the path whose file system must hold the track.
-struct Destination {
-    std::string folder;      // keepWav: the output folder with one trailing '/'
-    std::string tempPath;    // otherwise: the temporary file, already created
-    std::string spaceProbe;  // path asked for free space
-};
 
 }  // namespace
 
@@ -99,23 +93,27 @@ int Extract(RipJob& job, const Settings& settings) {
     const std::uint32_t frames = item.end > item.start ? item.end - item.start : 0;
     const std::uint64_t size = std::uint64_t{frames} * kCdFrameBytes;
 
-    Destination to;
+    // The file being written: a temporary WAV for the encoder (made here), or the WAV the
+    // user wants, written beside its name and moved there at the end. Every failure
+    // return below deletes it.
+    TemporaryFile wav;
+    std::string folder;      // keepWav: the output folder with one trailing '/'
+    std::string spaceProbe;  // the path whose file system must hold the track
     if (job.keepWav) {
-        to.folder = OutputBase(settings.OutputFolder);
-        to.spaceProbe = to.folder;
+        folder = OutputBase(settings.OutputFolder);
+        spaceProbe = folder;
     } else {
-        std::string error;
-        to.tempPath = TempFileName(settings.TEMPDIRECTORY, &error);
-        if (to.tempPath.empty()) {
+        wav = TemporaryFile::Create(settings.TEMPDIRECTORY, "PW", ".tmp",
+                                    TemporaryFile::Access::kPrivate);
+        if (!wav.owned()) {
             Log(job,
                 "错误: 不能打开临时文件 " + NormalizedFolder(settings.TEMPDIRECTORY) + "PW*.tmp！");
             return 0;
         }
-        to.spaceProbe = to.tempPath;
+        spaceProbe = wav.path();
     }
 
-    const FreeDiskSpace space =
-        job.freeBytes ? job.freeBytes(to.spaceProbe) : FreeBytes(to.spaceProbe);
+    const FreeDiskSpace space = job.freeBytes ? job.freeBytes(spaceProbe) : FreeBytes(spaceProbe);
     if (!HasRoomFor(space, size)) {
         Log(job, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
         return 0;
@@ -140,18 +138,18 @@ int Extract(RipJob& job, const Settings& settings) {
             return 0;
     }
 
-    std::string path;
+    std::string path;  // the name the user (or the encoder) knows the file by
     BinaryFile file;
     if (job.keepWav) {
-        path = OutputPath(item, to.folder, ".WAV", settings);
-        if (path.empty() || !file.Open(path, BinaryFile::Mode::kCreate)) {
+        path = OutputPath(item, folder, ".WAV", settings);
+        if (!path.empty())
+            wav = TemporaryFile::CreateBeside(path);
+        if (!wav.owned() || !file.Open(wav.path(), BinaryFile::Mode::kCreate)) {
             Log(job, "错误: 不能打开文件 " + path + "！");
             return 0;
         }
-        item.outputPath = path;
-        item.outputFolder = to.folder;
     } else {
-        path = to.tempPath;
+        path = wav.path();
         job.tempWavPath = path;
         if (!file.Open(path, BinaryFile::Mode::kCreate)) {
             Log(job, "错误: 不能打开临时文件 " + path + "！");
@@ -218,15 +216,25 @@ int Extract(RipJob& job, const Settings& settings) {
         // The track counts as extracted whatever the gain pass says, but a cancel seen
         // there cancels the track: the rip thread stops at once, so no encoder stage would
         // ever read or delete the temporary file.
-        ApplyGain(job.progressWindow, path, gain, job);
+        ApplyGain(job.progressWindow, wav.path(), gain, job);
         if (job.aborted)
             cancelled = true;
     }
 
+    if (job.keepWav) {
+        // A cancelled WAV stays too: it is well-formed and holds the frames read so far.
+        std::string error;
+        if (!wav.MoveTo(path, &error)) {
+            LogFileError(job, error);
+            return 0;
+        }
+        item.outputPath = path;
+        item.outputFolder = folder;
+    } else if (!cancelled) {
+        wav.Keep();  // the encoder's input, deleted by the encoder
+    }
     if (!cancelled)
         Log(job, "抓取 " + item.name + " 完成！");
-    else if (!job.keepWav)
-        ::unlink(path.c_str());
     return 1;
 }
 

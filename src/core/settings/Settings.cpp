@@ -54,32 +54,21 @@ bool SameName(const std::string& a, const char* b) {
     return i == a.size() && b[i] == '\0';
 }
 
-struct Setter {
+struct Finder {
     const std::string& section;
     const std::string& key;
-    const std::string& value;
-    std::string error;
-    bool found = false;
+    SettingField found;
 
     bool Matches(const char* s, const char* k) const {
-        return SameName(section, s) && SameName(key, k);
+        return !found && SameName(section, s) && SameName(key, k);
     }
     void Int(const char* s, const char* k, int& field, Clamp clamp) {
-        if (!Matches(s, k))
-            return;
-        found = true;
-        int parsed = 0;
-        if (!ParseLeadingInt(value, &parsed) || std::to_string(parsed) != TrimBlanks(value)) {
-            error = std::string(s) + "." + k + ": not a number: " + value;
-            return;
-        }
-        field = clamp(parsed);
+        if (Matches(s, k))
+            found = SettingField{&field, nullptr, clamp, 0};
     }
     void Str(const char* s, const char* k, std::string& field, std::size_t buffer) {
-        if (!Matches(s, k))
-            return;
-        found = true;
-        field = value.substr(0, buffer - 1);
+        if (Matches(s, k))
+            found = SettingField{nullptr, &field, nullptr, buffer};
     }
 };
 
@@ -139,19 +128,32 @@ std::string SettingsText(const Settings& settings) {
     return file.Text();
 }
 
+SettingField FindSetting(Settings& settings, const std::string& section, const std::string& key) {
+    Finder finder{section, key, {}};
+    VisitSettingsKeys(settings, finder);
+    return finder.found;
+}
+
 bool SetSettingByName(Settings& settings, const std::string& section, const std::string& key,
                       const std::string& value, std::string* errorText) {
     if (SameName(section, "CDDB") && SameName(key, "ProxyPassword")) {
         settings.ProxyPassword = value;
         return true;
     }
-    Setter setter{section, key, value, {}};
-    VisitSettingsKeys(settings, setter);
-    if (!setter.found)
-        setter.error = "unknown setting: " + section + "." + key;
-    if (!setter.error.empty()) {
+    const SettingField field = FindSetting(settings, section, key);
+    std::string error;
+    int parsed = 0;
+    if (!field)
+        error = "unknown setting: " + section + "." + key;
+    else if (field.text)
+        *field.text = value.substr(0, field.buffer - 1);
+    else if (!ParseLeadingInt(value, &parsed) || std::to_string(parsed) != TrimBlanks(value))
+        error = section + "." + key + ": not a number: " + value;
+    else
+        *field.integer = field.clamp(parsed);
+    if (!error.empty()) {
         if (errorText)
-            *errorText = setter.error;
+            *errorText = error;
         return false;
     }
     ApplyStringClamps(settings);

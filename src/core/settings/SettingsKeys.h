@@ -112,6 +112,18 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("Misc", "bOpenOutputFolder", s.bOpenOutputFolder, none);
 }
 
+// One key of the table found by its section and key name (case-insensitive): exactly one
+// of `integer` and `text` points into the settings, or neither when there is no such key.
+// The options sheet binds its controls this way, so it keeps no list of keys of its own.
+struct SettingField {
+    int* integer = nullptr;
+    std::string* text = nullptr;
+    Clamp clamp = nullptr;   // integers: the load clamp
+    std::size_t buffer = 0;  // strings: the read buffer, terminator included
+    explicit operator bool() const { return integer || text; }
+};
+SettingField FindSetting(Settings& settings, const std::string& section, const std::string& key);
+
 // Sets one setting by its section and key name (case-insensitive), applying the load
 // clamp, as `korvida-cli settings --set` does. "CDDB"/"ProxyPassword" sets the proxy
 // password. False with *errorText for an unknown key or an integer key given no number.

@@ -10,10 +10,12 @@
 
 #include "Mp3Fixtures.h"
 #include "core/audio/BinaryFile.h"
+#include "core/encode/Id3Tag.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
 #include "core/mpegdec/MpegHeader.h"
 #include "core/rip/RipJob.h"
+#include "support/SmallDisk.h"
 
 namespace korvida {
 namespace {
@@ -254,8 +256,8 @@ TEST_F(DecodeTest, StopsAtTheSizeLimitOfAWav) {
     EXPECT_THAT(LogLines(), ::testing::Contains(HasSubstr("4 GB")));
 }
 
-// A disk that fills up while decoding fails the file: the WAV that is left is short but
-// says so in its sizes.
+// A disk that fills up while decoding fails the file, and no short WAV is left to pass
+// for a decoded one.
 TEST_F(DecodeTest, AFullDiskFailsTheDecode) {
     const std::string mp3 = LameMp3("full.mp3", "-b 128 -t");
     // A file size limit stands in for a full disk: writes beyond it fail with EFBIG.
@@ -270,7 +272,8 @@ TEST_F(DecodeTest, AFullDiskFailsTheDecode) {
     ::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, 0);
     EXPECT_THAT(LogLines(), ::testing::Not(::testing::Contains(HasSubstr("成功"))));
-    EXPECT_TRUE(ViewWav(ReadFile(output)).consistent);
+    EXPECT_FALSE(std::filesystem::exists(output));
+    EXPECT_THAT(test::FolderListing(dir.path()), ::testing::Not(HasSubstr(".part")));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <future>
 #include <thread>
 
 #include "CdromTestSupport.h"
@@ -169,15 +170,19 @@ TEST(CueLayout, AFileThatIsAPipeIsRefusedWithoutWaitingForAWriter) {
     TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "pipe.bin").c_str(), 0600), 0);
     WriteFile(dir / "disc.cue", "FILE \"pipe.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
-    // Should the load wait for a writer, this one ends the wait after two seconds.
-    std::thread writer([&] {
-        std::this_thread::sleep_for(std::chrono::seconds(2));
+    // Should the load wait for a writer, this one ends the wait after two seconds; a load
+    // that refuses at once lets it go at once.
+    std::promise<void> loaded;
+    std::thread writer([&, done = loaded.get_future()] {
+        done.wait_for(std::chrono::seconds(2));
         ::close(::open((dir / "pipe.bin").c_str(), O_RDWR | O_NONBLOCK));
     });
     const auto started = std::chrono::steady_clock::now();
     std::string error;
     EXPECT_FALSE(VirtualDrive::Open(dir / "disc.cue", error));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    const auto took = std::chrono::steady_clock::now() - started;
+    loaded.set_value();
+    EXPECT_LT(took, std::chrono::seconds(1));
     EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
     writer.join();
 }

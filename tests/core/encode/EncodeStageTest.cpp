@@ -13,6 +13,7 @@
 #include "EncodeTestSupport.h"
 #include "core/encode/Mp3Encoder.h"
 #include "core/encode/OggEncoder.h"
+#include "support/SmallDisk.h"
 
 namespace korvida {
 namespace {
@@ -103,6 +104,31 @@ TEST_P(EncodeStageTest, AFailedWriteIsLoggedWithTheSystemsReasonAndKeepsTheSourc
     EXPECT_EQ(LogTexts().back(),
               "错误: 文件操作错误，错误原因: " + std::string(std::strerror(EFBIG)) + "！");
     EXPECT_EQ(ReadFile(source), wav);
+    EXPECT_EQ(FolderListing(dir / "out"), "");
+}
+
+// A rip's encode on a disk that fills up: neither a partial output nor the temporary WAV
+// is left, and a file of the same name from an earlier rip survives.
+TEST_P(EncodeStageTest, AFullDiskLeavesNoOutputAndNoTemporaryWav) {
+    job.fileJob = false;
+    job.keepWav = false;
+    item().name = "Song";
+    std::filesystem::create_directories(dir / "tmp");
+    job.tempWavPath = dir / "tmp/PW1234.tmp";
+    WriteFile(job.tempWavPath, NoiseWav(44100 * 2));
+    // The free-space test passes: the disk fills up meanwhile.
+    env.freeSpace = [](const std::string&) { return FreeDiskSpace{true, 1ull << 40, "/", ""}; };
+    const std::string earlier = dir / ("out/Song" + std::string(GetParam().extension));
+    const auto report = RunOnSmallDisk(dir / "out", 16 * 1024, [&] {
+        WriteFile(earlier, "an earlier rip");
+        const int result = Encode();
+        return std::to_string(result) + "|" + LogTexts().back() + "|" + FolderListing(dir / "out") +
+               "|" + ReadFile(earlier) + "|" + FolderListing(dir / "tmp");
+    });
+    if (!report)
+        GTEST_SKIP() << "no user namespaces here to mount a small disk in";
+    EXPECT_EQ(*report, "0|错误: 文件操作错误，错误原因: " + std::string(std::strerror(ENOSPC)) +
+                           "！|Song" + GetParam().extension + "|an earlier rip|");
 }
 
 INSTANTIATE_TEST_SUITE_P(Stages, EncodeStageTest, ::testing::Values(kMp3, kOgg),

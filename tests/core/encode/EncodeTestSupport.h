@@ -33,6 +33,17 @@ inline std::string ToneWav(std::uint32_t frames, std::uint16_t channels = 2,
     return RiffFile({Chunk("fmt ", FmtBody(rate, channels, 16)), Chunk("data", PcmBytes(samples))});
 }
 
+// A 44100 Hz 16-bit stereo WAV of noise, which no encoder squeezes much.
+inline std::string NoiseWav(std::uint32_t frames) {
+    std::vector<std::int16_t> samples(std::size_t{frames} * 2);
+    std::uint32_t x = 12345;
+    for (std::int16_t& s : samples) {
+        x = x * 1664525u + 1013904223u;
+        s = static_cast<std::int16_t>(x >> 16);
+    }
+    return RiffFile({Chunk("fmt ", FmtBody(44100, 2, 16)), Chunk("data", PcmBytes(samples))});
+}
+
 // Format and sample count of a WAV file written by an independent decoder.
 struct DecodedWav {
     bool ok = false;

@@ -14,14 +14,15 @@ using namespace test;
 
 class OptionalOrRequired : public ::testing::TestWithParam<const char*> {};
 
-// Each of the five required names missing leaves nothing bound; the VBR header writer
+// Each of the five required names missing leaves nothing bound; the VBR header writers
 // alone may be missing.
 TEST_P(OptionalOrRequired, BindingIsAllOrNothing) {
     const std::string hidden = GetParam();
     static int dummy;
     const EncoderEntryPoints e = BindEncoderEntryPoints(
         [&](const char* name) -> void* { return hidden == name ? nullptr : &dummy; });
-    const bool optional = hidden == lame_enc::kWriteVBRHeader;
+    const bool optional =
+        hidden == lame_enc::kWriteVBRHeader || hidden == lame_enc::kWriteStreamVBRHeader;
     EXPECT_EQ(e.IsBound(), optional);
     EXPECT_EQ(e.beInitStream != nullptr, optional);
     EXPECT_EQ(e.beVersion != nullptr, optional);
@@ -30,13 +31,15 @@ TEST_P(OptionalOrRequired, BindingIsAllOrNothing) {
 INSTANTIATE_TEST_SUITE_P(Names, OptionalOrRequired,
                          ::testing::Values(lame_enc::kInitStream, lame_enc::kEncodeChunk,
                                            lame_enc::kDeinitStream, lame_enc::kCloseStream,
-                                           lame_enc::kVersion, lame_enc::kWriteVBRHeader));
+                                           lame_enc::kVersion, lame_enc::kWriteVBRHeader,
+                                           lame_enc::kWriteStreamVBRHeader));
 
 TEST(EncoderLibraryTest, MissingOrIncompleteModulesAndOtherEnginesBindNothing) {
     TempDir dir;
     EncoderLibrary library;
     ASSERT_TRUE(library.Load(0)) << library.errorText();
     EXPECT_NE(library.entryPoints().beWriteVBRHeader, nullptr);
+    EXPECT_NE(library.entryPoints().beWriteStreamVBRHeader, nullptr);
     const std::string module = library.path();
 
     EXPECT_FALSE(library.Load(0, {dir / "liblame_enc.so"}));

@@ -5,8 +5,11 @@
 
 #include <atomic>
 #include <filesystem>
+#include <latch>
+#include <thread>
 
 #include "EncodeTestSupport.h"
+#include "support/SmallDisk.h"
 
 namespace korvida {
 namespace {
@@ -74,18 +77,21 @@ TEST_F(Mp3EncodeTest, VbrHeaderLetsADecoderTrimToTheExactLength) {
     EXPECT_EQ(d.frames, 44100u + 123);
 }
 
-// Counts the calls of the optional entry point around the real module.
+// The optional header writer around the real module: counted, and answering
+// `g_vbrHeaderResult` instead when that is set.
 std::atomic<int> g_vbrHeaderCalls{0};
-BEWRITEVBRHEADER g_realWriteVbrHeader = nullptr;
-BE_ERR CountingWriteVbrHeader(const char* path) {
+std::atomic<BE_ERR> g_vbrHeaderResult{BE_ERR_SUCCESSFUL};
+BEWRITESTREAMVBRHEADER g_realWriteVbrHeader = nullptr;
+BE_ERR CountingWriteVbrHeader(HBE_STREAM stream, const char* path) {
     ++g_vbrHeaderCalls;
-    return g_realWriteVbrHeader(path);
+    const BE_ERR real = g_realWriteVbrHeader(stream, path);
+    return g_vbrHeaderResult != BE_ERR_SUCCESSFUL ? g_vbrHeaderResult.load() : real;
 }
 
-TEST_F(Mp3EncodeTest, VbrHeaderIsWrittenOnlyWithVbrOn) {
+TEST_F(Mp3EncodeTest, VbrHeaderIsWrittenOnlyWithVbrOnAndItsFailureFailsTheFile) {
     EncoderEntryPoints counting = library.entryPoints();
-    g_realWriteVbrHeader = counting.beWriteVBRHeader;
-    counting.beWriteVBRHeader = CountingWriteVbrHeader;
+    g_realWriteVbrHeader = counting.beWriteStreamVBRHeader;
+    counting.beWriteStreamVBRHeader = CountingWriteVbrHeader;
     env.encoder = &counting;
     UseSource(ToneWav(4410));
     settings.WriteVBRHeader = 1;
@@ -95,6 +101,83 @@ TEST_F(Mp3EncodeTest, VbrHeaderIsWrittenOnlyWithVbrOn) {
         ASSERT_EQ(EncodeWavToMp3(job, env), 1);
         EXPECT_EQ(g_vbrHeaderCalls, vbr) << "EnableVBR " << vbr;
     }
+    std::filesystem::remove_all(dir / "out");
+    g_vbrHeaderResult = BE_ERR_INVALID_FORMAT;
+    EXPECT_EQ(EncodeWavToMp3(job, env), 0);
+    g_vbrHeaderResult = BE_ERR_SUCCESSFUL;
+    EXPECT_EQ(LogTexts().back(), "错误: 编码器功能 beWriteStreamVBRHeader() 失败！");
+    EXPECT_EQ(FolderListing(dir / "out"), "");
+}
+
+class ConcurrentVbrHeaderTest : public EncodeJobTest, public ::testing::WithParamInterface<bool> {};
+
+// Two files encoded at once, both streams open while either header is written: each file
+// must carry its own stream's header, so that a gapless decoder trims each to its own
+// length. Through the header writer that names its stream, and through the one that
+// names only the file.
+TEST_P(ConcurrentVbrHeaderTest, EachFileCarriesItsOwnStreamsHeader) {
+    EncoderEntryPoints entryPoints = library.entryPoints();
+    if (!GetParam())
+        entryPoints.beWriteStreamVBRHeader = nullptr;
+    env.encoder = &entryPoints;
+    settings.EnableVBR = 1;
+    settings.WriteVBRHeader = 1;
+    // The free-space question comes right after a stream opens: neither file is encoded
+    // before both streams are open.
+    std::latch bothOpen(2);
+    env.freeSpace = [&](const std::string&) {
+        bothOpen.arrive_and_wait();
+        return FreeDiskSpace{};
+    };
+    const std::uint32_t frames[2] = {44100 / 2 + 77, 44100 * 2 + 1234};
+    RipJob jobs[2];
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 2; ++i) {
+        jobs[i].fileJob = jobs[i].keepWav = true;
+        jobs[i].items.resize(1);
+        jobs[i].current = &jobs[i].items[0];
+        jobs[i].items[0].name = UseSource(ToneWav(frames[i]), std::to_string(i) + ".wav");
+        threads.emplace_back([&, i] { EXPECT_EQ(EncodeWavToMp3(jobs[i], env), 1); });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(DecodeMp3(dir, jobs[i].items[0].outputPath, true).frames, frames[i]);
+}
+
+INSTANTIATE_TEST_SUITE_P(StreamOrFileWriter, ConcurrentVbrHeaderTest, ::testing::Bool());
+
+// The tag library reports success even when the disk filled up under it and the file came
+// out cut short: the encode must notice, say so and keep nothing.
+TEST_F(Mp3EncodeTest, AnId3v2TagThatTheDiskCannotHoldFailsTheFile) {
+    EncoderEntryPoints filling = library.entryPoints();
+    g_realWriteVbrHeader = filling.beWriteStreamVBRHeader;
+    // Runs between the VBR header and the ID3v2 tag: fills what is left of the disk.
+    filling.beWriteStreamVBRHeader = [](HBE_STREAM stream, const char* path) {
+        const BE_ERR result = g_realWriteVbrHeader(stream, path);
+        BinaryFile filler;
+        const std::string block(4096, 'x');
+        if (filler.Open(std::filesystem::path(path).parent_path() / "filler",
+                        BinaryFile::Mode::kCreate))
+            while (filler.Write(block.data(), block.size())) {
+            }
+        return result;
+    };
+    env.encoder = &filling;
+    env.freeSpace = [](const std::string&) { return FreeDiskSpace{true, 1ull << 40, "/", ""}; };
+    settings.EnableVBR = 1;
+    settings.WriteVBRHeader = 1;
+    settings.EnableID3V2 = 1;
+    item().track.Title = "A title long enough to need a bigger tag than the padding";
+    UseSource(ToneWav(44100));
+    const auto report = RunOnSmallDisk(dir / "out", 64 * 1024, [&] {
+        const int result = EncodeWavToMp3(job, env);
+        return std::to_string(result) + "|" + LogTexts().back() + "|" + FolderListing(dir / "out");
+    });
+    if (!report)
+        GTEST_SKIP() << "no user namespaces here to mount a small disk in";
+    EXPECT_EQ(*report,
+              "0|错误: 不能写入文件 " + (dir / "out/source.MP3") + " 的 ID3v2 标签！|filler");
 }
 
 TEST_F(Mp3EncodeTest, HeaderOnlyWavGivesFlushAndTagsWithTheLogLinesAndMessages) {

@@ -98,6 +98,22 @@ TEST_F(OggEncodeTest, HeaderOnlyWavGivesAValidStreamWithoutAudio) {
     EXPECT_EQ(ogg[last + 5], 4) << "the last page ends the stream";
 }
 
+// Files begun in the same moment each get a stream serial of their own (a player that
+// chains them tells their pages apart by it). Read from the first page's header.
+TEST_F(OggEncodeTest, FilesMadeAtOnceHaveTheirOwnStreamSerials) {
+    std::vector<std::string> serials;
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        UseSource(ToneWav(0), name);
+        ASSERT_EQ(EncodeWavToOgg(job, env), 1);
+        const std::string ogg = ReadFile(item().outputPath);
+        ASSERT_EQ(ogg.substr(0, 4), "OggS");
+        serials.push_back(ogg.substr(14, 4));
+    }
+    EXPECT_NE(serials[0], serials[1]);
+    EXPECT_NE(serials[1], serials[2]);
+    EXPECT_NE(serials[0], serials[2]);
+}
+
 TEST_F(OggEncodeTest, OnlyCdAudioIsEncodedUnlikeMp3) {
     for (const auto& [channels, rate] :
          {std::pair<std::uint16_t, std::uint32_t>{1, 44100}, {2, 48000}, {2, 22050}}) {

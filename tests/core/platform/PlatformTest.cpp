@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +11,7 @@
 #include "core/platform/FreeDiskSpace.h"
 #include "core/platform/RunCommand.h"
 #include "core/platform/RunDetached.h"
-#include "core/platform/TempFileName.h"
+#include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
 #include "support/TempHome.h"
 
@@ -27,19 +28,47 @@ TEST(Platform, AppHomeFollowsTheEnvironment) {
     ::unsetenv("XDG_CONFIG_HOME");
 }
 
-TEST(Platform, TempFileNamesAreUniqueAndCreated) {
+// Owned files go when their owner does, unless kept or moved into place; the ones that
+// become outputs get the permissions any new file would.
+TEST(Platform, TemporaryFilesAreUniqueAndGoUnlessKeptOrMoved) {
     test::TempDir dir;
-    const std::string a = TempFileName(dir.path());
-    const std::string b = TempFileName(dir.path() + "/");
-    ASSERT_FALSE(a.empty());
-    EXPECT_NE(a, b);
-    const std::string name = std::filesystem::path(a).filename();
-    EXPECT_EQ(name.substr(0, 2), "PW");
-    EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
-    EXPECT_TRUE(std::filesystem::exists(a));
+    const auto mode = [](const std::string& path) {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return st.st_mode & 0777;
+    };
+    std::string kept, dropped, moved;
+    {
+        TemporaryFile a =
+            TemporaryFile::Create(dir.path(), "PW", ".tmp", TemporaryFile::Access::kPrivate);
+        TemporaryFile b =
+            TemporaryFile::Create(dir.path() + "/", "PW", ".tmp", TemporaryFile::Access::kPrivate);
+        ASSERT_TRUE(a.owned() && b.owned());
+        EXPECT_NE(a.path(), b.path());
+        EXPECT_THAT(std::filesystem::path(a.path()).filename().string(),
+                    ::testing::MatchesRegex("PW.{6}\\.tmp"));
+        EXPECT_EQ(mode(a.path()), 0600u);
+        dropped = a.path();
+        kept = b.Keep();
+
+        TemporaryFile c = TemporaryFile::CreateBeside(dir / "song.MP3");
+        ASSERT_TRUE(c.owned());
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        EXPECT_EQ(mode(c.path()), 0666u & ~mask);
+        moved = c.path();
+        ASSERT_TRUE(c.MoveTo(dir / "song.MP3"));
+        EXPECT_FALSE(c.owned());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dropped));
+    EXPECT_TRUE(std::filesystem::exists(kept));
+    EXPECT_FALSE(std::filesystem::exists(moved));
+    EXPECT_TRUE(std::filesystem::exists(dir / "song.MP3"));
 
     std::string error;
-    EXPECT_EQ(TempFileName(dir / "missing", &error), "");
+    EXPECT_FALSE(TemporaryFile::Create(dir / "missing", "PW", ".tmp",
+                                       TemporaryFile::Access::kPrivate, &error)
+                     .owned());
     EXPECT_FALSE(error.empty());
 }
 

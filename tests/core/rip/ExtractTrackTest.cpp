@@ -9,6 +9,7 @@
 #include "core/jobs/Messages.h"
 #include "core/platform/ErrorText.h"
 #include "core/rip/RipTestSupport.h"
+#include "support/SmallDisk.h"
 
 namespace korvida {
 namespace {
@@ -182,6 +183,8 @@ TEST_P(ReadErrorTest, SkipErrorDecidesBetweenAShorterFileAndAFailure) {
     settings.BoolSkipError = skip;
     InsertDisc({0}, 300);
     disc->drive->faults().unreadable = {{100, 1}};
+    std::filesystem::create_directories(dir / "out");
+    test::WriteFile(dir / "out/01.WAV", "an earlier rip");
     EXPECT_EQ(Extract(0, 300), skip ? 1 : 0);
 
     const std::vector<std::string> lines = LogTexts(log);
@@ -195,9 +198,10 @@ TEST_P(ReadErrorTest, SkipErrorDecidesBetweenAShorterFileAndAFailure) {
         EXPECT_EQ(SizesOf(wav).data, 274u * 2352);
     } else {
         EXPECT_EQ(lines.size(), 2u);
-        // Left as far as it was written, with the header of an empty file.
-        EXPECT_EQ(wav.size(), 44u + 78 * 2352);
-        EXPECT_EQ(SizesOf(wav).data, 0u);
+        // No half-made WAV, and the file that had the name is untouched.
+        EXPECT_EQ(wav, "an earlier rip");
+        EXPECT_EQ(test::FolderListing(dir / "out"), "01.WAV");
+        EXPECT_TRUE(job.items[0].outputPath.empty());
     }
 }
 
@@ -292,13 +296,36 @@ TEST_F(ExtractTest, TemporaryFileIsAPwFileInTheTemporaryFolderAndStaysForTheEnco
     EXPECT_TRUE(job.items[0].outputPath.empty());
 }
 
-TEST_F(ExtractTest, FullDiskIsAFileErrorInTheSystemsWords) {
+// A disk that fills up meanwhile (the free-space test said there was room): a file error
+// in the system's words, and nothing left on that disk.
+TEST_F(ExtractTest, FullDiskIsAFileErrorInTheSystemsWordsAndLeavesNothing) {
     InsertDisc({0}, 100);
-    std::filesystem::create_directories(dir / "out");
-    // Every write to /dev/full fails with ENOSPC, as on a disk that filled up meanwhile.
-    std::filesystem::create_symlink("/dev/full", dir / "out/01.WAV");
-    EXPECT_EQ(Extract(0, 100), 0);
-    EXPECT_EQ(LogTexts(log).back(), "错误: 文件操作错误，错误原因: " + ErrorText(ENOSPC) + "！");
+    job.freeBytes = [](const std::string&) { return FreeDiskSpace{true, 1ull << 40, "/", {}}; };
+    const auto report = test::RunOnSmallDisk(dir / "out", 16 * 1024, [&] {
+        const int result = Extract(0, 100);
+        return std::to_string(result) + "|" + LogTexts(log).back() + "|" +
+               test::FolderListing(dir / "out");
+    });
+    if (!report)
+        GTEST_SKIP() << "no user namespaces here to mount a small disk in";
+    EXPECT_EQ(*report, "0|错误: 文件操作错误，错误原因: " + ErrorText(ENOSPC) + "！|");
+}
+
+// However a track fails, its temporary file goes: none is left for nobody to delete.
+TEST_F(ExtractTest, FailedTracksLeaveNoTemporaryFile) {
+    job.keepWav = false;
+    InsertDisc({0, 100}, 300);
+    job.freeBytes = [](const std::string&) { return FreeDiskSpace{true, 1000, "/mnt", {}}; };
+    EXPECT_EQ(Extract(100, 300), 0);  // no room
+    job.freeBytes = nullptr;
+    disc->drive->faults().unreadable = {{80, 1}};
+    EXPECT_EQ(Extract(100, 300), 0);  // the warm-up read
+    disc->drive->faults().unreadable = {{200, 1}};
+    EXPECT_EQ(Extract(100, 300), 0);  // a read in the middle
+    EXPECT_THAT(LogTexts(log),
+                ElementsAre("错误: 磁盘 /mnt 没有足够的可用空间！", HasSubstr("错误: "),
+                            "正在抓取 Track 1 ...", HasSubstr("错误: ")));
+    EXPECT_EQ(test::FolderListing(dir / "tmp"), "");
 }
 
 TEST_F(ExtractTest, TemporaryFolderThatDoesNotExistFailsBeforeReading) {

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QColor>
+#include <array>
+
+#include "core/settings/RegistryStore.h"
+#include "gui/settings/OptionsPage.h"
+
+class QCheckBox;
+class QPushButton;
+
+namespace korvida::gui {
+
+class ColorPreview;
+class OptionsPrompter;
+
+// "外观": the colours of the main window's list and status line, with a preview. The
+// colour chooser's 16 custom colours are kept in the registry store between sheets.
+class AppearancePage : public OptionsPage {
+    Q_OBJECT
+
+  public:
+    // The colours, in the order of their buttons.
+    enum Slot { kText, kSelectedText, kShadow, kStatusLine, kBackground, kSlotCount };
+
+    AppearancePage(OptionsPrompter& prompter, RegistryStore registry, QWidget* parent = nullptr);
+
+    void load(const Settings& settings) override;
+    // Stores the colours and the switch, and the custom colours in the registry store.
+    std::optional<PageProblem> commit(Settings& settings) override;
+
+    QPushButton* colorButton(Slot slot) const { return buttons_[slot]; }
+    QPushButton* defaultsButton() const { return defaults_; }
+    QCheckBox* shadowBox() const { return shadow_; }
+    ColorPreview* preview() const { return preview_; }
+    int color(Slot slot) const { return colors_[slot]; }
+
+  private:
+    void choose(Slot slot);
+    void setDefaults();
+    void showColors();
+
+    OptionsPrompter& prompter_;
+    RegistryStore registry_;
+    std::array<QPushButton*, kSlotCount> buttons_{};
+    QPushButton* defaults_;
+    QCheckBox* shadow_;
+    ColorPreview* preview_;
+    std::array<int, kSlotCount> colors_{};  // 0x00BBGGRR
+    std::array<QColor, 16> custom_;
+};
+
+}  // namespace korvida::gui

@@ -1,0 +1,59 @@
+#include "gui/settings/CdromPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+
+#include "core/cdrom/Cdb.h"
+#include "gui/settings/NumberEdit.h"
+
+namespace korvida::gui {
+
+CdromPage::CdromPage(const std::vector<std::string>& driveNames, QWidget* parent)
+    : OptionsPage(parent),
+      drive_(new QComboBox),
+      type_(new QComboBox),
+      deleteSilence_(new QCheckBox(tr("自动删除静音(&D)"))),
+      leading_(new NumberEdit(0, 15000)),
+      trailing_(new NumberEdit(0, 15000)),
+      disableAutoPlay_(new QCheckBox(tr("禁止自动播放 CD (&A)"))),
+      skipError_(new QCheckBox(tr("出现错误扇区时仍然继续抓取"))),
+      retries_(new NumberEdit(1, 100)),
+      buffer_(new NumberEdit(1, 255)) {
+    for (const std::string& name : driveNames)
+        drive_->addItem(QString::fromStdString(name));
+    for (int type = 0; type < kDeviceTypeCount; ++type)
+        type_->addItem(QString::fromUtf8(DeviceTypeName(type)));
+
+    // Rows in tab order; each label's mnemonic moves to its field.
+    auto* form = new QFormLayout(this);
+    form->addRow(tr("部件(&U):"), drive_);
+    form->addRow(tr("类型(&T):"), type_);
+    form->addRow(deleteSilence_);
+    form->addRow(tr("开始静音帧数(&L):"), leading_);
+    form->addRow(tr("后续静音帧数(&T):"), trailing_);
+    form->addRow(disableAutoPlay_);
+    form->addRow(skipError_);
+    form->addRow(tr("发生错误时重试次数(&R):"), retries_);
+    form->addRow(tr("读取时缓冲大小(帧数)(&B):"), buffer_);
+
+    bindChoice(drive_, "CDROM", "CDROMDriver");
+    bindChoice(type_, "CDROM", "DeviceType");
+    bindCheck(deleteSilence_, "CDROM", "DeleteSilence");
+    bindNumber(leading_, "CDROM", "LeadingFrame");
+    bindNumber(trailing_, "CDROM", "TrailingFrame");
+    bindCheck(disableAutoPlay_, "CDROM", "DisableAutoPlay");
+    bindCheck(skipError_, "Misc", "BoolSkipError");
+    bindNumber(retries_, "CDROM", "RetryTimes");
+    bindNumber(buffer_, "CDROM", "BufferSize");
+
+    connect(deleteSilence_, &QCheckBox::toggled, this, &CdromPage::updateEnables);
+}
+
+void CdromPage::updateEnables() {
+    leading_->setEnabled(deleteSilence_->isChecked());
+    trailing_->setEnabled(deleteSilence_->isChecked());
+}
+
+}  // namespace korvida::gui

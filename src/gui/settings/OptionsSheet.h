@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/settings/RegistryStore.h"
+#include "gui/settings/OptionsPage.h"
+#include "gui/settings/OptionsSession.h"
+
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace korvida {
+class CSCSIDriver;
+}
+
+namespace korvida::gui {
+
+class OptionsPrompter;
+
+// The names of the driver's drives, for OptionsContext::driveNames; none without a driver.
+std::vector<std::string> DriveNamesOf(const CSCSIDriver* driver);
+
+// What the sheet needs besides the settings.
+struct OptionsContext {
+    // The CD-ROM page's list: the main window's drive names, in drive-table order.
+    std::vector<std::string> driveNames;
+    // Keeps the colour chooser's custom colours (registry.ini in the app home).
+    RegistryStore registry;
+    // Message boxes and choosers; null for the real ones.
+    OptionsPrompter* prompter = nullptr;
+    OptionsPageId startPage = OptionsPageId::kOutput;
+};
+
+// The modal "选项" dialog: a tree of the eight pages, the selected page beside it, the
+// bold header label and OK/Cancel below. Leaving a page runs its field checks; OK commits
+// the pages in order into the settings it was given (see OptionsSession) and closes,
+// Cancel closes with nothing applied but what the Advanced dialog stored.
+class OptionsSheet : public QDialog {
+    Q_OBJECT
+
+  public:
+    OptionsSheet(Settings& settings, OptionsContext context, QWidget* parent = nullptr);
+    ~OptionsSheet() override;
+
+    // After OK: what the caller applies. Also sent as `applied`.
+    const OptionsOutcome& outcome() const { return session_.outcome(); }
+
+    OptionsPage* page(OptionsPageId id) const { return pages_[static_cast<std::size_t>(id)]; }
+    template <class Page>
+    Page* page(OptionsPageId id) const {
+        return static_cast<Page*>(page(id));
+    }
+    OptionsPageId currentPage() const;
+    // Selects a page as a click in the tree does: refused when the current page's
+    // field checks fail (then the message is shown and the page stays).
+    bool selectPage(OptionsPageId id);
+
+    QTreeWidget* tree() const { return tree_; }
+    QLabel* headerLabel() const { return header_; }
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+  public slots:
+    void accept() override;
+
+  signals:
+    void applied(const OptionsOutcome& outcome);
+
+  private:
+    // The tree's selection moved: the page left is checked first and kept when it fails.
+    void onCurrentItemChanged(QTreeWidgetItem* current);
+    // Shows a page without the leave check of the page shown before.
+    void showPage(OptionsPageId id);
+    void showProblem(OptionsPageId id, const PageProblem& problem);
+
+    OptionsSession session_;
+    std::unique_ptr<OptionsPrompter> ownPrompter_;
+    OptionsPrompter* prompter_;
+    QTreeWidget* tree_;
+    QStackedWidget* stack_;
+    QLabel* header_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+    std::array<OptionsPage*, kOptionsPageCount> pages_{};
+};
+
+// Opens the sheet modally over `settings` (the process-wide TheSettings() in the
+// program) and fills *outcome; true after OK. The caller then applies the outcome: a
+// changed transport or drive to the drive layer (reload the disc, new status line), the
+// autoplay setting (AutoplayVerb::Apply with DisableAutoPlay), a repaint for new colours.
+// Open it only while no job runs: jobs read the settings as they go.
+bool RunOptionsSheet(QWidget* parent, Settings& settings, OptionsContext context,
+                     OptionsOutcome* outcome);
+
+}  // namespace korvida::gui
