@@ -24,5 +24,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+if(KORVIDA_BUILD_GUI)
+  # Loaded by Qt at run time, so dpkg-shlibdeps cannot see them: the icon engine that
+  # draws the GUI's own SVG icons, and Qt's Chinese texts for its file dialog.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+endif()
 
 include(CPack)

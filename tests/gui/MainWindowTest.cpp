@@ -2,92 +2,232 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QAbstractItemModelTester>
+#include <QAction>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
 #include <atomic>
 #include <filesystem>
-#include <memory>
 #include <thread>
 
-#include "core/cdrom/DemoDisc.h"
+#include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Messages.h"
-#include "core/platform/UserNotifier.h"
-#include "core/settings/Settings.h"
+#include "gui/GuiTestSupport.h"
+#include "gui/app/CommandIds.h"
+#include "gui/app/CommandTable.h"
+#include "gui/app/DiscController.h"
 #include "gui/app/QtMessageTarget.h"
-#include "support/RecordingNotifier.h"
-#include "support/TempHome.h"
+#include "gui/app/TrackTableModel.h"
 
 namespace korvida {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-using test::RecordingNotifier;
+using test::App;
+using test::DemoWindow;
 
 TEST(MainWindow, OpensWithTheStoredLayoutAndSavesItAtExit) {
-    App();
-    test::TempHome home;
-    ::setenv("KORVIDA_GSETTINGS", "/bin/false", 1);
-    test::WriteFile(home / "Settings.ini",
-                    "; kept\n[Misc]\nWindowWidth=700\nWindowHeight=400\nColumnWidth2=300\n");
-    RecordingNotifier notifier;
-    DriveSources drives;
-    drives.scanRealDrives = false;
-    drives.images = {MakeDemoDisc(home / "demo")};
+    DemoWindow demo("; kept\n[Misc]\nWindowWidth=700\nWindowHeight=400\nColumnWidth1=50\n");
     {
-        gui::MainWindow window(notifier, drives);
+        gui::MainWindow& window = demo.Open();
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvida CD Ripper"));
         EXPECT_EQ(window.width(), 700);
-        QTreeWidgetItem* header = window.trackList()->headerItem();
-        ASSERT_EQ(window.trackList()->columnCount(), 4);
-        EXPECT_EQ(header->text(0), QStringLiteral("编号"));
-        EXPECT_EQ(header->text(1), QStringLiteral("标题"));
-        EXPECT_EQ(header->text(2), QStringLiteral("长度(分钟)"));
-        EXPECT_EQ(header->text(3), QStringLiteral("大小(MB)"));
-        EXPECT_EQ(window.trackList()->columnWidth(1), 300);
-        ASSERT_EQ(window.trackList()->topLevelItemCount(), 3);
-        QTreeWidgetItem* first = window.trackList()->topLevelItem(0);
-        EXPECT_EQ(first->text(0), QStringLiteral("01"));
-        EXPECT_EQ(first->text(1), QStringLiteral("音轨 1"));
-        EXPECT_EQ(first->text(2), QStringLiteral("00:21"));
-        EXPECT_EQ(first->checkState(0), Qt::Checked);
+        QAbstractItemModel* model = window.trackList()->model();
+        EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("编号"));
+        EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), QStringLiteral("大小(MB)"));
+        EXPECT_EQ(window.trackList()->columnWidth(0), 50);
+        ASSERT_EQ(model->rowCount(), 3);
+        EXPECT_EQ(model->index(0, 1).data().toString(), QStringLiteral("音轨 1"));
+        EXPECT_EQ(model->index(0, 2).data().toString(), QStringLiteral("00:21"));
+        EXPECT_EQ(model->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
         EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("设备: KORVIDA ")));
         EXPECT_EQ(window.timeDisplay()->text(), QStringLiteral("00:00"));
-        window.show();
-        QApplication::processEvents();
-        EXPECT_EQ(window.trackList()->geometry(), QRect(27, 62, 700 - 55, 400 - 118));
         window.resize(650, 420);
-        window.trackList()->setColumnWidth(0, 70);
     }
-    EXPECT_TRUE(notifier.messages.empty());
-    const std::string text = test::ReadFile(home / "Settings.ini");
+    demo.window.reset();
+    EXPECT_TRUE(demo.notifier.messages.empty());
+    const std::string text = test::ReadFile(demo.home / "Settings.ini");
     EXPECT_EQ(text.rfind("; kept\n", 0), 0u);
     EXPECT_NE(text.find("WindowWidth=650\n"), std::string::npos) << text;
     EXPECT_NE(text.find("WindowHeight=420\n"), std::string::npos);
-    EXPECT_NE(text.find("ColumnWidth1=70\n"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_directory(home / "output"));
+    EXPECT_NE(text.find("ColumnWidth1=50\n"), std::string::npos);
     // Closing stores the disc's description.
-    EXPECT_NE(test::ReadFile(home / "db/14004103.db").find("[TRACKS]\n01=音轨 1\n"),
+    EXPECT_NE(test::ReadFile(demo.home / "db/14004103.db").find("[TRACKS]\n01=音轨 1\n"),
               std::string::npos);
 }
 
-TEST(MainWindow, WithoutADriveTheStatusLineSaysSo) {
-    App();
-    test::TempHome home;
-    ::setenv("KORVIDA_GSETTINGS", "/bin/false", 1);
-    RecordingNotifier notifier;
-    DriveSources none;
-    none.scanRealDrives = false;
-    gui::MainWindow window(notifier, none);
+TEST(MainWindow, EveryCommandIsAnActionWithItsNumberAndAHandler) {
+    DemoWindow demo;
+    gui::MainWindow& window = demo.Open();
+    // The command numbers of the menus, the context menu, the accelerators and the
+    // image buttons.
+    const int ids[] = {32777, 32778, 32782, 32784, 32785, 32786, 32787, 32788, 32789, 32790, 32791,
+                       32792, 32793, 32794, 32796, 32797, 32801, 32802, 32807, 32814, 32815, 32816,
+                       32817, 32819, 32820, 32824, 32830, 32833, 32834, 32848, 32852, 32853, 32854,
+                       32855, 32856, 32857, 32858, 32859, 32860, 32861, 33001, 33002, 33003, 33004,
+                       33005, 33006, 33007, 33008, 33009, 33010, 33011, 33013, 33014, 33015, 33016,
+                       33017, 33018, 33019, 34006, 34007, 34008, 34009};
+    for (int id : ids) {
+        QAction* action = window.action(id);
+        ASSERT_NE(action, nullptr) << id;
+        EXPECT_EQ(action->data().toInt(), id);
+        EXPECT_FALSE(action->text().isEmpty()) << id;
+    }
+    const std::pair<const char*, int> keys[] = {
+        {"Ctrl+A", 32824}, {"Ctrl+C", 32789}, {"Ctrl+E", 32802}, {"Ctrl+F", 32814},
+        {"Ctrl+N", 32786}, {"Ctrl+O", 32788}, {"Ctrl+P", 32793}, {"Ctrl+Q", 32791},
+        {"Ctrl+R", 32857}, {"Ctrl+S", 32794}, {"Ctrl+V", 32830}, {"Ctrl+X", 32790},
+        {"F2", 32784},     {"F3", 32782},     {"F5", 32807},     {"F12", 32848}};
+    for (const auto& [key, id] : keys)
+        EXPECT_EQ(window.action(id)->shortcut(), QKeySequence(QString::fromLatin1(key))) << key;
+    EXPECT_EQ(window.menu(0)->title(), QStringLiteral("文件(&F)"));
+    EXPECT_EQ(window.menu(3)->title(), QStringLiteral("帮助(&H)"));
+    // Image buttons run their command's handler: 33011 rips (here: the list is empty of
+    // ticks, so the rip command says so).
+    window.action(gui::cmd::kSelectNone)->trigger();
+    window.action(gui::cmd::kButtonRip)->trigger();
+    EXPECT_EQ(demo.notifier.messages,
+              std::vector<std::string>{"请至少选择一首音轨，\n可点击左侧复选框进行选择。"});
+}
+
+TEST(MainWindow, WithoutADriveTheStatusLineSaysSoAndTheDemoDiscIsOffered) {
+    DemoWindow demo({}, false);
+    gui::MainWindow& window = demo.Open();
     EXPECT_EQ(window.statusLine()->text(), QStringLiteral("没有找到 CDROM！"));
-    EXPECT_EQ(window.trackList()->topLevelItemCount(), 0);
-    EXPECT_EQ(notifier.messages, std::vector<std::string>{"在 Linux (SG_IO) 下初始化出错。"});
+    EXPECT_EQ(window.trackList()->model()->rowCount(), 0);
+    EXPECT_EQ(demo.notifier.messages, std::vector<std::string>{"在 Linux (SG_IO) 下初始化出错。"});
+    // F3 on the empty list.
+    window.action(gui::cmd::kDiscInfoKey)->trigger();
+    EXPECT_EQ(demo.notifier.messages.back(), "没有 CD 可以使用！");
+    window.show();
+    ASSERT_TRUE(window.demoDiscButton()->isVisible());
+    // The demo disc is written into the app home once; here it is there already.
+    std::filesystem::create_directories(demo.home / "demo-disc");
+    const std::string shared = test::SharedDemoDisc();
+    std::filesystem::copy_file(shared, demo.home / "demo-disc/demo.cue");
+    std::filesystem::copy_file(shared.substr(0, shared.size() - 3) + "bin",
+                               demo.home / "demo-disc/demo.bin");
+    QSignalSpy ready(&window, &gui::MainWindow::discReady);
+    window.demoDiscButton()->click();
+    ASSERT_TRUE(ready.wait(30000));
+    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("设备: KORVIDA ")));
+    EXPECT_FALSE(window.demoDiscButton()->isVisible());
+}
+
+// A drive that takes 3 s to answer INQUIRY: the window paints and its menu opens while
+// the worker waits for it.
+TEST(MainWindow, ASlowDriveDoesNotFreezeTheWindow) {
+    DemoWindow demo;
+    std::string error;
+    std::shared_ptr<VirtualDrive> slow = VirtualDrive::Open(demo.drives.images[0], error);
+    ASSERT_TRUE(slow) << error;
+    slow->faults().delayMs[0x12] = 3000;  // INQUIRY
+    demo.drives.images.clear();
+    demo.drives.virtualDrives = {slow};
+    demo.window = std::make_unique<gui::MainWindow>(demo.notifier, demo.drives);
+    gui::MainWindow& window = *demo.window;
+    QSignalSpy ready(&window, &gui::MainWindow::discReady);
+    window.show();
+    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("正在查找 CD-ROM 驱动器..."));
+    QApplication::processEvents();
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    window.trackList()->viewport()->installEventFilter(&counter);
+    window.trackList()->viewport()->update();
+    QTest::qWait(200);
+    EXPECT_GT(counter.paints, 0);
+    window.menu(1)->popup(window.mapToGlobal(QPoint(10, 10)));
+    QApplication::processEvents();
+    EXPECT_TRUE(window.menu(1)->isVisible());
+    window.menu(1)->hide();
+    EXPECT_EQ(ready.count(), 0);  // still waiting for the drive
+    ASSERT_TRUE(ready.wait(30000));
+    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+}
+
+TEST(MainWindow, NinetyNineTracksKeepTheirOrderAndTheSmallestWindowShowsEveryControl) {
+    App();
+    TrackList rows;
+    for (int i = 98; i >= 0; --i) {
+        TrackList::Row row;
+        row.texts = {FormatTrackNumber(i), "t" + std::to_string(i), "00:01", "0.17"};
+        row.trackIndex = i;
+        rows.AddRow(row);
+    }
+    gui::TrackTableModel model(rows);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ASSERT_EQ(model.rowCount(), 99);
+    EXPECT_EQ(model.index(0, 0).data(gui::TrackTableModel::kTrackIndexRole).toInt(), 98);
+    EXPECT_TRUE(model.setData(model.index(5, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(rows.row(5).checked);
+
+    DemoWindow demo;
+    gui::MainWindow& window = demo.Open();
+    window.trackList()->setModel(&model);
+    window.resize(600, 380);
+    window.show();
+    QApplication::processEvents();
+    window.trackList()->scrollToBottom();
+    EXPECT_EQ(model.index(98, 0).data(gui::TrackTableModel::kTrackIndexRole).toInt(), 0);
+    EXPECT_EQ(window.size(), QSize(600, 380));
+    for (QAction* action : window.toolBar()->actions()) {
+        if (action->isSeparator())
+            continue;
+        QWidget* button = window.toolBar()->widgetForAction(action);
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->isVisible()) << action->text().toStdString();
+        EXPECT_TRUE(window.rect().contains(button->mapTo(&window, button->rect().bottomRight())))
+            << action->text().toStdString();
+    }
+    EXPECT_TRUE(window.statusLine()->isVisible());
+    EXPECT_TRUE(window.timeDisplay()->isVisible());
+    EXPECT_GT(window.trackList()->viewport()->height(), 3 * 16);
+    window.trackList()->setModel(window.discs().model());
+}
+
+TEST(MainWindow, MessagesFromWorkersAndADroppedCueSheet) {
+    DemoWindow demo({}, false);
+    gui::MainWindow& window = demo.Open();
+    demo.notifier.messages.clear();
+    // A dropped CD image becomes the current drive.
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(test::SharedDemoDisc()))});
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QSignalSpy ready(&window, &gui::MainWindow::discReady);
+    // Straight to the window: without a drag in progress Qt would not deliver a drop.
+    static_cast<QObject&>(window).event(&drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(window.discs().busy()) << window.statusLine()->text().toStdString();
+    ASSERT_TRUE(ready.wait(30000));
+    ASSERT_EQ(window.trackList()->model()->rowCount(), 3);
+
+    MessageTarget& target = window.messageTarget();
+    target.send(WM_TITLE_EDITED, 1, 0, "新标题");
+    EXPECT_EQ(window.discs().disc().tracks[1].Title, "新标题");
+    EXPECT_EQ(window.trackList()->model()->index(1, 1).data().toString(), QStringLiteral("新标题"));
+    target.send(WM_CURRENT_TRACK, 2);
+    EXPECT_TRUE(window.trackList()->selectionModel()->isRowSelected(2, {}));
+    target.send(WM_STATUS_HINT, 1, 0, "提示");
+    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("提示"));
+    target.send(WM_STATUS_HINT, 0);
+    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("设备: KORVIDA ")));
+    target.send(WM_JOB_LOG, 0, 0, "a line");
+    EXPECT_EQ(window.jobLog().lines(), QStringList{QStringLiteral("a line")});
+    window.action(gui::cmd::kSelectNone)->trigger();
+    target.send(WM_RIP_REQUEST, 1);
+    EXPECT_EQ(demo.notifier.messages,
+              std::vector<std::string>{"请至少选择一首音轨，\n可点击左侧复选框进行选择。"});
 }
 
 TEST(QtMessageTarget, WorkerMessagesArriveOnTheUiThreadInOrder) {

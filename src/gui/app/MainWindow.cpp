@@ -1,14 +1,36 @@
 #include "gui/app/MainWindow.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGraphicsDropShadowEffect>
 #include <QHeaderView>
-#include <QResizeEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
 
-#include "core/cdrom/DriveSelection.h"
-#include "core/disc/DiscDatabase.h"
-#include "core/disc/LoadDisc.h"
 #include "core/encode/EncoderLibrary.h"
+#include "core/jobs/Messages.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
+#include "gui/app/CommandIds.h"
+#include "gui/app/CommandTable.h"
+#include "gui/app/DiscController.h"
+#include "gui/app/JobController.h"
+#include "gui/app/QtMessageTarget.h"
+
+// The icons are compiled into the static GUI library, whose resource initialiser the
+// linker would drop unless something names it.
+static void InitIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace korvida::gui {
 namespace {
@@ -18,120 +40,353 @@ QColor FromBgr(int value) {
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
+QIcon CommandIcon(const char* name) {
+    const QString icon = QString::fromLatin1(name);
+    return QIcon::fromTheme(icon,
+                            QIcon(QStringLiteral(":/icons/") + icon + QStringLiteral(".svg")));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* parent)
-    : QWidget(parent),
-      notifier_(notifier),
-      trackList_(new QTreeWidget(this)),
-      statusLine_(new QLabel(this)),
-      timeDisplay_(new QLabel(QStringLiteral("00:00"), this)) {
+    : QMainWindow(parent), notifier_(notifier) {
+    InitIconResources();
     setWindowTitle(QStringLiteral("Korvida CD Ripper"));
-    LoadSettingsAtStartUp();
-
-    const Settings& s = TheSettings();
-    trackList_->setColumnCount(4);
-    trackList_->setHeaderLabels({QStringLiteral("编号"), QStringLiteral("标题"),
-                                 QStringLiteral("长度(分钟)"), QStringLiteral("大小(MB)")});
-    trackList_->setRootIsDecorated(false);
-    trackList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    trackList_->setAllColumnsShowFocus(true);
-    trackList_->header()->setStretchLastSection(false);
-    for (int c = 0; c < 4; ++c) {
-        trackList_->setColumnWidth(c, s.ColumnWidth[static_cast<std::size_t>(c)]);
-        if (c != 1)
-            trackList_->headerItem()->setTextAlignment(c, Qt::AlignCenter);
-    }
-    ApplyColors();
-
-    move(s.WindowLeft, s.WindowTop);
-    resize(s.WindowWidth, s.WindowHeight);
-
-    // Without the encoder module only MP3 encoding is unavailable; the user is told.
-    BindEncoderAtStartUp(s.MP3Encoder, notifier_);
-
-    // Images named in the settings come before those of the command line.
-    std::vector<std::string> images = SplitImageList(s.Images);
-    images.insert(images.end(), drives.images.begin(), drives.images.end());
-    drives.images = std::move(images);
-    DriveSelection selection = CreateAndSelectDriver(TheSettings(), std::move(drives), notifier_);
-    driver_ = std::move(selection.driver);
-    statusLine_->setText(QString::fromStdString(selection.statusText));
-    if (!selection.ok)
-        return;  // no drive: the window stays usable for file jobs
-    LoadDiscIntoList();
-    autoplay_.SaveAndDisable(TheSettings().DisableAutoPlay);
-}
-
-MainWindow::~MainWindow() {
-    if (driver_) {
-        SaveDiscDatabase(disc_, rows_, notifier_);
-        driver_->Stop();
-    }
-    SaveSettingsAtExit();
-}
-
-bool MainWindow::LoadDiscIntoList() {
-    const bool ok = LoadDisc(*driver_, TheSettings(), disc_, rows_, notifier_).ok;
-    ShowRows();
-    return ok;
-}
-
-// The list widget mirrors the row model: one item per row, the track index as item data.
-void MainWindow::ShowRows() {
-    trackList_->clear();
-    for (const auto& row : rows_.rows()) {
-        auto* item = new QTreeWidgetItem(trackList_);
-        for (int c = 0; c < 4; ++c) {
-            item->setText(c, QString::fromStdString(row.texts[static_cast<std::size_t>(c)]));
-            if (c != 1)
-                item->setTextAlignment(c, Qt::AlignCenter);
-        }
-        item->setData(0, Qt::UserRole, row.trackIndex);
-        item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
-        item->setSelected(row.highlighted);
-    }
-}
-
-void MainWindow::LoadSettingsAtStartUp() {
     Settings& settings = TheSettings();
     std::string error;
     if (!LoadSettings(settings, SettingsPath(), &error))
         notifier_.ShowMessage(error);
     PrepareFolders(settings, notifier_);
+
+    discs_ = new DiscController(notifier_, std::move(drives), this);
+    jobs_ = new JobController(log_, notifier_, this);
+    jobs_->SetRipSource(nullptr, &discs_->rows(), &discs_->disc());
+
+    BuildActions();
+    BindHandlers();
+    BuildMenus();
+    BuildCentre();
+    ApplyColors();
+    setAcceptDrops(true);
+    setMinimumSize(420, 352);
+    move(settings.WindowLeft, settings.WindowTop);
+    resize(settings.WindowWidth, settings.WindowHeight);
+
+    connect(discs_, &DiscController::statusChanged, status_, &QLabel::setText);
+    connect(discs_, &DiscController::busyChanged, this, [this] { UpdateCommandStates(); });
+    connect(discs_, &DiscController::discLoaded, this, &MainWindow::OnDiscLoaded);
+    connect(discs_, &DiscController::noDrive, demo_, &QWidget::show);
+    connect(jobs_, &JobController::runningChanged, this, [this] { UpdateCommandStates(); });
+    connect(jobs_, &JobController::currentTrack, this, [this](int track) {
+        HandleMessage(Message{WM_CURRENT_TRACK, track, 0, {}});
+    });
+    target_ =
+        std::make_unique<QtMessageTarget>(this, [this](const Message& m) { HandleMessage(m); });
+
+    // Without the encoder module only MP3 encoding is unavailable; the user is told.
+    BindEncoderAtStartUp(settings.MP3Encoder, notifier_);
+    // Drive discovery and the first load run on a worker: the window is up meanwhile.
+    discs_->start();
+    time_->setText(QStringLiteral("00:00"));
+}
+
+MainWindow::~MainWindow() {
+    // Before the children go: its destroyed() handler reaches into this window.
+    delete progress_;
+    delete jobs_;  // cancels a job still running and waits for its thread
+    jobs_ = nullptr;
+    discs_->waitIdle();
+    discs_->storeDisc();
+    if (discs_->driver() && discs_->hasDrive())
+        discs_->driver()->Stop();
+    SaveSettingsAtExit();
+    log_.clear();
+}
+
+void MainWindow::BuildActions() {
+    for (const CommandSpec& spec : Commands()) {
+        auto* action = new QAction(QCoreApplication::translate("Commands", spec.caption), this);
+        action->setObjectName(QStringLiteral("command%1").arg(spec.id));
+        action->setData(spec.id);
+        if (spec.shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+        if (spec.icon)
+            action->setIcon(CommandIcon(spec.icon));
+        // The window carries every action, so accelerators work without a menu open.
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, id = spec.id] { Trigger(id); });
+        actions_[spec.id] = action;
+    }
+    // Enter on the keypad plays as Return does.
+    action(cmd::kPlayHighlighted)
+        ->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+}
+
+QAction* MainWindow::action(int id) const {
+    const auto found = actions_.find(id);
+    return found == actions_.end() ? nullptr : found->second;
+}
+
+QMenu* MainWindow::menu(int index) const {
+    return index >= 0 && index < 4 ? menus_[index] : nullptr;
+}
+
+void MainWindow::Bind(int id, std::function<void()> handler) {
+    handlers_[id] = std::move(handler);
+}
+
+void MainWindow::Trigger(int id) {
+    // While a job's progress window is open the main window takes no commands.
+    if (progress_ || jobs_->running())
+        return;
+    const auto found = handlers_.find(HandlerId(id));
+    if (found != handlers_.end())
+        found->second();
+}
+
+void MainWindow::BuildMenus() {
+    const std::vector<MenuSpec>& layout = MenuBarLayout();
+    for (std::size_t m = 0; m < layout.size() && m < 4; ++m) {
+        QMenu* menu = menuBar()->addMenu(QCoreApplication::translate("Commands", layout[m].title));
+        for (int id : layout[m].items) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(action(id));
+        }
+        menus_[m] = menu;
+    }
+    const MenuSpec& popup = ContextMenuLayout();
+    context_ = new QMenu(QCoreApplication::translate("Commands", popup.title), this);
+    for (int id : popup.items) {
+        if (id == 0)
+            context_->addSeparator();
+        else
+            context_->addAction(action(id));
+    }
+    toolBar_ = addToolBar(tr("工具栏"));
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(16, 16));
+    for (int id : ToolBarLayout()) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        toolBar_->addAction(action(id));
+    }
+    // The rip button is the one most used: its caption stands beside its icon.
+    if (auto* rip = qobject_cast<QToolButton*>(toolBar_->widgetForAction(action(cmd::kButtonRip))))
+        rip->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+}
+
+void MainWindow::BuildCentre() {
+    list_ = new QTreeView(this);
+    list_->setModel(discs_->model());
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setSortingEnabled(false);  // row order is the user's
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setAllColumnsShowFocus(true);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    QHeaderView* header = list_->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    const Settings& s = TheSettings();
+    for (int c = 0; c < 4; ++c)
+        list_->setColumnWidth(c, s.ColumnWidth[static_cast<std::size_t>(c)]);
+    // The title takes the width the other three columns leave.
+    header->setSectionResizeMode(TrackTableModel::kTitle, QHeaderView::Stretch);
+    setCentralWidget(list_);
+
+    connect(list_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { context_->popup(list_->viewport()->mapToGlobal(at)); });
+    connect(list_, &QAbstractItemView::doubleClicked, this,
+            [this] { Trigger(cmd::kPlayHighlighted); });
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::TakeHighlightFromView);
+
+    status_ = new QLabel(this);
+    time_ = new QLabel(this);
+    demo_ = new QPushButton(tr("使用演示光盘"), this);
+    demo_->setToolTip(tr("没有找到光驱时，可以用程序自带的演示光盘映像试用。"));
+    demo_->hide();
+    connect(demo_, &QPushButton::clicked, this, [this] {
+        demo_->hide();
+        discs_->openDemoDisc();
+    });
+    statusBar()->addWidget(status_, 1);
+    statusBar()->addWidget(demo_);
+    statusBar()->addPermanentWidget(time_);
+    statusBar()->setSizeGripEnabled(true);
 }
 
 void MainWindow::ApplyColors() {
     const Settings& s = TheSettings();
-    QPalette list = trackList_->palette();
+    QPalette list = list_->palette();
     list.setColor(QPalette::Base, FromBgr(s.BackgroundColor));
+    list.setColor(QPalette::AlternateBase, FromBgr(s.BackgroundColor));
     list.setColor(QPalette::Text, FromBgr(s.TextColor));
     list.setColor(QPalette::HighlightedText, FromBgr(s.TextSelColor));
-    trackList_->setPalette(list);
-    QPalette status = statusLine_->palette();
-    status.setColor(QPalette::WindowText, FromBgr(s.StatusLineColor));
-    statusLine_->setPalette(status);
-    timeDisplay_->setPalette(status);
+    list_->setPalette(list);
+    QPalette row = statusBar()->palette();
+    row.setColor(QPalette::Window, FromBgr(s.BackgroundColor));
+    row.setColor(QPalette::WindowText, FromBgr(s.StatusLineColor));
+    statusBar()->setPalette(row);
+    statusBar()->setAutoFillBackground(true);
+    for (QLabel* label : {status_, time_}) {
+        label->setPalette(row);
+        if (s.BoolShadowColor) {
+            auto* shadow = new QGraphicsDropShadowEffect(label);
+            shadow->setColor(FromBgr(s.TextShadowColor));
+            shadow->setOffset(1, 1);
+            shadow->setBlurRadius(0);
+            label->setGraphicsEffect(shadow);
+        }
+    }
 }
 
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int w = event->size().width();
-    const int h = event->size().height();
-    trackList_->setGeometry(27, 62, w - 55, h - 118);
-    statusLine_->setGeometry(27, h - 22, w - 120, 20);
-    timeDisplay_->setGeometry(w - 65, h - 22, 52, 20);
+void MainWindow::UpdateCommandStates() {
+    const bool jobRunning = jobs_->running() || progress_;
+    const bool loading = discs_->busy();
+    static const int kDiscCommands[] = {cmd::kEject,
+                                        cmd::kButtonEject,
+                                        cmd::kRefreshToc,
+                                        cmd::kImportCdPlayerIni,
+                                        cmd::kExportCdPlayerIni,
+                                        cmd::kOpenImage};
+    for (auto& [id, action] : actions_) {
+        bool enabled = !jobRunning;
+        if (loading && std::find(std::begin(kDiscCommands), std::end(kDiscCommands), id) !=
+                           std::end(kDiscCommands))
+            enabled = false;
+        action->setEnabled(enabled);
+    }
+}
+
+void MainWindow::OnDiscLoaded(bool, unsigned) {
+    // The disc's playing time reaches the time display with the player.
+    time_->setText(QStringLiteral("00:00"));
+    if (discs_->hasDrive() && !autoplaySaved_) {
+        autoplay_.SaveAndDisable(TheSettings().DisableAutoPlay);
+        autoplaySaved_ = true;
+    }
+    if (discs_->hasDrive())
+        demo_->hide();
+    jobs_->SetRipSource(discs_->driver(), &discs_->rows(), &discs_->disc());
+    ShowHighlight();
+    UpdateCommandStates();
+    emit discReady();
+}
+
+void MainWindow::HandleMessage(const Message& m) {
+    TrackList& rows = discs_->rows();
+    switch (m.id) {
+        case WM_STATUS_HINT:
+            // A hint's text travels with it; wParam 0 brings the device text back.
+            if (m.wParam == 0)
+                status_->setText(discs_->statusText());
+            else if (!m.text.empty())
+                status_->setText(QString::fromStdString(m.text));
+            break;
+        case WM_RIP_REQUEST:
+            if (!m.wParam)
+                repaint();
+            Trigger(cmd::kRip);
+            break;
+        case WM_CURRENT_TRACK:
+            rows.HighlightOnly(rows.FindTrack(static_cast<int>(m.wParam)));
+            ShowHighlight();
+            break;
+        case WM_TITLE_EDITED:
+            if (m.wParam >= 0 && m.wParam < DiscInfo::kMaxTracks) {
+                discs_->disc().tracks[static_cast<std::size_t>(m.wParam)].Title = m.text;
+                rows.SetTitle(static_cast<int>(m.wParam), m.text);
+                discs_->model()->rowsChanged();
+            }
+            break;
+        case WM_RESTORE:
+            if (isMinimized())
+                showNormal();
+            raise();
+            activateWindow();
+            break;
+        case WM_JOB_LOG:
+            log_.append(QString::fromStdString(m.text));
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::ShowHighlight() {
+    QItemSelectionModel* selection = list_->selectionModel();
+    const QSignalBlocker block(selection);
+    selection->clearSelection();
+    const TrackList& rows = discs_->rows();
+    QModelIndex first;
+    for (int p = 0; p < rows.size(); ++p) {
+        if (!rows.row(p).highlighted)
+            continue;
+        const QModelIndex index = discs_->model()->index(p, 0);
+        selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (!first.isValid())
+            first = index;
+    }
+    if (first.isValid()) {
+        selection->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        list_->scrollTo(first);
+    }
+    list_->viewport()->update();
+}
+
+void MainWindow::TakeHighlightFromView() {
+    TrackList& rows = discs_->rows();
+    QItemSelectionModel* selection = list_->selectionModel();
+    for (int p = 0; p < rows.size(); ++p)
+        rows.row(p).highlighted = selection->isRowSelected(p, {});
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // No window can close over a running job's thread.
+    if (jobs_->running()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() &&
+            url.toLocalFile().endsWith(QStringLiteral(".cue"), Qt::CaseInsensitive)) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() &&
+            url.toLocalFile().endsWith(QStringLiteral(".cue"), Qt::CaseInsensitive)) {
+            event->acceptProposedAction();
+            if (!progress_ && !jobs_->running())
+                discs_->openImage(url.toLocalFile());
+            return;
+        }
 }
 
 void MainWindow::SaveSettingsAtExit() {
-    autoplay_.Restore();
+    if (autoplaySaved_)
+        autoplay_.Restore();
     Settings& s = TheSettings();
     s.WindowLeft = x();
     s.WindowTop = y();
     s.WindowWidth = width();
     s.WindowHeight = height();
     for (int c = 0; c < 4; ++c)
-        s.ColumnWidth[static_cast<std::size_t>(c)] = trackList_->columnWidth(c);
+        s.ColumnWidth[static_cast<std::size_t>(c)] = list_->columnWidth(c);
     std::string error;
     if (!SaveSettings(s, SettingsPath(), &error))
         notifier_.ShowMessage(error);

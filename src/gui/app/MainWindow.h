@@ -1,14 +1,23 @@
 #pragma once
 
-#include <QLabel>
-#include <QTreeWidget>
-#include <QWidget>
+#include <QMainWindow>
+#include <functional>
+#include <map>
 #include <memory>
 
+#include "core/batch/BatchJobs.h"
 #include "core/cdrom/CSCSIDriverNative.h"
-#include "core/disc/DiscInfo.h"
-#include "core/disc/TrackList.h"
+#include "core/jobs/MessageTarget.h"
 #include "core/settings/AutoplayVerb.h"
+#include "gui/progress/JobLog.h"
+#include "gui/progress/ProgressWindow.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolBar;
+class QTreeView;
 
 namespace korvida {
 class UserNotifier;
@@ -16,10 +25,12 @@ class UserNotifier;
 
 namespace korvida::gui {
 
-// The main window: the track list, the status line and the time display. It loads the
-// settings, selects the drive and loads the disc when it is made; it stores the disc's
-// description and saves the settings, with its geometry, when it goes away.
-class MainWindow : public QWidget {
+class DiscController;
+class JobController;
+
+// The main window: builds the menus, the toolbar, the track list and the status row from
+// the command table and connects them; the work happens in the controllers and dialogs.
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
   public:
@@ -28,31 +39,85 @@ class MainWindow : public QWidget {
                         QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    QTreeWidget* trackList() const { return trackList_; }
-    QLabel* statusLine() const { return statusLine_; }
-    QLabel* timeDisplay() const { return timeDisplay_; }
-    const DiscInfo& disc() const { return disc_; }
+    // The action of a command number (menus, toolbar and accelerators share it).
+    QAction* action(int id) const;
+    QMenu* menu(int index) const;  // 0 File … 3 Help
+    QMenu* contextMenu() const { return context_; }
+    QToolBar* toolBar() const { return toolBar_; }
+    QTreeView* trackList() const { return list_; }
+    QLabel* statusLine() const { return status_; }
+    QLabel* timeDisplay() const { return time_; }
+    QPushButton* demoDiscButton() const { return demo_; }
+    DiscController& discs() const { return *discs_; }
+    JobController& jobs() const { return *jobs_; }
+    JobLog& jobLog() { return log_; }
+    // Where workers and wizards send the main window's messages (status hints, rip
+    // requests, edited titles, the current track, restore, job-log lines); handled on
+    // the UI thread.
+    MessageTarget& messageTarget() const { return *target_; }
+    void HandleMessage(const Message& message);
+    // The progress window of the running job, if one is open.
+    ProgressWindow* progressWindow() const { return progress_; }
 
-    // Rebuilds the disc model and the list from the drive.
-    bool LoadDiscIntoList();
+  signals:
+    // A disc load, started at start-up or by a command, has ended.
+    void discReady();
 
   protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
-    void LoadSettingsAtStartUp();
+    void BuildActions();
+    void BindHandlers();
+    void BuildMenus();
+    void BuildCentre();
     void ApplyColors();
+    void UpdateCommandStates();
     void SaveSettingsAtExit();
-    void ShowRows();
+    void Bind(int id, std::function<void()> handler);
+    void Trigger(int id);
+
+    // Track list and highlight
+    void ShowHighlight();
+    void TakeHighlightFromView();
+    void MoveRow(int move);
+    void ChangeCase(int change);
+    void OnDiscLoaded(bool ok, unsigned totalSeconds);
+
+    // Commands
+    void TrackInformation();
+    void DiscInformation();
+    void CopyToClipboard();
+    void Rip();
+    void FileCommand(FileJobKind kind);
+    void OpenProgress(int total, JobMode mode);
+    void OpenImage();
+    void DefaultPlayer();
+    void Help();
+    void About();
+    void ViewLog();
+    void OpenOptions();
+    void OpenMenu(int index);
 
     UserNotifier& notifier_;
-    QTreeWidget* trackList_;
-    QLabel* statusLine_;
-    QLabel* timeDisplay_;
+    JobLog log_;
+    DiscController* discs_;
+    JobController* jobs_;
     AutoplayVerb autoplay_;
-    std::unique_ptr<CSCSIDriver> driver_;
-    DiscInfo disc_;
-    TrackList rows_;
+    bool autoplaySaved_ = false;
+    std::map<int, QAction*> actions_;
+    std::map<int, std::function<void()>> handlers_;
+    QMenu* menus_[4] = {};
+    QMenu* context_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QTreeView* list_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* time_ = nullptr;
+    QPushButton* demo_ = nullptr;
+    ProgressWindow* progress_ = nullptr;
+    std::unique_ptr<MessageTarget> target_;
 };
 
 }  // namespace korvida::gui

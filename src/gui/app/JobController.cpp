@@ -1,0 +1,100 @@
+#include "gui/app/JobController.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include "core/jobs/Messages.h"
+#include "core/rip/RipCommand.h"
+#include "core/settings/Settings.h"
+#include "gui/progress/JobLog.h"
+
+namespace korvida::gui {
+
+JobController::JobController(JobLog& log, UserNotifier& notifier, QObject* parent)
+    : QObject(parent),
+      log_(log),
+      notifier_(notifier),
+      target_(this, [this](const Message& m) { Handle(m); }) {}
+
+JobController::~JobController() {
+    if (!worker_.joinable())
+        return;
+    cancel_.Set();
+    disconnect(this, nullptr, nullptr, nullptr);
+    // The worker may be waiting in a send for this thread: keep answering until its
+    // last message has been handled, then it has nothing left but to end.
+    while (!ended_)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    worker_.join();
+}
+
+void JobController::SetRipSource(CSCSIDriver* driver, const TrackList* rows, const DiscInfo* disc) {
+    driver_ = driver;
+    rows_ = rows;
+    disc_ = disc;
+}
+
+void JobController::SetFileItems(const std::vector<std::string>& paths) {
+    if (!running())
+        SetFileJobItems(fileJob_, paths);
+}
+
+void JobController::Start(int wParam, int lParam) {
+    if (running())
+        return;
+    ended_ = false;
+    if (wParam == 0) {
+        if (!rows_ || !disc_)
+            return;
+        JobParties parties;
+        parties.driver = driver_;
+        parties.cancelEvent = &cancel_;
+        parties.progressWindow = &target_;
+        parties.mainWindow = &target_;
+        worker_ = StartRip(*rows_, *disc_, parties, TheSettings(), notifier_);
+    } else {
+        fileJob_.cancelEvent = &cancel_;
+        fileJob_.mainWindow = &target_;
+        worker_ = StartFileJob(fileJob_, static_cast<FileJobKind>(lParam), &target_, TheSettings());
+    }
+    if (!worker_.joinable()) {
+        // Nothing to do after all (the user has been told): the window shows the end.
+        ended_ = true;
+        emit jobMessage(Message{WM_JOB_FAILED, 0, 0, {}});
+        return;
+    }
+    emit runningChanged(true);
+}
+
+void JobController::Cancel() {
+    cancel_.Set();
+}
+
+void JobController::Handle(const Message& message) {
+    switch (message.id) {
+        case WM_JOB_LOG:
+            log_.append(QString::fromStdString(message.text));
+            return;
+        case WM_CURRENT_TRACK:
+            emit currentTrack(static_cast<int>(message.wParam));
+            return;
+        case WM_JOB_DONE:
+        case WM_JOB_FAILED:
+            emit jobMessage(message);
+            ended_ = true;
+            // The worker goes on once this send returns; join it when it has.
+            QMetaObject::invokeMethod(this, &JobController::Reap, Qt::QueuedConnection);
+            return;
+        default:
+            emit jobMessage(message);
+    }
+}
+
+void JobController::Reap() {
+    if (!worker_.joinable())
+        return;
+    worker_.join();
+    emit runningChanged(false);
+}
+
+}  // namespace korvida::gui

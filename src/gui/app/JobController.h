@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/batch/BatchJobs.h"
+#include "core/jobs/Event.h"
+#include "core/jobs/MessageTarget.h"
+#include "core/rip/RipJob.h"
+#include "gui/app/QtMessageTarget.h"
+
+namespace korvida {
+class CSCSIDriver;
+class TrackList;
+class UserNotifier;
+struct DiscInfo;
+}  // namespace korvida
+
+namespace korvida::gui {
+
+class JobLog;
+
+// Runs the core's jobs for the window: it answers the progress window's start and
+// cancel requests, owns the cancel event, the file-job record and the worker thread,
+// and turns the worker's messages into signals on the UI thread. Job-log lines go to
+// the log. The one place that knows how a job is started, so a change of the core's job
+// interface stays here. Holds no widgets.
+class JobController : public QObject {
+    Q_OBJECT
+
+  public:
+    JobController(JobLog& log, UserNotifier& notifier, QObject* parent = nullptr);
+    // Cancels a running job and waits for its thread.
+    ~JobController() override;
+
+    // What the next rip snapshots when it starts: the ticked rows of this list.
+    void SetRipSource(CSCSIDriver* driver, const TrackList* rows, const DiscInfo* disc);
+    // The next file job's items, one per path in this order; the previous batch's items
+    // are gone from here on.
+    void SetFileItems(const std::vector<std::string>& paths);
+
+    // A worker thread exists: from the start of a job until its thread has ended, which
+    // may be after the progress window closed on a cancel.
+    bool running() const { return worker_.joinable(); }
+
+  public slots:
+    // WM_START_JOB: wParam 0 starts the rip, 1 the file job of kind lParam.
+    void Start(int wParam, int lParam);
+    // WM_CANCEL_JOB.
+    void Cancel();
+
+  signals:
+    // Progress, status and end-of-job messages for the progress window. The end messages
+    // carry the job's address; it is valid only while the signal is being handled.
+    void jobMessage(const korvida::Message& message);
+    // WM_CURRENT_TRACK: the rip reads this track now.
+    void currentTrack(int trackIndex);
+    void runningChanged(bool running);
+
+  private:
+    void Handle(const Message& message);
+    void Reap();
+
+    JobLog& log_;
+    UserNotifier& notifier_;
+    Event cancel_{false};  // auto-reset: the first stage that sees it consumes it
+    QtMessageTarget target_;
+    RipJob fileJob_;  // reused by every file job
+    CSCSIDriver* driver_ = nullptr;
+    const TrackList* rows_ = nullptr;
+    const DiscInfo* disc_ = nullptr;
+    std::thread worker_;
+    std::atomic<bool> ended_{false};
+};
+
+}  // namespace korvida::gui

@@ -1,0 +1,224 @@
+#include "gui/app/ScreenshotTour.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include "core/settings/Settings.h"
+#include "gui/app/CommandIds.h"
+#include "gui/app/DiscController.h"
+#include "gui/app/JobController.h"
+#include "gui/app/MainWindow.h"
+#include "gui/progress/ProgressPage.h"
+#include "gui/progress/ProgressWindow.h"
+#include "gui/widgets/ExtendedFileDialog.h"
+
+namespace korvida::gui {
+namespace {
+
+// Long enough for a window to be mapped and painted by the X server.
+constexpr int kSettleMs = 400;
+
+QPushButton* ButtonWithText(QWidget* parent, const QString& text) {
+    for (QPushButton* b : parent->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+// A window's picture with its caption above it: Xvfb runs no window manager, so no
+// title bar would show the caption, and captions carry much of what a window says.
+QPixmap WithCaption(QWidget* window) {
+    const QPixmap body = window->grab();
+    const int bar = window->fontMetrics().height() + 10;
+    QPixmap picture(body.width(), body.height() + bar);
+    picture.fill(QColor(0x3c, 0x3c, 0x3c));
+    QPainter painter(&picture);
+    painter.setPen(Qt::white);
+    painter.setFont(window->font());
+    painter.drawText(QRect(8, 0, body.width() - 16, bar), Qt::AlignVCenter | Qt::AlignLeft,
+                     window->windowTitle());
+    painter.drawPixmap(0, bar, body);
+    return picture;
+}
+
+}  // namespace
+
+ScreenshotTour::ScreenshotTour(MainWindow& window, const QString& folder)
+    : QObject(&window), window_(window), folder_(folder) {
+    folder_.mkpath(QStringLiteral("."));
+    WaitFor([this] { return !window_.discs().busy() && window_.discs().rows().size() > 0; },
+            [this] {
+                Save(&window_, QStringLiteral("main-window"));
+                Menus(0);
+            });
+}
+
+void ScreenshotTour::Save(QWidget* widget, const QString& name) {
+    if (!widget || !WithCaption(widget).save(folder_.filePath(name + QStringLiteral(".png")))) {
+        qWarning("screenshot %s failed", qPrintable(name));
+        ok_ = false;
+    }
+}
+
+void ScreenshotTour::WaitFor(std::function<bool()> ready, Step then) {
+    auto* timer = new QTimer(this);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    connect(timer, &QTimer::timeout, this, [this, timer, clock, ready, then] {
+        if (ready()) {
+            timer->deleteLater();
+            QTimer::singleShot(kSettleMs, this, then);
+        } else if (clock->elapsed() > 60000) {
+            timer->deleteLater();
+            QWidget* modal = QApplication::activeModalWidget();
+            qWarning("screenshot tour: a window did not come (showing: %s)",
+                     modal ? qPrintable(modal->windowTitle()) : "nothing modal");
+            if (modal)
+                modal->grab().save(folder_.filePath(QStringLiteral("stuck.png")));
+            ok_ = false;
+            QApplication::exit(1);
+        }
+    });
+    timer->start(50);
+}
+
+void ScreenshotTour::WithModal(const Step& open, std::function<void(QWidget*)> inside) {
+    WaitFor([] { return QApplication::activeModalWidget() != nullptr; },
+            [inside] { inside(QApplication::activeModalWidget()); });
+    open();
+}
+
+void ScreenshotTour::Menus(int index) {
+    static const char* const kNames[] = {"menu-file", "menu-edit", "menu-action", "menu-help"};
+    if (index == 4) {
+        Dialogs();
+        return;
+    }
+    QMenu* menu = window_.menu(index);
+    window_.action(cmd::kOpenFileMenu + index)->trigger();
+    WaitFor(
+        [menu] { return menu->isVisible(); },
+        [this, menu, index] {
+            // The window with its menu dropped down, as the user sees it.
+            QPixmap shot = window_.grab();  // the menu bar names the window well enough
+            const QPoint at = window_.mapFromGlobal(menu->pos());
+            QPixmap picture(window_.width(), std::max(window_.height(), at.y() + menu->height()));
+            picture.fill(Qt::white);
+            {
+                QPainter painter(&picture);
+                painter.drawPixmap(0, 0, shot);
+                painter.drawPixmap(at, menu->grab());
+            }
+            if (!picture.save(
+                    folder_.filePath(QString::fromLatin1(kNames[index]) + QStringLiteral(".png"))))
+                ok_ = false;
+            menu->hide();
+            QTimer::singleShot(kSettleMs, this, [this, index] { Menus(index + 1); });
+        });
+}
+
+void ScreenshotTour::Dialogs() {
+    window_.trackList()->setCurrentIndex(window_.discs().model()->index(0, 0));
+    WithModal([this] { window_.action(cmd::kTrackInfo)->trigger(); },
+              [this](QWidget* dialog) {
+                  Save(dialog, QStringLiteral("track-info"));
+                  if (QPushButton* more = ButtonWithText(dialog, tr("更多 >>>")))
+                      more->click();
+                  QTimer::singleShot(kSettleMs, this, [this, dialog] {
+                      Save(dialog, QStringLiteral("track-info-more"));
+                      qobject_cast<QDialog*>(dialog)->reject();
+                      QTimer::singleShot(kSettleMs, this, [this] {
+                          WithModal([this] { window_.action(cmd::kDiscInfo)->trigger(); },
+                                    [this](QWidget* album) {
+                                        Save(album, QStringLiteral("album-info"));
+                                        qobject_cast<QDialog*>(album)->reject();
+                                        QTimer::singleShot(kSettleMs, this, [this] { RipJob(); });
+                                    });
+                      });
+                  });
+              });
+}
+
+void ScreenshotTour::RipJob() {
+    window_.action(cmd::kSelectAll)->trigger();
+    window_.action(cmd::kRip)->trigger();
+    WaitFor(
+        [this] {
+            ProgressWindow* p = window_.progressWindow();
+            return p && p->extractPage()->barText().endsWith(QLatin1Char('%')) &&
+                   p->extractPage()->barText() != QStringLiteral("0.0%");
+        },
+        [this] {
+            Save(window_.progressWindow(), QStringLiteral("progress"));
+            WaitFor(
+                [this] {
+                    ProgressWindow* p = window_.progressWindow();
+                    return p && p->page() == ProgressWindow::kCompletionPage;
+                },
+                [this] {
+                    Save(window_.progressWindow(), QStringLiteral("completion"));
+                    window_.progressWindow()->button()->click();
+                    WaitFor(
+                        [this] { return !window_.progressWindow() && !window_.jobs().running(); },
+                        [this] { FailingJob(); });
+                });
+        });
+}
+
+void ScreenshotTour::FailingJob() {
+    // A file that is no WAV file, where the file dialog opens: the encoder refuses it and
+    // the job fails on it.
+    const QString broken = QDir(QString::fromStdString(TheSettings().OutputFolder))
+                               .filePath(QStringLiteral("坏文件.wav"));
+    QFile file(broken);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("not a wave file\n");
+    file.close();
+    WithModal([this] { window_.action(cmd::kEncodeWavToMp3)->trigger(); },
+              [this, broken](QWidget* widget) {
+                  auto* dialog = qobject_cast<QFileDialog*>(widget);
+                  Save(dialog, QStringLiteral("file-dialog"));
+                  if (!dialog) {
+                      Finish();
+                      return;
+                  }
+                  // selectFile leaves a focused name box alone: type into it as a user would.
+                  if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                      name->setText(QFileInfo(broken).fileName());
+                  QMetaObject::invokeMethod(dialog, &QDialog::accept);
+                  WaitFor(
+                      [this] {
+                          ProgressWindow* p = window_.progressWindow();
+                          return p && p->page() == ProgressWindow::kErrorPage;
+                      },
+                      [this] {
+                          ProgressWindow* p = window_.progressWindow();
+                          Save(p, QStringLiteral("error-page"));
+                          WithModal([p] { ButtonWithText(p, tr("查看日志(&V)..."))->click(); },
+                                    [this](QWidget* log) {
+                                        Save(log, QStringLiteral("log-window"));
+                                        qobject_cast<QDialog*>(log)->accept();
+                                        QTimer::singleShot(kSettleMs, this, [this] {
+                                            window_.progressWindow()->button()->click();
+                                            Finish();
+                                        });
+                                    });
+                      });
+              });
+}
+
+void ScreenshotTour::Finish() {
+    QTimer::singleShot(kSettleMs, this, [this] { window_.close(); });
+}
+
+}  // namespace korvida::gui

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDir>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace korvida::gui {
+
+class MainWindow;
+
+// Walks the real program through its windows and saves a picture of each into a folder
+// (scripts/screenshots runs it under Xvfb): the main window, the four menus, the track
+// information dialog folded and unfolded, the album information dialog, a rip's progress
+// window and its completion page, a failing batch job's file dialog, error page and
+// log window. Everything goes through the commands a user would give. Quits when done.
+class ScreenshotTour : public QObject {
+    Q_OBJECT
+
+  public:
+    ScreenshotTour(MainWindow& window, const QString& folder);
+    // Every picture was taken.
+    bool ok() const { return ok_; }
+
+  private:
+    using Step = std::function<void()>;
+    void Save(QWidget* widget, const QString& name);
+    // Calls `then` once `ready` holds, polling; gives up (and quits) after a minute.
+    void WaitFor(std::function<bool()> ready, Step then);
+    // Runs `inside` on the next modal dialog once it is up, while `open` runs its loop.
+    void WithModal(const Step& open, std::function<void(QWidget*)> inside);
+
+    void Menus(int index);
+    void Dialogs();
+    void RipJob();
+    void FailingJob();
+    void Finish();
+
+    MainWindow& window_;
+    QDir folder_;
+    bool ok_ = true;
+};
+
+}  // namespace korvida::gui

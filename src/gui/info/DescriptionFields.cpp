@@ -1,0 +1,47 @@
+#include "gui/info/DescriptionFields.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+
+#include "core/encode/Id3Tag.h"
+
+namespace korvida::gui {
+
+QLineEdit* DescriptionFields::AddEdit(QFormLayout* form, const QString& label,
+                                      std::string TrackInfo::*field, int maxLength) {
+    auto* edit = new QLineEdit(form->parentWidget());
+    edit->setObjectName(label);  // tests and screen readers find a field by its label
+    if (maxLength > 0)
+        edit->setMaxLength(maxLength);
+    form->addRow(label, edit);
+    edits_.push_back({edit, field});
+    return edit;
+}
+
+QComboBox* DescriptionFields::AddGenre(QFormLayout* form, const QString& label, QWidget* parent) {
+    genre_ = new QComboBox(parent);
+    genre_->setEditable(true);
+    genre_->setInsertPolicy(QComboBox::NoInsert);
+    genre_->setMaxVisibleItems(16);
+    for (const char* name : ID3GenreNames)
+        genre_->addItem(QString::fromUtf8(name));
+    form->addRow(label, genre_);
+    return genre_;
+}
+
+void DescriptionFields::Load(const TrackInfo& info) {
+    for (const Edit& e : edits_)
+        e.edit->setText(QString::fromStdString(info.*e.field));
+    if (genre_)
+        genre_->setEditText(QString::fromStdString(info.GenreName));
+}
+
+void DescriptionFields::Store(TrackInfo& info) const {
+    for (const Edit& e : edits_)
+        info.*e.field = e.edit->text().toStdString();
+    if (genre_)
+        info.GenreName = genre_->currentText().toStdString();
+}
+
+}  // namespace korvida::gui

@@ -1,0 +1,73 @@
+#include "gui/progress/CompletionPage.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "core/platform/DefaultMp3Player.h"
+#include "core/platform/RunDetached.h"
+#include "core/platform/UserNotifier.h"
+#include "core/settings/Settings.h"
+
+namespace korvida::gui {
+
+CompletionPage::CompletionPage(UserNotifier& notifier, QWidget* parent)
+    : QWidget(parent), notifier_(notifier), files_(new QListWidget(this)) {
+    auto* icon = new QLabel(this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    auto* text = new QLabel(tr("成功！现在您可以直接播放或打开输出目录。"), this);
+    text->setWordWrap(true);
+    auto* play = new QPushButton(tr("直接播放！(&P)"), this);
+    auto* open = new QPushButton(tr("打开输出目录(&O)"), this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon);
+    top->addWidget(text, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(play);
+    buttons->addWidget(open);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(files_, 1);
+    layout->addLayout(buttons);
+    connect(play, &QPushButton::clicked, this, &CompletionPage::PlayFiles);
+    connect(open, &QPushButton::clicked, this,
+            [] { OpenWithDesktop(NormalizedFolder(TheSettings().OutputFolder)); });
+}
+
+void CompletionPage::AddFile(const QString& path) {
+    files_->addItem(path);
+}
+
+QStringList CompletionPage::files() const {
+    QStringList list;
+    for (int i = 0; i < files_->count(); ++i)
+        list << files_->item(i)->text();
+    return list;
+}
+
+void CompletionPage::PlayFiles() {
+    const Settings& s = TheSettings();
+    const Mp3Player player = ResolveMp3Player(s.MP3Player, s.MP3PlayerParameters);
+    if (player.program.empty()) {
+        notifier_.ShowMessage(tr("没有找到默认的 MP3 播放器！").toStdString());
+        return;
+    }
+    if (files_->count() == 0) {
+        notifier_.ShowMessage(tr("无播放条目！").toStdString());
+        return;
+    }
+    for (const QString& file : files()) {
+        if (!RunDetached(PlayerCommand(player, file.toStdString()))) {
+            notifier_.ShowMessage(tr("启动默认的 MP3 播放器 %1 失败。")
+                                      .arg(QString::fromStdString(player.program))
+                                      .toStdString());
+            return;
+        }
+    }
+}
+
+}  // namespace korvida::gui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QListWidget;
+
+namespace korvida {
+class UserNotifier;
+}
+
+namespace korvida::gui {
+
+// Shown when a job ended (completed or cancelled): the files it made, and buttons to
+// play them or open the output folder.
+class CompletionPage : public QWidget {
+    Q_OBJECT
+
+  public:
+    CompletionPage(UserNotifier& notifier, QWidget* parent = nullptr);
+
+    void AddFile(const QString& path);
+    QStringList files() const;
+
+    // "直接播放！": starts the MP3 player once per file, in list order.
+    void PlayFiles();
+
+  private:
+    UserNotifier& notifier_;
+    QListWidget* files_;
+};
+
+}  // namespace korvida::gui

@@ -1,0 +1,180 @@
+#include "gui/progress/ProgressWindow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/jobs/Messages.h"
+#include "core/platform/RunDetached.h"
+#include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
+#include "gui/progress/CompletionPage.h"
+#include "gui/progress/ErrorPage.h"
+#include "gui/progress/LogWindow.h"
+#include "gui/progress/ProgressPage.h"
+
+namespace korvida::gui {
+namespace {
+
+// WM_START_JOB's lParam for a mode; a rip sends 4 too (ignored).
+int StartKind(JobMode mode) {
+    switch (mode) {
+        case JobMode::kDecodeMp3:
+            return 1;
+        case JobMode::kNormaliseWav:
+            return 2;
+        case JobMode::kEncodeOgg:
+            return 3;
+        case JobMode::kRip:
+        case JobMode::kEncodeMp3:
+            return 4;
+    }
+    return 4;
+}
+
+}  // namespace
+
+ProgressWindow::ProgressWindow(int total, JobMode mode, JobLog& log, UserNotifier& notifier,
+                               QWidget* parent)
+    : QDialog(parent),
+      total_(total),
+      encodeMode_(mode == JobMode::kEncodeMp3 || mode == JobMode::kEncodeOgg ||
+                  mode == JobMode::kDecodeMp3),
+      startLParam_(StartKind(mode)),
+      log_(log),
+      notifier_(notifier),
+      pages_(new QStackedWidget(this)),
+      extract_(new ProgressPage(tr("正在抓取 CDDA "), tr("正在初始化....."), pages_)),
+      encode_(new ProgressPage(tr("正在编码 WAV 为 MP3 "), QString(), pages_)),
+      error_(new ErrorPage(pages_)),
+      completion_(new CompletionPage(notifier, pages_)),
+      button_(new QPushButton(tr("终止(&A)"), this)) {
+    setWindowTitle(QStringLiteral("Korvida CD Ripper"));
+    setWindowModality(Qt::ApplicationModal);
+    pages_->addWidget(extract_);
+    pages_->addWidget(encode_);
+    pages_->addWidget(error_);
+    pages_->addWidget(completion_);
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(32, 32));
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(icon);
+    bottom->addStretch();
+    bottom->addWidget(button_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pages_, 1);
+    layout->addLayout(bottom);
+    resize(460, 260);
+
+    if (mode == JobMode::kDecodeMp3) {
+        encode_->SetGroupText(tr("解码 MP3 为 WAV    "));
+        ShowPage(kEncodePage);
+    } else if (mode == JobMode::kNormaliseWav) {
+        encode_->SetGroupText(tr("规格化 WAV 文件    "));
+        ShowPage(kEncodePage);
+    } else {
+        ShowPage(encodeMode_ ? kEncodePage : kExtractPage);
+    }
+    connect(button_, &QPushButton::clicked, this, &ProgressWindow::reject);
+    connect(error_, &ErrorPage::viewLogRequested, this, &ProgressWindow::OpenLog);
+}
+
+void ProgressWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (started_)
+        return;
+    started_ = true;
+    // The job starts once the window is up, so its first messages have a page to go to.
+    QTimer::singleShot(
+        0, this, [this] { emit startJob(encodeMode_ || startLParam_ == 2 ? 1 : 0, startLParam_); });
+}
+
+ProgressWindow::Page ProgressWindow::page() const {
+    return static_cast<Page>(pages_->currentIndex());
+}
+
+void ProgressWindow::ShowPage(Page page) {
+    pages_->setCurrentIndex(page);
+}
+
+void ProgressWindow::Caption(const QString& format, int n, const std::string& name) {
+    setWindowTitle(format.arg(n, 2, 10, QLatin1Char('0'))
+                       .arg(total_, 2, 10, QLatin1Char('0'))
+                       .arg(QString::fromStdString(name)));
+}
+
+void ProgressWindow::HandleMessage(const Message& m) {
+    const auto perMille = static_cast<std::uint32_t>(m.wParam);
+    const auto elapsed = static_cast<std::uint32_t>(m.lParam);
+    switch (m.id) {
+        case WM_EXTRACT_PROGRESS:
+            extract_->SetProgress(perMille, elapsed);
+            break;
+        case WM_ENCODE_PROGRESS:
+            encode_->SetProgress(perMille, elapsed);
+            break;
+        case WM_ITEM_STATUS:
+            if (m.wParam == 0 && !encodeMode_) {
+                Caption(tr("正在抓取 (%1/%2): %3"), ++counter_, m.text);
+                ShowPage(kExtractPage);
+                extract_->SetGroupText(tr("正在抓取 CDDA "));
+            } else if (m.wParam == 0) {
+                Caption(tr("正在编码 (%1/%2): %3"), ++counter_, m.text);
+                ShowPage(kEncodePage);
+            } else {
+                Caption(tr("正在规格化(%1/%2): %3"), counter_, m.text);
+                ShowPage(kExtractPage);
+                extract_->SetGroupText(m.wParam == 1 ? tr("正在规格化 WAV ")
+                                                     : tr("正在定位音量峰值"));
+            }
+            break;
+        case WM_ENCODE_STATUS:
+            Caption(tr("正在编码 (%1/%2): %3"), counter_, m.text);
+            ShowPage(kEncodePage);
+            encode_->SetGroupText(m.wParam == 1 ? tr("正在编码 WAV 为 Ogg")
+                                                : tr("正在编码 WAV 为 MP3"));
+            break;
+        case WM_DECODE_STATUS:
+            Caption(tr("正在解码(%1/%2): %3"), counter_, m.text);
+            ShowPage(kEncodePage);
+            break;
+        case WM_JOB_DONE: {
+            // The worker waits in its send: the job and its items are there to read.
+            if (const auto* job = reinterpret_cast<const RipJob*>(m.wParam))
+                for (const RipJobItem& item : job->items)
+                    if (!item.outputPath.empty())
+                        completion_->AddFile(QString::fromStdString(item.outputPath));
+            ShowPage(kCompletionPage);
+            setWindowTitle(tr("已完成！"));
+            button_->setText(tr("关闭"));
+            if (TheSettings().bOpenOutputFolder)
+                OpenWithDesktop(NormalizedFolder(TheSettings().OutputFolder));
+            break;
+        }
+        case WM_JOB_FAILED:
+            ShowPage(kErrorPage);
+            button_->setText(tr("关闭"));
+            break;
+        default:
+            break;
+    }
+}
+
+void ProgressWindow::reject() {
+    // Abort, Close, the close box and Escape: ask for a cancel (a finished job ignores
+    // it; the next job resets the event) and close.
+    emit cancelJob();
+    QDialog::reject();
+}
+
+void ProgressWindow::OpenLog() {
+    LogWindow window(log_, this);
+    window.exec();
+}
+
+}  // namespace korvida::gui

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/cdrom/CSCSIDriverNative.h"
+#include "gui/app/MainWindow.h"
+#include "support/RecordingNotifier.h"
+#include "support/SharedDemoDisc.h"
+#include "support/TempHome.h"
+
+namespace korvida::test {
+
+inline QApplication& App() {
+    static int argc = 1;
+    static char name[] = "test_gui";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: at exit Qt's clean-up routines would run after the static objects
+    // they reach are gone.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// Runs `inside` on the next modal dialog once it is up; the caller then opens it (exec
+// returns when `inside` closes it).
+inline void OnNextModal(std::function<void(QWidget*)> inside) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, inside] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            inside(modal);
+        }
+    });
+    timer->start(10);
+}
+
+// A fresh app home with the demo disc, and the real main window on it, its first disc
+// load finished.
+struct DemoWindow {
+    explicit DemoWindow(const std::string& settings = {}, bool withDisc = true) {
+        App();
+        ::setenv("KORVIDA_GSETTINGS", "/bin/false", 1);
+        if (!settings.empty())
+            WriteFile(home / "Settings.ini", settings);
+        drives.scanRealDrives = false;
+        if (withDisc)
+            drives.images = {SharedDemoDisc()};
+    }
+    gui::MainWindow& Open() {
+        window = std::make_unique<gui::MainWindow>(notifier, drives);
+        QSignalSpy ready(window.get(), &gui::MainWindow::discReady);
+        ready.wait(30000);
+        return *window;
+    }
+
+    TempHome home;
+    RecordingNotifier notifier;
+    DriveSources drives;
+    std::unique_ptr<gui::MainWindow> window;
+};
+
+}  // namespace korvida::test

@@ -1,0 +1,291 @@
+// Jobs from the GUI: the progress window on its own, fed messages, and whole jobs
+// started through the window's commands on the demo disc and on files.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+#include <filesystem>
+
+#include "core/cdrom/VirtualDrive.h"
+#include "core/jobs/Messages.h"
+#include "core/rip/RipJob.h"
+#include "core/settings/Settings.h"
+#include "gui/GuiTestSupport.h"
+#include "gui/app/CommandIds.h"
+#include "gui/app/DiscController.h"
+#include "gui/app/JobController.h"
+#include "gui/progress/CompletionPage.h"
+#include "gui/progress/LogWindow.h"
+#include "gui/progress/ProgressPage.h"
+#include "gui/progress/ProgressWindow.h"
+#include "support/AudioTestSupport.h"
+#include "support/RunCli.h"
+
+namespace korvida {
+namespace {
+
+namespace fs = std::filesystem;
+using gui::ProgressWindow;
+
+struct LoneWindow {
+    LoneWindow(int total, gui::JobMode mode) : window(total, mode, log, notifier) {
+        QObject::connect(&window, &ProgressWindow::startJob, [this](int w, int l) {
+            start = {w, l};
+        });
+    }
+    gui::JobLog log;
+    test::RecordingNotifier notifier;
+    ProgressWindow window;
+    std::pair<int, int> start{-1, -1};
+};
+
+TEST(ProgressWindow, ProgressTextsAndTheEstimate) {
+    test::App();
+    LoneWindow w(1, gui::JobMode::kRip);
+    gui::ProgressPage* page = w.window.extractPage();
+    EXPECT_EQ(page->barText(), QStringLiteral("正在初始化....."));
+    w.window.HandleMessage({WM_EXTRACT_PROGRESS, 453, 90500, {}});
+    EXPECT_EQ(page->barText(), QStringLiteral("45.3%"));
+    EXPECT_EQ(page->elapsedText(), QStringLiteral("01:30"));
+    EXPECT_EQ(page->estimateText(), QStringLiteral("03:19"));  // 199779 ms
+    w.window.HandleMessage({WM_EXTRACT_PROGRESS, 0, 91000, {}});
+    EXPECT_EQ(page->barText(), QStringLiteral("0.0%"));
+    EXPECT_EQ(page->estimateText(), QStringLiteral("03:19"));  // kept
+    // e × 1000 wraps in 32 bits after 71 minutes, as it always did.
+    w.window.HandleMessage({WM_ENCODE_PROGRESS, 1000, 4294968, {}});
+    EXPECT_EQ(w.window.encodePage()->estimateText(), QStringLiteral("00:00"));
+}
+
+TEST(ProgressWindow, StartMessagesCaptionsAndPagesPerMode) {
+    test::App();
+    const std::pair<gui::JobMode, std::pair<int, int>> starts[] = {
+        {gui::JobMode::kRip, {0, 4}},
+        {gui::JobMode::kEncodeMp3, {1, 4}},
+        {gui::JobMode::kEncodeOgg, {1, 3}},
+        {gui::JobMode::kDecodeMp3, {1, 1}},
+        {gui::JobMode::kNormaliseWav, {1, 2}}};
+    for (const auto& [mode, expected] : starts) {
+        LoneWindow w(3, mode);
+        w.window.show();
+        QTest::qWait(20);
+        EXPECT_EQ(w.start, expected);
+        w.window.hide();
+    }
+    LoneWindow rip(3, gui::JobMode::kRip);
+    for (const char* name : {"a", "b", "c"}) {
+        rip.window.HandleMessage({WM_ITEM_STATUS, 0, 0, name});
+        rip.window.HandleMessage({WM_ITEM_STATUS, 1, 0, name});  // normalising
+    }
+    EXPECT_EQ(rip.window.windowTitle(), QStringLiteral("正在规格化(03/03): c"));
+    EXPECT_EQ(rip.window.extractPage()->groupText(), QStringLiteral("正在规格化 WAV "));
+    rip.window.HandleMessage({WM_ENCODE_STATUS, 1, 0, "c"});
+    EXPECT_EQ(rip.window.windowTitle(), QStringLiteral("正在编码 (03/03): c"));
+    EXPECT_EQ(rip.window.page(), ProgressWindow::kEncodePage);
+    EXPECT_EQ(rip.window.encodePage()->groupText(), QStringLiteral("正在编码 WAV 为 Ogg"));
+
+    LoneWindow decode(2, gui::JobMode::kDecodeMp3);
+    EXPECT_EQ(decode.window.encodePage()->groupText(), QStringLiteral("解码 MP3 为 WAV    "));
+    decode.window.HandleMessage({WM_ITEM_STATUS, 0, 0, "x.mp3"});
+    EXPECT_EQ(decode.window.windowTitle(), QStringLiteral("正在编码 (01/02): x.mp3"));
+    decode.window.HandleMessage({WM_DECODE_STATUS, 0, 0, "x.mp3"});
+    EXPECT_EQ(decode.window.windowTitle(), QStringLiteral("正在解码(01/02): x.mp3"));
+}
+
+TEST(ProgressWindow, EscapeAbortsLikeTheButton) {
+    test::App();
+    LoneWindow w(1, gui::JobMode::kRip);
+    int cancels = 0;
+    QObject::connect(&w.window, &ProgressWindow::cancelJob, [&] { ++cancels; });
+    w.window.show();
+    QTest::keyClick(&w.window, Qt::Key_Escape);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(w.window.isVisible());
+    EXPECT_EQ(w.window.button()->text(), QStringLiteral("终止(&A)"));
+}
+
+// Waits for the running job's window to reach its last page.
+ProgressWindow* WaitForEnd(gui::MainWindow& window) {
+    for (int i = 0; i < 2400; ++i) {
+        ProgressWindow* p = window.progressWindow();
+        if (p &&
+            (p->page() == ProgressWindow::kCompletionPage ||
+             p->page() == ProgressWindow::kErrorPage) &&
+            !window.jobs().running())
+            return p;
+        QTest::qWait(50);
+    }
+    return nullptr;
+}
+
+std::string Bytes(const std::string& path) {
+    return test::ReadFile(path);
+}
+
+TEST(JobsFromTheGui, ARipThroughTheMenuMakesTheCliSFiles) {
+    test::DemoWindow demo;
+    gui::MainWindow& window = demo.Open();
+    window.action(gui::cmd::kRip)->trigger();
+    ASSERT_NE(window.progressWindow(), nullptr);
+    // The main window takes no commands while the job runs.
+    window.action(gui::cmd::kSelectNone)->trigger();
+    EXPECT_EQ(window.discs().rows().CheckedTracks().size(), 3u);
+    ProgressWindow* progress = WaitForEnd(window);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->page(), ProgressWindow::kCompletionPage);
+    EXPECT_EQ(progress->windowTitle(), QStringLiteral("已完成！"));
+    EXPECT_EQ(progress->button()->text(), QStringLiteral("关闭"));
+    const QStringList files = progress->completionPage()->files();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_TRUE(files[0].endsWith(QStringLiteral("/01-音轨 1.MP3"))) << files[0].toStdString();
+    progress->button()->click();
+    QTest::qWait(20);
+    EXPECT_EQ(window.progressWindow(), nullptr);
+
+    const std::string theirs = demo.home / "cli";
+    const auto cli = test::RunCli({"--image", test::SharedDemoDisc(), "rip", "--output", theirs});
+    ASSERT_EQ(cli.status, 0) << cli.err;
+    for (const QString& file : files) {
+        const fs::path ours = file.toStdString();
+        const std::string other = theirs + "/" + ours.filename().string();
+        ASSERT_TRUE(fs::exists(other)) << other;
+        EXPECT_TRUE(Bytes(ours) == Bytes(other)) << ours;
+    }
+}
+
+TEST(JobsFromTheGui, ABatchEncodeOfTwoWavFilesThroughTheFileDialog) {
+    test::DemoWindow demo;
+    gui::MainWindow& window = demo.Open();
+    fs::create_directories(demo.home / "wav");
+    std::vector<std::int16_t> samples(44100 * 2);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>((i * 37) % 4000 - 2000);
+    test::WriteFile(demo.home / "wav/一.wav", test::CdWav(samples));
+    test::WriteFile(demo.home / "wav/two.wav", test::CdWav(samples));
+    QString title;
+    test::OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        EXPECT_NE(dialog->findChild<QPushButton*>(QStringLiteral("options")), nullptr);
+        dialog->setDirectory(QString::fromStdString(demo.home / "wav"));
+        dialog->selectFile(QStringLiteral("\"一.wav\" \"two.wav\""));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window.action(gui::cmd::kEncodeWavToMp3)->trigger();
+    EXPECT_EQ(title, QStringLiteral("编码 WAV 为 MP3"));
+    ProgressWindow* progress = WaitForEnd(window);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->page(), ProgressWindow::kCompletionPage);
+    EXPECT_EQ(progress->completionPage()->files().size(), 2);
+    EXPECT_TRUE(fs::exists(demo.home / "output/一.MP3"));
+    EXPECT_TRUE(fs::exists(demo.home / "output/two.MP3"));
+    progress->button()->click();
+}
+
+TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTheFailure) {
+    test::DemoWindow demo;
+    gui::MainWindow& window = demo.Open();
+    test::WriteFile(demo.home / "bad.wav", "no wave file here");
+    test::OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        dialog->selectFile(QString::fromStdString(demo.home / "bad.wav"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window.action(gui::cmd::kEncodeWavToOgg)->trigger();
+    ProgressWindow* progress = WaitForEnd(window);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->page(), ProgressWindow::kErrorPage);
+    EXPECT_EQ(progress->button()->text(), QStringLiteral("关闭"));
+    QString last;
+    test::OnNextModal([&](QWidget* modal) {
+        auto* log = qobject_cast<gui::LogWindow*>(modal);
+        ASSERT_NE(log, nullptr);
+        EXPECT_EQ(log->windowTitle(), QStringLiteral("Korvida Maker 日志"));
+        last = log->list()->item(log->list()->count() - 1)->text();
+        log->accept();
+    });
+    progress->findChild<QPushButton*>(QStringLiteral("viewLog"))->click();
+    EXPECT_TRUE(last.contains(QStringLiteral("bad.wav"))) << last.toStdString();
+    EXPECT_EQ(window.jobLog().lines().back(), last);
+    progress->button()->click();
+}
+
+// Escape over a running rip cancels it: the window closes at once, the main window stays
+// closed to commands until the worker has ended, and what was done stays.
+TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {
+    test::DemoWindow demo("[General]\nOutputFormat=1\n");
+    // Reads that take their time, so the cancel arrives while track 2 is read.
+    std::string error;
+    std::shared_ptr<VirtualDrive> slow = VirtualDrive::Open(demo.drives.images[0], error);
+    ASSERT_TRUE(slow) << error;
+    for (std::uint8_t read : {0xBE, 0x28, 0xD4, 0xD8})
+        slow->faults().delayMs[read] = 20;
+    demo.drives.images.clear();
+    demo.drives.virtualDrives = {slow};
+    gui::MainWindow& window = demo.Open();
+    window.action(gui::cmd::kRip)->trigger();
+    ProgressWindow* progress = window.progressWindow();
+    ASSERT_NE(progress, nullptr);
+    for (int i = 0; i < 400 && !progress->windowTitle().contains(QStringLiteral("(02/03)")); ++i)
+        QTest::qWait(10);
+    ASSERT_TRUE(progress->windowTitle().contains(QStringLiteral("(02/03)")))
+        << progress->windowTitle().toStdString();
+    QTest::keyClick(progress, Qt::Key_Escape);
+    QTest::qWait(20);
+    EXPECT_EQ(window.progressWindow(), nullptr);
+    for (int i = 0; i < 1000 && window.jobs().running(); ++i) {
+        window.action(gui::cmd::kSelectNone)->trigger();  // refused while it runs
+        QTest::qWait(10);
+    }
+    ASSERT_FALSE(window.jobs().running());
+    EXPECT_EQ(window.discs().rows().CheckedTracks().size(), 3u);
+    std::vector<std::string> made;
+    for (const auto& entry : fs::directory_iterator(demo.home / "output"))
+        made.push_back(entry.path().filename().string());
+    std::sort(made.begin(), made.end());
+    // The first track is whole; the second keeps what was read before the cancel (a
+    // well-formed WAV file); the third was never begun.
+    EXPECT_EQ(made, (std::vector<std::string>{"01-音轨 1.WAV", "02-音轨 2.WAV"}));
+    EXPECT_LT(fs::file_size(demo.home / "output/02-音轨 2.WAV"), 17u * 176400);
+    EXPECT_TRUE(
+        window.jobLog().lines().join(QLatin1Char('\n')).contains(QStringLiteral("用户取消操作")));
+    window.action(gui::cmd::kSelectNone)->trigger();
+    EXPECT_TRUE(window.discs().rows().CheckedTracks().empty());
+}
+
+TEST(CompletionPage, PlaysEachFileInOrderWithTheParametersOrSaysWhyNot) {
+    test::App();
+    test::TempHome home;
+    const std::string script = home / "player";
+    test::WriteFile(script, "#!/bin/sh\necho \"$@\" >> \"$0.log\"\n");
+    fs::permissions(script, fs::perms::owner_all);
+    TheSettings().MP3Player = script + "  ";
+    TheSettings().MP3PlayerParameters = "-q";
+    test::RecordingNotifier notifier;
+    gui::CompletionPage page(notifier);
+    page.PlayFiles();
+    EXPECT_EQ(notifier.messages, std::vector<std::string>{"无播放条目！"});
+    page.AddFile(QStringLiteral("/out/01 a.MP3"));
+    page.AddFile(QStringLiteral("/out/02.MP3"));
+    page.PlayFiles();
+    std::string log;
+    for (int i = 0; i < 500 && std::count(log.begin(), log.end(), '\n') < 2; ++i) {
+        QTest::qWait(10);
+        log = fs::exists(script + ".log") ? test::ReadFile(script + ".log") : "";
+    }
+    // Players run side by side, so the lines may come in either order.
+    EXPECT_NE(log.find("-q /out/01 a.MP3\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("-q /out/02.MP3\n"), std::string::npos) << log;
+    TheSettings().MP3Player = home / "missing";
+    page.PlayFiles();
+    EXPECT_EQ(notifier.messages.back(), "启动默认的 MP3 播放器 " + (home / "missing") + " 失败。");
+    TheSettings().MP3Player.clear();
+    TheSettings().MP3PlayerParameters.clear();
+}
+
+}  // namespace
+}  // namespace korvida
