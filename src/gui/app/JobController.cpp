@@ -17,15 +17,15 @@ JobController::JobController(JobLog& log, UserNotifier& notifier, QObject* paren
       target_(this, [this](const Message& m) { Handle(m); }) {}
 
 JobController::~JobController() {
-    if (!worker_.joinable())
+    if (!running())
         return;
-    cancel_.Set();
     disconnect(this, nullptr, nullptr, nullptr);
     // The worker may be waiting in a send for this thread: keep answering until its
     // last message has been handled, then it has nothing left but to end.
-    while (!ended_)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    worker_.join();
+    job_.SetPump([](std::uint32_t timeoutMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(timeoutMs));
+    });
+    job_.Stop();
 }
 
 void JobController::SetRipSource(CSCSIDriver* driver, const TrackList* rows, const DiscInfo* disc) {
@@ -35,31 +35,28 @@ void JobController::SetRipSource(CSCSIDriver* driver, const TrackList* rows, con
 }
 
 void JobController::SetFileItems(const std::vector<std::string>& paths) {
-    if (!running())
-        SetFileJobItems(fileJob_, paths);
+    filePaths_ = paths;
 }
 
 void JobController::Start(int wParam, int lParam) {
     if (running())
         return;
-    ended_ = false;
+    JobParties parties;
+    parties.progressWindow = &target_;
+    parties.mainWindow = &target_;
     if (wParam == 0) {
         if (!rows_ || !disc_)
             return;
-        JobParties parties;
         parties.driver = driver_;
-        parties.cancelEvent = &cancel_;
-        parties.progressWindow = &target_;
-        parties.mainWindow = &target_;
-        worker_ = StartRip(*rows_, *disc_, parties, TheSettings(), notifier_);
+        job_ = StartRip(*rows_, *disc_, parties, TheSettings(), notifier_);
     } else {
-        fileJob_.cancelEvent = &cancel_;
-        fileJob_.mainWindow = &target_;
-        worker_ = StartFileJob(fileJob_, static_cast<FileJobKind>(lParam), &target_, TheSettings());
+        auto job = std::make_unique<RipJob>();
+        SetFileJobItems(*job, filePaths_);
+        job_ =
+            StartFileJob(std::move(job), static_cast<FileJobKind>(lParam), parties, TheSettings());
     }
-    if (!worker_.joinable()) {
+    if (!running()) {
         // Nothing to do after all (the user has been told): the window shows the end.
-        ended_ = true;
         emit jobMessage(Message{WM_JOB_FAILED, 0, 0, {}});
         return;
     }
@@ -67,7 +64,7 @@ void JobController::Start(int wParam, int lParam) {
 }
 
 void JobController::Cancel() {
-    cancel_.Set();
+    job_.Cancel();
 }
 
 void JobController::Handle(const Message& message) {
@@ -81,7 +78,6 @@ void JobController::Handle(const Message& message) {
         case WM_JOB_DONE:
         case WM_JOB_FAILED:
             emit jobMessage(message);
-            ended_ = true;
             // The worker goes on once this send returns; join it when it has.
             QMetaObject::invokeMethod(this, &JobController::Reap, Qt::QueuedConnection);
             return;
@@ -91,9 +87,9 @@ void JobController::Handle(const Message& message) {
 }
 
 void JobController::Reap() {
-    if (!worker_.joinable())
+    if (!running())
         return;
-    worker_.join();
+    job_.Wait();
     emit runningChanged(false);
 }
 

@@ -1,15 +1,14 @@
 #pragma once
 
 #include <QObject>
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/batch/BatchJobs.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipJobHandle.h"
 #include "gui/app/QtMessageTarget.h"
 
 namespace korvida {
@@ -24,7 +23,7 @@ namespace korvida::gui {
 class JobLog;
 
 // Runs the core's jobs for the window: it answers the progress window's start and
-// cancel requests, owns the cancel event, the file-job record and the worker thread,
+// cancel requests, owns the job handle (record, worker thread, cancel event),
 // and turns the worker's messages into signals on the UI thread. Job-log lines go to
 // the log. The one place that knows how a job is started, so a change of the core's job
 // interface stays here. Holds no widgets.
@@ -44,7 +43,7 @@ class JobController : public QObject {
 
     // A worker thread exists: from the start of a job until its thread has ended, which
     // may be after the progress window closed on a cancel.
-    bool running() const { return worker_.joinable(); }
+    bool running() const { return job_.started(); }
 
   public slots:
     // WM_START_JOB: wParam 0 starts the rip, 1 the file job of kind lParam.
@@ -66,14 +65,12 @@ class JobController : public QObject {
 
     JobLog& log_;
     UserNotifier& notifier_;
-    Event cancel_{false};  // auto-reset: the first stage that sees it consumes it
     QtMessageTarget target_;
-    RipJob fileJob_;  // reused by every file job
+    std::vector<std::string> filePaths_;  // the next file job's items
     CSCSIDriver* driver_ = nullptr;
     const TrackList* rows_ = nullptr;
     const DiscInfo* disc_ = nullptr;
-    std::thread worker_;
-    std::atomic<bool> ended_{false};
+    RipJobHandle job_;  // the record stays readable until the next job replaces it
 };
 
 }  // namespace korvida::gui
