@@ -7,7 +7,6 @@
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
 #include "gui/app/ScreenshotTour.h"
-#include "gui/settings/OptionsPreview.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -23,8 +22,6 @@ int main(int argc, char** argv) {
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    if (const int code = korvida::gui::RunOptionsSheetPreview(QApplication::arguments()); code >= 0)
-        return code;
     korvida::gui::MessageBoxNotifier notifier;
     // --image FILE adds a CD image to the drive table and makes it the current drive.
     // --screenshots DIR photographs each window into DIR and quits (scripts/screenshots).

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -24,6 +25,9 @@
 #include "gui/app/DiscController.h"
 #include "gui/app/QtMessageTarget.h"
 #include "gui/app/TrackTableModel.h"
+#include "gui/settings/AppearancePage.h"
+#include "gui/settings/CdromPage.h"
+#include "gui/settings/OptionsSheet.h"
 
 namespace korvida {
 namespace {
@@ -228,6 +232,66 @@ TEST(MainWindow, MessagesFromWorkersAndADroppedCueSheet) {
     target.send(WM_RIP_REQUEST, 1);
     EXPECT_EQ(demo.notifier.messages,
               std::vector<std::string>{"请至少选择一首音轨，\n可点击左侧复选框进行选择。"});
+}
+
+// Runs the options sheet from the Edit menu; `change` sets its controls before OK.
+void ChangeOptions(gui::MainWindow& window, std::function<void(gui::OptionsSheet&)> change) {
+    test::OnNextModal([change](QWidget* modal) {
+        auto* sheet = qobject_cast<gui::OptionsSheet*>(modal);
+        ASSERT_NE(sheet, nullptr);
+        change(*sheet);
+        sheet->accept();
+    });
+    window.action(gui::cmd::kOptions)->trigger();
+}
+
+TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
+    using gui::OptionsPageId;
+    DemoWindow demo("[COLOR]\nBackgroundColor=255\n");
+    // A second drive: a copy of the demo disc.
+    const std::filesystem::path first = test::SharedDemoDisc();
+    const std::filesystem::path second = demo.home / "second";
+    std::filesystem::create_directories(second);
+    for (const auto& file : std::filesystem::directory_iterator(first.parent_path()))
+        std::filesystem::copy_file(file.path(), second / file.path().filename());
+    demo.drives.images.push_back((second / first.filename()).string());
+    gui::MainWindow& window = demo.Open();
+    ASSERT_EQ(window.statusLine()->text(), QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM A  "));
+    EXPECT_EQ(window.trackList()->palette().color(QPalette::Base), QColor(255, 0, 0));
+    CSCSIDriver* driver = window.discs().driver();
+    QSignalSpy ready(&window, &gui::MainWindow::discReady);
+
+    // The drive type alone: the same driver reads with it from now on; nothing reloads.
+    ChangeOptions(window, [](gui::OptionsSheet& sheet) {
+        sheet.selectPage(OptionsPageId::kCdrom);
+        sheet.page<gui::CdromPage>(OptionsPageId::kCdrom)->typeList()->setCurrentIndex(3);
+    });
+    EXPECT_EQ(window.discs().driver(), driver);
+    EXPECT_FALSE(window.discs().busy());
+    EXPECT_EQ(static_cast<CSCSIDriverNative*>(driver)->DeviceType(), 3);
+    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+
+    // The other drive and the default colours.
+    ChangeOptions(window, [](gui::OptionsSheet& sheet) {
+        sheet.selectPage(OptionsPageId::kCdrom);
+        sheet.page<gui::CdromPage>(OptionsPageId::kCdrom)->driveList()->setCurrentIndex(1);
+        sheet.selectPage(OptionsPageId::kAppearance);
+        sheet.page<gui::AppearancePage>(OptionsPageId::kAppearance)->defaultsButton()->click();
+    });
+    EXPECT_EQ(window.trackList()->palette().color(QPalette::Base), QColor(0x00, 0x40, 0x80));
+    ASSERT_TRUE(ready.wait(30000));
+    EXPECT_EQ(ready.count(), 1);
+    EXPECT_EQ(window.discs().driver(), driver);
+    EXPECT_EQ(window.discs().driver()->currentDrive, 1);
+    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM B  "));
+    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+
+    demo.window.reset();
+    EXPECT_TRUE(demo.notifier.messages.empty()) << demo.notifier.messages.front();
+    const std::string text = test::ReadFile(demo.home / "Settings.ini");
+    EXPECT_NE(text.find("CDROMDriver=1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("DeviceType=3\n"), std::string::npos);
+    EXPECT_NE(text.find("BackgroundColor=8404992\n"), std::string::npos);
 }
 
 TEST(QtMessageTarget, WorkerMessagesArriveOnTheUiThreadInOrder) {

@@ -91,6 +91,9 @@ void CSCSIDriverNative::LoadImages() {
             imageErrors_.push_back(error);
             continue;
         }
+        // Image drives are told apart by a letter in the last byte of their product name:
+        // the options page and the status line show nothing else of them.
+        drive->identity().product[15] = static_cast<char>('A' + virtual_.size());
         virtual_.push_back(std::move(drive));
         virtualSources_.push_back(cue);
     }

@@ -32,6 +32,7 @@ class CollectingNotifier : public UserNotifier {
 struct DiscController::Outcome {
     // What to do. Without findDrives the worker loads the disc of `driver`.
     bool findDrives = false;
+    int changeTo = -1;  // select this drive of `driver` first
     DriveSources sources;
     std::string demoFolder;  // write the demo disc here first and open it
     CSCSIDriver* driver = nullptr;
@@ -110,6 +111,23 @@ void DiscController::openDemoDisc() {
     Run(outcome, tr("正在打开 CD 映像..."));
 }
 
+void DiscController::changeDrive(int drive) {
+    if (busy() || !driver_)
+        return;
+    storeDisc();
+    auto outcome = std::make_shared<Outcome>();
+    outcome->driver = driver_.get();
+    outcome->changeTo = drive;
+    Run(outcome, tr("正在读取 TOC..."));
+}
+
+void DiscController::recreateDriver() {
+    if (busy())
+        return;
+    storeDisc();
+    start();
+}
+
 void DiscController::eject() {
     if (busy() || !driveOk_)
         return;
@@ -153,7 +171,10 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
                 o.sources.images.push_back(cue);
             o.sources.selectImage = cue;
         }
-        if (o.findDrives) {
+        if (o.changeTo >= 0) {
+            // As in selection below, CDROMDriver is the one setting written here.
+            o.status = ChangeDrive(*driver, TheSettings(), o.changeTo, o.driveOk);
+        } else if (o.findDrives) {
             // The driver keeps the process-wide settings (it reads DeviceType at every
             // read); only CDROMDriver is written here, and nothing else reads it meanwhile.
             DriveSelection selection = CreateAndSelectDriver(TheSettings(), o.sources, o.messages);
@@ -162,7 +183,8 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
             o.status = selection.statusText;
             driver = o.newDriver.get();
         }
-        if (driver && (o.driveOk || !o.findDrives)) {
+        const bool selected = o.findDrives || o.changeTo >= 0;
+        if (driver && (o.driveOk || !selected)) {
             o.loaded = true;
             o.load = LoadDisc(*driver, o.settings, o.disc, o.rows, o.messages);
         }
@@ -176,7 +198,7 @@ void DiscController::Finish(std::shared_ptr<Outcome> outcome) {
         worker_.join();
     Outcome& o = *outcome;
     const bool newDrive = o.findDrives;
-    if (newDrive) {
+    if (newDrive || o.changeTo >= 0) {
         if (o.newDriver)
             driver_ = std::move(o.newDriver);
         driveOk_ = o.driveOk;

@@ -37,6 +37,12 @@ class DiscController : public QObject {
     void openImage(const QString& cuePath);
     // Writes the demo disc into the app home and opens it.
     void openDemoDisc();
+    // Another drive of the same driver (the options sheet): the disc's description is
+    // stored, the drive stopped and selected, its disc loaded, and the status line names
+    // it. Stored in CDROMDriver.
+    void changeDrive(int drive);
+    // A new driver, found and selected as at start-up (the transport setting changed).
+    void recreateDriver();
     // Ejects, stores the disc's description and empties the list.
     void eject();
     // Stores the disc's description in the local disc database (when a disc is listed).

@@ -25,6 +25,7 @@
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
 #include "gui/app/QtMessageTarget.h"
+#include "gui/settings/ColorPreview.h"
 
 // The icons are compiled into the static GUI library, whose resource initialiser the
 // linker would drop unless something names it.
@@ -34,11 +35,6 @@ static void InitIconResources() {
 
 namespace korvida::gui {
 namespace {
-
-// Settings hold colours as 0x00BBGGRR.
-QColor FromBgr(int value) {
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 QIcon CommandIcon(const char* name) {
     const QString icon = QString::fromLatin1(name);
@@ -225,26 +221,30 @@ void MainWindow::BuildCentre() {
 void MainWindow::ApplyColors() {
     const Settings& s = TheSettings();
     QPalette list = list_->palette();
-    list.setColor(QPalette::Base, FromBgr(s.BackgroundColor));
-    list.setColor(QPalette::AlternateBase, FromBgr(s.BackgroundColor));
-    list.setColor(QPalette::Text, FromBgr(s.TextColor));
-    list.setColor(QPalette::HighlightedText, FromBgr(s.TextSelColor));
+    list.setColor(QPalette::Base, ColorFromBgr(s.BackgroundColor));
+    list.setColor(QPalette::AlternateBase, ColorFromBgr(s.BackgroundColor));
+    list.setColor(QPalette::Text, ColorFromBgr(s.TextColor));
+    list.setColor(QPalette::HighlightedText, ColorFromBgr(s.TextSelColor));
     list_->setPalette(list);
     QPalette row = statusBar()->palette();
-    row.setColor(QPalette::Window, FromBgr(s.BackgroundColor));
-    row.setColor(QPalette::WindowText, FromBgr(s.StatusLineColor));
+    row.setColor(QPalette::Window, ColorFromBgr(s.BackgroundColor));
+    row.setColor(QPalette::WindowText, ColorFromBgr(s.StatusLineColor));
     statusBar()->setPalette(row);
     statusBar()->setAutoFillBackground(true);
     for (QLabel* label : {status_, time_}) {
         label->setPalette(row);
-        if (s.BoolShadowColor) {
-            auto* shadow = new QGraphicsDropShadowEffect(label);
-            shadow->setColor(FromBgr(s.TextShadowColor));
-            shadow->setOffset(1, 1);
-            shadow->setBlurRadius(0);
-            label->setGraphicsEffect(shadow);
+        // Applied again after the options sheet: the old shadow goes with the switch.
+        if (!s.BoolShadowColor) {
+            label->setGraphicsEffect(nullptr);
+            continue;
         }
+        auto* shadow = new QGraphicsDropShadowEffect(label);
+        shadow->setColor(ColorFromBgr(s.TextShadowColor));
+        shadow->setOffset(1, 1);
+        shadow->setBlurRadius(0);
+        label->setGraphicsEffect(shadow);
     }
+    list_->viewport()->update();
 }
 
 void MainWindow::UpdateCommandStates() {
@@ -255,7 +255,9 @@ void MainWindow::UpdateCommandStates() {
                                         cmd::kRefreshToc,
                                         cmd::kImportCdPlayerIni,
                                         cmd::kExportCdPlayerIni,
-                                        cmd::kOpenImage};
+                                        cmd::kOpenImage,
+                                        cmd::kOptions,
+                                        cmd::kButtonOptions};
     for (auto& [id, action] : actions_) {
         bool enabled = !jobRunning;
         if (loading && std::find(std::begin(kDiscCommands), std::end(kDiscCommands), id) !=

@@ -26,6 +26,7 @@ class UserNotifier;
 namespace korvida::gui {
 
 class DiscController;
+struct OptionsOutcome;
 class JobController;
 
 // The main window: builds the menus, the toolbar, the track list and the status row from
@@ -99,6 +100,7 @@ class MainWindow : public QMainWindow {
     void About();
     void ViewLog();
     void OpenOptions();
+    void ApplyOptions(const OptionsOutcome& outcome);
     void OpenMenu(int index);
 
     UserNotifier& notifier_;

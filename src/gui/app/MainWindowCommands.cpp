@@ -29,6 +29,7 @@
 #include "gui/info/AlbumInfoDialog.h"
 #include "gui/info/TrackInfoDialog.h"
 #include "gui/progress/LogWindow.h"
+#include "gui/settings/OptionsSheet.h"
 #include "gui/widgets/ExtendedFileDialog.h"
 
 namespace korvida::gui {
@@ -109,11 +110,33 @@ void MainWindow::OpenMenu(int index) {
     m->popup(menuBar()->mapToGlobal(title.bottomLeft()));
 }
 
-// The options sheet is built apart; this is the one place that opens it (the Edit menu,
-// the toolbar and the batch file dialogs' "选项..." button all come here).
+// The one place that opens the options sheet: the Edit menu, the toolbar and the batch
+// file dialogs' "选项..." button all come here, so the steps after OK are the same.
 void MainWindow::OpenOptions() {
-    // TODO(options sheet): open OptionsSheet here and reload the disc when the drive
-    // changed.
+    // The disc worker selects drives with the live settings; the sheet waits for it.
+    if (discs_->busy() || jobs_->running())
+        return;
+    OptionsContext context;
+    if (discs_->hasDrive())
+        context.driveNames = DriveNamesOf(discs_->driver());
+    OptionsOutcome outcome;
+    if (RunOptionsSheet(this, TheSettings(), std::move(context), &outcome))
+        ApplyOptions(outcome);
+}
+
+void MainWindow::ApplyOptions(const OptionsOutcome& outcome) {
+    const Settings& s = TheSettings();
+    if (auto* native = dynamic_cast<CSCSIDriverNative*>(discs_->driver()))
+        native->SetDeviceType(s.DeviceType);
+    if (outcome.transportChanged)
+        discs_->recreateDriver();
+    else if (outcome.driveChanged)
+        discs_->changeDrive(outcome.drive);
+    // The verb was only taken over when a drive was found; without one it stays the user's.
+    if (autoplaySaved_)
+        autoplay_.Apply(s.DisableAutoPlay);
+    if (outcome.colorsChanged)
+        ApplyColors();
 }
 
 void MainWindow::ChangeCase(int change) {

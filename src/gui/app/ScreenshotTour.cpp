@@ -20,6 +20,8 @@
 #include "gui/app/MainWindow.h"
 #include "gui/progress/ProgressPage.h"
 #include "gui/progress/ProgressWindow.h"
+#include "gui/settings/Mp3Page.h"
+#include "gui/settings/OptionsSheet.h"
 #include "gui/widgets/ExtendedFileDialog.h"
 
 namespace korvida::gui {
@@ -142,11 +144,55 @@ void ScreenshotTour::Dialogs() {
                                     [this](QWidget* album) {
                                         Save(album, QStringLiteral("album-info"));
                                         qobject_cast<QDialog*>(album)->reject();
-                                        QTimer::singleShot(kSettleMs, this, [this] { RipJob(); });
+                                        QTimer::singleShot(kSettleMs, this, [this] { Options(); });
                                     });
                       });
                   });
               });
+}
+
+void ScreenshotTour::Options() {
+    WithModal([this] { window_.action(cmd::kOptions)->trigger(); },
+              [this](QWidget* modal) {
+                  if (auto* sheet = qobject_cast<OptionsSheet*>(modal)) {
+                      OptionsPages(sheet, 0);
+                      return;
+                  }
+                  Save(nullptr, QStringLiteral("options"));
+                  qobject_cast<QDialog*>(modal)->reject();
+                  QTimer::singleShot(kSettleMs, this, [this] { RipJob(); });
+              });
+}
+
+void ScreenshotTour::OptionsPages(OptionsSheet* sheet, int page) {
+    static const char* const kNames[kOptionsPageCount] = {
+        "options-output", "options-mp3",        "options-ogg",   "options-freedb",
+        "options-cdrom",  "options-appearance", "options-misc1", "options-misc2"};
+    if (page < kOptionsPageCount) {
+        sheet->selectPage(OptionsPageId(page));
+        QTimer::singleShot(kSettleMs, this, [this, sheet, page] {
+            Save(sheet, QString::fromLatin1(kNames[page]));
+            OptionsPages(sheet, page + 1);
+        });
+        return;
+    }
+    // Last, the Advanced dialog over the MP3 page: the sheet itself is modal already.
+    sheet->selectPage(OptionsPageId::kMp3);
+    WaitFor(
+        [sheet] {
+            QWidget* modal = QApplication::activeModalWidget();
+            return modal && modal != sheet;
+        },
+        [this, sheet] {
+            QWidget* advanced = QApplication::activeModalWidget();
+            Save(advanced, QStringLiteral("options-advanced"));
+            qobject_cast<QDialog*>(advanced)->reject();
+            QTimer::singleShot(kSettleMs, this, [this, sheet] {
+                sheet->reject();
+                QTimer::singleShot(kSettleMs, this, [this] { RipJob(); });
+            });
+        });
+    sheet->page<Mp3Page>(OptionsPageId::kMp3)->advancedButton()->click();
 }
 
 void ScreenshotTour::RipJob() {

@@ -10,10 +10,12 @@ class QWidget;
 namespace korvida::gui {
 
 class MainWindow;
+class OptionsSheet;
 
 // Walks the real program through its windows and saves a picture of each into a folder
 // (scripts/screenshots runs it under Xvfb): the main window, the four menus, the track
-// information dialog folded and unfolded, the album information dialog, a rip's progress
+// information dialog folded and unfolded, the album information dialog, the options
+// sheet's pages and its Advanced dialog, a rip's progress
 // window and its completion page, a failing batch job's file dialog, error page and
 // log window. Everything goes through the commands a user would give. Quits when done.
 class ScreenshotTour : public QObject {
@@ -34,6 +36,9 @@ class ScreenshotTour : public QObject {
 
     void Menus(int index);
     void Dialogs();
+    // The options sheet at each of its pages, then the MP3 page's Advanced dialog.
+    void Options();
+    void OptionsPages(OptionsSheet* sheet, int page);
     void RipJob();
     void FailingJob();
     void Finish();

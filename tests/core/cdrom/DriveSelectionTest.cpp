@@ -49,7 +49,7 @@ TEST(DriveSelection, AnIndexPastTheDrivesSelectsDriveZeroAndStoresIt) {
     EXPECT_EQ(selection.driver->driveCount, 2);
     EXPECT_EQ(selection.driver->currentDrive, 0);
     EXPECT_EQ(settings.CDROMDriver, 0);
-    EXPECT_EQ(selection.statusText, "设备: KORVIDA VIRTUAL CD-ROM    ");
+    EXPECT_EQ(selection.statusText, "设备: KORVIDA VIRTUAL CD-ROM A  ");
     EXPECT_TRUE(notifier.messages.empty());
 }
 
@@ -113,7 +113,7 @@ TEST(DriveSelection, PickingAnotherDriveStopsTheOldOneAndKeepsTheDriver) {
     bool ok = false;
     std::string status = ChangeDrive(native, settings, 1, ok);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(status, "设备: KORVIDA VIRTUAL CD-ROM    ");
+    EXPECT_EQ(status, "设备: KORVIDA VIRTUAL CD-ROM B  ");
     EXPECT_EQ(native.currentDrive, 1);
     EXPECT_EQ(settings.CDROMDriver, 1);
     EXPECT_EQ(native.VirtualDriveAt(0), first) << "a drive change does not reload the images";
