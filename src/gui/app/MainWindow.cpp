@@ -15,9 +15,11 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 #include "core/encode/EncoderLibrary.h"
 #include "core/jobs/Messages.h"
+#include "core/platform/MasterVolume.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 #include "gui/app/CommandIds.h"
@@ -25,6 +27,8 @@
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
 #include "gui/app/QtMessageTarget.h"
+#include "gui/player/PlayerBar.h"
+#include "gui/player/PlayerController.h"
 
 // The icons are compiled into the static GUI library, whose resource initialiser the
 // linker would drop unless something names it.
@@ -87,7 +91,6 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
     BindEncoderAtStartUp(settings.MP3Encoder, notifier_);
     // Drive discovery and the first load run on a worker: the window is up meanwhile.
     discs_->start();
-    time_->setText(QStringLiteral("00:00"));
 }
 
 MainWindow::~MainWindow() {
@@ -198,7 +201,15 @@ void MainWindow::BuildCentre() {
         list_->setColumnWidth(c, s.ColumnWidth[static_cast<std::size_t>(c)]);
     // The title takes the width the other three columns leave.
     header->setSectionResizeMode(TrackTableModel::kTitle, QHeaderView::Stretch);
-    setCentralWidget(list_);
+    status_ = new QLabel(this);
+    BuildPlayer();
+    auto* centre = new QWidget(this);
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(list_, 1);
+    column->addWidget(playerBar_);
+    setCentralWidget(centre);
 
     connect(list_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { context_->popup(list_->viewport()->mapToGlobal(at)); });
@@ -207,8 +218,6 @@ void MainWindow::BuildCentre() {
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::TakeHighlightFromView);
 
-    status_ = new QLabel(this);
-    time_ = new QLabel(this);
     demo_ = new QPushButton(tr("使用演示光盘"), this);
     demo_->setToolTip(tr("没有找到光驱时，可以用程序自带的演示光盘映像试用。"));
     demo_->hide();
@@ -218,7 +227,6 @@ void MainWindow::BuildCentre() {
     });
     statusBar()->addWidget(status_, 1);
     statusBar()->addWidget(demo_);
-    statusBar()->addPermanentWidget(time_);
     statusBar()->setSizeGripEnabled(true);
 }
 
@@ -235,7 +243,7 @@ void MainWindow::ApplyColors() {
     row.setColor(QPalette::WindowText, FromBgr(s.StatusLineColor));
     statusBar()->setPalette(row);
     statusBar()->setAutoFillBackground(true);
-    for (QLabel* label : {status_, time_}) {
+    for (QLabel* label : {status_, timeDisplay()}) {
         label->setPalette(row);
         if (s.BoolShadowColor) {
             auto* shadow = new QGraphicsDropShadowEffect(label);
@@ -266,8 +274,7 @@ void MainWindow::UpdateCommandStates() {
 }
 
 void MainWindow::OnDiscLoaded(bool, unsigned) {
-    // The disc's playing time reaches the time display with the player.
-    time_->setText(QStringLiteral("00:00"));
+    player_->Reset();
     if (discs_->hasDrive() && !autoplaySaved_) {
         autoplay_.SaveAndDisable(TheSettings().DisableAutoPlay);
         autoplaySaved_ = true;
@@ -314,6 +321,11 @@ void MainWindow::HandleMessage(const Message& m) {
             break;
         case WM_JOB_LOG:
             log_.append(QString::fromStdString(m.text));
+            break;
+        case WM_POSITION_SLIDER:
+        case WM_VOLUME_SETUP:
+        case WM_SET_VOLUME:
+            HandlePlayerMessage(m);
             break;
         default:
             break;
