@@ -12,7 +12,8 @@ namespace korvida::gui {
 class MainWindow;
 
 // Walks the real program through its windows and saves a picture of each into a folder
-// (scripts/screenshots runs it under Xvfb): the main window, the four menus, the track
+// (scripts/screenshots runs it under Xvfb): the main window idle and playing, the four
+// menus, the track
 // information dialog folded and unfolded, the album information dialog, a rip's progress
 // window and its completion page, a failing batch job's file dialog, error page and
 // log window. Everything goes through the commands a user would give. Quits when done.
@@ -32,6 +33,7 @@ class ScreenshotTour : public QObject {
     // Runs `inside` on the next modal dialog once it is up, while `open` runs its loop.
     void WithModal(const Step& open, std::function<void(QWidget*)> inside);
 
+    void Playing(Step then);
     void Menus(int index);
     void Dialogs();
     void RipJob();
