@@ -124,6 +124,13 @@ TEST(Player, PlaysTheFirstTickedOrTheHighlightedRowAndMovesBetweenTickedRows) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row3.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row3.center());
     EXPECT_EQ(w.player().playingRow(), 3);
+    // Enter in the list does the same.
+    w.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.window));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(5, 1)).center());
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(w.player().playingRow(), 5);
     EXPECT_TRUE(w.demo.notifier.messages.empty());
 
     w.rows().HighlightOnly(-1);
