@@ -15,7 +15,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include "core/encode/EncoderLibrary.h"
 #include "core/jobs/Messages.h"
@@ -202,14 +201,7 @@ void MainWindow::BuildCentre() {
     // The title takes the width the other three columns leave.
     header->setSectionResizeMode(TrackTableModel::kTitle, QHeaderView::Stretch);
     status_ = new QLabel(this);
-    BuildPlayer();
-    auto* centre = new QWidget(this);
-    auto* column = new QVBoxLayout(centre);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(list_, 1);
-    column->addWidget(playerBar_);
-    setCentralWidget(centre);
+    BuildPlayer();  // the list's column, with the player's row under the list
 
     connect(list_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { context_->popup(list_->viewport()->mapToGlobal(at)); });

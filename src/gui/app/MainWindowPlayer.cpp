@@ -2,6 +2,8 @@
 // volume set-up and the player's messages.
 #include <QLabel>
 #include <QSlider>
+#include <QTreeView>
+#include <QVBoxLayout>
 
 #include "core/jobs/Messages.h"
 #include "core/platform/MasterVolume.h"
@@ -30,6 +32,13 @@ void MainWindow::BuildPlayer() {
         new PlayerController(discs_->rows(), discs_->disc(), notifier_, std::move(host), this);
     playerBar_ = new PlayerBar(this);
     playerBar_->Attach(*player_);
+    auto* centre = new QWidget(this);
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(list_, 1);
+    column->addWidget(playerBar_);
+    setCentralWidget(centre);
     connect(player_, &PlayerController::statusChanged, status_, &QLabel::setText);
     // A disc load ends the play before its worker takes the drive (busyChanged comes
     // first, on this thread); the new disc then starts with an idle player.
