@@ -18,6 +18,7 @@
 
 #include "core/encode/EncoderLibrary.h"
 #include "core/jobs/Messages.h"
+#include "core/platform/MasterVolume.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 #include "gui/app/CommandIds.h"
@@ -25,6 +26,8 @@
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
 #include "gui/app/QtMessageTarget.h"
+#include "gui/player/PlayerBar.h"
+#include "gui/player/PlayerController.h"
 #include "gui/settings/ColorPreview.h"
 
 // The icons are compiled into the static GUI library, whose resource initialiser the
@@ -83,7 +86,6 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
     BindEncoderAtStartUp(settings.MP3Encoder, notifier_);
     // Drive discovery and the first load run on a worker: the window is up meanwhile.
     discs_->start();
-    time_->setText(QStringLiteral("00:00"));
 }
 
 MainWindow::~MainWindow() {
@@ -194,7 +196,8 @@ void MainWindow::BuildCentre() {
         list_->setColumnWidth(c, s.ColumnWidth[static_cast<std::size_t>(c)]);
     // The title takes the width the other three columns leave.
     header->setSectionResizeMode(TrackTableModel::kTitle, QHeaderView::Stretch);
-    setCentralWidget(list_);
+    status_ = new QLabel(this);
+    BuildPlayer();  // the list's column, with the player's row under the list
 
     connect(list_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { context_->popup(list_->viewport()->mapToGlobal(at)); });
@@ -203,8 +206,6 @@ void MainWindow::BuildCentre() {
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::TakeHighlightFromView);
 
-    status_ = new QLabel(this);
-    time_ = new QLabel(this);
     demo_ = new QPushButton(tr("使用演示光盘"), this);
     demo_->setToolTip(tr("没有找到光驱时，可以用程序自带的演示光盘映像试用。"));
     demo_->hide();
@@ -214,7 +215,6 @@ void MainWindow::BuildCentre() {
     });
     statusBar()->addWidget(status_, 1);
     statusBar()->addWidget(demo_);
-    statusBar()->addPermanentWidget(time_);
     statusBar()->setSizeGripEnabled(true);
 }
 
@@ -231,7 +231,7 @@ void MainWindow::ApplyColors() {
     row.setColor(QPalette::WindowText, ColorFromBgr(s.StatusLineColor));
     statusBar()->setPalette(row);
     statusBar()->setAutoFillBackground(true);
-    for (QLabel* label : {status_, time_}) {
+    for (QLabel* label : {status_, timeDisplay()}) {
         label->setPalette(row);
         // Applied again after the options sheet: the old shadow goes with the switch.
         if (!s.BoolShadowColor) {
@@ -268,8 +268,7 @@ void MainWindow::UpdateCommandStates() {
 }
 
 void MainWindow::OnDiscLoaded(bool, unsigned) {
-    // The disc's playing time reaches the time display with the player.
-    time_->setText(QStringLiteral("00:00"));
+    player_->Reset();
     if (discs_->hasDrive() && !autoplaySaved_) {
         autoplay_.SaveAndDisable(TheSettings().DisableAutoPlay);
         autoplaySaved_ = true;
@@ -316,6 +315,11 @@ void MainWindow::HandleMessage(const Message& m) {
             break;
         case WM_JOB_LOG:
             log_.append(QString::fromStdString(m.text));
+            break;
+        case WM_POSITION_SLIDER:
+        case WM_VOLUME_SETUP:
+        case WM_SET_VOLUME:
+            HandlePlayerMessage(m);
             break;
         default:
             break;

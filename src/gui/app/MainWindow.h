@@ -20,14 +20,17 @@ class QToolBar;
 class QTreeView;
 
 namespace korvida {
+class MasterVolume;
 class UserNotifier;
-}
+}  // namespace korvida
 
 namespace korvida::gui {
 
 class DiscController;
 struct OptionsOutcome;
 class JobController;
+class PlayerBar;
+class PlayerController;
 
 // The main window: builds the menus, the toolbar, the track list and the status row from
 // the command table and connects them; the work happens in the controllers and dialogs.
@@ -47,10 +50,12 @@ class MainWindow : public QMainWindow {
     QToolBar* toolBar() const { return toolBar_; }
     QTreeView* trackList() const { return list_; }
     QLabel* statusLine() const { return status_; }
-    QLabel* timeDisplay() const { return time_; }
+    QLabel* timeDisplay() const;
     QPushButton* demoDiscButton() const { return demo_; }
     DiscController& discs() const { return *discs_; }
     JobController& jobs() const { return *jobs_; }
+    PlayerController& player() const { return *player_; }
+    PlayerBar* playerBar() const { return playerBar_; }
     JobLog& jobLog() { return log_; }
     // Where workers and wizards send the main window's messages (status hints, rip
     // requests, edited titles, the current track, restore, job-log lines); handled on
@@ -87,6 +92,12 @@ class MainWindow : public QMainWindow {
     void ChangeCase(int change);
     void OnDiscLoaded(bool ok, unsigned totalSeconds);
 
+    // The CD player and the master volume (MainWindowPlayer.cpp)
+    void BuildPlayer();
+    void SetUpVolume();
+    void HandlePlayerMessage(const Message& message);
+    void VolumeControl();
+
     // Commands
     void TrackInformation();
     void DiscInformation();
@@ -116,7 +127,9 @@ class MainWindow : public QMainWindow {
     QToolBar* toolBar_ = nullptr;
     QTreeView* list_ = nullptr;
     QLabel* status_ = nullptr;
-    QLabel* time_ = nullptr;
+    PlayerController* player_ = nullptr;
+    PlayerBar* playerBar_ = nullptr;
+    std::unique_ptr<MasterVolume> volume_;
     QPushButton* demo_ = nullptr;
     ProgressWindow* progress_ = nullptr;
     std::unique_ptr<MessageTarget> target_;

@@ -28,6 +28,7 @@
 #include "gui/app/TrackListCommands.h"
 #include "gui/info/AlbumInfoDialog.h"
 #include "gui/info/TrackInfoDialog.h"
+#include "gui/player/PlayerController.h"
 #include "gui/progress/LogWindow.h"
 #include "gui/settings/OptionsSheet.h"
 #include "gui/widgets/ExtendedFileDialog.h"
@@ -55,10 +56,7 @@ void MainWindow::BindHandlers() {
     });
     Bind(kDefaultPlayer, [this] { DefaultPlayer(); });
     Bind(kViewLog, [this] { ViewLog(); });
-    Bind(kEject, [this] {
-        discs_->eject();
-        time_->setText(QStringLiteral("00:00"));
-    });
+    Bind(kEject, [this] { discs_->eject(); });
     Bind(kExit, [this] { close(); });
 
     Bind(kTrackInfo, [this] { TrackInformation(); });
@@ -97,10 +95,17 @@ void MainWindow::BindHandlers() {
     Bind(kOpenActionMenu, [this] { OpenMenu(2); });
     Bind(kOpenHelpMenu, [this] { OpenMenu(3); });
 
-    // The CD player and the freedb wizards arrive with their own controllers; until then
-    // their commands are in the menus and do nothing.
-    for (int id : {kQueryFreedb, kSubmitFreedb, kPlaySelected, kPlayHighlighted, kStop,
-                   kPreviousTrack, kNextTrack, kVolumeControl, kButtonPause})
+    Bind(kPlaySelected, [this] { player_->PlaySelected(); });
+    Bind(kPlayHighlighted, [this] { player_->PlayHighlighted(); });
+    Bind(kButtonPause, [this] { player_->Pause(); });
+    Bind(kStop, [this] { player_->Stop(); });
+    Bind(kPreviousTrack, [this] { player_->Previous(); });
+    Bind(kNextTrack, [this] { player_->Next(); });
+    Bind(kVolumeControl, [this] { VolumeControl(); });
+
+    // The freedb wizards arrive with their own controllers; until then their commands are
+    // in the menus and do nothing.
+    for (int id : {kQueryFreedb, kSubmitFreedb})
         Bind(id, [] {});
 }
 
@@ -187,6 +192,7 @@ void MainWindow::Rip() {
     const int total = PrepareRip(discs_->rows(), discs_->driver(), notifier_);
     if (total == 0)
         return;
+    player_->Reset();  // the rip has stopped the drive: the timer must not ask it
     jobs_->SetRipSource(discs_->driver(), &discs_->rows(), &discs_->disc());
     OpenProgress(total, JobMode::kRip);
 }

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -61,7 +62,7 @@ ScreenshotTour::ScreenshotTour(MainWindow& window, const QString& folder)
     WaitFor([this] { return !window_.discs().busy() && window_.discs().rows().size() > 0; },
             [this] {
                 Save(&window_, QStringLiteral("main-window"));
-                Menus(0);
+                Playing([this] { Menus(0); });
             });
 }
 
@@ -98,6 +99,26 @@ void ScreenshotTour::WithModal(const Step& open, std::function<void(QWidget*)> i
     WaitFor([] { return QApplication::activeModalWidget() != nullptr; },
             [inside] { inside(QApplication::activeModalWidget()); });
     open();
+}
+
+// The main window while the second track plays: the slider and the time move and the
+// status line names the track once the player has taken it over.
+void ScreenshotTour::Playing(Step then) {
+    TrackList& rows = window_.discs().rows();
+    for (int p = 0; p < rows.size(); ++p)
+        rows.row(p).checked = p >= 1;
+    window_.discs().model()->rowsChanged();
+    window_.action(cmd::kPlaySelected)->trigger();
+    WaitFor(
+        [this] {
+            return window_.statusLine()->text().startsWith(tr("正在播放")) &&
+                   window_.timeDisplay()->text() >= QStringLiteral("00:02");
+        },
+        [this, then] {
+            Save(&window_, QStringLiteral("main-window-playing"));
+            window_.action(cmd::kStop)->trigger();
+            QTimer::singleShot(kSettleMs, this, then);
+        });
 }
 
 void ScreenshotTour::Menus(int index) {

@@ -13,9 +13,9 @@ class MainWindow;
 class OptionsSheet;
 
 // Walks the real program through its windows and saves a picture of each into a folder
-// (scripts/screenshots runs it under Xvfb): the main window, the four menus, the track
-// information dialog folded and unfolded, the album information dialog, the options
-// sheet's pages and its Advanced dialog, a rip's progress
+// (scripts/screenshots runs it under Xvfb): the main window idle and playing, the four
+// menus, the track information dialog folded and unfolded, the album information dialog,
+// the options sheet's pages and its Advanced dialog, a rip's progress
 // window and its completion page, a failing batch job's file dialog, error page and
 // log window. Everything goes through the commands a user would give. Quits when done.
 class ScreenshotTour : public QObject {
@@ -34,6 +34,7 @@ class ScreenshotTour : public QObject {
     // Runs `inside` on the next modal dialog once it is up, while `open` runs its loop.
     void WithModal(const Step& open, std::function<void(QWidget*)> inside);
 
+    void Playing(Step then);
     void Menus(int index);
     void Dialogs();
     // The options sheet at each of its pages, then the MP3 page's Advanced dialog.
