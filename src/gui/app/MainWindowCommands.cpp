@@ -26,6 +26,7 @@
 #include "gui/app/JobController.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/TrackListCommands.h"
+#include "gui/freedb/FreedbWizards.h"
 #include "gui/info/AlbumInfoDialog.h"
 #include "gui/info/TrackInfoDialog.h"
 #include "gui/progress/LogWindow.h"
@@ -96,10 +97,13 @@ void MainWindow::BindHandlers() {
     Bind(kOpenActionMenu, [this] { OpenMenu(2); });
     Bind(kOpenHelpMenu, [this] { OpenMenu(3); });
 
-    // The CD player and the freedb wizards arrive with their own controllers; until then
-    // their commands are in the menus and do nothing.
-    for (int id : {kQueryFreedb, kSubmitFreedb, kPlaySelected, kPlayHighlighted, kStop,
-                   kPreviousTrack, kNextTrack, kVolumeControl, kButtonPause})
+    Bind(kQueryFreedb, [this] { RunQueryWizard(*discs_, notifier_, this); });
+    Bind(kSubmitFreedb, [this] { RunSubmitWizard(*discs_, *target_, notifier_, this); });
+
+    // The CD player arrives with its own controller; until then its commands are in the
+    // menus and do nothing.
+    for (int id : {kPlaySelected, kPlayHighlighted, kStop, kPreviousTrack, kNextTrack,
+                   kVolumeControl, kButtonPause})
         Bind(id, [] {});
 }
 
