@@ -46,13 +46,13 @@ void QueryController::Read(std::size_t match) {
 
 void QueryController::QueryDone(std::vector<FreedbMatch> matches) {
     matches_ = std::move(matches);
+    state_ = State::kQuerying;
     if (matches_.empty()) {
         ShowPage(Page::kNoMatch);
     } else if (matches_.size() == 1) {
         Read(0);
     } else {
         state_ = State::kChoosing;
-        okEnabled_ = true;
         ShowPage(Page::kMatches);
     }
 }
@@ -64,7 +64,6 @@ void QueryController::Choose(int row) {
     }
     // Back to waiting: a second OK or double click must not start a second read.
     state_ = State::kQuerying;
-    okEnabled_ = false;
     status_ = tr("正在恢复 CD 信息...");
     ShowPage(Page::kProgress);
     Read(row >= 0 && static_cast<std::size_t>(row) < matches_.size() ? static_cast<std::size_t>(row)
@@ -75,7 +74,6 @@ void QueryController::Cancel() {
     if (state_ == State::kCancelling)
         return;
     state_ = State::kCancelling;
-    okEnabled_ = false;
     status_ = tr("正在取消 CDDB 垂询...");
     busy_ = true;
     ShowPage(Page::kProgress);

@@ -45,7 +45,7 @@ class QueryController : public QObject {
     QString statusText() const { return status_; }
     QString errorText() const { return error_; }
     const std::vector<FreedbMatch>& matches() const { return matches_; }
-    bool okEnabled() const { return okEnabled_; }
+    bool okEnabled() const { return state_ == State::kChoosing && page_ == Page::kMatches; }
     bool cancelEnabled() const { return state_ != State::kCancelling; }
     bool busy() const { return busy_; }
     // A read was applied to disc().
@@ -72,7 +72,6 @@ class QueryController : public QObject {
     Page page_ = Page::kProgress;
     QString status_;
     QString error_;
-    bool okEnabled_ = false;
     bool busy_ = false;
     bool applied_ = false;
     FreedbTransfer transfer_;  // last: its threads go before what they report into
