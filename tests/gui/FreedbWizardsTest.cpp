@@ -155,6 +155,37 @@ TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
     EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
 }
 
+// A transport error shows its text; a read that yields nothing shows the no-match page
+// and applies nothing.
+TEST_F(FreedbWizards, FailedQueriesAndEmptyReadsStayOnTheirPageUntilCancel) {
+    gui::MainWindow& window = Open();
+    const DiscInfo& disc = window.discs().disc();
+    server.SetMode(Server::Mode::kCloseAtOnce);
+    {
+        gui::QueryController controller(Settings(), disc);
+        gui::QueryDialog dialog(controller);
+        dialog.show();
+        controller.Start();
+        ASSERT_TRUE(WaitForPage(dialog, dialog.errorPage()));
+        EXPECT_FALSE(dialog.errorPage()->text().isEmpty());
+        EXPECT_NE(dialog.errorPage()->text(), QStringLiteral("错误: 未知的错误！"));
+        EXPECT_FALSE(dialog.okButton()->isEnabled());
+    }
+    // One match, whose read is answered with the query's reply: no 210, nothing read.
+    server.SetMode(Server::Mode::kCanned);
+    server.SetCannedReply("HTTP/1.0 200 OK\r\n\r\n200 rock 0b004103 A / B\r\n");
+    gui::QueryController controller(Settings(), disc);
+    gui::QueryDialog dialog(controller);
+    dialog.show();
+    controller.Start();
+    ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_FALSE(controller.applied());
+    QSignalSpy closed(&dialog, &QDialog::finished);
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(closed.wait(20000));
+}
+
 TEST_F(FreedbWizards, SubmitNeedsAnEmailAddressAndOpensWithTheDiscsGenreAndNextRevision) {
     gui::MainWindow& window = Open("user@example.com");
     bool opened = false;
