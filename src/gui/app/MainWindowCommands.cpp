@@ -26,6 +26,7 @@
 #include "gui/app/JobController.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/TrackListCommands.h"
+#include "gui/freedb/FreedbWizards.h"
 #include "gui/info/AlbumInfoDialog.h"
 #include "gui/info/TrackInfoDialog.h"
 #include "gui/player/PlayerController.h"
@@ -102,11 +103,8 @@ void MainWindow::BindHandlers() {
     Bind(kPreviousTrack, [this] { player_->Previous(); });
     Bind(kNextTrack, [this] { player_->Next(); });
     Bind(kVolumeControl, [this] { VolumeControl(); });
-
-    // The freedb wizards arrive with their own controllers; until then their commands are
-    // in the menus and do nothing.
-    for (int id : {kQueryFreedb, kSubmitFreedb})
-        Bind(id, [] {});
+    Bind(kQueryFreedb, [this] { RunQueryWizard(*discs_, notifier_, this); });
+    Bind(kSubmitFreedb, [this] { RunSubmitWizard(*discs_, *target_, notifier_, this); });
 }
 
 void MainWindow::OpenMenu(int index) {

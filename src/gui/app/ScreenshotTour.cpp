@@ -277,7 +277,7 @@ void ScreenshotTour::FailingJob() {
                                         qobject_cast<QDialog*>(log)->accept();
                                         QTimer::singleShot(kSettleMs, this, [this] {
                                             window_.progressWindow()->button()->click();
-                                            Finish();
+                                            QueryWizard();
                                         });
                                     });
                       });

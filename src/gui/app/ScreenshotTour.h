@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QStringList>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -17,7 +19,8 @@ class OptionsSheet;
 // menus, the track information dialog folded and unfolded, the album information dialog,
 // the options sheet's pages and its Advanced dialog, a rip's progress
 // window and its completion page, a failing batch job's file dialog, error page and
-// log window. Everything goes through the commands a user would give. Quits when done.
+// log window, and the freedb wizards' pages. Everything else goes through the commands a
+// user would give. Quits when done.
 class ScreenshotTour : public QObject {
     Q_OBJECT
 
@@ -43,6 +46,13 @@ class ScreenshotTour : public QObject {
     void RipJob();
     void FailingJob();
     void Finish();
+
+    // The freedb wizards' four pages each (ScreenshotTourFreedb.cpp).
+    void QueryWizard();
+    void SubmitWizard();
+    void SubmitResults();
+    // Runs each shot's step on `dialog` and saves a picture after it, then `then`.
+    void Pictures(QWidget* dialog, std::vector<std::pair<QString, Step>> shots, Step then);
 
     MainWindow& window_;
     QDir folder_;

@@ -1,0 +1,66 @@
+#include "gui/freedb/QueryDialog.h"
+
+#include <QPushButton>
+#include <QStackedWidget>
+
+#include "gui/freedb/MatchListPage.h"
+#include "gui/freedb/MessagePage.h"
+#include "gui/freedb/QueryController.h"
+#include "gui/freedb/StatusPage.h"
+#include "gui/freedb/WizardFrame.h"
+
+namespace korvida::gui {
+
+QueryDialog::QueryDialog(QueryController& controller, QWidget* parent)
+    : QDialog(parent),
+      controller_(controller),
+      pages_(new QStackedWidget(this)),
+      progress_(new StatusPage(pages_)),
+      matches_(new MatchListPage(pages_)),
+      noMatch_(new MessagePage(QStyle::SP_MessageBoxInformation, tr("抱歉！未发现相匹配的唱片！"),
+                               {}, pages_)),
+      error_(new MessagePage(QStyle::SP_MessageBoxCritical, {}, tr("错误: 未知的错误！"), pages_)),
+      ok_(new QPushButton(tr("确定(&O)"), this)),
+      cancel_(new QPushButton(tr("取消(&C)"), this)) {
+    setWindowTitle(tr("垂询 Freedb"));
+    for (QWidget* page : {static_cast<QWidget*>(progress_), static_cast<QWidget*>(matches_),
+                          static_cast<QWidget*>(noMatch_), static_cast<QWidget*>(error_)})
+        pages_->addWidget(page);
+    LayOutWizard(this, pages_, {ok_, cancel_});
+    resize(440, 240);
+
+    connect(ok_, &QPushButton::clicked, this,
+            [this] { controller_.Choose(matches_->selectedRow()); });
+    connect(matches_, &MatchListPage::rowActivated, this,
+            [this](int row) { controller_.Choose(row); });
+    connect(cancel_, &QPushButton::clicked, this, &QueryDialog::reject);
+    connect(&controller_, &QueryController::changed, this, &QueryDialog::ShowState);
+    connect(&controller_, &QueryController::finished, this,
+            [this](bool read) { done(read ? Accepted : Rejected); });
+    ShowState();
+}
+
+QWidget* QueryDialog::currentPage() const {
+    return pages_->currentWidget();
+}
+
+void QueryDialog::ShowState() {
+    using Page = QueryController::Page;
+    progress_->SetText(controller_.statusText());
+    error_->SetText(controller_.errorText().isEmpty() ? tr("错误: 未知的错误！")
+                                                      : controller_.errorText());
+    const Page page = controller_.page();
+    if (page == Page::kMatches && pages_->currentWidget() != matches_)
+        matches_->SetMatches(controller_.matches());
+    pages_->setCurrentIndex(static_cast<int>(page));  // pages were added in Page order
+    ok_->setEnabled(controller_.okEnabled());
+    cancel_->setEnabled(controller_.cancelEnabled());
+    ShowBusy(this, controller_.busy());
+}
+
+void QueryDialog::reject() {
+    // Escape, the close box and Cancel: the controller decides when the dialog closes.
+    controller_.Cancel();
+}
+
+}  // namespace korvida::gui

@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "core/freedb/FreedbSubmission.h"
+#include "gui/GuiTestSupport.h"
+#include "gui/app/CommandIds.h"
+#include "gui/app/DiscController.h"
+#include "gui/freedb/MatchListPage.h"
+#include "gui/freedb/MessagePage.h"
+#include "gui/freedb/QueryController.h"
+#include "gui/freedb/QueryDialog.h"
+#include "gui/freedb/StatusPage.h"
+#include "gui/freedb/SubmitController.h"
+#include "gui/freedb/SubmitDialog.h"
+#include "gui/freedb/SubmitEditPage.h"
+#include "support/freedb/FreedbTestServer.h"
+
+namespace korvida {
+namespace {
+
+using Server = test::FreedbTestServer;
+
+// An entry for the demo disc (freedb id 0b004103) whose titles name `who`.
+std::string DemoEntry(const std::string& who) {
+    return "# xmcd\n#\n# Track frame offsets:\n#\t150\n#\t1725\n#\t3000\n#\n"
+           "# Disc length: 67 seconds\n#\n# Revision: 2\n#\nDISCID=0b004103\n"
+           "DTITLE=" +
+           who + " / Album of " + who +
+           "\n"
+           "TTITLE0=One " +
+           who + "\nTTITLE1=Two " + who + "\nTTITLE2=Three " + who +
+           "\n"
+           "EXTD=\nEXTT0=\nEXTT1=\nEXTT2=\nPLAYORDER=\n";
+}
+
+// The demo window with its own freedb database and a server on it.
+class FreedbWizards : public testing::Test {
+  protected:
+    void AddEntry(const std::string& category, const std::string& who) {
+        std::filesystem::create_directories(database / category);
+        test::WriteFile(database / (category + "/0b004103"), DemoEntry(who));
+    }
+    gui::MainWindow& Open(const std::string& email = "me@example.org") {
+        test::WriteFile(demo.home / "Settings.ini",
+                        "[CDDB]\nServer=" + server.address() + "\nEmail=" + email + "\n");
+        return demo.Open();
+    }
+    QString ListTitle(int row) {
+        return demo.window->trackList()->model()->index(row, 1).data().toString();
+    }
+    FreedbServerSettings Settings() {
+        FreedbServerSettings s;
+        s.Server = server.address();
+        s.QueryScript = Server::kQueryScript;
+        s.SubmitScript = Server::kSubmitScript;
+        s.Email = "me@example.org";
+        return s;
+    }
+
+    test::DemoWindow demo;
+    test::TempDir database;
+    Server server{database.path()};
+};
+
+// Runs `inside` on the command's dialog, then triggers the command (exec returns when
+// the dialog closes). A dialog still open after a minute is cancelled, so a fault fails
+// the test instead of hanging it.
+void RunCommand(gui::MainWindow& window, int id, std::function<void(QDialog*)> inside) {
+    test::OnNextModal([inside](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        QTimer::singleShot(60000, dialog, [dialog] { dialog->reject(); });
+        inside(dialog);
+    });
+    window.action(id)->trigger();
+}
+
+bool WaitForPage(gui::QueryDialog& dialog, QWidget* page) {
+    return QTest::qWaitFor([&] { return dialog.currentPage() == page; }, 20000);
+}
+
+TEST_F(FreedbWizards, OneMatchIsReadAtOnceAppliedToTheListAndStored) {
+    AddEntry("rock", "Solo");
+    gui::MainWindow& window = Open();
+    RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog*) {});
+    EXPECT_EQ(ListTitle(1), QStringLiteral("Two Solo"));
+    EXPECT_EQ(window.discs().disc().album.Artist, "Solo");
+    EXPECT_EQ(window.discs().disc().Revision, 2);
+    EXPECT_EQ(server.Requests().size(), 2u);  // the query and the read, nothing else
+    EXPECT_NE(test::ReadFile(demo.home / "db/14004103.db").find("02=Two Solo"), std::string::npos);
+}
+
+TEST_F(FreedbWizards, SeveralMatchesAreListedAndOkWithoutSelectionReadsTheFirst) {
+    for (const char* category : {"rock", "jazz", "folk"})
+        AddEntry(category, std::string("Band-") + category);
+    gui::MainWindow& window = Open();
+    RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
+        auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
+        ASSERT_TRUE(WaitForPage(dialog, dialog.matchPage()));
+        QTreeWidget* list = dialog.matchPage()->list();
+        ASSERT_EQ(list->topLevelItemCount(), 3);
+        EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("1"));
+        EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Band-folk"));
+        EXPECT_EQ(dialog.matchPage()->selectedRow(), 0);
+        EXPECT_TRUE(dialog.okButton()->isEnabled());
+        list->clearSelection();
+        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        // The read is on its way: the list page is gone and OK cannot start another.
+        EXPECT_EQ(dialog.currentPage(), dialog.progressPage());
+        EXPECT_FALSE(dialog.okButton()->isEnabled());
+    });
+    EXPECT_EQ(ListTitle(0), QStringLiteral("One Band-folk"));
+}
+
+// Cancel, Escape and the close box: closed at once when nothing runs, and a silent
+// server is let go of at once instead of at its 30-second deadline.
+TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
+    gui::MainWindow& window = Open();
+    {
+        gui::QueryController controller(Settings(), window.discs().disc());
+        gui::QueryDialog dialog(controller);
+        dialog.show();
+        controller.Start();
+        ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
+        QSignalSpy closed(&dialog, &QDialog::finished);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        ASSERT_TRUE(closed.count() == 1 || closed.wait(20000));
+        EXPECT_EQ(closed.first().first().toInt(), QDialog::Rejected);
+        EXPECT_FALSE(controller.applied());
+    }
+    server.SetMode(Server::Mode::kNeverAnswer);
+    gui::QueryController controller(Settings(), window.discs().disc());
+    gui::QueryDialog dialog(controller);
+    dialog.show();
+    controller.Start();
+    ASSERT_TRUE(server.WaitForRequests(1, 20000));
+    QSignalSpy closed(&dialog, &QDialog::finished);
+    dialog.close();  // the close box
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(controller.state(), gui::QueryController::State::kCancelling);
+    EXPECT_EQ(dialog.progressPage()->text(), QStringLiteral("正在取消 CDDB 垂询..."));
+    EXPECT_FALSE(dialog.cancelButton()->isEnabled());
+    EXPECT_EQ(dialog.cursor().shape(), Qt::WaitCursor);
+    QTest::keyClick(&dialog, Qt::Key_Escape);  // the second cancel
+    ASSERT_TRUE(closed.wait(20000));
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_NE(dialog.cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
+}
+
+// A transport error shows its text; a read that yields nothing shows the no-match page
+// and applies nothing.
+TEST_F(FreedbWizards, FailedQueriesAndEmptyReadsStayOnTheirPageUntilCancel) {
+    gui::MainWindow& window = Open();
+    const DiscInfo& disc = window.discs().disc();
+    server.SetMode(Server::Mode::kCloseAtOnce);
+    {
+        gui::QueryController controller(Settings(), disc);
+        gui::QueryDialog dialog(controller);
+        dialog.show();
+        controller.Start();
+        ASSERT_TRUE(WaitForPage(dialog, dialog.errorPage()));
+        EXPECT_FALSE(dialog.errorPage()->text().isEmpty());
+        EXPECT_NE(dialog.errorPage()->text(), QStringLiteral("错误: 未知的错误！"));
+        EXPECT_FALSE(dialog.okButton()->isEnabled());
+    }
+    // One match, whose read is answered with the query's reply: no 210, nothing read.
+    server.SetMode(Server::Mode::kCanned);
+    server.SetCannedReply("HTTP/1.0 200 OK\r\n\r\n200 rock 0b004103 A / B\r\n");
+    gui::QueryController controller(Settings(), disc);
+    gui::QueryDialog dialog(controller);
+    dialog.show();
+    controller.Start();
+    ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_FALSE(controller.applied());
+    QSignalSpy closed(&dialog, &QDialog::finished);
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(closed.wait(20000));
+}
+
+TEST_F(FreedbWizards, SubmitNeedsAnEmailAddressAndOpensWithTheDiscsGenreAndNextRevision) {
+    gui::MainWindow& window = Open("user@example.com");
+    bool opened = false;
+    QTimer watch;  // ends with this test, unlike a pending OnNextModal
+    watch.callOnTimeout([&opened] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->done(QDialog::Rejected);
+        }
+    });
+    watch.start(10);
+    window.action(gui::cmd::kSubmitFreedb)->trigger();
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(demo.notifier.messages.size(), 1u);
+    EXPECT_EQ(demo.notifier.messages[0], kEmailMissingText);
+
+    DiscInfo disc = window.discs().disc();
+    disc.album.GenreName = "Rock";
+    disc.bRevision = 1;
+    disc.Revision = 3;
+    gui::SubmitController controller(Settings(), disc, window.messageTarget(), demo.notifier);
+    gui::SubmitDialog dialog(controller);
+    EXPECT_EQ(dialog.editPage()->genreList()->currentText(), QStringLiteral("rock"));
+    EXPECT_EQ(dialog.editPage()->revisionEdit()->text(), QStringLiteral("4"));
+    disc.album.GenreName = "Pop";  // no freedb category: nothing selected
+    disc.bRevision = 0;
+    gui::SubmitController other(Settings(), disc, window.messageTarget(), demo.notifier);
+    gui::SubmitDialog second(other);
+    EXPECT_EQ(second.editPage()->genreList()->currentIndex(), -1);
+    EXPECT_EQ(second.editPage()->revisionEdit()->text(), QStringLiteral("0"));
+}
+
+TEST_F(FreedbWizards, EditedTitlesReachTheListBeforeTheSubmissionIsSent) {
+    gui::MainWindow& window = Open();
+    RunCommand(window, gui::cmd::kSubmitFreedb, [this](QDialog* modal) {
+        auto& dialog = *qobject_cast<gui::SubmitDialog*>(modal);
+        gui::SubmitEditPage& edit = *dialog.editPage();
+        edit.artistEdit()->setText(QStringLiteral("A"));
+        edit.albumEdit()->setText(QStringLiteral("B"));
+        edit.genreList()->setCurrentIndex(edit.genreList()->findText(QStringLiteral("jazz")));
+        // A default title still in the list refuses the form.
+        QTest::mouseClick(dialog.submitButton(), Qt::LeftButton);
+        ASSERT_EQ(demo.notifier.messages.size(), 1u);
+        EXPECT_EQ(demo.notifier.messages[0], "缺少音轨 #01 的标题。");
+        EXPECT_EQ(dialog.currentPage(), dialog.editPage());
+
+        QTreeWidget* titles = edit.titleList();
+        for (int row = 0; row < 3; ++row) {
+            QTreeWidgetItem* item = titles->topLevelItem(row);
+            const QRect cell = titles->visualItemRect(item);
+            // The view takes a double click only on the row the press before it hit.
+            QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, cell.center());
+            QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, cell.center());
+            QLineEdit* editor = nullptr;  // the open one; a closed one waits for deletion
+            for (QLineEdit* e : titles->viewport()->findChildren<QLineEdit*>())
+                if (e->isVisible())
+                    editor = e;
+            ASSERT_NE(editor, nullptr);
+            EXPECT_EQ(editor->selectedText(), QStringLiteral("音轨 %1").arg(row + 1));
+            QTest::keyClicks(editor, QStringLiteral("Song %1").arg(row + 1));
+            QTest::keyClick(editor, Qt::Key_Return);
+            // The view commits on its next turn; the main list has the title with the cell.
+            const QString title = QStringLiteral("Song %1").arg(row + 1);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return item->text(1) == title; }, 5000));
+            EXPECT_EQ(ListTitle(row), title);
+        }
+        EXPECT_EQ(server.Requests().size(), 0u);
+        QTest::mouseClick(dialog.submitButton(), Qt::LeftButton);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return dialog.currentPage() == dialog.acceptedPage(); }, 20000));
+        EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("关闭"));
+        QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    });
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_NE(server.Requests()[0].find("TTITLE1=Song 2\r\n"), std::string::npos);
+    const DiscInfo& disc = window.discs().disc();
+    EXPECT_EQ(disc.album.GenreName, "jazz");
+    EXPECT_EQ(disc.bRevision, 1);  // the next submission offers revision 1
+    EXPECT_NE(test::ReadFile(demo.home / "db/14004103.db").find("02=Song 2"), std::string::npos);
+}
+
+TEST_F(FreedbWizards, CancelWhileSubmittingClosesOnceTheTransferHasStopped) {
+    server.SetMode(Server::Mode::kNeverAnswer);
+    gui::MainWindow& window = Open();
+    DiscInfo disc = window.discs().disc();
+    disc.album.Artist = "A";
+    disc.album.Album = "B";
+    disc.album.GenreName = "rock";
+    for (int t = 0; t < 3; ++t)
+        disc.tracks[static_cast<std::size_t>(t)].Title = "T";
+    gui::SubmitController controller(Settings(), disc, window.messageTarget(), demo.notifier);
+    gui::SubmitDialog dialog(controller);
+    dialog.show();
+    QTest::mouseClick(dialog.submitButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.currentPage(), dialog.progressPage());
+    EXPECT_FALSE(dialog.submitButton()->isEnabled());
+    ASSERT_TRUE(server.WaitForRequests(1, 20000));
+    QSignalSpy closed(&dialog, &QDialog::finished);
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.progressPage()->text(), QStringLiteral("取消 CDDB 提交..."));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(controller.state(), gui::SubmitController::State::kCancelling);
+    ASSERT_TRUE(closed.wait(20000));
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(controller.accepted());
+}
+
+}  // namespace
+}  // namespace korvida
