@@ -396,6 +396,12 @@ int QueryThread(std::shared_ptr<FreedbRequest> request) {
     std::string reply;
     if (transfer.Receive(socket, reply) != Transfer::Outcome::kOk)
         return -1;
+    // A connection closed before a single byte is a failed exchange, not a server that
+    // knows no such disc: "no match" would send the user looking at the disc.
+    if (reply.empty()) {
+        transfer.Fail(kNoReplyText);
+        return -1;
+    }
 
     transfer.Status("正在处理询问结果...");
     if (request->isRead == 1)

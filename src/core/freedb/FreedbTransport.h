@@ -55,6 +55,8 @@ std::string SubmitErrorText(const std::string& server, const std::string& code);
 // every path and returns 0 after a complete reply, -1 after an error or a cancel. The
 // record is shared, so it stays valid for the thread even when its dialog gave up.
 int QueryThread(std::shared_ptr<FreedbRequest> request);
+// The error of a query or read whose server closed the connection without a reply.
+inline constexpr const char* kNoReplyText = "服务器没有回答就关闭了连接。";
 int SubmitThread(std::shared_ptr<FreedbRequest> request);
 
 // Waits for doneEvent in `steps` waits of `stepMs` (one minute by default), then posts
