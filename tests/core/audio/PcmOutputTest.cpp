@@ -96,21 +96,5 @@ TEST(PcmOutput, AFrameThatCannotBeReadEndsThePlayAsFailedNotCompleted) {
     EXPECT_EQ(output->Status().state, PcmPlayState::kFailed);
 }
 
-TEST(PcmOutput, NoDeviceAndNothingToPlayGiveNoOutput) {
-    Reads reads;
-    std::string error;
-    EXPECT_FALSE(PcmOutput::Play("korvida-no-such-device", 0, 75, reads.Reader(), &error));
-    EXPECT_NE(error.find("korvida-no-such-device"), std::string::npos) << error;
-    EXPECT_FALSE(PcmOutput::Play("null", 75, 75, reads.Reader()));
-    EXPECT_TRUE(reads.calls.empty());
-
-    // Ending a play in the middle joins its thread and stops reading.
-    std::unique_ptr<PcmOutput> output = PcmOutput::Play("null", 0, 75 * 60, reads.Reader());
-    ASSERT_TRUE(output);
-    output.reset();
-    std::lock_guard lock(reads.mutex);
-    EXPECT_LT(reads.calls.size(), 75u * 60 / 4);
-}
-
 }  // namespace
 }  // namespace korvida::test

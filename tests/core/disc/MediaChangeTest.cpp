@@ -12,21 +12,11 @@ namespace {
 
 using Toc = std::array<std::uint8_t, DiscInfo::kRawTocSize>;
 
-// One TOC with `tracks` audio tracks of a minute each.
-Toc MakeToc(int tracks) {
+// What the list was loaded from; its bytes need not make a valid TOC for the comparison.
+Toc Listed() {
     Toc toc{};
-    toc[1] = static_cast<std::uint8_t>(2 + 8 * (tracks + 1));
-    toc[2] = 1;
-    toc[3] = static_cast<std::uint8_t>(tracks);
-    for (int k = 0; k <= tracks; ++k) {
-        std::uint8_t* d = &toc[4 + 8 * k];
-        d[1] = 0x10;
-        d[2] = static_cast<std::uint8_t>(k == tracks ? 0xAA : k + 1);
-        const std::uint32_t lba = 4500u * static_cast<std::uint32_t>(k);
-        d[5] = static_cast<std::uint8_t>(lba >> 16);
-        d[6] = static_cast<std::uint8_t>(lba >> 8);
-        d[7] = static_cast<std::uint8_t>(lba);
-    }
+    for (std::size_t i = 0; i < toc.size(); ++i)
+        toc[i] = static_cast<std::uint8_t>(i * 7 + 1);
     return toc;
 }
 
@@ -83,7 +73,7 @@ TEST(MediaChangeFromUdev, OnlyCdromMediumEventsCount) {
 }
 
 TEST(MediaChange, OnlyAChangedTocInTheSelectedDriveReloadsAndItStoresFirst) {
-    const Toc listed = MakeToc(5);
+    const Toc listed = Listed();
     SelectedDrive drive;
     drive.disc = listed;
 
@@ -93,9 +83,9 @@ TEST(MediaChange, OnlyAChangedTocInTheSelectedDriveReloadsAndItStoresFirst) {
     EXPECT_EQ(DecideMediaChange(*elsewhere, drive, listed), MediaChangeAction::kNothing);
     EXPECT_EQ(drive.tocReads, 1);
 
-    // Another disc in the selected drive, differing only in the lead-out's last byte.
+    // Another disc in the selected drive, differing only in the last byte.
     Toc other = listed;
-    other[4 + 8 * 5 + 7] ^= 1;
+    other.back() ^= 1;
     drive.disc = other;
     auto here = MediaChangeFromUdev(MediumChanged("sr0", true));
     EXPECT_EQ(DecideMediaChange(*here, drive, listed), MediaChangeAction::kStoreAndReload);
@@ -112,15 +102,6 @@ TEST(MediaChange, OnlyAChangedTocInTheSelectedDriveReloadsAndItStoresFirst) {
     EXPECT_EQ(DecideMediaChange({MediaChangeKind::kArrival, "/dev/sda"}, drive, listed),
               MediaChangeAction::kNothing);
     EXPECT_EQ(drive.tocReads, reads);
-}
-
-TEST(MediaMonitor, OpensAndNeverBlocksWhenNothingWaits) {
-    std::string error;
-    std::unique_ptr<MediaMonitor> monitor = MediaMonitor::Open(&error);
-    if (!monitor)
-        GTEST_SKIP() << error;
-    EXPECT_GE(monitor->fd(), 0);
-    EXPECT_FALSE(monitor->Next());
 }
 
 }  // namespace
