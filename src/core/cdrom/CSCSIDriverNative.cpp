@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/cdrom/SenseText.h"
+#include "core/cdrom/Toc.h"
 #include "core/platform/ErrorText.h"
 #include "core/settings/Settings.h"
 
@@ -49,13 +50,17 @@ DriverOptions DriverOptionsFrom(const Settings& settings) {
     DriverOptions options;
     options.retryTimes = settings.RetryTimes;
     options.deviceType = settings.DeviceType;
+    options.digitalPlayback = settings.DigitalPlayback != 0;
+    options.audioDevice = PcmOutput::DeviceName();
     return options;
 }
 
 CSCSIDriverNative::CSCSIDriverNative(DriverOptions options, DriveSources sources)
     : retryTimes_(options.retryTimes <= 0 ? 5 : options.retryTimes),
       deviceType_(options.deviceType),
-      sources_(std::move(sources)) {}
+      sources_(std::move(sources)),
+      digitalPlayback_(options.digitalPlayback),
+      audioDevice_(std::move(options.audioDevice)) {}
 
 VirtualDrive* CSCSIDriverNative::VirtualDriveAt(int driveIndex) const {
     int index = driveIndex - static_cast<int>(paths_.size());
@@ -94,6 +99,7 @@ void CSCSIDriverNative::LoadImages() {
         // Image drives are told apart by a letter in the last byte of their product name:
         // the options page and the status line show nothing else of them.
         drive->identity().product[15] = static_cast<char>('A' + virtual_.size());
+        drive->SetAudioDevice(audioDevice_);
         virtual_.push_back(std::move(drive));
         virtualSources_.push_back(cue);
     }
@@ -106,6 +112,7 @@ void CSCSIDriverNative::LoadImages() {
 }
 
 int CSCSIDriverNative::Init(int requestedDrive) {
+    sound_.reset();
     driveCount = 0;
     drives = {};
     handle_.Reset();
@@ -164,6 +171,7 @@ int CSCSIDriverNative::Init(int requestedDrive) {
 }
 
 ScsiReply CSCSIDriverNative::SendOnce(const ScsiRequest& request) {
+    std::lock_guard lock(sendMutex_);
     if (driveCount <= 0 || currentDrive < 0 || currentDrive >= driveCount)
         return ScsiReply{};
     if (VirtualDrive* drive = VirtualDriveAt(currentDrive))
@@ -187,21 +195,27 @@ int CSCSIDriverNative::Run(const std::uint8_t* cdb, std::size_t cdbLength, DataD
     request.data = data;
     request.dataLength = data ? dataLength : 0;
     request.timeoutMs = kCommandTimeoutMs;
+    lastError_ = Attempt(request, fullTransfer, &lastSense);
+    return lastError_.empty() ? 1 : 0;
+}
+
+std::string CSCSIDriverNative::Attempt(const ScsiRequest& request, bool fullTransfer,
+                                       std::array<std::uint8_t, 16>* sense) {
+    std::string failure = "command failed";
     for (int attempt = 0; attempt < retryTimes_; ++attempt) {
         ScsiReply reply = SendOnce(request);
         if (reply.status == kScsiStatusCheckCondition) {
-            lastSense = {};
-            std::memcpy(lastSense.data(), reply.sense.data(),
+            *sense = {};
+            std::memcpy(sense->data(), reply.sense.data(),
                         std::min<std::size_t>(reply.senseLength, 14));
         }
-        std::string failure = FailureText(reply, request.dataLength, fullTransfer);
-        if (failure.empty() && reply.Succeeded()) {
-            lastError_.clear();
-            return 1;
-        }
-        lastError_ = failure.empty() ? "command failed" : failure;
+        failure = FailureText(reply, request.dataLength, fullTransfer);
+        if (failure.empty() && reply.Succeeded())
+            return {};
+        if (failure.empty())
+            failure = "command failed";
     }
-    return 0;
+    return failure;
 }
 
 int CSCSIDriverNative::ExecCommand(const std::uint8_t* cdb, int cdbLength, std::uint8_t* out,
@@ -217,6 +231,13 @@ int CSCSIDriverNative::ExecCommand(const std::uint8_t* cdb, int cdbLength, std::
 }
 
 int CSCSIDriverNative::Pause(int pause) {
+    if (sound_) {
+        if (pause)
+            sound_->Pause();
+        else
+            sound_->Resume();
+        return 1;
+    }
     Cdb cdb = MakePauseResumeCdb(CurrentLun(), pause != 0);
     return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
 }
@@ -234,6 +255,33 @@ int CSCSIDriverNative::ReadSubChannel(std::uint8_t format, std::uint8_t* buffer,
 
 int CSCSIDriverNative::GetPosition(std::int32_t* relative, std::int32_t* absolute,
                                    std::uint32_t* audioStatus) {
+    if (sound_) {
+        const PcmPlayStatus heard = sound_->Status();
+        // Track-relative like a drive's Q sub-channel: from the start of the track that
+        // holds the position.
+        std::uint32_t trackStart = playStart_;
+        for (std::uint32_t start : trackStarts_)
+            if (start <= heard.position)
+                trackStart = std::max(trackStart, start);
+        std::uint32_t status = kAudioStatusPlaying;
+        if (heard.state == PcmPlayState::kPaused) {
+            status = kAudioStatusPaused;
+        } else if (heard.state == PcmPlayState::kCompleted) {
+            status = kAudioStatusCompleted;
+        } else if (heard.state == PcmPlayState::kFailed) {
+            status = kAudioStatusError;
+        }
+        if (audioStatus)
+            *audioStatus = status;
+        if (absolute)
+            *absolute = static_cast<std::int32_t>(heard.position);
+        if (relative)
+            *relative = static_cast<std::int32_t>(heard.position - trackStart);
+        // The end of a play is reported once, as a drive does.
+        if (status == kAudioStatusCompleted || status == kAudioStatusError)
+            sound_.reset();
+        return 1;
+    }
     std::uint8_t reply[48];
     int result = ReadSubChannel(1, reply, sizeof reply, 0);
     if (audioStatus)
@@ -246,11 +294,13 @@ int CSCSIDriverNative::GetPosition(std::int32_t* relative, std::int32_t* absolut
 }
 
 int CSCSIDriverNative::Eject() {
+    sound_.reset();
     Cdb cdb = MakeStartStopUnitCdb(true);
     return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
 }
 
 int CSCSIDriverNative::Stop() {
+    sound_.reset();
     Cdb cdb = MakeStartStopUnitCdb(false);
     return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
 }
@@ -258,8 +308,39 @@ int CSCSIDriverNative::Stop() {
 int CSCSIDriverNative::PlayAudio(std::uint32_t startLba, std::uint32_t endLba) {
     if (endLba < startLba)
         return 0;  // the length would wrap to four billion frames
+    sound_.reset();
+    if (digitalPlayback_.load() && endLba > startLba && !VirtualDriveAt(currentDrive) &&
+        PlayDigitally(startLba, endLba))
+        return 1;
     Cdb cdb = MakePlayAudioCdb(startLba, endLba);
     return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
+}
+
+int CSCSIDriverNative::PlayDigitally(std::uint32_t startLba, std::uint32_t endLba) {
+    if (audioDevice_.empty() || driveCount <= 0)
+        return 0;
+    // The track starts give the relative position; read now, so the thread only reads
+    // audio. Without a TOC the position counts from the start of the play.
+    trackStarts_.clear();
+    playStart_ = startLba;
+    std::uint8_t toc[kTocBufferSize];
+    if (ReadTOC(toc, 0)) {
+        for (const TocDescriptor& d : ParseTocReply(toc, sizeof toc).descriptors)
+            if (!d.IsLeadout())
+                trackStarts_.push_back(d.lba);
+    }
+    const std::uint32_t lun = CurrentLun();
+    auto reader = [this, lun](std::uint32_t lba, std::uint32_t count, std::uint8_t* out) {
+        Cdb cdb = MakeReadAudioCdb(deviceType_.load(), lun, lba, count);
+        ScsiRequest request{cdb.data(), cdb.length, DataDirection::kFromDevice, out,
+                            std::size_t{count} * kRawSectorSize};
+        // Sense of the play's reads is not the caller's lastSense: that belongs to the
+        // caller's own commands.
+        std::array<std::uint8_t, 16> sense{};
+        return Attempt(request, /*fullTransfer*/ true, &sense).empty();
+    };
+    sound_ = PcmOutput::Play(audioDevice_, startLba, endLba, reader);
+    return sound_ ? 1 : 0;
 }
 
 int CSCSIDriverNative::ReadAudio(AudioReadRequest& request) {

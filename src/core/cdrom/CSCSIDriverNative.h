@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "core/audio/PcmOutput.h"
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/SgIo.h"
@@ -20,6 +22,10 @@ struct Settings;
 struct DriverOptions {
     int retryTimes = 5;  // RetryTimes: attempts per command; 0 or less means 5
     int deviceType = 0;  // DeviceType: which read command audio reads use
+    // DigitalPlayback: a real drive plays by reading its frames and sending them to
+    // audioDevice (the ALSA device; "" = none).
+    bool digitalPlayback = false;
+    std::string audioDevice;
 };
 DriverOptions DriverOptionsFrom(const Settings& settings);
 
@@ -44,6 +50,13 @@ struct DriveSources {
 // RetryTimes attempts, one after the other without delay. An attempt succeeds only with
 // SCSI status GOOD, no host or driver error and, for audio reads, the whole transfer: a
 // drive's CHECK CONDITION on a bad sector must never pass as audio.
+//
+// With digital playback on, PlayAudio on a real drive starts a thread that reads the
+// range with the audio read command and plays it through the sound card; Pause, Stop and
+// GetPosition then act on that play and send nothing to the drive, so callers cannot
+// tell the two apart. Commands are serialised, so the thread's reads may interleave
+// with the caller's commands. When no sound device opens the drive plays by itself.
+// The images' virtual drives always play through the audio device themselves.
 class CSCSIDriverNative : public CSCSIDriver {
   public:
     explicit CSCSIDriverNative(DriverOptions options, DriveSources sources = {});
@@ -68,6 +81,8 @@ class CSCSIDriverNative : public CSCSIDriver {
     // that is running.
     void SetDeviceType(int deviceType) { deviceType_.store(deviceType); }
     int DeviceType() const { return deviceType_.load(); }
+    // A new DigitalPlayback from the options sheet; the next PlayAudio uses it.
+    void SetDigitalPlayback(bool on) { digitalPlayback_.store(on); }
     // Device paths found by the last Init (the first drives of the table).
     const std::vector<std::string>& DevicePaths() const { return paths_; }
     // The virtual drive at a drive-table index, or nullptr for a real drive.
@@ -85,7 +100,12 @@ class CSCSIDriverNative : public CSCSIDriver {
             bool fullTransfer) {
         return Run(cdb.data(), cdb.length, direction, data, dataLength, fullTransfer);
     }
+    // The attempts of Run without touching lastSense or lastError_: "" on success, else
+    // why the last attempt failed; *sense gets the sense data of a CHECK CONDITION.
+    std::string Attempt(const ScsiRequest& request, bool fullTransfer,
+                        std::array<std::uint8_t, 16>* sense);
     ScsiReply SendOnce(const ScsiRequest& request);
+    int PlayDigitally(std::uint32_t startLba, std::uint32_t endLba);
     std::uint32_t CurrentLun() const;
     void LoadImages();
 
@@ -99,6 +119,14 @@ class CSCSIDriverNative : public CSCSIDriver {
     std::vector<std::string> virtualSources_;  // cue path per entry of virtual_ ("" if given)
     std::vector<std::string> imageErrors_;
     std::string lastError_;
+
+    std::atomic<bool> digitalPlayback_;
+    const std::string audioDevice_;
+    std::mutex sendMutex_;  // one command at a time, from the caller or the play thread
+    std::vector<std::uint32_t> trackStarts_;  // of the disc being played digitally
+    std::uint32_t playStart_ = 0;
+    // The digital play; its thread sends commands, so it ends before anything above.
+    std::unique_ptr<PcmOutput> sound_;
 };
 
 }  // namespace korvida

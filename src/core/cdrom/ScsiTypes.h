@@ -16,6 +16,13 @@ inline constexpr std::uint8_t kSenseNotReady = 0x2;
 inline constexpr std::uint8_t kSenseMediumError = 0x3;
 inline constexpr std::uint8_t kSenseIllegalRequest = 0x5;
 
+// Audio status byte of READ SUB-CHANNEL (byte 1 of the reply).
+inline constexpr std::uint8_t kAudioStatusPlaying = 0x11;
+inline constexpr std::uint8_t kAudioStatusPaused = 0x12;
+inline constexpr std::uint8_t kAudioStatusCompleted = 0x13;
+inline constexpr std::uint8_t kAudioStatusError = 0x14;  // play stopped by an error
+inline constexpr std::uint8_t kAudioStatusNone = 0x15;
+
 // The per-command limit of every transport: a command still running after this counts
 // as failed.
 inline constexpr unsigned kCommandTimeoutMs = 5000;

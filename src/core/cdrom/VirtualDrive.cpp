@@ -23,12 +23,6 @@ constexpr std::uint8_t kAscMediumNotPresent = 0x3A;
 constexpr std::uint8_t kAscUnrecoveredRead = 0x11;
 constexpr std::uint8_t kAscIllegalModeForTrack = 0x64;
 
-// Audio status codes of READ SUB-CHANNEL.
-constexpr std::uint8_t kAudioPlaying = 0x11;
-constexpr std::uint8_t kAudioPaused = 0x12;
-constexpr std::uint8_t kAudioCompleted = 0x13;
-constexpr std::uint8_t kAudioNoStatus = 0x15;
-
 std::uint64_t SteadyMs() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now().time_since_epoch())
@@ -199,6 +193,11 @@ std::uint64_t VirtualDrive::WaitedMs() const {
 bool VirtualDrive::TrayOpen() const {
     std::lock_guard lock(mutex_);
     return trayOpen_;
+}
+
+void VirtualDrive::SetAudioDevice(std::string device) {
+    std::lock_guard lock(mutex_);
+    audioDevice_ = std::move(device);
 }
 
 ScsiReply VirtualDrive::Execute(const ScsiRequest& request) {
@@ -407,6 +406,18 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
 }
 
 std::uint32_t VirtualDrive::Position() {
+    if (sound_ && (play_ == Play::kPlaying || play_ == Play::kPaused)) {
+        PcmPlayStatus heard = sound_->Status();
+        position_ = heard.position;
+        if (heard.state == PcmPlayState::kCompleted) {
+            play_ = Play::kCompleted;
+        } else if (heard.state == PcmPlayState::kFailed) {
+            play_ = Play::kError;
+        }
+        if (play_ != Play::kPlaying && play_ != Play::kPaused)
+            sound_.reset();
+        return position_;
+    }
     if (play_ == Play::kPlaying) {
         std::uint64_t elapsed = clockMs_() - playStartedMs_;
         std::uint64_t now = position_ + elapsed * 75 / 1000;
@@ -433,10 +444,18 @@ ScsiReply VirtualDrive::PlayAudio(const ScsiRequest& request) {
     }
     if (image_.TrackAt(start)->IsData())
         return Illegal(kAscIllegalModeForTrack);
+    sound_.reset();
     position_ = start;
     playEnd_ = start + length;
     playStartedMs_ = clockMs_();
     play_ = Play::kPlaying;
+    if (!audioDevice_.empty()) {
+        // No device (no sound card) is no error: the play goes on silently by the clock.
+        sound_ = PcmOutput::Play(audioDevice_, start, playEnd_,
+                                 [this](std::uint32_t lba, std::uint32_t count, std::uint8_t* out) {
+                                     return image_.ReadFrames(lba, count, out);
+                                 });
+    }
     return Good();
 }
 
@@ -447,11 +466,15 @@ ScsiReply VirtualDrive::PauseResume(const ScsiRequest& request) {
         if (play_ == Play::kPaused) {
             playStartedMs_ = clockMs_();
             play_ = Play::kPlaying;
+            if (sound_)
+                sound_->Resume();
         } else if (play_ != Play::kPlaying) {
             return Illegal(kAscSequenceError);
         }
     } else {
         if (play_ == Play::kPlaying) {
+            if (sound_)
+                sound_->Pause();
             position_ = Position();
             play_ = Play::kPaused;
         } else if (play_ != Play::kPaused) {
@@ -472,17 +495,21 @@ ScsiReply VirtualDrive::ReadSubChannel(const ScsiRequest& request) {
         return Illegal();
 
     std::uint32_t position = Position();
-    std::uint8_t status = kAudioNoStatus;
+    std::uint8_t status = kAudioStatusNone;
     switch (play_) {
         case Play::kPlaying:
-            status = kAudioPlaying;
+            status = kAudioStatusPlaying;
             break;
         case Play::kPaused:
-            status = kAudioPaused;
+            status = kAudioStatusPaused;
             break;
         case Play::kCompleted:
             // Reported once, as MMC drives do; then there is no current status.
-            status = kAudioCompleted;
+            status = kAudioStatusCompleted;
+            play_ = Play::kNone;
+            break;
+        case Play::kError:
+            status = kAudioStatusError;
             play_ = Play::kNone;
             break;
         case Play::kNone:
@@ -539,6 +566,7 @@ ScsiReply VirtualDrive::StartStop(const ScsiRequest& request) {
     if (play_ != Play::kPaused)
         position_ = Position();
     play_ = Play::kNone;
+    sound_.reset();
     if (loadEject)
         trayOpen_ = !start;
     return Good();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/audio/PcmOutput.h"
 #include "core/cdrom/DiscImage.h"
 #include "core/cdrom/SCSIDriveInfo.h"
 #include "core/cdrom/ScsiTarget.h"
@@ -42,8 +43,10 @@ struct VirtualDriveFaults {
 // A SCSI target in user space that answers like an MMC drive from a CD image: INQUIRY,
 // TEST UNIT READY, READ TOC (formats 0 and 1, LBA and MSF), READ CD, READ (10) and the
 // vendor reads 0xD4 and 0xD8 of 2352-byte frames, PLAY AUDIO (12), PAUSE/RESUME,
-// READ SUB-CHANNEL (formats 1-3; the position advances 75 frames a second while playing)
-// and START STOP UNIT (stop, eject, load). Anything else, a CDB of the wrong length, a
+// READ SUB-CHANNEL (formats 1-3) and START STOP UNIT (stop, eject, load). With an audio
+// device set, PLAY AUDIO plays the image's frames through it and the position is what
+// has been heard; without one (or when the device does not open) the position advances
+// 75 frames a second by the clock. Anything else, a CDB of the wrong length, a
 // wrong data direction or a buffer smaller than the transfer gets CHECK CONDITION with
 // ILLEGAL REQUEST sense and nothing written. Commands are serialised by a lock.
 class VirtualDrive : public ScsiTarget {
@@ -54,6 +57,7 @@ class VirtualDrive : public ScsiTarget {
     explicit VirtualDrive(DiscImage image, std::function<std::uint64_t()> clockMs = {});
 
     // Loads a CUE sheet; nullptr with errorText naming the file and line on failure.
+    // The drive has no audio device until one is set.
     static std::unique_ptr<VirtualDrive> Open(const std::string& cuePath, std::string& errorText);
 
     ScsiReply Execute(const ScsiRequest& request) override;
@@ -76,8 +80,13 @@ class VirtualDrive : public ScsiTarget {
 
     bool TrayOpen() const;
 
+    // The ALSA device PLAY AUDIO sounds through ("" = none). Takes effect at the next
+    // PLAY AUDIO.
+    void SetAudioDevice(std::string device);
+
   private:
-    enum class Play { kNone, kPlaying, kPaused, kCompleted };
+    // kError: the sound stopped because a frame could not be read or the device failed.
+    enum class Play { kNone, kPlaying, kPaused, kCompleted, kError };
 
     ScsiReply Dispatch(const ScsiRequest& request);
     ScsiReply Inquiry(const ScsiRequest& request);
@@ -105,6 +114,11 @@ class VirtualDrive : public ScsiTarget {
     std::uint32_t playEnd_ = 0;   // first frame not played
     std::uint32_t position_ = 0;  // frame at playStartedMs_ (or where play stopped)
     std::uint64_t playStartedMs_ = 0;
+    std::string audioDevice_;
+    // The sound of the current play, when a device opened. Reads image_ from its own
+    // thread without mutex_ (image reads are thread-safe), so it can be destroyed, and
+    // its thread joined, under mutex_. Declared after image_: it dies first.
+    std::unique_ptr<PcmOutput> sound_;
 };
 
 // The reply of READ TOC format 0 for an image: header and descriptors from `startTrack`

@@ -60,6 +60,9 @@ struct Settings {
     int DeviceType = 0;
     // CD images (CUE sheets, separated by ';') that appear as drives after the real ones.
     std::string Images;
+    // 1: a real drive's tracks are played by reading them and sending the samples to the
+    // sound card, for drives without an analogue audio connection.
+    int DigitalPlayback = 0;
 
     // [COLOR], Windows colour values 0x00BBGGRR
     int TextColor = 0xF8E1CB;

@@ -47,6 +47,7 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("CDROM", "BufferSize", s.BufferSize, [](int x) { return x <= 0 ? 26 : x; });
     v.Int("CDROM", "DeviceType", s.DeviceType, [](int x) { return x < 0 || x > 11 ? 0 : x; });
     v.Str("CDROM", "Images", s.Images, kGeneral);
+    v.Int("CDROM", "DigitalPlayback", s.DigitalPlayback, [](int x) { return x != 0 ? 1 : 0; });
 
     v.Int("COLOR", "TextColor", s.TextColor, none);
     v.Int("COLOR", "TextSelColor", s.TextSelColor, none);

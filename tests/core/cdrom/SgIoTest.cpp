@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "CdromTestSupport.h"
 #include "core/cdrom/Cdb.h"
@@ -288,6 +290,109 @@ TEST(SgIoStatus, SenseOfACheckConditionIsKept) {
     EXPECT_EQ(native.driver->lastSense[2] & 0x0F, kSenseMediumError);
     EXPECT_EQ(native.driver->lastSense[12], 0x11);
     EXPECT_EQ(native.driver->lastSense[6], 5) << "information field: the bad LBA";
+}
+
+// A real drive with digital playback on: track 1 at LBA 0, track 2 at 150.
+struct DigitalPlayer {
+    FakeKernel kernel{{"sr0"}};
+    std::unique_ptr<CSCSIDriverNative> driver;
+
+    explicit DigitalPlayer(const std::string& soundDevice = "null") {
+        WritePatternBin(kernel.root / "two.bin", 300);
+        kernel.drive = LoadDrive(kernel.root.path(),
+                                 "FILE \"two.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+                                 " TRACK 02 AUDIO\n  INDEX 01 00:02:00\n");
+        DriverOptions options;
+        options.retryTimes = 2;
+        options.digitalPlayback = true;
+        options.audioDevice = soundDevice;
+        DriveSources sources;
+        sources.system = kernel.System();
+        driver = std::make_unique<CSCSIDriverNative>(options, std::move(sources));
+        EXPECT_EQ(driver->Init(0), 1);
+        kernel.cdbs.clear();
+    }
+    struct Position {
+        std::int32_t relative, absolute;
+        std::uint32_t status;
+    };
+    Position Where() {
+        Position p{};
+        EXPECT_EQ(driver->GetPosition(&p.relative, &p.absolute, &p.status), 1);
+        return p;
+    }
+    Position WhenNotPlaying() {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        Position p = Where();
+        while (p.status == 0x11u && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            p = Where();
+        }
+        return p;
+    }
+    // Read only once the play is over: its thread sends commands too.
+    std::size_t Sent(std::uint8_t op) const {
+        return static_cast<std::size_t>(std::count_if(kernel.cdbs.begin(), kernel.cdbs.end(),
+                                                      [op](const auto& c) { return c[0] == op; }));
+    }
+};
+
+TEST(DigitalPlayback, ReadsTheRangeInsteadOfSendingPlayAudio) {
+    DigitalPlayer player;
+    ASSERT_EQ(player.driver->PlayAudio(140, 170), 1);  // across the start of track 2
+    DigitalPlayer::Position p = player.WhenNotPlaying();
+    EXPECT_EQ(p.status, 0x13u);
+    EXPECT_EQ(p.absolute, 170);
+    EXPECT_EQ(p.relative, 20) << "relative to track 2, from the TOC";
+
+    EXPECT_EQ(player.Sent(opcode::kPlayAudio12), 0u);
+    EXPECT_EQ(player.Sent(opcode::kReadSubChannel), 0u);
+    // The reads cover the range exactly, in order, with the drive type's command.
+    std::uint32_t next = 140;
+    for (const auto& cdb : player.kernel.cdbs) {
+        if (cdb[0] != opcode::kReadCd)
+            continue;
+        std::uint32_t lba = (cdb[2] << 24) | (cdb[3] << 16) | (cdb[4] << 8) | cdb[5];
+        EXPECT_EQ(lba, next);
+        next = lba + ((cdb[6] << 16) | (cdb[7] << 8) | cdb[8]);
+    }
+    EXPECT_EQ(next, 170u);
+    EXPECT_EQ(player.Where().status, 0x15u) << "the end is reported once, then the drive answers";
+}
+
+TEST(DigitalPlayback, PauseAndStopActOnThePlayAndStopAlsoStopsTheDrive) {
+    DigitalPlayer player;
+    ASSERT_EQ(player.driver->PlayAudio(0, 300), 1);
+    ASSERT_EQ(player.driver->Pause(1), 1);
+    DigitalPlayer::Position paused = player.Where();
+    EXPECT_EQ(paused.status, 0x12u);
+    EXPECT_LT(paused.absolute, 300);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(player.Where().absolute, paused.absolute);
+    ASSERT_EQ(player.driver->Pause(0), 1);
+    EXPECT_EQ(player.Where().status, 0x11u);
+    ASSERT_EQ(player.driver->Stop(), 1);
+    EXPECT_EQ(player.Where().status, 0x15u);
+    EXPECT_EQ(player.Sent(opcode::kPauseResume), 0u);
+    EXPECT_EQ(player.Sent(opcode::kStartStopUnit), 1u);
+}
+
+TEST(DigitalPlayback, AnUnreadableFrameEndsThePlayWithAnErrorNotCompletion) {
+    DigitalPlayer player;
+    player.kernel.drive->faults().unreadable.push_back({150, 1});
+    ASSERT_EQ(player.driver->PlayAudio(140, 200), 1);
+    DigitalPlayer::Position p = player.WhenNotPlaying();
+    EXPECT_EQ(p.status, 0x14u);
+    EXPECT_LE(p.absolute, 150);
+    EXPECT_EQ(player.driver->lastSense[2], 0) << "the play's reads leave lastSense alone";
+}
+
+TEST(DigitalPlayback, WithoutASoundDeviceTheDrivePlaysItself) {
+    DigitalPlayer player("korvida-no-such-device");
+    ASSERT_EQ(player.driver->PlayAudio(0, 150), 1);
+    EXPECT_EQ(player.Where().status, 0x11u);
+    EXPECT_EQ(player.Sent(opcode::kPlayAudio12), 1u);
+    EXPECT_EQ(player.Sent(opcode::kReadCd), 0u);
 }
 
 }  // namespace

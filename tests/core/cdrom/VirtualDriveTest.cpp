@@ -1,7 +1,9 @@
 // The virtual drive as a player and as a target that refuses what it cannot do.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "CdromTestSupport.h"
 #include "core/cdrom/Cdb.h"
@@ -106,6 +108,46 @@ TEST(VirtualPlayer, RefusesToPlayDataOrPastTheLeadOut) {
     EXPECT_EQ(player.driver().PlayAudio(100, 3001), 0);
     EXPECT_EQ(player.driver().lastSense[12], 0x21);
     EXPECT_EQ(player.driver().PlayAudio(200, 100), 0) << "a reversed range must not wrap";
+}
+
+// Through a sound device the drive's own clock no longer counts: the position is what
+// the output has played.
+TEST(VirtualPlayer, WithASoundDeviceThePositionIsWhatWasPlayed) {
+    Player player;
+    player.drive->SetAudioDevice("null");
+    ASSERT_EQ(player.driver().PlayAudio(900, 930), 1);
+    player.now += 60000;
+    ASSERT_EQ(player.driver().Pause(1), 1);
+    auto p = player.Where();
+    EXPECT_EQ(p.status, 0x12u);
+    EXPECT_LT(p.absolute, 930) << "paused well before the end of 30 frames";
+
+    ASSERT_EQ(player.driver().Pause(0), 1);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        p = player.Where();
+    } while (p.status == 0x11u && std::chrono::steady_clock::now() < deadline);
+    EXPECT_EQ(p.status, 0x13u);
+    EXPECT_EQ(p.absolute, 930);
+    EXPECT_EQ(p.relative, 30);
+    EXPECT_EQ(player.Where().status, 0x15u) << "completion is reported once";
+
+    ASSERT_EQ(player.driver().PlayAudio(0, 750), 1);
+    ASSERT_EQ(player.driver().Stop(), 1);
+    p = player.Where();
+    EXPECT_EQ(p.status, 0x15u);
+    EXPECT_LT(p.absolute, 750);
+}
+
+TEST(VirtualPlayer, ASoundDeviceThatDoesNotOpenLeavesThePlayToTheClock) {
+    Player player;
+    player.drive->SetAudioDevice("korvida-no-such-device");
+    ASSERT_EQ(player.driver().PlayAudio(900, 2250), 1);
+    player.now += 2000;
+    auto p = player.Where();
+    EXPECT_EQ(p.status, 0x11u);
+    EXPECT_EQ(p.absolute, 1050);
 }
 
 struct Refusal {

@@ -1,0 +1,46 @@
+#include "gui/app/MediaWatcher.h"
+
+#include <QSocketNotifier>
+
+#include "core/disc/MediaChange.h"
+#include "gui/app/DiscController.h"
+
+namespace korvida::gui {
+
+MediaWatcher::MediaWatcher(DiscController& discs, std::function<bool()> driveInUse, QObject* parent)
+    : QObject(parent), discs_(discs), driveInUse_(std::move(driveInUse)) {
+    monitor_ = MediaMonitor::Open();
+    if (!monitor_)
+        return;
+    notifier_ = new QSocketNotifier(monitor_->fd(), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &MediaWatcher::drain);
+}
+
+MediaWatcher::~MediaWatcher() {
+    // The notifier watches the monitor's socket: it goes before the socket closes.
+    delete notifier_;
+}
+
+void MediaWatcher::drain() {
+    while (auto event = monitor_->Next())
+        handle(*event);
+}
+
+void MediaWatcher::handle(const MediaChangeEvent& event) {
+    // While a load runs its worker owns the driver, and the load reads the new TOC anyway.
+    if (discs_.busy() || !discs_.hasDrive() || !discs_.driver())
+        return;
+    if (driveInUse_ && driveInUse_())
+        return;
+    // A load that found no disc empties the list but keeps the last disc's record, TOC
+    // included; an empty list shows no disc, whatever that record says, so that the same
+    // disc coming back is a change.
+    static const std::array<std::uint8_t, DiscInfo::kRawTocSize> kNoDisc{};
+    const auto& shown = discs_.rows().empty() ? kNoDisc : discs_.disc().rawToc;
+    if (DecideMediaChange(event, *discs_.driver(), shown) == MediaChangeAction::kNothing)
+        return;
+    discs_.storeDisc();
+    discs_.refresh();
+}
+
+}  // namespace korvida::gui
