@@ -25,6 +25,7 @@
 #include "gui/app/CommandTable.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
+#include "gui/app/MediaWatcher.h"
 #include "gui/app/QtMessageTarget.h"
 #include "gui/player/PlayerBar.h"
 #include "gui/player/PlayerController.h"
@@ -84,6 +85,10 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
 
     // Without the encoder module only MP3 encoding is unavailable; the user is told.
     BindEncoderAtStartUp(settings.MP3Encoder, notifier_);
+    // A disc put in or taken out of the current drive reloads the list; not while a job
+    // sends its own commands to the drive.
+    new MediaWatcher(
+        *discs_, [this] { return !jobs_ || jobs_->running() || progress_; }, this);
     // Drive discovery and the first load run on a worker: the window is up meanwhile.
     discs_->start();
 }

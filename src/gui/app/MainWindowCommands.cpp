@@ -129,8 +129,10 @@ void MainWindow::OpenOptions() {
 
 void MainWindow::ApplyOptions(const OptionsOutcome& outcome) {
     const Settings& s = TheSettings();
-    if (auto* native = dynamic_cast<CSCSIDriverNative*>(discs_->driver()))
+    if (auto* native = dynamic_cast<CSCSIDriverNative*>(discs_->driver())) {
         native->SetDeviceType(s.DeviceType);
+        native->SetDigitalPlayback(s.DigitalPlayback != 0);
+    }
     if (outcome.transportChanged)
         discs_->recreateDriver();
     else if (outcome.driveChanged)

@@ -20,7 +20,8 @@ CdromPage::CdromPage(const std::vector<std::string>& driveNames, QWidget* parent
       disableAutoPlay_(new QCheckBox(tr("禁止自动播放 CD (&A)"))),
       skipError_(new QCheckBox(tr("出现错误扇区时仍然继续抓取"))),
       retries_(new NumberEdit(1, 100)),
-      buffer_(new NumberEdit(1, 255)) {
+      buffer_(new NumberEdit(1, 255)),
+      digitalPlayback_(new QCheckBox(tr("播放时读取音频数据并从声卡输出(&P)"))) {
     for (const std::string& name : driveNames)
         drive_->addItem(QString::fromStdString(name));
     for (int type = 0; type < kDeviceTypeCount; ++type)
@@ -37,6 +38,10 @@ CdromPage::CdromPage(const std::vector<std::string>& driveNames, QWidget* parent
     form->addRow(skipError_);
     form->addRow(tr("发生错误时重试次数(&R):"), retries_);
     form->addRow(tr("读取时缓冲大小(帧数)(&B):"), buffer_);
+    // Many drives have no analogue output cable: playing then reads the audio and sends
+    // it to the sound card.
+    digitalPlayback_->setToolTip(tr("光驱没有连接到声卡的音频线时，选中此项才能听到 CD。"));
+    form->addRow(digitalPlayback_);
 
     bindChoice(drive_, "CDROM", "CDROMDriver");
     bindChoice(type_, "CDROM", "DeviceType");
@@ -47,6 +52,7 @@ CdromPage::CdromPage(const std::vector<std::string>& driveNames, QWidget* parent
     bindCheck(skipError_, "Misc", "BoolSkipError");
     bindNumber(retries_, "CDROM", "RetryTimes");
     bindNumber(buffer_, "CDROM", "BufferSize");
+    bindCheck(digitalPlayback_, "CDROM", "DigitalPlayback");
 
     connect(deleteSilence_, &QCheckBox::toggled, this, &CdromPage::updateEnables);
 }

@@ -27,6 +27,7 @@ class CdromPage : public OptionsPage {
     NumberEdit* trailingEdit() const { return trailing_; }
     NumberEdit* retryEdit() const { return retries_; }
     NumberEdit* bufferEdit() const { return buffer_; }
+    QCheckBox* digitalPlaybackBox() const { return digitalPlayback_; }
 
   protected:
     // The two silence frame counts follow the delete-silence box.
@@ -42,6 +43,7 @@ class CdromPage : public OptionsPage {
     QCheckBox* skipError_;
     NumberEdit* retries_;
     NumberEdit* buffer_;
+    QCheckBox* digitalPlayback_;
 };
 
 }  // namespace korvida::gui
