@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -292,6 +293,31 @@ TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
     EXPECT_NE(text.find("CDROMDriver=1\n"), std::string::npos) << text;
     EXPECT_NE(text.find("DeviceType=3\n"), std::string::npos);
     EXPECT_NE(text.find("BackgroundColor=8404992\n"), std::string::npos);
+}
+
+// Pixels of exactly `color` in the track list as it is drawn now.
+int PixelsOf(gui::MainWindow& window, QColor color) {
+    const QImage image = window.trackList()->viewport()->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == color;
+    return count;
+}
+
+TEST(MainWindow, TheTrackListDrawsTheTextShadowWhileItIsSwitchedOn) {
+    DemoWindow demo("[COLOR]\nTextShadowColor=65280\nBoolShadowColor=1\n");
+    gui::MainWindow& window = demo.Open();
+    window.resize(500, 300);
+    const QColor green(0, 255, 0);
+    EXPECT_GT(PixelsOf(window, green), 20);
+    ChangeOptions(window, [](gui::OptionsSheet& sheet) {
+        sheet.selectPage(gui::OptionsPageId::kAppearance);
+        sheet.page<gui::AppearancePage>(gui::OptionsPageId::kAppearance)
+            ->shadowBox()
+            ->setChecked(false);
+    });
+    EXPECT_EQ(PixelsOf(window, green), 0);
 }
 
 TEST(QtMessageTarget, WorkerMessagesArriveOnTheUiThreadInOrder) {

@@ -27,6 +27,7 @@
 #include "gui/app/JobController.h"
 #include "gui/app/MediaWatcher.h"
 #include "gui/app/QtMessageTarget.h"
+#include "gui/app/ShadowTextDelegate.h"
 #include "gui/player/PlayerBar.h"
 #include "gui/player/PlayerController.h"
 #include "gui/settings/ColorPreview.h"
@@ -231,6 +232,12 @@ void MainWindow::ApplyColors() {
     list.setColor(QPalette::Text, ColorFromBgr(s.TextColor));
     list.setColor(QPalette::HighlightedText, ColorFromBgr(s.TextSelColor));
     list_->setPalette(list);
+    auto* texts = qobject_cast<ShadowTextDelegate*>(list_->itemDelegate());
+    if (!texts) {
+        texts = new ShadowTextDelegate(list_);
+        list_->setItemDelegate(texts);
+    }
+    texts->setShadow(s.BoolShadowColor ? ColorFromBgr(s.TextShadowColor) : QColor());
     QPalette row = statusBar()->palette();
     row.setColor(QPalette::Window, ColorFromBgr(s.BackgroundColor));
     row.setColor(QPalette::WindowText, ColorFromBgr(s.StatusLineColor));
