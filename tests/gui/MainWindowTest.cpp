@@ -20,6 +20,7 @@
 
 #include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Messages.h"
+#include "core/settings/Settings.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/CommandTable.h"
@@ -293,6 +294,35 @@ TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
     EXPECT_NE(text.find("CDROMDriver=1\n"), std::string::npos) << text;
     EXPECT_NE(text.find("DeviceType=3\n"), std::string::npos);
     EXPECT_NE(text.find("BackgroundColor=8404992\n"), std::string::npos);
+}
+
+TEST(MainWindow, TheBatchFileDialogOpensTheOptionsSheetOverItself) {
+    DemoWindow demo;
+    gui::MainWindow& window = demo.Open();
+    bool overFileDialog = false;
+    test::OnNextModal([&overFileDialog](QWidget* fileDialog) {
+        // The sheet comes up over the file dialog, which is modal already.
+        auto* watch = new QTimer(fileDialog);
+        watch->callOnTimeout([fileDialog, watch, &overFileDialog] {
+            auto* sheet = qobject_cast<gui::OptionsSheet*>(QApplication::activeModalWidget());
+            if (!sheet)
+                return;
+            watch->stop();
+            overFileDialog = sheet->parentWidget() == fileDialog;
+            sheet->selectPage(gui::OptionsPageId::kCdrom);
+            sheet->page<gui::CdromPage>(gui::OptionsPageId::kCdrom)->typeList()->setCurrentIndex(5);
+            sheet->accept();
+            qobject_cast<QDialog*>(fileDialog)->reject();
+        });
+        watch->start(10);
+        for (QPushButton* button : fileDialog->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("选项..."))
+                button->click();
+    });
+    window.action(gui::cmd::kEncodeWavToMp3)->trigger();
+    EXPECT_TRUE(overFileDialog);
+    EXPECT_EQ(TheSettings().DeviceType, 5);
+    EXPECT_EQ(static_cast<CSCSIDriverNative*>(window.discs().driver())->DeviceType(), 5);
 }
 
 // Pixels of exactly `color` in the track list as it is drawn now.

@@ -110,7 +110,8 @@ class MainWindow : public QMainWindow {
     void Help();
     void About();
     void ViewLog();
-    void OpenOptions();
+    // Over `over` (a file dialog) or over the window.
+    void OpenOptions(QWidget* over = nullptr);
     void ApplyOptions(const OptionsOutcome& outcome);
     void OpenMenu(int index);
 

@@ -115,7 +115,7 @@ void MainWindow::OpenMenu(int index) {
 
 // The one place that opens the options sheet: the Edit menu, the toolbar and the batch
 // file dialogs' "选项..." button all come here, so the steps after OK are the same.
-void MainWindow::OpenOptions() {
+void MainWindow::OpenOptions(QWidget* over) {
     // The disc worker selects drives with the live settings; the sheet waits for it.
     if (discs_->busy() || jobs_->running())
         return;
@@ -123,7 +123,7 @@ void MainWindow::OpenOptions() {
     if (discs_->hasDrive())
         context.driveNames = DriveNamesOf(discs_->driver());
     OptionsOutcome outcome;
-    if (RunOptionsSheet(this, TheSettings(), std::move(context), &outcome))
+    if (RunOptionsSheet(over ? over : this, TheSettings(), std::move(context), &outcome))
         ApplyOptions(outcome);
 }
 
@@ -220,7 +220,8 @@ void MainWindow::FileCommand(FileJobKind kind) {
     jobs_->SetFileItems({});
     ExtendedFileDialog dialog(
         title, filter, QString::fromStdString(NormalizedFolder(TheSettings().OutputFolder)), this);
-    connect(&dialog, &ExtendedFileDialog::optionsRequested, this, &MainWindow::OpenOptions);
+    connect(&dialog, &ExtendedFileDialog::optionsRequested, this,
+            [this, &dialog] { OpenOptions(&dialog); });
     if (dialog.exec() != QDialog::Accepted)
         return;
     std::vector<std::string> paths;
