@@ -101,8 +101,8 @@ const CommandSpec* FindCommand(int id) {
 }
 
 int HandlerId(int id) {
-    const CommandSpec* spec = FindCommand(id);
-    return spec && spec->sends ? spec->sends : id;
+    const CommandSpec* command = FindCommand(id);
+    return command && command->sends ? command->sends : id;
 }
 
 const std::vector<MenuSpec>& MenuBarLayout() {

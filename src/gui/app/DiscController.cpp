@@ -133,8 +133,17 @@ void DiscController::eject() {
         return;
     driver_->Eject();
     storeDisc();
-    model_.resetWith([this] { rows_.Clear(); });
+    Empty();
     emit discLoaded(false, 0);
+}
+
+void DiscController::Empty() {
+    // The disc's record goes with its rows: a list that shows no disc holds no TOC either,
+    // so the same disc coming back compares as a change.
+    model_.resetWith([this] {
+        rows_.Clear();
+        disc_ = DiscInfo{};
+    });
 }
 
 void DiscController::storeDisc() {
@@ -145,7 +154,7 @@ void DiscController::storeDisc() {
 void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitText) {
     outcome->settings = TheSettings();
     // The list is emptied first, so no track can be ticked or ripped while the load runs.
-    model_.resetWith([this] { rows_.Clear(); });
+    Empty();
     status_ = waitText;
     emit statusChanged(status_);
     emit busyChanged(true);

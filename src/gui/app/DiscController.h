@@ -71,6 +71,8 @@ class DiscController : public QObject {
     struct Outcome;
     void Run(std::shared_ptr<Outcome> outcome, const QString& waitText);
     void Finish(std::shared_ptr<Outcome> outcome);
+    // No rows and no disc record.
+    void Empty();
 
     UserNotifier& notifier_;
     DriveSources sources_;

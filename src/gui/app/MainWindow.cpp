@@ -108,18 +108,18 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::BuildActions() {
-    for (const CommandSpec& spec : Commands()) {
-        auto* action = new QAction(QCoreApplication::translate("Commands", spec.caption), this);
-        action->setObjectName(QStringLiteral("command%1").arg(spec.id));
-        action->setData(spec.id);
-        if (spec.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
-        if (spec.icon)
-            action->setIcon(CommandIcon(spec.icon));
+    for (const CommandSpec& command : Commands()) {
+        auto* action = new QAction(QCoreApplication::translate("Commands", command.caption), this);
+        action->setObjectName(QStringLiteral("command%1").arg(command.id));
+        action->setData(command.id);
+        if (command.shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
+        if (command.icon)
+            action->setIcon(CommandIcon(command.icon));
         // The window carries every action, so accelerators work without a menu open.
         addAction(action);
-        connect(action, &QAction::triggered, this, [this, id = spec.id] { Trigger(id); });
-        actions_[spec.id] = action;
+        connect(action, &QAction::triggered, this, [this, id = command.id] { Trigger(id); });
+        actions_[command.id] = action;
     }
     // Enter on the keypad plays as Return does.
     action(cmd::kPlayHighlighted)

@@ -32,12 +32,8 @@ void MediaWatcher::handle(const MediaChangeEvent& event) {
         return;
     if (driveInUse_ && driveInUse_())
         return;
-    // A load that found no disc empties the list but keeps the last disc's record, TOC
-    // included; an empty list shows no disc, whatever that record says, so that the same
-    // disc coming back is a change.
-    static const std::array<std::uint8_t, DiscInfo::kRawTocSize> kNoDisc{};
-    const auto& shown = discs_.rows().empty() ? kNoDisc : discs_.disc().rawToc;
-    if (DecideMediaChange(event, *discs_.driver(), shown) == MediaChangeAction::kNothing)
+    if (DecideMediaChange(event, *discs_.driver(), discs_.disc().rawToc) ==
+        MediaChangeAction::kNothing)
         return;
     discs_.storeDisc();
     discs_.refresh();

@@ -23,10 +23,7 @@ QueryDialog::QueryDialog(QueryController& controller, QWidget* parent)
       ok_(new QPushButton(tr("确定(&O)"), this)),
       cancel_(new QPushButton(tr("取消(&C)"), this)) {
     setWindowTitle(tr("垂询 Freedb"));
-    for (QWidget* page : {static_cast<QWidget*>(progress_), static_cast<QWidget*>(matches_),
-                          static_cast<QWidget*>(noMatch_), static_cast<QWidget*>(error_)})
-        pages_->addWidget(page);
-    LayOutWizard(this, pages_, {ok_, cancel_});
+    LayOutWizard(this, pages_, {progress_, matches_, noMatch_, error_}, {ok_, cancel_});
     resize(440, 240);
 
     connect(ok_, &QPushButton::clicked, this,

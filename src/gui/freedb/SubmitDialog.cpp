@@ -24,10 +24,7 @@ SubmitDialog::SubmitDialog(SubmitController& controller, QWidget* parent)
       submit_(new QPushButton(tr("提交(&S)"), this)),
       cancel_(new QPushButton(tr("取消(&C)"), this)) {
     setWindowTitle(tr("正提交到 freedb"));
-    for (QWidget* page : {static_cast<QWidget*>(edit_), static_cast<QWidget*>(progress_),
-                          static_cast<QWidget*>(accepted_), static_cast<QWidget*>(error_)})
-        pages_->addWidget(page);
-    LayOutWizard(this, pages_, {submit_, cancel_});
+    LayOutWizard(this, pages_, {edit_, progress_, accepted_, error_}, {submit_, cancel_});
     resize(520, 400);
     edit_->Load(controller_.openingForm());
 

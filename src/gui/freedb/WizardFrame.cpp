@@ -3,17 +3,21 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace korvida::gui {
 
-void LayOutWizard(QDialog* dialog, QWidget* pages, std::initializer_list<QPushButton*> buttons) {
+void LayOutWizard(QDialog* dialog, QStackedWidget* area, std::initializer_list<QWidget*> pages,
+                  std::initializer_list<QPushButton*> buttons) {
+    for (QWidget* page : pages)
+        area->addWidget(page);
     auto* column = new QVBoxLayout;
     for (QPushButton* button : buttons)
         column->addWidget(button);
     column->addStretch();
     auto* layout = new QHBoxLayout(dialog);
-    layout->addWidget(pages, 1);
+    layout->addWidget(area, 1);
     layout->addLayout(column);
 }
 

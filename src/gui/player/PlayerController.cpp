@@ -87,14 +87,18 @@ void PlayerController::Stop() {
     paused_ = false;
 }
 
-void PlayerController::Previous() {
+bool PlayerController::StopForSkip() {
     CSCSIDriver* driver = Driver();
     if (!driver)
-        return;
+        return false;
     paused_ = false;
     driver->Stop();
     StopTimerAndClear();
-    if (FirstChecked() < 0)
+    return FirstChecked() >= 0;
+}
+
+void PlayerController::Previous() {
+    if (!StopForSkip())
         return;
     for (int p = std::min(playingRow_, rows_.size()) - 1; p >= 0; --p)
         if (rows_.row(p).checked) {
@@ -105,13 +109,7 @@ void PlayerController::Previous() {
 }
 
 void PlayerController::Next() {
-    CSCSIDriver* driver = Driver();
-    if (!driver)
-        return;
-    paused_ = false;
-    driver->Stop();
-    StopTimerAndClear();
-    if (FirstChecked() < 0)
+    if (!StopForSkip())
         return;
     for (int p = playingRow_ + 1; p < rows_.size(); ++p)
         if (rows_.row(p).checked) {

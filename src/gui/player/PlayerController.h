@@ -70,6 +70,9 @@ class PlayerController : public QObject {
   private:
     enum class SliderStart { kReset, kKeep };
     void PlayRow(int row, SliderStart slider);
+    // Previous and Next start alike: no pause, the drive stopped, the display cleared.
+    // False when there is no drive or no ticked row to go to.
+    bool StopForSkip();
     void StopTimerAndClear();
     bool PlayTrackFrom(int track, std::uint32_t offsetFrames);
     int FirstChecked() const;
