@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <iostream>
-#include <mutex>
 
 #include "cli/CliContext.h"
 #include "cli/DiscSession.h"
@@ -91,6 +90,8 @@ int OutcomeStatus(const FreedbOutcome& outcome, const InterruptToEvent& interrup
         case FreedbOutcome::Kind::kFailed:
             PrintError(outcome.text);
             return kExitFailed;
+        case FreedbOutcome::Kind::kBadPick:
+            return kExitUsage;  // the caller has named the pick and the list
     }
     return kExitFailed;
 }
@@ -122,6 +123,10 @@ int RunQueryCommand(CliContext& context) {
         const FreedbMatch& m = lookup.matches[i];
         std::cout << i + 1 << "\t" << m.category << "\t" << m.discId << "\t" << m.artist << " / "
                   << m.title << "\n";
+    }
+    if (lookup.outcome.kind == FreedbOutcome::Kind::kBadPick) {
+        PrintError("--pick " + std::to_string(options.pick) +
+                   " names no match: the server listed " + std::to_string(lookup.matches.size()));
     }
     const int result = OutcomeStatus(lookup.outcome, interrupt);
     if (result != kExitOk)
@@ -155,17 +160,11 @@ int RunSubmitCommand(CliContext& context) {
     auto cancel = std::make_shared<Event>(false);
     InterruptToEvent interrupt(cancel);
     const auto msf = LbaTocToMsfToc(session.disc.rawToc);
-    std::mutex mutex;
-    std::string lastStatus;  // the server's answer is the last status the thread shows
     const FreedbOutcome outcome =
-        SubmitDiscAndWait(form, msf, server, session.disc, cancel, [&](const std::string& text) {
-            PrintStatus(text);
-            std::lock_guard lock(mutex);
-            lastStatus = text;
-        });
+        SubmitDiscAndWait(form, msf, server, session.disc, cancel, PrintStatus);
     const int result = OutcomeStatus(outcome, interrupt);
     if (result == kExitOk) {
-        std::cout << lastStatus << "\n";
+        std::cout << outcome.text << "\n";
         // The server now holds this revision: keep it with the disc, so that the next
         // submission offers a higher one instead of one the server refuses.
         session.disc.bRevision = 1;

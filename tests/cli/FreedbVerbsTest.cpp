@@ -41,6 +41,29 @@ TEST_F(FreedbCommands, QueryAppliesTheEntryAndStoresIt) {
     EXPECT_NE(toc.out.find("03\tThird\t"), std::string::npos) << toc.out;
 }
 
+// The disc in two categories: jazz holds the entry, rock an entry without any title.
+// Reading the empty one is no match and keeps the stored title; a pick past the list
+// reads nothing.
+TEST_F(FreedbCommands, NothingIsAppliedFromAnEmptyEntryOrAPickPastTheList) {
+    std::filesystem::create_directories(home / "freedb/jazz");
+    test::WriteFile(home / "freedb/jazz/0b004103", kDemoEntry);
+    test::WriteFile(home / "freedb/rock/0b004103", "# xmcd\n");
+    ASSERT_EQ(test::RunCli({"--image", cue, "info", "--track", "1", "--set", "Title=Mine"}).status,
+              0);
+    test::FreedbTestServer server(home / "freedb");
+
+    auto r = test::RunCli({"--image", cue, "query", "--server", server.address(), "--pick", "2"});
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.err.find("未发现相匹配的唱片"), std::string::npos) << r.err;
+    EXPECT_NE(test::ReadFile(home / "db/14004103.db").find("01=Mine"), std::string::npos);
+
+    r = test::RunCli({"--image", cue, "query", "--server", server.address(), "--pick", "3"});
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.out.find("2\trock\t0b004103"), std::string::npos) << r.out;  // the list
+    EXPECT_EQ(server.Requests().size(), 3u);  // two queries, one read
+    EXPECT_NE(test::ReadFile(home / "db/14004103.db").find("01=Mine"), std::string::npos);
+}
+
 TEST_F(FreedbCommands, ServerFailuresAndBadOptionsEndClearly) {
     test::FreedbTestServer server(home / "freedb");
     server.SetMode(test::FreedbTestServer::Mode::kCloseAtOnce);
@@ -79,6 +102,7 @@ TEST_F(FreedbCommands, AcceptedSubmissionRaisesTheNextRevision) {
     for (int run = 0; run < 2; ++run) {
         const auto r = test::RunCli({"--image", cue, "submit", "--server", server.address()});
         ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "200 OK, submission has been sent.\n");  // the server's answer
     }
     const std::vector<std::string> requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);

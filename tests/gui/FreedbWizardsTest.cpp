@@ -186,6 +186,22 @@ TEST_F(FreedbWizards, FailedQueriesAndEmptyReadsStayOnTheirPageUntilCancel) {
     ASSERT_TRUE(closed.wait(20000));
 }
 
+// An entry that holds no title at all: the no-match page, and neither the list nor the
+// disc database loses the first track's title.
+TEST_F(FreedbWizards, AnEntryWithoutTitlesIsNoMatchAndStoresNothing) {
+    std::filesystem::create_directories(database / "rock");
+    test::WriteFile(database / "rock/0b004103", "# xmcd\n");
+    gui::MainWindow& window = Open();
+    RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
+        auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
+        ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
+        QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(server.Requests().size(), 2u);  // the query and the read
+    EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
+    EXPECT_FALSE(std::filesystem::exists(demo.home / "db/14004103.db"));
+}
+
 TEST_F(FreedbWizards, SubmitNeedsAnEmailAddressAndOpensWithTheDiscsGenreAndNextRevision) {
     gui::MainWindow& window = Open("user@example.com");
     bool opened = false;

@@ -196,7 +196,7 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
     }
 
     std::array<std::string, TITLE_SLOTS> titles;
-    int highest = 0;
+    int highest = -1;  // no TTITLE line yet
     std::string discTitle;
     bool hasDiscTitle = false;
     while (lines.Next(line)) {
@@ -239,6 +239,8 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
         }
     }
 
+    // A reply without TTITLE lines gets no titles: an empty title 0 made up for it
+    // would wipe the first track's title and make an empty entry look like a result.
     FreedbReadResult& result = request.readResult;
     result.hasDiscTitle = hasDiscTitle;
     result.discTitle = FieldText(discTitle, FreedbReadResult::kDiscTitleSize);
@@ -253,6 +255,13 @@ std::string SubmitReplyCode(std::string_view reply) {
     if (blank == std::string_view::npos)
         return {};
     return WithoutControlBytes(ReplyLineToUtf8(reply.substr(blank + 4, 3)));
+}
+
+std::string SubmitReplyStatusLine(std::string_view reply) {
+    const std::size_t blank = reply.find("\r\n\r\n");
+    if (blank == std::string_view::npos)
+        return {};
+    return StatusLineText(reply.substr(blank + 4));
 }
 
 }  // namespace korvida

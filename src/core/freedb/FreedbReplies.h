@@ -41,4 +41,8 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request);
 // (fewer when the reply ends sooner, none without a blank line), as readable text.
 std::string SubmitReplyCode(std::string_view reply);
 
+// The status line of a submit reply: the first line after its first blank line, as a
+// message shows it ("200 OK, submission has been sent."); empty without a blank line.
+std::string SubmitReplyStatusLine(std::string_view reply);
+
 }  // namespace korvida

@@ -38,7 +38,7 @@ struct FreedbTrackTitle {
 
 // What a read reply yields, its kinds kept apart: the DTITLE value (all DTITLE lines
 // joined), the category from the status line, and one title per index from 0 to the
-// highest TTITLE index of the reply.
+// highest TTITLE index of the reply (none when it has no TTITLE line).
 struct FreedbReadResult {
     static constexpr std::size_t kDiscTitleSize = 1024;
 
@@ -47,7 +47,8 @@ struct FreedbReadResult {
     std::string category;
     std::vector<FreedbTrackTitle> titles;
 
-    // True when nothing was read (any reply but 210): the wizard shows its no-match page.
+    // True when nothing was read (any reply but 210, or a 210 entry with neither a DTITLE
+    // nor a TTITLE line): the wizard shows its no-match page and nothing is stored.
     bool empty() const { return !hasDiscTitle && titles.empty(); }
 };
 
@@ -55,6 +56,11 @@ struct FreedbReadResult {
 // byte, the rest of the reply) may go without progress before the transfer gives up: a
 // server that accepts and never answers would otherwise hold a scripted query forever.
 inline constexpr std::chrono::milliseconds kFreedbStallTimeout{30000};
+
+// How long one exchange may take in all, from the name lookup to the reply's last byte:
+// a server that drips a byte just inside the stall limit never stalls, and would
+// otherwise hold a query for hours.
+inline constexpr std::chrono::milliseconds kFreedbExchangeTimeout{120000};
 
 // The record handed to a transport thread. The thread holds it through a shared_ptr,
 // as do the starting dialog and the events' owners, so a dialog that gives up on a
@@ -96,6 +102,7 @@ struct FreedbRequest {
     std::string proxyUser;
     std::string proxyPassword;  // plain text, as the settings store delivers it
     std::chrono::milliseconds stallTimeout = kFreedbStallTimeout;
+    std::chrono::milliseconds exchangeTimeout = kFreedbExchangeTimeout;
     FreedbResolver resolver;  // the name lookup; empty: the system's
 };
 

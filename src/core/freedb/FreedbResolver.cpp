@@ -9,10 +9,6 @@
 
 namespace korvida {
 
-int FreedbResolution::Code() const {
-    return error == EAI_SYSTEM ? systemError : error;
-}
-
 FreedbResolution ResolveWithSystem(const std::string& host, std::uint16_t port) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;

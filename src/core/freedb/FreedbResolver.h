@@ -24,9 +24,6 @@ struct FreedbResolution {
     int error = 0;        // 0, or the getaddrinfo code (EAI_NONAME …)
     int systemError = 0;  // errno of the lookup when error is EAI_SYSTEM
     std::vector<FreedbAddress> addresses;
-
-    // The number the transport's socket error text shows.
-    int Code() const;
 };
 
 // Looks up `host` for a TCP connection to `port`. It may block for as long as the

@@ -59,6 +59,7 @@ FreedbOutcome RunFreedbRequest(const std::shared_ptr<FreedbRequest>& request, bo
         case WM_FREEDB_READ_DONE:
         case WM_FREEDB_SUBMIT_DONE:
             outcome.kind = FreedbOutcome::Kind::kDone;
+            outcome.text = last.text;
             outcome.lParam = static_cast<std::uint32_t>(last.lParam);
             break;
         case WM_FREEDB_ERROR:
@@ -102,7 +103,11 @@ FreedbLookup LookUpDisc(const FreedbServerSettings& settings,
     }
 
     const int count = static_cast<int>(lookup.matches.size());
-    lookup.picked = count > 1 && pick >= 1 && pick <= count ? pick - 1 : 0;
+    if (pick > count) {
+        lookup.outcome = {FreedbOutcome::Kind::kBadPick, {}};
+        return lookup;
+    }
+    lookup.picked = pick >= 1 ? pick - 1 : 0;
     const FreedbMatch& match = lookup.matches[static_cast<std::size_t>(lookup.picked)];
     auto read = MakeFreedbRequest(settings, FreedbExchange::kRead);
     read->cancelEvent = query->cancelEvent;

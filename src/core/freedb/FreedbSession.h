@@ -26,9 +26,11 @@ struct FreedbOutcome {
         kNoMatch,    // a lookup found nothing to read
         kFailed,     // error, a server refusal or a refused submission; text says why
         kCancelled,  // the cancel event ended the transfer
+        kBadPick,    // the pick names no match of the list: nothing was read
     };
     Kind kind = Kind::kFailed;
-    std::string text;          // error, refusal or no-match text
+    std::string text;          // error, refusal or no-match text; a submission's: the
+                               // server's status line, whatever its answer
     std::uint32_t lParam = 0;  // of the completion message (the read's revision word)
 };
 
@@ -47,8 +49,10 @@ struct FreedbLookup {
 };
 
 // The query wizard without pages: disc id from the MSF TOC, query, then the read of the
-// only match or of match `pick` (1-based; 0 or out of range: the first, as OK without a
-// selection does), and the result applied to the disc. `cancelEvent` may be null.
+// only match or of match `pick` (1-based; 0: the first, as OK without a selection does),
+// and the result applied to the disc. A pick past the list reads nothing (kBadPick): a
+// script asking for match 500 must not get match 1 as if it were the one it named.
+// `cancelEvent` may be null.
 FreedbLookup LookUpDisc(const FreedbServerSettings& settings,
                         std::span<const std::uint8_t, kTocResponseSize> msfToc, int pick,
                         DiscInfo& disc, std::shared_ptr<Event> cancelEvent = nullptr,

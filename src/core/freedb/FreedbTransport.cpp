@@ -16,6 +16,7 @@
 #include "core/jobs/Messages.h"
 #include "core/jobs/WorkerThread.h"
 #include "core/platform/AppHome.h"
+#include "core/platform/NetworkErrorText.h"
 #include "core/platform/UniqueFd.h"
 
 namespace korvida {
@@ -57,7 +58,9 @@ class Transfer {
     enum class Outcome { kOk, kFailed, kCancelled };
 
     Transfer(std::shared_ptr<FreedbRequest> request, unsigned errorMessage)
-        : request_(std::move(request)), errorMessage_(errorMessage) {
+        : request_(std::move(request)),
+          errorMessage_(errorMessage),
+          exchangeEnd_(Clock::now() + request_->exchangeTimeout) {
         if (request_->doneEvent)
             request_->doneEvent->Reset();
     }
@@ -77,11 +80,13 @@ class Transfer {
         Post(errorMessage_, std::move(text));
         return Outcome::kFailed;
     }
-    Outcome SocketError(int code) {
-        return Fail(FormatInt("Windows socket 错误 (代码 = %lld)。", code));
-    }
+    Outcome SocketError(int code) { return Fail(NetworkErrorText(code)); }
+    // Past the exchange's end the text names the exchange's limit: that is how long the
+    // user has waited, while no single wait was as long as the stall limit.
     Outcome TimedOut(FreedbPhase phase) {
-        return Fail(FreedbTimeoutText(phase, peer_, request_->stallTimeout));
+        const bool overall = Clock::now() >= exchangeEnd_;
+        return Fail(FreedbTimeoutText(
+            phase, peer_, overall ? request_->exchangeTimeout : request_->stallTimeout));
     }
 
     bool Cancelled() const { return request_->cancelEvent && request_->cancelEvent->IsSet(); }
@@ -116,17 +121,26 @@ class Transfer {
         return ConnectToAny(socket, resolution.addresses);
     }
 
+    // When a phase that starts or makes progress now must end: after the stall limit, or
+    // at the exchange's end when that comes first.
+    Clock::time_point PhaseEnd() const {
+        return std::min(Clock::now() + request_->stallTimeout, exchangeEnd_);
+    }
+    bool ExchangeOver() const { return Clock::now() >= exchangeEnd_; }
+
     // Step 14: the whole text. The socket is non-blocking, so a short write only means
     // the kernel's buffer is full for now.
     Outcome Send(Socket& socket, const std::string& text) {
         std::size_t sent = 0;
-        auto deadline = Clock::now() + request_->stallTimeout;
+        auto deadline = PhaseEnd();
         while (sent < text.size()) {
             const ssize_t n =
                 ::send(socket.fd(), text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
             if (n > 0) {
                 sent += static_cast<std::size_t>(n);
-                deadline = Clock::now() + request_->stallTimeout;
+                if (ExchangeOver())
+                    return TimedOut(FreedbPhase::kSend);
+                deadline = PhaseEnd();
             } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
                 if (Outcome waited = WaitFor(socket, POLLOUT, deadline, FreedbPhase::kSend);
                     waited != Outcome::kOk)
@@ -145,14 +159,16 @@ class Transfer {
         std::size_t held = 0;
         if (Cancelled())
             return Cancel();
-        auto deadline = Clock::now() + request_->stallTimeout;
+        auto deadline = PhaseEnd();
         while (held < reply.size()) {
             const ssize_t n = ::recv(socket.fd(), reply.data() + held, reply.size() - held, 0);
             if (n > 0) {
                 held += static_cast<std::size_t>(n);
-                deadline = Clock::now() + request_->stallTimeout;
                 if (Cancelled())
                     return Cancel();
+                if (ExchangeOver())
+                    return TimedOut(FreedbPhase::kReply);
+                deadline = PhaseEnd();
             } else if (n == 0) {
                 break;
             } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
@@ -173,7 +189,7 @@ class Transfer {
     // cancel must not wait for it.
     Outcome Resolve(const std::string& host, std::uint16_t port, FreedbResolution& resolution) {
         PendingResolution pending(request_->resolver, host, port);
-        const auto deadline = Clock::now() + request_->stallTimeout;
+        const auto deadline = PhaseEnd();
         while (!pending.WaitFor(std::chrono::milliseconds(kPollSliceMs))) {
             if (Cancelled())
                 return Cancel();
@@ -181,8 +197,10 @@ class Transfer {
                 return TimedOut(FreedbPhase::kResolve);
         }
         resolution = pending.Result();
-        if (resolution.error != 0 || resolution.addresses.empty())
-            return SocketError(resolution.error != 0 ? resolution.Code() : EAI_NONAME);
+        if (resolution.error != 0 || resolution.addresses.empty()) {
+            return Fail(NameLookupErrorText(resolution.error != 0 ? resolution.error : EAI_NONAME,
+                                            resolution.systemError));
+        }
         return Outcome::kOk;
     }
 
@@ -191,7 +209,7 @@ class Transfer {
     // packets cannot starve the ones after it, and the phase as a whole still ends in
     // time. An attempt that fails at once passes its time on.
     Outcome ConnectToAny(Socket& socket, const std::vector<FreedbAddress>& addresses) {
-        const auto phaseEnd = Clock::now() + request_->stallTimeout;
+        const auto phaseEnd = PhaseEnd();
         int lastError = 0;
         bool timedOut = false;
         for (std::size_t i = 0; i < addresses.size(); ++i) {
@@ -276,6 +294,7 @@ class Transfer {
 
     std::shared_ptr<FreedbRequest> request_;
     const unsigned errorMessage_;
+    const Clock::time_point exchangeEnd_;
     std::string peer_;  // the host and port the transfer talks to, for time-out texts
 };
 
@@ -446,7 +465,8 @@ int SubmitThread(std::shared_ptr<FreedbRequest> request) {
     transfer.Status("处理提交结果...");
     const std::size_t blank = reply.find("\r\n\r\n");
     if (blank != std::string::npos && reply.compare(blank + 4, 3, "200") == 0) {
-        transfer.Post(WM_FREEDB_SUBMIT_DONE);
+        // The server's own words, for a front end that reports its answer.
+        transfer.Post(WM_FREEDB_SUBMIT_DONE, SubmitReplyStatusLine(reply));
     } else {
         transfer.Post(WM_FREEDB_SUBMIT_FAILED,
                       SubmitErrorText(request->server, SubmitReplyCode(reply)));

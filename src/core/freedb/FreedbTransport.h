@@ -39,12 +39,13 @@ std::string BuildSubmitRequestText(const FreedbRequest& request);
 // as "%Y-%m-%d %H:%M:%S".
 std::string CancelledStatusText(std::time_t now);
 
-// The phases of an exchange that each end after request.stallTimeout without progress.
+// The phases of an exchange that each end after request.stallTimeout without progress,
+// and all of them at request.exchangeTimeout after the exchange began.
 enum class FreedbPhase { kResolve, kConnect, kSend, kFirstByte, kReply };
 
 // The error text of a phase that ran out of time: "等待服务器 %s 回应超时 (%d 秒无响应)。"
 // and its kin, naming the host (and port) the transfer talks to and the limit in whole
-// seconds, rounded up.
+// seconds, rounded up (the exchange's limit when that one ran out).
 std::string FreedbTimeoutText(FreedbPhase phase, const std::string& host,
                               std::chrono::milliseconds limit);
 
@@ -57,6 +58,7 @@ std::string SubmitErrorText(const std::string& server, const std::string& code);
 int QueryThread(std::shared_ptr<FreedbRequest> request);
 // The error of a query or read whose server closed the connection without a reply.
 inline constexpr const char* kNoReplyText = "服务器没有回答就关闭了连接。";
+// WM_FREEDB_SUBMIT_DONE carries the server's status line as its text.
 int SubmitThread(std::shared_ptr<FreedbRequest> request);
 
 // Waits for doneEvent in `steps` waits of `stepMs` (one minute by default), then posts

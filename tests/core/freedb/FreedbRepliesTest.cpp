@@ -193,7 +193,7 @@ TEST(ReadReply, DiscTitleContinuationsAreJoined) {
     const FreedbRequest r = ParseRead(ReadReply("DTITLE=Long Artist / Long\r\nDTITLE= Album\r\n"));
     EXPECT_TRUE(r.readResult.hasDiscTitle);
     EXPECT_EQ(r.readResult.discTitle, "Long Artist / LongAlbum");
-    EXPECT_EQ(r.readResult.titles.size(), 1u);  // index 0 alone without TTITLE lines
+    EXPECT_TRUE(r.readResult.titles.empty());  // no made-up title 0 without TTITLE lines
 }
 
 TEST(ReadReply, HostileEntriesStayBounded) {
@@ -283,17 +283,26 @@ TEST(ApplyRead, DiscTitleTitlesAndRevisionReachTheDisc) {
     EXPECT_EQ(disc.album.Album, "/Album");
 }
 
+// A refusal, and a 210 entry that holds no title at all (only its end, or comments):
+// nothing to apply, so the first track keeps its title.
 TEST(ApplyRead, EmptyResultOnlySetsTheRevisionCounters) {
-    DiscInfo disc;
-    disc.trackCount = 1;
-    disc.Revision = 9;
-    disc.bRevision = 1;
-    disc.album.Artist = "kept";
-    FreedbRequest r = ParseRead(Http("401 rock 1 No such CD entry\r\n"));
-    EXPECT_FALSE(ApplyReadResult(r.readResult, 0, disc));
-    EXPECT_EQ(disc.Revision, 0);
-    EXPECT_EQ(disc.bRevision, 0);
-    EXPECT_EQ(disc.album.Artist, "kept");
+    for (const std::string& reply : {Http("401 rock 1 No such CD entry\r\n"), ReadReply(""),
+                                     ReadReply("# xmcd\r\n# Revision: 3\r\nDISCID=12025603\r\n")}) {
+        DiscInfo disc;
+        disc.trackCount = 1;
+        disc.Revision = 9;
+        disc.bRevision = 1;
+        disc.album.Artist = "kept";
+        disc.tracks[0].Title = "mine";
+        FreedbRequest r = ParseRead(reply);
+        EXPECT_FALSE(
+            ApplyReadResult(r.readResult, std::uint32_t{r.revision} << 16 | r.hasRevision, disc))
+            << reply;
+        EXPECT_EQ(disc.Revision, r.revision);
+        EXPECT_EQ(disc.bRevision, r.hasRevision);
+        EXPECT_EQ(disc.album.Artist, "kept");
+        EXPECT_EQ(disc.tracks[0].Title, "mine");
+    }
 }
 
 TEST(ApplyRead, ReplyWithoutDiscTitleKeepsArtistAndAlbum) {

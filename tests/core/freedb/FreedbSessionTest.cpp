@@ -86,9 +86,12 @@ TEST(LookUpDisc, PickChoosesAmongSeveralMatches) {
     EXPECT_EQ(disc.tracks[3].Title, "第四夜");
     EXPECT_EQ(disc.bRevision, 0);
 
-    lookup = LookUpDisc(Settings(server), toc, 9, disc);  // out of range: the first
-    EXPECT_EQ(lookup.picked, 0);
-    EXPECT_EQ(disc.album.GenreName, "folk");
+    // A pick past the list reads nothing, rather than the first match in its place.
+    lookup = LookUpDisc(Settings(server), toc, 4, disc);
+    EXPECT_EQ(lookup.outcome.kind, FreedbOutcome::Kind::kBadPick);
+    EXPECT_EQ(lookup.matches.size(), 3u);
+    EXPECT_EQ(disc.album.GenreName, "jazz");
+    EXPECT_EQ(server.Requests().size(), 3u);  // two queries, one read
 }
 
 TEST(LookUpDisc, UnknownDiscAndBrokenServerReachTheRightPage) {
@@ -128,6 +131,7 @@ TEST(SubmitDiscAndWait, AcceptedSubmissionWritesBack) {
     FreedbOutcome outcome =
         SubmitDiscAndWait(form, MsfToc({150, 14250, 31530, 45000}), Settings(server), disc);
     EXPECT_EQ(outcome.kind, FreedbOutcome::Kind::kDone) << outcome.text;
+    EXPECT_EQ(outcome.text, "200 OK, submission has been sent.");
     EXPECT_EQ(disc.album.Artist, "歌手");
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_NE(server.Requests()[0].find("\r\nDTITLE=歌手 / 专辑\r\nTTITLE0=一\r\n"),

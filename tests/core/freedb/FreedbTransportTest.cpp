@@ -3,7 +3,9 @@
 #include <netdb.h>
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -247,15 +249,40 @@ TEST(QueryThread, MisbehavingServersEndInTheRightMessage) {
     settings.ProxyServer = "";
     run = Exchange(settings, FreedbExchange::kQuery, QueryBody());
     EXPECT_EQ(run.result, -1);
-    ASSERT_EQ(Texts(run, WM_FREEDB_ERROR).size(), 1u);
-    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR)[0].rfind("Windows socket 错误 (代码 = ", 0), 0u);
+    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR),
+              std::vector<std::string>{"网络错误 (代码 = " + std::to_string(EAI_NONAME) +
+                                       ")：找不到主机。"});
 
     // Nobody listening.
     settings = Direct(server);
     settings.Server = "127.0.0.1:1";
     run = Exchange(settings, FreedbExchange::kQuery, QueryBody());
     EXPECT_EQ(Texts(run, WM_FREEDB_ERROR),
-              std::vector<std::string>{"Windows socket 错误 (代码 = 111)。"});
+              std::vector<std::string>{"网络错误 (代码 = 111)：连接被拒绝。"});
+}
+
+// Lookup failures: a Chinese reason for the common ones, the system's text for the rest,
+// and a failure of the system call behind the lookup shown as that call's errno.
+TEST(QueryThread, LookupFailuresNameTheirReason) {
+    FreedbServerSettings settings;
+    settings.Server = "freedb.test";
+    settings.QueryScript = FreedbTestServer::kQueryScript;
+    settings.Email = kEmail;
+    const auto lookUp = [&](FreedbResolution resolution) {
+        const Transfer run =
+            Exchange(settings, FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+                r.resolver = [=](const std::string&, std::uint16_t) { return resolution; };
+            });
+        EXPECT_EQ(run.result, -1);
+        const std::vector<std::string> errors = Texts(run, WM_FREEDB_ERROR);
+        return errors.size() == 1 ? errors[0] : std::string("not one error");
+    };
+    EXPECT_EQ(lookUp({EAI_AGAIN, 0, {}}),
+              "网络错误 (代码 = " + std::to_string(EAI_AGAIN) + ")：域名解析暂时失败。");
+    EXPECT_EQ(lookUp({EAI_FAIL, 0, {}}), "网络错误 (代码 = " + std::to_string(EAI_FAIL) + ")：" +
+                                             gai_strerror(EAI_FAIL) + "。");
+    EXPECT_EQ(lookUp({EAI_SYSTEM, EMFILE, {}}),
+              "网络错误 (代码 = " + std::to_string(EMFILE) + ")：" + std::strerror(EMFILE) + "。");
 }
 
 // "(YYYY-MM-DD hh:mm:ss) 用户取消操作。"
@@ -333,6 +360,25 @@ TEST_P(SilentServer, EndsTheQueryWithTheTimeOutText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Callers, SilentServer, ::testing::Bool());
+
+// A server that drips its reply never stalls, yet the exchange as a whole ends at its
+// own limit, with the phase's time-out text naming that limit.
+TEST(QueryThread, ADrippingServerIsCutOffAtTheExchangeLimit) {
+    FreedbTestServer server;
+    server.SetMode(FreedbTestServer::Mode::kTrickle);
+    server.SetTrickleDelayMs(20);  // about 170 bytes: seconds in all
+    const auto start = std::chrono::steady_clock::now();
+    const Transfer run =
+        Exchange(Direct(server), FreedbExchange::kQuery, QueryBody(), [](FreedbRequest& r) {
+            r.stallTimeout = std::chrono::milliseconds(2500);
+            r.exchangeTimeout = std::chrono::milliseconds(400);
+        });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+    EXPECT_EQ(run.result, -1);
+    EXPECT_EQ(
+        Texts(run, WM_FREEDB_ERROR),
+        std::vector<std::string>{"接收服务器 " + server.address() + " 的回应超时 (1 秒无进展)。"});
+}
 
 // The limit is on silence, not on the whole reply: a slow server that keeps sending is
 // read to its end.
@@ -458,12 +504,13 @@ TEST(SubmitThread, SendsTheBodyAfterRequestAndHostLinesAndTracesIt) {
     EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_SUBMIT_DONE);
 }
 
-// The submit outcome rests on the three characters after the blank line alone.
+// The submit outcome rests on the three characters after the blank line alone; an
+// accepted submission carries the server's status line.
 struct SubmitReplyCase {
     const char* name;
     const char* reply;
     unsigned message;
-    const char* code;
+    const char* shown;  // the code of the error text, or the status line when accepted
 };
 
 class SubmitOutcome : public ::testing::TestWithParam<SubmitReplyCase> {};
@@ -477,17 +524,19 @@ TEST_P(SubmitOutcome, FollowsTheFreedbCode) {
     EXPECT_EQ(last.id, GetParam().message);
     if (GetParam().message == WM_FREEDB_SUBMIT_FAILED) {
         EXPECT_EQ(last.text, "提交到 " + server.address() +
-                                 " 时出错。\n错误代码 = " + GetParam().code + " 。");
+                                 " 时出错。\n错误代码 = " + GetParam().shown + " 。");
+    } else {
+        EXPECT_EQ(last.text, GetParam().shown);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, SubmitOutcome,
     ::testing::Values(SubmitReplyCase{"accepted", "HTTP/1.0 200 OK\r\n\r\n200 OK, sent\r\n",
-                                      WM_FREEDB_SUBMIT_DONE, ""},
+                                      WM_FREEDB_SUBMIT_DONE, "200 OK, sent"},
                       SubmitReplyCase{"acceptedDespiteHttp500",
                                       "HTTP/1.0 500 Oops\r\n\r\n200 OK\r\n", WM_FREEDB_SUBMIT_DONE,
-                                      ""},
+                                      "200 OK"},
                       SubmitReplyCase{"refused", "HTTP/1.0 200 OK\r\n\r\n500 Invalid header\r\n",
                                       WM_FREEDB_SUBMIT_FAILED, "500"},
                       SubmitReplyCase{"noBlankLine", "HTTP/1.0 200 OK\r\n200 OK\r\n",

@@ -1,0 +1,62 @@
+#include "core/platform/NetworkErrorText.h"
+
+#include <netdb.h>
+
+#include <cerrno>
+
+#include "core/platform/ErrorText.h"
+
+namespace korvida {
+
+namespace {
+
+std::string Format(int code, const std::string& reason) {
+    return "网络错误 (代码 = " + std::to_string(code) + ")：" + reason + "。";
+}
+
+const char* SocketReason(int errorNumber) {
+    switch (errorNumber) {
+        case ECONNREFUSED:
+            return "连接被拒绝";
+        case ETIMEDOUT:
+            return "连接超时";
+        case EHOSTUNREACH:
+            return "无法到达主机";
+        case ENETUNREACH:
+            return "网络不可达";
+        case ECONNRESET:
+            return "连接被对方重置";
+        default:
+            return nullptr;
+    }
+}
+
+const char* LookupReason(int lookupCode) {
+    switch (lookupCode) {
+        case EAI_NONAME:
+#if defined(EAI_NODATA) && EAI_NODATA != EAI_NONAME
+        case EAI_NODATA:
+#endif
+            return "找不到主机";
+        case EAI_AGAIN:
+            return "域名解析暂时失败";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+std::string NetworkErrorText(int errorNumber) {
+    const char* reason = SocketReason(errorNumber);
+    return Format(errorNumber, reason ? reason : ErrorText(errorNumber));
+}
+
+std::string NameLookupErrorText(int lookupCode, int systemError) {
+    if (lookupCode == EAI_SYSTEM)
+        return NetworkErrorText(systemError);
+    const char* reason = LookupReason(lookupCode);
+    return Format(lookupCode, reason ? reason : ::gai_strerror(lookupCode));
+}
+
+}  // namespace korvida
