@@ -56,22 +56,22 @@ void WorkerJob::Stop() {
     Wait();
 }
 
-void WorkerJob::Launch(std::function<void()> body, int threadPriority) {
+void WorkerJob::Launch(std::function<void()> body, int threadPriority, ThreadFailure onFailure) {
     Stop();
     if (!cancel_)
         cancel_ = std::make_shared<Event>(false);
     cancel_->Reset();
     finished_ = std::make_shared<Event>(true);
     thread_ = StartWorkerThread(
-        [finished = finished_, body = std::move(body)] {
+        [finished = finished_, body = std::move(body), onFailure = std::move(onFailure)] {
             // Set however the body leaves, so that a waiting owner stops pumping.
             struct SetOnExit {
                 Event& event;
                 ~SetOnExit() { event.Set(); }
             } setOnExit{*finished};
-            body();
+            RunGuarded(body, onFailure);
         },
-        threadPriority);
+        threadPriority, nullptr);
 }
 
 }  // namespace korvida
