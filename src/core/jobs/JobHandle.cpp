@@ -46,7 +46,10 @@ void WorkerJob::Wait() {
         while (!finished_->IsSet())
             pump_(kPumpSliceMs);
     }
-    thread_.join();
+    // A message handled by the pump may have waited for the worker itself (the owner's
+    // handler of the end message): the thread is then joined already.
+    if (thread_.joinable())
+        thread_.join();
 }
 
 void WorkerJob::Stop() {
