@@ -73,16 +73,18 @@ int RunFileJob(CliContext& context, FileJobKind kind, const BatchArgs& args) {
     JobParties parties;
     parties.progressWindow = &queue;
     parties.mainWindow = &queue;
+    // Ctrl+C acts as the Abort button; caught from before the worker makes its first file.
+    InterruptToEvent interrupt;
     RipJobHandle running = StartFileJob(std::move(job), kind, parties, settings);
     if (!running.started())
-        return kExitFailed;
-    InterruptToEvent interrupt(running.cancelEvent());  // Ctrl+C acts as the Abort button
+        return interrupt.interrupted() ? interrupt.exitStatus() : kExitFailed;
+    interrupt.Watch(running.cancelEvent());
     // Decode and encode jobs show the progress window's encoding captions, normalise
     // jobs its extraction captions.
     const int result = PumpJobMessages(queue, running, itemCount, context.quiet,
                                        kind != FileJobKind::kNormaliseWav);
     running.Wait();
-    return interrupt.interrupted() ? kExitCancelled : result;
+    return interrupt.interrupted() ? interrupt.exitStatus() : result;
 }
 
 }  // namespace

@@ -11,7 +11,6 @@ namespace korvida::cli {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr int kExitCancelled = 130;
 
 // Options common to every command, and the arguments left for the command itself.
 struct CliContext {

@@ -85,7 +85,7 @@ int OutcomeStatus(const FreedbOutcome& outcome, const InterruptToEvent& interrup
         case FreedbOutcome::Kind::kDone:
             return kExitOk;
         case FreedbOutcome::Kind::kCancelled:
-            return interrupt.interrupted() ? kExitCancelled : kExitFailed;
+            return interrupt.interrupted() ? interrupt.exitStatus() : kExitFailed;
         case FreedbOutcome::Kind::kNoMatch:
         case FreedbOutcome::Kind::kFailed:
             PrintError(outcome.text);

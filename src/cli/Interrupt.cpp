@@ -1,45 +1,78 @@
 #include "cli/Interrupt.h"
 
+#include <atomic>
 #include <chrono>
+
+#include "cli/CliContext.h"
+#include "core/jobs/ThreadGuard.h"
 
 namespace korvida::cli {
 namespace {
 
-std::atomic<bool> gInterrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// The first signal's number; 0 until one came.
+std::atomic<int> gSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void SetInterruptedFlag(int) {
-    gInterrupted.store(true, std::memory_order_relaxed);
+extern "C" void RecordSignal(int signal) {
+    int none = 0;
+    gSignal.compare_exchange_strong(none, signal, std::memory_order_relaxed);
 }
 
 }  // namespace
 
-InterruptToEvent::InterruptToEvent(std::shared_ptr<Event> cancel) : cancel_(std::move(cancel)) {
-    gInterrupted.store(false);
+InterruptToEvent::InterruptToEvent() {
+    gSignal.store(0);
     struct sigaction action {};
-    action.sa_handler = SetInterruptedFlag;
-    action.sa_flags = SA_RESETHAND;
+    action.sa_handler = RecordSignal;
+    // No SA_RESETHAND: a second signal must not end the program before the clean-up.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-    watcher_ = std::thread([this] {
-        while (!stop_.load()) {
-            if (gInterrupted.load(std::memory_order_relaxed)) {
-                cancel_->Set();
-                return;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        sigaction(kSignals[i], &action, &previous_[i]);
+    watcher_ = StartGuardedThread(
+        [this] {
+            std::unique_lock lock(mutex_);
+            while (!stop_) {
+                if (!cancelled_ && cancel_ && gSignal.load(std::memory_order_relaxed) != 0) {
+                    cancel_->Set();
+                    cancelled_ = true;
+                }
+                wake_.wait_for(lock, std::chrono::milliseconds(50));
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    });
+        },
+        PrintError);
+}
+
+InterruptToEvent::InterruptToEvent(std::shared_ptr<Event> cancel) : InterruptToEvent() {
+    Watch(std::move(cancel));
 }
 
 InterruptToEvent::~InterruptToEvent() {
-    stop_.store(true);
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
     watcher_.join();
-    sigaction(SIGINT, &previous_, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        sigaction(kSignals[i], &previous_[i], nullptr);
+}
+
+void InterruptToEvent::Watch(std::shared_ptr<Event> cancel) {
+    {
+        std::lock_guard lock(mutex_);
+        cancel_ = std::move(cancel);
+        cancelled_ = false;
+    }
+    wake_.notify_all();
 }
 
 bool InterruptToEvent::interrupted() const {
-    return gInterrupted.load(std::memory_order_relaxed);
+    return gSignal.load(std::memory_order_relaxed) != 0;
+}
+
+int InterruptToEvent::exitStatus() const {
+    return 128 + gSignal.load(std::memory_order_relaxed);
 }
 
 }  // namespace korvida::cli

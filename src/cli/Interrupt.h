@@ -1,30 +1,47 @@
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <csignal>
+#include <iterator>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "core/jobs/Event.h"
 
 namespace korvida::cli {
 
-// While it lives, Ctrl+C sets `cancel` (within 50 ms) as the Abort button would; a second
-// Ctrl+C ends the program at once, for a server or drive that hangs. The signal handler
-// itself only sets an atomic flag.
+// While it lives, each way the program is asked to end (Ctrl+C's SIGINT, SIGTERM,
+// SIGHUP) sets the cancel event (within 50 ms) as the Abort button would, and the program
+// ends only after the job has gone through its own clean-up: its temporary files deleted,
+// a cancelled track's file made whole. Signals after the first change nothing; ending at
+// once would leave the job's files behind. A drive command under way ends by its time-out.
+// The signal handler itself only sets an atomic flag.
 class InterruptToEvent {
   public:
+    // Catches the signals from now on; those that come before Watch act once it is called.
+    InterruptToEvent();
     explicit InterruptToEvent(std::shared_ptr<Event> cancel);
     ~InterruptToEvent();
     InterruptToEvent(const InterruptToEvent&) = delete;
     InterruptToEvent& operator=(const InterruptToEvent&) = delete;
 
+    // The event a signal sets: a job's, once it has started.
+    void Watch(std::shared_ptr<Event> cancel);
+
     bool interrupted() const;
+    // 128 + the first signal's number: 130 after Ctrl+C, as a shell reports it.
+    int exitStatus() const;
 
   private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
     std::shared_ptr<Event> cancel_;
-    std::atomic<bool> stop_{false};
-    struct sigaction previous_ {};
+    bool cancelled_ = false;
+    bool stop_ = false;
+    struct sigaction previous_[std::size(kSignals)]{};
     std::thread watcher_;
 };
 

@@ -166,10 +166,12 @@ int RunRipCommand(CliContext& context) {
     parties.driver = driver;
     parties.progressWindow = &queue;
     parties.mainWindow = &queue;
+    // Ctrl+C acts as the Abort button; caught from before the worker makes its first file.
+    InterruptToEvent interrupt;
     RipJobHandle job = StartRip(session.rows, session.disc, parties, settings, session.notifier);
     if (!job.started())
-        return kExitFailed;
-    InterruptToEvent interrupt(job.cancelEvent());  // Ctrl+C acts as the Abort button
+        return interrupt.interrupted() ? interrupt.exitStatus() : kExitFailed;
+    interrupt.Watch(job.cancelEvent());
 
     const int result =
         PumpJobMessages(queue, job, total, context.quiet, false, [&](const Message& m) {
@@ -177,9 +179,7 @@ int RunRipCommand(CliContext& context) {
                 session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
         });
     job.Wait();
-    if (interrupt.interrupted())
-        return kExitCancelled;
-    return result;
+    return interrupt.interrupted() ? interrupt.exitStatus() : result;
 }
 
 }  // namespace korvida::cli

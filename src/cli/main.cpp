@@ -78,7 +78,8 @@ std::string ProgramUsage() {
         "  --version      the program's version\n"
         "\n"
         "The app home is $KORVIDA_HOME when set, else ~/.config/korvida.\n"
-        "Exit status: 0 done, 1 failed, 2 usage error, 130 interrupted.\n";
+        "Exit status: 0 done, 1 failed, 2 usage error, 130 interrupted (Ctrl+C);\n"
+        "a job ended by SIGTERM or SIGHUP cleans up like Ctrl+C and exits 143 or 129.\n";
     return text;
 }
 

@@ -1,38 +1,37 @@
 #include <QApplication>
-#include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
+#include <cstdio>
 
+#include "gui/app/ApplicationSetup.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
-#include "gui/app/ScreenshotTour.h"
+#include "gui/app/TerminationSignals.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Korvida CD Ripper"));
     QApplication::setApplicationVersion(QStringLiteral(KORVIDA_VERSION));
-    // The desktop matches windows to the installed desktop entry by this name (the
-    // Wayland app id); the icon comes from the theme, where the install puts it.
-    QApplication::setDesktopFileName(QStringLiteral("org.korvida.Korvida"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.korvida.Korvida")));
-    // Our texts are Chinese whatever the system's language; Qt's own (the file dialog's
-    // buttons, the message boxes') follow them when the translation is installed.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    korvida::gui::SetUpApplication(qtTexts);
     korvida::gui::MessageBoxNotifier notifier;
-    // --image FILE adds a CD image to the drive table and makes it the current drive.
-    // --screenshots DIR photographs each window into DIR and quits (scripts/screenshots).
+    // Asked to end by a signal, the program ends as its Exit command makes it end: the loop
+    // ends, and the window's destruction cancels a running job, waits for its clean-up and
+    // stores the disc's edits and the settings. Lives past the window, so that signals
+    // during that wait change nothing.
+    korvida::gui::TerminationSignals termination;
+    QObject::connect(&termination, &korvida::gui::TerminationSignals::requested, &app,
+                     [](int signal) { QApplication::exit(128 + signal); });
+    // --image FILE adds a CD image to the drive table and makes it the current drive. Qt
+    // has taken its own options out already; any other option is refused before the
+    // window touches the app home.
     korvida::DriveSources drives;
-    QString screenshots;
     const QStringList args = QApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QStringLiteral("--image"))
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--image") && i + 1 < args.size()) {
             drives.images.push_back(args[++i].toStdString());
-        else if (args[i] == QStringLiteral("--screenshots"))
-            screenshots = args[++i];
+        } else if (args[i].startsWith(QLatin1Char('-'))) {
+            std::fprintf(stderr, "korvida: unknown option %s\n", qPrintable(args[i]));
+            return 2;
+        }
     }
     if (!drives.images.empty())
         drives.selectImage = drives.images.back();
@@ -41,12 +40,7 @@ int main(int argc, char** argv) {
         korvida::gui::MainWindow window(notifier, std::move(drives));
         notifier.setParent(&window);
         window.show();
-        std::unique_ptr<korvida::gui::ScreenshotTour> tour;
-        if (!screenshots.isEmpty())
-            tour = std::make_unique<korvida::gui::ScreenshotTour>(window, screenshots);
         result = QApplication::exec();
-        if (tour && !tour->ok())
-            result = 1;
     }
     return result;
 }

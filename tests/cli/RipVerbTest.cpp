@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "core/rip/RipTestSupport.h"
@@ -143,9 +144,11 @@ TEST_P(SameAsCdParanoia, EveryTrackByteForByte) {
 
 INSTANTIATE_TEST_SUITE_P(DemoAndPatternDiscs, SameAsCdParanoia, ::testing::Bool());
 
-// Runs korvida-cli with standard error on a pipe, sends SIGINT once `trigger` has
-// appeared there, and collects the rest.
-test::CliResult RunAndInterrupt(const std::vector<std::string>& args, const std::string& trigger) {
+// Runs korvida-cli with standard error on a pipe, sends `signals` back to back once
+// `ready` holds for what has come there, and collects the rest.
+test::CliResult RunAndInterrupt(const std::vector<std::string>& args,
+                                const std::function<bool(const std::string& err)>& ready,
+                                const std::vector<int>& signals = {SIGINT}) {
     test::TempDir dir;
     int errPipe[2];
     if (::pipe(errPipe) != 0)
@@ -177,8 +180,9 @@ test::CliResult RunAndInterrupt(const std::vector<std::string>& args, const std:
             break;
         }
         result.err.append(buffer, static_cast<std::size_t>(n));
-        if (!sent && result.err.find(trigger) != std::string::npos) {
-            ::kill(pid, SIGINT);
+        if (!sent && ready(result.err)) {
+            for (int signal : signals)
+                ::kill(pid, signal);
             sent = true;
         }
     }
@@ -191,18 +195,31 @@ test::CliResult RunAndInterrupt(const std::vector<std::string>& args, const std:
     return result;
 }
 
+// Three half-hour tracks of a sparse image in `folder`: long enough that a signal always
+// lands inside the first one, without using the disk space.
+constexpr std::uint32_t kLongTrack = 30 * 60 * 75;
+std::string WriteLongDisc(const std::string& folder) {
+    std::filesystem::create_directories(folder);
+    test::WriteDisc(folder, {0, kLongTrack, 2 * kLongTrack}, 3 * kLongTrack, std::string(1, '\0'));
+    std::filesystem::resize_file(folder + "/disc.bin", std::uintmax_t{3} * kLongTrack * 2352);
+    return folder + "/disc.cue";
+}
+
+std::vector<std::string> TemporaryFilesUnder(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.path().filename().string().rfind("PW", 0) == 0)
+            found.push_back(entry.path());
+    }
+    return found;
+}
+
 TEST(RipInterrupt, CtrlCCancelsTheTrackKeepsAWellFormedWavAndExits130) {
     test::TempHome home;
-    // Three half-hour tracks of a sparse image: long enough that the signal always lands
-    // inside the first one, without using the disk space.
-    constexpr std::uint32_t kTrack = 30 * 60 * 75;
-    {
-        std::filesystem::create_directories(home / "disc");
-        test::WriteDisc(home / "disc", {0, kTrack, 2 * kTrack}, 3 * kTrack, std::string(1, '\0'));
-        std::filesystem::resize_file(home / "disc/disc.bin", std::uintmax_t{3} * kTrack * 2352);
-    }
-    const auto r = RunAndInterrupt({"--image", home / "disc/disc.cue", "rip", "--format", "wav"},
-                                   "正在抓取 (01/03)");
+    constexpr std::uint32_t kTrack = kLongTrack;
+    const auto r = RunAndInterrupt(
+        {"--image", WriteLongDisc(home / "disc"), "rip", "--format", "wav"},
+        [](const std::string& err) { return err.find("正在抓取 (01/03)") != std::string::npos; });
     EXPECT_EQ(r.status, 130) << r.err;
     EXPECT_THAT(r.err, HasSubstr(") 用户取消操作。\n"));
     EXPECT_THAT(r.err, Not(HasSubstr("(02/03)")));
@@ -214,6 +231,27 @@ TEST(RipInterrupt, CtrlCCancelsTheTrackKeepsAWellFormedWavAndExits130) {
     EXPECT_EQ(test::SizesOf(wav).riff, wav.size() - 8);
     EXPECT_LT(wav.size(), 44u + std::size_t{kTrack} * 2352);
     EXPECT_EQ((wav.size() - 44) % 2352, 0u);
+}
+
+// However the program is asked to end, and however often, the job's clean-up runs before
+// it ends: the MP3 rip's temporary WAV and its half-made output go, and the exit status
+// names the first signal (130 for Ctrl+C, as before).
+TEST(RipInterrupt, SigtermSighupAndASecondCtrlCLeaveNoTemporaryFile) {
+    for (const std::vector<int>& signals :
+         std::vector<std::vector<int>>{{SIGTERM}, {SIGHUP}, {SIGINT, SIGINT}, {SIGTERM, SIGINT}}) {
+        SCOPED_TRACE(::testing::PrintToString(signals));
+        test::TempHome home;
+        std::filesystem::create_directories(home / "tmp");
+        test::WriteFile(home / "Settings.ini", "[Misc]\nTEMPDIRECTORY=" + (home / "tmp") + "\n");
+        const std::string cue = WriteLongDisc(home / "disc");
+        // Signalled once the job's files exist.
+        const auto r = RunAndInterrupt(
+            {"--image", cue, "rip", "--format", "mp3"},
+            [&](const std::string&) { return !TemporaryFilesUnder(home.path()).empty(); }, signals);
+        EXPECT_EQ(r.status, 128 + signals[0]) << r.err;
+        EXPECT_THAT(r.err, HasSubstr("用户取消操作"));
+        EXPECT_THAT(TemporaryFilesUnder(home.path()), ::testing::IsEmpty());
+    }
 }
 
 }  // namespace

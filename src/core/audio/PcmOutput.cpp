@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <vector>
+
+#include "core/jobs/ThreadGuard.h"
 
 namespace korvida {
 
@@ -90,7 +93,17 @@ PcmOutput::PcmOutput(_snd_pcm* pcm, std::uint32_t startLba, std::uint32_t endLba
       endLba_(endLba),
       segmentLba_(startLba),
       segmentStarted_(Clock::now()),
-      thread_([this] { Run(); }) {}
+      // A throw in the play (a reader that fails hard) ends it as a failed play, where
+      // the sound ended, as a frame that cannot be read does.
+      thread_(StartGuardedThread([this] { Run(); },
+                                 [this](const std::string&) {
+                                     {
+                                         std::lock_guard lock(mutex_);
+                                         frozenAt_ = HeardLocked();
+                                         state_ = PcmPlayState::kFailed;
+                                     }
+                                     snd_pcm_drop(pcm_.get());
+                                 })) {}
 
 PcmOutput::~PcmOutput() {
     {

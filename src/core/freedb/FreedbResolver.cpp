@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include "core/jobs/ThreadGuard.h"
+
 namespace korvida {
 
 FreedbResolution ResolveWithSystem(const std::string& host, std::uint16_t port) {
@@ -39,16 +41,28 @@ PendingResolution::PendingResolution(FreedbResolver resolver, std::string host, 
     : state_(std::make_shared<State>()) {
     if (!resolver)
         resolver = ResolveWithSystem;
+    static constexpr auto publish = [](State& state, FreedbResolution result) {
+        {
+            std::lock_guard lock(state.mutex);
+            state.result = std::move(result);
+            state.done = true;
+        }
+        state.finished.notify_all();
+    };
     try {
-        std::thread([state = state_, resolver = std::move(resolver), host = std::move(host), port] {
-            FreedbResolution result = resolver(host, port);
-            {
-                std::lock_guard lock(state->mutex);
-                state->result = std::move(result);
-                state->done = true;
-            }
-            state->finished.notify_all();
-        }).detach();
+        // A resolver that throws reports a failure, so that the waiting side is not left
+        // until its time-out.
+        StartGuardedThread(
+            [state = state_, resolver = std::move(resolver), host = std::move(host), port] {
+                FreedbResolution result = resolver(host, port);
+                publish(*state, std::move(result));
+            },
+            [state = state_](const std::string&) {
+                FreedbResolution failed;
+                failed.error = EAI_FAIL;
+                publish(*state, std::move(failed));
+            })
+            .detach();
     } catch (const std::system_error& e) {
         state_->result.error = EAI_SYSTEM;
         state_->result.systemError = e.code().value();

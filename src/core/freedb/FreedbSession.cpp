@@ -7,6 +7,7 @@
 #include "core/freedb/FreedbCommands.h"
 #include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/ThreadGuard.h"
 
 namespace korvida {
 
@@ -48,7 +49,11 @@ FreedbOutcome RunFreedbRequest(const std::shared_ptr<FreedbRequest>& request, bo
     auto target = std::make_shared<OutcomeTarget>(onStatus);
     request->window = target;
     int result = 0;
-    std::thread worker([&] { result = submit ? SubmitThread(request) : QueryThread(request); });
+    std::thread worker = StartGuardedThread(
+        [&] { result = submit ? SubmitThread(request) : QueryThread(request); },
+        [&](const std::string& text) {
+            target->post(submit ? WM_FREEDB_SUBMIT_FAILED : WM_FREEDB_ERROR, 0, 0, text);
+        });
     worker.join();
     request->window.reset();
 

@@ -485,21 +485,43 @@ int CancelWaitThread(std::shared_ptr<Event> doneEvent, std::shared_ptr<MessageTa
     return 0;
 }
 
+namespace {
+
+// A transfer that threw ends as one that failed: its error message, then its done event,
+// so that neither its wizard nor a cancel waiting for it waits in vain.
+ThreadFailure FailTransfer(std::shared_ptr<FreedbRequest> request, unsigned errorMessage) {
+    return [request = std::move(request), errorMessage](const std::string& text) {
+        if (request->window)
+            request->window->post(errorMessage, 0, 0, text);
+        if (request->doneEvent)
+            request->doneEvent->Set();
+    };
+}
+
+}  // namespace
+
 std::thread StartQueryThread(std::shared_ptr<FreedbRequest> request) {
+    ThreadFailure onFailure = FailTransfer(request, WM_FREEDB_ERROR);
     return StartWorkerThread([request = std::move(request)] { QueryThread(request); },
-                             kNormalPriority);
+                             kNormalPriority, std::move(onFailure));
 }
 
 std::thread StartSubmitThread(std::shared_ptr<FreedbRequest> request) {
+    ThreadFailure onFailure = FailTransfer(request, WM_FREEDB_SUBMIT_FAILED);
     return StartWorkerThread([request = std::move(request)] { SubmitThread(request); },
-                             kNormalPriority);
+                             kNormalPriority, std::move(onFailure));
 }
 
 std::thread StartCancelWaitThread(std::shared_ptr<Event> doneEvent,
                                   std::shared_ptr<MessageTarget> window) {
+    // Whatever happens to the wait, the wizard hears that the transfer is over.
+    ThreadFailure onFailure = [window](const std::string&) {
+        if (window)
+            window->post(WM_FREEDB_STOPPED);
+    };
     return StartWorkerThread([doneEvent = std::move(doneEvent),
                               window = std::move(window)] { CancelWaitThread(doneEvent, window); },
-                             kNormalPriority);
+                             kNormalPriority, std::move(onFailure));
 }
 
 }  // namespace korvida

@@ -46,7 +46,10 @@ void WorkerJob::Wait() {
         while (!finished_->IsSet())
             pump_(kPumpSliceMs);
     }
-    thread_.join();
+    // A message handled by the pump may have waited for the worker itself (the owner's
+    // handler of the end message): the thread is then joined already.
+    if (thread_.joinable())
+        thread_.join();
 }
 
 void WorkerJob::Stop() {
@@ -56,22 +59,22 @@ void WorkerJob::Stop() {
     Wait();
 }
 
-void WorkerJob::Launch(std::function<void()> body, int threadPriority) {
+void WorkerJob::Launch(std::function<void()> body, int threadPriority, ThreadFailure onFailure) {
     Stop();
     if (!cancel_)
         cancel_ = std::make_shared<Event>(false);
     cancel_->Reset();
     finished_ = std::make_shared<Event>(true);
     thread_ = StartWorkerThread(
-        [finished = finished_, body = std::move(body)] {
+        [finished = finished_, body = std::move(body), onFailure = std::move(onFailure)] {
             // Set however the body leaves, so that a waiting owner stops pumping.
             struct SetOnExit {
                 Event& event;
                 ~SetOnExit() { event.Set(); }
             } setOnExit{*finished};
-            body();
+            RunGuarded(body, onFailure);
         },
-        threadPriority);
+        threadPriority, nullptr);
 }
 
 }  // namespace korvida

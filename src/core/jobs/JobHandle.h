@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "core/jobs/Event.h"
+#include "core/jobs/ThreadGuard.h"
 
 namespace korvida {
 
@@ -53,8 +55,10 @@ class WorkerJob {
     void Stop();
 
   protected:
-    // Runs `body` on a new worker thread at `threadPriority` (see StartWorkerThread).
-    void Launch(std::function<void()> body, int threadPriority);
+    // Runs `body` on a new worker thread at `threadPriority` (see StartWorkerThread). An
+    // exception leaving it goes to `onFailure`, still before the work counts as finished,
+    // so that a failure message the owner is sent is answered while it waits.
+    void Launch(std::function<void()> body, int threadPriority, ThreadFailure onFailure);
 
   private:
     std::shared_ptr<Event> cancel_;
@@ -81,9 +85,15 @@ class JobHandle : public WorkerJob {
     Record* operator->() const { return record_.get(); }
     Record& operator*() const { return *record_; }
 
-    // Runs body(record) on a new worker thread. The record must be in place.
-    void Start(std::function<void(Record&)> body, int threadPriority) {
-        Launch([record = record_.get(), body = std::move(body)] { body(*record); }, threadPriority);
+    // Runs body(record) on a new worker thread; an exception leaving it is handed to
+    // onFailure(record, text) on that thread. The record must be in place.
+    void Start(std::function<void(Record&)> body, int threadPriority,
+               std::function<void(Record&, const std::string&)> onFailure) {
+        Record* record = record_.get();
+        Launch([record, body = std::move(body)] { body(*record); }, threadPriority,
+               [record, onFailure = std::move(onFailure)](const std::string& text) {
+                   onFailure(*record, text);
+               });
     }
 
   private:

@@ -18,16 +18,19 @@ int NiceForThreadPriority(int threadPriority) {
     return kNice[threadPriority];
 }
 
-std::thread StartWorkerThread(std::function<void()> body, int threadPriority) {
+std::thread StartWorkerThread(std::function<void()> body, int threadPriority,
+                              ThreadFailure onFailure) {
     const int nice = NiceForThreadPriority(threadPriority);
-    return std::thread([nice, body = std::move(body)] {
-        // On Linux a nice value belongs to the thread (its tid), not to the process.
-        const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
-        if (::setpriority(PRIO_PROCESS, tid, nice) != 0) {
-            // Raising priority needs privileges; the thread keeps the value it inherited.
-        }
-        body();
-    });
+    return StartGuardedThread(
+        [nice, body = std::move(body)] {
+            // On Linux a nice value belongs to the thread (its tid), not to the process.
+            const auto tid = static_cast<id_t>(::syscall(SYS_gettid));
+            if (::setpriority(PRIO_PROCESS, tid, nice) != 0) {
+                // Raising priority needs privileges; the thread keeps the value it inherited.
+            }
+            body();
+        },
+        std::move(onFailure));
 }
 
 }  // namespace korvida

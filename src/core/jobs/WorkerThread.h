@@ -3,6 +3,8 @@
 #include <functional>
 #include <thread>
 
+#include "core/jobs/ThreadGuard.h"
+
 namespace korvida {
 
 // The nice value a worker runs at for a ThreadPriority setting: 0 lowest … 4 highest
@@ -15,7 +17,9 @@ int NormalizeThreadPriority(int& threadPriority);
 
 // Starts `body` on a new thread that first sets its own nice value for `threadPriority`
 // (a raise the system refuses is ignored: the thread then runs at the normal value).
+// The body runs guarded: an exception leaving it goes to `onFailure` (RunGuarded).
 // The caller joins or detaches the returned thread.
-std::thread StartWorkerThread(std::function<void()> body, int threadPriority);
+std::thread StartWorkerThread(std::function<void()> body, int threadPriority,
+                              ThreadFailure onFailure);
 
 }  // namespace korvida

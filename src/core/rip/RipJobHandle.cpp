@@ -1,6 +1,5 @@
 #include "core/rip/RipJobHandle.h"
 
-#include <exception>
 #include <string>
 
 #include "core/jobs/Messages.h"
@@ -9,25 +8,15 @@
 namespace korvida {
 namespace {
 
-void LogUnexpected(RipJob& job, const char* what) noexcept {
+// A job whose worker died without its end message would leave its progress window
+// waiting for ever: after a throw the job ends as failed, the reason in its log.
+void EndAfterThrow(RipJob& job, const std::string& text) {
     try {
-        LogFormatted(job, std::string(kUnexpectedErrorLine) + what + "！");
+        LogFormatted(job, text);
     } catch (...) {
         // Out of memory for the line itself: the failure message below still goes out.
     }
-}
-
-// No exception may leave a worker thread (std::terminate), and a job whose worker died
-// without its end message would leave its progress window waiting for ever.
-void RunGuarded(RipJob& job, const std::function<void(RipJob&)>& body) {
-    try {
-        body(job);
-    } catch (const std::exception& error) {
-        LogUnexpected(job, error.what());
-    } catch (...) {
-        LogUnexpected(job, "unknown exception");
-    }
-    SendJobEnd(job, WM_JOB_FAILED);  // nothing when the body ended the job itself
+    SendJobEnd(job, WM_JOB_FAILED);
 }
 
 }  // namespace
@@ -39,8 +28,12 @@ RipJobHandle StartJobThread(std::unique_ptr<RipJob> job, std::function<void(RipJ
     handle->current = nullptr;
     handle->aborted = false;
     handle->endSent = false;
-    handle.Start([body = std::move(body)](RipJob& record) { RunGuarded(record, body); },
-                 threadPriority);
+    handle.Start(
+        [body = std::move(body)](RipJob& record) {
+            body(record);
+            SendJobEnd(record, WM_JOB_FAILED);  // nothing when the body ended the job itself
+        },
+        threadPriority, EndAfterThrow);
     return handle;
 }
 

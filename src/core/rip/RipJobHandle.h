@@ -12,14 +12,11 @@ namespace korvida {
 // handle cancels the job and waits for its worker.
 using RipJobHandle = JobHandle<RipJob>;
 
-// Shown in the job log when a stage throws: the job then ends as failed.
-inline constexpr const char* kUnexpectedErrorLine = "错误: 意外错误，错误原因: ";
-
 // Hands `job` to a new worker thread at `threadPriority` that runs `body` inside the job
 // guard. The handle owns the record and its cancel event; job.cancelEvent points at that
 // event. Every worker ends with exactly one WM_JOB_DONE or WM_JOB_FAILED: an exception
-// that leaves `body` is caught at the thread's top, logged, and the job ends as failed
-// unless the body had already ended it.
+// that leaves `body` is caught at the thread's top, logged as UnexpectedErrorText, and the
+// job ends as failed unless the body had already ended it.
 RipJobHandle StartJobThread(std::unique_ptr<RipJob> job, std::function<void(RipJob&)> body,
                             int threadPriority);
 

@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "core/cdrom/DriveSelection.h"
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/LoadDisc.h"
+#include "core/jobs/ThreadGuard.h"
 #include "core/platform/AppHome.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
@@ -158,15 +161,18 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
     status_ = waitText;
     emit statusChanged(status_);
     emit busyChanged(true);
-    worker_ = std::thread([this, outcome] {
+    // Runs guarded: a throw (a full memory, a file system that misbehaves) ends the load
+    // with its message shown, not the program with the user's edits.
+    std::function<void()> work = [this, outcome] {
         Outcome& o = *outcome;
         CSCSIDriver* driver = o.driver;
         if (!o.demoFolder.empty()) {
             std::string error;
             // Made once: its files are written whole or not at all.
             std::string cue = o.demoFolder + "/demo.cue";
-            if (!std::filesystem::exists(cue) ||
-                !std::filesystem::exists(o.demoFolder + "/demo.bin"))
+            std::error_code missing;  // a folder that cannot be looked into: MakeDemoDisc says why
+            if (!std::filesystem::exists(cue, missing) ||
+                !std::filesystem::exists(o.demoFolder + "/demo.bin", missing))
                 cue = MakeDemoDisc(o.demoFolder, &error);
             if (cue.empty()) {
                 o.messages.ShowMessage(error, UserNotifier::Icon::kStop);
@@ -197,6 +203,12 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
             o.loaded = true;
             o.load = LoadDisc(*driver, o.settings, o.disc, o.rows, o.messages);
         }
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { Finish(outcome); }, Qt::QueuedConnection);
+    };
+    worker_ = StartGuardedThread(std::move(work), [this, outcome](const std::string& text) {
+        outcome->loaded = false;
+        outcome->messages.ShowMessage(text, UserNotifier::Icon::kStop);
         QMetaObject::invokeMethod(
             this, [this, outcome] { Finish(outcome); }, Qt::QueuedConnection);
     });

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -94,6 +95,14 @@ TEST(PcmOutput, AFrameThatCannotBeReadEndsThePlayAsFailedNotCompleted) {
     EXPECT_LE(end.position, 120u);
     output->Resume();  // nothing to resume
     EXPECT_EQ(output->Status().state, PcmPlayState::kFailed);
+
+    // A reader that throws ends the play the same way, not the program.
+    output =
+        PcmOutput::Play("null", 100, 200, [](std::uint32_t, std::uint32_t, std::uint8_t*) -> bool {
+            throw std::runtime_error("drive gone");
+        });
+    ASSERT_TRUE(output);
+    EXPECT_EQ(WaitWhile(*output, PcmPlayState::kPlaying).state, PcmPlayState::kFailed);
 }
 
 }  // namespace

@@ -4,9 +4,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/jobs/Event.h"
+#include "core/jobs/JobHandle.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/WorkerThread.h"
@@ -82,7 +86,7 @@ int NiceOfThread(int threadPriority) {
     int nice = 1000;
     std::thread t = StartWorkerThread(
         [&] { nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid))); },
-        threadPriority);
+        threadPriority, nullptr);
     t.join();
     return nice;
 }
@@ -97,6 +101,31 @@ TEST(WorkerThread, RunsAtTheNiceValueOfThePriority) {
     int setting = 7;
     EXPECT_EQ(NormalizeThreadPriority(setting), 2);
     EXPECT_EQ(setting, 2);
+}
+
+// A body that throws ends its thread with the failure reported, never the program: the
+// text names the reason, a failing report is dropped, and a job's failure comes before
+// its end, so that an owner waiting for the job can still answer it.
+TEST(ThreadGuard, AThrowingBodyEndsWithAMessageNotTheProgram) {
+    std::vector<std::string> reports;
+    std::thread t = StartWorkerThread([] { throw std::runtime_error("disk on fire"); }, 2,
+                                      [&](const std::string& text) { reports.push_back(text); });
+    t.join();
+    t = StartWorkerThread([] { throw 42; }, 2,
+                          [&](const std::string& text) { reports.push_back(text); });
+    t.join();
+    EXPECT_EQ(reports, (std::vector<std::string>{"错误: 意外错误，错误原因: disk on fire！",
+                                                 "错误: 意外错误，错误原因: unknown exception！"}));
+    RunGuarded([] { throw std::bad_alloc(); },
+               [](const std::string&) { throw std::runtime_error("no channel either"); });
+
+    JobHandle<std::vector<std::string>> job(std::make_unique<std::vector<std::string>>());
+    job.Start([](std::vector<std::string>&) { throw std::logic_error("bug"); }, 2,
+              [&job](std::vector<std::string>& record, const std::string& text) {
+                  record.push_back(text + (job.finished() ? " after the end" : ""));
+              });
+    job.Wait();
+    EXPECT_EQ(*job, std::vector<std::string>{"错误: 意外错误，错误原因: bug！"});
 }
 
 }  // namespace

@@ -18,13 +18,13 @@
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/MainWindow.h"
-#include "gui/app/ScreenshotTour.h"
 #include "gui/freedb/QueryController.h"
 #include "gui/freedb/QueryDialog.h"
 #include "gui/freedb/StatusPage.h"
 #include "gui/freedb/SubmitController.h"
 #include "gui/freedb/SubmitDialog.h"
 #include "gui/freedb/SubmitEditPage.h"
+#include "gui/screenshots/ScreenshotTour.h"
 
 namespace korvida::gui {
 namespace {

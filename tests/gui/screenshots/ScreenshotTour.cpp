@@ -1,4 +1,4 @@
-#include "gui/app/ScreenshotTour.h"
+#include "gui/screenshots/ScreenshotTour.h"
 
 #include <QAction>
 #include <QApplication>

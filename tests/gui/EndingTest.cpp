@@ -1,0 +1,89 @@
+// How the desktop program ends when it is told to, and when a worker fails under it.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QAction>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <filesystem>
+
+#include "core/cdrom/VirtualDrive.h"
+#include "core/jobs/Messages.h"
+#include "gui/GuiTestSupport.h"
+#include "gui/app/CommandIds.h"
+#include "gui/app/DiscController.h"
+#include "gui/app/JobController.h"
+#include "gui/app/TerminationSignals.h"
+
+namespace korvida {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> TemporaryFilesUnder(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.path().filename().string().rfind("PW", 0) == 0)
+            found.push_back(entry.path());
+    }
+    return found;
+}
+
+// SIGTERM during a rip: the program hears it on the UI thread instead of dying, and
+// ending the window then, as the program does, cancels the job, waits for its clean-up
+// (no temporary file stays) and stores the settings as a normal close does.
+TEST(Ending, SigtermDuringARipEndsTheJobCleanlyAndStoresTheSettings) {
+    test::DemoWindow demo;
+    fs::create_directories(demo.home / "tmp");
+    test::WriteFile(demo.home / "Settings.ini",
+                    "[Misc]\nTEMPDIRECTORY=" + (demo.home / "tmp") + "\n");
+    // Reads that take their time, so the signal comes while the first track is read.
+    std::string error;
+    std::shared_ptr<VirtualDrive> slow = VirtualDrive::Open(demo.drives.images[0], error);
+    ASSERT_TRUE(slow) << error;
+    for (std::uint8_t read : {0xBE, 0x28, 0xD4, 0xD8})
+        slow->faults().delayMs[read] = 20;
+    demo.drives.images.clear();
+    demo.drives.virtualDrives = {slow};
+    gui::TerminationSignals termination;
+    QSignalSpy requested(&termination, &gui::TerminationSignals::requested);
+    gui::MainWindow& window = demo.Open();
+
+    QSignalSpy messages(&window.jobs(), &gui::JobController::jobMessage);
+    window.action(gui::cmd::kRip)->trigger();
+    bool reading = false;
+    while (!reading && messages.wait(10000)) {
+        for (const QList<QVariant>& m : messages)
+            reading = reading || m[0].value<Message>().id == WM_EXTRACT_PROGRESS;
+        messages.clear();
+    }
+    ASSERT_TRUE(reading);
+    ASSERT_FALSE(TemporaryFilesUnder(demo.home.path()).empty());
+
+    ::raise(SIGTERM);
+    ::raise(SIGTERM);  // a second one changes nothing
+    ASSERT_TRUE(requested.wait(5000));
+    EXPECT_EQ(requested[0][0].toInt(), SIGTERM);
+    EXPECT_TRUE(window.jobs().running());
+    demo.window.reset();
+    EXPECT_TRUE(TemporaryFilesUnder(demo.home.path()).empty());
+    EXPECT_NE(test::ReadFile(demo.home / "Settings.ini").find("WindowWidth="), std::string::npos);
+}
+
+// A demo-disc folder that is a symbolic link to itself: the load fails with a message
+// naming it, and the program goes on.
+TEST(Ending, ALoopingDemoDiscFolderFailsTheLoadNotTheProgram) {
+    test::DemoWindow demo({}, false);
+    gui::MainWindow& window = demo.Open();
+    fs::create_directory_symlink("demo-disc", demo.home / "demo-disc");
+    QSignalSpy loaded(&window.discs(), &gui::DiscController::discLoaded);
+    window.discs().openDemoDisc();
+    ASSERT_TRUE(loaded.wait(30000));
+    EXPECT_FALSE(loaded[0][0].toBool());
+    ASSERT_FALSE(demo.notifier.messages.empty());
+    EXPECT_NE(demo.notifier.messages.back().find(demo.home / "demo-disc"), std::string::npos)
+        << demo.notifier.messages.back();
+}
+
+}  // namespace
+}  // namespace korvida
