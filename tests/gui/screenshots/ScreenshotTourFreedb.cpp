@@ -74,7 +74,7 @@ void ScreenshotTour::QueryWizard() {
               {QStringLiteral("query-error"),
                [controller] {
                    controller->HandleMessage(
-                       Message{WM_FREEDB_ERROR, 0, 0, "Windows socket 错误 (代码 = 111)。"});
+                       Message{WM_FREEDB_ERROR, 0, 0, "网络错误 (代码 = 111)：连接被拒绝。"});
                }}},
              [this, dialog, controller] {
                  delete dialog;
