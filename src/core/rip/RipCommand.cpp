@@ -5,6 +5,7 @@
 #include "core/disc/TrackList.h"
 #include "core/jobs/WorkerThread.h"
 #include "core/platform/UserNotifier.h"
+#include "core/rip/OutputNameClashes.h"
 #include "core/rip/RipJob.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
@@ -52,6 +53,12 @@ RipJobHandle StartRip(const TrackList& rows, const DiscInfo& disc, const JobPart
     }
     const int priority = NormalizeThreadPriority(settings.ThreadPriority);
     job->settings = settings;
+    // Each track would replace the one before it under the same name, and the job would
+    // still end as done: refuse it before a frame is read or a folder made.
+    if (const auto clashes = FindOutputNameClashes(*job); !clashes.empty()) {
+        notifier.ShowMessage(OutputNameClashMessage(settings.NamingRule, clashes));
+        return {};
+    }
     job->keepWav = settings.OutputFormat == kOutputWav;
     job->fileJob = false;
     job->driver = parties.driver;
