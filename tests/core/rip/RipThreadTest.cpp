@@ -210,7 +210,9 @@ TEST_F(RipThreadTest, RuleThatGivesTracksOneFileIsRefusedBeforeAnythingIsReadOrM
     EXPECT_THAT(test::Reads(*disc.drive), IsEmpty());
     EXPECT_FALSE(std::filesystem::exists(home / "out"));
     EXPECT_THAT(progress.messages(), IsEmpty());
-    EXPECT_THAT(main.messages(), IsEmpty());
+    // The reason is in the log too, where the progress window's error page points.
+    EXPECT_THAT(LogTexts(main), ElementsAre(message));
+    EXPECT_EQ(main.messages().size(), 1u);
 
     // Names that are told apart only past the longest name a file can have are one file.
     settings.NamingRule = "<title>";
