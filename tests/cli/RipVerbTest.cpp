@@ -15,6 +15,7 @@
 #include "core/rip/RipTestSupport.h"
 #include "support/RunCli.h"
 #include "support/SharedDemoDisc.h"
+#include "support/SmallDisk.h"
 #include "support/TempHome.h"
 
 namespace korvida {
@@ -87,6 +88,16 @@ TEST_F(RipCommand, RefusedInputsAndUsageErrors) {
     const auto rule = Rip({"--format", "wav", "--rule", "fixed"});
     EXPECT_EQ(rule.status, 1);
     EXPECT_THAT(rule.err, HasSubstr("标准的命名字符串格式必须包括以下内容"));
+}
+
+TEST_F(RipCommand, RuleThatNamesEveryTrackAlikeIsRefusedAndNothingIsWritten) {
+    const auto r = Rip({"--format", "wav", "--rule", "<album>"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_THAT(r.err, HasSubstr("命名规则 <album> "));
+    EXPECT_THAT(r.err, HasSubstr("音轨 1、2、3 → " + (home / "output/Album.WAV")));
+    EXPECT_THAT(r.err, Not(HasSubstr("正在抓取")));
+    EXPECT_EQ(test::FolderListing(home / "output"), "");
 }
 
 TEST_F(RipCommand, OutputFolderThatCannotBeMadeFailsTheJobNamingTheFile) {

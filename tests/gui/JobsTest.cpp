@@ -214,6 +214,22 @@ TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTh
     progress->button()->click();
 }
 
+TEST(JobsFromTheGui, ARipWhoseRuleNamesTracksAlikeIsRefusedOnTheErrorPage) {
+    test::DemoWindow demo("[General]\nOutputFormat=1\n[Misc]\nNamingRule=<album>\n");
+    gui::MainWindow& window = demo.Open();
+    window.action(gui::cmd::kRip)->trigger();
+    ProgressWindow* progress = WaitForEnd(window);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->page(), ProgressWindow::kErrorPage);
+    ASSERT_FALSE(demo.notifier.messages.empty());
+    const std::string message = demo.notifier.messages.back();
+    EXPECT_NE(message.find("音轨 1、2、3 → " + (demo.home / "output/Album.WAV")), std::string::npos)
+        << message;
+    EXPECT_TRUE(window.jobLog().lines().back().contains(QStringLiteral("命名规则 <album>")));
+    EXPECT_FALSE(fs::exists(demo.home / "output/Album.WAV"));
+    progress->button()->click();
+}
+
 // Escape over a running rip cancels it: the window closes at once, the main window stays
 // closed to commands until the worker has ended, and what was done stays.
 TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {

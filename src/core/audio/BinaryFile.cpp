@@ -41,6 +41,7 @@ bool BinaryFile::Fail() {
 
 bool BinaryFile::Open(const std::string& path, Mode mode) {
     Close();
+    path_ = path;
     int flags = O_CLOEXEC;
     switch (mode) {
         case Mode::kRead:

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "core/platform/UniqueFd.h"
 
@@ -24,6 +25,10 @@ class BinaryFile {
 
     bool Open(const std::string& path, Mode mode);
     bool IsOpen() const { return fd_.valid(); }
+    // The file as messages name it: the path last given to Open, or the name set since
+    // (a file written beside its final name is known to the user by that name).
+    const std::string& path() const { return path_; }
+    void SetShownPath(std::string path) { path_ = std::move(path); }
 
     // Read up to `size` bytes at the position (or at `offset`). Fewer come back only at
     // the end of the file; -1 on an error.
@@ -53,6 +58,7 @@ class BinaryFile {
     bool Written(std::size_t size, std::int64_t moved);
 
     UniqueFd fd_;
+    std::string path_;
     int lastError_ = 0;
 };
 

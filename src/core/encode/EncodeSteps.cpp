@@ -58,11 +58,7 @@ std::intptr_t PerMille(std::uint64_t done, std::uint64_t total) {
 }
 
 void LogFileError(RipJob& job, const BinaryFile& file) {
-    LogFileError(job, file.lastErrorText());
-}
-
-void LogFileError(RipJob& job, const std::string& reason) {
-    LogPlain(job, "错误: 文件操作错误，错误原因: " + reason + "！");
+    LogFileError(job, file.path(), file.lastErrorText());
 }
 
 EncodeFiles::EncodeFiles(RipJob& job, const EncodeEnvironment& env) : job_(job), env_(env) {
@@ -90,6 +86,7 @@ bool EncodeFiles::CreateOutput(std::string_view extension) {
         LogPlain(job_, "错误: 不能打开文件 " + outputPath_ + "！");
         return false;
     }
+    output_.SetShownPath(outputPath_);
     return true;
 }
 
@@ -133,7 +130,7 @@ bool EncodeFiles::Finish(bool cancelled, std::uint32_t loopStartTick) {
     if (!cancelled) {
         std::string error;
         if (!written_.MoveTo(outputPath_, &error)) {
-            LogFileError(job_, error);
+            LogFileError(job_, outputPath_, error);
             return false;
         }
         item.outputPath = outputPath_;

@@ -26,9 +26,9 @@ std::string BatchOutputPath(std::string_view source, std::string_view folder,
 // length / 1000, which overshoots 1000 and divides by zero below 1000 bytes.
 std::intptr_t PerMille(std::uint64_t done, std::uint64_t total);
 
-// "错误: 文件操作错误，错误原因: <the system's text>！" for a failed read or write.
+// "错误: 文件操作错误，错误原因: <the file>: <the system's text>！" for a failed read or
+// write.
 void LogFileError(RipJob& job, const BinaryFile& file);
-void LogFileError(RipJob& job, const std::string& reason);
 
 // One item's files, opened in the order the stages need them. Nothing half-made stays
 // behind: the output is written beside its name and moved there by Finish, and the rip's

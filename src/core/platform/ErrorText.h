@@ -4,7 +4,8 @@
 
 namespace korvida {
 
-// The system's text for an errno value, as shown in job-log lines.
+// The reason an errno value gives, as shown in job-log lines and messages: Chinese for
+// the common file errors, the system's text for the rest.
 std::string ErrorText(int errorNumber);
 
 }  // namespace korvida

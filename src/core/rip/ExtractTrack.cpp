@@ -16,9 +16,11 @@
 #include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
 #include "core/rip/FreeBytes.h"
+#include "core/rip/OutputNameClashes.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
 #include "core/rip/RipJobLog.h"
+#include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -29,14 +31,6 @@ constexpr std::uint32_t kMinimumFrames = 75;
 
 // What the progress window shows while a temporary file is normalised.
 constexpr char kTemporaryWaveName[] = "临时 Wave 文件     ";
-
-void LogFileError(RipJob& job, const std::string& reason) {
-    LogPlain(job, "错误: 文件操作错误，错误原因: " + reason.substr(0, 255) + "！");
-}
-
-void LogFileError(RipJob& job, const BinaryFile& file) {
-    LogFileError(job, file.lastErrorText());
-}
 
 // The driver's own words for the failed read, else the system's text for an I/O error.
 std::string ReadFailureText(const CSCSIDriver* driver) {
@@ -137,7 +131,7 @@ int Extract(RipJob& job, const Settings& settings) {
     std::string path;  // the name the user (or the encoder) knows the file by
     BinaryFile file;
     if (job.keepWav) {
-        path = OutputPath(item, folder, ".WAV", settings);
+        path = OutputPath(item, folder, RipOutputExtension(kOutputWav), settings);
         if (!path.empty())
             wav = TemporaryFile::CreateBeside(path);
         if (!wav.owned() || !file.Open(wav.path(), BinaryFile::Mode::kCreate)) {
@@ -153,7 +147,7 @@ int Extract(RipJob& job, const Settings& settings) {
         }
     }
     if (!WriteCdAudioWavHeader(file, 0)) {
-        LogFileError(job, file);
+        LogFileError(job, path, file.lastErrorText());
         return 0;
     }
     std::uint32_t bytesWritten = 0;
@@ -177,7 +171,7 @@ int Extract(RipJob& job, const Settings& settings) {
             if (normalize)
                 peak.Update(buffer.data(), bytes);
             if (!file.Write(buffer.data(), bytes)) {
-                LogFileError(job, file);
+                LogFileError(job, path, file.lastErrorText());
                 return 0;
             }
             bytesWritten += static_cast<std::uint32_t>(bytes);
@@ -199,7 +193,7 @@ int Extract(RipJob& job, const Settings& settings) {
                                  static_cast<std::intptr_t>(TickCount() - t0));
 
     if (!WriteCdAudioWavHeader(file, bytesWritten) || !file.Close()) {
-        LogFileError(job, file);
+        LogFileError(job, path, file.lastErrorText());
         return 0;
     }
 
@@ -221,7 +215,7 @@ int Extract(RipJob& job, const Settings& settings) {
         // A cancelled WAV stays too: it is well-formed and holds the frames read so far.
         std::string error;
         if (!wav.MoveTo(path, &error)) {
-            LogFileError(job, error);
+            LogFileError(job, path, error);
             return 0;
         }
         item.outputPath = path;

@@ -5,6 +5,7 @@
 #include "core/platform/MakeSureDirectoryPathExists.h"
 #include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
+#include "core/text/Utf8.h"
 
 namespace korvida {
 namespace {
@@ -56,6 +57,26 @@ std::string_view TrimTrailingSlashes(std::string_view s) {
     while (!s.empty() && s.back() == '/')
         s.remove_suffix(1);
     return s;
+}
+
+// `relative` (levels between '/', none of them empty) + `extension`, with every level
+// cut to kMaxNameBytes: a longer name cannot be created, and the track would fail only
+// after it had been read and encoded.
+std::string FitNameLengths(std::string_view relative, std::string_view extension) {
+    std::string fitted;
+    for (;;) {
+        const std::size_t slash = relative.find('/');
+        if (slash == std::string_view::npos)
+            break;
+        fitted += CutUtf8(relative.substr(0, slash), kMaxNameBytes);
+        fitted += '/';
+        relative.remove_prefix(slash + 1);
+    }
+    const std::size_t room =
+        extension.size() < kMaxNameBytes ? kMaxNameBytes - extension.size() : 1;
+    fitted += CutUtf8(relative, room);
+    fitted += extension;
+    return fitted;
 }
 
 }  // namespace
@@ -128,15 +149,25 @@ std::string OutputBase(std::string_view folder) {
     return std::string(TrimTrailingSlashes(folder)) + '/';
 }
 
-std::string OutputPath(const NamingFields& fields, std::string_view folder,
-                       std::string_view extension, std::string_view rule,
-                       const ReplaceStrings& replaceStr) {
+std::string PlannedOutputPath(const NamingFields& fields, std::string_view folder,
+                              std::string_view extension, std::string_view rule,
+                              const ReplaceStrings& replaceStr) {
     const std::string base = OutputBase(folder);
     if (base.empty())
         return {};
-    const std::string relative = NamedRelativePath(fields, rule, replaceStr);
-    std::string path = base + relative;
-    path += extension;
+    return base + FitNameLengths(NamedRelativePath(fields, rule, replaceStr), extension);
+}
+
+std::string PlannedOutputPath(const RipJobItem& item, std::string_view folder,
+                              std::string_view extension, const Settings& settings) {
+    return PlannedOutputPath(NamingFieldsOf(item), folder, extension, settings.NamingRule,
+                             settings.ReplaceStr);
+}
+
+std::string OutputPath(const NamingFields& fields, std::string_view folder,
+                       std::string_view extension, std::string_view rule,
+                       const ReplaceStrings& replaceStr) {
+    const std::string path = PlannedOutputPath(fields, folder, extension, rule, replaceStr);
     const std::size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0)
         MakeSureDirectoryPathExists(path.substr(0, slash));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,9 +45,23 @@ std::string NamedRelativePath(const NamingFields& fields, std::string_view rule,
 // when the folder is empty or blank: no name is then placed anywhere.
 std::string OutputBase(std::string_view folder);
 
+// Longest file or folder name, in bytes, that the file systems we write to accept.
+inline constexpr std::size_t kMaxNameBytes = 255;
+
 // Full path of an output file: OutputBase(folder) + NamedRelativePath(...) + extension
-// (".WAV", ".MP3", ".ogg", appended as given). Creates the folders the path needs; when
-// that fails, opening the file fails and the caller reports it. Empty for an empty folder.
+// (".WAV", ".MP3", ".ogg", appended as given), creating nothing. Every level the rule
+// made is cut to kMaxNameBytes, the file name with its extension included: the cut falls
+// between UTF-8 characters and takes the end of the name, so what the rule puts first
+// (the track number of "<number>-<title>") and the extension stay. Empty for an empty
+// folder.
+std::string PlannedOutputPath(const NamingFields& fields, std::string_view folder,
+                              std::string_view extension, std::string_view rule,
+                              const ReplaceStrings& replaceStr);
+std::string PlannedOutputPath(const RipJobItem& item, std::string_view folder,
+                              std::string_view extension, const Settings& settings);
+
+// PlannedOutputPath, after creating the folders the path needs; when that fails,
+// opening the file fails and the caller reports it.
 std::string OutputPath(const NamingFields& fields, std::string_view folder,
                        std::string_view extension, std::string_view rule,
                        const ReplaceStrings& replaceStr);

@@ -3,8 +3,10 @@
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/disc/DiscInfo.h"
 #include "core/disc/TrackList.h"
+#include "core/jobs/JobLogLine.h"
 #include "core/jobs/WorkerThread.h"
 #include "core/platform/UserNotifier.h"
+#include "core/rip/OutputNameClashes.h"
 #include "core/rip/RipJob.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
@@ -52,6 +54,15 @@ RipJobHandle StartRip(const TrackList& rows, const DiscInfo& disc, const JobPart
     }
     const int priority = NormalizeThreadPriority(settings.ThreadPriority);
     job->settings = settings;
+    // Each track would replace the one before it under the same name, and the job would
+    // still end as done: refuse it before a frame is read or a folder made.
+    if (const auto clashes = FindOutputNameClashes(*job); !clashes.empty()) {
+        const std::string message = OutputNameClashMessage(settings.NamingRule, clashes);
+        notifier.ShowMessage(message);
+        // The progress window's error page sends the user to the log for the reason.
+        SendJobLog(parties.mainWindow, JobLogLine(StampStyle::kSquareBrackets, message));
+        return {};
+    }
     job->keepWav = settings.OutputFormat == kOutputWav;
     job->fileJob = false;
     job->driver = parties.driver;

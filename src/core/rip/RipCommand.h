@@ -37,10 +37,12 @@ struct JobParties {
     MessageTarget* mainWindow = nullptr;      // job-log lines and the current track
 };
 
-// Start rip: builds the job (telling the user and returning a handle that was never
-// started when no row is ticked), takes a copy of the settings for it and starts the rip
+// Start rip: builds the job, takes a copy of the settings for it and starts the rip
 // thread at the ThreadPriority setting (a value outside 0..4 becomes 2, also in
-// `settings`). The handle owns the job and its cancel event.
+// `settings`). The handle owns the job and its cancel event. A job that cannot run is
+// refused before anything is read or written: the user is told why and the handle was
+// never started. That is a job without a ticked row, and one whose naming rule gives
+// two of its tracks the same file.
 RipJobHandle StartRip(const TrackList& rows, const DiscInfo& disc, const JobParties& parties,
                       Settings& settings, UserNotifier& notifier);
 

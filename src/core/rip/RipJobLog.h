@@ -12,4 +12,9 @@ struct RipJob;
 void LogPlain(RipJob& job, std::string_view text);
 void LogFormatted(RipJob& job, std::string_view text);
 
+// "错误: 文件操作错误，错误原因: <path>: <reason>！" for a file that could not be written,
+// read, closed or moved into place. The reason is cut to 255 bytes between two
+// characters; the file is named whole, since "disk full" alone does not say which disk.
+void LogFileError(RipJob& job, std::string_view path, std::string_view reason);
+
 }  // namespace korvida

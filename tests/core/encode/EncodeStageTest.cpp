@@ -101,8 +101,10 @@ TEST_P(EncodeStageTest, AFailedWriteIsLoggedWithTheSystemsReasonAndKeepsTheSourc
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(LogTexts().back(),
-              "错误: 文件操作错误，错误原因: " + std::string(std::strerror(EFBIG)) + "！");
+    // The output is named as the user will look for it, not as the file written beside it.
+    EXPECT_EQ(LogTexts().back(), "错误: 文件操作错误，错误原因: " +
+                                     (dir / ("out/source" + std::string(GetParam().extension))) +
+                                     ": " + std::strerror(EFBIG) + "！");
     EXPECT_EQ(ReadFile(source), wav);
     EXPECT_EQ(FolderListing(dir / "out"), "");
 }
@@ -118,7 +120,8 @@ TEST_P(EncodeStageTest, AFullDiskLeavesNoOutputAndNoTemporaryWav) {
     WriteFile(job.tempWavPath, NoiseWav(44100 * 2));
     // The free-space test passes: the disk fills up meanwhile.
     env.freeSpace = [](const std::string&) { return FreeDiskSpace{true, 1ull << 40, "/", ""}; };
-    const std::string earlier = dir / ("out/Song" + std::string(GetParam().extension));
+    // The rule's name for the item (index -1 is number 00).
+    const std::string earlier = dir / ("out/00-Song" + std::string(GetParam().extension));
     const auto report = RunOnSmallDisk(dir / "out", 16 * 1024, [&] {
         WriteFile(earlier, "an earlier rip");
         const int result = Encode();
@@ -127,8 +130,8 @@ TEST_P(EncodeStageTest, AFullDiskLeavesNoOutputAndNoTemporaryWav) {
     });
     if (!report)
         GTEST_SKIP() << "no user namespaces here to mount a small disk in";
-    EXPECT_EQ(*report, "0|错误: 文件操作错误，错误原因: " + std::string(std::strerror(ENOSPC)) +
-                           "！|Song" + GetParam().extension + "|an earlier rip|");
+    EXPECT_EQ(*report, "0|错误: 文件操作错误，错误原因: " + earlier + ": 磁盘空间已满！|00-Song" +
+                           GetParam().extension + "|an earlier rip|");
 }
 
 INSTANTIATE_TEST_SUITE_P(Stages, EncodeStageTest, ::testing::Values(kMp3, kOgg),

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
 #include "core/ini/WriteFileAtomically.h"
 #include "core/platform/AppHome.h"
+#include "core/platform/ErrorText.h"
 #include "core/platform/FreeDiskSpace.h"
 #include "core/platform/RunCommand.h"
 #include "core/platform/RunDetached.h"
@@ -70,6 +73,18 @@ TEST(Platform, TemporaryFilesAreUniqueAndGoUnlessKeptOrMoved) {
                                        TemporaryFile::Access::kPrivate, &error)
                      .owned());
     EXPECT_FALSE(error.empty());
+}
+
+TEST(Platform, CommonFileErrorsReadInChineseOthersInTheSystemsWords) {
+    test::TempDir dir;
+    TemporaryFile file =
+        TemporaryFile::Create(dir.path(), "PW", ".tmp", TemporaryFile::Access::kPrivate);
+    std::string error;
+    EXPECT_FALSE(file.MoveTo(dir / std::string(256, 'x'), &error));
+    EXPECT_EQ(error, "文件名太长");
+    EXPECT_FALSE(file.MoveTo(dir / "missing/x", &error));
+    EXPECT_EQ(error, "文件或文件夹不存在");
+    EXPECT_EQ(ErrorText(EFBIG), std::strerror(EFBIG));
 }
 
 TEST(Platform, FreeSpaceOfAPathNotYetMadeIsItsParentFileSystems) {

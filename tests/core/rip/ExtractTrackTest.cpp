@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "core/jobs/Messages.h"
-#include "core/platform/ErrorText.h"
 #include "core/rip/RipTestSupport.h"
 #include "support/SmallDisk.h"
 
@@ -297,8 +296,8 @@ TEST_F(ExtractTest, TemporaryFileIsAPwFileInTheTemporaryFolderAndStaysForTheEnco
 }
 
 // A disk that fills up meanwhile (the free-space test said there was room): a file error
-// in the system's words, and nothing left on that disk.
-TEST_F(ExtractTest, FullDiskIsAFileErrorInTheSystemsWordsAndLeavesNothing) {
+// naming the file, in words the user reads, and nothing left on that disk.
+TEST_F(ExtractTest, FullDiskIsAFileErrorNamingTheFileAndLeavesNothing) {
     InsertDisc({0}, 100);
     job.freeBytes = [](const std::string&) { return FreeDiskSpace{true, 1ull << 40, "/", {}}; };
     const auto report = test::RunOnSmallDisk(dir / "out", 16 * 1024, [&] {
@@ -308,7 +307,8 @@ TEST_F(ExtractTest, FullDiskIsAFileErrorInTheSystemsWordsAndLeavesNothing) {
     });
     if (!report)
         GTEST_SKIP() << "no user namespaces here to mount a small disk in";
-    EXPECT_EQ(*report, "0|错误: 文件操作错误，错误原因: " + ErrorText(ENOSPC) + "！|");
+    EXPECT_EQ(*report,
+              "0|错误: 文件操作错误，错误原因: " + (dir / "out/01.WAV") + ": 磁盘空间已满！|");
 }
 
 // However a track fails, its temporary file goes: none is left for nobody to delete.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/audio/BinaryFile.h"
 #include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "support/TempHome.h"
@@ -150,6 +151,30 @@ INSTANTIATE_TEST_SUITE_P(
         // Dots inside a name are ordinary characters and stay.
         EscapeCase{"InnerDotsStay", "<number>-<title>", Track(0, "...Baby"), "01-...Baby.WAV"}),
     [](const ::testing::TestParamInfo<EscapeCase>& info) { return info.param.name; });
+
+// 255 bytes is the longest name a file or folder can have: a longer one would fail only
+// after the track had been read and encoded.
+TEST(OutputPathTest, LongNamesAreCutBetweenCharactersKeepingTheNumberAndTheExtension) {
+    TempDir dir;
+    std::string chinese;
+    for (int i = 0; i < 100; ++i)
+        chinese += "长";  // 3 bytes each
+    const std::string cut = OutputPath(Track(0, chinese, std::string(300, 'a')), dir.path(), ".WAV",
+                                       "<artist>/<number>-<title>", kDefaults);
+    // "01-" + 82 characters + ".WAV" is 253 bytes; one character more would be 256.
+    EXPECT_EQ(cut, dir / (std::string(255, 'a') + "/01-" + chinese.substr(0, 82 * 3) + ".WAV"));
+    EXPECT_TRUE(BinaryFile().Open(cut, BinaryFile::Mode::kCreate));
+
+    // Exactly 255 bytes with the extension stays whole; one more is cut.
+    const auto name = [&](std::size_t titleBytes) {
+        return fs::path(PlannedOutputPath(Track(0, std::string(titleBytes, 't')), dir.path(),
+                                          ".WAV", "<number>-<title>", kDefaults))
+            .filename()
+            .string();
+    };
+    EXPECT_EQ(name(248), "01-" + std::string(248, 't') + ".WAV");
+    EXPECT_EQ(name(249), name(248));
+}
 
 TEST(OutputPathTest, FolderGetsExactlyOneSeparator) {
     EXPECT_EQ(OutputBase("/music///  "), "/music/");

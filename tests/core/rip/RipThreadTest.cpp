@@ -21,6 +21,7 @@
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJobHandle.h"
 #include "core/rip/RipTestSupport.h"
+#include "core/text/Utf8.h"
 #include "support/RecordingNotifier.h"
 
 namespace korvida {
@@ -31,6 +32,7 @@ using test::LogTexts;
 using test::ReadFile;
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
@@ -187,6 +189,55 @@ TEST_F(RipThreadTest, NothingTickedIsRefusedWithoutAThread) {
     EXPECT_THAT(notifier.messages, ElementsAre(kSelectTrackMessage, kSelectTrackMessage));
     Tick({3});
     EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 1);
+}
+
+// A rule that names two tracks alike would write them one over the other and end as done.
+TEST_F(RipThreadTest, RuleThatGivesTracksOneFileIsRefusedBeforeAnythingIsReadOrMade) {
+    disc.drive->SetRecording(true);
+    for (const int i : {0, 1})
+        info.tracks[static_cast<std::size_t>(i)].Artist = "A";
+    for (const int i : {3, 4})
+        info.tracks[static_cast<std::size_t>(i)].Artist = "B";
+    settings.NamingRule = "<artist>";
+    Tick({1, 2, 3, 4, 5});
+    EXPECT_FALSE(StartRip(rows, info, parties, settings, notifier).started());
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    const std::string& message = notifier.messages[0];
+    EXPECT_THAT(message, HasSubstr("命名规则 <artist> "));
+    EXPECT_THAT(message, HasSubstr("\n音轨 1、2 → " + (home / "out/A.WAV") + "\n"));
+    EXPECT_THAT(message, HasSubstr("\n音轨 4、5 → " + (home / "out/B.WAV") + "\n"));
+    EXPECT_THAT(message, Not(HasSubstr("Artist.WAV")));
+    EXPECT_THAT(test::Reads(*disc.drive), IsEmpty());
+    EXPECT_FALSE(std::filesystem::exists(home / "out"));
+    EXPECT_THAT(progress.messages(), IsEmpty());
+    // The reason is in the log too, where the progress window's error page points.
+    EXPECT_THAT(LogTexts(main), ElementsAre(message));
+    EXPECT_EQ(main.messages().size(), 1u);
+
+    // Names that are told apart only past the longest name a file can have are one file.
+    settings.NamingRule = "<title>";
+    const std::string longTitle(300, 'x');
+    rows.row(rows.FindTrack(0)).texts[1] = longTitle + "1";
+    rows.row(rows.FindTrack(1)).texts[1] = longTitle + "2";
+    EXPECT_FALSE(StartRip(rows, info, parties, settings, notifier).started());
+    EXPECT_THAT(notifier.messages.back(), HasSubstr("\n音轨 1、2 → "));
+}
+
+TEST_F(RipThreadTest, TitleTooLongForAFileNameIsCutBehindTheNumberAndTheNextTrackFollows) {
+    std::string title;
+    for (int i = 0; i < 100; ++i)
+        title += "长";
+    rows.row(rows.FindTrack(0)).texts[1] = title;
+    Tick({1, 2});
+    Rip();
+    EXPECT_EQ(ended, "done");
+    const std::vector<std::string> names = OutputFiles();
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_LE(names[0].size(), 255u);
+    EXPECT_EQ(names[0].rfind("01-长长", 0), 0u) << names[0];
+    EXPECT_TRUE(IsValidUtf8(names[0]));
+    EXPECT_TRUE(ReadFile(finalItems[0].outputPath).substr(44) == Frames(0, 60));
+    EXPECT_EQ(names[1], "02-音轨 2.WAV");
 }
 
 // An encoder stage that checks what it gets and deletes the temporary file, as the
