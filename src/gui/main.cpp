@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include "gui/app/CommandLineImages.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
 #include "gui/app/ScreenshotTour.h"
@@ -25,17 +26,15 @@ int main(int argc, char** argv) {
     korvida::gui::MessageBoxNotifier notifier;
     // --image FILE adds a CD image to the drive table and makes it the current drive.
     // --screenshots DIR photographs each window into DIR and quits (scripts/screenshots).
-    korvida::DriveSources drives;
+    korvida::DriveSources drives = korvida::gui::CommandLineImages(argc, argv);
     QString screenshots;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QStringLiteral("--image"))
-            drives.images.push_back(args[++i].toStdString());
+            ++i;
         else if (args[i] == QStringLiteral("--screenshots"))
             screenshots = args[++i];
     }
-    if (!drives.images.empty())
-        drives.selectImage = drives.images.back();
     int result;
     {
         korvida::gui::MainWindow window(notifier, std::move(drives));
