@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "gui/app/ApplicationSetup.h"
+#include "gui/app/CommandLineImages.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
 #include "gui/app/TerminationSignals.h"
@@ -23,18 +24,16 @@ int main(int argc, char** argv) {
     // --image FILE adds a CD image to the drive table and makes it the current drive. Qt
     // has taken its own options out already; any other option is refused before the
     // window touches the app home.
-    korvida::DriveSources drives;
+    korvida::DriveSources drives = korvida::gui::CommandLineImages(argc, argv);
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--image") && i + 1 < args.size()) {
-            drives.images.push_back(args[++i].toStdString());
+            ++i;
         } else if (args[i].startsWith(QLatin1Char('-'))) {
             std::fprintf(stderr, "korvida: unknown option %s\n", qPrintable(args[i]));
             return 2;
         }
     }
-    if (!drives.images.empty())
-        drives.selectImage = drives.images.back();
     int result;
     {
         korvida::gui::MainWindow window(notifier, std::move(drives));

@@ -119,6 +119,27 @@ TEST_F(FreedbWizards, SeveralMatchesAreListedAndOkWithoutSelectionReadsTheFirst)
     EXPECT_EQ(ListTitle(0), QStringLiteral("One Band-folk"));
 }
 
+// The list has the focus and OK is the default: Down and Enter read the second match. The
+// same disc filed under three categories differs only in its category column.
+TEST_F(FreedbWizards, EnterOnTheMatchListReadsTheHighlightedMatch) {
+    for (const char* category : {"rock", "jazz", "folk"})
+        AddEntry(category, "Band");
+    gui::MainWindow& window = Open();
+    RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
+        auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
+        ASSERT_TRUE(WaitForPage(dialog, dialog.matchPage()));
+        QTreeWidget* list = dialog.matchPage()->list();
+        ASSERT_EQ(list->topLevelItemCount(), 3);
+        EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("jazz"));
+        EXPECT_EQ(dialog.focusWidget(), list);
+        EXPECT_TRUE(dialog.okButton()->isDefault());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        EXPECT_EQ(dialog.currentPage(), dialog.progressPage());
+    });
+    EXPECT_EQ(window.discs().disc().album.GenreName, "jazz");
+}
+
 // Cancel, Escape and the close box: closed at once when nothing runs, and a silent
 // server is let go of at once instead of at its 30-second deadline.
 TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {

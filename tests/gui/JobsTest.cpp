@@ -285,8 +285,8 @@ TEST(CompletionPage, PlaysEachFileInOrderWithTheParametersOrSaysWhyNot) {
     gui::CompletionPage page(notifier);
     page.PlayFiles();
     EXPECT_EQ(notifier.messages, std::vector<std::string>{"无播放条目！"});
-    page.AddFile(QStringLiteral("/out/01 a.MP3"));
-    page.AddFile(QStringLiteral("/out/02.MP3"));
+    page.AddFile("/out/01 a.MP3");
+    page.AddFile("/out/02.MP3");
     page.PlayFiles();
     std::string log;
     for (int i = 0; i < 500 && std::count(log.begin(), log.end(), '\n') < 2; ++i) {

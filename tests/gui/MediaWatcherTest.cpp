@@ -2,6 +2,9 @@
 // removal stores them before the list is emptied.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "gui/GuiTestSupport.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/MediaWatcher.h"
@@ -42,6 +45,48 @@ TEST(MediaWatcher, ARemovalStoresTheEditsBeforeTheListEmpties) {
     busy.handle({MediaChangeKind::kRemoval, "/dev/sr0"});
     EXPECT_FALSE(discs.busy());
     EXPECT_FALSE(discs.rows().empty());
+}
+
+// Loads that fail with a message (the disc database folder is a file): a disc change that
+// comes while the box is up starts no load and so no second box; once it is closed the
+// next change reloads again.
+TEST(MediaWatcher, ChangesWhileALoadErrorIsShownAddNoSecondBox) {
+    struct BoxNotifier : UserNotifier {
+        void ShowMessage(const std::string& text, Icon) override {
+            messages.push_back(text);
+            if (auto inside = std::exchange(whileShown, nullptr))
+                inside();
+        }
+        std::vector<std::string> messages;
+        std::function<void()> whileShown;
+    } notifier;
+    test::DemoWindow demo;
+    test::WriteFile(demo.home / "db", "");
+    demo.window = std::make_unique<gui::MainWindow>(notifier, demo.drives);
+    gui::DiscController& discs = demo.window->discs();
+    QSignalSpy loaded(&discs, &gui::DiscController::discLoaded);
+    ASSERT_TRUE(loaded.wait(30000));
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    ASSERT_TRUE(discs.rows().empty());
+
+    gui::MediaWatcher watcher(discs, [] { return false; });
+    int loadsWhileShown = 0;
+    notifier.whileShown = [&] {
+        for (int i = 0; i < 3; ++i) {
+            watcher.handle({MediaChangeKind::kArrival, "/dev/sr0"});
+            loadsWhileShown += discs.busy();
+        }
+    };
+    watcher.handle({MediaChangeKind::kArrival, "/dev/sr0"});
+    ASSERT_TRUE(loaded.wait(30000));
+    EXPECT_EQ(notifier.messages.size(), 2u);
+    EXPECT_EQ(loadsWhileShown, 0);
+
+    watcher.handle({MediaChangeKind::kArrival, "/dev/sr0"});
+    EXPECT_TRUE(discs.busy());
+    ASSERT_TRUE(loaded.wait(30000));
+    EXPECT_EQ(notifier.messages.size(), 3u);
+    demo.window.reset();
 }
 
 }  // namespace

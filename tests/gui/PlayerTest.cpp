@@ -204,7 +204,7 @@ TEST(Player, PauseHoldsThePlaceUntilPlaySelectedResumesIt) {
     w.Trigger(cmd::kPlaySelected);
     EXPECT_EQ(w.player().playingRow(), 1);
 
-    // A disc load ends the play and clears the display.
+    // A disc load ends the play; the display shows the disc's length instead.
     w.Advance(3000);
     w.player().Tick();
     w.Trigger(cmd::kRefreshToc);
@@ -213,7 +213,7 @@ TEST(Player, PauseHoldsThePlaceUntilPlaySelectedResumesIt) {
     EXPECT_EQ(w.player().playingRow(), -1);
     EXPECT_FALSE(w.player().timerActive());
     EXPECT_NE(w.DrivePosition().first, kPlaying);
-    EXPECT_EQ(w.time(), QStringLiteral("00:00"));
+    EXPECT_EQ(w.time(), QStringLiteral("92:50"));
 }
 
 // A mixer the test reads back: two channels of 0..100 and a mute switch.

@@ -89,11 +89,10 @@ void DiscController::refresh() {
     Run(outcome, tr("正在读取 TOC..."));
 }
 
-void DiscController::openImage(const QString& cuePath) {
+void DiscController::openImage(const std::string& cue) {
     if (busy())
         return;
     storeDisc();
-    const std::string cue = cuePath.toStdString();
     if (std::find(sources_.images.begin(), sources_.images.end(), cue) == sources_.images.end())
         sources_.images.push_back(cue);
     sources_.selectImage = cue;

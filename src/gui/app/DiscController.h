@@ -33,8 +33,9 @@ class DiscController : public QObject {
     void start();
     // Reads the TOC again (refresh command).
     void refresh();
-    // Makes a CD image the current drive (File menu, a dropped .cue) and loads it.
-    void openImage(const QString& cuePath);
+    // Makes a CD image the current drive (File menu, a dropped .cue) and loads it. The
+    // path is the file system's bytes.
+    void openImage(const std::string& cue);
     // Writes the demo disc into the app home and opens it.
     void openDemoDisc();
     // Another drive of the same driver (the options sheet): the disc's description is

@@ -31,6 +31,7 @@
 #include "gui/player/PlayerBar.h"
 #include "gui/player/PlayerController.h"
 #include "gui/settings/ColorPreview.h"
+#include "gui/widgets/FileNameBytes.h"
 
 // The icons are compiled into the static GUI library, whose resource initialiser the
 // linker would drop unless something names it.
@@ -188,7 +189,9 @@ void MainWindow::BuildCentre() {
     list_ = new QTreeView(this);
     list_->setModel(discs_->model());
     list_->setRootIsDecorated(false);
-    list_->setUniformRowHeights(true);
+    // Each row measures its own height: a title in another script can need more than the
+    // first row's (the delegate already sizes every row for Latin and CJK together).
+    list_->setUniformRowHeights(false);
     list_->setSortingEnabled(false);  // row order is the user's
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -279,8 +282,10 @@ void MainWindow::UpdateCommandStates() {
     }
 }
 
-void MainWindow::OnDiscLoaded(bool, unsigned) {
+void MainWindow::OnDiscLoaded(bool, unsigned totalSeconds) {
     player_->Reset();
+    // Until something plays, the display shows how long the disc is.
+    timeDisplay()->setText(PlayTimeText(static_cast<int>(totalSeconds)));
     if (discs_->hasDrive() && !autoplaySaved_) {
         autoplay_.SaveAndDisable(TheSettings().DisableAutoPlay);
         autoplaySaved_ = true;
@@ -390,7 +395,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
             url.toLocalFile().endsWith(QStringLiteral(".cue"), Qt::CaseInsensitive)) {
             event->acceptProposedAction();
             if (!progress_ && !jobs_->running())
-                discs_->openImage(url.toLocalFile());
+                discs_->openImage(FileNameBytes(url));
             return;
         }
 }

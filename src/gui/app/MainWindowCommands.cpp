@@ -33,6 +33,8 @@
 #include "gui/progress/LogWindow.h"
 #include "gui/settings/OptionsSheet.h"
 #include "gui/widgets/ExtendedFileDialog.h"
+#include "gui/widgets/FileNameBytes.h"
+#include "gui/widgets/FitFileDialog.h"
 
 namespace korvida::gui {
 
@@ -82,7 +84,11 @@ void MainWindow::BindHandlers() {
 
     Bind(kRip, [this] { Rip(); });
     Bind(kOpenOutputFolder, [] { OpenWithDesktop(NormalizedFolder(TheSettings().OutputFolder)); });
-    Bind(kRefreshToc, [this] { discs_->refresh(); });
+    // The reload reads the titles back from the disc database: typed ones go there first.
+    Bind(kRefreshToc, [this] {
+        discs_->storeDisc();
+        discs_->refresh();
+    });
     Bind(kHelpTopics, [this] { Help(); });
     Bind(kAbout, [this] { About(); });
 
@@ -166,6 +172,11 @@ void MainWindow::TrackInformation() {
         return;
     }
     TrackInfoDialog dialog(rows, discs_->disc(), this);
+    // The list follows the dialog from track to track, with the title just stored.
+    connect(&dialog, &TrackInfoDialog::highlightMoved, this, [this] {
+        discs_->model()->rowsChanged();
+        ShowHighlight();
+    });
     dialog.exec();
     discs_->model()->rowsChanged();
     ShowHighlight();
@@ -218,15 +229,15 @@ void MainWindow::FileCommand(FileJobKind kind) {
     }
     // The previous batch's items go now, whatever the user answers.
     jobs_->SetFileItems({});
-    ExtendedFileDialog dialog(
-        title, filter, QString::fromStdString(NormalizedFolder(TheSettings().OutputFolder)), this);
+    ExtendedFileDialog dialog(title, filter,
+                              FileNameText(NormalizedFolder(TheSettings().OutputFolder)), this);
     connect(&dialog, &ExtendedFileDialog::optionsRequested, this,
             [this, &dialog] { OpenOptions(&dialog); });
     if (dialog.exec() != QDialog::Accepted)
         return;
     std::vector<std::string> paths;
-    for (const QString& file : dialog.selectedFiles())
-        paths.push_back(file.toStdString());
+    for (const QUrl& file : dialog.selectedUrls())
+        paths.push_back(FileNameBytes(file));
     if (paths.empty())
         return;
     jobs_->SetFileItems(paths);
@@ -248,10 +259,12 @@ void MainWindow::OpenProgress(int total, JobMode mode) {
 }
 
 void MainWindow::OpenImage() {
-    const QString cue = QFileDialog::getOpenFileName(this, tr("打开 CD 映像"), QDir::homePath(),
-                                                     tr("CD 映像 (*.cue)"));
-    if (!cue.isEmpty())
-        discs_->openImage(cue);
+    QFileDialog dialog(this, tr("打开 CD 映像"), QDir::homePath(), tr("CD 映像 (*.cue)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    FitFileDialog(dialog);
+    // As a URL: a desktop's own dialog hands over the name's bytes in it.
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedUrls().isEmpty())
+        discs_->openImage(FileNameBytes(dialog.selectedUrls().first()));
 }
 
 void MainWindow::DefaultPlayer() {

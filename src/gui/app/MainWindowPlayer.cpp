@@ -77,6 +77,7 @@ void MainWindow::HandlePlayerMessage(const Message& m) {
             break;
         case WM_VOLUME_SETUP:
             SetUpVolume();
+            discs_->storeDisc();
             discs_->refresh();
             break;
         case WM_SET_VOLUME:

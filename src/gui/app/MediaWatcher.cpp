@@ -9,6 +9,13 @@ namespace korvida::gui {
 
 MediaWatcher::MediaWatcher(DiscController& discs, std::function<bool()> driveInUse, QObject* parent)
     : QObject(parent), discs_(discs), driveInUse_(std::move(driveInUse)) {
+    // A load is over when its messages have been shown: they come between the end of its
+    // worker and discLoaded.
+    connect(&discs_, &DiscController::busyChanged, this, [this](bool busy) {
+        if (busy)
+            loading_ = true;
+    });
+    connect(&discs_, &DiscController::discLoaded, this, [this] { loading_ = false; });
     monitor_ = MediaMonitor::Open();
     if (!monitor_)
         return;
@@ -28,7 +35,8 @@ void MediaWatcher::drain() {
 
 void MediaWatcher::handle(const MediaChangeEvent& event) {
     // While a load runs its worker owns the driver, and the load reads the new TOC anyway.
-    if (discs_.busy() || !discs_.hasDrive() || !discs_.driver())
+    // While its error box is up, a reload would only put another box over it.
+    if (loading_ || discs_.busy() || !discs_.hasDrive() || !discs_.driver())
         return;
     if (driveInUse_ && driveInUse_())
         return;

@@ -14,7 +14,8 @@ class DiscController;
 
 // Reloads the disc when the current drive's disc changed: the udev monitor's events
 // arrive on the UI thread through a socket notifier and go through DecideMediaChange.
-// Without a monitor (no netlink socket) it does nothing, silently.
+// Events that come while a load runs or shows its messages are dropped. Without a
+// monitor (no netlink socket) it does nothing, silently.
 class MediaWatcher : public QObject {
     Q_OBJECT
 
@@ -35,6 +36,7 @@ class MediaWatcher : public QObject {
     std::function<bool()> driveInUse_;
     std::unique_ptr<MediaMonitor> monitor_;
     QSocketNotifier* notifier_ = nullptr;
+    bool loading_ = false;  // from the start of a load until its messages were shown
 };
 
 }  // namespace korvida::gui

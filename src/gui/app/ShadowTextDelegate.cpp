@@ -1,9 +1,52 @@
 #include "gui/app/ShadowTextDelegate.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
+#include <algorithm>
+
+#include "gui/app/TrackTableModel.h"
 
 namespace korvida::gui {
+namespace {
+
+// Latin with accents and descenders beside CJK, kana, Hangul and Cyrillic: each script
+// falls back to a font of its own, and a line is as tall as the largest ascent plus the
+// largest descent of the fonts in it, taller than a line in any one of them.
+const QString& MixedScripts() {
+    static const QString text = QStringLiteral("ÁÉgjpqy 音轨標題 あア 한 Йй");
+    return text;
+}
+
+}  // namespace
+
+QSize ShadowTextDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    QStyleOptionViewItem mixed = option;
+    initStyleOption(&mixed, index);
+    mixed.text = MixedScripts();
+    const QWidget* widget = mixed.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    size.setHeight(std::max(
+        size.height(),
+        style->sizeFromContents(QStyle::CT_ItemViewItem, &mixed, QSize(), widget).height()));
+    return size;
+}
+
+bool ShadowTextDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
+                                     const QStyleOptionViewItem& option, const QModelIndex& index) {
+    // The row's check box sits in its number cell; Space reaches here for any cell.
+    if (event->type() == QEvent::KeyPress && index.column() != TrackTableModel::kNumber) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space || key->key() == Qt::Key_Select) {
+            const QModelIndex box = index.siblingAtColumn(TrackTableModel::kNumber);
+            const bool checked = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+            return model->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        }
+    }
+    return QStyledItemDelegate::editorEvent(event, model, option, index);
+}
 
 void ShadowTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {

@@ -5,9 +5,11 @@
 
 namespace korvida::gui {
 
-// Draws the track list's texts with the text shadow of the appearance settings: the text
-// once in the shadow colour one pixel down and right, then in its own colour over it.
-// Everything else (check boxes, the selection, the focus) is the style's.
+// The track list's cells: draws their texts with the text shadow of the appearance
+// settings (the text once in the shadow colour one pixel down and right, then in its own
+// colour over it); makes every row tall enough for a line that mixes scripts; and lets
+// Space tick the row of whichever cell has the focus. Everything else (check boxes, the
+// selection, the focus) is the style's.
 class ShadowTextDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -20,6 +22,9 @@ class ShadowTextDelegate : public QStyledItemDelegate {
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
 
   private:
     QColor shadow_;

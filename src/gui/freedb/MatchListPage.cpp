@@ -1,6 +1,8 @@
 #include "gui/freedb/MatchListPage.h"
 
+#include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -9,8 +11,10 @@ namespace korvida::gui {
 MatchListPage::MatchListPage(QWidget* parent) : QWidget(parent), list_(new QTreeWidget(this)) {
     auto* caption = new QLabel(tr("CDDB 找到一些可能匹配的项目:"), this);
     list_->setObjectName(QStringLiteral("matches"));
-    list_->setColumnCount(3);
-    list_->setHeaderLabels({tr("No."), tr("Artist"), tr("Album")});
+    // The same disc is often filed under several categories: only this column tells
+    // those rows apart.
+    list_->setColumnCount(4);
+    list_->setHeaderLabels({tr("No."), tr("Artist"), tr("Album"), tr("Category")});
     list_->setRootIsDecorated(false);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -18,6 +22,10 @@ MatchListPage::MatchListPage(QWidget* parent) : QWidget(parent), list_(new QTree
     list_->setColumnWidth(0, 30);
     list_->setColumnWidth(1, 130);
     list_->setColumnWidth(2, 130);
+    list_->setColumnWidth(3, 80);
+    // Every column shows without scrolling sideways.
+    list_->setMinimumWidth(list_->header()->length() + 2 * list_->frameWidth() +
+                           list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(caption);
     layout->addWidget(list_, 1);
@@ -32,6 +40,7 @@ void MatchListPage::SetMatches(const std::vector<FreedbMatch>& matches) {
         item->setText(0, QString::number(i + 1));
         item->setText(1, QString::fromStdString(matches[i].artist));
         item->setText(2, QString::fromStdString(matches[i].title));
+        item->setText(3, QString::fromStdString(matches[i].category));
     }
     if (list_->topLevelItemCount() > 0)
         list_->setCurrentItem(list_->topLevelItem(0));

@@ -9,8 +9,8 @@ class QTreeWidget;
 
 namespace korvida::gui {
 
-// The query's matches, one row each in reply order, numbered from 1, with artist and
-// album; the first row is selected. A double click asks for the read of that row.
+// The query's matches, one row each in reply order, numbered from 1, with artist, album
+// and category; the first row is selected. A double click asks for the read of that row.
 class MatchListPage : public QWidget {
     Q_OBJECT
 

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTreeWidget>
 
 #include "gui/freedb/MatchListPage.h"
 #include "gui/freedb/MessagePage.h"
@@ -24,7 +25,6 @@ QueryDialog::QueryDialog(QueryController& controller, QWidget* parent)
       cancel_(new QPushButton(tr("取消(&C)"), this)) {
     setWindowTitle(tr("垂询 Freedb"));
     LayOutWizard(this, pages_, {progress_, matches_, noMatch_, error_}, {ok_, cancel_});
-    resize(440, 240);
 
     connect(ok_, &QPushButton::clicked, this,
             [this] { controller_.Choose(matches_->selectedRow()); });
@@ -47,10 +47,16 @@ void QueryDialog::ShowState() {
     error_->SetText(controller_.errorText().isEmpty() ? tr("错误: 未知的错误！")
                                                       : controller_.errorText());
     const Page page = controller_.page();
-    if (page == Page::kMatches && pages_->currentWidget() != matches_)
+    const bool listShown = page == Page::kMatches && pages_->currentWidget() != matches_;
+    if (listShown)
         matches_->SetMatches(controller_.matches());
     pages_->setCurrentIndex(static_cast<int>(page));  // pages were added in Page order
     ok_->setEnabled(controller_.okEnabled());
+    // Arrows move through the matches and Enter reads the one highlighted; a disabled OK
+    // is never the default.
+    ok_->setDefault(controller_.okEnabled());
+    if (listShown)
+        matches_->list()->setFocus();
     cancel_->setEnabled(controller_.cancelEnabled());
     ShowBusy(this, controller_.busy());
 }

@@ -25,7 +25,6 @@ SubmitDialog::SubmitDialog(SubmitController& controller, QWidget* parent)
       cancel_(new QPushButton(tr("取消(&C)"), this)) {
     setWindowTitle(tr("正提交到 freedb"));
     LayOutWizard(this, pages_, {edit_, progress_, accepted_, error_}, {submit_, cancel_});
-    resize(520, 400);
     edit_->Load(controller_.openingForm());
 
     connect(submit_, &QPushButton::clicked, this, [this] { controller_.Submit(edit_->Form()); });

@@ -11,7 +11,7 @@
 namespace korvida::gui {
 
 AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
-    : QDialog(parent), disc_(disc), rowCount_(rowCount) {
+    : QDialog(parent), disc_(disc), rowCount_(rowCount), fields_(this) {
     setWindowTitle(tr("唱片信息"));
     auto* banner = new QLabel(QStringLiteral("Korvida CD Ripper"), this);
     QFont font(QStringLiteral("Verana"));
@@ -25,7 +25,7 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
     fields_.AddEdit(form, tr("艺术家"), &TrackInfo::Artist, 250);
     fields_.AddEdit(form, tr("年份"), &TrackInfo::Year, 4);
     fields_.AddEdit(form, tr("注释"), &TrackInfo::Comment, 250);
-    QComboBox* genre = fields_.AddGenre(form, tr("流派"), this);
+    QComboBox* genre = fields_.AddGenre(form, tr("流派"));
     fields_.AddEdit(form, tr("作曲家"), &TrackInfo::Composer);
     fields_.AddEdit(form, tr("原创者"), &TrackInfo::OrigArtist);
     fields_.AddEdit(form, tr("版权"), &TrackInfo::Copyright);

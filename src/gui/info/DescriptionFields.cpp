@@ -8,9 +8,13 @@
 
 namespace korvida::gui {
 
+QWidget* DescriptionFields::ParentFor(QFormLayout* form) const {
+    return form->parentWidget() ? form->parentWidget() : dialog_;
+}
+
 QLineEdit* DescriptionFields::AddEdit(QFormLayout* form, const QString& label,
                                       std::string TrackInfo::*field, int maxLength) {
-    auto* edit = new QLineEdit(form->parentWidget());
+    auto* edit = new QLineEdit(ParentFor(form));
     edit->setObjectName(label);  // tests and screen readers find a field by its label
     if (maxLength > 0)
         edit->setMaxLength(maxLength);
@@ -19,8 +23,8 @@ QLineEdit* DescriptionFields::AddEdit(QFormLayout* form, const QString& label,
     return edit;
 }
 
-QComboBox* DescriptionFields::AddGenre(QFormLayout* form, const QString& label, QWidget* parent) {
-    genre_ = new QComboBox(parent);
+QComboBox* DescriptionFields::AddGenre(QFormLayout* form, const QString& label) {
+    genre_ = new QComboBox(ParentFor(form));
     genre_->setEditable(true);
     genre_->setInsertPolicy(QComboBox::NoInsert);
     genre_->setMaxVisibleItems(16);

@@ -18,11 +18,15 @@ namespace korvida::gui {
 // ID3v1 genre names and accepts free text.
 class DescriptionFields {
   public:
+    // `dialog` holds the fields of forms that have no widget of their own yet. Fields are
+    // made in the order they are added, which is their tab order.
+    explicit DescriptionFields(QWidget* dialog) : dialog_(dialog) {}
+
     // Adds a labelled edit for `field` to `form`; maxLength 0 = unlimited.
     QLineEdit* AddEdit(QFormLayout* form, const QString& label, std::string TrackInfo::*field,
                        int maxLength = 0);
     // Adds the genre list (its text is GenreName).
-    QComboBox* AddGenre(QFormLayout* form, const QString& label, QWidget* parent);
+    QComboBox* AddGenre(QFormLayout* form, const QString& label);
 
     void Load(const TrackInfo& info);
     // Writes the edits and the genre text back; Genre and GenreID are left alone.
@@ -31,10 +35,15 @@ class DescriptionFields {
     QComboBox* genre() const { return genre_; }
 
   private:
+    // A widget made without a parent would join the tab order only when its form is laid
+    // out, after the dialog's buttons.
+    QWidget* ParentFor(QFormLayout* form) const;
+
     struct Edit {
         QLineEdit* edit;
         std::string TrackInfo::*field;
     };
+    QWidget* dialog_;
     std::vector<Edit> edits_;
     QComboBox* genre_ = nullptr;
 };

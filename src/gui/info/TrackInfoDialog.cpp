@@ -9,14 +9,14 @@
 namespace korvida::gui {
 
 TrackInfoDialog::TrackInfoDialog(TrackList& rows, DiscInfo& disc, QWidget* parent)
-    : QDialog(parent), rows_(rows), disc_(disc) {
+    : QDialog(parent), rows_(rows), disc_(disc), fields_(this) {
     auto* upper = new QFormLayout;
     title_ = fields_.AddEdit(upper, tr("标题"), &TrackInfo::Title, 255);
     fields_.AddEdit(upper, tr("艺术家"), &TrackInfo::Artist);
     fields_.AddEdit(upper, tr("专辑"), &TrackInfo::Album);
     fields_.AddEdit(upper, tr("年份"), &TrackInfo::Year);
     fields_.AddEdit(upper, tr("注释"), &TrackInfo::Comment);
-    fields_.AddGenre(upper, tr("流派"), this);
+    fields_.AddGenre(upper, tr("流派"));
 
     more_ = new QWidget(this);
     auto* lower = new QFormLayout(more_);
@@ -91,6 +91,7 @@ void TrackInfoDialog::Step(int delta) {
     if (position < 0 || position >= rows_.size())
         return;
     rows_.HighlightOnly(position);
+    emit highlightMoved();
     LoadHighlighted();
 }
 

@@ -28,6 +28,10 @@ class TrackInfoDialog : public QDialog {
     // The track index on screen.
     int trackIndex() const { return index_; }
 
+  signals:
+    // Previous or Next stored the track on screen and moved the rows' highlight.
+    void highlightMoved();
+
   private:
     void LoadHighlighted();
     void Store();

@@ -11,6 +11,7 @@
 #include "core/platform/RunDetached.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
+#include "gui/widgets/FileNameBytes.h"
 
 namespace korvida::gui {
 
@@ -20,6 +21,9 @@ CompletionPage::CompletionPage(UserNotifier& notifier, QWidget* parent)
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     auto* text = new QLabel(tr("成功！现在您可以直接播放或打开输出目录。"), this);
     text->setWordWrap(true);
+    // As tall as its files, from four lines on: the other pages of the window need no more.
+    files_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    files_->setMinimumHeight(files_->fontMetrics().lineSpacing() * 4 + 2 * files_->frameWidth());
     auto* play = new QPushButton(tr("直接播放！(&P)"), this);
     auto* open = new QPushButton(tr("打开输出目录(&O)"), this);
     auto* top = new QHBoxLayout;
@@ -38,8 +42,9 @@ CompletionPage::CompletionPage(UserNotifier& notifier, QWidget* parent)
             [] { OpenWithDesktop(NormalizedFolder(TheSettings().OutputFolder)); });
 }
 
-void CompletionPage::AddFile(const QString& path) {
-    files_->addItem(path);
+void CompletionPage::AddFile(const std::string& path) {
+    auto* item = new QListWidgetItem(FileNameText(path), files_);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(path));
 }
 
 QStringList CompletionPage::files() const {
@@ -60,8 +65,9 @@ void CompletionPage::PlayFiles() {
         notifier_.ShowMessage(tr("无播放条目！").toStdString());
         return;
     }
-    for (const QString& file : files()) {
-        if (!RunDetached(PlayerCommand(player, file.toStdString()))) {
+    for (int i = 0; i < files_->count(); ++i) {
+        const std::string file = files_->item(i)->data(Qt::UserRole).toByteArray().toStdString();
+        if (!RunDetached(PlayerCommand(player, file))) {
             notifier_.ShowMessage(tr("启动默认的 MP3 播放器 %1 失败。")
                                       .arg(QString::fromStdString(player.program))
                                       .toStdString());

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <string>
 
 class QListWidget;
 
@@ -19,7 +20,8 @@ class CompletionPage : public QWidget {
   public:
     CompletionPage(UserNotifier& notifier, QWidget* parent = nullptr);
 
-    void AddFile(const QString& path);
+    // `path` is the file system's bytes; the list shows it decoded.
+    void AddFile(const std::string& path);
     QStringList files() const;
 
     // "直接播放！": starts the MP3 player once per file, in list order.

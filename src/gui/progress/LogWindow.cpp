@@ -15,6 +15,8 @@ LogWindow::LogWindow(JobLog& log, QWidget* parent)
     setWindowTitle(tr("Korvida Maker 日志"));
     list_->addItems(log_.lines());
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Lines are read, not picked: none is highlighted, and the focus starts on OK.
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
     list_->scrollToBottom();
     connect(&log_, &JobLog::lineAdded, list_,
             [this](const QString& line) { list_->addItem(line); });
@@ -26,6 +28,7 @@ LogWindow::LogWindow(JobLog& log, QWidget* parent)
     auto* clear = new QPushButton(tr("清除(&C)"), this);
     auto* ok = new QPushButton(tr("确定(&O)"), this);
     ok->setDefault(true);
+    ok->setFocus();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(name);
     buttons->addStretch();

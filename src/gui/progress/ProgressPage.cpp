@@ -32,6 +32,8 @@ ProgressPage::ProgressPage(const QString& groupText, const QString& barText, QWi
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(group_);
+    // The group keeps its own height: a taller page would spread the bar from its times.
+    layout->addStretch(1);
 }
 
 void ProgressPage::SetGroupText(const QString& text) {

@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/jobs/Messages.h"
 #include "core/platform/RunDetached.h"
@@ -69,7 +70,7 @@ ProgressWindow::ProgressWindow(int total, JobMode mode, JobLog& log, UserNotifie
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_, 1);
     layout->addLayout(bottom);
-    resize(460, 260);
+    resize(std::max(460, sizeHint().width()), sizeHint().height());
 
     if (mode == JobMode::kDecodeMp3) {
         encode_->SetGroupText(tr("解码 MP3 为 WAV    "));
@@ -148,7 +149,7 @@ void ProgressWindow::HandleMessage(const Message& m) {
             if (const auto* job = reinterpret_cast<const RipJob*>(m.wParam))
                 for (const RipJobItem& item : job->items)
                     if (!item.outputPath.empty())
-                        completion_->AddFile(QString::fromStdString(item.outputPath));
+                        completion_->AddFile(item.outputPath);
             ShowPage(kCompletionPage);
             setWindowTitle(tr("已完成！"));
             button_->setText(tr("关闭"));

@@ -11,6 +11,17 @@
 #include "gui/settings/OptionsRules.h"
 
 namespace korvida::gui {
+namespace {
+
+// A field and the label its form row gave it grey together.
+void EnableRow(QWidget* field, bool enabled) {
+    field->setEnabled(enabled);
+    if (auto* form = qobject_cast<QFormLayout*>(field->parentWidget()->layout()))
+        if (QWidget* label = form->labelForField(field))
+            label->setEnabled(enabled);
+}
+
+}  // namespace
 
 FreedbPage::FreedbPage(QWidget* parent)
     : OptionsPage(parent),
@@ -81,11 +92,11 @@ std::optional<PageProblem> FreedbPage::commit(Settings& settings) {
 
 void FreedbPage::updateEnables() {
     const ProxyEnables on = ProxyEnablesFor(proxy_->isChecked(), authorise_->isChecked());
-    proxyServer_->setEnabled(on.server);
-    port_->setEnabled(on.server);
+    EnableRow(proxyServer_, on.server);
+    EnableRow(port_, on.server);
     authorise_->setEnabled(on.server);
-    user_->setEnabled(on.credentials);
-    password_->setEnabled(on.credentials);
+    EnableRow(user_, on.credentials);
+    EnableRow(password_, on.credentials);
 }
 
 }  // namespace korvida::gui

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "gui/widgets/FitFileDialog.h"
+
 namespace korvida::gui {
 
 ExtendedFileDialog::ExtendedFileDialog(const QString& caption, const QString& filter,
@@ -34,6 +36,7 @@ ExtendedFileDialog::ExtendedFileDialog(const QString& caption, const QString& fi
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(row, grid->rowCount(), 0, 1, grid->columnCount());
     connect(options, &QPushButton::clicked, this, &ExtendedFileDialog::optionsRequested);
+    FitFileDialog(*this);
 }
 
 }  // namespace korvida::gui
