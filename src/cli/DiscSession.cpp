@@ -21,7 +21,8 @@ int OpenDrive(CliContext& context, DiscSession& session) {
     DriveSources sources;
     sources.images = SplitImageList(settings.Images);
     sources.images.insert(sources.images.end(), context.images.begin(), context.images.end());
-    if (!context.images.empty())
+    // --drive names the drive; without it the last --image is the one used.
+    if (!context.images.empty() && context.drive < 0)
         sources.selectImage = context.images.back();
     session.selection = CreateAndSelectDriver(settings, std::move(sources), session.notifier);
     if (!session.selection.ok) {

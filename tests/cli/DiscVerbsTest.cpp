@@ -58,5 +58,27 @@ TEST_F(DiscCommands, AMissingImageFailsWithItsName) {
     EXPECT_NE(r.err.find("missing.cue"), std::string::npos) << r.err;
 }
 
+TEST_F(DiscCommands, DriveNamesTheDriveAlsoAmongSeveralImages) {
+    // A one-track disc over the demo disc's audio.
+    const std::string single = home / "single.cue";
+    test::WriteFile(single, "FILE \"" + cue.substr(0, cue.size() - 3) +
+                                "bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
+    // Real drives come first in the table, when the machine has any.
+    const auto table = test::RunCli({"--image", cue, "--image", single, "drives"});
+    ASSERT_EQ(table.status, 0) << table.err;
+    const std::size_t at = table.out.find("\tKORVIDA VIRTUAL CD-ROM A");
+    ASSERT_NE(at, std::string::npos) << table.out;
+    const int first = std::stoi(table.out.substr(table.out.rfind('\n', at) + 1));
+    const auto tracks = [&](std::vector<std::string> options) {
+        options.insert(options.end(), {"--image", cue, "--image", single, "toc"});
+        const auto r = test::RunCli(options);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return r.out.find("03\t音轨 3\t") != std::string::npos ? 3 : 1;
+    };
+    EXPECT_EQ(tracks({"--drive", std::to_string(first)}), 3);
+    EXPECT_EQ(tracks({"--drive", std::to_string(first + 1)}), 1);
+    EXPECT_EQ(tracks({}), 1) << "without --drive the last image is used";
+}
+
 }  // namespace
 }  // namespace korvida

@@ -14,6 +14,12 @@ int CSCSIDriver::ReadSubChannel(std::uint8_t, std::uint8_t*, std::uint32_t, std:
 int CSCSIDriver::Eject() {
     return 0;
 }
+int CSCSIDriver::CloseTray() {
+    return 0;
+}
+int CSCSIDriver::TrayOpen() {
+    return 0;
+}
 int CSCSIDriver::Stop() {
     return 0;
 }

@@ -39,6 +39,11 @@ class CSCSIDriver {
     virtual int ReadSubChannel(std::uint8_t format, std::uint8_t* buffer, std::uint32_t length,
                                std::uint8_t track);
     virtual int Eject();
+    // START STOP UNIT with LoEj and Start: closes the tray and spins the disc up.
+    virtual int CloseTray();
+    // 1 when TEST UNIT READY says the tray is open (NOT READY, medium not present - tray
+    // open); 0 for anything else, also for drives that do not tell an open tray apart.
+    virtual int TrayOpen();
     // Ends audio play (START STOP UNIT, stop).
     virtual int Stop();
     // Plays frames startLba ≤ f < endLba.

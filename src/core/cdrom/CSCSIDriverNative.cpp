@@ -1,7 +1,9 @@
 #include "core/cdrom/CSCSIDriverNative.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "core/cdrom/SenseText.h"
 #include "core/cdrom/Toc.h"
@@ -16,6 +18,9 @@ namespace {
 // by their place among the virtual drives.
 constexpr std::uint32_t kVirtualHostAdapter = 99;
 constexpr std::size_t kMaxRealDrives = 8;
+// Real drives take at most 8 places, so 8 are always left for images whatever drives a
+// later Init finds.
+constexpr std::size_t kImageRoom = kMaxDrives - kMaxRealDrives;
 
 std::int32_t Be32(const std::uint8_t* p) {
     return static_cast<std::int32_t>((std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) |
@@ -42,6 +47,13 @@ std::string FailureText(const ScsiReply& reply, std::size_t expected, bool fullT
                std::to_string(expected) + " bytes";
     }
     return {};
+}
+
+// Image drives are told apart by a letter in the last byte of their product name (by
+// their place): the options page and the status line show nothing else of them.
+void NameImageDrive(VirtualDrive& drive, std::size_t place, const std::string& audioDevice) {
+    drive.identity().product[15] = static_cast<char>('A' + place);
+    drive.SetAudioDevice(audioDevice);
 }
 
 }  // namespace
@@ -78,14 +90,12 @@ std::uint32_t CSCSIDriverNative::CurrentLun() const {
 void CSCSIDriverNative::LoadImages() {
     // Images load once per driver; a later Init (a drive change) keeps the drives and
     // their state, as it keeps a real drive's disc.
-    if (!virtual_.empty() || !virtualSources_.empty())
+    if (imagesLoaded_)
         return;
+    imagesLoaded_ = true;
     imageErrors_.clear();
-    // Real drives take at most 8 places, so 8 are always left for images whatever
-    // drives a later Init finds.
-    std::size_t room = kMaxDrives - kMaxRealDrives;
     for (const std::string& cue : sources_.images) {
-        if (virtual_.size() == room) {
+        if (virtual_.size() == kImageRoom) {
             imageErrors_.push_back(cue + ": no room for another drive (at most " +
                                    std::to_string(kMaxDrives) + ")");
             continue;
@@ -96,19 +106,34 @@ void CSCSIDriverNative::LoadImages() {
             imageErrors_.push_back(error);
             continue;
         }
-        // Image drives are told apart by a letter in the last byte of their product name:
-        // the options page and the status line show nothing else of them.
-        drive->identity().product[15] = static_cast<char>('A' + virtual_.size());
-        drive->SetAudioDevice(audioDevice_);
+        NameImageDrive(*drive, virtual_.size(), audioDevice_);
         virtual_.push_back(std::move(drive));
         virtualSources_.push_back(cue);
+        lastUsed_.push_back(0);
     }
     for (const auto& drive : sources_.virtualDrives) {
-        if (virtual_.size() == room || !drive)
+        if (virtual_.size() == kImageRoom || !drive)
             continue;
         virtual_.push_back(drive);
         virtualSources_.push_back({});
+        lastUsed_.push_back(0);
     }
+}
+
+void CSCSIDriverNative::DescribeVirtualDrive(std::size_t k) {
+    // Virtual drives are named by their INQUIRY answer, like the real ones.
+    SCSIDriveInfo& info = drives[paths_.size() + k];
+    info = {};
+    Cdb inquiry = MakeInquiryCdb();
+    std::uint8_t data[100] = {};
+    ScsiRequest request{inquiry.data(), inquiry.length, DataDirection::kFromDevice, data,
+                        sizeof data};
+    ScsiReply reply = virtual_[k]->Execute(request);
+    if (reply.Succeeded())
+        SetIdentityFromInquiry(info, data, reply.transferred);
+    info.hostAdapter = kVirtualHostAdapter;
+    info.target = static_cast<std::uint32_t>(k);
+    info.lun = virtual_[k]->identity().lun;
 }
 
 int CSCSIDriverNative::Init(int requestedDrive) {
@@ -120,6 +145,8 @@ int CSCSIDriverNative::Init(int requestedDrive) {
     paths_ = sources_.scanRealDrives ? FindCdromDevicePaths(sources_.system)
                                      : std::vector<std::string>{};
     LoadImages();
+    // The image given at start is chosen once; after that the index asked for is.
+    const std::string selectImage = std::exchange(sources_.selectImage, {});
     int total = static_cast<int>(paths_.size() + virtual_.size());
     if (total == 0) {
         lastError_ = "no CD-ROM drive and no CD image";
@@ -127,8 +154,8 @@ int CSCSIDriverNative::Init(int requestedDrive) {
     }
 
     int selected = requestedDrive < 0 || requestedDrive >= total ? 0 : requestedDrive;
-    if (!sources_.selectImage.empty()) {
-        auto it = std::find(virtualSources_.begin(), virtualSources_.end(), sources_.selectImage);
+    if (!selectImage.empty()) {
+        auto it = std::find(virtualSources_.begin(), virtualSources_.end(), selectImage);
         if (it != virtualSources_.end()) {
             selected = static_cast<int>(paths_.size() + (it - virtualSources_.begin()));
         }
@@ -140,20 +167,8 @@ int CSCSIDriverNative::Init(int requestedDrive) {
         if (probe.valid())
             ProbeCdromDevice(sources_.system, probe.get(), retryTimes_, drives[i]);
     }
-    for (std::size_t k = 0; k < virtual_.size(); ++k) {
-        // Virtual drives are named by their INQUIRY answer, like the real ones.
-        SCSIDriveInfo& info = drives[paths_.size() + k];
-        Cdb inquiry = MakeInquiryCdb();
-        std::uint8_t data[100] = {};
-        ScsiRequest request{inquiry.data(), inquiry.length, DataDirection::kFromDevice, data,
-                            sizeof data};
-        ScsiReply reply = virtual_[k]->Execute(request);
-        if (reply.Succeeded())
-            SetIdentityFromInquiry(info, data, reply.transferred);
-        info.hostAdapter = kVirtualHostAdapter;
-        info.target = static_cast<std::uint32_t>(k);
-        info.lun = virtual_[k]->identity().lun;
-    }
+    for (std::size_t k = 0; k < virtual_.size(); ++k)
+        DescribeVirtualDrive(k);
     if (selected < static_cast<int>(paths_.size())) {
         const std::string& path = paths_[static_cast<std::size_t>(selected)];
         handle_ = UniqueFd(OpenCdromDevice(sources_.system, path), sources_.system.close);
@@ -163,11 +178,76 @@ int CSCSIDriverNative::Init(int requestedDrive) {
             return 0;
         }
         openPath_ = selected;
+    } else {
+        lastUsed_[static_cast<std::size_t>(selected) - paths_.size()] = ++uses_;
     }
     driveCount = total;
     currentDrive = selected;
     lastError_.clear();
     return 1;
+}
+
+int CSCSIDriverNative::OpenImage(const std::string& cuePath, std::string* errorText) {
+    std::string error;
+    std::unique_ptr<VirtualDrive> drive = VirtualDrive::Open(cuePath, error);
+    if (!drive) {
+        if (errorText)
+            *errorText = error;
+        return 0;
+    }
+    const bool currentIsVirtual = driveCount > 0 && VirtualDriveAt(currentDrive) != nullptr;
+    const std::size_t current =
+        currentIsVirtual ? static_cast<std::size_t>(currentDrive) - paths_.size() : SIZE_MAX;
+    std::size_t slot = static_cast<std::size_t>(
+        std::find(virtualSources_.begin(), virtualSources_.end(), cuePath) -
+        virtualSources_.begin());
+    if (slot == virtual_.size() && virtual_.size() == kImageRoom) {
+        // Only image drives give up their place: a drive made by the caller is kept.
+        slot = SIZE_MAX;
+        for (std::size_t k = 0; k < virtual_.size(); ++k) {
+            if (k == current || virtualSources_[k].empty())
+                continue;
+            if (slot == SIZE_MAX || lastUsed_[k] < lastUsed_[slot])
+                slot = k;
+        }
+        if (slot == SIZE_MAX) {
+            if (errorText)
+                *errorText = cuePath + ": no room for another drive (at most " +
+                             std::to_string(kMaxDrives) + ")";
+            return 0;
+        }
+    }
+    NameImageDrive(*drive, slot, audioDevice_);
+    // The digital play's thread sends commands: it ends before the lock is taken.
+    sound_.reset();
+    {
+        std::lock_guard lock(sendMutex_);
+        if (slot == virtual_.size()) {
+            virtual_.push_back(std::move(drive));
+            virtualSources_.push_back(cuePath);
+            lastUsed_.push_back(0);
+        } else {
+            // A drive given up goes with its sound; nothing else holds it while we wait.
+            virtual_[slot] = std::move(drive);
+            virtualSources_[slot] = cuePath;
+        }
+    }
+    DescribeVirtualDrive(slot);
+    handle_.Reset();
+    openPath_ = -1;
+    driveCount = static_cast<int>(paths_.size() + virtual_.size());
+    currentDrive = static_cast<int>(paths_.size() + slot);
+    lastUsed_[slot] = ++uses_;
+    lastError_.clear();
+    return 1;
+}
+
+std::vector<std::string> CSCSIDriverNative::ImagePaths() const {
+    std::vector<std::string> paths;
+    for (const std::string& cue : virtualSources_)
+        if (!cue.empty())
+            paths.push_back(cue);
+    return paths;
 }
 
 ScsiReply CSCSIDriverNative::SendOnce(const ScsiRequest& request) {
@@ -297,6 +377,22 @@ int CSCSIDriverNative::Eject() {
     sound_.reset();
     Cdb cdb = MakeStartStopUnitCdb(true);
     return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
+}
+
+int CSCSIDriverNative::CloseTray() {
+    sound_.reset();
+    Cdb cdb = MakeCloseTrayCdb();
+    return ExecCommand(cdb.data(), static_cast<int>(cdb.length), nullptr, 0, nullptr, 0);
+}
+
+int CSCSIDriverNative::TrayOpen() {
+    // One question, not retried: "not ready" is the answer, not a failure.
+    Cdb cdb = MakeTestUnitReadyCdb();
+    ScsiRequest request{cdb.data(), cdb.length, DataDirection::kNone, nullptr, 0};
+    const ScsiReply reply = SendOnce(request);
+    return reply.delivered && reply.status == kScsiStatusCheckCondition &&
+           reply.senseLength >= 14 && (reply.sense[2] & 0x0F) == kSenseNotReady &&
+           reply.sense[12] == 0x3A && reply.sense[13] == 0x02;
 }
 
 int CSCSIDriverNative::Stop() {

@@ -37,8 +37,9 @@ struct DriveSources {
     // Virtual drives made by the caller (tests keep a handle to inject faults); they come
     // after the images.
     std::vector<std::shared_ptr<VirtualDrive>> virtualDrives;
-    // When set, Init selects the drive of this image (one of `images`) whatever index it
-    // was asked for: `--image FILE` makes the image the current drive.
+    // When set, the first Init selects the drive of this image (one of `images`) whatever
+    // index it was asked for: `--image FILE` makes the image the current drive once; a
+    // later Init (a drive change) takes the index it is given.
     std::string selectImage;
     // False: no /dev/sr* scan (tests, and machines where only images are wanted).
     bool scanRealDrives = true;
@@ -68,6 +69,8 @@ class CSCSIDriverNative : public CSCSIDriver {
     int ReadSubChannel(std::uint8_t format, std::uint8_t* buffer, std::uint32_t length,
                        std::uint8_t track) override;
     int Eject() override;
+    int CloseTray() override;
+    int TrayOpen() override;
     int Stop() override;
     int PlayAudio(std::uint32_t startLba, std::uint32_t endLba) override;
     int ReadAudio(AudioReadRequest& request) override;
@@ -87,8 +90,16 @@ class CSCSIDriverNative : public CSCSIDriver {
     const std::vector<std::string>& DevicePaths() const { return paths_; }
     // The virtual drive at a drive-table index, or nullptr for a real drive.
     VirtualDrive* VirtualDriveAt(int driveIndex) const;
-    // One "<cue>:<line>: <what>" text per image that gave no drive at the last Init.
+    // One "<cue>:<line>: <what>" text per image that gave no drive at the first Init.
     const std::vector<std::string>& ImageErrors() const { return imageErrors_; }
+    // Makes a CD image the current drive (File menu, a dropped sheet): the image's drive
+    // when it is in the table already (read again), else a new drive after the others, or,
+    // when the table is full, the place of the image used longest ago that is not the
+    // current drive. 0 with *errorText when the sheet does not load or there is no place;
+    // the table and the current drive are then as they were.
+    int OpenImage(const std::string& cuePath, std::string* errorText);
+    // The CUE sheets of the image drives in the table, in table order.
+    std::vector<std::string> ImagePaths() const;
     std::string LastErrorText() const override { return lastError_; }
 
   private:
@@ -108,6 +119,8 @@ class CSCSIDriverNative : public CSCSIDriver {
     int PlayDigitally(std::uint32_t startLba, std::uint32_t endLba);
     std::uint32_t CurrentLun() const;
     void LoadImages();
+    // The drive-table entry of virtual drive k, from its INQUIRY answer.
+    void DescribeVirtualDrive(std::size_t k);
 
     int retryTimes_;
     std::atomic<int> deviceType_;
@@ -117,6 +130,9 @@ class CSCSIDriverNative : public CSCSIDriver {
     int openPath_ = -1;
     std::vector<std::shared_ptr<VirtualDrive>> virtual_;
     std::vector<std::string> virtualSources_;  // cue path per entry of virtual_ ("" if given)
+    std::vector<std::uint64_t> lastUsed_;      // per entry of virtual_: when it was selected
+    std::uint64_t uses_ = 0;
+    bool imagesLoaded_ = false;
     std::vector<std::string> imageErrors_;
     std::string lastError_;
 

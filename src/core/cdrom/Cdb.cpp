@@ -135,6 +135,21 @@ Cdb MakeStartStopUnitCdb(bool eject) {
     return cdb;
 }
 
+Cdb MakeCloseTrayCdb() {
+    Cdb cdb;
+    cdb.length = 6;
+    cdb.bytes[0] = opcode::kStartStopUnit;
+    cdb.bytes[4] = 0x03;  // LoEj and Start
+    return cdb;
+}
+
+Cdb MakeTestUnitReadyCdb() {
+    Cdb cdb;
+    cdb.length = 6;
+    cdb.bytes[0] = opcode::kTestUnitReady;
+    return cdb;
+}
+
 std::string CdbToHex(const std::uint8_t* cdb, std::size_t length) {
     std::string text;
     char pair[4];

@@ -46,6 +46,8 @@ Cdb MakePauseResumeCdb(std::uint32_t lun, bool pause);
 Cdb MakeReadSubChannelCdb(std::uint32_t lun, std::uint8_t format, std::uint16_t length,
                           std::uint8_t track);
 Cdb MakeStartStopUnitCdb(bool eject);
+Cdb MakeCloseTrayCdb();
+Cdb MakeTestUnitReadyCdb();
 
 // "BE 20 00 …": the bytes of a CDB as upper-case hex pairs, for logs and test messages.
 std::string CdbToHex(const std::uint8_t* cdb, std::size_t length);

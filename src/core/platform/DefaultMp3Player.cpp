@@ -1,9 +1,12 @@
 #include "core/platform/DefaultMp3Player.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
+#include "core/platform/ExecLine.h"
 #include "core/platform/RunCommand.h"
 
 namespace korvida {
@@ -19,14 +22,6 @@ std::string TrimRight(std::string text) {
 std::string TrimLeft(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
     return first == std::string::npos ? std::string() : text.substr(first);
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;)
-        words.push_back(w);
-    return words;
 }
 
 // Folders that hold desktop entries, most personal first.
@@ -56,8 +51,12 @@ std::string DesktopExecLine(const std::string& desktopFile) {
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line[0] == '[')
                 inEntry = TrimRight(line) == "[Desktop Entry]";
-            else if (inEntry && line.rfind("Exec=", 0) == 0)
-                return line.substr(5);
+            else if (inEntry && line.rfind("Exec", 0) == 0) {
+                // Blanks around '=' do not count.
+                const std::string rest = TrimLeft(line.substr(4));
+                if (!rest.empty() && rest[0] == '=')
+                    return TrimLeft(TrimRight(rest.substr(1)));
+            }
         }
     }
     return {};
@@ -65,41 +64,40 @@ std::string DesktopExecLine(const std::string& desktopFile) {
 
 }  // namespace
 
-std::string ExecCommandOf(const std::string& execLine) {
-    std::string command;
-    for (std::size_t i = 0; i < execLine.size(); ++i) {
-        if (execLine[i] != '%') {
-            command += execLine[i];
-        } else if (i + 1 < execLine.size()) {
-            if (execLine[i + 1] == '%')
-                command += '%';
-            ++i;  // a field code stands for the files, which we pass ourselves
-        }
-    }
-    return TrimLeft(TrimRight(command));
-}
-
 Mp3Player ResolveMp3Player(const std::string& setting, const std::string& parameters) {
-    Mp3Player player{TrimRight(setting), parameters};
-    if (!player.program.empty())
+    Mp3Player player{TrimRight(setting), {}};
+    if (!player.program.empty()) {
+        std::error_code error;
+        std::optional<std::vector<std::string>> words;
+        if (std::filesystem::is_regular_file(player.program, error))
+            words = std::vector<std::string>{player.program};
+        else
+            words = SplitExecLine(player.program);
+        const auto more = SplitExecLine(parameters);
+        if (words && more) {
+            player.command = std::move(*words);
+            player.command.insert(player.command.end(), more->begin(), more->end());
+        }
         return player;
-    player.parameters.clear();
+    }
     std::string desktopFile;
     if (!RunCommand({"xdg-mime", "query", "default", "audio/mpeg"}, &desktopFile))
         return player;
     desktopFile = TrimLeft(TrimRight(desktopFile));
     if (desktopFile.empty() || desktopFile.find('/') != std::string::npos)
         return player;
-    player.program = ExecCommandOf(DesktopExecLine(desktopFile));
+    const auto words = SplitExecLine(UnescapeDesktopValue(DesktopExecLine(desktopFile)));
+    if (words && !words->empty()) {
+        player.program = words->front();
+        player.command = *words;
+    }
     return player;
 }
 
 std::vector<std::string> PlayerCommand(const Mp3Player& player, const std::string& file) {
-    std::vector<std::string> argv = Words(player.program);
-    for (std::string& w : Words(player.parameters))
-        argv.push_back(std::move(w));
-    argv.push_back(file);
-    return argv;
+    if (player.command.empty())
+        return {};
+    return ExpandFieldCodes(player.command, file);
 }
 
 }  // namespace korvida

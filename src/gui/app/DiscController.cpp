@@ -35,9 +35,15 @@ class CollectingNotifier : public UserNotifier {
 struct DiscController::Outcome {
     // What to do. Without findDrives the worker loads the disc of `driver`.
     bool findDrives = false;
-    int changeTo = -1;  // select this drive of `driver` first
+    int changeTo = -1;       // select this drive of `driver` first
+    bool closeTray = false;  // close the tray of `driver` first
     DriveSources sources;
     std::string demoFolder;  // write the demo disc here first and open it
+    std::string image;       // make this CD image the current drive of `driver` first
+    // The list before an image is opened: it comes back when the image does not open.
+    DiscInfo keptDisc;
+    TrackList keptRows;
+    unsigned keptSeconds = 0;
     CSCSIDriver* driver = nullptr;
     Settings settings;  // read by the load; the UI's copy may change meanwhile
 
@@ -46,6 +52,7 @@ struct DiscController::Outcome {
     bool driveOk = false;
     std::string status;
     bool loaded = false;
+    bool imageRefused = false;  // the image did not open: nothing was changed
     DiscLoadResult load;
     DiscInfo disc;
     TrackList rows;
@@ -78,6 +85,8 @@ void DiscController::start() {
             images.push_back(image);
     sources_.images = std::move(images);
     outcome->sources = sources_;
+    // The image named at start is chosen once: a new driver later takes CDROMDriver.
+    sources_.selectImage.clear();
     Run(outcome, tr("正在查找 CD-ROM 驱动器..."));
 }
 
@@ -93,13 +102,9 @@ void DiscController::openImage(const std::string& cue) {
     if (busy())
         return;
     storeDisc();
-    if (std::find(sources_.images.begin(), sources_.images.end(), cue) == sources_.images.end())
-        sources_.images.push_back(cue);
-    sources_.selectImage = cue;
     auto outcome = std::make_shared<Outcome>();
-    outcome->findDrives = true;
-    outcome->sources = sources_;
-    Run(outcome, tr("正在打开 CD 映像..."));
+    outcome->image = cue;
+    OpenImageOn(outcome);
 }
 
 void DiscController::openDemoDisc() {
@@ -107,9 +112,21 @@ void DiscController::openDemoDisc() {
         return;
     storeDisc();
     auto outcome = std::make_shared<Outcome>();
-    outcome->findDrives = true;
-    outcome->sources = sources_;
     outcome->demoFolder = AppHome() + "demo-disc";
+    OpenImageOn(outcome);
+}
+
+void DiscController::OpenImageOn(std::shared_ptr<Outcome> outcome) {
+    outcome->driver = driver_.get();
+    // Without a working transport there is no table to add to: a new driver is made
+    // with the image in it.
+    if (!dynamic_cast<CSCSIDriverNative*>(driver_.get())) {
+        outcome->findDrives = true;
+        outcome->sources = sources_;
+    }
+    outcome->keptDisc = disc_;
+    outcome->keptRows = rows_;
+    outcome->keptSeconds = shownSeconds_;
     Run(outcome, tr("正在打开 CD 映像..."));
 }
 
@@ -127,12 +144,26 @@ void DiscController::recreateDriver() {
     if (busy())
         return;
     storeDisc();
+    // The images opened meanwhile stay in the table of the new driver.
+    if (auto* native = dynamic_cast<CSCSIDriverNative*>(driver_.get()))
+        for (const std::string& image : native->ImagePaths())
+            if (std::find(sources_.images.begin(), sources_.images.end(), image) ==
+                sources_.images.end())
+                sources_.images.push_back(image);
     start();
 }
 
 void DiscController::eject() {
     if (busy() || !driveOk_)
         return;
+    // A second eject closes the tray and reads the disc again, as a drive's button does.
+    if (driver_->TrayOpen()) {
+        auto outcome = std::make_shared<Outcome>();
+        outcome->driver = driver_.get();
+        outcome->closeTray = true;
+        Run(outcome, tr("正在读取 TOC..."));
+        return;
+    }
     driver_->Eject();
     storeDisc();
     Empty();
@@ -175,17 +206,33 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
                 cue = MakeDemoDisc(o.demoFolder, &error);
             if (cue.empty()) {
                 o.messages.ShowMessage(error, UserNotifier::Icon::kStop);
-                o.status = kNoCdromStatus;
-                QMetaObject::invokeMethod(
-                    this, [this, outcome] { Finish(outcome); }, Qt::QueuedConnection);
-                return;
+                o.imageRefused = true;
             }
-            if (std::find(o.sources.images.begin(), o.sources.images.end(), cue) ==
-                o.sources.images.end())
-                o.sources.images.push_back(cue);
-            o.sources.selectImage = cue;
+            o.image = cue;
         }
-        if (o.changeTo >= 0) {
+        if (o.closeTray)
+            driver->CloseTray();
+        if (o.imageRefused) {
+            // The demo disc could not be written.
+        } else if (!o.image.empty() && o.findDrives) {
+            if (std::find(o.sources.images.begin(), o.sources.images.end(), o.image) ==
+                o.sources.images.end())
+                o.sources.images.push_back(o.image);
+            o.sources.selectImage = o.image;
+        } else if (!o.image.empty()) {
+            auto* native = static_cast<CSCSIDriverNative*>(driver);
+            std::string error;
+            if (native->OpenImage(o.image, &error)) {
+                o.driveOk = true;
+                o.status = DeviceStatusText(*native);
+            } else {
+                o.messages.ShowMessage(error, UserNotifier::Icon::kWarning);
+                o.imageRefused = true;
+            }
+        }
+        if (o.imageRefused) {
+            // Nothing to load: the list before comes back.
+        } else if (o.changeTo >= 0) {
             // As in selection below, CDROMDriver is the one setting written here.
             o.status = ChangeDrive(*driver, TheSettings(), o.changeTo, o.driveOk);
         } else if (o.findDrives) {
@@ -197,8 +244,8 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
             o.status = selection.statusText;
             driver = o.newDriver.get();
         }
-        const bool selected = o.findDrives || o.changeTo >= 0;
-        if (driver && (o.driveOk || !selected)) {
+        const bool selected = o.findDrives || o.changeTo >= 0 || !o.image.empty();
+        if (driver && !o.imageRefused && (o.driveOk || !selected)) {
             o.loaded = true;
             o.load = LoadDisc(*driver, o.settings, o.disc, o.rows, o.messages);
         }
@@ -218,13 +265,15 @@ void DiscController::Finish(std::shared_ptr<Outcome> outcome) {
         worker_.join();
     Outcome& o = *outcome;
     const bool newDrive = o.findDrives;
-    if (newDrive || o.changeTo >= 0) {
+    if (newDrive || o.changeTo >= 0 || (!o.image.empty() && !o.imageRefused)) {
         if (o.newDriver)
             driver_ = std::move(o.newDriver);
         driveOk_ = o.driveOk;
-        if (!o.demoFolder.empty() && o.sources.selectImage.size())
-            sources_ = o.sources;
     }
+    // An opened image is the drive in use from now on, as a drive picked on the options
+    // page is.
+    if (!o.image.empty() && !o.imageRefused && driveOk_)
+        TheSettings().CDROMDriver = driver_->currentDrive;
     if (!o.status.empty())
         status_ = QString::fromStdString(o.status);
     else if (driver_)
@@ -234,12 +283,20 @@ void DiscController::Finish(std::shared_ptr<Outcome> outcome) {
             disc_ = o.disc;
             rows_ = std::move(o.rows);
         });
+    } else if (o.imageRefused) {
+        model_.resetWith([&] {
+            disc_ = std::move(o.keptDisc);
+            rows_ = std::move(o.keptRows);
+        });
+        o.load.ok = !rows_.empty();
+        o.load.totalSeconds = o.keptSeconds;
     }
+    shownSeconds_ = o.load.ok ? o.load.totalSeconds : 0;
     emit busyChanged(false);
     emit statusChanged(status_);
     for (const auto& [text, icon] : o.messages.messages)
         notifier_.ShowMessage(text, icon);
-    emit discLoaded(o.loaded && o.load.ok, o.load.ok ? o.load.totalSeconds : 0);
+    emit discLoaded(o.load.ok, shownSeconds_);
     if (newDrive && !driveOk_)
         emit noDrive();
 }

@@ -33,8 +33,9 @@ class DiscController : public QObject {
     void start();
     // Reads the TOC again (refresh command).
     void refresh();
-    // Makes a CD image the current drive (File menu, a dropped .cue) and loads it. The
-    // path is the file system's bytes.
+    // Makes a CD image the current drive (File menu, a dropped .cue) and loads it; an
+    // image that does not open is told and leaves drive and list as they were. The path is
+    // the file system's bytes.
     void openImage(const std::string& cue);
     // Writes the demo disc into the app home and opens it.
     void openDemoDisc();
@@ -44,7 +45,8 @@ class DiscController : public QObject {
     void changeDrive(int drive);
     // A new driver, found and selected as at start-up (the transport setting changed).
     void recreateDriver();
-    // Ejects, stores the disc's description and empties the list.
+    // Ejects, stores the disc's description and empties the list; on a drive whose tray
+    // is open, closes it and loads the disc.
     void eject();
     // Stores the disc's description in the local disc database (when a disc is listed).
     void storeDisc();
@@ -72,6 +74,7 @@ class DiscController : public QObject {
     struct Outcome;
     void Run(std::shared_ptr<Outcome> outcome, const QString& waitText);
     void Finish(std::shared_ptr<Outcome> outcome);
+    void OpenImageOn(std::shared_ptr<Outcome> outcome);
     // No rows and no disc record.
     void Empty();
 
@@ -83,6 +86,7 @@ class DiscController : public QObject {
     TrackList rows_;
     TrackTableModel model_;
     QString status_;
+    unsigned shownSeconds_ = 0;  // the listed disc's total time
     std::thread worker_;
 };
 

@@ -277,9 +277,7 @@ void MainWindow::DefaultPlayer() {
                 .toStdString());
         return;
     }
-    std::vector<std::string> argv = PlayerCommand(player, {});
-    argv.pop_back();  // the player alone, without a file
-    if (!RunDetached(argv))
+    if (!RunDetached(PlayerCommand(player, {})))  // the player alone, without a file
         notifier_.ShowMessage(
             tr("无法启动默认的 MP3 播放器:\n %1\n请从“编辑 -> 选项”菜单中指定您的 "
                "MP3 播放器的位置。")

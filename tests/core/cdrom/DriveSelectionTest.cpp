@@ -98,6 +98,50 @@ TEST(DriveSelection, TheImageGivenOnTheCommandLineBecomesTheCurrentDrive) {
     ASSERT_TRUE(selection.ok);
     EXPECT_EQ(selection.driver->currentDrive, 1);
     EXPECT_EQ(settings.CDROMDriver, 1);
+    // Once: a drive picked afterwards is the drive used, and the one stored.
+    bool ok = false;
+    EXPECT_EQ(ChangeDrive(*selection.driver, settings, 0, ok), "设备: KORVIDA VIRTUAL CD-ROM A  ");
+    EXPECT_EQ(selection.driver->currentDrive, 0);
+    EXPECT_EQ(settings.CDROMDriver, 0);
+}
+
+TEST(DriveSelection, OpenedImagesTakeTheLeastRecentlyUsedPlaceAndABrokenOneChangesNothing) {
+    TwoImages images;
+    Settings settings;
+    RecordingNotifier notifier;
+    DriveSelection selection = CreateAndSelectDriver(settings, images.Sources({}), notifier);
+    auto& native = static_cast<CSCSIDriverNative&>(*selection.driver);
+    std::vector<std::string> sheets;
+    for (int i = 0; i < 10; ++i) {
+        sheets.push_back(images.dir / ("image" + std::to_string(i) + ".cue"));
+        WriteFile(sheets.back(),
+                  "FILE \"disc.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
+    }
+    std::string error;
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_EQ(native.OpenImage(sheets[i], &error), 1) << error;
+        EXPECT_EQ(native.currentDrive, i);
+    }
+    bool ok = false;
+    ChangeDrive(native, settings, 0, ok);  // image0 is the most recently used now
+    ASSERT_EQ(native.OpenImage(sheets[8], &error), 1) << error;
+    EXPECT_EQ(native.currentDrive, 1) << "image1 was used longest ago";
+    EXPECT_EQ(DeviceStatusText(native), "设备: KORVIDA VIRTUAL CD-ROM B  ");
+    ASSERT_EQ(native.OpenImage(sheets[9], &error), 1) << error;
+    EXPECT_EQ(native.currentDrive, 2) << "image1's place holds the current image";
+    // The same sheet again takes its own place.
+    ASSERT_EQ(native.OpenImage(sheets[8], &error), 1);
+    EXPECT_EQ(native.currentDrive, 1);
+    EXPECT_EQ(native.driveCount, 8);
+
+    const std::vector<std::string> before = native.ImagePaths();
+    WriteFile(images.dir / "broken.cue", "TRACK 01 AUDIO\n");
+    EXPECT_EQ(native.OpenImage(images.dir / "broken.cue", &error), 0);
+    EXPECT_NE(error.find("broken.cue"), std::string::npos) << error;
+    EXPECT_EQ(native.ImagePaths(), before);
+    EXPECT_EQ(native.currentDrive, 1);
+    std::uint8_t toc[kTocBufferSize];
+    EXPECT_EQ(native.ReadTOC(toc, 0), 1);
 }
 
 TEST(DriveSelection, PickingAnotherDriveStopsTheOldOneAndKeepsTheDriver) {

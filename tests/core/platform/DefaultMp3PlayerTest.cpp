@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
+#include "core/platform/ExecLine.h"
+#include "core/platform/RunDetached.h"
 #include "support/TempHome.h"
 
 namespace korvida {
@@ -32,19 +36,43 @@ class ScopedEnv {
     bool had_ = false;
 };
 
-TEST(DefaultMp3Player, TheSettingWinsWithItsParametersAndFilesStayWhole) {
-    const Mp3Player player = ResolveMp3Player("  /opt/my player/play  ", "-q  --loud");
-    // Trailing blanks go, leading ones are the user's business; a player path with a blank
-    // cannot be told from its words, as on the command line.
-    EXPECT_EQ(player.program, "  /opt/my player/play");
-    EXPECT_EQ(PlayerCommand({"mpv", "-q  --loud"}, "/music/01 - \"月\".mp3"),
-              (std::vector<std::string>{"mpv", "-q", "--loud", "/music/01 - \"月\".mp3"}));
+TEST(DefaultMp3Player, APlayerPathWithABlankStartsWithItsParametersAsWritten) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir / "My Player");
+    const std::string player = dir / "My Player/play";
+    const std::string seen = dir / "argv";
+    // Writes its arguments one a line, then renames the list into place whole.
+    test::WriteFile(player, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                                seen + ".tmp'\nmv '" + seen + ".tmp' '" + seen + "'\n");
+    ::chmod(player.c_str(), 0755);
+    const Mp3Player resolved = ResolveMp3Player(player + "  ", "--title \"Two words\" %f --loop");
+    EXPECT_EQ(resolved.program, player);
+    std::string error;
+    ASSERT_TRUE(RunDetached(PlayerCommand(resolved, "/music/01 - \"月\".mp3"), &error)) << error;
+    for (int i = 0; i < 500 && !std::filesystem::exists(seen); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(test::ReadFile(seen), "--title\nTwo words\n/music/01 - \"月\".mp3\n--loop\n");
 }
 
-TEST(DefaultMp3Player, ExecLinesLoseTheirFieldCodes) {
-    EXPECT_EQ(ExecCommandOf("vlc --started-from-file %U"), "vlc --started-from-file");
-    EXPECT_EQ(ExecCommandOf("  player %f --rate 100%% "), "player  --rate 100%");
-    EXPECT_EQ(ExecCommandOf("%"), "");
+TEST(DefaultMp3Player, CommandsAreReadAsExecLines) {
+    const auto words = [](const std::string& setting, const std::string& parameters,
+                          const std::string& file) {
+        return PlayerCommand(ResolveMp3Player(setting, parameters), file);
+    };
+    using Words = std::vector<std::string>;
+    // Quotes group, escapes in them keep quote, backslash and dollar; the file goes last
+    // when no field code places it, and no shell expands anything.
+    EXPECT_EQ(words("\"/opt/My Player/play\" -q", "--name \"a \\\"b\\\" \\$HOME\"", "x.mp3"),
+              (Words{"/opt/My Player/play", "-q", "--name", "a \"b\" $HOME", "x.mp3"}));
+    // List codes take the one file; %% is a percent sign; the other codes vanish.
+    EXPECT_EQ(words("vlc %U", "--rate=100%% %i --file=%f", "y.mp3"),
+              (Words{"vlc", "y.mp3", "--rate=100%", "--file=y.mp3"}));
+    // Without a file (the player alone) the codes and the words that were only codes go.
+    EXPECT_EQ(words("player %F", "", ""), (Words{"player"}));
+    // An unclosed quote starts nothing, rather than something the user did not write.
+    EXPECT_EQ(words("\"/opt/player", "", "z.mp3"), Words{});
+    EXPECT_EQ(words("player", "\"--oops", "z.mp3"), Words{});
+    EXPECT_EQ(UnescapeDesktopValue("a\\sb\\\\c\\\"d"), "a b\\c\\\"d");
 }
 
 TEST(DefaultMp3Player, WithoutASettingTheDesktopDefaultForMp3) {
@@ -62,8 +90,9 @@ TEST(DefaultMp3Player, WithoutASettingTheDesktopDefaultForMp3) {
     ScopedEnv path("PATH", dir / "bin");
     ScopedEnv data("XDG_DATA_HOME", dir / "data");
     const Mp3Player player = ResolveMp3Player("   ", "--ignored");
-    EXPECT_EQ(player.program, "audacious -e");
-    EXPECT_EQ(player.parameters, "");
+    EXPECT_EQ(player.program, "audacious");
+    EXPECT_EQ(PlayerCommand(player, "f.mp3"),
+              (std::vector<std::string>{"audacious", "-e", "f.mp3"}));
 
     test::WriteFile(dir / "bin/xdg-mime", "#!/bin/sh\nexit 1\n");
     EXPECT_EQ(ResolveMp3Player("", "").program, "");
