@@ -89,26 +89,6 @@ void ApplyStringClamps(Settings& s) {
         s.TEMPDIRECTORY = SystemTempFolder();
 }
 
-}  // namespace
-
-Settings Settings::Defaults() {
-    Settings s;
-    s.OutputFolder = DefaultOutputFolder();
-    s.TEMPDIRECTORY = SystemTempFolder();
-    return s;
-}
-
-Settings& TheSettings() {
-    static Settings settings = Settings::Defaults();
-    return settings;
-}
-
-std::string SettingsPath() {
-    return AppHome() + "Settings.ini";
-}
-
-namespace {
-
 void ReadSettings(Settings& settings, const ProfileFile& file) {
     settings = Settings::Defaults();
     VisitSettingsKeys(settings, Loader{file});
@@ -142,8 +122,7 @@ struct Merger {
     }
 };
 
-// Writes `settings` into the file, under the lock, with `merge` applied to the settings
-// the file holds now.
+// Under the lock, writes every key of the settings `merge` makes of the file as it is now.
 template <class Merge>
 bool SaveLocked(const std::string& path, std::string* errorText, Merge merge) {
     const ProfileLock lock = ProfileLock::Acquire(path, errorText);
@@ -160,6 +139,22 @@ bool SaveLocked(const std::string& path, std::string* errorText, Merge merge) {
 }
 
 }  // namespace
+
+Settings Settings::Defaults() {
+    Settings s;
+    s.OutputFolder = DefaultOutputFolder();
+    s.TEMPDIRECTORY = SystemTempFolder();
+    return s;
+}
+
+Settings& TheSettings() {
+    static Settings settings = Settings::Defaults();
+    return settings;
+}
+
+std::string SettingsPath() {
+    return AppHome() + "Settings.ini";
+}
 
 bool LoadSettings(Settings& settings, const std::string& path, std::string* errorText) {
     ProfileFile file;
