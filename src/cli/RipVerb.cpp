@@ -20,6 +20,7 @@
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
 #include "core/rip/RipThread.h"
+#include "core/settings/SettingRules.h"
 #include "core/settings/Settings.h"
 
 namespace korvida::cli {

@@ -9,8 +9,10 @@
 
 namespace korvida::cli {
 
-// `settings` prints what was loaded; `settings --set Section.Key=Value …` changes values
-// and saves Settings.ini, keeping the file's other lines.
+// `settings` prints what was loaded; `settings --set Section.Key=Value …` checks the values
+// as the options sheet does and saves the keys it changed into Settings.ini, keeping the
+// file's other lines and what another program stored meanwhile. One refused value and
+// nothing is stored.
 int RunSettingsCommand(CliContext& context) {
     Settings& settings = TheSettings();
     const std::string path = SettingsPath();
@@ -23,6 +25,7 @@ int RunSettingsCommand(CliContext& context) {
         std::cout << SettingsText(settings);
         return kExitOk;
     }
+    const Settings loaded = settings;
     std::vector<std::string> pairs;
     if (!CollectSetPairs(context.args, 0, pairs, error))
         return UsageError(context, error);
@@ -45,7 +48,7 @@ int RunSettingsCommand(CliContext& context) {
         if (!SetSettingByName(settings, section, key, arg.substr(eq + 1), &error))
             return UsageError(context, error);
     }
-    if (!SaveSettings(settings, path, &error)) {
+    if (!SaveSettingsChanges(settings, loaded, path, &error)) {
         PrintError("cannot write " + error);
         return kExitFailed;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <future>
 
 #include "support/RunCli.h"
 #include "support/TempHome.h"
@@ -54,6 +55,50 @@ TEST(SettingsCommand, RefusesWhatItCannotSetWithStatus2) {
     const auto help = test::RunCli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("settings [--set"), std::string::npos);
+}
+
+TEST(SettingsCommand, RefusesWhatTheOptionsSheetRefusesAndStoresNothing) {
+    test::TempHome home;
+    test::WriteFile(home / "file", "x");
+    const std::pair<std::string, std::string> refused[] = {
+        {"CDROM.BufferSize=1000000", "CDROM.BufferSize: 请输入一个介于 1 和 255 之间的整数。"},
+        {"Misc.NamingRule=plain", "标准的命名字符串格式必须包括以下内容"},
+        {"Misc.MP3PlayerParameters=" + std::string(101, 'p'), "请输入不超过 100 个字符。"},
+        {"General.OutputFolder=" + (home / "file/out"), "不能创建目录  " + (home / "file/out/")},
+    };
+    for (const auto& [pair, text] : refused) {
+        // A good value before the refused one is not stored either.
+        const auto r = test::RunCli({"settings", "--set", "MP3.BitRate=3", pair});
+        EXPECT_EQ(r.status, 2) << pair;
+        EXPECT_NE(r.err.find(text), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(home / "Settings.ini")) << pair;
+    }
+}
+
+// Each writer re-reads the file under a lock and stores only its own key, so none of
+// them puts back the old value of another's.
+TEST(SettingsCommand, ParallelSetsOfDifferentKeysAllKeepTheirValues) {
+    test::TempHome home;
+    const std::vector<std::string> pairs = {
+        "MP3.BitRate=3",          "MP3.EnableID3=0",         "MP3.EnableID3V2=0",
+        "MP3.EnableVBR=1",        "MP3.MaxBitRate=5",        "MP3.MPEGQuality=1",
+        "MP3.VBRQuality=7",       "CDROM.DisableAutoPlay=0", "MP3.Original=0",
+        "MP3.Private=0",          "MP3.WriteVBRHeader=0",    "CDROM.LeadingFrame=11",
+        "CDROM.TrailingFrame=12", "CDROM.RetryTimes=9",      "CDROM.BufferSize=40",
+        "Misc.NormalizeRatio=77", "Misc.Normalize=1",        "Misc.ThreadPriority=4",
+        "Ogg Vorbis.Quality=33",  "CDDB.ProxyPort=8080"};
+    std::vector<std::future<test::CliResult>> runs;
+    for (const std::string& pair : pairs)
+        runs.push_back(std::async(std::launch::async, [pair] {
+            return test::RunCli({"settings", "--set", pair});
+        }));
+    for (auto& run : runs)
+        EXPECT_EQ(run.get().status, 0);
+    const std::string text = test::ReadFile(home / "Settings.ini");
+    for (const std::string& pair : pairs)
+        EXPECT_NE(text.find("\n" + pair.substr(pair.rfind('.') + 1) + "\n"), std::string::npos)
+            << pair << "\n"
+            << text;
 }
 
 TEST(CliHabits, HelpAfterACommandVersionAndUsageErrorsThatNameTheArgument) {

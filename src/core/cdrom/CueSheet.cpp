@@ -8,11 +8,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "core/cdrom/ScsiTypes.h"
+#include "core/ini/ReadRegularFile.h"
 #include "core/platform/ErrorText.h"
 
 namespace korvida {
@@ -20,7 +19,7 @@ namespace korvida {
 namespace {
 
 // A sheet larger than this is not a CUE sheet (most likely the BIN passed by mistake).
-constexpr std::uintmax_t kMaxCueBytes = 1 << 20;
+constexpr std::size_t kMaxCueBytes = 1 << 20;
 // MSF addresses must stay below 100:00:00.
 constexpr std::uint32_t kMaxDiscFrames = 100 * 60 * 75 - kMsfOffset;
 
@@ -417,24 +416,14 @@ struct ParseState {
 bool LoadCueImage(const std::string& cuePath, DiscImage& image, std::string& errorText) {
     image = DiscImage();
     image.cuePath = cuePath;
-    std::error_code ec;
-    std::uintmax_t size = std::filesystem::file_size(cuePath, ec);
-    if (ec) {
-        errorText = cuePath + ": " + ec.message();
+    RegularFileText file = ReadRegularFile(cuePath, kMaxCueBytes);
+    if (file.status != RegularFileText::Status::kRead) {
+        errorText =
+            cuePath + ": " +
+            (file.status == RegularFileText::Status::kMissing ? ErrorText(ENOENT) : file.reason);
         return false;
     }
-    if (size > kMaxCueBytes) {
-        errorText = cuePath + ": " + std::to_string(size) + " bytes is too large for a CUE sheet";
-        return false;
-    }
-    std::ifstream in(cuePath, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    if (!in) {
-        errorText = cuePath + ": cannot be read";
-        return false;
-    }
-    std::string text = content.str();
+    std::string text = std::move(file.bytes);
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
         text.erase(0, 3);
 

@@ -1,16 +1,10 @@
 #include "core/ini/ProfileFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <cstring>
 
+#include "core/ini/ReadRegularFile.h"
 #include "core/ini/WriteFileAtomically.h"
-#include "core/platform/ErrorText.h"
-#include "core/platform/UniqueFd.h"
 #include "core/text/Utf8.h"
 
 namespace korvida {
@@ -107,29 +101,13 @@ bool ProfileFile::Load(const std::string& path, std::string* errorText) {
     lines_.clear();
     crlf_ = false;
     bom_ = false;
-    const auto fail = [&](int error) {
+    RegularFileText file = ReadRegularFile(path, kMaxProfileBytes);
+    if (file.status == RegularFileText::Status::kRefused) {
         if (errorText)
-            *errorText = path + ": " + ErrorText(error);
+            *errorText = path + ": " + file.reason;
         return false;
-    };
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return errno == ENOENT ? true : fail(errno);
-    // Read with the system's own calls: a stream turns a read error into an early end of
-    // file, and a profile read only in part would be saved back in part.
-    std::string text;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return fail(errno);
-        if (n == 0)
-            break;
-        text.append(chunk, static_cast<std::size_t>(n));
     }
-    Parse(text);
+    Parse(file.bytes);
     return true;
 }
 

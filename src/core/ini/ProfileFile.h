@@ -25,8 +25,12 @@ class ProfileFile {
   public:
     ProfileFile() = default;
 
-    // Reads `path`. A missing file gives an empty profile (and true); false only when
-    // the file exists but cannot be read (*errorText says why).
+    // The largest file Load reads: a cdplayer.ini of many thousand discs fits.
+    static constexpr std::size_t kMaxProfileBytes = std::size_t{16} << 20;
+
+    // Reads `path`. A missing file gives an empty profile (and true); false when the file
+    // exists but cannot be read, is not a regular file or is over kMaxProfileBytes
+    // (*errorText says why), leaving the profile empty.
     bool Load(const std::string& path, std::string* errorText = nullptr);
     // Parses text as if it were a file's contents.
     void Parse(std::string_view text);

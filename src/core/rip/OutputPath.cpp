@@ -180,28 +180,4 @@ std::string OutputPath(const RipJobItem& item, std::string_view folder, std::str
                       settings.ReplaceStr);
 }
 
-NamingValidation ValidateNamingSettings(std::string_view folder, std::string_view rule) {
-    NamingValidation v;
-    v.folder = NormalizedFolder(std::string(folder));
-    v.rule = rule.empty() ? std::string("<title>") : std::string(rule);
-
-    bool hasToken = false;
-    for (const char* token : {"<title>", "<number>", "<artist>", "<album>", "<year>"})
-        hasToken = hasToken || v.rule.find(token) != std::string::npos;
-    if (!hasToken) {
-        v.message = "标准的命名字符串格式必须包括以下内容:\n<标题> <编号> <歌手> <专辑> <年份>";
-        v.ruleRefused = true;
-        return v;
-    }
-
-    // A blank entry would otherwise be taken as the root of the file system.
-    const bool blank = folder.find_first_not_of(" \t") == std::string_view::npos;
-    if (blank || !MakeSureDirectoryPathExists(v.folder)) {
-        v.message = "不能创建目录  " + v.folder;
-        return v;
-    }
-    v.accepted = true;
-    return v;
-}
-
 }  // namespace korvida

@@ -68,17 +68,4 @@ std::string OutputPath(const NamingFields& fields, std::string_view folder,
 std::string OutputPath(const RipJobItem& item, std::string_view folder, std::string_view extension,
                        const Settings& settings);
 
-// The Output options page's check of its folder and rule.
-struct NamingValidation {
-    bool accepted = false;
-    std::string folder;        // trimmed, with exactly one trailing '/'
-    std::string rule;          // "<title>" for an empty rule
-    std::string message;       // why it was refused, for the message box
-    bool ruleRefused = false;  // the page puts the focus on the rule's edit box
-};
-
-// Accepts a folder that can be created (with its parents) and a rule that names at least
-// one of the five fields. Creates the folder.
-NamingValidation ValidateNamingSettings(std::string_view folder, std::string_view rule);
-
 }  // namespace korvida

@@ -1,8 +1,10 @@
 #include "core/settings/Settings.h"
 
 #include <cctype>
+#include <type_traits>
 
 #include "core/ini/ProfileFile.h"
+#include "core/ini/ProfileLock.h"
 #include "core/platform/AppHome.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
 #include "core/platform/UserNotifier.h"
@@ -25,22 +27,28 @@ std::string TrimBlanks(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+// Fields hold their defaults when visited: a value the rules refuse leaves the default.
 struct Loader {
     const ProfileFile& file;
-    void Int(const char* section, const char* key, int& field, Clamp clamp) {
-        field = clamp(file.GetInt(section, key, field));
+    void Int(const char* section, const char* key, int& field, const IntRule& rule) {
+        const int value = rule.clamp(file.GetInt(section, key, field));
+        if (rule.Accepts(value))
+            field = value;
     }
-    void Str(const char* section, const char* key, std::string& field, std::size_t buffer) {
-        field = file.GetString(section, key, field, buffer);
+    void Str(const char* section, const char* key, std::string& field, const TextRule& rule) {
+        if (!file.HasKey(section, key))
+            return;
+        if (auto value = LoadedTextSetting(rule, file.GetString(section, key, "", rule.buffer)))
+            field = std::move(*value);
     }
 };
 
 struct Saver {
     ProfileFile& file;
-    void Int(const char* section, const char* key, int& field, Clamp) {
+    void Int(const char* section, const char* key, int& field, const IntRule&) {
         file.SetInt(section, key, field);
     }
-    void Str(const char* section, const char* key, std::string& field, std::size_t) {
+    void Str(const char* section, const char* key, std::string& field, const TextRule&) {
         file.SetString(section, key, field);
     }
 };
@@ -62,13 +70,13 @@ struct Finder {
     bool Matches(const char* s, const char* k) const {
         return !found && SameName(section, s) && SameName(key, k);
     }
-    void Int(const char* s, const char* k, int& field, Clamp clamp) {
+    void Int(const char* s, const char* k, int& field, const IntRule& rule) {
         if (Matches(s, k))
-            found = SettingField{&field, nullptr, clamp, 0};
+            found = SettingField{&field, nullptr, rule, {}};
     }
-    void Str(const char* s, const char* k, std::string& field, std::size_t buffer) {
+    void Str(const char* s, const char* k, std::string& field, const TextRule& rule) {
         if (Matches(s, k))
-            found = SettingField{nullptr, &field, nullptr, buffer};
+            found = SettingField{nullptr, &field, {}, rule};
     }
 };
 
@@ -79,6 +87,55 @@ void ApplyStringClamps(Settings& s) {
         s.ReplaceStr[9].assign(1, ' ');
     if (TrimBlanks(s.TEMPDIRECTORY).empty())
         s.TEMPDIRECTORY = SystemTempFolder();
+}
+
+void ReadSettings(Settings& settings, const ProfileFile& file) {
+    settings = Settings::Defaults();
+    VisitSettingsKeys(settings, Loader{file});
+    settings.ProxyPassword = ReadProxyPassword(file);
+    ApplyStringClamps(settings);
+}
+
+// Fields of `merged` (the file's values) take this program's value where it differs from
+// what the program loaded.
+struct Merger {
+    Settings& mine;
+    Settings& loaded;
+
+    template <class Field>
+    void Take(const char* section, const char* key, Field& field) {
+        const SettingField m = FindSetting(mine, section, key);
+        const SettingField l = FindSetting(loaded, section, key);
+        if constexpr (std::is_same_v<Field, int>) {
+            if (*m.integer != *l.integer)
+                field = *m.integer;
+        } else {
+            if (*m.text != *l.text)
+                field = *m.text;
+        }
+    }
+    void Int(const char* section, const char* key, int& field, const IntRule&) {
+        Take(section, key, field);
+    }
+    void Str(const char* section, const char* key, std::string& field, const TextRule&) {
+        Take(section, key, field);
+    }
+};
+
+// Under the lock, writes every key of the settings `merge` makes of the file as it is now.
+template <class Merge>
+bool SaveLocked(const std::string& path, std::string* errorText, Merge merge) {
+    const ProfileLock lock = ProfileLock::Acquire(path, errorText);
+    if (!lock.held())
+        return false;
+    ProfileFile file;
+    // A file we cannot read is not overwritten: its lines would be lost.
+    if (!file.Load(path, errorText))
+        return false;
+    Settings values = merge(file);
+    VisitSettingsKeys(values, Saver{file});
+    WriteProxyPassword(file, values.ProxyPassword);
+    return file.Save(path, errorText);
 }
 
 }  // namespace
@@ -100,24 +157,28 @@ std::string SettingsPath() {
 }
 
 bool LoadSettings(Settings& settings, const std::string& path, std::string* errorText) {
-    settings = Settings::Defaults();
     ProfileFile file;
     const bool ok = file.Load(path, errorText);
-    VisitSettingsKeys(settings, Loader{file});
-    settings.ProxyPassword = ReadProxyPassword(file);
-    ApplyStringClamps(settings);
+    ReadSettings(settings, file);
     return ok;
 }
 
 bool SaveSettings(const Settings& settings, const std::string& path, std::string* errorText) {
-    ProfileFile file;
-    // A file we cannot read is not overwritten: its lines would be lost.
-    if (!file.Load(path, errorText))
-        return false;
-    Settings copy = settings;
-    VisitSettingsKeys(copy, Saver{file});
-    WriteProxyPassword(file, settings.ProxyPassword);
-    return file.Save(path, errorText);
+    return SaveLocked(path, errorText, [&](const ProfileFile&) { return settings; });
+}
+
+bool SaveSettingsChanges(const Settings& settings, const Settings& loaded, const std::string& path,
+                         std::string* errorText) {
+    return SaveLocked(path, errorText, [&](const ProfileFile& file) {
+        Settings merged;
+        ReadSettings(merged, file);
+        Settings mine = settings;
+        Settings base = loaded;
+        VisitSettingsKeys(merged, Merger{mine, base});
+        if (settings.ProxyPassword != loaded.ProxyPassword)
+            merged.ProxyPassword = settings.ProxyPassword;
+        return merged;
+    });
 }
 
 std::string SettingsText(const Settings& settings) {
@@ -141,16 +202,26 @@ bool SetSettingByName(Settings& settings, const std::string& section, const std:
         return true;
     }
     const SettingField field = FindSetting(settings, section, key);
+    const std::string name = section + "." + key;
     std::string error;
     int parsed = 0;
-    if (!field)
-        error = "unknown setting: " + section + "." + key;
-    else if (field.text)
-        *field.text = value.substr(0, field.buffer - 1);
-    else if (!ParseLeadingInt(value, &parsed) || std::to_string(parsed) != TrimBlanks(value))
-        error = section + "." + key + ": not a number: " + value;
-    else
-        *field.integer = field.clamp(parsed);
+    if (!field) {
+        error = "unknown setting: " + name;
+    } else if (field.text) {
+        TextSetting checked = CheckTextSetting(field.textRule, value);
+        if (checked.accepted)
+            *field.text = std::move(checked.value);
+        else
+            error = name + ": " + checked.message;
+    } else if (!ParseLeadingInt(value, &parsed) || std::to_string(parsed) != TrimBlanks(value)) {
+        error = name + ": not a number: " + value;
+    } else if (!field.intRule.Ranged()) {
+        *field.integer = field.intRule.clamp(parsed);
+    } else if (auto outside = CheckRange(parsed, field.intRule.lo, field.intRule.hi)) {
+        error = name + ": " + *outside;
+    } else {
+        *field.integer = parsed;
+    }
     if (!error.empty()) {
         if (errorText)
             *errorText = error;

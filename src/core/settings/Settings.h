@@ -117,8 +117,9 @@ Settings& TheSettings();
 // Path of Settings.ini in the app home.
 std::string SettingsPath();
 
-// Loads every key in its read order, with defaults and clamps, from `path`. A missing or
-// unreadable file gives the defaults (false only when the file exists and cannot be
+// Loads every key in its read order, with defaults and clamps, from `path`; a value the
+// key's rule refuses (SettingRules.h) reads as its default. A missing or unreadable file
+// gives the defaults (false only when the file exists and cannot be
 // read; *errorText says why). Does not create folders: see PrepareFolders.
 bool LoadSettings(Settings& settings, const std::string& path, std::string* errorText = nullptr);
 
@@ -126,6 +127,13 @@ bool LoadSettings(Settings& settings, const std::string& path, std::string* erro
 // file at `path`, keeping its other lines, and replaces the file whole.
 bool SaveSettings(const Settings& settings, const std::string& path,
                   std::string* errorText = nullptr);
+
+// Saves what this program changed since it loaded `loaded`, for programs that share the
+// file (the desktop program and `korvida-cli settings --set`): under a lock on the file
+// it is read again, every key this program left as loaded takes the value now stored,
+// the others this program's value, and every key is written as SaveSettings does.
+bool SaveSettingsChanges(const Settings& settings, const Settings& loaded, const std::string& path,
+                         std::string* errorText = nullptr);
 
 // The text SaveSettings would write into a new, empty file.
 std::string SettingsText(const Settings& settings);

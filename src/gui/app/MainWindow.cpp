@@ -58,6 +58,7 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
     std::string error;
     if (!LoadSettings(settings, SettingsPath(), &error))
         notifier_.ShowMessage(error);
+    loadedSettings_ = settings;
     PrepareFolders(settings, notifier_);
 
     discs_ = new DiscController(notifier_, std::move(drives), this);
@@ -411,7 +412,7 @@ void MainWindow::SaveSettingsAtExit() {
     for (int c = 0; c < 4; ++c)
         s.ColumnWidth[static_cast<std::size_t>(c)] = list_->columnWidth(c);
     std::string error;
-    if (!SaveSettings(s, SettingsPath(), &error))
+    if (!SaveSettingsChanges(s, loadedSettings_, SettingsPath(), &error))
         notifier_.ShowMessage(error);
 }
 

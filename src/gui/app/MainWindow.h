@@ -9,6 +9,7 @@
 #include "core/cdrom/CSCSIDriverNative.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/settings/AutoplayVerb.h"
+#include "core/settings/Settings.h"
 #include "gui/progress/JobLog.h"
 #include "gui/progress/ProgressWindow.h"
 
@@ -120,6 +121,9 @@ class MainWindow : public QMainWindow {
     DiscController* discs_;
     JobController* jobs_;
     AutoplayVerb autoplay_;
+    // The settings as read at start: at exit only what differs from them is saved over
+    // what another program (korvida-cli settings --set) may have stored meanwhile.
+    Settings loadedSettings_;
     bool autoplaySaved_ = false;
     std::map<int, QAction*> actions_;
     std::map<int, std::function<void()>> handlers_;

@@ -15,12 +15,12 @@ CdromPage::CdromPage(const std::vector<std::string>& driveNames, QWidget* parent
       drive_(new QComboBox),
       type_(new QComboBox),
       deleteSilence_(new QCheckBox(tr("自动删除静音(&D)"))),
-      leading_(new NumberEdit(0, 15000)),
-      trailing_(new NumberEdit(0, 15000)),
+      leading_(new NumberEdit),
+      trailing_(new NumberEdit),
       disableAutoPlay_(new QCheckBox(tr("禁止自动播放 CD (&A)"))),
       skipError_(new QCheckBox(tr("出现错误扇区时仍然继续抓取"))),
-      retries_(new NumberEdit(1, 100)),
-      buffer_(new NumberEdit(1, 255)),
+      retries_(new NumberEdit),
+      buffer_(new NumberEdit),
       digitalPlayback_(new QCheckBox(tr("播放时读取音频数据并从声卡输出(&P)"))) {
     for (const std::string& name : driveNames)
         drive_->addItem(QString::fromStdString(name));

@@ -31,7 +31,7 @@ FreedbPage::FreedbPage(QWidget* parent)
       email_(new QLineEdit),
       proxy_(new QCheckBox(tr("使用代理"))),
       proxyServer_(new QLineEdit),
-      port_(new NumberEdit(0, 65535)),
+      port_(new NumberEdit),
       authorise_(new QCheckBox(tr("授权:"))),
       user_(new QLineEdit),
       password_(new QLineEdit) {

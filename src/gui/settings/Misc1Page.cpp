@@ -47,7 +47,7 @@ Misc1Page::Misc1Page(OptionsPrompter& prompter, QWidget* parent)
         label->setBuddy(edit);
         grid->addWidget(label, i % 5, (i / 5) * 2, Qt::AlignRight);
         grid->addWidget(edit, i % 5, (i / 5) * 2 + 1);
-        bindText(edit, "Misc", FormatText("ReplaceStr%02d", i + 1).c_str(), 6);
+        bindText(edit, "Misc", FormatText("ReplaceStr%02d", i + 1).c_str());
     }
     grid->setColumnStretch(4, 1);
 
@@ -63,8 +63,8 @@ Misc1Page::Misc1Page(OptionsPrompter& prompter, QWidget* parent)
     layout->addLayout(priorityRow);
     layout->addStretch(1);
 
-    bindText(player_, "Misc", "MP3Player", 250);
-    bindText(parameters_, "Misc", "MP3PlayerParameters", 100);
+    bindText(player_, "Misc", "MP3Player");
+    bindText(parameters_, "Misc", "MP3PlayerParameters");
     bindChoice(priority_, "Misc", "ThreadPriority", kPriorityShownWhenOutside);
 
     connect(browse_, &QPushButton::clicked, this, [this] {

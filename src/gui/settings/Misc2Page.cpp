@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/settings/SettingRules.h"
 #include "gui/settings/OptionsPrompter.h"
-#include "gui/settings/OptionsRules.h"
 
 namespace korvida::gui {
 

@@ -4,10 +4,15 @@
 
 namespace korvida::gui {
 
-NumberEdit::NumberEdit(int lo, int hi, QWidget* parent) : QSpinBox(parent), lo_(lo), hi_(hi) {
+NumberEdit::NumberEdit(QWidget* parent) : QSpinBox(parent) {
     // Wide enough for a stored value far out of range to show as it is.
     setRange(-9999999, 99999999);
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+}
+
+void NumberEdit::setBounds(int lo, int hi) {
+    lo_ = lo;
+    hi_ = hi;
 }
 
 void NumberEdit::stepBy(int steps) {

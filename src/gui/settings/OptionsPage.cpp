@@ -7,7 +7,6 @@
 
 #include "core/settings/SettingsKeys.h"
 #include "gui/settings/NumberEdit.h"
-#include "gui/settings/OptionsRules.h"
 
 namespace korvida::gui {
 namespace {
@@ -45,14 +44,17 @@ void OptionsPage::bindChoice(QComboBox* combo, const char* section, const char* 
 void OptionsPage::bindNumber(NumberEdit* edit, const char* section, const char* key,
                              bool clampOnOpen) {
     bind(Kind::kNumber, edit, section, key, clampOnOpen ? 1 : 0);
+    Settings probe;
+    const IntRule rule = FindSetting(probe, section, key).intRule;
+    edit->setBounds(rule.lo, rule.hi);
 }
 
-void OptionsPage::bindText(QLineEdit* edit, const char* section, const char* key, int maxChars) {
-    bind(Kind::kText, edit, section, key, maxChars);
+void OptionsPage::bindText(QLineEdit* edit, const char* section, const char* key) {
+    bind(Kind::kText, edit, section, key, 0);
 }
 
-void OptionsPage::bindText(QComboBox* combo, const char* section, const char* key, int maxChars) {
-    bind(Kind::kText, combo, section, key, maxChars);
+void OptionsPage::bindText(QComboBox* combo, const char* section, const char* key) {
+    bind(Kind::kText, combo, section, key, 0);
 }
 
 QPushButton* OptionsPage::ellipsisButton() {
@@ -73,7 +75,7 @@ void OptionsPage::load(const Settings& settings) {
                 auto* combo = static_cast<QComboBox*>(b.widget);
                 int index = *field.integer;
                 if (index < 0 || index >= combo->count())
-                    index = b.option == kStoreClamp ? field.clamp(index) : b.option;
+                    index = b.option == kStoreClamp ? field.intRule.clamp(index) : b.option;
                 combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
                 break;
             }
@@ -81,7 +83,7 @@ void OptionsPage::load(const Settings& settings) {
                 auto* edit = static_cast<NumberEdit*>(b.widget);
                 int value = *field.integer;
                 if (b.option && (value < edit->lo() || value > edit->hi()))
-                    value = field.clamp(value);
+                    value = field.intRule.clamp(value);
                 edit->setValue(value);
                 break;
             }
@@ -94,15 +96,17 @@ void OptionsPage::load(const Settings& settings) {
 }
 
 std::optional<PageProblem> OptionsPage::checkFields() const {
+    Settings probe;
     for (const Binding& b : bindings_) {
+        const SettingField field = FindSetting(probe, b.section, b.key);
         std::optional<std::string> message;
         if (b.kind == Kind::kNumber) {
             auto* edit = static_cast<NumberEdit*>(b.widget);
             edit->interpretText();
-            message = CheckRange(edit->value(), edit->lo(), edit->hi());
-        } else if (b.kind == Kind::kText && b.option > 0) {
-            const auto length = static_cast<std::size_t>(LineEditOf(b.widget)->text().size());
-            message = CheckLength(length, static_cast<std::size_t>(b.option));
+            message = CheckRange(edit->value(), field.intRule.lo, field.intRule.hi);
+        } else if (b.kind == Kind::kText) {
+            message =
+                CheckLength(LineEditOf(b.widget)->text().toStdString(), field.textRule.maxChars);
         }
         if (message)
             return PageProblem{QString::fromStdString(*message), b.widget};

@@ -49,13 +49,13 @@ class OptionsPage : public QWidget {
     static constexpr int kStoreClamp = -1000;
     void bindChoice(QComboBox* combo, const char* section, const char* key,
                     int shownWhenOutside = kStoreClamp);
-    // Checked against the edit's range; with `clampOnOpen` a stored value out of that
-    // range opens as the store's clamp makes it.
+    // Takes the setting's range and is checked against it; with `clampOnOpen` a stored
+    // value out of that range opens as the store's clamp makes it.
     void bindNumber(NumberEdit* edit, const char* section, const char* key,
                     bool clampOnOpen = false);
-    // Text edits (also an editable combo's); maxChars 0 for no limit.
-    void bindText(QLineEdit* edit, const char* section, const char* key, int maxChars = 0);
-    void bindText(QComboBox* combo, const char* section, const char* key, int maxChars = 0);
+    // Text edits (also an editable combo's), checked against the setting's length.
+    void bindText(QLineEdit* edit, const char* section, const char* key);
+    void bindText(QComboBox* combo, const char* section, const char* key);
 
     // A "..." button as narrow as its text.
     QPushButton* ellipsisButton();
@@ -70,7 +70,7 @@ class OptionsPage : public QWidget {
         QWidget* widget;
         std::string section;
         std::string key;
-        int option;  // kChoice: shownWhenOutside; kNumber: clampOnOpen; kText: maxChars
+        int option;  // kChoice: shownWhenOutside; kNumber: clampOnOpen
     };
     void bind(Kind kind, QWidget* widget, const char* section, const char* key, int option);
 

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "core/rip/OutputPath.h"
+#include "core/settings/SettingRules.h"
 #include "gui/settings/NumberEdit.h"
 #include "gui/settings/OptionsPrompter.h"
 #include "gui/settings/OptionsRules.h"
@@ -23,7 +23,7 @@ OutputPage::OutputPage(OptionsPrompter& prompter, QWidget* parent)
       rule_(new QComboBox(this)),
       format_(new QComboBox(this)),
       normalize_(new QCheckBox(tr("规格化至"), this)),
-      ratio_(new NumberEdit(1, 100, this)) {
+      ratio_(new NumberEdit(this)) {
     rule_->setEditable(true);
     rule_->setInsertPolicy(QComboBox::NoInsert);
     for (const char* rule :
@@ -50,8 +50,8 @@ OutputPage::OutputPage(OptionsPrompter& prompter, QWidget* parent)
     form->addRow(tr("输出格式:"), format_);
     form->addRow(ratioRow);
 
-    bindText(folder_, "General", "OutputFolder", 200);
-    bindText(rule_, "Misc", "NamingRule", 255);
+    bindText(folder_, "General", "OutputFolder");
+    bindText(rule_, "Misc", "NamingRule");
     bindChoice(format_, "General", "OutputFormat");
     bindCheck(normalize_, "Misc", "Normalize");
     bindNumber(ratio_, "Misc", "NormalizeRatio", /*clampOnOpen=*/true);

@@ -1,6 +1,10 @@
 #include "core/ini/ProfileFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "support/TempHome.h"
 
@@ -145,6 +149,33 @@ TEST(ProfileFile, SaveReplacesTheFileWholeAndDeletes) {
     std::string error;
     EXPECT_FALSE(file.Save(dir / "x.ini/sub.ini", &error));
     EXPECT_NE(error.find("sub.ini"), std::string::npos);
+}
+
+// A FIFO would block the reader until a writer comes, /dev/zero never ends: only regular
+// files of a sane size are read, and a refused file is reported, not read as empty (a
+// save would otherwise replace it).
+TEST(ProfileFile, ReadsOnlyRegularFilesOfBoundedSize) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", (dir / "zero").c_str()), 0);
+    {
+        test::WriteFile(dir / "huge", "");
+        std::filesystem::resize_file(dir / "huge", ProfileFile::kMaxProfileBytes + 1);
+    }
+    test::WriteFile(dir / "real", "[A]\nk=v\n");
+    ASSERT_EQ(::symlink((dir / "real").c_str(), (dir / "link").c_str()), 0);
+
+    for (const char* name : {"fifo", "zero", "huge", "."}) {
+        ProfileFile file;
+        file.Parse("[Old]\nk=1\n");
+        std::string error;
+        EXPECT_FALSE(file.Load(dir / name, &error)) << name;
+        EXPECT_EQ(error.rfind(dir / name + ": ", 0), 0u) << error;
+        EXPECT_FALSE(file.HasSection("Old")) << name;
+    }
+    ProfileFile linked;
+    ASSERT_TRUE(linked.Load(dir / "link"));
+    EXPECT_EQ(linked.GetString("A", "k", ""), "v");
 }
 
 }  // namespace

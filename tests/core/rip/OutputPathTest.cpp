@@ -183,32 +183,5 @@ TEST(OutputPathTest, FolderGetsExactlyOneSeparator) {
     EXPECT_EQ(OutputPath(Track(0, "t"), "", ".WAV", "<title>", kDefaults), "");
 }
 
-TEST(ValidateNamingSettingsTest, FolderIsTrimmedToOneSeparatorAndCreated) {
-    TempDir dir;
-    const NamingValidation v =
-        ValidateNamingSettings("  " + dir.path() + "/a/b///  ", "<number>-<title>");
-    EXPECT_TRUE(v.accepted) << v.message;
-    EXPECT_EQ(v.folder, dir.path() + "/a/b/");
-    EXPECT_TRUE(fs::is_directory(dir.path() + "/a/b"));
-}
-
-TEST(ValidateNamingSettingsTest, RefusesARuleWithoutFieldsAndAFolderThatCannotBeMade) {
-    TempDir dir;
-    const NamingValidation rule = ValidateNamingSettings(dir.path(), "<Title> track");
-    EXPECT_FALSE(rule.accepted);
-    EXPECT_TRUE(rule.ruleRefused);
-    EXPECT_EQ(rule.message,
-              "标准的命名字符串格式必须包括以下内容:\n<标题> <编号> <歌手> <专辑> <年份>");
-    EXPECT_EQ(ValidateNamingSettings(dir.path(), "").rule, "<title>");
-
-    test::WriteFile(dir / "file", "x");
-    const NamingValidation folder = ValidateNamingSettings(dir / "file/sub", "<title>");
-    EXPECT_FALSE(folder.accepted);
-    EXPECT_FALSE(folder.ruleRefused);
-    EXPECT_EQ(folder.message, "不能创建目录  " + dir.path() + "/file/sub/");
-    // Blank would mean the root of the file system.
-    EXPECT_FALSE(ValidateNamingSettings("   ", "<title>").accepted);
-}
-
 }  // namespace
 }  // namespace korvida

@@ -129,11 +129,15 @@ TEST(Settings, SaveThenLoadGivesTheSameValues) {
     int n = 1;
     struct Scramble {
         int& n;
-        void Int(const char*, const char*, int& field, Clamp clamp) {
-            field = clamp(field + n++ % 3);
+        void Int(const char*, const char*, int& field, const IntRule& rule) {
+            const int value = rule.clamp(field + n++ % 3);
+            if (rule.Accepts(value))
+                field = value;
         }
-        void Str(const char*, const char* key, std::string& field, std::size_t) {
-            field = std::string("值 ") + key + " " + std::to_string(n++);
+        void Str(const char*, const char*, std::string& field, const TextRule& rule) {
+            field = "值" + std::to_string(n++);
+            if (rule.check == TextRule::Check::kNamingRule)
+                field += "<title>";
         }
     };
     VisitSettingsKeys(s, Scramble{n});
@@ -217,6 +221,41 @@ TEST(Settings, SetByNameValidatesAndClamps) {
     EXPECT_FALSE(SetSettingByName(s, "MP3", "BitRate", "12x", &error));
     EXPECT_FALSE(SetSettingByName(s, "MP3", "NoSuchKey", "1", &error));
     EXPECT_NE(error.find("MP3.NoSuchKey"), std::string::npos);
+}
+
+// The desktop program saves at exit what it loaded at start; a `settings --set` in
+// between must survive it, and what either program changed wins over the other's copy.
+TEST(Settings, SavingChangesKeepsWhatAnotherProgramStoredMeanwhile) {
+    test::TempHome home;
+    test::WriteFile(home / "Settings.ini", "; mine\n[MP3]\nBitRate=3\n");
+    Settings gui;
+    ASSERT_TRUE(LoadSettings(gui, SettingsPath()));
+    const Settings guiLoaded = gui;
+
+    Settings cli;
+    ASSERT_TRUE(LoadSettings(cli, SettingsPath()));
+    const Settings cliLoaded = cli;
+    cli.VBRQuality = 7;
+    cli.NamingRule = "<album>/<title>";
+    cli.ProxyPassword = "from the command line";
+    cli.WindowWidth = 500;
+    ASSERT_TRUE(SaveSettingsChanges(cli, cliLoaded, SettingsPath()));
+
+    gui.WindowWidth = 700;
+    gui.BitRate = 10;
+    ASSERT_TRUE(SaveSettingsChanges(gui, guiLoaded, SettingsPath()));
+
+    Settings stored;
+    ASSERT_TRUE(LoadSettings(stored, SettingsPath()));
+    EXPECT_EQ(stored.VBRQuality, 7);
+    EXPECT_EQ(stored.NamingRule, "<album>/<title>");
+    EXPECT_EQ(stored.ProxyPassword, "from the command line");
+    EXPECT_EQ(stored.WindowWidth, 700);  // both changed it: the last save wins
+    EXPECT_EQ(stored.BitRate, 10);
+    // Every key is still written, and the file's own lines kept.
+    const std::string text = test::ReadFile(SettingsPath());
+    EXPECT_EQ(text.rfind("; mine\n[MP3]\nBitRate=10\n", 0), 0u) << text;
+    EXPECT_NE(text.find("[Ogg Vorbis]\nQuality=50\n"), std::string::npos);
 }
 
 }  // namespace

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
-#include "gui/settings/OptionsRules.h"
 #include "support/TempHome.h"
 
 namespace korvida::gui {
@@ -92,26 +90,6 @@ TEST(OptionsSession, AdvancedBitsAreStoredAtOnceAndSurviveTheCommit) {
     pages.Run(session);
     EXPECT_EQ(live.Copyright, 0);
     EXPECT_EQ(live.Original, 1);
-}
-
-TEST(OptionsRules, TempFolderFallsBackToThePreviousFolderOrRefuses) {
-    test::TempDir dir;
-    test::WriteFile(dir / "file", "x");  // nothing can be made below a file
-    const std::string previous = dir / "previous/";
-    TempFolderCommit made = CommitTempFolder("  " + (dir / "new") + "//  ", previous);
-    EXPECT_TRUE(made.accepted);
-    EXPECT_EQ(made.folder, dir / "new/");
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "new"));
-
-    for (const std::string& entry : {dir / "file/sub", std::string("   ")}) {
-        TempFolderCommit kept = CommitTempFolder(entry, previous);
-        EXPECT_TRUE(kept.accepted) << entry;
-        EXPECT_EQ(kept.folder, previous);
-    }
-    TempFolderCommit refused = CommitTempFolder(dir / "file/sub", dir / "file/old");
-    EXPECT_FALSE(refused.accepted);
-    EXPECT_EQ(refused.message, "不能打开临时目录！");
-    EXPECT_EQ(refused.folder, dir / "file/old");
 }
 
 }  // namespace
