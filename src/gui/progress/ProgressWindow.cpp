@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJob.h"
 #include "core/platform/RunDetached.h"
-#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "gui/progress/CompletionPage.h"
 #include "gui/progress/ErrorPage.h"
