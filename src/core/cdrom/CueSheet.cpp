@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "core/cdrom/ScsiTypes.h"
+#include "core/platform/ByteOrder.h"
 #include "core/platform/ErrorText.h"
 
 namespace korvida {
@@ -80,12 +81,6 @@ std::optional<int> ParseNumber(const std::string& text, int low, int high) {
     return value;
 }
 
-std::uint32_t Le32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
-}
-std::uint16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
 
 // Finds the data chunk of a 16-bit stereo 44100 Hz PCM WAVE file.
 bool ParseWave(ImageFile& file, std::uint64_t fileSize, std::string& why) {
