@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/cdrom/Cdb.h"
+#include "core/cdrom/LoadCueImage.h"
 #include "core/platform/ByteOrder.h"
 
 namespace korvida {

@@ -1,4 +1,4 @@
-#include "core/cdrom/DiscImage.h"
+#include "core/cdrom/LoadCueImage.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
