@@ -81,7 +81,6 @@ std::optional<int> ParseNumber(const std::string& text, int low, int high) {
     return value;
 }
 
-
 // Finds the data chunk of a 16-bit stereo 44100 Hz PCM WAVE file.
 bool ParseWave(ImageFile& file, std::uint64_t fileSize, std::string& why) {
     std::uint8_t header[12];
