@@ -9,13 +9,15 @@
 #include <iostream>
 #include <string>
 
-#include "core/encode/EncodeEnvironment.h"
+#include "core/batch/EncodeFilesThread.h"
+#include "core/encode/EncodeTask.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/Mp3Encoder.h"
 #include "core/encode/OggEncoder.h"
+#include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace {
@@ -78,20 +80,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     StderrLog log;
-    RipJob job;
-    job.mainWindow = &log;
-    job.fileJob = true;
-    job.keepWav = true;
-    job.items.resize(1);
-    job.items[0].name = argv[2];
-    job.current = &job.items[0];
-
-    EncodeEnvironment env;
-    env.settings = &settings;
-    env.outputFolder = argv[3];
-    env.encoder = &TheEncoderLibrary().entryPoints();
-    const int result = format == "ogg" ? EncodeWavToOgg(job, env) : EncodeWavToMp3(job, env);
+    JobContext context;
+    context.mainWindow = &log;
+    context.settings = &settings;
+    RipJobItem item;
+    item.name = argv[2];
+    // Planned as the encode-files job plans its files.
+    EncodeTask task = PlanFileEncode(item, argv[3], format == "ogg" ? ".ogg" : ".MP3");
+    const int result =
+        format == "ogg" ? EncodeWavToOgg(context, task) : EncodeWavToMp3(context, task);
     if (result)
-        std::cout << job.items[0].outputPath << '\n';
+        std::cout << item.outputPath << '\n';
     return result ? 0 : 1;
 }

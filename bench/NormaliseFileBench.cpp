@@ -7,7 +7,7 @@
 
 #include "core/audio/Normalisation.h"
 #include "core/jobs/Event.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJob.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -16,10 +16,10 @@ int main(int argc, char** argv) {
     }
     korvida::Event cancel(false);
     korvida::RipJob job;
-    job.cancelEvent = &cancel;
+    job.context.cancelEvent = &cancel;
     const int ratio = argc > 2 ? std::atoi(argv[2]) : 95;
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = korvida::NormaliseFile(argv[1], job, ratio);
+    const bool ok = korvida::NormaliseFile(argv[1], job.context, ratio);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     std::printf("%.3f\n", took.count());
     return ok ? 0 : 1;

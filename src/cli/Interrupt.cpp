@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "cli/CliContext.h"
-#include "core/jobs/ThreadGuard.h"
+#include "core/platform/ThreadGuard.h"
 
 namespace korvida::cli {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "cli/CliContext.h"
 #include "core/jobs/Messages.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJob.h"
 #include "core/text/FormatText.h"
 
 namespace korvida::cli {

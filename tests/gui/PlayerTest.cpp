@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "core/cdrom/DiscImage.h"
+#include "core/cdrom/LoadCueImage.h"
 #include "core/cdrom/VirtualDrive.h"
 #include "core/disc/DiscInfo.h"
 #include "core/disc/TrackList.h"

@@ -6,11 +6,11 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/audio/WavFile.h"
+#include "core/jobs/JobContext.h"
+#include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/RipJob.h"
-#include "core/rip/RipJobLog.h"
 
 namespace korvida {
 namespace {
@@ -37,7 +37,8 @@ struct BlockPass {
 // Walks the data chunk block by block. Reads stop at the end of the data chunk, not only
 // at the end of the file, so chunks after the samples (LIST and the like) are neither
 // measured nor rewritten.
-PassEnd RunBlockPass(BinaryFile& file, const WavInfo& info, RipJob& job, const BlockPass& pass) {
+PassEnd RunBlockPass(BinaryFile& file, const WavInfo& info, JobContext& context,
+                     const BlockPass& pass) {
     std::uint8_t block[kNormaliseBlockBytes];
     const std::uint32_t total = info.dataSize;
     // Blocks the progress is counted against; per-mille is held at 1000 when the last,
@@ -46,7 +47,7 @@ PassEnd RunBlockPass(BinaryFile& file, const WavInfo& info, RipJob& job, const B
     std::uint32_t processed = 0;
     std::uint32_t blocks = 0;
     while (processed < total) {
-        if (ConsumeCancelRequest(job))
+        if (ConsumeCancelRequest(context))
             return PassEnd::kCancelled;
         const std::size_t want =
             std::min<std::size_t>(kNormaliseBlockBytes, std::size_t{total - processed});
@@ -72,19 +73,20 @@ PassEnd RunBlockPass(BinaryFile& file, const WavInfo& info, RipJob& job, const B
 }
 
 // The log line for a pass that did not finish; a cancel also marks the job.
-void ReportPassEnd(RipJob& job, PassEnd end, const std::string& path, const BinaryFile& file) {
+void ReportPassEnd(JobContext& context, PassEnd end, const std::string& path,
+                   const BinaryFile& file) {
     switch (end) {
         case PassEnd::kDone:
             return;
         case PassEnd::kCancelled:
-            LogPlain(job, "用户取消操作。");
-            job.aborted = true;
+            LogPlain(context, "用户取消操作。");
+            context.aborted = true;
             return;
         case PassEnd::kReadFailed:
-            LogFormatted(job, "错误: 不能读取文件 " + path + "！");
+            LogFormatted(context, "错误: 不能读取文件 " + path + "！");
             return;
         case PassEnd::kWriteFailed:
-            LogFormatted(job, "错误: 文件操作错误，错误原因: " + file.lastErrorText() + "！");
+            LogFormatted(context, "错误: 文件操作错误，错误原因: " + file.lastErrorText() + "！");
             return;
     }
 }
@@ -96,8 +98,8 @@ bool UsableGain(double gain) {
 // Scales every sample of the data chunk in place, then closes the file. A gain that is
 // not a positive finite number (a silent file has none) leaves the samples as they are.
 // False after the failure (or cancel) has been logged.
-bool ScaleAndClose(BinaryFile& file, const WavInfo& info, RipJob& job, const std::string& path,
-                   double gain, unsigned progressEvery,
+bool ScaleAndClose(BinaryFile& file, const WavInfo& info, JobContext& context,
+                   const std::string& path, double gain, unsigned progressEvery,
                    const std::function<void(std::intptr_t)>& progress) {
     if (UsableGain(gain)) {
         BlockPass pass;
@@ -107,14 +109,14 @@ bool ScaleAndClose(BinaryFile& file, const WavInfo& info, RipJob& job, const std
             ScaleSamples(block, bytes, gain);
         };
         pass.progress = progress;
-        const PassEnd end = RunBlockPass(file, info, job, pass);
+        const PassEnd end = RunBlockPass(file, info, context, pass);
         if (end != PassEnd::kDone) {
-            ReportPassEnd(job, end, path, file);
+            ReportPassEnd(context, end, path, file);
             return false;
         }
     }
     if (!file.Close()) {
-        ReportPassEnd(job, PassEnd::kWriteFailed, path, file);
+        ReportPassEnd(context, PassEnd::kWriteFailed, path, file);
         return false;
     }
     return true;
@@ -159,7 +161,8 @@ void ScaleSamples(std::uint8_t* pcm, std::size_t bytes, double gain) {
         StoreSample(pcm + i, ScaleSample(LoadSample(pcm + i), gain));
 }
 
-bool ApplyGain(MessageTarget* progressWindow, const std::string& path, double gain, RipJob& job) {
+bool ApplyGain(MessageTarget* progressWindow, const std::string& path, double gain,
+               JobContext& context) {
     const std::uint32_t t0 = TickCount();
     const auto progress = [&](std::intptr_t perMille) {
         if (progressWindow)
@@ -169,45 +172,45 @@ bool ApplyGain(MessageTarget* progressWindow, const std::string& path, double ga
 
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::kReadWrite)) {
-        LogFormatted(job, "错误: 不能断开文件 " + path + "！");
+        LogFormatted(context, "错误: 不能断开文件 " + path + "！");
         return false;
     }
     WavInfo info;
     if (ReadWavInfo(file, info) != WavReadResult::kOk) {
-        LogFormatted(job, "错误: 不能读取文件 " + path + "！");
+        LogFormatted(context, "错误: 不能读取文件 " + path + "！");
         return false;
     }
-    if (!ScaleAndClose(file, info, job, path, gain, 26, progress))
+    if (!ScaleAndClose(file, info, context, path, gain, 26, progress))
         return false;
     progress(1000);
     return true;
 }
 
-bool NormaliseFile(const std::string& path, RipJob& job, int normalizeRatio) {
+bool NormaliseFile(const std::string& path, JobContext& context, int normalizeRatio) {
     std::uint32_t t0 = TickCount();
     const auto progress = [&](std::intptr_t perMille) {
-        if (job.progressWindow)
-            job.progressWindow->send(WM_EXTRACT_PROGRESS, perMille,
-                                     static_cast<std::intptr_t>(TickCount() - t0));
+        if (context.progressWindow)
+            context.progressWindow->send(WM_EXTRACT_PROGRESS, perMille,
+                                         static_cast<std::intptr_t>(TickCount() - t0));
     };
     const auto status = [&](std::intptr_t kind) {
-        if (job.progressWindow)
-            job.progressWindow->send(WM_ITEM_STATUS, kind, 0, path);
+        if (context.progressWindow)
+            context.progressWindow->send(WM_ITEM_STATUS, kind, 0, path);
     };
 
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::kReadWrite)) {
-        LogFormatted(job, "错误: 不能断开文件 " + path + "！");
+        LogFormatted(context, "错误: 不能断开文件 " + path + "！");
         return false;
     }
     WavInfo info;
     const WavReadResult read = ReadWavInfo(file, info);
     if (read == WavReadResult::kShort) {
-        LogFormatted(job, "错误: 不能读取文件 " + path + "！");
+        LogFormatted(context, "错误: 不能读取文件 " + path + "！");
         return false;
     }
     if (read != WavReadResult::kOk || !IsCdAudio(info.format)) {
-        LogFormatted(job, "错误: 不支持文件 " + path + " 的 wave 格式！");
+        LogFormatted(context, "错误: 不支持文件 " + path + " 的 wave 格式！");
         return false;
     }
 
@@ -219,16 +222,16 @@ bool NormaliseFile(const std::string& path, RipJob& job, int normalizeRatio) {
         meter.Update(block, bytes);
     };
     peakPass.progress = progress;
-    const PassEnd end = RunBlockPass(file, info, job, peakPass);
+    const PassEnd end = RunBlockPass(file, info, context, peakPass);
     if (end != PassEnd::kDone) {
-        ReportPassEnd(job, end, path, file);
+        ReportPassEnd(context, end, path, file);
         return false;
     }
 
     const std::optional<double> gain = NormalizeGain(normalizeRatio, meter.Peak());
     status(1);
     t0 = TickCount();
-    if (!ScaleAndClose(file, info, job, path, gain.value_or(0.0), 30, progress))
+    if (!ScaleAndClose(file, info, context, path, gain.value_or(0.0), 30, progress))
         return false;
     progress(1000);
     return true;

@@ -8,7 +8,7 @@
 namespace korvida {
 
 class MessageTarget;
-struct RipJob;
+struct JobContext;
 
 // Every normalisation read and write is one block of two CD frames (2352 samples); the
 // progress cadence is counted in these blocks.
@@ -42,17 +42,18 @@ void ScaleSamples(std::uint8_t* pcm, std::size_t bytes, double gain);
 
 // Scales the samples of the WAV file at `path` in place, after extraction found the peak
 // while reading. Posts WM_EXTRACT_PROGRESS to `progressWindow` after every 26th block and
-// 1000 at the end. Tests job.cancelEvent before every block; on a cancel logs it, sets
-// job.aborted and returns false, leaving the blocks before it scaled. Returns true when
+// 1000 at the end. Tests context.cancelEvent before every block; on a cancel logs it, sets
+// context.aborted and returns false, leaving the blocks before it scaled. Returns true when
 // the whole data chunk was scaled; a gain that is not a positive finite number leaves the
-// file unchanged and counts as done. Job-log lines go to job.mainWindow.
-bool ApplyGain(MessageTarget* progressWindow, const std::string& path, double gain, RipJob& job);
+// file unchanged and counts as done. Job-log lines go to context.mainWindow.
+bool ApplyGain(MessageTarget* progressWindow, const std::string& path, double gain,
+               JobContext& context);
 
 // Normalises a 44100 Hz 16-bit stereo WAV file in place: a peak pass, then a gain pass to
 // normalizeRatio per cent. Sends WM_ITEM_STATUS (2 peak, 1 normalising, with the path) and
 // WM_EXTRACT_PROGRESS (after every 50th block of the peak pass, every 30th of the gain
-// pass, 1000 at the end) to job.progressWindow. False on any failure and on a cancel,
+// pass, 1000 at the end) to context.progressWindow. False on any failure and on a cancel,
 // each with its job-log line.
-bool NormaliseFile(const std::string& path, RipJob& job, int normalizeRatio);
+bool NormaliseFile(const std::string& path, JobContext& context, int normalizeRatio);
 
 }  // namespace korvida

@@ -2,27 +2,10 @@
 
 #include <cstring>
 
+#include "core/platform/ByteOrder.h"
+
 namespace korvida {
 namespace {
-
-void Put16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::uint16_t Get16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Get32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 bool IsId(const std::uint8_t* p, const char* id) {
     return std::memcmp(p, id, 4) == 0;
@@ -31,12 +14,12 @@ bool IsId(const std::uint8_t* p, const char* id) {
 // The "fmt " chunk's first 16 bytes, which is all a PCM reader needs.
 WavFormat ParseFormat(const std::uint8_t* p) {
     WavFormat f;
-    f.formatTag = Get16(p);
-    f.channels = Get16(p + 2);
-    f.sampleRate = Get32(p + 4);
-    f.bytesPerSecond = Get32(p + 8);
-    f.blockAlign = Get16(p + 12);
-    f.bitsPerSample = Get16(p + 14);
+    f.formatTag = Le16(p);
+    f.channels = Le16(p + 2);
+    f.sampleRate = Le32(p + 4);
+    f.bytesPerSecond = Le32(p + 8);
+    f.blockAlign = Le16(p + 12);
+    f.bitsPerSample = Le16(p + 14);
     return f;
 }
 
@@ -60,18 +43,18 @@ bool IsCdAudio(const WavFormat& format) {
 WavHeaderBytes BuildWavHeader(const WavFormat& format, std::uint32_t dataBytes) {
     WavHeaderBytes h{};
     std::memcpy(h.data() + 0, "RIFF", 4);
-    Put32(h.data() + 4, RiffSizeFor(dataBytes));
+    PutLe32(h.data() + 4, RiffSizeFor(dataBytes));
     std::memcpy(h.data() + 8, "WAVE", 4);
     std::memcpy(h.data() + 12, "fmt ", 4);
-    Put32(h.data() + 16, 16);
-    Put16(h.data() + 20, format.formatTag);
-    Put16(h.data() + 22, format.channels);
-    Put32(h.data() + 24, format.sampleRate);
-    Put32(h.data() + 28, format.bytesPerSecond);
-    Put16(h.data() + 32, format.blockAlign);
-    Put16(h.data() + 34, format.bitsPerSample);
+    PutLe32(h.data() + 16, 16);
+    PutLe16(h.data() + 20, format.formatTag);
+    PutLe16(h.data() + 22, format.channels);
+    PutLe32(h.data() + 24, format.sampleRate);
+    PutLe32(h.data() + 28, format.bytesPerSecond);
+    PutLe16(h.data() + 32, format.blockAlign);
+    PutLe16(h.data() + 34, format.bitsPerSample);
     std::memcpy(h.data() + 36, "data", 4);
-    Put32(h.data() + 40, dataBytes);
+    PutLe32(h.data() + 40, dataBytes);
     return h;
 }
 
@@ -110,10 +93,10 @@ bool WriteDecoderWavHeader(BinaryFile& file, std::uint32_t sampleRate, std::uint
 
 bool UpdateWavSizes(BinaryFile& file, std::uint32_t dataBytes) {
     std::uint8_t field[4];
-    Put32(field, RiffSizeFor(dataBytes));
+    PutLe32(field, RiffSizeFor(dataBytes));
     if (!file.WriteAt(4, field, 4))
         return false;
-    Put32(field, dataBytes);
+    PutLe32(field, dataBytes);
     return file.WriteAt(40, field, 4);
 }
 
@@ -125,10 +108,10 @@ WavReadResult ReadWavInfo(BinaryFile& file, WavInfo& info) {
         return WavReadResult::kNotWave;
 
     // Canonical layout, the one we write: read straight from the 44 bytes at hand.
-    if (IsId(head + 12, "fmt ") && Get32(head + 16) == 16 && IsId(head + 36, "data")) {
+    if (IsId(head + 12, "fmt ") && Le32(head + 16) == 16 && IsId(head + 36, "data")) {
         info.format = ParseFormat(head + 20);
         info.dataOffset = kWavHeaderSize;
-        info.dataSize = Get32(head + 40);
+        info.dataSize = Le32(head + 40);
         return WavReadResult::kOk;
     }
 
@@ -140,7 +123,7 @@ WavReadResult ReadWavInfo(BinaryFile& file, WavInfo& info) {
         std::uint8_t chunk[8];
         if (file.ReadAt(pos, chunk, sizeof chunk) != static_cast<std::int64_t>(sizeof chunk))
             return WavReadResult::kNotWave;
-        const std::uint32_t size = Get32(chunk + 4);
+        const std::uint32_t size = Le32(chunk + 4);
         if (IsId(chunk, "fmt ")) {
             std::uint8_t fmt[16];
             if (size < sizeof fmt ||

@@ -1,11 +1,11 @@
 #include "core/batch/BatchJobs.h"
 
 #include "core/batch/DecodeThread.h"
+#include "core/batch/EncodeFilesThread.h"
 #include "core/batch/NormaliseThread.h"
+#include "core/jobs/JobParties.h"
+#include "core/jobs/RipJob.h"
 #include "core/jobs/WorkerThread.h"
-#include "core/rip/RipCommand.h"
-#include "core/rip/RipJob.h"
-#include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -23,11 +23,11 @@ void SetFileJobItems(RipJob& job, const std::vector<std::string>& paths) {
 }
 
 RipJobHandle StartFileJob(std::unique_ptr<RipJob> job, FileJobKind kind, const JobParties& parties,
-                          Settings& settings) {
+                          Settings& settings, EncoderFormats encoders) {
     const int priority = NormalizeThreadPriority(settings.ThreadPriority);
     job->settings = settings;
-    job->progressWindow = parties.progressWindow;
-    job->mainWindow = parties.mainWindow;
+    job->context.progressWindow = parties.progressWindow;
+    job->context.mainWindow = parties.mainWindow;
     job->keepWav = true;  // the source WAV is never deleted
     job->fileJob = true;
     job->oggOutput = kind == FileJobKind::kEncodeOgg;
@@ -38,7 +38,12 @@ RipJobHandle StartFileJob(std::unique_ptr<RipJob> job, FileJobKind kind, const J
             return StartJobThread(std::move(job), NormaliseThread, priority);
         case FileJobKind::kEncodeOgg:
         case FileJobKind::kEncodeMp3:
-            return StartJobThread(std::move(job), EncodeFilesThread, priority);
+            return StartJobThread(
+                std::move(job),
+                [encoders = std::move(encoders)](RipJob& record) {
+                    EncodeFilesThread(record, encoders);
+                },
+                priority);
     }
     return {};
 }

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/rip/RipJobHandle.h"
+#include "core/encode/EncoderFormats.h"
+#include "core/jobs/RipJobHandle.h"
 
 namespace korvida {
 
@@ -30,8 +31,8 @@ void SetFileJobItems(RipJob& job, const std::vector<std::string>& paths);
 // thread at ThreadPriority (a value outside 0..4 is set back to 2 in `settings`). The
 // handle owns the job; its items carry the results once the job has ended. MP3 encoding
 // needs the process-wide encoder binding (BindEncoderAtStartUp); without it every file
-// fails with the encoder's line.
+// fails with the encoder's line. The encode jobs take their stage from `encoders`.
 RipJobHandle StartFileJob(std::unique_ptr<RipJob> job, FileJobKind kind, const JobParties& parties,
-                          Settings& settings);
+                          Settings& settings, EncoderFormats encoders = BuiltInEncoders());
 
 }  // namespace korvida

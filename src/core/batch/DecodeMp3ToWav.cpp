@@ -11,13 +11,13 @@
 #include "core/audio/Normalisation.h"
 #include "core/audio/WavFile.h"
 #include "core/encode/Id3Tag.h"
+#include "core/jobs/JobContext.h"
+#include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/mpegdec/MpegDecoder.h"
 #include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/RipJob.h"
-#include "core/rip/RipJobLog.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -152,33 +152,33 @@ std::uint64_t SkipVbrInfoFrames(BinaryFile& file, std::uint64_t from) {
     }
 }
 
-int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob& job,
+int DecodeMp3ToWav(const std::string& source, const std::string& output, JobContext& context,
                    const DecodeOptions& options) {
-    LogFormatted(job, "解码文件 " + source);
-    if (job.progressWindow)
-        job.progressWindow->send(WM_DECODE_STATUS, 0, 0, source);
+    LogFormatted(context, "解码文件 " + source);
+    if (context.progressWindow)
+        context.progressWindow->send(WM_DECODE_STATUS, 0, 0, source);
 
     BinaryFile in;
     if (!in.Open(source, BinaryFile::Mode::kRead)) {
-        LogFormatted(job, "不能打开输入文件 " + source + "。");
+        LogFormatted(context, "不能打开输入文件 " + source + "。");
         return 0;
     }
     const std::int64_t fileSize = std::max<std::int64_t>(0, in.Size());
     const std::uint64_t tagEnd = Id3v2TagBytes(in);
     const std::uint64_t audioStart = SkipVbrInfoFrames(in, tagEnd);
     if (!in.Seek(audioStart)) {
-        LogFormatted(job, "解码过程发生文件读取错误。");
+        LogFormatted(context, "解码过程发生文件读取错误。");
         return 0;
     }
 
     InputBuffer input(in, audioStart);
     if (!input.Allocate()) {
-        LogFormatted(job, "解码时不能分配缓冲。");
+        LogFormatted(context, "解码时不能分配缓冲。");
         return 0;
     }
     for (;;) {
         if (!input.Refill()) {
-            LogFormatted(job, "解码过程发生文件读取错误。");
+            LogFormatted(context, "解码过程发生文件读取错误。");
             return 0;
         }
         if (input.Remaining() < 4)
@@ -191,14 +191,14 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
     MpegHeader first;
     const std::size_t firstFrameBytes = MpegReadHeader(input.Here(), input.Remaining(), first);
     if (firstFrameBytes == 0) {
-        LogFormatted(job, "坏的或不支持的 MPEG 文件。");
+        LogFormatted(context, "坏的或不支持的 MPEG 文件。");
         return 0;
     }
 
     // Decoding into the file it reads from would destroy the source at the first write.
     std::error_code sameError;
     if (std::filesystem::equivalent(source, output, sameError)) {
-        LogFormatted(job, "不能打开输出文件 " + output + "。");
+        LogFormatted(context, "不能打开输出文件 " + output + "。");
         return 0;
     }
     // Written beside its name and moved there once it is a sound WAV: a failure (an
@@ -207,24 +207,24 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
     TemporaryFile written = TemporaryFile::CreateBeside(output);
     BinaryFile out;
     if (!written.owned() || !out.Open(written.path(), BinaryFile::Mode::kCreate)) {
-        LogFormatted(job, "不能打开输出文件 " + output + "。");
+        LogFormatted(context, "不能打开输出文件 " + output + "。");
         return 0;
     }
     std::unique_ptr<std::uint8_t[]> pcm(new (std::nothrow) std::uint8_t[kDecodePcmBytes]);
     if (!pcm) {
-        LogFormatted(job, "不能分配 PCM 缓冲。");
+        LogFormatted(context, "不能分配 PCM 缓冲。");
         return 0;
     }
     MpegDecoder decoder;
     if (!decoder.Init(first, firstFrameBytes, 0, 0, 0, kFullBandwidth)) {
-        LogFormatted(job, "解码器初始化失败。");
+        LogFormatted(context, "解码器初始化失败。");
         return 0;
     }
     const MpegOutputInfo info = decoder.Info();
     if (!WriteDecoderWavHeader(out, static_cast<std::uint32_t>(info.sampleRate),
                                static_cast<std::uint16_t>(info.channels),
                                static_cast<std::uint16_t>(info.bitsPerSample), info.outputType)) {
-        LogFormatted(job, "文件写入出错。");
+        LogFormatted(context, "文件写入出错。");
         return 0;
     }
 
@@ -244,30 +244,30 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
         }
         if (!out.Write(pcm.get(), n)) {
             writeFailed = true;
-            LogFormatted(job, "文件写入出错。");
+            LogFormatted(context, "文件写入出错。");
             return false;
         }
         peak.Update(pcm.get(), n);
         dataBytes += static_cast<std::uint32_t>(n);
         pcmFill = 0;
         if (limitReached)
-            LogFormatted(job, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
+            LogFormatted(context, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
         return !limitReached;
     };
     // The header update makes the file's sizes tell the truth; then it takes its name.
     const auto finishWav = [&]() {
         const bool ok = UpdateWavSizes(out, dataBytes) && out.Close() && written.MoveTo(output);
         if (!ok)
-            LogFormatted(job, "文件写入出错。");
+            LogFormatted(context, "文件写入出错。");
         return ok;
     };
 
     const std::uint32_t t0 = TickCount();
     unsigned frames = 0;
     for (;;) {
-        if (ConsumeCancelRequest(job)) {
-            LogFormatted(job, "用户已取消。");
-            job.aborted = true;
+        if (ConsumeCancelRequest(context)) {
+            LogFormatted(context, "用户已取消。");
+            context.aborted = true;
             // What was decoded stays, as a sound WAV, unless it could not all be written.
             if (pcmFill > 0)
                 flushPcm();
@@ -276,7 +276,7 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
             return 0;
         }
         if (!input.Refill()) {
-            LogFormatted(job, "解码过程发生文件读取错误。");
+            LogFormatted(context, "解码过程发生文件读取错误。");
             break;
         }
         const std::uint8_t* here = input.Here();
@@ -293,20 +293,20 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
         const MpegFrameResult r =
             decoder.DecodeFrame(here, left, pcm.get() + pcmFill, kDecodePcmBytes - pcmFill);
         if (r.consumed < 1) {
-            LogFormatted(job, "坏同步在 MPEG 文件中。");
+            LogFormatted(context, "坏同步在 MPEG 文件中。");
             break;
         }
         input.Advance(static_cast<std::size_t>(r.consumed));
         pcmFill += r.pcmBytes;
         if (pcmFill > kDecodePcmWriteAbove && !flushPcm())
             break;
-        if (++frames % kDecodeProgressFrames == 0 && job.progressWindow) {
+        if (++frames % kDecodeProgressFrames == 0 && context.progressWindow) {
             const std::uint64_t perMille =
                 fileSize > 0 ? std::min<std::uint64_t>(
                                    1000, input.FileOffset() * 1000 / std::uint64_t(fileSize))
                              : 0;
-            job.progressWindow->post(WM_ENCODE_PROGRESS, static_cast<std::intptr_t>(perMille),
-                                     static_cast<std::intptr_t>(TickCount() - t0));
+            context.progressWindow->post(WM_ENCODE_PROGRESS, static_cast<std::intptr_t>(perMille),
+                                         static_cast<std::intptr_t>(TickCount() - t0));
         }
     }
     if (pcmFill > 0 && !writeFailed && !limitReached)
@@ -317,17 +317,17 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob&
         return 0;
     in.Close();
 
-    if (job.progressWindow)
-        job.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
-                                 static_cast<std::intptr_t>(TickCount() - t0));
-    LogFormatted(job, "解码 MPEG 文件成功！");
+    if (context.progressWindow)
+        context.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
+                                     static_cast<std::intptr_t>(TickCount() - t0));
+    LogFormatted(context, "解码 MPEG 文件成功！");
 
     if (options.normalize) {
-        if (job.progressWindow)
-            job.progressWindow->send(WM_ITEM_STATUS, 1, 0, output);
+        if (context.progressWindow)
+            context.progressWindow->send(WM_ITEM_STATUS, 1, 0, output);
         // A silent file has no gain; ApplyGain's result does not change this one's.
         if (const std::optional<double> gain = NormalizeGain(options.normalizeRatio, peak.Peak()))
-            ApplyGain(job.progressWindow, output, *gain, job);
+            ApplyGain(context.progressWindow, output, *gain, context);
     }
     return 1;
 }

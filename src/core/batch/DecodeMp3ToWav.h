@@ -7,7 +7,7 @@
 namespace korvida {
 
 class BinaryFile;
-struct RipJob;
+struct JobContext;
 struct Settings;
 
 // The decode driver streams the MP3 through a buffer of this size, refilling it when
@@ -40,15 +40,15 @@ DecodeOptions DecodeOptionsFrom(const Settings& settings);
 std::uint64_t SkipVbrInfoFrames(BinaryFile& file, std::uint64_t from);
 
 // Decodes the MPEG-1/2 Layer III file `source` into a 16-bit PCM WAV file at `output`,
-// then normalises it when the options say so. Lines go to the job log (job.mainWindow),
-// WM_DECODE_STATUS, WM_ITEM_STATUS and WM_ENCODE_PROGRESS to job.progressWindow.
+// then normalises it when the options say so. Lines go to the job log (context.mainWindow),
+// WM_DECODE_STATUS, WM_ITEM_STATUS and WM_ENCODE_PROGRESS to context.progressWindow.
 //
 // Returns 1 when a WAV file was produced, also when decoding stopped early at damaged or
 // unreadable input (the file then holds what was decoded before it). Returns 0 when
-// nothing usable was produced and when the user cancelled (job.aborted is then set);
+// nothing usable was produced and when the user cancelled (context.aborted is then set);
 // each case has its log line. The WAV's RIFF and data sizes always match what it holds,
 // also after a cancel or an error in the middle.
-int DecodeMp3ToWav(const std::string& source, const std::string& output, RipJob& job,
+int DecodeMp3ToWav(const std::string& source, const std::string& output, JobContext& context,
                    const DecodeOptions& options);
 
 }  // namespace korvida

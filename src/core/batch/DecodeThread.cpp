@@ -1,10 +1,10 @@
 #include "core/batch/DecodeThread.h"
 
-#include "core/encode/EncodeSteps.h"
+#include "core/batch/BatchOutputPath.h"
+#include "core/batch/RunFileJobItems.h"
+#include "core/jobs/RipJob.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
-#include "core/rip/OutputPath.h"
-#include "core/rip/RipJob.h"
-#include "core/rip/RipThread.h"
+#include "core/platform/OutputBase.h"
 
 namespace korvida {
 std::string DecodeOutputPath(const std::string& outputFolder, const std::string& source) {
@@ -20,7 +20,7 @@ void DecodeThread(RipJob& job) {
     RunFileJobItems(job, [&](RipJobItem& item) {
         item.outputPath = DecodeOutputPath(outputFolder, item.name);
         item.outputFolder = outputFolder;
-        return DecodeMp3ToWav(item.name, item.outputPath, job, options);
+        return DecodeMp3ToWav(item.name, item.outputPath, job.context, options);
     });
 }
 

@@ -16,7 +16,7 @@ std::string DecodeOutputPath(const std::string& outputFolder, const std::string&
 // the output folder of the job's settings (created when missing), normalised when they
 // say so. Ends with WM_JOB_DONE (all done, or a cancel seen by the normalisation after a
 // decode) or WM_JOB_FAILED (a file failed or its decode was cancelled; later files are
-// left alone), both sent to job.progressWindow with the job's address as wParam. Each
+// left alone), both sent to job.context.progressWindow with the job's address as wParam. Each
 // item's outputPath and outputFolder are filled before its decode begins.
 void DecodeThread(RipJob& job);
 

@@ -1,8 +1,8 @@
 #include "core/batch/NormaliseThread.h"
 
 #include "core/audio/Normalisation.h"
-#include "core/rip/RipJob.h"
-#include "core/rip/RipThread.h"
+#include "core/batch/RunFileJobItems.h"
+#include "core/jobs/RipJob.h"
 
 namespace korvida {
 void NormaliseThread(RipJob& job) {
@@ -10,7 +10,7 @@ void NormaliseThread(RipJob& job) {
     RunFileJobItems(job, [&](RipJobItem& item) {
         item.outputPath = item.name;  // normalised in place
         item.outputFolder = job.settings.OutputFolder;
-        return NormaliseFile(item.name, job, normalizeRatio);
+        return NormaliseFile(item.name, job.context, normalizeRatio);
     });
 }
 

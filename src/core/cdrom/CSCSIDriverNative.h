@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "core/audio/PcmOutput.h"
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/SgIo.h"
 #include "core/cdrom/VirtualDrive.h"
+#include "core/platform/PcmOutput.h"
 #include "core/platform/UniqueFd.h"
 
 namespace korvida {

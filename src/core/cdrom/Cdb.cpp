@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/platform/ByteOrder.h"
+
 namespace korvida {
 
 namespace {
@@ -12,13 +14,6 @@ constexpr const char* kDeviceTypeNames[kDeviceTypeCount] = {
 
 std::uint8_t LunField(std::uint32_t lun) {
     return static_cast<std::uint8_t>((lun & 0x7) << 5);
-}
-
-void PutBigEndian32(std::uint8_t* at, std::uint32_t value) {
-    at[0] = static_cast<std::uint8_t>(value >> 24);
-    at[1] = static_cast<std::uint8_t>(value >> 16);
-    at[2] = static_cast<std::uint8_t>(value >> 8);
-    at[3] = static_cast<std::uint8_t>(value);
 }
 
 }  // namespace
@@ -98,8 +93,8 @@ Cdb MakePlayAudioCdb(std::uint32_t startLba, std::uint32_t endLba) {
     Cdb cdb;
     cdb.length = 12;
     cdb.bytes[0] = opcode::kPlayAudio12;  // no LUN field
-    PutBigEndian32(&cdb.bytes[2], startLba);
-    PutBigEndian32(&cdb.bytes[6], endLba - startLba);  // transfer length in frames
+    PutBe32(&cdb.bytes[2], startLba);
+    PutBe32(&cdb.bytes[6], endLba - startLba);  // transfer length in frames
     return cdb;
 }
 

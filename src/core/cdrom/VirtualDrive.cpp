@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "core/cdrom/Cdb.h"
+#include "core/cdrom/LoadCueImage.h"
+#include "core/platform/ByteOrder.h"
 
 namespace korvida {
 
@@ -27,23 +29,6 @@ std::uint64_t SteadyMs() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now().time_since_epoch())
                                           .count());
-}
-
-std::uint32_t Be32(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-std::uint32_t Be16(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 8) | p[1];
-}
-void PutBe32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v >> 24);
-    p[1] = static_cast<std::uint8_t>(v >> 16);
-    p[2] = static_cast<std::uint8_t>(v >> 8);
-    p[3] = static_cast<std::uint8_t>(v);
-}
-void PutBe16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v >> 8);
-    p[1] = static_cast<std::uint8_t>(v);
 }
 
 // 4 address bytes of a TOC or sub-channel entry: LBA, or reserved/M/S/F of LBA + 150.

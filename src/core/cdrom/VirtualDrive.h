@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/audio/PcmOutput.h"
 #include "core/cdrom/DiscImage.h"
 #include "core/cdrom/SCSIDriveInfo.h"
 #include "core/cdrom/ScsiTarget.h"
+#include "core/platform/PcmOutput.h"
 
 namespace korvida {
 

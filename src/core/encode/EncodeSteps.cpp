@@ -4,14 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/encode/EncodeEnvironment.h"
-#include "core/encode/EncoderLibrary.h"
+#include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/FreeBytes.h"
-#include "core/rip/OutputPath.h"
-#include "core/rip/RipJob.h"
 
 namespace korvida {
 namespace {
@@ -28,62 +25,30 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-EncodeEnvironment DefaultEncodeEnvironment(const RipJob& job) {
-    EncodeEnvironment env;
-    // The job's own copy: the process-wide settings may be changing on the UI thread.
-    env.settings = &job.settings;
-    env.outputFolder = job.settings.OutputFolder;
-    env.encoder = &TheEncoderLibrary().entryPoints();
-    env.freeSpace = job.freeBytes;
-    return env;
-}
-
-std::string BatchOutputPath(std::string_view source, std::string_view folder,
-                            std::string_view extension) {
-    std::string_view name = source;
-    if (const auto slash = name.rfind('/'); slash != std::string_view::npos)
-        name.remove_prefix(slash + 1);
-    if (const auto dot = name.rfind('.'); dot != std::string_view::npos)
-        name = name.substr(0, dot);
-    const std::string base = OutputBase(folder);
-    if (base.empty())
-        return {};
-    return base + std::string(name) + std::string(extension);
-}
-
 std::intptr_t PerMille(std::uint64_t done, std::uint64_t total) {
     if (total == 0)
         return 1000;
     return static_cast<std::intptr_t>(std::min<std::uint64_t>(1000, done * 1000 / total));
 }
 
-void LogFileError(RipJob& job, const BinaryFile& file) {
-    LogFileError(job, file.path(), file.lastErrorText());
+void LogFileError(const JobContext& context, const BinaryFile& file) {
+    LogFileError(context, file.path(), file.lastErrorText());
 }
 
-EncodeFiles::EncodeFiles(RipJob& job, const EncodeEnvironment& env) : job_(job), env_(env) {
-    if (!job.keepWav && !job.tempWavPath.empty())
-        temporaryInput_ = TemporaryFile(job.tempWavPath);
+EncodeFiles::EncodeFiles(JobContext& context, EncodeTask& task) : context_(context), task_(task) {
+    if (task.deleteInput && !task.inputPath.empty())
+        temporaryInput_ = TemporaryFile(task.inputPath);
 }
 
-bool EncodeFiles::CreateOutput(std::string_view extension) {
-    RipJobItem& item = *job_.current;
-    inputPath_ = job_.fileJob ? item.name : job_.tempWavPath;
-    if (job_.fileJob) {
-        outputPath_ = BatchOutputPath(item.name, env_.outputFolder, extension);
-        if (!outputPath_.empty()) {
-            std::error_code ignored;  // a folder that cannot be made fails the open below
-            std::filesystem::create_directories(OutputBase(env_.outputFolder), ignored);
-        }
-    } else {
-        outputPath_ = OutputPath(item, env_.outputFolder, extension, *env_.settings);
-    }
+bool EncodeFiles::CreateOutput() {
+    inputPath_ = task_.inputPath;
+    outputPath_ = task_.outputPath;
     // The finished output replaces the file of its name: if that is the input, the
     // samples would be gone.
     if (!outputPath_.empty() && !SameFile(outputPath_, inputPath_))
         written_ = TemporaryFile::CreateBeside(outputPath_);
     if (!written_.owned() || !output_.Open(written_.path(), BinaryFile::Mode::kCreate)) {
-        LogPlain(job_, "错误: 不能打开文件 " + outputPath_ + "！");
+        LogPlain(context_, "错误: 不能打开文件 " + outputPath_ + "！");
         return false;
     }
     output_.SetShownPath(outputPath_);
@@ -92,18 +57,18 @@ bool EncodeFiles::CreateOutput(std::string_view extension) {
 
 bool EncodeFiles::OpenInput(Accept accept) {
     if (!input_.Open(inputPath_, BinaryFile::Mode::kRead)) {
-        LogPlain(job_, "错误: 不能打开文件 " + inputPath_ + "！");
+        LogPlain(context_, "错误: 不能打开文件 " + inputPath_ + "！");
         return false;
     }
     const WavReadResult read = ReadWavInfo(input_, wav_);
     if (read == WavReadResult::kShort) {
-        LogFormatted(job_, "错误: 不能读取文件 " + inputPath_ + "！");
+        LogFormatted(context_, "错误: 不能读取文件 " + inputPath_ + "！");
         return false;
     }
     const bool accepted = read == WavReadResult::kOk && IsPcm16(wav_.format) &&
                           (accept == Accept::kAnyPcm16 || IsCdAudio(wav_.format));
     if (!accepted) {
-        LogFormatted(job_, "错误: 不支持文件 " + inputPath_ + " 的 wave 格式！");
+        LogFormatted(context_, "错误: 不支持文件 " + inputPath_ + " 的 wave 格式！");
         return false;
     }
     // A data chunk that claims more than the file holds (a writer that stopped early, or
@@ -117,33 +82,32 @@ bool EncodeFiles::OpenInput(Accept accept) {
 }
 
 bool EncodeFiles::HasRoomForOutput() {
-    const FreeDiskSpace space =
-        env_.freeSpace ? env_.freeSpace(outputPath_) : FreeBytes(outputPath_);
+    const FreeDiskSpace space = FreeSpaceFor(context_, outputPath_);
     if (HasRoomFor(space, dataLength_ / 4))
         return true;
-    LogPlain(job_, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
+    LogPlain(context_, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
     return false;
 }
 
 bool EncodeFiles::Finish(bool cancelled, std::uint32_t loopStartTick) {
-    RipJobItem& item = *job_.current;
+    RipJobItem& item = *task_.item;
     if (!cancelled) {
         std::string error;
         if (!written_.MoveTo(outputPath_, &error)) {
-            LogFileError(job_, outputPath_, error);
+            LogFileError(context_, outputPath_, error);
             return false;
         }
         item.outputPath = outputPath_;
-        item.outputFolder = env_.outputFolder;
+        item.outputFolder = task_.outputFolder;
     }
-    if (job_.progressWindow)
-        job_.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
-                                  static_cast<std::intptr_t>(TickCount() - loopStartTick));
+    if (context_.progressWindow)
+        context_.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
+                                      static_cast<std::intptr_t>(TickCount() - loopStartTick));
     temporaryInput_.Discard();
     written_.Discard();  // cancelled: nothing was moved
     item.startTick = TickCount() - item.startTick;
     if (!cancelled)
-        LogPlain(job_, "编码 " + item.name + " 完成！");
+        LogPlain(context_, "编码 " + item.name + " 完成！");
     return true;
 }
 

@@ -9,18 +9,13 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/audio/WavFile.h"
+#include "core/encode/EncodeTask.h"
+#include "core/jobs/JobLog.h"
 #include "core/platform/TemporaryFile.h"
-#include "core/rip/RipJobLog.h"
 
 namespace korvida {
 
-struct EncodeEnvironment;
-struct RipJob;
-
-// folder/<name>.<ext> for a file job: the source's file name without its folder and
-// without the text from its last '.' on, in the working output folder.
-std::string BatchOutputPath(std::string_view source, std::string_view folder,
-                            std::string_view extension);
+struct JobContext;
 
 // Per-mille of the data consumed. Computed against the whole length rather than
 // length / 1000, which overshoots 1000 and divides by zero below 1000 bytes.
@@ -28,23 +23,21 @@ std::intptr_t PerMille(std::uint64_t done, std::uint64_t total);
 
 // "错误: 文件操作错误，错误原因: <the file>: <the system's text>！" for a failed read or
 // write.
-void LogFileError(RipJob& job, const BinaryFile& file);
+void LogFileError(const JobContext& context, const BinaryFile& file);
 
 // One item's files, opened in the order the stages need them. Nothing half-made stays
-// behind: the output is written beside its name and moved there by Finish, and the rip's
+// behind: the output is written beside its name and moved there by Finish, and a rip's
 // temporary WAV is deleted however the encode ends (a file job's source is never touched).
 class EncodeFiles {
   public:
-    // Takes charge of the rip's temporary WAV (job.tempWavPath, unless keepWav).
-    EncodeFiles(RipJob& job, const EncodeEnvironment& env);
+    // Takes charge of the task's input when it is to be deleted.
+    EncodeFiles(JobContext& context, EncodeTask& task);
 
-    // Names the output (batch name or naming rule with `extension`) and creates the file
-    // it is written to. Logs and returns false when it cannot be created. An output that
-    // would be the input itself is refused.
-    bool CreateOutput(std::string_view extension);
+    // Creates the file the task's output is written to. Logs and returns false when it
+    // cannot be created. An output that would be the input itself is refused.
+    bool CreateOutput();
 
-    // Opens the input (the item's path in a file job, tempWavPath in a rip) and reads
-    // its header. Logs and returns false on failure.
+    // Opens the task's input and reads its header. Logs and returns false on failure.
     enum class Accept { kAnyPcm16, kCdAudio };
     bool OpenInput(Accept accept);
 
@@ -53,7 +46,7 @@ class EncodeFiles {
     bool HasRoomForOutput();
 
     // The end of an item after both files are closed. Unless cancelled, the output is
-    // moved to its name and stored in the item with the working output folder (a failed
+    // moved to its name and stored in the item with the task's output folder (a failed
     // move is logged and returns false). Then progress 1000, the temporary WAV deleted,
     // a cancelled output deleted, startTick turned into the elapsed milliseconds, and the
     // "编码 … 完成！" line unless cancelled.
@@ -71,8 +64,8 @@ class EncodeFiles {
     std::uint64_t dataLength() const { return dataLength_; }
 
   private:
-    RipJob& job_;
-    const EncodeEnvironment& env_;
+    JobContext& context_;
+    EncodeTask& task_;
     TemporaryFile temporaryInput_;
     TemporaryFile written_;
     BinaryFile output_;

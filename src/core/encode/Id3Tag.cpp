@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/audio/BinaryFile.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJobItem.h"
 #include "core/text/Utf8.h"
 
 namespace korvida {

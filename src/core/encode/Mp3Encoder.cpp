@@ -4,14 +4,14 @@
 #include <memory>
 #include <new>
 
-#include "core/encode/EncodeEnvironment.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/Id3Tag.h"
+#include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -54,29 +54,29 @@ class EncoderStream {
 // Rewrites the VBR header frame of the file at `path` from this stream's totals, when the
 // module can: through the stream's own handle where the module takes one, else by the
 // file alone. Logs a failure.
-bool WriteVbrHeader(RipJob& job, const EncoderEntryPoints& encoder, const EncoderStream& stream,
-                    const std::string& path) {
+bool WriteVbrHeader(JobContext& context, const EncoderEntryPoints& encoder,
+                    const EncoderStream& stream, const std::string& path) {
     if (encoder.beWriteStreamVBRHeader) {
         if (encoder.beWriteStreamVBRHeader(stream.handle(), path.c_str()) == BE_ERR_SUCCESSFUL)
             return true;
-        LogPlain(job, "错误: 编码器功能 beWriteStreamVBRHeader() 失败！");
+        LogPlain(context, "错误: 编码器功能 beWriteStreamVBRHeader() 失败！");
         return false;
     }
     if (!encoder.beWriteVBRHeader || encoder.beWriteVBRHeader(path.c_str()) == BE_ERR_SUCCESSFUL)
         return true;
-    LogPlain(job, "错误: 编码器功能 beWriteVBRHeader() 失败！");
+    LogPlain(context, "错误: 编码器功能 beWriteVBRHeader() 失败！");
     return false;
 }
 
 // Reads exactly `size` bytes; logs why not.
-bool ReadExactly(RipJob& job, EncodeFiles& files, void* buffer, std::size_t size) {
+bool ReadExactly(JobContext& context, EncodeFiles& files, void* buffer, std::size_t size) {
     const std::int64_t got = files.input().Read(buffer, size);
     if (got == static_cast<std::int64_t>(size))
         return true;
     if (got < 0)
-        LogFileError(job, files.input());
+        LogFileError(context, files.input());
     else  // the file shrank while we read it
-        LogFormatted(job, "错误: 不能读取文件 " + files.inputPath() + "！");
+        LogFormatted(context, "错误: 不能读取文件 " + files.inputPath() + "！");
     return false;
 }
 
@@ -119,36 +119,34 @@ LameConfigRecord BuildLameConfig(const Settings& settings, const WavFormat& wav)
     return record;
 }
 
-int EncodeWavToMp3(RipJob& job, const EncodeEnvironment& env) {
-    if (!job.current || !env.settings)
+int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoints& encoder) {
+    if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *job.current;
-    const Settings& settings = *env.settings;
-    static const EncoderEntryPoints kUnbound;
-    const EncoderEntryPoints& encoder = env.encoder ? *env.encoder : kUnbound;
+    RipJobItem& item = *task.item;
+    const Settings& settings = *context.settings;
 
-    EncodeFiles files(job, env);
-    if (!files.CreateOutput(".MP3") || !files.OpenInput(EncodeFiles::Accept::kAnyPcm16))
+    EncodeFiles files(context, task);
+    if (!files.CreateOutput() || !files.OpenInput(EncodeFiles::Accept::kAnyPcm16))
         return 0;
     const LameConfigRecord record = BuildLameConfig(settings, files.wav().format);
 
-    LogPlain(job, "正在编码 " + item.name + " ...");
-    if (job.progressWindow)
-        job.progressWindow->post(WM_ENCODE_STATUS, 0, 0, item.name);
+    LogPlain(context, "正在编码 " + item.name + " ...");
+    if (context.progressWindow)
+        context.progressWindow->post(WM_ENCODE_STATUS, 0, 0, item.name);
 
     EncoderStream stream(encoder);
     std::uint32_t samplesPerChunk = 0;
     std::uint32_t bufferSize = 0;
     // A chunk of no samples would never advance the loop below.
     if (!stream.Open(record, &samplesPerChunk, &bufferSize) || samplesPerChunk == 0) {
-        LogPlain(job, "错误: 初始化 mp3 编码器错误！");
+        LogPlain(context, "错误: 初始化 mp3 编码器错误！");
         return 0;
     }
     // Buffers sized by the encoder; the samples are read straight into 16-bit storage.
     std::unique_ptr<std::int16_t[]> pcm(new (std::nothrow) std::int16_t[samplesPerChunk]);
     std::unique_ptr<std::uint8_t[]> mp3(new (std::nothrow) std::uint8_t[bufferSize]);
     if (!pcm || !mp3) {
-        LogPlain(job, "错误: 内存不足！");
+        LogPlain(context, "错误: 内存不足！");
         return 0;
     }
     if (!files.HasRoomForOutput())
@@ -159,11 +157,11 @@ int EncodeWavToMp3(RipJob& job, const EncodeEnvironment& env) {
         std::uint32_t bytes = 0;
         if (encoder.beEncodeChunk(stream.handle(), samples, pcm.get(), mp3.get(), &bytes) !=
             BE_ERR_SUCCESSFUL) {
-            LogPlain(job, "错误: 编码器功能 beEncodeChunk() 失败！");
+            LogPlain(context, "错误: 编码器功能 beEncodeChunk() 失败！");
             return false;
         }
         if (bytes > 0 && !output.Write(mp3.get(), std::min(bytes, bufferSize))) {
-            LogFileError(job, output);
+            LogFileError(context, output);
             return false;
         }
         return true;
@@ -176,69 +174,69 @@ int EncodeWavToMp3(RipJob& job, const EncodeEnvironment& env) {
     bool cancelled = false;
     const std::uint32_t loopStart = TickCount();
     if (!files.input().Seek(files.wav().dataOffset)) {
-        LogFileError(job, files.input());
+        LogFileError(context, files.input());
         return 0;
     }
     while (length - done >= chunkBytes) {
-        if (ConsumeCancelRequest(job)) {
-            LogPlain(job, "用户取消操作。");
+        if (ConsumeCancelRequest(context)) {
+            LogPlain(context, "用户取消操作。");
             cancelled = true;
-            job.aborted = true;
+            context.aborted = true;
             break;
         }
-        if (!ReadExactly(job, files, pcm.get(), chunkBytes) || !encode(samplesPerChunk))
+        if (!ReadExactly(context, files, pcm.get(), chunkBytes) || !encode(samplesPerChunk))
             return 0;
         done += chunkBytes;
-        if (++chunks % 10 == 0 && job.progressWindow)
-            job.progressWindow->post(WM_ENCODE_PROGRESS, PerMille(done, length),
-                                     static_cast<std::intptr_t>(TickCount() - loopStart));
+        if (++chunks % 10 == 0 && context.progressWindow)
+            context.progressWindow->post(WM_ENCODE_PROGRESS, PerMille(done, length),
+                                         static_cast<std::intptr_t>(TickCount() - loopStart));
     }
     if (!cancelled) {
         // The tail, possibly empty; an odd last byte is read but makes no sample.
         const std::uint64_t tail = length - done;
-        if (!ReadExactly(job, files, pcm.get(), tail) ||
+        if (!ReadExactly(context, files, pcm.get(), tail) ||
             !encode(static_cast<std::uint32_t>(tail / 2)))
             return 0;
     }
 
     std::uint32_t flushed = 0;
     if (encoder.beDeinitStream(stream.handle(), mp3.get(), &flushed) != BE_ERR_SUCCESSFUL) {
-        LogPlain(job, "错误: 编码器功能 beDeinitStream() 失败！");
+        LogPlain(context, "错误: 编码器功能 beDeinitStream() 失败！");
         return 0;
     }
     if (flushed > 0 && !output.Write(mp3.get(), std::min(flushed, bufferSize))) {
-        LogFileError(job, output);
+        LogFileError(context, output);
         return 0;
     }
     if (settings.EnableID3 && !WriteId3v1(output, item)) {
-        LogFileError(job, output);
+        LogFileError(context, output);
         return 0;
     }
     if (!output.Close()) {
-        LogFileError(job, output);
+        LogFileError(context, output);
         return 0;
     }
     if (!cancelled) {
         // The header frame is rewritten from the stream's totals, so the stream stays
         // open until here.
         if (settings.WriteVBRHeader && settings.EnableVBR &&
-            !WriteVbrHeader(job, encoder, stream, files.writtenPath()))
+            !WriteVbrHeader(context, encoder, stream, files.writtenPath()))
             return 0;
         if (settings.EnableID3V2 && !WriteId3v2(files.writtenPath(), item)) {
-            LogPlain(job, "错误: 不能写入文件 " + files.outputPath() + " 的 ID3v2 标签！");
+            LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ID3v2 标签！");
             return 0;
         }
     }
     files.input().Close();
     if (!stream.Close()) {
-        LogPlain(job, "错误: 编码器功能 beCloseStream() 失败！");
+        LogPlain(context, "错误: 编码器功能 beCloseStream() 失败！");
         return 0;
     }
     return files.Finish(cancelled, loopStart) ? 1 : 0;
 }
 
-int EncodeWavToMp3(RipJob& job) {
-    return EncodeWavToMp3(job, DefaultEncodeEnvironment(job));
+int EncodeWavToMp3(JobContext& context, EncodeTask& task) {
+    return EncodeWavToMp3(context, task, TheEncoderLibrary().entryPoints());
 }
 
 }  // namespace korvida

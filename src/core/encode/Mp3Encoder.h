@@ -7,8 +7,9 @@
 
 namespace korvida {
 
-struct EncodeEnvironment;
-struct RipJob;
+struct EncodeTask;
+struct EncoderEntryPoints;
+struct JobContext;
 struct Settings;
 struct WavFormat;
 
@@ -23,20 +24,19 @@ using LameConfigRecord = std::array<std::uint8_t, lame_enc::kConfigSize>;
 // VBR header is asked for only when both EnableVBR and WriteVBRHeader are set.
 LameConfigRecord BuildLameConfig(const Settings& settings, const WavFormat& wav);
 
-// Encodes the job's current item to MP3 with ID3 tags (EnableID3, EnableID3V2): a file
-// job reads the item's own path and writes <output folder>/<name>.MP3; a rip reads
-// tempWavPath and names the file by the naming rule, then deletes tempWavPath unless
-// keepWav. Fills the item's outputPath and outputFolder and turns its startTick into
-// elapsed milliseconds.
+// Encodes the task's WAV to MP3 at its output path with ID3 tags (EnableID3, EnableID3V2
+// of the context's settings), through `encoder` (an unbound one fails at the stream's
+// initialisation). Fills the item's outputPath and outputFolder and turns its startTick
+// into elapsed milliseconds.
 //
-// Returns 1 when the file was encoded or the user cancelled (then job.aborted is set),
+// Returns 1 when the file was encoded or the user cancelled (then context.aborted is set),
 // 0 after an error, which it has logged (every library call that can fail is checked).
 // The output appears under its name only when it is finished; a cancel or an error
-// leaves none, and a rip's tempWavPath is deleted whichever way the encode ends. Log lines
-// go to job.mainWindow (WM_JOB_LOG); WM_ENCODE_STATUS (0) and WM_ENCODE_PROGRESS are
-// posted to job.progressWindow. Runs on the job's worker thread.
-int EncodeWavToMp3(RipJob& job, const EncodeEnvironment& env);
-// With the process-wide settings, output folder and encoder binding.
-int EncodeWavToMp3(RipJob& job);
+// leaves none, and an input to delete is deleted whichever way the encode ends. Log lines
+// go to context.mainWindow (WM_JOB_LOG); WM_ENCODE_STATUS (0) and WM_ENCODE_PROGRESS are
+// posted to context.progressWindow. Runs on the job's worker thread.
+int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoints& encoder);
+// Through the process-wide encoder binding.
+int EncodeWavToMp3(JobContext& context, EncodeTask& task);
 
 }  // namespace korvida

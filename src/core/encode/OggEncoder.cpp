@@ -11,12 +11,12 @@
 #include <random>
 #include <string>
 
-#include "core/encode/EncodeEnvironment.h"
 #include "core/encode/EncodeSteps.h"
+#include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -63,11 +63,11 @@ bool WritePage(BinaryFile& output, const ogg_page& page) {
 }
 
 // Writes out every packet the stream holds, on pages however full. Logs a failed write.
-bool FlushPages(RipJob& job, BinaryFile& output, ogg_stream_state& stream) {
+bool FlushPages(JobContext& context, BinaryFile& output, ogg_stream_state& stream) {
     ogg_page page;
     while (ogg_stream_flush(&stream, &page) != 0) {
         if (!WritePage(output, page)) {
-            LogFileError(job, output);
+            LogFileError(context, output);
             return false;
         }
     }
@@ -89,9 +89,9 @@ int StreamSerial() {
 }
 
 // A libvorbis or libogg call that failed, in the words of the MP3 encoder's lines.
-bool Succeeded(RipJob& job, bool ok, const char* call) {
+bool Succeeded(JobContext& context, bool ok, const char* call) {
     if (!ok)
-        LogPlain(job, std::string("错误: 编码器功能 ") + call + "() 失败！");
+        LogPlain(context, std::string("错误: 编码器功能 ") + call + "() 失败！");
     return ok;
 }
 
@@ -129,18 +129,18 @@ std::vector<std::string> OggComments(const RipJobItem& item, const OggVorbisSett
     return comments;
 }
 
-int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
-    if (!job.current || !env.settings)
+int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
+    if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *job.current;
-    const float quality = OggQuality(env.settings->ogg.Quality);
+    RipJobItem& item = *task.item;
+    const float quality = OggQuality(context.settings->ogg.Quality);
 
-    LogPlain(job, "正在编码 " + item.name + " ...");
-    if (job.progressWindow)
-        job.progressWindow->post(WM_ENCODE_STATUS, 1, 0, item.name);
+    LogPlain(context, "正在编码 " + item.name + " ...");
+    if (context.progressWindow)
+        context.progressWindow->post(WM_ENCODE_STATUS, 1, 0, item.name);
 
-    EncodeFiles files(job, env);
-    if (!files.CreateOutput(".ogg") || !files.OpenInput(EncodeFiles::Accept::kCdAudio))
+    EncodeFiles files(context, task);
+    if (!files.CreateOutput() || !files.OpenInput(EncodeFiles::Accept::kCdAudio))
         return 0;
     BinaryFile& output = files.output();
     BinaryFile& input = files.input();
@@ -151,40 +151,40 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
     // Cannot fail for 44100 Hz stereo and a quality in range; checked all the same,
     // because the analysis calls below would run on an unset mode.
     if (vorbis_encode_init_vbr(&v.info, 2, 44100, quality) != 0) {
-        LogPlain(job, "错误: 初始化 ogg 编码器错误！");
+        LogPlain(context, "错误: 初始化 ogg 编码器错误！");
         return 0;
     }
     vorbis_comment_init(&v.comment);
     v.hasComment = true;
-    for (const std::string& comment : OggComments(item, env.settings->ogg))
+    for (const std::string& comment : OggComments(item, context.settings->ogg))
         vorbis_comment_add(&v.comment, comment.c_str());
     // Each state is cleared only when its init worked: the clear functions of libvorbis
     // take what they are given for initialised.
     v.hasDsp = vorbis_analysis_init(&v.dsp, &v.info) == 0;
-    if (!Succeeded(job, v.hasDsp, "vorbis_analysis_init"))
+    if (!Succeeded(context, v.hasDsp, "vorbis_analysis_init"))
         return 0;
     v.hasBlock = vorbis_block_init(&v.dsp, &v.block) == 0;
-    if (!Succeeded(job, v.hasBlock, "vorbis_block_init"))
+    if (!Succeeded(context, v.hasBlock, "vorbis_block_init"))
         return 0;
     v.hasStream = ogg_stream_init(&v.stream, StreamSerial()) == 0;
-    if (!Succeeded(job, v.hasStream, "ogg_stream_init"))
+    if (!Succeeded(context, v.hasStream, "ogg_stream_init"))
         return 0;
 
     // The three header packets, flushed so that the audio starts on a page of its own.
     ogg_packet identification;
     ogg_packet comments;
     ogg_packet codebooks;
-    if (!Succeeded(job,
+    if (!Succeeded(context,
                    vorbis_analysis_headerout(&v.dsp, &v.comment, &identification, &comments,
                                              &codebooks) == 0,
                    "vorbis_analysis_headerout") ||
-        !Succeeded(job,
+        !Succeeded(context,
                    ogg_stream_packetin(&v.stream, &identification) == 0 &&
                        ogg_stream_packetin(&v.stream, &comments) == 0 &&
                        ogg_stream_packetin(&v.stream, &codebooks) == 0,
                    "ogg_stream_packetin"))
         return 0;
-    if (!FlushPages(job, output, v.stream) || !files.HasRoomForOutput())
+    if (!FlushPages(context, output, v.stream) || !files.HasRoomForOutput())
         return 0;
 
     const std::uint64_t length = files.dataLength();
@@ -198,14 +198,14 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
     ogg_page page;
     const std::uint32_t loopStart = TickCount();
     if (!input.Seek(files.wav().dataOffset)) {
-        LogFileError(job, input);
+        LogFileError(context, input);
         return 0;
     }
     while (!endOfStream) {
-        if (ConsumeCancelRequest(job)) {
-            LogPlain(job, "用户取消操作。");
+        if (ConsumeCancelRequest(context)) {
+            LogPlain(context, "用户取消操作。");
             cancelled = true;
-            job.aborted = true;
+            context.aborted = true;
             break;
         }
         // Reads stop at the end of the data chunk: chunks after it are not samples.
@@ -213,40 +213,41 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
             static_cast<std::size_t>(std::min<std::uint64_t>(kReadBytes, length - done));
         const std::int64_t got = want > 0 ? input.Read(buffer.data(), want) : 0;
         if (got < 0) {
-            LogFileError(job, input);
+            LogFileError(context, input);
             return 0;
         }
         const int frames = static_cast<int>(got / 4);  // an incomplete last frame is dropped
         if (frames > 0) {
             float** channels = vorbis_analysis_buffer(&v.dsp, kReadFrames);
-            if (!Succeeded(job, channels != nullptr, "vorbis_analysis_buffer"))
+            if (!Succeeded(context, channels != nullptr, "vorbis_analysis_buffer"))
                 return 0;
             for (int i = 0; i < frames; ++i) {
                 channels[0][i] = Sample(buffer.data() + 4 * i);
                 channels[1][i] = Sample(buffer.data() + 4 * i + 2);
             }
-            if (!Succeeded(job, vorbis_analysis_wrote(&v.dsp, frames) == 0,
+            if (!Succeeded(context, vorbis_analysis_wrote(&v.dsp, frames) == 0,
                            "vorbis_analysis_wrote"))
                 return 0;
         } else if (got == 0) {
             // Marks the end of the stream.
-            if (!Succeeded(job, vorbis_analysis_wrote(&v.dsp, 0) == 0, "vorbis_analysis_wrote"))
+            if (!Succeeded(context, vorbis_analysis_wrote(&v.dsp, 0) == 0, "vorbis_analysis_wrote"))
                 return 0;
             endSignalled = true;
         }
 
         while (!endOfStream && vorbis_analysis_blockout(&v.dsp, &v.block) == 1) {
             // Current libvorbis hands the packet over through the bit-rate manager.
-            if (!Succeeded(job, vorbis_analysis(&v.block, nullptr) == 0, "vorbis_analysis") ||
-                !Succeeded(job, vorbis_bitrate_addblock(&v.block) == 0, "vorbis_bitrate_addblock"))
+            if (!Succeeded(context, vorbis_analysis(&v.block, nullptr) == 0, "vorbis_analysis") ||
+                !Succeeded(context, vorbis_bitrate_addblock(&v.block) == 0,
+                           "vorbis_bitrate_addblock"))
                 return 0;
             while (!endOfStream && vorbis_bitrate_flushpacket(&v.dsp, &packet) == 1) {
-                if (!Succeeded(job, ogg_stream_packetin(&v.stream, &packet) == 0,
+                if (!Succeeded(context, ogg_stream_packetin(&v.stream, &packet) == 0,
                                "ogg_stream_packetin"))
                     return 0;
                 while (!endOfStream && ogg_stream_pageout(&v.stream, &page) != 0) {
                     if (!WritePage(output, page)) {
-                        LogFileError(job, output);
+                        LogFileError(context, output);
                         return 0;
                     }
                     endOfStream = ogg_page_eos(&page) != 0;
@@ -256,30 +257,26 @@ int EncodeWavToOgg(RipJob& job, const EncodeEnvironment& env) {
         // The last packet carries the end-of-stream mark; should its page not have come
         // out, it is forced out rather than waiting for input that will never come.
         if (endSignalled && !endOfStream) {
-            if (!FlushPages(job, output, v.stream))
+            if (!FlushPages(context, output, v.stream))
                 return 0;
             endOfStream = true;
         }
 
         done += static_cast<std::uint64_t>(got);
-        if (++reads % 10 == 0 && job.progressWindow)
-            job.progressWindow->post(WM_ENCODE_PROGRESS, PerMille(done, length),
-                                     static_cast<std::intptr_t>(TickCount() - loopStart));
+        if (++reads % 10 == 0 && context.progressWindow)
+            context.progressWindow->post(WM_ENCODE_PROGRESS, PerMille(done, length),
+                                         static_cast<std::intptr_t>(TickCount() - loopStart));
     }
 
     // libogg keeps a failure of its own (a page it could not grow) in the stream state.
-    if (!cancelled && !Succeeded(job, ogg_stream_check(&v.stream) == 0, "ogg_stream_check"))
+    if (!cancelled && !Succeeded(context, ogg_stream_check(&v.stream) == 0, "ogg_stream_check"))
         return 0;
     if (!output.Close() && !cancelled) {
-        LogFileError(job, output);
+        LogFileError(context, output);
         return 0;
     }
     input.Close();
     return files.Finish(cancelled, loopStart) ? 1 : 0;
-}
-
-int EncodeWavToOgg(RipJob& job) {
-    return EncodeWavToOgg(job, DefaultEncodeEnvironment(job));
 }
 
 }  // namespace korvida

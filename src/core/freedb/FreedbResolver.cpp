@@ -7,7 +7,7 @@
 #include <system_error>
 #include <thread>
 
-#include "core/jobs/ThreadGuard.h"
+#include "core/platform/ThreadGuard.h"
 
 namespace korvida {
 

@@ -7,7 +7,7 @@
 #include "core/freedb/FreedbCommands.h"
 #include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/ThreadGuard.h"
+#include "core/platform/ThreadGuard.h"
 
 namespace korvida {
 

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 
 #include "core/freedb/Base64Encode.h"
@@ -18,6 +17,7 @@
 #include "core/platform/AppHome.h"
 #include "core/platform/NetworkErrorText.h"
 #include "core/platform/UniqueFd.h"
+#include "core/text/FormatText.h"
 
 namespace korvida {
 
@@ -29,12 +29,6 @@ namespace {
 constexpr int kPollSliceMs = 100;
 
 constexpr int kNormalPriority = 2;
-
-std::string FormatInt(const char* format, long long value) {
-    char buffer[256];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -102,8 +96,7 @@ class Transfer {
             return Fail(std::move(problem));
         if (Cancelled())
             return Cancel();
-        if (!StartWinsock())
-            return Fail("进入 WinSock 时出错");
+        StartWinsock();
         Status("连接到服务器: " + request_->server + " ...");
         if (Cancelled())
             return Cancel();
@@ -321,15 +314,13 @@ std::string HostLine(const FreedbRequest& request) {
 
 }  // namespace
 
-bool StartWinsock() {
-    return true;
-}
+void StartWinsock() {}
 
 std::string CheckFreedbRequest(const FreedbRequest& request) {
     constexpr std::size_t kText = FreedbRequest::kTextSize;
     const auto tooLong = [](const char* what, std::size_t size) {
         return std::string(what) +
-               FormatInt(" 太长 (最多 %lld 字节)。", static_cast<long long>(size - 1));
+               FormatText(" 太长 (最多 %lld 字节)。", static_cast<long long>(size - 1));
     };
     if (!Fits(request.server, kText))
         return tooLong("服务器名称", kText);
@@ -343,8 +334,8 @@ std::string CheckFreedbRequest(const FreedbRequest& request) {
         return tooLong("请求内容", FreedbRequest::kBodySize);
     if (request.useProxy && request.useProxyAuth && !request.proxyUser.empty() &&
         request.proxyUser.size() + 1 + request.proxyPassword.size() > kMaxProxyCredentialBytes) {
-        return FormatInt("代理服务器的用户名和密码太长 (合计最多 %lld 字节)。",
-                         static_cast<long long>(kMaxProxyCredentialBytes - 1));
+        return FormatText("代理服务器的用户名和密码太长 (合计最多 %lld 字节)。",
+                          static_cast<long long>(kMaxProxyCredentialBytes - 1));
     }
     // A line break in a value that goes into a header line would end that line early.
     for (const std::string* value :
@@ -363,7 +354,7 @@ std::string BuildQueryRequestText(const FreedbRequest& request) {
         text += "Proxy-Authorization: Basic " +
                 Base64Encode(request.proxyUser + ":" + request.proxyPassword) + "\r\n";
     }
-    text += FormatInt("Content-Length: %lld\r\n\r\n", static_cast<long long>(request.body.size()));
+    text += FormatText("Content-Length: %lld\r\n\r\n", static_cast<long long>(request.body.size()));
     text += request.body;
     return text;
 }
@@ -389,9 +380,7 @@ std::string FreedbTimeoutText(FreedbPhase phase, const std::string& host,
         "向服务器 %s 发送请求超时 (%lld 秒无进展)。", "等待服务器 %s 回应超时 (%lld 秒无响应)。",
         "接收服务器 %s 的回应超时 (%lld 秒无进展)。"};
     const char* format = kFormats[static_cast<int>(phase)];
-    char buffer[1024];
-    std::snprintf(buffer, sizeof buffer, format, host.c_str(), seconds);
-    return buffer;
+    return FormatText(format, host.c_str(), seconds);
 }
 
 std::string SubmitErrorText(const std::string& server, const std::string& code) {

@@ -21,8 +21,9 @@ inline constexpr const char* kFreedbUserAgent = "Korvida 3.0";
 // characters) fits beside a terminator. Longer ones are refused, never cut.
 inline constexpr std::size_t kMaxProxyCredentialBytes = 189;
 
-// The sockets need no start-up on this system; kept so callers read like the threads.
-bool StartWinsock();
+// The sockets need no start-up on this system, so this cannot fail; kept so the query
+// thread reads like the other threads, status line included.
+void StartWinsock();
 
 // What stands wrong in a request before any byte is sent (a field longer than its
 // size, credentials too long): the error text, or empty when the request is sound.

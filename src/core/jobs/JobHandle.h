@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "core/jobs/Event.h"
-#include "core/jobs/ThreadGuard.h"
+#include "core/platform/ThreadGuard.h"
 
 namespace korvida {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <thread>
 
-#include "core/jobs/ThreadGuard.h"
+#include "core/platform/ThreadGuard.h"
 
 namespace korvida {
 

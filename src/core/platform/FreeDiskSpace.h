@@ -16,4 +16,10 @@ struct FreeDiskSpace {
 // does not exist yet is measured at its nearest existing parent).
 FreeDiskSpace GetFreeDiskSpace(const std::string& path);
 
+// The test made before writing `size` bytes: refused only when the query worked and
+// the free bytes are not more than the size. A failed query never stops a job.
+inline bool HasRoomFor(const FreeDiskSpace& space, std::uint64_t size) {
+    return !space.ok || space.freeBytes > size;
+}
+
 }  // namespace korvida

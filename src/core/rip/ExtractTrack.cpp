@@ -10,16 +10,15 @@
 #include "core/audio/Normalisation.h"
 #include "core/audio/WavFile.h"
 #include "core/cdrom/CSCSIDriver.h"
+#include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJob.h"
 #include "core/platform/ErrorText.h"
 #include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/FreeBytes.h"
 #include "core/rip/OutputNameClashes.h"
 #include "core/rip/OutputPath.h"
-#include "core/rip/RipJob.h"
-#include "core/rip/RipJobLog.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
 
@@ -96,16 +95,16 @@ int Extract(RipJob& job, const Settings& settings) {
         wav = TemporaryFile::Create(settings.TEMPDIRECTORY, "PW", ".tmp",
                                     TemporaryFile::Access::kPrivate);
         if (!wav.owned()) {
-            LogPlain(job, "错误: 不能打开临时文件 " + NormalizedFolder(settings.TEMPDIRECTORY) +
-                              "PW*.tmp！");
+            LogPlain(job.context, "错误: 不能打开临时文件 " +
+                                      NormalizedFolder(settings.TEMPDIRECTORY) + "PW*.tmp！");
             return 0;
         }
         spaceProbe = wav.path();
     }
 
-    const FreeDiskSpace space = job.freeBytes ? job.freeBytes(spaceProbe) : FreeBytes(spaceProbe);
+    const FreeDiskSpace space = FreeSpaceFor(job.context, spaceProbe);
     if (!HasRoomFor(space, size)) {
-        LogPlain(job, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
+        LogPlain(job.context, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
         return 0;
     }
 
@@ -115,7 +114,7 @@ int Extract(RipJob& job, const Settings& settings) {
     try {
         buffer.resize(std::size_t{bufferFrames} * kCdFrameBytes);
     } catch (const std::bad_alloc&) {
-        LogPlain(job, "错误: 内存不足！");
+        LogPlain(job.context, "错误: 内存不足！");
         return 0;
     }
 
@@ -123,7 +122,7 @@ int Extract(RipJob& job, const Settings& settings) {
     // is thrown away.
     if (!ReadFrames(job.driver, WarmUpStart(item.start, bufferFrames), bufferFrames,
                     buffer.data())) {
-        LogPlain(job, "错误: " + ReadFailureText(job.driver) + "！");
+        LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
         if (!settings.BoolSkipError)
             return 0;
     }
@@ -135,33 +134,33 @@ int Extract(RipJob& job, const Settings& settings) {
         if (!path.empty())
             wav = TemporaryFile::CreateBeside(path);
         if (!wav.owned() || !file.Open(wav.path(), BinaryFile::Mode::kCreate)) {
-            LogPlain(job, "错误: 不能打开文件 " + path + "！");
+            LogPlain(job.context, "错误: 不能打开文件 " + path + "！");
             return 0;
         }
     } else {
         path = wav.path();
         job.tempWavPath = path;
         if (!file.Open(path, BinaryFile::Mode::kCreate)) {
-            LogPlain(job, "错误: 不能打开临时文件 " + path + "！");
+            LogPlain(job.context, "错误: 不能打开临时文件 " + path + "！");
             return 0;
         }
     }
     if (!WriteCdAudioWavHeader(file, 0)) {
-        LogFileError(job, path, file.lastErrorText());
+        LogFileError(job.context, path, file.lastErrorText());
         return 0;
     }
     std::uint32_t bytesWritten = 0;
 
     const std::uint32_t t0 = TickCount();
-    LogPlain(job, "正在抓取 " + item.name + " ...");
+    LogPlain(job.context, "正在抓取 " + item.name + " ...");
 
     const bool normalize = settings.Normalize != 0;
     PeakMeter peak;
     bool cancelled = false;
     for (std::uint32_t lba = item.start; lba < item.end;) {
-        if (ConsumeCancelRequest(job)) {
-            LogPlain(job, "用户取消操作。");
-            job.aborted = true;
+        if (ConsumeCancelRequest(job.context)) {
+            LogPlain(job.context, "用户取消操作。");
+            job.context.aborted = true;
             cancelled = true;
             break;
         }
@@ -171,43 +170,44 @@ int Extract(RipJob& job, const Settings& settings) {
             if (normalize)
                 peak.Update(buffer.data(), bytes);
             if (!file.Write(buffer.data(), bytes)) {
-                LogFileError(job, path, file.lastErrorText());
+                LogFileError(job.context, path, file.lastErrorText());
                 return 0;
             }
             bytesWritten += static_cast<std::uint32_t>(bytes);
             // The chunk's first frame: the figure lags one chunk behind the reads.
             const std::uint64_t perMille = std::uint64_t{lba - item.start} * 1000 / frames;
-            if (job.progressWindow)
-                job.progressWindow->post(WM_EXTRACT_PROGRESS, static_cast<std::intptr_t>(perMille),
-                                         static_cast<std::intptr_t>(TickCount() - t0));
+            if (job.context.progressWindow)
+                job.context.progressWindow->post(WM_EXTRACT_PROGRESS,
+                                                 static_cast<std::intptr_t>(perMille),
+                                                 static_cast<std::intptr_t>(TickCount() - t0));
         } else {
-            LogPlain(job, "错误: " + ReadFailureText(job.driver) + "！");
+            LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
             if (!settings.BoolSkipError)
                 return 0;
             // Skipped: the file is shorter by this chunk.
         }
         lba += count;
     }
-    if (job.progressWindow)
-        job.progressWindow->post(WM_EXTRACT_PROGRESS, 1000,
-                                 static_cast<std::intptr_t>(TickCount() - t0));
+    if (job.context.progressWindow)
+        job.context.progressWindow->post(WM_EXTRACT_PROGRESS, 1000,
+                                         static_cast<std::intptr_t>(TickCount() - t0));
 
     if (!WriteCdAudioWavHeader(file, bytesWritten) || !file.Close()) {
-        LogFileError(job, path, file.lastErrorText());
+        LogFileError(job.context, path, file.lastErrorText());
         return 0;
     }
 
     if (normalize) {
-        if (job.progressWindow)
-            job.progressWindow->send(WM_ITEM_STATUS, 1, 0,
-                                     job.keepWav ? path : std::string(kTemporaryWaveName));
+        if (job.context.progressWindow)
+            job.context.progressWindow->send(WM_ITEM_STATUS, 1, 0,
+                                             job.keepWav ? path : std::string(kTemporaryWaveName));
         // A silent track has no gain (peak 0); ApplyGain then leaves it as it is.
         const double gain = NormalizeGain(settings.NormalizeRatio, peak.Peak()).value_or(0.0);
         // The track counts as extracted whatever the gain pass says, but a cancel seen
         // there cancels the track: the rip thread stops at once, so no encoder stage would
         // ever read or delete the temporary file.
-        ApplyGain(job.progressWindow, wav.path(), gain, job);
-        if (job.aborted)
+        ApplyGain(job.context.progressWindow, wav.path(), gain, job.context);
+        if (job.context.aborted)
             cancelled = true;
     }
 
@@ -215,7 +215,7 @@ int Extract(RipJob& job, const Settings& settings) {
         // A cancelled WAV stays too: it is well-formed and holds the frames read so far.
         std::string error;
         if (!wav.MoveTo(path, &error)) {
-            LogFileError(job, path, error);
+            LogFileError(job.context, path, error);
             return 0;
         }
         item.outputPath = path;
@@ -224,7 +224,7 @@ int Extract(RipJob& job, const Settings& settings) {
         wav.Keep();  // the encoder's input, deleted by the encoder
     }
     if (!cancelled)
-        LogPlain(job, "抓取 " + item.name + " 完成！");
+        LogPlain(job.context, "抓取 " + item.name + " 完成！");
     return 1;
 }
 

@@ -2,9 +2,9 @@
 
 #include <map>
 
+#include "core/encode/EncoderFormats.h"
+#include "core/jobs/RipJob.h"
 #include "core/rip/OutputPath.h"
-#include "core/rip/RipJob.h"
-#include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -19,7 +19,7 @@ constexpr std::size_t kMaxListedClashes = 10;
 std::string_view RipOutputExtension(int outputFormat) {
     if (outputFormat == kOutputWav)
         return ".WAV";
-    return outputFormat == kOutputOgg ? ".ogg" : ".MP3";
+    return FindEncoder(BuiltInEncoders(), outputFormat).extension;
 }
 
 std::vector<OutputNameClash> FindOutputNameClashes(const RipJob& job) {

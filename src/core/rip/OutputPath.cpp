@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "core/jobs/RipJob.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
-#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "core/text/Utf8.h"
 
@@ -32,10 +32,6 @@ bool IsSeparator(char c) {
     return c == '/' || c == '\\';
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // One folder level or the file name, made safe to put between two '/'.
 std::string SafeComponent(std::string_view component) {
     std::string safe(component);
@@ -45,18 +41,6 @@ std::string SafeComponent(std::string_view component) {
         c = '_';
     }
     return safe;
-}
-
-std::string_view TrimTrailing(std::string_view s) {
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string_view TrimTrailingSlashes(std::string_view s) {
-    while (!s.empty() && s.back() == '/')
-        s.remove_suffix(1);
-    return s;
 }
 
 // `relative` (levels between '/', none of them empty) + `extension`, with every level
@@ -138,15 +122,6 @@ std::string NamedRelativePath(const NamingFields& fields, std::string_view rule,
         }
         begin = end + 1;
     }
-}
-
-std::string OutputBase(std::string_view folder) {
-    folder = TrimTrailing(folder);
-    // A blank folder would otherwise become the root of the file system. "/" itself is a
-    // folder the user chose, so the test comes before the slashes are trimmed.
-    if (folder.empty())
-        return {};
-    return std::string(TrimTrailingSlashes(folder)) + '/';
 }
 
 std::string PlannedOutputPath(const NamingFields& fields, std::string_view folder,

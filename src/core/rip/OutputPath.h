@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/platform/OutputBase.h"
+
 namespace korvida {
 
 struct RipJobItem;
@@ -40,10 +42,6 @@ std::string ReplaceCharacters(std::string_view text, const ReplaceStrings& repla
 // become '_' (so "." and ".." cannot climb or vanish), and an empty file name becomes "_".
 std::string NamedRelativePath(const NamingFields& fields, std::string_view rule,
                               const ReplaceStrings& replaceStr);
-
-// The output folder with trailing blanks and '/' removed and one '/' appended. Empty
-// when the folder is empty or blank: no name is then placed anywhere.
-std::string OutputBase(std::string_view folder);
 
 // Longest file or folder name, in bytes, that the file systems we write to accept.
 inline constexpr std::size_t kMaxNameBytes = 255;

@@ -4,10 +4,10 @@
 #include "core/disc/DiscInfo.h"
 #include "core/disc/TrackList.h"
 #include "core/jobs/JobLogLine.h"
+#include "core/jobs/RipJob.h"
 #include "core/jobs/WorkerThread.h"
 #include "core/platform/UserNotifier.h"
 #include "core/rip/OutputNameClashes.h"
-#include "core/rip/RipJob.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
 
@@ -66,9 +66,10 @@ RipJobHandle StartRip(const TrackList& rows, const DiscInfo& disc, const JobPart
     job->keepWav = settings.OutputFormat == kOutputWav;
     job->fileJob = false;
     job->driver = parties.driver;
-    job->progressWindow = parties.progressWindow;
-    job->mainWindow = parties.mainWindow;
-    return StartJobThread(std::move(job), RipThread, priority);
+    job->context.progressWindow = parties.progressWindow;
+    job->context.mainWindow = parties.mainWindow;
+    return StartJobThread(
+        std::move(job), [](RipJob& record) { RipThread(record); }, priority);
 }
 
 }  // namespace korvida

@@ -2,7 +2,8 @@
 
 #include <memory>
 
-#include "core/rip/RipJobHandle.h"
+#include "core/jobs/JobParties.h"
+#include "core/jobs/RipJobHandle.h"
 
 namespace korvida {
 
@@ -28,14 +29,6 @@ int PrepareRip(const TrackList& rows, CSCSIDriver* driver, UserNotifier& notifie
 // and description and the row's Title text as its name. Later edits of the list or the
 // disc do not reach it.
 std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc);
-
-// Who a job talks to. The targets must outlive the job's handle, or be closed before
-// it is stopped.
-struct JobParties {
-    CSCSIDriver* driver = nullptr;            // rips only
-    MessageTarget* progressWindow = nullptr;  // progress, status and the end message
-    MessageTarget* mainWindow = nullptr;      // job-log lines and the current track
-};
 
 // Start rip: builds the job, takes a copy of the settings for it and starts the rip
 // thread at the ThreadPriority setting (a value outside 0..4 becomes 2, also in

@@ -12,8 +12,8 @@
 #include "core/cdrom/DriveSelection.h"
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/LoadDisc.h"
-#include "core/jobs/ThreadGuard.h"
 #include "core/platform/AppHome.h"
+#include "core/platform/ThreadGuard.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 

@@ -9,7 +9,7 @@
 
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJob.h"
 #include "support/AudioTestSupport.h"
 #include "support/TempHome.h"
 
@@ -85,9 +85,9 @@ std::vector<std::int16_t> Ramp(std::size_t samples, std::int16_t peak) {
 class NormaliseFileTest : public ::testing::Test {
   protected:
     NormaliseFileTest() {
-        job.progressWindow = &progress;
-        job.mainWindow = &log;
-        job.cancelEvent = &cancel;
+        job.context.progressWindow = &progress;
+        job.context.mainWindow = &log;
+        job.context.cancelEvent = &cancel;
         job.fileJob = job.keepWav = true;
     }
 
@@ -108,7 +108,7 @@ class NormaliseFileTest : public ::testing::Test {
 TEST_F(NormaliseFileTest, LoudestSampleReachesTheRatioAsAnIndependentToolMeasuresIt) {
     const std::string path = dir / "quiet.wav";
     WriteFile(path, CdWav(Ramp(10 * kBlockSamples + 100, 8000)));
-    ASSERT_TRUE(NormaliseFile(path, job, 95));
+    ASSERT_TRUE(NormaliseFile(path, job.context, 95));
     // sox reports the maximum amplitude as a fraction of full scale.
     const std::string stat = RunCommand("sox '" + path + "' -n stat 2>&1");
     const auto at = stat.find("Maximum amplitude:");
@@ -122,7 +122,7 @@ TEST_F(NormaliseFileTest, SilentAndEmptyFilesAreLeftExactlyAsTheyAre) {
          {CdWav(std::vector<std::int16_t>(3 * kBlockSamples, 0)), CdWav({})}) {
         const std::string path = dir / "silent.wav";
         WriteFile(path, bytes);
-        EXPECT_TRUE(NormaliseFile(path, job, 95));
+        EXPECT_TRUE(NormaliseFile(path, job.context, 95));
         EXPECT_EQ(ReadFile(path), bytes);
     }
 }
@@ -137,7 +137,7 @@ TEST_F(NormaliseFileTest, ChunksAroundTheSamplesAreNeitherMeasuredNorRewritten) 
                   Chunk("data", PcmBytes(samples)), Chunk("LIST", loud)});
     const std::string path = dir / "tagged.wav";
     WriteFile(path, original);
-    ASSERT_TRUE(NormaliseFile(path, job, 50));
+    ASSERT_TRUE(NormaliseFile(path, job.context, 50));
 
     const std::string after = ReadFile(path);
     ASSERT_EQ(after.size(), original.size());
@@ -152,7 +152,7 @@ TEST_F(NormaliseFileTest, ChunksAroundTheSamplesAreNeitherMeasuredNorRewritten) 
 TEST_F(NormaliseFileTest, ProgressFollowsTheBlockCadenceOfEachPass) {
     const std::string path = dir / "hundred.wav";
     WriteFile(path, CdWav(Ramp(100 * kBlockSamples, 1000)));
-    ASSERT_TRUE(NormaliseFile(path, job, 95));
+    ASSERT_TRUE(NormaliseFile(path, job.context, 95));
 
     std::vector<std::intptr_t> perMille;
     std::vector<std::intptr_t> status;
@@ -185,7 +185,7 @@ TEST_P(NormaliseRefusesTest, WithItsLogLineAndWithoutTouchingTheFile) {
     const std::string path = dir / "in.wav";
     if (!c.bytes.empty())
         WriteFile(path, c.bytes);
-    EXPECT_FALSE(NormaliseFile(path, job, 95));
+    EXPECT_FALSE(NormaliseFile(path, job.context, 95));
     ASSERT_EQ(LogLines().size(), 1u);
     EXPECT_THAT(LogLines()[0],
                 MatchesRegex("\\[[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\] .*"));
@@ -193,7 +193,7 @@ TEST_P(NormaliseRefusesTest, WithItsLogLineAndWithoutTouchingTheFile) {
     if (!c.bytes.empty()) {
         EXPECT_EQ(ReadFile(path), c.bytes);
     }
-    EXPECT_FALSE(job.aborted);
+    EXPECT_FALSE(job.context.aborted);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -220,8 +220,8 @@ TEST_F(NormaliseFileTest, CancelIsConsumedLoggedAndReportedAsFailure) {
     const std::string original = CdWav(Ramp(5 * kBlockSamples, 1000));
     WriteFile(path, original);
     cancel.Set();
-    EXPECT_FALSE(NormaliseFile(path, job, 95));
-    EXPECT_TRUE(job.aborted);
+    EXPECT_FALSE(NormaliseFile(path, job.context, 95));
+    EXPECT_TRUE(job.context.aborted);
     EXPECT_FALSE(cancel.IsSet()) << "the auto-reset event is consumed by the test";
     ASSERT_EQ(LogLines().size(), 1u);
     EXPECT_THAT(LogLines()[0], MatchesRegex("\\([-0-9]{10} [:0-9]{8}\\) 用户取消操作。"));
@@ -234,7 +234,7 @@ TEST_F(NormaliseFileTest, ApplyGainScalesInPlaceAndPostsItsProgress) {
     WriteFile(path, CdWav(samples));
     RecordingTarget window;
     const double gain = *NormalizeGain(95, 16384);
-    ASSERT_TRUE(ApplyGain(&window, path, gain, job));
+    ASSERT_TRUE(ApplyGain(&window, path, gain, job.context));
 
     const std::vector<std::int16_t> after = test::Samples(ReadFile(path).substr(44));
     ASSERT_EQ(after.size(), samples.size());

@@ -8,8 +8,8 @@
 #include "Mp3Fixtures.h"
 #include "core/batch/DecodeThread.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJob.h"
 #include "core/rip/RipCommand.h"
-#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -78,9 +78,9 @@ TEST_F(DecodeJobTest, StaleCancelRequestIsReset) {
     job.Cancel();  // the Close button of the finished job
     progress.Clear();
     record = std::make_unique<RipJob>();
-    record->aborted = true;  // as a reused record would have it
+    record->context.aborted = true;  // as a reused record would have it
     EXPECT_THAT(Run({a, a}), ElementsAre("a.mp3", "a.mp3", "done"));
-    EXPECT_FALSE(job->aborted);
+    EXPECT_FALSE(job->context.aborted);
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 #include "core/encode/Id3Tag.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJob.h"
 #include "core/mpegdec/MpegHeader.h"
-#include "core/rip/RipJob.h"
 #include "support/SmallDisk.h"
 
 namespace korvida {
@@ -52,12 +52,12 @@ std::size_t FrameBoundary(const std::string& mp3, int n) {
 class DecodeTest : public ::testing::Test {
   protected:
     DecodeTest() {
-        job.mainWindow = &log;
-        job.progressWindow = &progress;
-        job.cancelEvent = &cancel;
+        job.context.mainWindow = &log;
+        job.context.progressWindow = &progress;
+        job.context.cancelEvent = &cancel;
     }
     int Decode(const std::string& source, const DecodeOptions& options = {}) {
-        return DecodeMp3ToWav(source, output, job, options);
+        return DecodeMp3ToWav(source, output, job.context, options);
     }
     std::vector<std::string> LogLines() const {
         std::vector<std::string> lines;
@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DecodeTest, NeverWritesOverItsSource) {
     const std::string mp3 = LameMp3("src.mp3", "-b 64");
     const std::string before = ReadFile(mp3);
-    EXPECT_EQ(DecodeMp3ToWav(mp3, mp3, job, {}), 0);
+    EXPECT_EQ(DecodeMp3ToWav(mp3, mp3, job.context, {}), 0);
     EXPECT_THAT(LastLog(), HasSubstr("不能打开输出文件 " + mp3));
     EXPECT_EQ(ReadFile(mp3), before);
 }
@@ -209,9 +209,9 @@ TEST_F(DecodeTest, CancelLeavesAWellFormedPartialFile) {
         }
     } canceller;
     canceller.cancel = &cancel;
-    job.progressWindow = &canceller;
+    job.context.progressWindow = &canceller;
     EXPECT_EQ(Decode(LameMp3("long.mp3", "-b 128 -t")), 0);
-    EXPECT_TRUE(job.aborted);
+    EXPECT_TRUE(job.context.aborted);
     EXPECT_THAT(LastLog(), HasSubstr("] 用户已取消。"));
     const WavView out = ViewWav(ReadFile(output));
     EXPECT_TRUE(out.consistent);

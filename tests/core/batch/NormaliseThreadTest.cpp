@@ -8,8 +8,8 @@
 
 #include "core/batch/BatchJobs.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJob.h"
 #include "core/rip/RipCommand.h"
-#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "support/AudioTestSupport.h"
 #include "support/TempHome.h"
@@ -91,10 +91,10 @@ TEST_F(NormaliseThreadTest, FirstFailingFileEndsTheJobAndLaterFilesAreLeftAlone)
 TEST_F(NormaliseThreadTest, AbortedFlagLeftFromAnEarlierJobDoesNotCancelThisOne) {
     AddFile("1.wav", kQuiet);
     AddFile("2.wav", kQuiet);
-    record->aborted = true;  // a record reused from a cancelled job
+    record->context.aborted = true;  // a record reused from a cancelled job
     Run(7);
     EXPECT_THAT(Story(), ::testing::ElementsAre("item 1.wav", "item 2.wav", "done"));
-    EXPECT_FALSE(job->aborted);
+    EXPECT_FALSE(job->context.aborted);
     EXPECT_NE(ReadFile(job->items[1].name), kQuiet);
 }
 

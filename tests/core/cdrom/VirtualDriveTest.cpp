@@ -7,6 +7,7 @@
 
 #include "CdromTestSupport.h"
 #include "core/cdrom/Cdb.h"
+#include "core/cdrom/LoadCueImage.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "support/TempHome.h"
 

@@ -28,8 +28,8 @@ struct Stage {
     int (*encode)(RipJob&, const EncodeEnvironment&);
     const char* extension;
 };
-const Stage kMp3{"Mp3", EncodeWavToMp3, ".MP3"};
-const Stage kOgg{"Ogg", EncodeWavToOgg, ".ogg"};
+const Stage kMp3{"Mp3", EncodeMp3, ".MP3"};
+const Stage kOgg{"Ogg", EncodeOgg, ".ogg"};
 
 class EncodeStageTest : public EncodeJobTest, public ::testing::WithParamInterface<Stage> {
   protected:
@@ -40,7 +40,7 @@ TEST_P(EncodeStageTest, CancelLeavesNoOutputAndReturnsOneWithAbortedSet) {
     UseSource(ToneWav(44100));
     cancel.Set();
     EXPECT_EQ(Encode(), 1);
-    EXPECT_TRUE(job.aborted);
+    EXPECT_TRUE(job.context.aborted);
     // The deleted file is no output: the completion list must not name it.
     EXPECT_EQ(item().outputPath, "");
     EXPECT_FALSE(std::filesystem::exists(dir / ("out/source" + std::string(GetParam().extension))));

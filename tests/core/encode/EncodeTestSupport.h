@@ -9,11 +9,15 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/audio/WavFile.h"
-#include "core/encode/EncodeEnvironment.h"
+#include "core/batch/EncodeFilesThread.h"
+#include "core/encode/EncodeTask.h"
 #include "core/encode/EncoderLibrary.h"
+#include "core/encode/Mp3Encoder.h"
+#include "core/encode/OggEncoder.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJob.h"
+#include "core/rip/OutputPath.h"
 #include "core/settings/Settings.h"
 #include "support/AudioTestSupport.h"
 #include "support/TempHome.h"
@@ -63,6 +67,42 @@ inline DecodedWav ReadDecodedWav(const std::string& path) {
     return out;
 }
 
+// What a test hands a stage besides the job: the settings it reads, the output folder,
+// the MP3 encoder binding (null: unbound) and the free-space answer.
+struct EncodeEnvironment {
+    const Settings* settings = nullptr;
+    std::string outputFolder;
+    const EncoderEntryPoints* encoder = nullptr;
+    std::function<FreeDiskSpace(const std::string& path)> freeSpace;
+};
+
+// The job's current item as the encode-files thread (file job) or the rip thread plans
+// it, with the environment's settings, folder and free space in the job's context.
+inline EncodeTask PlanTask(RipJob& job, const EncodeEnvironment& env, std::string_view extension) {
+    job.context.settings = env.settings;
+    job.context.freeSpace = env.freeSpace;
+    if (job.fileJob)
+        return PlanFileEncode(*job.current, env.outputFolder, extension);
+    EncodeTask task;
+    task.item = job.current;
+    task.inputPath = job.tempWavPath;
+    task.deleteInput = !job.keepWav;
+    task.outputFolder = env.outputFolder;
+    task.outputPath = OutputPath(*job.current, env.outputFolder, extension, *env.settings);
+    return task;
+}
+
+inline int EncodeMp3(RipJob& job, const EncodeEnvironment& env) {
+    static const EncoderEntryPoints kUnbound;
+    EncodeTask task = PlanTask(job, env, ".MP3");
+    return EncodeWavToMp3(job.context, task, env.encoder ? *env.encoder : kUnbound);
+}
+
+inline int EncodeOgg(RipJob& job, const EncodeEnvironment& env) {
+    EncodeTask task = PlanTask(job, env, ".ogg");
+    return EncodeWavToOgg(job.context, task);
+}
+
 // One file job with one item, its messages recorded, and an environment of its own:
 // settings with the defaults, output below the temporary folder, the encoder module
 // loaded from the build tree.
@@ -73,9 +113,9 @@ class EncodeJobTest : public ::testing::Test {
         env.settings = &settings;
         env.outputFolder = dir / "out";
         env.encoder = &library.entryPoints();
-        job.mainWindow = &log;
-        job.progressWindow = &progress;
-        job.cancelEvent = &cancel;
+        job.context.mainWindow = &log;
+        job.context.progressWindow = &progress;
+        job.context.cancelEvent = &cancel;
         job.fileJob = true;
         job.keepWav = true;
         job.items.resize(1);

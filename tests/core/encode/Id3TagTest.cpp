@@ -87,7 +87,7 @@ class Id3FileTest : public EncodeJobTest {
   protected:
     std::string Encode() {
         UseSource(ToneWav(1152 * 3));
-        EXPECT_EQ(EncodeWavToMp3(job, env), 1);
+        EXPECT_EQ(EncodeMp3(job, env), 1);
         return ReadFile(item().outputPath);
     }
 };

@@ -43,7 +43,7 @@ TEST_P(Mp3FormatTest, DecodesAtTheSourceRateAndChannelsToTheSourceLength) {
     settings.StereoMode = c.stereoMode;
     const std::uint32_t frames = c.rate;  // one second
     UseSource(ToneWav(frames, c.channels, c.rate));
-    ASSERT_EQ(EncodeWavToMp3(job, env), 1) << ::testing::PrintToString(LogLines());
+    ASSERT_EQ(EncodeMp3(job, env), 1) << ::testing::PrintToString(LogLines());
     EXPECT_EQ(item().outputPath, dir / "out/source.MP3");
 
     const DecodedWav d = DecodeMp3(dir, item().outputPath, false);
@@ -71,7 +71,7 @@ TEST_F(Mp3EncodeTest, VbrHeaderLetsADecoderTrimToTheExactLength) {
     settings.WriteVBRHeader = 1;
     item().track.Title = "月亮代表我的心";  // an ID3v2 tag in front of the header frame
     UseSource(ToneWav(44100 + 123));
-    ASSERT_EQ(EncodeWavToMp3(job, env), 1);
+    ASSERT_EQ(EncodeMp3(job, env), 1);
     const DecodedWav d = DecodeMp3(dir, item().outputPath, true);
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.frames, 44100u + 123);
@@ -98,12 +98,12 @@ TEST_F(Mp3EncodeTest, VbrHeaderIsWrittenOnlyWithVbrOnAndItsFailureFailsTheFile) 
     for (const int vbr : {0, 1}) {
         g_vbrHeaderCalls = 0;
         settings.EnableVBR = vbr;
-        ASSERT_EQ(EncodeWavToMp3(job, env), 1);
+        ASSERT_EQ(EncodeMp3(job, env), 1);
         EXPECT_EQ(g_vbrHeaderCalls, vbr) << "EnableVBR " << vbr;
     }
     std::filesystem::remove_all(dir / "out");
     g_vbrHeaderResult = BE_ERR_INVALID_FORMAT;
-    EXPECT_EQ(EncodeWavToMp3(job, env), 0);
+    EXPECT_EQ(EncodeMp3(job, env), 0);
     g_vbrHeaderResult = BE_ERR_SUCCESSFUL;
     EXPECT_EQ(LogTexts().back(), "错误: 编码器功能 beWriteStreamVBRHeader() 失败！");
     EXPECT_EQ(FolderListing(dir / "out"), "");
@@ -137,7 +137,7 @@ TEST_P(ConcurrentVbrHeaderTest, EachFileCarriesItsOwnStreamsHeader) {
         jobs[i].items.resize(1);
         jobs[i].current = &jobs[i].items[0];
         jobs[i].items[0].name = UseSource(ToneWav(frames[i]), std::to_string(i) + ".wav");
-        threads.emplace_back([&, i] { EXPECT_EQ(EncodeWavToMp3(jobs[i], env), 1); });
+        threads.emplace_back([&, i] { EXPECT_EQ(EncodeMp3(jobs[i], env), 1); });
     }
     for (std::thread& thread : threads)
         thread.join();
@@ -171,7 +171,7 @@ TEST_F(Mp3EncodeTest, AnId3v2TagThatTheDiskCannotHoldFailsTheFile) {
     item().track.Title = "A title long enough to need a bigger tag than the padding";
     UseSource(ToneWav(44100));
     const auto report = RunOnSmallDisk(dir / "out", 64 * 1024, [&] {
-        const int result = EncodeWavToMp3(job, env);
+        const int result = EncodeMp3(job, env);
         return std::to_string(result) + "|" + LogTexts().back() + "|" + FolderListing(dir / "out");
     });
     if (!report)
@@ -183,7 +183,7 @@ TEST_F(Mp3EncodeTest, AnId3v2TagThatTheDiskCannotHoldFailsTheFile) {
 TEST_F(Mp3EncodeTest, HeaderOnlyWavGivesFlushAndTagsWithTheLogLinesAndMessages) {
     item().track.Title = "T";
     UseSource(ToneWav(0));
-    ASSERT_EQ(EncodeWavToMp3(job, env), 1);
+    ASSERT_EQ(EncodeMp3(job, env), 1);
     const std::string mp3 = ReadFile(item().outputPath);
     ASSERT_GE(mp3.size(), 128u + 10);
     EXPECT_EQ(mp3.substr(0, 3), "ID3");
@@ -201,7 +201,7 @@ TEST_F(Mp3EncodeTest, HeaderOnlyWavGivesFlushAndTagsWithTheLogLinesAndMessages) 
 
 TEST_F(Mp3EncodeTest, ProgressRisesToAThousandWithoutOvershooting) {
     UseSource(ToneWav(1152 * 25 + 7));
-    ASSERT_EQ(EncodeWavToMp3(job, env), 1);
+    ASSERT_EQ(EncodeMp3(job, env), 1);
     const auto steps = progress.Only(WM_ENCODE_PROGRESS);
     ASSERT_EQ(steps.size(), 3u);  // after chunks 10 and 20, and the end
     EXPECT_EQ(steps[0].wParam, 1152 * 10 * 1000 / (1152 * 25 + 7));
@@ -213,7 +213,7 @@ TEST_F(Mp3EncodeTest, WithoutAnEncoderEveryFileFailsAtInitialisation) {
     const EncoderEntryPoints unbound;
     env.encoder = &unbound;
     UseSource(ToneWav(100));
-    EXPECT_EQ(EncodeWavToMp3(job, env), 0);
+    EXPECT_EQ(EncodeMp3(job, env), 0);
     EXPECT_EQ(LogTexts().back(), "错误: 初始化 mp3 编码器错误！");
 }
 

@@ -72,7 +72,7 @@ TEST_F(OggEncodeTest, AcceptedByOggInfoWithCommentsInOrderAndEveryWholeFrameDeco
     std::string wav = ToneWav(44100 + 5);
     wav += "abc";
     UseSource(wav);
-    ASSERT_EQ(EncodeWavToOgg(job, env), 1) << ::testing::PrintToString(LogLines());
+    ASSERT_EQ(EncodeOgg(job, env), 1) << ::testing::PrintToString(LogLines());
     EXPECT_EQ(item().outputPath, dir / "out/source.ogg");
     EXPECT_TRUE(OggInfoAccepts());
     EXPECT_EQ(RunCommand("vorbiscomment -l '" + item().outputPath + "'"),
@@ -89,7 +89,7 @@ TEST_F(OggEncodeTest, AcceptedByOggInfoWithCommentsInOrderAndEveryWholeFrameDeco
 
 TEST_F(OggEncodeTest, HeaderOnlyWavGivesAValidStreamWithoutAudio) {
     UseSource(ToneWav(0));
-    ASSERT_EQ(EncodeWavToOgg(job, env), 1);
+    ASSERT_EQ(EncodeOgg(job, env), 1);
     // No ogginfo here: it remarks on the end-of-stream page's granule position of 0, as
     // it does for oggenc's encode of the same file.
     const std::string ogg = ReadFile(item().outputPath);
@@ -104,7 +104,7 @@ TEST_F(OggEncodeTest, FilesMadeAtOnceHaveTheirOwnStreamSerials) {
     std::vector<std::string> serials;
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
         UseSource(ToneWav(0), name);
-        ASSERT_EQ(EncodeWavToOgg(job, env), 1);
+        ASSERT_EQ(EncodeOgg(job, env), 1);
         const std::string ogg = ReadFile(item().outputPath);
         ASSERT_EQ(ogg.substr(0, 4), "OggS");
         serials.push_back(ogg.substr(14, 4));
@@ -118,7 +118,7 @@ TEST_F(OggEncodeTest, OnlyCdAudioIsEncodedUnlikeMp3) {
     for (const auto& [channels, rate] :
          {std::pair<std::uint16_t, std::uint32_t>{1, 44100}, {2, 48000}, {2, 22050}}) {
         const std::string source = UseSource(ToneWav(4410, channels, rate));
-        EXPECT_EQ(EncodeWavToOgg(job, env), 0);
+        EXPECT_EQ(EncodeOgg(job, env), 0);
         EXPECT_EQ(LogTexts().back(), "错误: 不支持文件 " + source + " 的 wave 格式！");
     }
 }

@@ -31,9 +31,9 @@ class ExtractTest : public ::testing::Test {
         settings.TEMPDIRECTORY = dir / "tmp";
         settings.NamingRule = "<number>";
         job.keepWav = true;
-        job.cancelEvent = &cancel;
-        job.progressWindow = &progress;
-        job.mainWindow = &log;
+        job.context.cancelEvent = &cancel;
+        job.context.progressWindow = &progress;
+        job.context.mainWindow = &log;
     }
 
     void InsertDisc(const std::vector<std::uint32_t>& starts, std::uint32_t leadout,
@@ -106,7 +106,7 @@ TEST_F(ExtractTest, WritesTheTrackFramesBehindACompleteHeaderAndLogsBothEnds) {
     EXPECT_EQ(SizesOf(wav).riff, 400u * 2352 + 36);
     EXPECT_TRUE(wav.substr(44) == Frames(300, 400));
     EXPECT_THAT(LogTexts(log), ElementsAre("正在抓取 Track 2 ...", "抓取 Track 2 完成！"));
-    EXPECT_FALSE(job.aborted);
+    EXPECT_FALSE(job.context.aborted);
 
     // Progress lags one chunk and ends with 1000.
     const auto progressMessages = progress.Only(WM_EXTRACT_PROGRESS);
@@ -157,7 +157,7 @@ TEST_P(FreeSpaceTest, TrackNeedsMoreThanItsSizeFree) {
     InsertDisc({0}, 100);
     const std::uint64_t size = 100 * 2352;
     std::string asked;
-    job.freeBytes = [&](const std::string& path) {
+    job.context.freeSpace = [&](const std::string& path) {
         asked = path;
         return FreeDiskSpace{true, size + (oneByteMore ? 1 : 0), "/mnt/music", {}};
     };
@@ -228,7 +228,7 @@ TEST_P(CancelTest, BeforeTheFirstChunk) {
     InsertDisc({0}, 200);
     cancel.Set();
     EXPECT_EQ(Extract(0, 200), 1);
-    EXPECT_TRUE(job.aborted);
+    EXPECT_TRUE(job.context.aborted);
     EXPECT_FALSE(cancel.IsSet());
     EXPECT_THAT(LogTexts(log), ElementsAre("正在抓取 Track 1 ...", "用户取消操作。"));
     if (job.keepWav) {
@@ -253,7 +253,7 @@ TEST_P(CancelTest, InTheMiddleKeepsTheFramesRead) {
             cancel.Set();
     };
     EXPECT_EQ(Extract(0, 500), 1);
-    EXPECT_TRUE(job.aborted);
+    EXPECT_TRUE(job.context.aborted);
     EXPECT_THAT(LogTexts(log), Not(Contains("抓取 Track 1 完成！")));
     if (job.keepWav) {
         EXPECT_TRUE(Samples() == Frames(0, 78));
@@ -274,7 +274,7 @@ TEST_P(CancelTest, DuringTheGainPassEndsTheTrackAsCancelled) {
             cancel.Set();
     };
     EXPECT_EQ(Extract(0, 100), 1);
-    EXPECT_TRUE(job.aborted);
+    EXPECT_TRUE(job.context.aborted);
     EXPECT_THAT(LogTexts(log), Not(Contains("抓取 Track 1 完成！")));
     if (job.keepWav)
         EXPECT_EQ(SizesOf(Output()).data, 100u * 2352);
@@ -299,7 +299,9 @@ TEST_F(ExtractTest, TemporaryFileIsAPwFileInTheTemporaryFolderAndStaysForTheEnco
 // naming the file, in words the user reads, and nothing left on that disk.
 TEST_F(ExtractTest, FullDiskIsAFileErrorNamingTheFileAndLeavesNothing) {
     InsertDisc({0}, 100);
-    job.freeBytes = [](const std::string&) { return FreeDiskSpace{true, 1ull << 40, "/", {}}; };
+    job.context.freeSpace = [](const std::string&) {
+        return FreeDiskSpace{true, 1ull << 40, "/", {}};
+    };
     const auto report = test::RunOnSmallDisk(dir / "out", 16 * 1024, [&] {
         const int result = Extract(0, 100);
         return std::to_string(result) + "|" + LogTexts(log).back() + "|" +
@@ -315,9 +317,11 @@ TEST_F(ExtractTest, FullDiskIsAFileErrorNamingTheFileAndLeavesNothing) {
 TEST_F(ExtractTest, FailedTracksLeaveNoTemporaryFile) {
     job.keepWav = false;
     InsertDisc({0, 100}, 300);
-    job.freeBytes = [](const std::string&) { return FreeDiskSpace{true, 1000, "/mnt", {}}; };
+    job.context.freeSpace = [](const std::string&) {
+        return FreeDiskSpace{true, 1000, "/mnt", {}};
+    };
     EXPECT_EQ(Extract(100, 300), 0);  // no room
-    job.freeBytes = nullptr;
+    job.context.freeSpace = nullptr;
     disc->drive->faults().unreadable = {{80, 1}};
     EXPECT_EQ(Extract(100, 300), 0);  // the warm-up read
     disc->drive->faults().unreadable = {{200, 1}};

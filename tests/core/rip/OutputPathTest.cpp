@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/audio/BinaryFile.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJob.h"
 #include "core/settings/Settings.h"
 #include "support/TempHome.h"
 

@@ -14,12 +14,12 @@
 
 #include "core/batch/BatchJobs.h"
 #include "core/disc/LoadDisc.h"
+#include "core/encode/EncodeTask.h"
 #include "core/encode/EncoderLibrary.h"
-#include "core/encode/EncoderStage.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJobHandle.h"
 #include "core/rip/RipCommand.h"
-#include "core/rip/RipJobHandle.h"
 #include "core/rip/RipTestSupport.h"
 #include "core/text/Utf8.h"
 #include "support/RecordingNotifier.h"
@@ -242,12 +242,22 @@ TEST_F(RipThreadTest, TitleTooLongForAFileNameIsCutBehindTheNumberAndTheNextTrac
 
 // An encoder stage that checks what it gets and deletes the temporary file, as the
 // encoders do.
-int FakeMp3Stage(RipJob& job) {
-    const std::string wav = ReadFile(job.tempWavPath);
-    EXPECT_EQ(wav.size(), 44u + 60 * 2352) << job.tempWavPath;
-    job.current->outputPath = job.tempWavPath + ".MP3";
-    std::filesystem::remove(job.tempWavPath);
+int FakeMp3Stage(EncodeTask& task) {
+    const std::string wav = ReadFile(task.inputPath);
+    EXPECT_EQ(wav.size(), 44u + 60 * 2352) << task.inputPath;
+    EXPECT_TRUE(task.deleteInput);
+    task.item->outputPath = task.inputPath + ".MP3";
+    std::filesystem::remove(task.inputPath);
     return 1;
+}
+
+// The built-in formats with the MP3 stage replaced.
+EncoderFormats WithMp3Stage(EncoderStageFunction stage) {
+    EncoderFormats formats = BuiltInEncoders();
+    for (EncoderFormat& format : formats)
+        if (format.outputFormat == kOutputMp3)
+            format.encode = std::move(stage);
+    return formats;
 }
 
 TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
@@ -257,14 +267,13 @@ TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
     // StartRip builds its own job; the stage is given through a job built the same way.
     std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
     job->driver = disc.driver.get();
-    job->progressWindow = &progress;
-    job->mainWindow = &main;
+    job->context.progressWindow = &progress;
+    job->context.mainWindow = &main;
     job->settings = settings;
-    job->mp3Stage = [&](RipJob& j) {
-        stageSawTrack.push_back(j.current->index);
-        return FakeMp3Stage(j);
-    };
-    RipThread(*job);
+    RipThread(*job, WithMp3Stage([&](JobContext&, EncodeTask& task) {
+        stageSawTrack.push_back(task.item->index);
+        return FakeMp3Stage(task);
+    }));
     EXPECT_THAT(stageSawTrack, ElementsAre(0, 3));
     EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
@@ -342,7 +351,7 @@ TEST_F(RipThreadTest, ARipCancelledWhileItsWindowClosesEndsWithoutADeadlock) {
     job.Wait();            // no pump: only the closed window can release the worker
 
     EXPECT_TRUE(job.finished());
-    EXPECT_TRUE(job->aborted);
+    EXPECT_TRUE(job->context.aborted);
     EXPECT_TRUE(job->endSent);
     EXPECT_TRUE(window.ends.empty()) << "a closed window handles nothing";
     EXPECT_FALSE(std::filesystem::exists(home / "out/02-音轨 2.WAV"));
@@ -398,12 +407,16 @@ RipJobHandle EncodeThree(test::ScriptedTarget& progress, test::ScriptedTarget& l
                          EncoderStageFunction stage) {
     auto job = std::make_unique<RipJob>();
     SetFileJobItems(*job, {"a.wav", "b.wav", "c.wav"});
-    job->oggStage = std::move(stage);
+    EncoderFormats formats = BuiltInEncoders();
+    for (EncoderFormat& format : formats)
+        if (format.outputFormat == kOutputOgg)
+            format.encode = std::move(stage);
     JobParties parties;
     parties.progressWindow = &progress;
     parties.mainWindow = &log;
     Settings settings;
-    RipJobHandle handle = StartFileJob(std::move(job), FileJobKind::kEncodeOgg, parties, settings);
+    RipJobHandle handle =
+        StartFileJob(std::move(job), FileJobKind::kEncodeOgg, parties, settings, formats);
     handle.Wait();
     return handle;
 }
@@ -412,18 +425,18 @@ TEST(EncodeFilesThreadTest, StopsAtTheFirstFailingFileAndEndsOnACancel) {
     test::ScriptedTarget progress;
     test::ScriptedTarget log;
     std::vector<std::string> seen;
-    RipJobHandle job = EncodeThree(progress, log, [&](RipJob& j) {
-        seen.push_back(j.current->name);
-        return j.current->name == "b.wav" ? 0 : 1;
+    RipJobHandle job = EncodeThree(progress, log, [&](JobContext&, EncodeTask& task) {
+        seen.push_back(task.item->name);
+        return task.item->name == "b.wav" ? 0 : 1;
     });
     EXPECT_THAT(seen, ElementsAre("a.wav", "b.wav"));
     EXPECT_EQ(progress.Only(WM_JOB_FAILED).size(), 1u);
     EXPECT_TRUE(job->keepWav && job->fileJob && job->oggOutput);
 
     seen.clear();
-    job = EncodeThree(progress, log, [&](RipJob& j) {
-        seen.push_back(j.current->name);
-        j.aborted = true;  // the stage saw the cancel request
+    job = EncodeThree(progress, log, [&](JobContext& context, EncodeTask& task) {
+        seen.push_back(task.item->name);
+        context.aborted = true;  // the stage saw the cancel request
         return 1;
     });
     EXPECT_THAT(seen, ElementsAre("a.wav"));
@@ -437,15 +450,17 @@ TEST_F(RipThreadTest, AStageThatThrowsEndsItsJobAsFailedExactlyOnce) {
     Tick({1, 2, 3});
     std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
     job->driver = disc.driver.get();
-    job->progressWindow = &progress;
-    job->mainWindow = &main;
+    job->context.progressWindow = &progress;
+    job->context.mainWindow = &main;
     job->settings = settings;
-    job->mp3Stage = [](RipJob& j) {
-        if (j.current->index == 1)
+    const EncoderFormats formats = WithMp3Stage([](JobContext&, EncodeTask& task) {
+        if (task.item->index == 1)
             throw std::runtime_error("disk on fire");
-        return FakeMp3Stage(j);
-    };
-    StartJobThread(std::move(job), RipThread, 2).Wait();
+        return FakeMp3Stage(task);
+    });
+    StartJobThread(
+        std::move(job), [&](RipJob& record) { RipThread(record, formats); }, 2)
+        .Wait();
     EXPECT_EQ(progress.Only(WM_JOB_FAILED).size(), 1u);
     EXPECT_THAT(progress.Only(WM_JOB_DONE), IsEmpty());
     EXPECT_THAT(Announced(), ElementsAre("音轨 1", "音轨 2"));
@@ -454,7 +469,7 @@ TEST_F(RipThreadTest, AStageThatThrowsEndsItsJobAsFailedExactlyOnce) {
     // Anything thrown, in a file job too.
     test::ScriptedTarget fileProgress;
     test::ScriptedTarget fileLog;
-    EncodeThree(fileProgress, fileLog, [](RipJob&) -> int { throw 42; });
+    EncodeThree(fileProgress, fileLog, [](JobContext&, EncodeTask&) -> int { throw 42; });
     EXPECT_EQ(fileProgress.messages().back().id, WM_JOB_FAILED);
     EXPECT_EQ(fileProgress.Only(WM_JOB_FAILED).size() + fileProgress.Only(WM_JOB_DONE).size(), 1u);
     EXPECT_THAT(LogTexts(fileLog), ElementsAre("错误: 意外错误，错误原因: unknown exception！"));

@@ -6,7 +6,7 @@
 #include "FuzzFile.h"
 #include "core/batch/DecodeMp3ToWav.h"
 #include "core/jobs/Event.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJob.h"
 
 using namespace korvida;
 
@@ -17,10 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Event cancel(false);
     RipJob job;
-    job.cancelEvent = &cancel;
+    job.context.cancelEvent = &cancel;
     DecodeOptions options;
     options.normalize = size % 2 == 1;  // half the inputs also run the gain pass
-    const int result = DecodeMp3ToWav(source, output, job, options);
+    const int result = DecodeMp3ToWav(source, output, job.context, options);
 
     if (result == 0) {
         if (std::filesystem::exists(output))

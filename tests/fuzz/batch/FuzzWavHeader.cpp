@@ -7,7 +7,7 @@
 #include "core/audio/Normalisation.h"
 #include "core/audio/WavFile.h"
 #include "core/jobs/Event.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJob.h"
 
 using namespace korvida;
 
@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Event cancel(false);
     RipJob job;
-    job.cancelEvent = &cancel;
-    const bool normalised = NormaliseFile(path, job, 100);
+    job.context.cancelEvent = &cancel;
+    const bool normalised = NormaliseFile(path, job.context, 100);
     if (normalised && read != WavReadResult::kOk)
         fuzz::Fail("normalised a file the reader refused");
     const std::string after = fuzz::ReadWhole(path);

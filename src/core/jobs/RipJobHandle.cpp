@@ -1,9 +1,9 @@
-#include "core/rip/RipJobHandle.h"
+#include "core/jobs/RipJobHandle.h"
 
 #include <string>
 
+#include "core/jobs/JobLog.h"
 #include "core/jobs/Messages.h"
-#include "core/rip/RipJobLog.h"
 
 namespace korvida {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 // waiting for ever: after a throw the job ends as failed, the reason in its log.
 void EndAfterThrow(RipJob& job, const std::string& text) {
     try {
-        LogFormatted(job, text);
+        LogFormatted(job.context, text);
     } catch (...) {
         // Out of memory for the line itself: the failure message below still goes out.
     }
@@ -24,9 +24,10 @@ void EndAfterThrow(RipJob& job, const std::string& text) {
 RipJobHandle StartJobThread(std::unique_ptr<RipJob> job, std::function<void(RipJob&)> body,
                             int threadPriority) {
     RipJobHandle handle(std::move(job));
-    handle->cancelEvent = handle.cancelEvent().get();
+    handle->context.cancelEvent = handle.cancelEvent().get();
+    handle->context.settings = &handle->settings;
+    handle->context.aborted = false;
     handle->current = nullptr;
-    handle->aborted = false;
     handle->endSent = false;
     handle.Start(
         [body = std::move(body)](RipJob& record) {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "core/jobs/JobHandle.h"
-#include "core/rip/RipJob.h"
+#include "core/jobs/RipJob.h"
 
 namespace korvida {
 
@@ -13,8 +13,8 @@ namespace korvida {
 using RipJobHandle = JobHandle<RipJob>;
 
 // Hands `job` to a new worker thread at `threadPriority` that runs `body` inside the job
-// guard. The handle owns the record and its cancel event; job.cancelEvent points at that
-// event. Every worker ends with exactly one WM_JOB_DONE or WM_JOB_FAILED: an exception
+// guard. The handle owns the record and its cancel event; job.context.cancelEvent points at
+// that event. Every worker ends with exactly one WM_JOB_DONE or WM_JOB_FAILED: an exception
 // that leaves `body` is caught at the thread's top, logged as UnexpectedErrorText, and the
 // job ends as failed unless the body had already ended it.
 RipJobHandle StartJobThread(std::unique_ptr<RipJob> job, std::function<void(RipJob&)> body,

@@ -1,4 +1,4 @@
-#include "core/audio/PcmOutput.h"
+#include "core/platform/PcmOutput.h"
 
 #include <alsa/asoundlib.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/jobs/ThreadGuard.h"
+#include "core/platform/ThreadGuard.h"
 
 namespace korvida {
 

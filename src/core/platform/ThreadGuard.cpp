@@ -1,4 +1,4 @@
-#include "core/jobs/ThreadGuard.h"
+#include "core/platform/ThreadGuard.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "core/cdrom/DiscImage.h"
+#include "core/cdrom/LoadCueImage.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +12,7 @@
 
 #include "core/cdrom/ScsiTypes.h"
 #include "core/ini/ReadRegularFile.h"
+#include "core/platform/ByteOrder.h"
 #include "core/platform/ErrorText.h"
 
 namespace korvida {
@@ -77,13 +78,6 @@ std::optional<int> ParseNumber(const std::string& text, int low, int high) {
     if (value < low || value > high)
         return std::nullopt;
     return value;
-}
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
-}
-std::uint16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
 // Finds the data chunk of a 16-bit stereo 44100 Hz PCM WAVE file.

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/audio/PcmOutput.h"
+#include "core/platform/PcmOutput.h"
 
 namespace korvida::test {
 namespace {

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace korvida {
+
+struct RipJobItem;
+
+// One item for an encoder stage, planned by the job that runs it: the stage reads one WAV
+// and writes one file, and does not need to know whether a rip or a file job asked.
+struct EncodeTask {
+    // Named in the log lines, tagged from its description; the stage fills its outputPath
+    // and outputFolder and turns its startTick into the elapsed milliseconds.
+    RipJobItem* item = nullptr;
+    std::string inputPath;  // the 16-bit PCM WAV to read
+    // The input is a rip's temporary WAV: deleted however the encode ends.
+    bool deleteInput = false;
+    // The finished file's name (its folders already made); empty when there is no output
+    // folder, which fails the stage when it opens the output.
+    std::string outputPath;
+    std::string outputFolder;  // stored in the item beside outputPath
+};
+
+}  // namespace korvida

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/jobs/Event.h"
+#include "core/platform/FreeDiskSpace.h"
+
+namespace korvida {
+
+class MessageTarget;
+struct Settings;
+
+// What a stage (extraction, normalisation, an encoder, a decode) sees of the job it works
+// for. The job owns it and hands it down; a stage learns nothing else about the job, so a
+// new stage is written without knowing which job runs it.
+struct JobContext {
+    // Receives the stage's progress and status messages (the progress window).
+    MessageTarget* progressWindow = nullptr;
+    // Receives WM_JOB_LOG lines and WM_CURRENT_TRACK (the main window).
+    MessageTarget* mainWindow = nullptr;
+    // The cancel event of the job's handle (JobHandle): auto-reset, so the first stage
+    // that tests it consumes the request.
+    Event* cancelEvent = nullptr;
+    // A stage saw the cancel request; the job's worker thread only.
+    bool aborted = false;
+    // The settings as they were when the job started. Stages read these, never the
+    // process-wide settings, which the options sheet may be changing meanwhile.
+    const Settings* settings = nullptr;
+    // The free-space question asked before a file is written; empty asks the file system.
+    // Tests answer for a disk of the size they need.
+    std::function<FreeDiskSpace(const std::string& path)> freeSpace;
+};
+
+// The test every stage makes between units of work: without waiting, and consuming the
+// request (the event is auto-reset), so exactly one stage reacts to it. The lock-free look
+// comes first because Wait(0) costs a futex call, and this runs once per block.
+inline bool ConsumeCancelRequest(JobContext& context) {
+    return context.cancelEvent && context.cancelEvent->IsSet() && context.cancelEvent->Wait(0);
+}
+
+// Free space of the file system that will hold `path`, as the context answers it.
+inline FreeDiskSpace FreeSpaceFor(const JobContext& context, const std::string& path) {
+    return context.freeSpace ? context.freeSpace(path) : GetFreeDiskSpace(path);
+}
+
+}  // namespace korvida

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/jobs/JobContext.h"
+#include "core/jobs/MessageTarget.h"
+#include "core/jobs/RipJobItem.h"
+#include "core/settings/Settings.h"
+
+namespace korvida {
+
+class CSCSIDriver;
+
+// One job, a rip or a file job, handed to one worker thread, which alone touches it while
+// it runs. Its stages see only its context.
+struct RipJob {
+    RipJob() { context.settings = &settings; }
+    // The context points into the record: a copy would read another job's settings.
+    RipJob(const RipJob&) = delete;
+    RipJob& operator=(const RipJob&) = delete;
+
+    // Progress and log targets, cancel event and aborted flag, and this job's settings.
+    JobContext context;
+    bool keepWav = false;    // the WAV file is the final output
+    bool fileJob = false;    // items name files on disk, not disc tracks
+    bool oggOutput = false;  // file jobs: Ogg Vorbis instead of MP3
+    std::string tempWavPath;
+    std::vector<RipJobItem> items;  // in track-list order
+    RipJobItem* current = nullptr;  // the item being processed; null before the first
+    CSCSIDriver* driver = nullptr;
+    // The settings as they were when the job started (context.settings points here).
+    // Workers read these, never the process-wide settings, which the options sheet may be
+    // changing meanwhile.
+    Settings settings;
+    // WM_JOB_DONE or WM_JOB_FAILED has been sent; worker thread only.
+    bool endSent = false;
+};
+
+// Ends a job with WM_JOB_DONE or WM_JOB_FAILED. Sent, not posted, with the job's address:
+// the receiver reads the items while it handles the message. A job ends once: a second
+// end (the guard's, after a stage that already ended the job) is not sent.
+inline void SendJobEnd(RipJob& job, unsigned message) {
+    if (job.endSent)
+        return;
+    job.endSent = true;
+    if (job.context.progressWindow)
+        job.context.progressWindow->send(message, reinterpret_cast<std::intptr_t>(&job));
+}
+
+}  // namespace korvida
