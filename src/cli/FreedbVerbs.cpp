@@ -7,6 +7,7 @@
 #include "cli/DiscSession.h"
 #include "cli/Interrupt.h"
 #include "core/disc/DiscDatabase.h"
+#include "core/freedb/ApplyReadResult.h"
 #include "core/freedb/FreedbDiscId.h"
 #include "core/freedb/FreedbSession.h"
 #include "core/freedb/FreedbSubmission.h"
@@ -134,11 +135,9 @@ int RunQueryCommand(CliContext& context) {
 
     const DiscInfo& disc = session.disc;
     std::cout << disc.album.Artist << " / " << disc.album.Album << "\n";
-    for (auto& row : session.rows.rows()) {
-        const std::string& title = disc.tracks[static_cast<std::size_t>(row.trackIndex)].Title;
-        session.rows.SetTitle(row.trackIndex, title);
-        std::cout << row.texts[0] << "\t" << title << "\n";
-    }
+    ShowReadTitles(disc, session.rows);
+    for (const TrackList::Row& row : session.rows.rows())
+        std::cout << row.texts[0] << "\t" << row.texts[1] << "\n";
     return SaveDiscDatabase(disc, session.rows, session.notifier) ? kExitOk : kExitFailed;
 }
 
@@ -165,10 +164,7 @@ int RunSubmitCommand(CliContext& context) {
     const int result = OutcomeStatus(outcome, interrupt);
     if (result == kExitOk) {
         std::cout << outcome.text << "\n";
-        // The server now holds this revision: keep it with the disc, so that the next
-        // submission offers a higher one instead of one the server refuses.
-        session.disc.bRevision = 1;
-        session.disc.Revision = RevisionFieldValue(form.revision);
+        RecordAcceptedRevision(form, session.disc);
         return SaveDiscDatabase(session.disc, session.rows, session.notifier) ? kExitOk
                                                                               : kExitFailed;
     }

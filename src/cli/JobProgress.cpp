@@ -7,17 +7,16 @@
 #include <iostream>
 
 #include "cli/CliContext.h"
+#include "core/jobs/JobCaptions.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
-#include "core/text/FormatText.h"
 
 namespace korvida::cli {
 
-ProgressBar::ProgressBar(int total, bool quiet)
-    : total_(total), quiet_(quiet), terminal_(::isatty(STDERR_FILENO) == 1) {}
+ProgressBar::ProgressBar(bool quiet) : quiet_(quiet), terminal_(::isatty(STDERR_FILENO) == 1) {}
 
-void ProgressBar::Caption(const char* format, int n, const std::string& name) {
-    caption_ = FormatText(format, n, total_) + name;
+void ProgressBar::Caption(const std::string& caption) {
+    caption_ = caption;
     perMille_ = -1;
     if (!terminal_ && !quiet_)
         std::cerr << caption_ << std::endl;
@@ -58,24 +57,15 @@ void ProgressBar::Draw(long perMille) {
 
 int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool quiet, bool encodeMode,
                     const std::function<void(const Message&)>& other) {
-    ProgressBar bar(itemCount, quiet);
-    int counter = 0;
+    ProgressBar bar(quiet);
+    JobCaptions captions(itemCount, encodeMode);
     int result = -1;
     const auto handle = [&](const Message& m) {
+        if (const auto caption = captions.For(m)) {
+            bar.Caption(*caption);
+            return;
+        }
         switch (m.id) {
-            case WM_ITEM_STATUS:
-                if (m.wParam == 0)
-                    bar.Caption(encodeMode ? "正在编码 (%02d/%02d): " : "正在抓取 (%02d/%02d): ",
-                                ++counter, m.text);
-                else
-                    bar.Caption("正在规格化(%02d/%02d): ", counter, m.text);
-                break;
-            case WM_DECODE_STATUS:
-                bar.Caption("正在解码(%02d/%02d): ", counter, m.text);
-                break;
-            case WM_ENCODE_STATUS:
-                bar.Caption("正在编码 (%02d/%02d): ", counter, m.text);
-                break;
             case WM_EXTRACT_PROGRESS:
             case WM_ENCODE_PROGRESS:
                 bar.Progress(static_cast<long>(m.wParam));

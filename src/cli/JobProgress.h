@@ -14,9 +14,9 @@ class ProgressBar {
   public:
     // Off a terminal (a log file, a pipe) a redrawn line would pile up as thousands of
     // fragments: each caption is then written once, as a line of its own.
-    ProgressBar(int total, bool quiet);
+    explicit ProgressBar(bool quiet);
 
-    void Caption(const char* format, int n, const std::string& name);
+    void Caption(const std::string& caption);
     void Progress(long perMille);
     // Clears the bar so that a log line starts on a clean line.
     void Clear();
@@ -25,7 +25,6 @@ class ProgressBar {
   private:
     void Draw(long perMille);
 
-    int total_;
     bool quiet_;
     bool terminal_;
     std::string caption_;

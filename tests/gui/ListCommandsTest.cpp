@@ -12,7 +12,6 @@
 #include "gui/GuiTestSupport.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/DiscController.h"
-#include "gui/app/TrackListCommands.h"
 #include "gui/info/TrackInfoDialog.h"
 
 namespace korvida {
@@ -29,20 +28,6 @@ QPushButton* Button(QWidget* dialog, const QString& text) {
 
 QLineEdit* Edit(QWidget* dialog, const char* label) {
     return dialog->findChild<QLineEdit*>(QString::fromUtf8(label));
-}
-
-TEST(ChangeCase, WorksOnUnicodeLettersAndRaisesOnlyWordStarts) {
-    using gui::ChangeCase;
-    using gui::TextCase;
-    EXPECT_EQ(ChangeCase(QStringLiteral("the END of [time]"), TextCase::kCapitalise),
-              QStringLiteral("The End Of [Time]"));
-    EXPECT_EQ(ChangeCase(QStringLiteral("(live)<x>{y} a-b"), TextCase::kCapitalise),
-              QStringLiteral("(Live)<X>{Y} A-b"));
-    // Only a to z are raised; other letters are lowered with the rest.
-    EXPECT_EQ(ChangeCase(QStringLiteral("ÉTÉ é"), TextCase::kCapitalise), QStringLiteral("été é"));
-    EXPECT_EQ(ChangeCase(QStringLiteral("straße 月"), TextCase::kUpper),
-              QStringLiteral("STRASSE 月"));
-    EXPECT_EQ(ChangeCase(QStringLiteral("ÀB"), TextCase::kLower), QStringLiteral("àb"));
 }
 
 TEST(ListCommands, CaseCommandsChangeRowsAndTheTracksTheyShow) {

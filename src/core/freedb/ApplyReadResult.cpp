@@ -60,4 +60,11 @@ bool ApplyReadResult(FreedbReadResult& result, std::uint32_t revisionWord, DiscI
     return true;
 }
 
+void ShowReadTitles(const DiscInfo& disc, TrackList& rows) {
+    for (const TrackList::Row& row : rows.rows())
+        if (row.trackIndex >= 0 && row.trackIndex < DiscInfo::kMaxTracks)
+            rows.SetTitle(row.trackIndex,
+                          disc.tracks[static_cast<std::size_t>(row.trackIndex)].Title);
+}
+
 }  // namespace korvida

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/disc/DiscInfo.h"
+#include "core/disc/TrackList.h"
 #include "core/freedb/FreedbRequest.h"
 
 namespace korvida {
@@ -23,5 +24,9 @@ void ApplyAlbumFields(DiscInfo& disc, const std::string& artist, const std::stri
 // refreshes the track list from the disc. The result is emptied. Returns false when
 // the result was empty (the no-match page).
 bool ApplyReadResult(FreedbReadResult& result, std::uint32_t revisionWord, DiscInfo& disc);
+
+// After a read was applied: every row shows the title of the track it stands for (after
+// a move, a row's position and its track differ).
+void ShowReadTitles(const DiscInfo& disc, TrackList& rows);
 
 }  // namespace korvida

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "core/freedb/ApplyReadResult.h"
-#include "core/freedb/FreedbCommands.h"
+#include "core/freedb/FreedbLookupSteps.h"
 #include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/ThreadGuard.h"
@@ -86,37 +86,36 @@ FreedbLookup LookUpDisc(const FreedbServerSettings& settings,
                         DiscInfo& disc, std::shared_ptr<Event> cancelEvent,
                         const FreedbStatusCallback& onStatus) {
     FreedbLookup lookup;
-    FreedbTocSummary summary{};
-    if (!ComputeFreedbDiscId(msfToc, summary)) {
-        lookup.outcome = {FreedbOutcome::Kind::kFailed,
-                          "不能读取 CD 的目录信息，无法计算唱片 ID。"};
+    const FreedbQueryStart query = MakeQueryRequest(settings, msfToc);
+    if (!query.request) {
+        lookup.outcome = {FreedbOutcome::Kind::kFailed, kNoDiscIdText};
         return lookup;
     }
-    lookup.discId = FreedbDiscId(summary);
-
-    auto query = MakeFreedbRequest(settings, FreedbExchange::kQuery);
+    lookup.discId = query.discId;
     if (cancelEvent)
-        query->cancelEvent = cancelEvent;
-    query->body = BuildQueryCommand(summary, settings.Email);
-    lookup.outcome = RunFreedbRequest(query, false, onStatus);
+        query.request->cancelEvent = cancelEvent;
+    lookup.outcome = RunFreedbRequest(query.request, false, onStatus);
     if (lookup.outcome.kind != FreedbOutcome::Kind::kDone)
         return lookup;
-    lookup.matches = query->matches;
-    if (lookup.matches.empty()) {
-        lookup.outcome = {FreedbOutcome::Kind::kNoMatch, kNoMatchText};
-        return lookup;
-    }
+    lookup.matches = query.request->matches;
 
-    const int count = static_cast<int>(lookup.matches.size());
-    if (pick > count) {
-        lookup.outcome = {FreedbOutcome::Kind::kBadPick, {}};
-        return lookup;
+    const FreedbNextStep next = NextAfterQuery(lookup.matches, pick);
+    switch (next.kind) {
+        case FreedbNextStep::Kind::kNoMatch:
+            lookup.outcome = {FreedbOutcome::Kind::kNoMatch, kNoMatchText};
+            return lookup;
+        case FreedbNextStep::Kind::kBadPick:
+            lookup.outcome = {FreedbOutcome::Kind::kBadPick, {}};
+            return lookup;
+        case FreedbNextStep::Kind::kRead:
+            lookup.picked = static_cast<int>(next.match);
+            break;
+        case FreedbNextStep::Kind::kChoose:
+            lookup.picked = 0;  // nobody to ask: the first, as OK without a selection reads
+            break;
     }
-    lookup.picked = pick >= 1 ? pick - 1 : 0;
-    const FreedbMatch& match = lookup.matches[static_cast<std::size_t>(lookup.picked)];
-    auto read = MakeFreedbRequest(settings, FreedbExchange::kRead);
-    read->cancelEvent = query->cancelEvent;
-    read->body = BuildReadCommand(match.category, match.discId, settings.Email);
+    auto read = MakeReadRequest(settings, lookup.matches[static_cast<std::size_t>(lookup.picked)]);
+    read->cancelEvent = query.request->cancelEvent;
     lookup.outcome = RunFreedbRequest(read, false, onStatus);
     if (lookup.outcome.kind != FreedbOutcome::Kind::kDone)
         return lookup;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/freedb/ApplyReadResult.h"
+#include "core/freedb/FreedbLookupSteps.h"
 #include "core/freedb/FreedbText.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
@@ -63,6 +64,13 @@ int RevisionFieldValue(const std::string& text) {
     long long value = 0;  // no number reads as 0
     ReadFreedbInt(text, value);
     return static_cast<int>(value);
+}
+
+void RecordAcceptedRevision(const SubmitForm& form, DiscInfo& disc) {
+    // The server now holds this revision: keep it with the disc, so that the next
+    // submission offers a higher one instead of one the server refuses.
+    disc.bRevision = 1;
+    disc.Revision = RevisionFieldValue(form.revision);
 }
 
 bool BuildSubmissionText(const SubmitForm& form, const FreedbTocSummary& summary,
@@ -128,7 +136,7 @@ std::shared_ptr<FreedbRequest> SubmitDisc(const SubmitForm& form,
     std::string refusal = ValidateSubmitForm(form);
     FreedbTocSummary summary{};
     if (refusal.empty() && !ComputeFreedbDiscId(msfToc, summary))
-        refusal = "不能读取 CD 的目录信息，无法计算唱片 ID。";
+        refusal = kNoDiscIdText;
     SubmissionText text;
     if (refusal.empty())
         BuildSubmissionText(form, summary, settings.Email, text, &refusal);

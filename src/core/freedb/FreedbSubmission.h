@@ -43,6 +43,9 @@ std::string ValidateSubmitForm(const SubmitForm& form);
 // The decimal value at the start of the revision text; 0 when it is not a number.
 int RevisionFieldValue(const std::string& text);
 
+// After the server accepted the form: the disc keeps the revision it was sent with.
+void RecordAcceptedRevision(const SubmitForm& form, DiscInfo& disc);
+
 // The submission text: the header block (Content-Length line and blank line included),
 // the xmcd text, and the body handed to the transport (header block, xmcd text, "\r\n").
 struct SubmissionText {

@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include "core/disc/CdPlayerIni.h"
+#include "core/disc/TrackListText.h"
 #include "core/platform/DefaultMp3Player.h"
 #include "core/platform/RunDetached.h"
 #include "core/platform/UserNotifier.h"
@@ -25,7 +26,6 @@
 #include "gui/app/HelpPage.h"
 #include "gui/app/JobController.h"
 #include "gui/app/MainWindow.h"
-#include "gui/app/TrackListCommands.h"
 #include "gui/freedb/FreedbWizards.h"
 #include "gui/info/AlbumInfoDialog.h"
 #include "gui/info/TrackInfoDialog.h"

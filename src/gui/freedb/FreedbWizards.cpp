@@ -45,11 +45,7 @@ void RunQueryWizard(DiscController& discs, UserNotifier& notifier, QWidget* pare
     if (!controller.applied() || !SameDisc(discs, controller.disc()))
         return;
     discs.disc() = controller.disc();
-    TrackList& rows = discs.rows();
-    for (int p = 0; p < rows.size(); ++p) {
-        const int track = rows.row(p).trackIndex;
-        rows.SetTitle(track, discs.disc().tracks[static_cast<std::size_t>(track)].Title);
-    }
+    ShowReadTitles(discs.disc(), discs.rows());
     discs.model()->rowsChanged();
     discs.storeDisc();
 }
@@ -72,9 +68,7 @@ void RunSubmitWizard(DiscController& discs, MessageTarget& mainWindow, UserNotif
     DiscInfo& disc = discs.disc();
     ApplyAlbumFields(disc, form.artist, form.album, form.category);
     if (controller.accepted()) {
-        // The server now holds this revision: the next submission must offer a higher one.
-        disc.bRevision = 1;
-        disc.Revision = RevisionFieldValue(form.revision);
+        RecordAcceptedRevision(form, disc);
         discs.storeDisc();
     }
 }

@@ -1,8 +1,7 @@
 #include "gui/freedb/QueryController.h"
 
 #include "core/freedb/ApplyReadResult.h"
-#include "core/freedb/FreedbCommands.h"
-#include "core/freedb/FreedbSession.h"
+#include "core/freedb/FreedbLookupSteps.h"
 #include "core/jobs/Messages.h"
 
 namespace korvida::gui {
@@ -20,40 +19,41 @@ QueryController::~QueryController() = default;
 void QueryController::Start() {
     // The MSF form of the TOC the disc was loaded with: the drive is not asked again, so
     // nothing touches it from this thread while a disc load may use it.
-    const auto msf = LbaTocToMsfToc(disc_.rawToc);
-    FreedbTocSummary summary{};
-    if (!ComputeFreedbDiscId(msf, summary)) {
-        error_ = tr("不能读取 CD 的目录信息，无法计算唱片 ID。");
+    const FreedbQueryStart query = MakeQueryRequest(settings_, LbaTocToMsfToc(disc_.rawToc));
+    if (!query.request) {
+        error_ = QString::fromUtf8(kNoDiscIdText);
         ShowPage(Page::kError);
         return;
     }
-    request_ = MakeFreedbRequest(settings_, FreedbExchange::kQuery);
+    request_ = query.request;
     request_->cancelEvent = cancel_;
     request_->doneEvent = done_;
-    request_->body = BuildQueryCommand(summary, settings_.Email);
     transfer_.Start(request_, false);
 }
 
 void QueryController::Read(std::size_t match) {
-    const FreedbMatch& m = matches_[match];
-    auto read = MakeFreedbRequest(settings_, FreedbExchange::kRead);
-    read->cancelEvent = cancel_;
-    read->doneEvent = done_;
-    read->body = BuildReadCommand(m.category, m.discId, settings_.Email);
-    request_ = read;
-    transfer_.Start(read, false);
+    request_ = MakeReadRequest(settings_, matches_[match]);
+    request_->cancelEvent = cancel_;
+    request_->doneEvent = done_;
+    transfer_.Start(request_, false);
 }
 
 void QueryController::QueryDone(std::vector<FreedbMatch> matches) {
     matches_ = std::move(matches);
     state_ = State::kQuerying;
-    if (matches_.empty()) {
-        ShowPage(Page::kNoMatch);
-    } else if (matches_.size() == 1) {
-        Read(0);
-    } else {
-        state_ = State::kChoosing;
-        ShowPage(Page::kMatches);
+    const FreedbNextStep next = NextAfterQuery(matches_, 0);
+    switch (next.kind) {
+        case FreedbNextStep::Kind::kRead:
+            Read(next.match);
+            break;
+        case FreedbNextStep::Kind::kChoose:
+            state_ = State::kChoosing;
+            ShowPage(Page::kMatches);
+            break;
+        case FreedbNextStep::Kind::kNoMatch:
+        case FreedbNextStep::Kind::kBadPick:  // nothing was picked
+            ShowPage(Page::kNoMatch);
+            break;
     }
 }
 

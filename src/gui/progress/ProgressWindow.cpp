@@ -42,9 +42,9 @@ int StartKind(JobMode mode) {
 ProgressWindow::ProgressWindow(int total, JobMode mode, JobLog& log, UserNotifier& notifier,
                                QWidget* parent)
     : QDialog(parent),
-      total_(total),
       encodeMode_(mode == JobMode::kEncodeMp3 || mode == JobMode::kEncodeOgg ||
                   mode == JobMode::kDecodeMp3),
+      captions_(total, encodeMode_),
       startLParam_(StartKind(mode)),
       log_(log),
       notifier_(notifier),
@@ -103,15 +103,11 @@ void ProgressWindow::ShowPage(Page page) {
     pages_->setCurrentIndex(page);
 }
 
-void ProgressWindow::Caption(const QString& format, int n, const std::string& name) {
-    setWindowTitle(format.arg(n, 2, 10, QLatin1Char('0'))
-                       .arg(total_, 2, 10, QLatin1Char('0'))
-                       .arg(QString::fromStdString(name)));
-}
-
 void ProgressWindow::HandleMessage(const Message& m) {
     const auto perMille = static_cast<std::uint32_t>(m.wParam);
     const auto elapsed = static_cast<std::uint32_t>(m.lParam);
+    if (const auto caption = captions_.For(m))
+        setWindowTitle(QString::fromStdString(*caption));
     switch (m.id) {
         case WM_EXTRACT_PROGRESS:
             extract_->SetProgress(perMille, elapsed);
@@ -121,27 +117,22 @@ void ProgressWindow::HandleMessage(const Message& m) {
             break;
         case WM_ITEM_STATUS:
             if (m.wParam == 0 && !encodeMode_) {
-                Caption(tr("正在抓取 (%1/%2): %3"), ++counter_, m.text);
                 ShowPage(kExtractPage);
                 extract_->SetGroupText(tr("正在抓取 CDDA "));
             } else if (m.wParam == 0) {
-                Caption(tr("正在编码 (%1/%2): %3"), ++counter_, m.text);
                 ShowPage(kEncodePage);
             } else {
-                Caption(tr("正在规格化(%1/%2): %3"), counter_, m.text);
                 ShowPage(kExtractPage);
                 extract_->SetGroupText(m.wParam == 1 ? tr("正在规格化 WAV ")
                                                      : tr("正在定位音量峰值"));
             }
             break;
         case WM_ENCODE_STATUS:
-            Caption(tr("正在编码 (%1/%2): %3"), counter_, m.text);
             ShowPage(kEncodePage);
             encode_->SetGroupText(m.wParam == 1 ? tr("正在编码 WAV 为 Ogg")
                                                 : tr("正在编码 WAV 为 MP3"));
             break;
         case WM_DECODE_STATUS:
-            Caption(tr("正在解码(%1/%2): %3"), counter_, m.text);
             ShowPage(kEncodePage);
             break;
         case WM_JOB_DONE: {

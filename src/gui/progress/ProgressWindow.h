@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include "core/jobs/JobCaptions.h"
 #include "core/jobs/MessageTarget.h"
 
 class QPushButton;
@@ -54,12 +55,10 @@ class ProgressWindow : public QDialog {
 
   private:
     void ShowPage(Page page);
-    void Caption(const QString& format, int n, const std::string& name);
     void OpenLog();
 
-    const int total_;
-    int counter_ = 0;
     const bool encodeMode_;
+    JobCaptions captions_;
     int startLParam_;
     bool started_ = false;
     JobLog& log_;

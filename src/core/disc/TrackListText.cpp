@@ -1,22 +1,25 @@
-#include "gui/app/TrackListCommands.h"
+#include "core/disc/TrackListText.h"
 
-namespace korvida::gui {
+#include "core/text/ChangeLetterCase.h"
 
-QString ChangeCase(const QString& text, TextCase change) {
+namespace korvida {
+
+std::string ChangeCase(std::string_view text, TextCase change) {
     switch (change) {
         case TextCase::kUpper:
-            return text.toUpper();
+            return ChangeLetterCase(text, LetterCase::kUpper);
         case TextCase::kLower:
-            return text.toLower();
+            return ChangeLetterCase(text, LetterCase::kLower);
         case TextCase::kCapitalise:
             break;
     }
-    QString result = text.toLower();
+    std::string result = ChangeLetterCase(text, LetterCase::kLower);
+    // Bytes of a character past ASCII are never a to z nor a word's separator.
     bool wordStart = true;
-    for (QChar& c : result) {
-        if (wordStart && c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - u'a' + u'A');
-        wordStart = c == u' ' || c == u'(' || c == u'<' || c == u'[' || c == u'{';
+    for (char& c : result) {
+        if (wordStart && c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        wordStart = c == ' ' || c == '(' || c == '<' || c == '[' || c == '{';
     }
     return result;
 }
@@ -24,11 +27,11 @@ QString ChangeCase(const QString& text, TextCase change) {
 void ChangeTitleCase(TrackList& rows, DiscInfo& disc, TextCase change) {
     for (int p = 0; p < rows.size(); ++p) {
         TrackList::Row& row = rows.row(p);
-        row.texts[1] = ChangeCase(QString::fromStdString(row.texts[1]), change).toStdString();
+        row.texts[1] = ChangeCase(row.texts[1], change);
         // The row's item data names its track: after a move, position and index differ.
         if (row.trackIndex >= 0 && row.trackIndex < DiscInfo::kMaxTracks) {
             std::string& title = disc.tracks[static_cast<std::size_t>(row.trackIndex)].Title;
-            title = ChangeCase(QString::fromStdString(title), change).toStdString();
+            title = ChangeCase(title, change);
         }
     }
 }
@@ -40,4 +43,4 @@ std::string ClipboardText(const TrackList& rows) {
     return text;
 }
 
-}  // namespace korvida::gui
+}  // namespace korvida
