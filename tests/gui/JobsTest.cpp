@@ -110,11 +110,11 @@ TEST(ProgressWindow, EscapeAbortsLikeTheButton) {
 // Waits for the running job's window to reach its last page.
 ProgressWindow* WaitForEnd(gui::MainWindow& window) {
     for (int i = 0; i < 2400; ++i) {
-        ProgressWindow* p = window.progressWindow();
+        ProgressWindow* p = test::ProgressOf(window);
         if (p &&
             (p->page() == ProgressWindow::kCompletionPage ||
              p->page() == ProgressWindow::kErrorPage) &&
-            !window.jobs().running())
+            !test::JobsOf(window).running())
             return p;
         QTest::qWait(50);
     }
@@ -128,11 +128,11 @@ std::string Bytes(const std::string& path) {
 TEST(JobsFromTheGui, ARipThroughTheMenuMakesTheCliSFiles) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    window.action(gui::cmd::kRip)->trigger();
-    ASSERT_NE(window.progressWindow(), nullptr);
+    test::ActionOf(window, gui::cmd::kRip)->trigger();
+    ASSERT_NE(test::ProgressOf(window), nullptr);
     // The main window takes no commands while the job runs.
-    window.action(gui::cmd::kSelectNone)->trigger();
-    EXPECT_EQ(window.discs().rows().CheckedTracks().size(), 3u);
+    test::ActionOf(window, gui::cmd::kSelectNone)->trigger();
+    EXPECT_EQ(test::DiscsOf(window).rows().CheckedTracks().size(), 3u);
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kCompletionPage);
@@ -143,7 +143,7 @@ TEST(JobsFromTheGui, ARipThroughTheMenuMakesTheCliSFiles) {
     EXPECT_TRUE(files[0].endsWith(QStringLiteral("/01-音轨 1.MP3"))) << files[0].toStdString();
     progress->button()->click();
     QTest::qWait(20);
-    EXPECT_EQ(window.progressWindow(), nullptr);
+    EXPECT_EQ(test::ProgressOf(window), nullptr);
 
     const std::string theirs = demo.home / "cli";
     const auto cli = test::RunCli({"--image", test::SharedDemoDisc(), "rip", "--output", theirs});
@@ -175,7 +175,7 @@ TEST(JobsFromTheGui, ABatchEncodeOfTwoWavFilesThroughTheFileDialog) {
         dialog->selectFile(QStringLiteral("\"一.wav\" \"two.wav\""));
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    window.action(gui::cmd::kEncodeWavToMp3)->trigger();
+    test::ActionOf(window, gui::cmd::kEncodeWavToMp3)->trigger();
     EXPECT_EQ(title, QStringLiteral("编码 WAV 为 MP3"));
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
@@ -195,7 +195,7 @@ TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTh
         dialog->selectFile(QString::fromStdString(demo.home / "bad.wav"));
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    window.action(gui::cmd::kEncodeWavToOgg)->trigger();
+    test::ActionOf(window, gui::cmd::kEncodeWavToOgg)->trigger();
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kErrorPage);
@@ -210,14 +210,14 @@ TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTh
     });
     progress->findChild<QPushButton*>(QStringLiteral("viewLog"))->click();
     EXPECT_TRUE(last.contains(QStringLiteral("bad.wav"))) << last.toStdString();
-    EXPECT_EQ(window.jobLog().lines().back(), last);
+    EXPECT_EQ(test::LogOf(window).lines().back(), last);
     progress->button()->click();
 }
 
 TEST(JobsFromTheGui, ARipWhoseRuleNamesTracksAlikeIsRefusedOnTheErrorPage) {
     test::DemoWindow demo("[General]\nOutputFormat=1\n[Misc]\nNamingRule=<album>\n");
     gui::MainWindow& window = demo.Open();
-    window.action(gui::cmd::kRip)->trigger();
+    test::ActionOf(window, gui::cmd::kRip)->trigger();
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kErrorPage);
@@ -225,7 +225,7 @@ TEST(JobsFromTheGui, ARipWhoseRuleNamesTracksAlikeIsRefusedOnTheErrorPage) {
     const std::string message = demo.notifier.messages.back();
     EXPECT_NE(message.find("音轨 1、2、3 → " + (demo.home / "output/Album.WAV")), std::string::npos)
         << message;
-    EXPECT_TRUE(window.jobLog().lines().back().contains(QStringLiteral("命名规则 <album>")));
+    EXPECT_TRUE(test::LogOf(window).lines().back().contains(QStringLiteral("命名规则 <album>")));
     EXPECT_FALSE(fs::exists(demo.home / "output/Album.WAV"));
     progress->button()->click();
 }
@@ -243,8 +243,8 @@ TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {
     demo.drives.images.clear();
     demo.drives.virtualDrives = {slow};
     gui::MainWindow& window = demo.Open();
-    window.action(gui::cmd::kRip)->trigger();
-    ProgressWindow* progress = window.progressWindow();
+    test::ActionOf(window, gui::cmd::kRip)->trigger();
+    ProgressWindow* progress = test::ProgressOf(window);
     ASSERT_NE(progress, nullptr);
     for (int i = 0; i < 400 && !progress->windowTitle().contains(QStringLiteral("(02/03)")); ++i)
         QTest::qWait(10);
@@ -252,13 +252,13 @@ TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {
         << progress->windowTitle().toStdString();
     QTest::keyClick(progress, Qt::Key_Escape);
     QTest::qWait(20);
-    EXPECT_EQ(window.progressWindow(), nullptr);
-    for (int i = 0; i < 1000 && window.jobs().running(); ++i) {
-        window.action(gui::cmd::kSelectNone)->trigger();  // refused while it runs
+    EXPECT_EQ(test::ProgressOf(window), nullptr);
+    for (int i = 0; i < 1000 && test::JobsOf(window).running(); ++i) {
+        test::ActionOf(window, gui::cmd::kSelectNone)->trigger();  // refused while it runs
         QTest::qWait(10);
     }
-    ASSERT_FALSE(window.jobs().running());
-    EXPECT_EQ(window.discs().rows().CheckedTracks().size(), 3u);
+    ASSERT_FALSE(test::JobsOf(window).running());
+    EXPECT_EQ(test::DiscsOf(window).rows().CheckedTracks().size(), 3u);
     std::vector<std::string> made;
     for (const auto& entry : fs::directory_iterator(demo.home / "output"))
         made.push_back(entry.path().filename().string());
@@ -267,10 +267,12 @@ TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {
     // well-formed WAV file); the third was never begun.
     EXPECT_EQ(made, (std::vector<std::string>{"01-音轨 1.WAV", "02-音轨 2.WAV"}));
     EXPECT_LT(fs::file_size(demo.home / "output/02-音轨 2.WAV"), 17u * 176400);
-    EXPECT_TRUE(
-        window.jobLog().lines().join(QLatin1Char('\n')).contains(QStringLiteral("用户取消操作")));
-    window.action(gui::cmd::kSelectNone)->trigger();
-    EXPECT_TRUE(window.discs().rows().CheckedTracks().empty());
+    EXPECT_TRUE(test::LogOf(window)
+                    .lines()
+                    .join(QLatin1Char('\n'))
+                    .contains(QStringLiteral("用户取消操作")));
+    test::ActionOf(window, gui::cmd::kSelectNone)->trigger();
+    EXPECT_TRUE(test::DiscsOf(window).rows().CheckedTracks().empty());
 }
 
 TEST(CompletionPage, PlaysEachFileInOrderWithTheParametersOrSaysWhyNot) {
