@@ -32,7 +32,7 @@ std::string SheetWithTracks(const test::TempDir& dir, int tracks) {
 }
 
 int Rows(gui::MainWindow& window) {
-    return window.trackList()->model()->rowCount();
+    return test::ListOf(window)->model()->rowCount();
 }
 
 TEST(DrivesAndImages, TheImageGivenAtStartIsChosenOnceThenThePageChooses) {
@@ -52,10 +52,10 @@ TEST(DrivesAndImages, TheImageGivenAtStartIsChosenOnceThenThePageChooses) {
         sheet->page<gui::CdromPage>(gui::OptionsPageId::kCdrom)->driveList()->setCurrentIndex(0);
         sheet->accept();
     });
-    window.action(gui::cmd::kOptions)->trigger();
+    test::ActionOf(window, gui::cmd::kOptions)->trigger();
     ASSERT_TRUE(ready.wait(30000));
     EXPECT_EQ(Rows(window), 3) << "the demo disc of drive A";
-    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM A  "));
+    EXPECT_EQ(test::StatusOf(window)->text(), QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM A  "));
     EXPECT_EQ(TheSettings().CDROMDriver, 0);
 }
 
@@ -66,28 +66,28 @@ TEST(DrivesAndImages, EveryOpenedImageShowsItsOwnDiscAndABrokenOneChangesNothing
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
     // With the demo disc, nine images are more than the table holds.
     for (int tracks = 1; tracks <= 9; ++tracks) {
-        window.discs().openImage(SheetWithTracks(demo.home, tracks));
+        test::DiscsOf(window).openImage(SheetWithTracks(demo.home, tracks));
         ASSERT_TRUE(ready.wait(30000));
         EXPECT_EQ(Rows(window), tracks);
-        const int drive = window.discs().driver()->currentDrive;
-        EXPECT_EQ(window.statusLine()->text(),
+        const int drive = test::DiscsOf(window).driver()->currentDrive;
+        EXPECT_EQ(test::StatusOf(window)->text(),
                   QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM %1  ").arg(QChar('A' + drive)));
         EXPECT_EQ(TheSettings().CDROMDriver, drive);
     }
-    EXPECT_EQ(window.discs().driver()->driveCount, 8);
+    EXPECT_EQ(test::DiscsOf(window).driver()->driveCount, 8);
     EXPECT_TRUE(demo.notifier.messages.empty()) << demo.notifier.messages.front();
 
-    const QString status = window.statusLine()->text();
+    const QString status = test::StatusOf(window)->text();
     const std::string broken = demo.home / "broken.cue";
     test::WriteFile(broken, "FILE \"nothing.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
-    window.discs().openImage(broken);
+    test::DiscsOf(window).openImage(broken);
     ASSERT_TRUE(ready.wait(30000));
     ASSERT_EQ(demo.notifier.messages.size(), 1u);
     EXPECT_NE(demo.notifier.messages[0].find("broken.cue"), std::string::npos);
     EXPECT_EQ(Rows(window), 9);
-    EXPECT_EQ(window.statusLine()->text(), status);
+    EXPECT_EQ(test::StatusOf(window)->text(), status);
 
-    window.discs().openImage(SheetWithTracks(demo.home, 2));
+    test::DiscsOf(window).openImage(SheetWithTracks(demo.home, 2));
     ASSERT_TRUE(ready.wait(30000));
     EXPECT_EQ(Rows(window), 2);
     EXPECT_EQ(demo.notifier.messages.size(), 1u) << "the broken sheet's error came back";
@@ -96,13 +96,13 @@ TEST(DrivesAndImages, EveryOpenedImageShowsItsOwnDiscAndABrokenOneChangesNothing
 TEST(DrivesAndImages, ASecondEjectClosesTheTrayAndListsTheDiscAgain) {
     DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    window.action(gui::cmd::kEject)->trigger();
+    test::ActionOf(window, gui::cmd::kEject)->trigger();
     EXPECT_EQ(Rows(window), 0);
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
-    window.action(gui::cmd::kEject)->trigger();
+    test::ActionOf(window, gui::cmd::kEject)->trigger();
     ASSERT_TRUE(ready.wait(30000));
     EXPECT_EQ(Rows(window), 3);
-    window.action(gui::cmd::kEject)->trigger();
+    test::ActionOf(window, gui::cmd::kEject)->trigger();
     EXPECT_EQ(Rows(window), 0) << "the third eject opens the tray again";
 }
 

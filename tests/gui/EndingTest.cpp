@@ -49,8 +49,8 @@ TEST(Ending, SigtermDuringARipEndsTheJobCleanlyAndStoresTheSettings) {
     QSignalSpy requested(&termination, &gui::TerminationSignals::requested);
     gui::MainWindow& window = demo.Open();
 
-    QSignalSpy messages(&window.jobs(), &gui::JobController::jobMessage);
-    window.action(gui::cmd::kRip)->trigger();
+    QSignalSpy messages(&test::JobsOf(window), &gui::JobController::jobMessage);
+    test::ActionOf(window, gui::cmd::kRip)->trigger();
     bool reading = false;
     while (!reading && messages.wait(10000)) {
         for (const QList<QVariant>& m : messages)
@@ -64,7 +64,7 @@ TEST(Ending, SigtermDuringARipEndsTheJobCleanlyAndStoresTheSettings) {
     ::raise(SIGTERM);  // a second one changes nothing
     ASSERT_TRUE(requested.wait(5000));
     EXPECT_EQ(requested[0][0].toInt(), SIGTERM);
-    EXPECT_TRUE(window.jobs().running());
+    EXPECT_TRUE(test::JobsOf(window).running());
     demo.window.reset();
     EXPECT_TRUE(TemporaryFilesUnder(demo.home.path()).empty());
     EXPECT_NE(test::ReadFile(demo.home / "Settings.ini").find("WindowWidth="), std::string::npos);
@@ -76,8 +76,8 @@ TEST(Ending, ALoopingDemoDiscFolderFailsTheLoadNotTheProgram) {
     test::DemoWindow demo({}, false);
     gui::MainWindow& window = demo.Open();
     fs::create_directory_symlink("demo-disc", demo.home / "demo-disc");
-    QSignalSpy loaded(&window.discs(), &gui::DiscController::discLoaded);
-    window.discs().openDemoDisc();
+    QSignalSpy loaded(&test::DiscsOf(window), &gui::DiscController::discLoaded);
+    test::DiscsOf(window).openDemoDisc();
     ASSERT_TRUE(loaded.wait(30000));
     EXPECT_FALSE(loaded[0][0].toBool());
     ASSERT_FALSE(demo.notifier.messages.empty());

@@ -54,7 +54,7 @@ class FreedbWizards : public testing::Test {
         return demo.Open();
     }
     QString ListTitle(int row) {
-        return demo.window->trackList()->model()->index(row, 1).data().toString();
+        return test::ListOf(*demo.window)->model()->index(row, 1).data().toString();
     }
     FreedbServerSettings Settings() {
         FreedbServerSettings s;
@@ -79,7 +79,7 @@ void RunCommand(gui::MainWindow& window, int id, std::function<void(QDialog*)> i
         QTimer::singleShot(60000, dialog, [dialog] { dialog->reject(); });
         inside(dialog);
     });
-    window.action(id)->trigger();
+    test::ActionOf(window, id)->trigger();
 }
 
 bool WaitForPage(gui::QueryDialog& dialog, QWidget* page) {
@@ -91,8 +91,8 @@ TEST_F(FreedbWizards, OneMatchIsReadAtOnceAppliedToTheListAndStored) {
     gui::MainWindow& window = Open();
     RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog*) {});
     EXPECT_EQ(ListTitle(1), QStringLiteral("Two Solo"));
-    EXPECT_EQ(window.discs().disc().album.Artist, "Solo");
-    EXPECT_EQ(window.discs().disc().Revision, 2);
+    EXPECT_EQ(test::DiscsOf(window).disc().album.Artist, "Solo");
+    EXPECT_EQ(test::DiscsOf(window).disc().Revision, 2);
     EXPECT_EQ(server.Requests().size(), 2u);  // the query and the read, nothing else
     EXPECT_NE(test::ReadFile(demo.home / "db/14004103.db").find("02=Two Solo"), std::string::npos);
 }
@@ -137,7 +137,7 @@ TEST_F(FreedbWizards, EnterOnTheMatchListReadsTheHighlightedMatch) {
         QTest::keyClick(list, Qt::Key_Return);
         EXPECT_EQ(dialog.currentPage(), dialog.progressPage());
     });
-    EXPECT_EQ(window.discs().disc().album.GenreName, "jazz");
+    EXPECT_EQ(test::DiscsOf(window).disc().album.GenreName, "jazz");
 }
 
 // Cancel, Escape and the close box: closed at once when nothing runs, and a silent
@@ -145,7 +145,7 @@ TEST_F(FreedbWizards, EnterOnTheMatchListReadsTheHighlightedMatch) {
 TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
     gui::MainWindow& window = Open();
     {
-        gui::QueryController controller(Settings(), window.discs().disc());
+        gui::QueryController controller(Settings(), test::DiscsOf(window).disc());
         gui::QueryDialog dialog(controller);
         dialog.show();
         controller.Start();
@@ -157,7 +157,7 @@ TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
         EXPECT_FALSE(controller.applied());
     }
     server.SetMode(Server::Mode::kNeverAnswer);
-    gui::QueryController controller(Settings(), window.discs().disc());
+    gui::QueryController controller(Settings(), test::DiscsOf(window).disc());
     gui::QueryDialog dialog(controller);
     dialog.show();
     controller.Start();
@@ -180,7 +180,7 @@ TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
 // and applies nothing.
 TEST_F(FreedbWizards, FailedQueriesAndEmptyReadsStayOnTheirPageUntilCancel) {
     gui::MainWindow& window = Open();
-    const DiscInfo& disc = window.discs().disc();
+    const DiscInfo& disc = test::DiscsOf(window).disc();
     server.SetMode(Server::Mode::kCloseAtOnce);
     {
         gui::QueryController controller(Settings(), disc);
@@ -234,12 +234,12 @@ TEST_F(FreedbWizards, SubmitNeedsAnEmailAddressAndOpensWithTheDiscsGenreAndNextR
         }
     });
     watch.start(10);
-    window.action(gui::cmd::kSubmitFreedb)->trigger();
+    test::ActionOf(window, gui::cmd::kSubmitFreedb)->trigger();
     EXPECT_FALSE(opened);
     ASSERT_EQ(demo.notifier.messages.size(), 1u);
     EXPECT_EQ(demo.notifier.messages[0], kEmailMissingText);
 
-    DiscInfo disc = window.discs().disc();
+    DiscInfo disc = test::DiscsOf(window).disc();
     disc.album.GenreName = "Rock";
     disc.bRevision = 1;
     disc.Revision = 3;
@@ -298,7 +298,7 @@ TEST_F(FreedbWizards, EditedTitlesReachTheListBeforeTheSubmissionIsSent) {
     });
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_NE(server.Requests()[0].find("TTITLE1=Song 2\r\n"), std::string::npos);
-    const DiscInfo& disc = window.discs().disc();
+    const DiscInfo& disc = test::DiscsOf(window).disc();
     EXPECT_EQ(disc.album.GenreName, "jazz");
     EXPECT_EQ(disc.bRevision, 1);  // the next submission offers revision 1
     EXPECT_NE(test::ReadFile(demo.home / "db/14004103.db").find("02=Song 2"), std::string::npos);
@@ -307,7 +307,7 @@ TEST_F(FreedbWizards, EditedTitlesReachTheListBeforeTheSubmissionIsSent) {
 TEST_F(FreedbWizards, CancelWhileSubmittingClosesOnceTheTransferHasStopped) {
     server.SetMode(Server::Mode::kNeverAnswer);
     gui::MainWindow& window = Open();
-    DiscInfo disc = window.discs().disc();
+    DiscInfo disc = test::DiscsOf(window).disc();
     disc.album.Artist = "A";
     disc.album.Album = "B";
     disc.album.GenreName = "rock";

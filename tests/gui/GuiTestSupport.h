@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/cdrom/CSCSIDriverNative.h"
+#include "gui/WindowParts.h"
 #include "gui/app/MainWindow.h"
 #include "support/RecordingNotifier.h"
 #include "support/SharedDemoDisc.h"

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <sstream>
 
 #include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Messages.h"
@@ -70,8 +72,9 @@ TEST(ProgressWindow, StartMessagesCaptionsAndPagesPerMode) {
         {gui::JobMode::kNormaliseWav, {1, 2}}};
     for (const auto& [mode, expected] : starts) {
         LoneWindow w(3, mode);
+        QSignalSpy started(&w.window, &ProgressWindow::startJob);
         w.window.show();
-        QTest::qWait(20);
+        ASSERT_TRUE(started.wait());
         EXPECT_EQ(w.start, expected);
         w.window.hide();
     }
@@ -102,18 +105,36 @@ TEST(ProgressWindow, EscapeAbortsLikeTheButton) {
     EXPECT_EQ(w.window.button()->text(), QStringLiteral("终止(&A)"));
 }
 
-// Waits for the running job's window to reach its last page.
+// Waits for the job started by a command to end: its window on its last page, its worker
+// gone.
 ProgressWindow* WaitForEnd(gui::MainWindow& window) {
-    for (int i = 0; i < 2400; ++i) {
-        ProgressWindow* p = window.progressWindow();
-        if (p &&
-            (p->page() == ProgressWindow::kCompletionPage ||
-             p->page() == ProgressWindow::kErrorPage) &&
-            !window.jobs().running())
-            return p;
-        QTest::qWait(50);
-    }
-    return nullptr;
+    auto ended = [&window] {
+        ProgressWindow* p = test::ProgressOf(window);
+        return p &&
+               (p->page() == ProgressWindow::kCompletionPage ||
+                p->page() == ProgressWindow::kErrorPage) &&
+               !test::JobsOf(window).running();
+    };
+    return QTest::qWaitFor(ended, 120000) ? test::ProgressOf(window) : nullptr;
+}
+
+// Closes a job's window with `close`; it is gone when this returns.
+void CloseAndWait(ProgressWindow* progress, std::function<void()> close) {
+    QSignalSpy closed(progress, &QDialog::finished);
+    close();
+    ASSERT_EQ(closed.count(), 1);
+    // The window deletes itself on close; a deferred delete posted outside an event loop
+    // waits for one.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The file's lines; none while it is not there yet.
+std::vector<std::string> LinesOf(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream text(fs::exists(path) ? test::ReadFile(path) : std::string());
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 std::string Bytes(const std::string& path) {
@@ -123,11 +144,11 @@ std::string Bytes(const std::string& path) {
 TEST(JobsFromTheGui, ARipThroughTheMenuMakesTheCliSFiles) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    window.action(gui::cmd::kRip)->trigger();
-    ASSERT_NE(window.progressWindow(), nullptr);
+    test::ActionOf(window, gui::cmd::kRip)->trigger();
+    ASSERT_NE(test::ProgressOf(window), nullptr);
     // The main window takes no commands while the job runs.
-    window.action(gui::cmd::kSelectNone)->trigger();
-    EXPECT_EQ(window.discs().rows().CheckedTracks().size(), 3u);
+    test::ActionOf(window, gui::cmd::kSelectNone)->trigger();
+    EXPECT_EQ(test::DiscsOf(window).rows().CheckedTracks().size(), 3u);
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kCompletionPage);
@@ -136,9 +157,8 @@ TEST(JobsFromTheGui, ARipThroughTheMenuMakesTheCliSFiles) {
     const QStringList files = progress->completionPage()->files();
     ASSERT_EQ(files.size(), 3);
     EXPECT_TRUE(files[0].endsWith(QStringLiteral("/01-音轨 1.MP3"))) << files[0].toStdString();
-    progress->button()->click();
-    QTest::qWait(20);
-    EXPECT_EQ(window.progressWindow(), nullptr);
+    CloseAndWait(progress, [progress] { progress->button()->click(); });
+    EXPECT_EQ(test::ProgressOf(window), nullptr);
 
     const std::string theirs = demo.home / "cli";
     const auto cli = test::RunCli({"--image", test::SharedDemoDisc(), "rip", "--output", theirs});
@@ -170,7 +190,7 @@ TEST(JobsFromTheGui, ABatchEncodeOfTwoWavFilesThroughTheFileDialog) {
         dialog->selectFile(QStringLiteral("\"一.wav\" \"two.wav\""));
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    window.action(gui::cmd::kEncodeWavToMp3)->trigger();
+    test::ActionOf(window, gui::cmd::kEncodeWavToMp3)->trigger();
     EXPECT_EQ(title, QStringLiteral("编码 WAV 为 MP3"));
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
@@ -190,7 +210,7 @@ TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTh
         dialog->selectFile(QString::fromStdString(demo.home / "bad.wav"));
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    window.action(gui::cmd::kEncodeWavToOgg)->trigger();
+    test::ActionOf(window, gui::cmd::kEncodeWavToOgg)->trigger();
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kErrorPage);
@@ -205,14 +225,14 @@ TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTh
     });
     progress->findChild<QPushButton*>(QStringLiteral("viewLog"))->click();
     EXPECT_TRUE(last.contains(QStringLiteral("bad.wav"))) << last.toStdString();
-    EXPECT_EQ(window.jobLog().lines().back(), last);
+    EXPECT_EQ(test::LogOf(window).lines().back(), last);
     progress->button()->click();
 }
 
 TEST(JobsFromTheGui, ARipWhoseRuleNamesTracksAlikeIsRefusedOnTheErrorPage) {
     test::DemoWindow demo("[General]\nOutputFormat=1\n[Misc]\nNamingRule=<album>\n");
     gui::MainWindow& window = demo.Open();
-    window.action(gui::cmd::kRip)->trigger();
+    test::ActionOf(window, gui::cmd::kRip)->trigger();
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kErrorPage);
@@ -220,7 +240,7 @@ TEST(JobsFromTheGui, ARipWhoseRuleNamesTracksAlikeIsRefusedOnTheErrorPage) {
     const std::string message = demo.notifier.messages.back();
     EXPECT_NE(message.find("音轨 1、2、3 → " + (demo.home / "output/Album.WAV")), std::string::npos)
         << message;
-    EXPECT_TRUE(window.jobLog().lines().back().contains(QStringLiteral("命名规则 <album>")));
+    EXPECT_TRUE(test::LogOf(window).lines().back().contains(QStringLiteral("命名规则 <album>")));
     EXPECT_FALSE(fs::exists(demo.home / "output/Album.WAV"));
     progress->button()->click();
 }
@@ -238,22 +258,22 @@ TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {
     demo.drives.images.clear();
     demo.drives.virtualDrives = {slow};
     gui::MainWindow& window = demo.Open();
-    window.action(gui::cmd::kRip)->trigger();
-    ProgressWindow* progress = window.progressWindow();
+    test::ActionOf(window, gui::cmd::kRip)->trigger();
+    ProgressWindow* progress = test::ProgressOf(window);
     ASSERT_NE(progress, nullptr);
-    for (int i = 0; i < 400 && !progress->windowTitle().contains(QStringLiteral("(02/03)")); ++i)
-        QTest::qWait(10);
-    ASSERT_TRUE(progress->windowTitle().contains(QStringLiteral("(02/03)")))
-        << progress->windowTitle().toStdString();
-    QTest::keyClick(progress, Qt::Key_Escape);
-    QTest::qWait(20);
-    EXPECT_EQ(window.progressWindow(), nullptr);
-    for (int i = 0; i < 1000 && window.jobs().running(); ++i) {
-        window.action(gui::cmd::kSelectNone)->trigger();  // refused while it runs
-        QTest::qWait(10);
+    ASSERT_TRUE(QTest::qWaitFor([progress] {
+        return progress->windowTitle().contains(QStringLiteral("(02/03)"));
+    })) << progress->windowTitle().toStdString();
+    QSignalSpy ended(&test::JobsOf(window), &gui::JobController::runningChanged);
+    CloseAndWait(progress, [progress] { QTest::keyClick(progress, Qt::Key_Escape); });
+    EXPECT_EQ(test::ProgressOf(window), nullptr);
+    if (test::JobsOf(window).running()) {
+        test::ActionOf(window, gui::cmd::kSelectNone)->trigger();  // refused while it runs
+        EXPECT_EQ(test::DiscsOf(window).rows().CheckedTracks().size(), 3u);
+        ASSERT_TRUE(ended.wait());
     }
-    ASSERT_FALSE(window.jobs().running());
-    EXPECT_EQ(window.discs().rows().CheckedTracks().size(), 3u);
+    ASSERT_FALSE(test::JobsOf(window).running());
+    EXPECT_EQ(test::DiscsOf(window).rows().CheckedTracks().size(), 3u);
     std::vector<std::string> made;
     for (const auto& entry : fs::directory_iterator(demo.home / "output"))
         made.push_back(entry.path().filename().string());
@@ -262,13 +282,15 @@ TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {
     // well-formed WAV file); the third was never begun.
     EXPECT_EQ(made, (std::vector<std::string>{"01-音轨 1.WAV", "02-音轨 2.WAV"}));
     EXPECT_LT(fs::file_size(demo.home / "output/02-音轨 2.WAV"), 17u * 176400);
-    EXPECT_TRUE(
-        window.jobLog().lines().join(QLatin1Char('\n')).contains(QStringLiteral("用户取消操作")));
-    window.action(gui::cmd::kSelectNone)->trigger();
-    EXPECT_TRUE(window.discs().rows().CheckedTracks().empty());
+    EXPECT_TRUE(test::LogOf(window)
+                    .lines()
+                    .join(QLatin1Char('\n'))
+                    .contains(QStringLiteral("用户取消操作")));
+    test::ActionOf(window, gui::cmd::kSelectNone)->trigger();
+    EXPECT_TRUE(test::DiscsOf(window).rows().CheckedTracks().empty());
 }
 
-TEST(CompletionPage, PlaysEachFileInOrderWithTheParametersOrSaysWhyNot) {
+TEST(CompletionPage, PlaysEveryFileWithTheParametersOrSaysWhyNot) {
     test::App();
     test::TempHome home;
     const std::string script = home / "player";
@@ -283,14 +305,14 @@ TEST(CompletionPage, PlaysEachFileInOrderWithTheParametersOrSaysWhyNot) {
     page.AddFile("/out/01 a.MP3");
     page.AddFile("/out/02.MP3");
     page.PlayFiles();
-    std::string log;
-    for (int i = 0; i < 500 && std::count(log.begin(), log.end(), '\n') < 2; ++i) {
-        QTest::qWait(10);
-        log = fs::exists(script + ".log") ? test::ReadFile(script + ".log") : "";
-    }
-    // Players run side by side, so the lines may come in either order.
-    EXPECT_NE(log.find("-q /out/01 a.MP3\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("-q /out/02.MP3\n"), std::string::npos) << log;
+    // One player a file; they run side by side, so their lines come in any order.
+    std::vector<std::string> lines;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        lines = LinesOf(script + ".log");
+        return lines.size() >= 2;
+    }));
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"-q /out/01 a.MP3", "-q /out/02.MP3"}));
     TheSettings().MP3Player = home / "missing";
     page.PlayFiles();
     EXPECT_EQ(notifier.messages.back(), "启动默认的 MP3 播放器 " + (home / "missing") + " 失败。");

@@ -33,54 +33,54 @@ QLineEdit* Edit(QWidget* dialog, const char* label) {
 TEST(ListCommands, CaseCommandsChangeRowsAndTheTracksTheyShow) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    TrackList& rows = window.discs().rows();
-    DiscInfo& disc = window.discs().disc();
+    TrackList& rows = test::DiscsOf(window).rows();
+    DiscInfo& disc = test::DiscsOf(window).disc();
     rows.HighlightOnly(2);
-    window.action(kMoveTop)->trigger();  // row 0 now shows track 2
+    test::ActionOf(window, kMoveTop)->trigger();  // row 0 now shows track 2
     disc.tracks[2].Title = "the END of [time]";
     rows.SetTitle(2, disc.tracks[2].Title);
-    window.action(kCapitalise)->trigger();
+    test::ActionOf(window, kCapitalise)->trigger();
     EXPECT_EQ(rows.row(0).texts[1], "The End Of [Time]");
     EXPECT_EQ(disc.tracks[2].Title, "The End Of [Time]");
     EXPECT_EQ(disc.tracks[0].Title, "音轨 1");
-    window.action(kUpperCase)->trigger();
-    EXPECT_EQ(window.trackList()->model()->index(0, 1).data().toString(),
+    test::ActionOf(window, kUpperCase)->trigger();
+    EXPECT_EQ(test::ListOf(window)->model()->index(0, 1).data().toString(),
               QStringLiteral("THE END OF [TIME]"));
-    window.action(kLowerCase)->trigger();
+    test::ActionOf(window, kLowerCase)->trigger();
     EXPECT_EQ(disc.tracks[2].Title, "the end of [time]");
 }
 
 TEST(ListCommands, CopyToClipboardAndTheCheckCommands) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    TrackList& rows = window.discs().rows();
-    window.discs().model()->resetWith([&] {
+    TrackList& rows = test::DiscsOf(window).rows();
+    test::DiscsOf(window).model()->resetWith([&] {
         TrackList two;
         two.AddRow(rows.row(0));
         two.AddRow(rows.row(1));
         rows = two;
     });
-    window.action(kCopyToClipboard)->trigger();
+    test::ActionOf(window, kCopyToClipboard)->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QStringLiteral("音轨 1\t\t00:21\r\n音轨 2\t\t00:17\r\n"));
     EXPECT_EQ(demo.notifier.messages, std::vector<std::string>{"成功复制 TOC 到剪贴板。"});
 
-    window.action(kSelectNone)->trigger();
+    test::ActionOf(window, kSelectNone)->trigger();
     EXPECT_TRUE(rows.CheckedTracks().empty());
-    QAbstractItemModel* model = window.trackList()->model();
+    QAbstractItemModel* model = test::ListOf(window)->model();
     model->setData(model->index(1, 0), Qt::Checked, Qt::CheckStateRole);
-    window.action(kPopupInvert)->trigger();
+    test::ActionOf(window, kPopupInvert)->trigger();
     EXPECT_EQ(rows.CheckedTracks(), std::vector<int>{0});
-    window.action(kPopupSelectAll)->trigger();
+    test::ActionOf(window, kPopupSelectAll)->trigger();
     EXPECT_EQ(model->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
 }
 
 TEST(ListCommands, AMovedRowStillEditsItsOwnTrack) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    QTreeView* list = window.trackList();
+    QTreeView* list = test::ListOf(window);
     list->setCurrentIndex(list->model()->index(2, 0));  // the user highlights row 3
-    window.action(kMoveTop)->trigger();
+    test::ActionOf(window, kMoveTop)->trigger();
     EXPECT_EQ(list->model()->index(0, 0).data().toString(), QStringLiteral("03"));
     EXPECT_TRUE(list->selectionModel()->isRowSelected(0, {}));
 
@@ -94,10 +94,10 @@ TEST(ListCommands, AMovedRowStillEditsItsOwnTrack) {
         Edit(dialog, "标题")->setText(QStringLiteral("不存"));
         qobject_cast<QDialog*>(dialog)->reject();
     });
-    window.action(kTrackInfo)->trigger();
+    test::ActionOf(window, kTrackInfo)->trigger();
     EXPECT_EQ(caption, QStringLiteral("音轨信息 [#03]"));
-    EXPECT_EQ(window.discs().disc().tracks[2].Title, "第三首");
-    EXPECT_EQ(window.discs().disc().tracks[0].Title, "音轨 1");  // Cancel kept it
+    EXPECT_EQ(test::DiscsOf(window).disc().tracks[2].Title, "第三首");
+    EXPECT_EQ(test::DiscsOf(window).disc().tracks[0].Title, "音轨 1");  // Cancel kept it
     EXPECT_EQ(list->model()->index(0, 1).data().toString(), QStringLiteral("第三首"));
     EXPECT_TRUE(list->selectionModel()->isRowSelected(1, {}));
 }
@@ -105,9 +105,9 @@ TEST(ListCommands, AMovedRowStillEditsItsOwnTrack) {
 TEST(ListCommands, TrackDialogFoldsAndEditsEveryField) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    TrackList& rows = window.discs().rows();
+    TrackList& rows = test::DiscsOf(window).rows();
     rows.HighlightOnly(0);
-    gui::TrackInfoDialog dialog(rows, window.discs().disc());
+    gui::TrackInfoDialog dialog(rows, test::DiscsOf(window).disc());
     EXPECT_TRUE(dialog.folded());
     EXPECT_FALSE(Button(&dialog, QStringLiteral("上一轨(&P)"))->isEnabled());
     Button(&dialog, QStringLiteral("更多 >>>"))->click();
@@ -117,13 +117,13 @@ TEST(ListCommands, TrackDialogFoldsAndEditsEveryField) {
     EXPECT_TRUE(Edit(&dialog, "编码者")->isVisibleTo(&dialog));
     dialog.findChild<QComboBox*>()->setEditText(QStringLiteral("古典"));
     dialog.accept();
-    EXPECT_EQ(window.discs().disc().tracks[0].GenreName, "古典");
+    EXPECT_EQ(test::DiscsOf(window).disc().tracks[0].GenreName, "古典");
 }
 
 TEST(ListCommands, AlbumDialogGenreNumberOnlyFromAPickAndCopyToEveryTrack) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    DiscInfo& disc = window.discs().disc();
+    DiscInfo& disc = test::DiscsOf(window).disc();
     disc.album.GenreName = "Rock";
     test::OnNextModal([](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("唱片信息"));
@@ -133,7 +133,7 @@ TEST(ListCommands, AlbumDialogGenreNumberOnlyFromAPickAndCopyToEveryTrack) {
         Button(dialog, QStringLiteral("复制信息到每条音轨"))->click();
         qobject_cast<QDialog*>(dialog)->accept();  // preset text, nothing picked
     });
-    window.action(kDiscInfo)->trigger();
+    test::ActionOf(window, kDiscInfo)->trigger();
     EXPECT_EQ(disc.album.Genre, -1);
     EXPECT_EQ(disc.album.Artist, "艺人");
     EXPECT_EQ(disc.tracks[2].Artist, "艺人");
@@ -146,7 +146,7 @@ TEST(ListCommands, AlbumDialogGenreNumberOnlyFromAPickAndCopyToEveryTrack) {
         emit genre->activated(17);  // as a pick from the list does
         qobject_cast<QDialog*>(dialog)->accept();
     });
-    window.action(kDiscInfoKey)->trigger();  // F3
+    test::ActionOf(window, kDiscInfoKey)->trigger();  // F3
     EXPECT_EQ(disc.album.Genre, 17);
     EXPECT_EQ(disc.album.GenreName, "Rock");  // ID3v1 genre 17
 }
@@ -154,13 +154,13 @@ TEST(ListCommands, AlbumDialogGenreNumberOnlyFromAPickAndCopyToEveryTrack) {
 TEST(ListCommands, MovesAndTrackInfoWithoutAHighlightAreRefused) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    window.trackList()->clearSelection();
-    window.action(kMoveUp)->trigger();
-    window.action(kButtonTrackInfo)->trigger();
+    test::ListOf(window)->clearSelection();
+    test::ActionOf(window, kMoveUp)->trigger();
+    test::ActionOf(window, kButtonTrackInfo)->trigger();
     EXPECT_EQ(demo.notifier.messages,
               std::vector<std::string>(2, "请高亮显示一个音轨条目以编辑其信息。"));
-    window.action(kEject)->trigger();
-    EXPECT_EQ(window.trackList()->model()->rowCount(), 0);
+    test::ActionOf(window, kEject)->trigger();
+    EXPECT_EQ(test::ListOf(window)->model()->rowCount(), 0);
 }
 
 }  // namespace

@@ -43,17 +43,17 @@ TEST(MainWindow, OpensWithTheStoredLayoutAndSavesItAtExit) {
         gui::MainWindow& window = demo.Open();
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvida CD Ripper"));
         EXPECT_EQ(window.width(), 700);
-        QAbstractItemModel* model = window.trackList()->model();
+        QAbstractItemModel* model = test::ListOf(window)->model();
         EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("编号"));
         EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), QStringLiteral("大小(MB)"));
-        EXPECT_EQ(window.trackList()->columnWidth(0), 50);
+        EXPECT_EQ(test::ListOf(window)->columnWidth(0), 50);
         ASSERT_EQ(model->rowCount(), 3);
         EXPECT_EQ(model->index(0, 1).data().toString(), QStringLiteral("音轨 1"));
         EXPECT_EQ(model->index(0, 2).data().toString(), QStringLiteral("00:21"));
         EXPECT_EQ(model->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-        EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("设备: KORVIDA ")));
+        EXPECT_TRUE(test::StatusOf(window)->text().startsWith(QStringLiteral("设备: KORVIDA ")));
         // Until something plays, the time display shows the disc's length.
-        EXPECT_EQ(window.timeDisplay()->text(), QStringLiteral("01:05"));
+        EXPECT_EQ(test::TimeOf(window)->text(), QStringLiteral("01:05"));
         window.resize(650, 420);
     }
     demo.window.reset();
@@ -80,7 +80,7 @@ TEST(MainWindow, EveryCommandIsAnActionWithItsNumberAndAHandler) {
                        33005, 33006, 33007, 33008, 33009, 33010, 33011, 33013, 33014, 33015, 33016,
                        33017, 33018, 33019, 34006, 34007, 34008, 34009};
     for (int id : ids) {
-        QAction* action = window.action(id);
+        QAction* action = test::ActionOf(window, id);
         ASSERT_NE(action, nullptr) << id;
         EXPECT_EQ(action->data().toInt(), id);
         EXPECT_FALSE(action->text().isEmpty()) << id;
@@ -91,13 +91,14 @@ TEST(MainWindow, EveryCommandIsAnActionWithItsNumberAndAHandler) {
         {"Ctrl+R", 32857}, {"Ctrl+S", 32794}, {"Ctrl+V", 32830}, {"Ctrl+X", 32790},
         {"F2", 32784},     {"F3", 32782},     {"F5", 32807},     {"F12", 32848}};
     for (const auto& [key, id] : keys)
-        EXPECT_EQ(window.action(id)->shortcut(), QKeySequence(QString::fromLatin1(key))) << key;
-    EXPECT_EQ(window.menu(0)->title(), QStringLiteral("文件(&F)"));
-    EXPECT_EQ(window.menu(3)->title(), QStringLiteral("帮助(&H)"));
+        EXPECT_EQ(test::ActionOf(window, id)->shortcut(), QKeySequence(QString::fromLatin1(key)))
+            << key;
+    EXPECT_EQ(test::MenuOf(window, 0)->title(), QStringLiteral("文件(&F)"));
+    EXPECT_EQ(test::MenuOf(window, 3)->title(), QStringLiteral("帮助(&H)"));
     // Image buttons run their command's handler: 33011 rips (here: the list is empty of
     // ticks, so the rip command says so).
-    window.action(gui::cmd::kSelectNone)->trigger();
-    window.action(gui::cmd::kButtonRip)->trigger();
+    test::ActionOf(window, gui::cmd::kSelectNone)->trigger();
+    test::ActionOf(window, gui::cmd::kButtonRip)->trigger();
     EXPECT_EQ(demo.notifier.messages,
               std::vector<std::string>{"请至少选择一首音轨，\n可点击左侧复选框进行选择。"});
 }
@@ -105,14 +106,14 @@ TEST(MainWindow, EveryCommandIsAnActionWithItsNumberAndAHandler) {
 TEST(MainWindow, WithoutADriveTheStatusLineSaysSoAndTheDemoDiscIsOffered) {
     DemoWindow demo({}, false);
     gui::MainWindow& window = demo.Open();
-    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("没有找到 CDROM！"));
-    EXPECT_EQ(window.trackList()->model()->rowCount(), 0);
+    EXPECT_EQ(test::StatusOf(window)->text(), QStringLiteral("没有找到 CDROM！"));
+    EXPECT_EQ(test::ListOf(window)->model()->rowCount(), 0);
     EXPECT_EQ(demo.notifier.messages, std::vector<std::string>{"在 Linux (SG_IO) 下初始化出错。"});
     // F3 on the empty list.
-    window.action(gui::cmd::kDiscInfoKey)->trigger();
+    test::ActionOf(window, gui::cmd::kDiscInfoKey)->trigger();
     EXPECT_EQ(demo.notifier.messages.back(), "没有 CD 可以使用！");
     window.show();
-    ASSERT_TRUE(window.demoDiscButton()->isVisible());
+    ASSERT_TRUE(test::DemoButtonOf(window)->isVisible());
     // The demo disc is written into the app home once; here it is there already.
     std::filesystem::create_directories(demo.home / "demo-disc");
     const std::string shared = test::SharedDemoDisc();
@@ -120,11 +121,11 @@ TEST(MainWindow, WithoutADriveTheStatusLineSaysSoAndTheDemoDiscIsOffered) {
     std::filesystem::copy_file(shared.substr(0, shared.size() - 3) + "bin",
                                demo.home / "demo-disc/demo.bin");
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
-    window.demoDiscButton()->click();
+    test::DemoButtonOf(window)->click();
     ASSERT_TRUE(ready.wait(30000));
-    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
-    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("设备: KORVIDA ")));
-    EXPECT_FALSE(window.demoDiscButton()->isVisible());
+    EXPECT_EQ(test::ListOf(window)->model()->rowCount(), 3);
+    EXPECT_TRUE(test::StatusOf(window)->text().startsWith(QStringLiteral("设备: KORVIDA ")));
+    EXPECT_FALSE(test::DemoButtonOf(window)->isVisible());
 }
 
 // A drive that takes 3 s to answer INQUIRY: the window paints and its menu opens while
@@ -141,7 +142,7 @@ TEST(MainWindow, ASlowDriveDoesNotFreezeTheWindow) {
     gui::MainWindow& window = *demo.window;
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
     window.show();
-    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("正在查找 CD-ROM 驱动器..."));
+    EXPECT_EQ(test::StatusOf(window)->text(), QStringLiteral("正在查找 CD-ROM 驱动器..."));
     QApplication::processEvents();
     struct PaintCounter : QObject {
         int paints = 0;
@@ -150,20 +151,19 @@ TEST(MainWindow, ASlowDriveDoesNotFreezeTheWindow) {
             return false;
         }
     } counter;
-    window.trackList()->viewport()->installEventFilter(&counter);
-    window.trackList()->viewport()->update();
-    QTest::qWait(200);
-    EXPECT_GT(counter.paints, 0);
-    window.menu(1)->popup(window.mapToGlobal(QPoint(10, 10)));
+    test::ListOf(window)->viewport()->installEventFilter(&counter);
+    test::ListOf(window)->viewport()->update();
+    EXPECT_TRUE(QTest::qWaitFor([&counter] { return counter.paints > 0; }));
+    test::MenuOf(window, 1)->popup(window.mapToGlobal(QPoint(10, 10)));
     QApplication::processEvents();
-    EXPECT_TRUE(window.menu(1)->isVisible());
-    window.menu(1)->hide();
+    EXPECT_TRUE(test::MenuOf(window, 1)->isVisible());
+    test::MenuOf(window, 1)->hide();
     EXPECT_EQ(ready.count(), 0);  // still waiting for the drive
     ASSERT_TRUE(ready.wait(30000));
-    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+    EXPECT_EQ(test::ListOf(window)->model()->rowCount(), 3);
 }
 
-TEST(MainWindow, NinetyNineTracksKeepTheirOrderAndTheSmallestWindowShowsEveryControl) {
+TEST(TrackTableModel, NinetyNineRowsKeepTheirOrderAndATickWritesTheRow) {
     App();
     TrackList rows;
     for (int i = 98; i >= 0; --i) {
@@ -178,29 +178,28 @@ TEST(MainWindow, NinetyNineTracksKeepTheirOrderAndTheSmallestWindowShowsEveryCon
     EXPECT_EQ(model.index(0, 0).data(gui::TrackTableModel::kTrackIndexRole).toInt(), 98);
     EXPECT_TRUE(model.setData(model.index(5, 0), Qt::Checked, Qt::CheckStateRole));
     EXPECT_TRUE(rows.row(5).checked);
+    EXPECT_EQ(model.index(98, 0).data(gui::TrackTableModel::kTrackIndexRole).toInt(), 0);
+}
 
+TEST(MainWindow, TheSmallestWindowShowsEveryControl) {
     DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    window.trackList()->setModel(&model);
     window.resize(600, 380);
     window.show();
     QApplication::processEvents();
-    window.trackList()->scrollToBottom();
-    EXPECT_EQ(model.index(98, 0).data(gui::TrackTableModel::kTrackIndexRole).toInt(), 0);
     EXPECT_EQ(window.size(), QSize(600, 380));
-    for (QAction* action : window.toolBar()->actions()) {
+    for (QAction* action : test::ToolBarOf(window)->actions()) {
         if (action->isSeparator())
             continue;
-        QWidget* button = window.toolBar()->widgetForAction(action);
+        QWidget* button = test::ToolBarOf(window)->widgetForAction(action);
         ASSERT_NE(button, nullptr);
         EXPECT_TRUE(button->isVisible()) << action->text().toStdString();
         EXPECT_TRUE(window.rect().contains(button->mapTo(&window, button->rect().bottomRight())))
             << action->text().toStdString();
     }
-    EXPECT_TRUE(window.statusLine()->isVisible());
-    EXPECT_TRUE(window.timeDisplay()->isVisible());
-    EXPECT_GT(window.trackList()->viewport()->height(), 3 * 16);
-    window.trackList()->setModel(window.discs().model());
+    EXPECT_TRUE(test::StatusOf(window)->isVisible());
+    EXPECT_TRUE(test::TimeOf(window)->isVisible());
+    EXPECT_GT(test::ListOf(window)->viewport()->height(), 3 * 16);
 }
 
 TEST(MainWindow, MessagesFromWorkersAndADroppedCueSheet) {
@@ -215,23 +214,24 @@ TEST(MainWindow, MessagesFromWorkersAndADroppedCueSheet) {
     // Straight to the window: without a drag in progress Qt would not deliver a drop.
     static_cast<QObject&>(window).event(&drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_TRUE(window.discs().busy()) << window.statusLine()->text().toStdString();
+    EXPECT_TRUE(test::DiscsOf(window).busy()) << test::StatusOf(window)->text().toStdString();
     ASSERT_TRUE(ready.wait(30000));
-    ASSERT_EQ(window.trackList()->model()->rowCount(), 3);
+    ASSERT_EQ(test::ListOf(window)->model()->rowCount(), 3);
 
     MessageTarget& target = window.messageTarget();
     target.send(WM_TITLE_EDITED, 1, 0, "新标题");
-    EXPECT_EQ(window.discs().disc().tracks[1].Title, "新标题");
-    EXPECT_EQ(window.trackList()->model()->index(1, 1).data().toString(), QStringLiteral("新标题"));
+    EXPECT_EQ(test::DiscsOf(window).disc().tracks[1].Title, "新标题");
+    EXPECT_EQ(test::ListOf(window)->model()->index(1, 1).data().toString(),
+              QStringLiteral("新标题"));
     target.send(WM_CURRENT_TRACK, 2);
-    EXPECT_TRUE(window.trackList()->selectionModel()->isRowSelected(2, {}));
+    EXPECT_TRUE(test::ListOf(window)->selectionModel()->isRowSelected(2, {}));
     target.send(WM_STATUS_HINT, 1, 0, "提示");
-    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("提示"));
+    EXPECT_EQ(test::StatusOf(window)->text(), QStringLiteral("提示"));
     target.send(WM_STATUS_HINT, 0);
-    EXPECT_TRUE(window.statusLine()->text().startsWith(QStringLiteral("设备: KORVIDA ")));
+    EXPECT_TRUE(test::StatusOf(window)->text().startsWith(QStringLiteral("设备: KORVIDA ")));
     target.send(WM_JOB_LOG, 0, 0, "a line");
-    EXPECT_EQ(window.jobLog().lines(), QStringList{QStringLiteral("a line")});
-    window.action(gui::cmd::kSelectNone)->trigger();
+    EXPECT_EQ(test::LogOf(window).lines(), QStringList{QStringLiteral("a line")});
+    test::ActionOf(window, gui::cmd::kSelectNone)->trigger();
     target.send(WM_RIP_REQUEST, 1);
     EXPECT_EQ(demo.notifier.messages,
               std::vector<std::string>{"请至少选择一首音轨，\n可点击左侧复选框进行选择。"});
@@ -245,7 +245,7 @@ void ChangeOptions(gui::MainWindow& window, std::function<void(gui::OptionsSheet
         change(*sheet);
         sheet->accept();
     });
-    window.action(gui::cmd::kOptions)->trigger();
+    test::ActionOf(window, gui::cmd::kOptions)->trigger();
 }
 
 TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
@@ -259,9 +259,9 @@ TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
         std::filesystem::copy_file(file.path(), second / file.path().filename());
     demo.drives.images.push_back((second / first.filename()).string());
     gui::MainWindow& window = demo.Open();
-    ASSERT_EQ(window.statusLine()->text(), QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM A  "));
-    EXPECT_EQ(window.trackList()->palette().color(QPalette::Base), QColor(255, 0, 0));
-    CSCSIDriver* driver = window.discs().driver();
+    ASSERT_EQ(test::StatusOf(window)->text(), QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM A  "));
+    EXPECT_EQ(test::ListOf(window)->palette().color(QPalette::Base), QColor(255, 0, 0));
+    CSCSIDriver* driver = test::DiscsOf(window).driver();
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
 
     // The drive type alone: the same driver reads with it from now on; nothing reloads.
@@ -269,10 +269,10 @@ TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
         sheet.selectPage(OptionsPageId::kCdrom);
         sheet.page<gui::CdromPage>(OptionsPageId::kCdrom)->typeList()->setCurrentIndex(3);
     });
-    EXPECT_EQ(window.discs().driver(), driver);
-    EXPECT_FALSE(window.discs().busy());
+    EXPECT_EQ(test::DiscsOf(window).driver(), driver);
+    EXPECT_FALSE(test::DiscsOf(window).busy());
     EXPECT_EQ(static_cast<CSCSIDriverNative*>(driver)->DeviceType(), 3);
-    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+    EXPECT_EQ(test::ListOf(window)->model()->rowCount(), 3);
 
     // The other drive and the default colours.
     ChangeOptions(window, [](gui::OptionsSheet& sheet) {
@@ -281,13 +281,13 @@ TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
         sheet.selectPage(OptionsPageId::kAppearance);
         sheet.page<gui::AppearancePage>(OptionsPageId::kAppearance)->defaultsButton()->click();
     });
-    EXPECT_EQ(window.trackList()->palette().color(QPalette::Base), QColor(0x00, 0x40, 0x80));
+    EXPECT_EQ(test::ListOf(window)->palette().color(QPalette::Base), QColor(0x00, 0x40, 0x80));
     ASSERT_TRUE(ready.wait(30000));
     EXPECT_EQ(ready.count(), 1);
-    EXPECT_EQ(window.discs().driver(), driver);
-    EXPECT_EQ(window.discs().driver()->currentDrive, 1);
-    EXPECT_EQ(window.statusLine()->text(), QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM B  "));
-    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+    EXPECT_EQ(test::DiscsOf(window).driver(), driver);
+    EXPECT_EQ(test::DiscsOf(window).driver()->currentDrive, 1);
+    EXPECT_EQ(test::StatusOf(window)->text(), QStringLiteral("设备: KORVIDA VIRTUAL CD-ROM B  "));
+    EXPECT_EQ(test::ListOf(window)->model()->rowCount(), 3);
 
     demo.window.reset();
     EXPECT_TRUE(demo.notifier.messages.empty()) << demo.notifier.messages.front();
@@ -320,15 +320,15 @@ TEST(MainWindow, TheBatchFileDialogOpensTheOptionsSheetOverItself) {
             if (button->text() == QStringLiteral("选项..."))
                 button->click();
     });
-    window.action(gui::cmd::kEncodeWavToMp3)->trigger();
+    test::ActionOf(window, gui::cmd::kEncodeWavToMp3)->trigger();
     EXPECT_TRUE(overFileDialog);
     EXPECT_EQ(TheSettings().DeviceType, 5);
-    EXPECT_EQ(static_cast<CSCSIDriverNative*>(window.discs().driver())->DeviceType(), 5);
+    EXPECT_EQ(static_cast<CSCSIDriverNative*>(test::DiscsOf(window).driver())->DeviceType(), 5);
 }
 
 // Pixels of exactly `color` in the track list as it is drawn now.
 int PixelsOf(gui::MainWindow& window, QColor color) {
-    const QImage image = window.trackList()->viewport()->grab().toImage();
+    const QImage image = test::ListOf(window)->viewport()->grab().toImage();
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)

@@ -27,7 +27,7 @@ namespace {
 using test::DemoWindow;
 
 QString Title(gui::MainWindow& window, int row) {
-    return window.trackList()->model()->index(row, 1).data().toString();
+    return test::ListOf(window)->model()->index(row, 1).data().toString();
 }
 
 // "测试" in GBK: not valid UTF-8, so a QString cannot hold these bytes.
@@ -47,7 +47,7 @@ TEST(MainWindowUse, AnImageInAGbkNamedFolderOpensFromTheCommandLineAndByDrop) {
     demo.drives.images = named.images;
     demo.drives.selectImage = named.selectImage;
     gui::MainWindow& window = demo.Open();
-    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+    EXPECT_EQ(test::ListOf(window)->model()->rowCount(), 3);
     EXPECT_TRUE(demo.notifier.messages.empty()) << demo.notifier.messages.front();
 
     // A file manager's drop carries the bytes percent-encoded. (A load that fails leaves
@@ -59,7 +59,7 @@ TEST(MainWindowUse, AnImageInAGbkNamedFolderOpensFromTheCommandLineAndByDrop) {
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
     static_cast<QObject&>(window).event(&drop);
     ASSERT_TRUE(ready.wait(30000));
-    EXPECT_EQ(window.trackList()->model()->rowCount(), 3);
+    EXPECT_EQ(test::ListOf(window)->model()->rowCount(), 3);
     EXPECT_TRUE(demo.notifier.messages.empty()) << demo.notifier.messages.front();
 }
 
@@ -68,7 +68,7 @@ TEST(MainWindowUse, AnImageInAGbkNamedFolderOpensFromTheCommandLineAndByDrop) {
 TEST(MainWindowUse, TheListFollowsTheTrackDialogAndF5KeepsItsEdits) {
     DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    QItemSelectionModel* selection = window.trackList()->selectionModel();
+    QItemSelectionModel* selection = test::ListOf(window)->selectionModel();
     ASSERT_TRUE(selection->isRowSelected(0, {}));
     bool followed = false;
     test::OnNextModal([&](QWidget* modal) {
@@ -83,11 +83,11 @@ TEST(MainWindowUse, TheListFollowsTheTrackDialogAndF5KeepsItsEdits) {
         dialog->findChild<QLineEdit*>(QStringLiteral("标题"))->setText(QStringLiteral("第二首"));
         dialog->accept();
     });
-    window.action(gui::cmd::kTrackInfo)->trigger();
+    test::ActionOf(window, gui::cmd::kTrackInfo)->trigger();
     EXPECT_TRUE(followed);
 
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
-    window.action(gui::cmd::kRefreshToc)->trigger();
+    test::ActionOf(window, gui::cmd::kRefreshToc)->trigger();
     ASSERT_TRUE(ready.wait(30000));
     EXPECT_EQ(Title(window, 0), QStringLiteral("第一首"));
     EXPECT_EQ(Title(window, 1), QStringLiteral("第二首"));
@@ -96,7 +96,7 @@ TEST(MainWindowUse, TheListFollowsTheTrackDialogAndF5KeepsItsEdits) {
 TEST(MainWindowUse, SpaceTicksTheRowFromAnyCellAndTheAlbumDialogTabsThroughItsFields) {
     DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    QTreeView* list = window.trackList();
+    QTreeView* list = test::ListOf(window);
     QAbstractItemModel* model = list->model();
     ASSERT_EQ(model->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
     list->setCurrentIndex(model->index(1, gui::TrackTableModel::kTitle));
@@ -106,7 +106,7 @@ TEST(MainWindowUse, SpaceTicksTheRowFromAnyCellAndTheAlbumDialogTabsThroughItsFi
     EXPECT_EQ(model->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
 
     // The fields in their order, then the buttons.
-    gui::AlbumInfoDialog dialog(window.discs().disc(), 3);
+    gui::AlbumInfoDialog dialog(test::DiscsOf(window).disc(), 3);
     QStringList order;
     for (QWidget* w = dialog.nextInFocusChain(); w != &dialog; w = w->nextInFocusChain())
         if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
@@ -131,16 +131,17 @@ TEST(MainWindowUse, RowsOfMixedScriptsAreAsTallAsTheirTallestLine) {
         rows.AddRow(row);
     }
     gui::TrackTableModel model(rows);
-    window.trackList()->setModel(&model);
+    test::ListOf(window)->setModel(&model);
     QTreeView natural;  // the style's own delegate, each row measured alone
-    natural.setFont(window.trackList()->font());
+    natural.setFont(test::ListOf(window)->font());
     natural.setModel(&model);
     for (int r = 0; r < 4; ++r) {
         const int needed = natural.visualRect(model.index(r, 1)).height();
         ASSERT_GT(needed, 0);
-        EXPECT_GE(window.trackList()->visualRect(model.index(r, 1)).height(), needed) << titles[r];
+        EXPECT_GE(test::ListOf(window)->visualRect(model.index(r, 1)).height(), needed)
+            << titles[r];
     }
-    window.trackList()->setModel(window.discs().model());
+    test::ListOf(window)->setModel(test::DiscsOf(window).model());
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 TEST(MediaWatcher, ARemovalStoresTheEditsBeforeTheListEmpties) {
     test::DemoWindow demo;
     gui::MainWindow& window = demo.Open();
-    gui::DiscController& discs = window.discs();
+    gui::DiscController& discs = test::DiscsOf(window);
     ASSERT_FALSE(discs.rows().empty());
     discs.disc().tracks[0].Title = "改过的标题";
     discs.rows().SetTitle(0, discs.disc().tracks[0].Title);
@@ -63,7 +63,7 @@ TEST(MediaWatcher, ChangesWhileALoadErrorIsShownAddNoSecondBox) {
     test::DemoWindow demo;
     test::WriteFile(demo.home / "db", "");
     demo.window = std::make_unique<gui::MainWindow>(notifier, demo.drives);
-    gui::DiscController& discs = demo.window->discs();
+    gui::DiscController& discs = test::DiscsOf(*demo.window);
     QSignalSpy loaded(&discs, &gui::DiscController::discLoaded);
     ASSERT_TRUE(loaded.wait(30000));
     ASSERT_EQ(notifier.messages.size(), 1u);

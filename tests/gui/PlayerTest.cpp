@@ -58,21 +58,21 @@ struct PlayerWindow {
         rows().row(4).checked = true;
         rows().HighlightOnly(2);
     }
-    TrackList& rows() { return window->discs().rows(); }
-    PlayerController& player() { return window->player(); }
-    QSlider* slider() { return window->playerBar()->positionSlider(); }
-    QString time() { return window->timeDisplay()->text(); }
-    void Trigger(int id) { window->action(id)->trigger(); }
+    TrackList& rows() { return test::DiscsOf(*window).rows(); }
+    PlayerController& player() { return test::PlayerOf(*window); }
+    QSlider* slider() { return test::PlayerBarOf(*window)->positionSlider(); }
+    QString time() { return test::TimeOf(*window)->text(); }
+    void Trigger(int id) { test::ActionOf(*window, id)->trigger(); }
     void Advance(std::uint64_t ms) { nowMs += ms; }
     // What the drive says it plays: status, and the position relative to the track.
     std::pair<std::uint32_t, std::int32_t> DrivePosition() {
         std::int32_t relative = 0, absolute = 0;
         std::uint32_t status = 0;
-        window->discs().driver()->GetPosition(&relative, &absolute, &status);
+        test::DiscsOf(*window).driver()->GetPosition(&relative, &absolute, &status);
         return {status, relative};
     }
     std::uint32_t TrackStart(int track) {
-        return window->discs().disc().trackRanges[static_cast<std::size_t>(track)].start;
+        return test::DiscsOf(*window).disc().trackRanges[static_cast<std::size_t>(track)].start;
     }
 
     std::uint64_t nowMs = 1000;
@@ -116,11 +116,11 @@ TEST(Player, PlaysTheFirstTickedOrTheHighlightedRowAndMovesBetweenTickedRows) {
     EXPECT_EQ(w.slider()->value(), 0);
     EXPECT_FALSE(w.player().timerActive());
     EXPECT_NE(w.DrivePosition().first, kPlaying);
-    EXPECT_EQ(w.window->statusLine()->text(), w.window->discs().statusText());
+    EXPECT_EQ(test::StatusOf(*w.window)->text(), test::DiscsOf(*w.window).statusText());
 
     // A double click plays the row under the pointer.
     w.window->show();
-    QTreeView* list = w.window->trackList();
+    QTreeView* list = test::ListOf(*w.window);
     const QRect row3 = list->visualRect(list->model()->index(3, 1));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row3.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row3.center());
@@ -142,7 +142,7 @@ TEST(Player, PlaysTheFirstTickedOrTheHighlightedRowAndMovesBetweenTickedRows) {
 TEST(Player, PositionTimeAndStatusFollowTheDrive) {
     PlayerWindow w;
     w.rows().row(0).checked = true;
-    const QString device = w.window->statusLine()->text();
+    const QString device = test::StatusOf(*w.window)->text();
     w.Trigger(cmd::kPlaySelected);
     ASSERT_EQ(w.player().playingRow(), 0);
     EXPECT_EQ(w.slider()->maximum(), 91 * 60 + 10);
@@ -154,9 +154,9 @@ TEST(Player, PositionTimeAndStatusFollowTheDrive) {
     // The status line takes the player's text only at the third tick that finds it
     // showing something else.
     w.player().Tick();
-    EXPECT_EQ(w.window->statusLine()->text(), device);
+    EXPECT_EQ(test::StatusOf(*w.window)->text(), device);
     w.player().Tick();
-    EXPECT_EQ(w.window->statusLine()->text(), QStringLiteral("正在播放: 音轨 1"));
+    EXPECT_EQ(test::StatusOf(*w.window)->text(), QStringLiteral("正在播放: 音轨 1"));
 
     // More than 90 minutes into a track is no position.
     w.Advance((91 * 60 - 245) * 1000);
@@ -174,7 +174,7 @@ TEST(Player, PositionTimeAndStatusFollowTheDrive) {
     EXPECT_EQ(w.DrivePosition(), std::make_pair(kPlaying, 125 * 75));
 
     w.Trigger(cmd::kStop);
-    EXPECT_EQ(w.window->statusLine()->text(), device);
+    EXPECT_EQ(test::StatusOf(*w.window)->text(), device);
     EXPECT_EQ(w.player().playingRow(), -1);
     EXPECT_EQ(w.time(), QStringLiteral("00:00"));
 }
@@ -196,7 +196,7 @@ TEST(Player, PauseHoldsThePlaceUntilPlaySelectedResumesIt) {
     EXPECT_EQ(w.DrivePosition(), std::make_pair(kPlaying, 0));
     for (int i = 0; i < 3; ++i)
         w.player().Tick();
-    EXPECT_EQ(w.window->statusLine()->text(), QStringLiteral("已暂停: 音轨 3"));
+    EXPECT_EQ(test::StatusOf(*w.window)->text(), QStringLiteral("已暂停: 音轨 3"));
 
     // A pause the drive refuses (nothing plays) leaves the player able to play.
     w.Trigger(cmd::kStop);

@@ -140,6 +140,13 @@ void DiscController::changeDrive(int drive) {
     Run(outcome, tr("正在读取 TOC..."));
 }
 
+void DiscController::applyDriveOptions(const Settings& settings) {
+    if (auto* native = dynamic_cast<CSCSIDriverNative*>(driver_.get())) {
+        native->SetDeviceType(settings.DeviceType);
+        native->SetDigitalPlayback(settings.DigitalPlayback != 0);
+    }
+}
+
 void DiscController::recreateDriver() {
     if (busy())
         return;
@@ -233,12 +240,10 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
         if (o.imageRefused) {
             // Nothing to load: the list before comes back.
         } else if (o.changeTo >= 0) {
-            // As in selection below, CDROMDriver is the one setting written here.
-            o.status = ChangeDrive(*driver, TheSettings(), o.changeTo, o.driveOk);
+            // The drive chosen goes into the snapshot; Finish stores it on the UI thread.
+            o.status = ChangeDrive(*driver, o.settings, o.changeTo, o.driveOk);
         } else if (o.findDrives) {
-            // The driver keeps the process-wide settings (it reads DeviceType at every
-            // read); only CDROMDriver is written here, and nothing else reads it meanwhile.
-            DriveSelection selection = CreateAndSelectDriver(TheSettings(), o.sources, o.messages);
+            DriveSelection selection = CreateAndSelectDriver(o.settings, o.sources, o.messages);
             o.newDriver = std::move(selection.driver);
             o.driveOk = selection.ok;
             o.status = selection.statusText;
@@ -270,8 +275,11 @@ void DiscController::Finish(std::shared_ptr<Outcome> outcome) {
             driver_ = std::move(o.newDriver);
         driveOk_ = o.driveOk;
     }
-    // An opened image is the drive in use from now on, as a drive picked on the options
-    // page is.
+    // Only the UI thread writes the live settings: the drive the worker selected (from
+    // its snapshot) is stored here. An opened image is the drive in use from now on, as a
+    // drive picked on the options page is.
+    if (newDrive || o.changeTo >= 0)
+        TheSettings().CDROMDriver = o.settings.CDROMDriver;
     if (!o.image.empty() && !o.imageRefused && driveOk_)
         TheSettings().CDROMDriver = driver_->currentDrive;
     if (!o.status.empty())

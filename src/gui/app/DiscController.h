@@ -12,8 +12,9 @@
 #include "gui/app/TrackTableModel.h"
 
 namespace korvida {
+struct Settings;
 class UserNotifier;
-}
+}  // namespace korvida
 
 namespace korvida::gui {
 
@@ -43,6 +44,9 @@ class DiscController : public QObject {
     // stored, the drive stopped and selected, its disc loaded, and the status line names
     // it. Stored in CDROMDriver.
     void changeDrive(int drive);
+    // The drive type and the playback path of the options sheet; the driver reads with
+    // them from the next command on, the disc stays.
+    void applyDriveOptions(const Settings& settings);
     // A new driver, found and selected as at start-up (the transport setting changed).
     void recreateDriver();
     // Ejects, stores the disc's description and empties the list; on a drive whose tray

@@ -16,20 +16,27 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <QVBoxLayout>
+
 #include "core/encode/EncoderLibrary.h"
 #include "core/jobs/Messages.h"
-#include "core/platform/MasterVolume.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/CommandTable.h"
 #include "gui/app/DiscController.h"
+#include "gui/app/FileCommands.h"
+#include "gui/app/JobCommands.h"
 #include "gui/app/JobController.h"
 #include "gui/app/MediaWatcher.h"
+#include "gui/app/OptionsApplication.h"
+#include "gui/app/PlayerCommands.h"
 #include "gui/app/QtMessageTarget.h"
 #include "gui/app/ShadowTextDelegate.h"
+#include "gui/app/TrackCommands.h"
 #include "gui/player/PlayerBar.h"
 #include "gui/player/PlayerController.h"
+#include "gui/progress/JobLog.h"
 #include "gui/settings/ColorPreview.h"
 #include "gui/widgets/FileNameBytes.h"
 
@@ -62,8 +69,16 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
     PrepareFolders(settings, notifier_);
 
     discs_ = new DiscController(notifier_, std::move(drives), this);
-    jobs_ = new JobController(log_, notifier_, this);
-    jobs_->SetRipSource(nullptr, &discs_->rows(), &discs_->disc());
+    JobCommands::Host jobHost;
+    jobHost.openOptions = [this](QWidget* over) { options_->Open(over); };
+    // The rip has stopped the drive: the player's timer must not ask it.
+    jobHost.beforeRip = [this] { player_->player().Reset(); };
+    jobCommands_ = new JobCommands(*discs_, notifier_, std::move(jobHost), this);
+    options_ = new OptionsApplication(
+        *discs_, [this] { return JobBusy(); }, this);
+    files_ = new FileCommands(*discs_, notifier_, this);
+    tracks_ = new TrackCommands(
+        *discs_, notifier_, [this] { ShowHighlight(); }, this);
 
     BuildActions();
     BindHandlers();
@@ -79,8 +94,9 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
     connect(discs_, &DiscController::busyChanged, this, [this] { UpdateCommandStates(); });
     connect(discs_, &DiscController::discLoaded, this, &MainWindow::OnDiscLoaded);
     connect(discs_, &DiscController::noDrive, demo_, &QWidget::show);
-    connect(jobs_, &JobController::runningChanged, this, [this] { UpdateCommandStates(); });
-    connect(jobs_, &JobController::currentTrack, this, [this](int track) {
+    connect(jobCommands_, &JobCommands::busyChanged, this, [this] { UpdateCommandStates(); });
+    connect(options_, &OptionsApplication::colorsChanged, this, [this] { ApplyColors(); });
+    connect(&jobCommands_->jobs(), &JobController::currentTrack, this, [this](int track) {
         HandleMessage(Message{WM_CURRENT_TRACK, track, 0, {}});
     });
     target_ =
@@ -91,22 +107,21 @@ MainWindow::MainWindow(UserNotifier& notifier, DriveSources drives, QWidget* par
     // A disc put in or taken out of the current drive reloads the list; not while a job
     // sends its own commands to the drive.
     new MediaWatcher(
-        *discs_, [this] { return !jobs_ || jobs_->running() || progress_; }, this);
+        *discs_, [this] { return !jobCommands_ || JobBusy(); }, this);
     // Drive discovery and the first load run on a worker: the window is up meanwhile.
     discs_->start();
 }
 
 MainWindow::~MainWindow() {
-    // Before the children go: its destroyed() handler reaches into this window.
-    delete progress_;
-    delete jobs_;  // cancels a job still running and waits for its thread
-    jobs_ = nullptr;
+    // Before the other children go: closes the progress window, cancels a job still
+    // running and waits for its thread.
+    delete jobCommands_;
+    jobCommands_ = nullptr;
     discs_->waitIdle();
     discs_->storeDisc();
     if (discs_->driver() && discs_->hasDrive())
         discs_->driver()->Stop();
     SaveSettingsAtExit();
-    log_.clear();
 }
 
 void MainWindow::BuildActions() {
@@ -133,21 +148,8 @@ QAction* MainWindow::action(int id) const {
     return found == actions_.end() ? nullptr : found->second;
 }
 
-QMenu* MainWindow::menu(int index) const {
-    return index >= 0 && index < 4 ? menus_[index] : nullptr;
-}
-
-void MainWindow::Bind(int id, std::function<void()> handler) {
-    handlers_[id] = std::move(handler);
-}
-
-void MainWindow::Trigger(int id) {
-    // While a job's progress window is open the main window takes no commands.
-    if (progress_ || jobs_->running())
-        return;
-    const auto found = handlers_.find(HandlerId(id));
-    if (found != handlers_.end())
-        found->second();
+bool MainWindow::JobBusy() const {
+    return jobCommands_ && jobCommands_->busy();
 }
 
 void MainWindow::BuildMenus() {
@@ -170,24 +172,25 @@ void MainWindow::BuildMenus() {
         else
             context_->addAction(action(id));
     }
-    toolBar_ = addToolBar(tr("工具栏"));
-    toolBar_->setObjectName(QStringLiteral("toolBar"));
-    toolBar_->setMovable(false);
-    toolBar_->setIconSize(QSize(16, 16));
+    QToolBar* tools = addToolBar(tr("工具栏"));
+    tools->setObjectName(QStringLiteral("toolBar"));
+    tools->setMovable(false);
+    tools->setIconSize(QSize(16, 16));
     for (int id : ToolBarLayout()) {
         if (id == 0) {
-            toolBar_->addSeparator();
+            tools->addSeparator();
             continue;
         }
-        toolBar_->addAction(action(id));
+        tools->addAction(action(id));
     }
     // The rip button is the one most used: its caption stands beside its icon.
-    if (auto* rip = qobject_cast<QToolButton*>(toolBar_->widgetForAction(action(cmd::kButtonRip))))
+    if (auto* rip = qobject_cast<QToolButton*>(tools->widgetForAction(action(cmd::kButtonRip))))
         rip->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
 }
 
 void MainWindow::BuildCentre() {
     list_ = new QTreeView(this);
+    list_->setObjectName(QStringLiteral("trackList"));
     list_->setModel(discs_->model());
     list_->setRootIsDecorated(false);
     // Each row measures its own height: a title in another script can need more than the
@@ -207,7 +210,21 @@ void MainWindow::BuildCentre() {
     // The title takes the width the other three columns leave.
     header->setSectionResizeMode(TrackTableModel::kTitle, QHeaderView::Stretch);
     status_ = new QLabel(this);
-    BuildPlayer();  // the list's column, with the player's row under the list
+    status_->setObjectName(QStringLiteral("statusLine"));
+    // Made after the list, so that the player's row follows it in the tab order.
+    PlayerCommands::Host playerHost;
+    playerHost.jobRunning = [this] { return JobBusy(); };
+    playerHost.statusLine = [this] { return status_->text(); };
+    player_ = new PlayerCommands(*discs_, notifier_, std::move(playerHost), this);
+    connect(&player_->player(), &PlayerController::statusChanged, status_, &QLabel::setText);
+    // The list's column, with the player's row under the list.
+    auto* centre = new QWidget(this);
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(list_, 1);
+    column->addWidget(player_->bar());
+    setCentralWidget(centre);
 
     connect(list_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { context_->popup(list_->viewport()->mapToGlobal(at)); });
@@ -217,6 +234,7 @@ void MainWindow::BuildCentre() {
             &MainWindow::TakeHighlightFromView);
 
     demo_ = new QPushButton(tr("使用演示光盘"), this);
+    demo_->setObjectName(QStringLiteral("demoDisc"));
     demo_->setToolTip(tr("没有找到光驱时，可以用程序自带的演示光盘映像试用。"));
     demo_->hide();
     connect(demo_, &QPushButton::clicked, this, [this] {
@@ -247,7 +265,7 @@ void MainWindow::ApplyColors() {
     row.setColor(QPalette::WindowText, ColorFromBgr(s.StatusLineColor));
     statusBar()->setPalette(row);
     statusBar()->setAutoFillBackground(true);
-    for (QLabel* label : {status_, timeDisplay()}) {
+    for (QLabel* label : {status_, player_->bar()->timeDisplay()}) {
         label->setPalette(row);
         // Applied again after the options sheet: the old shadow goes with the switch.
         if (!s.BoolShadowColor) {
@@ -263,85 +281,18 @@ void MainWindow::ApplyColors() {
     list_->viewport()->update();
 }
 
-void MainWindow::UpdateCommandStates() {
-    const bool jobRunning = jobs_->running() || progress_;
-    const bool loading = discs_->busy();
-    static const int kDiscCommands[] = {cmd::kEject,
-                                        cmd::kButtonEject,
-                                        cmd::kRefreshToc,
-                                        cmd::kImportCdPlayerIni,
-                                        cmd::kExportCdPlayerIni,
-                                        cmd::kOpenImage,
-                                        cmd::kOptions,
-                                        cmd::kButtonOptions};
-    for (auto& [id, action] : actions_) {
-        bool enabled = !jobRunning;
-        if (loading && std::find(std::begin(kDiscCommands), std::end(kDiscCommands), id) !=
-                           std::end(kDiscCommands))
-            enabled = false;
-        action->setEnabled(enabled);
-    }
-}
-
 void MainWindow::OnDiscLoaded(bool, unsigned totalSeconds) {
-    player_->Reset();
+    player_->player().Reset();
     // Until something plays, the display shows how long the disc is.
-    timeDisplay()->setText(PlayTimeText(static_cast<int>(totalSeconds)));
-    if (discs_->hasDrive() && !autoplaySaved_) {
-        autoplay_.SaveAndDisable(TheSettings().DisableAutoPlay);
-        autoplaySaved_ = true;
-    }
-    if (discs_->hasDrive())
+    player_->bar()->timeDisplay()->setText(PlayTimeText(static_cast<int>(totalSeconds)));
+    if (discs_->hasDrive()) {
+        options_->TakeOverAutoplay();
         demo_->hide();
-    jobs_->SetRipSource(discs_->driver(), &discs_->rows(), &discs_->disc());
+    }
+    jobCommands_->jobs().SetRipSource(discs_->driver(), &discs_->rows(), &discs_->disc());
     ShowHighlight();
     UpdateCommandStates();
     emit discReady();
-}
-
-void MainWindow::HandleMessage(const Message& m) {
-    TrackList& rows = discs_->rows();
-    switch (m.id) {
-        case WM_STATUS_HINT:
-            // A hint's text travels with it; wParam 0 brings the device text back.
-            if (m.wParam == 0)
-                status_->setText(discs_->statusText());
-            else if (!m.text.empty())
-                status_->setText(QString::fromStdString(m.text));
-            break;
-        case WM_RIP_REQUEST:
-            if (!m.wParam)
-                repaint();
-            Trigger(cmd::kRip);
-            break;
-        case WM_CURRENT_TRACK:
-            rows.HighlightOnly(rows.FindTrack(static_cast<int>(m.wParam)));
-            ShowHighlight();
-            break;
-        case WM_TITLE_EDITED:
-            if (m.wParam >= 0 && m.wParam < DiscInfo::kMaxTracks) {
-                discs_->disc().tracks[static_cast<std::size_t>(m.wParam)].Title = m.text;
-                rows.SetTitle(static_cast<int>(m.wParam), m.text);
-                discs_->model()->rowsChanged();
-            }
-            break;
-        case WM_RESTORE:
-            if (isMinimized())
-                showNormal();
-            raise();
-            activateWindow();
-            break;
-        case WM_JOB_LOG:
-            log_.append(QString::fromStdString(m.text));
-            break;
-        case WM_POSITION_SLIDER:
-        case WM_VOLUME_SETUP:
-        case WM_SET_VOLUME:
-            HandlePlayerMessage(m);
-            break;
-        default:
-            break;
-    }
 }
 
 void MainWindow::ShowHighlight() {
@@ -374,7 +325,7 @@ void MainWindow::TakeHighlightFromView() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // No window can close over a running job's thread.
-    if (jobs_->running()) {
+    if (jobCommands_->jobs().running()) {
         event->ignore();
         return;
     }
@@ -395,15 +346,14 @@ void MainWindow::dropEvent(QDropEvent* event) {
         if (url.isLocalFile() &&
             url.toLocalFile().endsWith(QStringLiteral(".cue"), Qt::CaseInsensitive)) {
             event->acceptProposedAction();
-            if (!progress_ && !jobs_->running())
+            if (!JobBusy())
                 discs_->openImage(FileNameBytes(url));
             return;
         }
 }
 
 void MainWindow::SaveSettingsAtExit() {
-    if (autoplaySaved_)
-        autoplay_.Restore();
+    options_->RestoreAutoplay();
     Settings& s = TheSettings();
     s.WindowLeft = x();
     s.WindowTop = y();

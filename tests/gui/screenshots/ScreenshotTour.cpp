@@ -15,6 +15,7 @@
 #include <QTreeView>
 
 #include "core/settings/Settings.h"
+#include "gui/WindowParts.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
@@ -59,11 +60,14 @@ QPixmap WithCaption(QWidget* window) {
 ScreenshotTour::ScreenshotTour(MainWindow& window, const QString& folder)
     : QObject(&window), window_(window), folder_(folder) {
     folder_.mkpath(QStringLiteral("."));
-    WaitFor([this] { return !window_.discs().busy() && window_.discs().rows().size() > 0; },
-            [this] {
-                Save(&window_, QStringLiteral("main-window"));
-                Playing([this] { Menus(0); });
-            });
+    WaitFor(
+        [this] {
+            return !test::DiscsOf(window_).busy() && test::DiscsOf(window_).rows().size() > 0;
+        },
+        [this] {
+            Save(&window_, QStringLiteral("main-window"));
+            Playing([this] { Menus(0); });
+        });
 }
 
 void ScreenshotTour::Save(QWidget* widget, const QString& name) {
@@ -104,19 +108,19 @@ void ScreenshotTour::WithModal(const Step& open, std::function<void(QWidget*)> i
 // The main window while the second track plays: the slider and the time move and the
 // status line names the track once the player has taken it over.
 void ScreenshotTour::Playing(Step then) {
-    TrackList& rows = window_.discs().rows();
+    TrackList& rows = test::DiscsOf(window_).rows();
     for (int p = 0; p < rows.size(); ++p)
         rows.row(p).checked = p >= 1;
-    window_.discs().model()->rowsChanged();
-    window_.action(cmd::kPlaySelected)->trigger();
+    test::DiscsOf(window_).model()->rowsChanged();
+    test::ActionOf(window_, cmd::kPlaySelected)->trigger();
     WaitFor(
         [this] {
-            return window_.statusLine()->text().startsWith(tr("正在播放")) &&
-                   window_.timeDisplay()->text() >= QStringLiteral("00:02");
+            return test::StatusOf(window_)->text().startsWith(tr("正在播放")) &&
+                   test::TimeOf(window_)->text() >= QStringLiteral("00:02");
         },
         [this, then] {
             Save(&window_, QStringLiteral("main-window-playing"));
-            window_.action(cmd::kStop)->trigger();
+            test::ActionOf(window_, cmd::kStop)->trigger();
             QTimer::singleShot(kSettleMs, this, then);
         });
 }
@@ -127,8 +131,8 @@ void ScreenshotTour::Menus(int index) {
         Dialogs();
         return;
     }
-    QMenu* menu = window_.menu(index);
-    window_.action(cmd::kOpenFileMenu + index)->trigger();
+    QMenu* menu = test::MenuOf(window_, index);
+    test::ActionOf(window_, cmd::kOpenFileMenu + index)->trigger();
     WaitFor(
         [menu] { return menu->isVisible(); },
         [this, menu, index] {
@@ -151,8 +155,8 @@ void ScreenshotTour::Menus(int index) {
 }
 
 void ScreenshotTour::Dialogs() {
-    window_.trackList()->setCurrentIndex(window_.discs().model()->index(0, 0));
-    WithModal([this] { window_.action(cmd::kTrackInfo)->trigger(); },
+    test::ListOf(window_)->setCurrentIndex(test::DiscsOf(window_).model()->index(0, 0));
+    WithModal([this] { test::ActionOf(window_, cmd::kTrackInfo)->trigger(); },
               [this](QWidget* dialog) {
                   Save(dialog, QStringLiteral("track-info"));
                   if (QPushButton* more = ButtonWithText(dialog, tr("更多 >>>")))
@@ -161,7 +165,7 @@ void ScreenshotTour::Dialogs() {
                       Save(dialog, QStringLiteral("track-info-more"));
                       qobject_cast<QDialog*>(dialog)->reject();
                       QTimer::singleShot(kSettleMs, this, [this] {
-                          WithModal([this] { window_.action(cmd::kDiscInfo)->trigger(); },
+                          WithModal([this] { test::ActionOf(window_, cmd::kDiscInfo)->trigger(); },
                                     [this](QWidget* album) {
                                         Save(album, QStringLiteral("album-info"));
                                         qobject_cast<QDialog*>(album)->reject();
@@ -173,7 +177,7 @@ void ScreenshotTour::Dialogs() {
 }
 
 void ScreenshotTour::Options() {
-    WithModal([this] { window_.action(cmd::kOptions)->trigger(); },
+    WithModal([this] { test::ActionOf(window_, cmd::kOptions)->trigger(); },
               [this](QWidget* modal) {
                   if (auto* sheet = qobject_cast<OptionsSheet*>(modal)) {
                       OptionsPages(sheet, 0);
@@ -217,26 +221,28 @@ void ScreenshotTour::OptionsPages(OptionsSheet* sheet, int page) {
 }
 
 void ScreenshotTour::RipJob() {
-    window_.action(cmd::kSelectAll)->trigger();
-    window_.action(cmd::kRip)->trigger();
+    test::ActionOf(window_, cmd::kSelectAll)->trigger();
+    test::ActionOf(window_, cmd::kRip)->trigger();
     WaitFor(
         [this] {
-            ProgressWindow* p = window_.progressWindow();
+            ProgressWindow* p = test::ProgressOf(window_);
             return p && p->extractPage()->barText().endsWith(QLatin1Char('%')) &&
                    p->extractPage()->barText() != QStringLiteral("0.0%");
         },
         [this] {
-            Save(window_.progressWindow(), QStringLiteral("progress"));
+            Save(test::ProgressOf(window_), QStringLiteral("progress"));
             WaitFor(
                 [this] {
-                    ProgressWindow* p = window_.progressWindow();
+                    ProgressWindow* p = test::ProgressOf(window_);
                     return p && p->page() == ProgressWindow::kCompletionPage;
                 },
                 [this] {
-                    Save(window_.progressWindow(), QStringLiteral("completion"));
-                    window_.progressWindow()->button()->click();
+                    Save(test::ProgressOf(window_), QStringLiteral("completion"));
+                    test::ProgressOf(window_)->button()->click();
                     WaitFor(
-                        [this] { return !window_.progressWindow() && !window_.jobs().running(); },
+                        [this] {
+                            return !test::ProgressOf(window_) && !test::JobsOf(window_).running();
+                        },
                         [this] { FailingJob(); });
                 });
         });
@@ -251,7 +257,7 @@ void ScreenshotTour::FailingJob() {
     if (file.open(QIODevice::WriteOnly))
         file.write("not a wave file\n");
     file.close();
-    WithModal([this] { window_.action(cmd::kEncodeWavToMp3)->trigger(); },
+    WithModal([this] { test::ActionOf(window_, cmd::kEncodeWavToMp3)->trigger(); },
               [this, broken](QWidget* widget) {
                   auto* dialog = qobject_cast<QFileDialog*>(widget);
                   Save(dialog, QStringLiteral("file-dialog"));
@@ -265,18 +271,18 @@ void ScreenshotTour::FailingJob() {
                   QMetaObject::invokeMethod(dialog, &QDialog::accept);
                   WaitFor(
                       [this] {
-                          ProgressWindow* p = window_.progressWindow();
+                          ProgressWindow* p = test::ProgressOf(window_);
                           return p && p->page() == ProgressWindow::kErrorPage;
                       },
                       [this] {
-                          ProgressWindow* p = window_.progressWindow();
+                          ProgressWindow* p = test::ProgressOf(window_);
                           Save(p, QStringLiteral("error-page"));
                           WithModal([p] { ButtonWithText(p, tr("查看日志(&V)..."))->click(); },
                                     [this](QWidget* log) {
                                         Save(log, QStringLiteral("log-window"));
                                         qobject_cast<QDialog*>(log)->accept();
                                         QTimer::singleShot(kSettleMs, this, [this] {
-                                            window_.progressWindow()->button()->click();
+                                            test::ProgressOf(window_)->button()->click();
                                             QueryWizard();
                                         });
                                     });

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "core/jobs/Messages.h"
+#include "gui/WindowParts.h"
 #include "core/platform/UniqueFd.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
@@ -59,7 +60,7 @@ FreedbMatch Match(const char* category, const char* artist, const char* title) {
 
 void ScreenshotTour::QueryWizard() {
     auto controller = std::make_shared<QueryController>(FreedbServerSettingsFrom(TheSettings()),
-                                                        window_.discs().disc());
+                                                        test::DiscsOf(window_).disc());
     auto* dialog = new QueryDialog(*controller, &window_);
     dialog->show();
     Pictures(dialog,
@@ -87,7 +88,7 @@ void ScreenshotTour::SubmitWizard() {
     auto port = std::make_shared<UniqueFd>();
     FreedbServerSettings settings = FreedbServerSettingsFrom(TheSettings());
     settings.Server = "127.0.0.1:" + std::to_string(SilentPort(*port));
-    auto controller = std::make_shared<SubmitController>(settings, window_.discs().disc(),
+    auto controller = std::make_shared<SubmitController>(settings, test::DiscsOf(window_).disc(),
                                                          window_.messageTarget(), silent);
     auto* dialog = new SubmitDialog(*controller, &window_);
     SubmitEditPage* edit = dialog->editPage();
@@ -112,9 +113,9 @@ void ScreenshotTour::SubmitWizard() {
 
 void ScreenshotTour::SubmitResults() {
     static SilentNotifier silent;
-    auto controller =
-        std::make_shared<SubmitController>(FreedbServerSettingsFrom(TheSettings()),
-                                           window_.discs().disc(), window_.messageTarget(), silent);
+    auto controller = std::make_shared<SubmitController>(FreedbServerSettingsFrom(TheSettings()),
+                                                         test::DiscsOf(window_).disc(),
+                                                         window_.messageTarget(), silent);
     auto* dialog = new SubmitDialog(*controller, &window_);
     dialog->show();
     Pictures(dialog,

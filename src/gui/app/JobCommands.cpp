@@ -1,0 +1,109 @@
+#include "gui/app/JobCommands.h"
+
+#include <QUrl>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/rip/RipCommand.h"
+#include "core/settings/Settings.h"
+#include "gui/app/DiscController.h"
+#include "gui/app/JobController.h"
+#include "gui/progress/JobLog.h"
+#include "gui/progress/LogWindow.h"
+#include "gui/widgets/ExtendedFileDialog.h"
+#include "gui/widgets/FileNameBytes.h"
+
+namespace korvida::gui {
+
+JobCommands::JobCommands(DiscController& discs, UserNotifier& notifier, Host host, QWidget* window)
+    : QObject(window),
+      discs_(discs),
+      notifier_(notifier),
+      host_(std::move(host)),
+      window_(window),
+      log_(new JobLog(this)),
+      jobs_(new JobController(*log_, notifier, this)) {
+    jobs_->SetRipSource(nullptr, &discs_.rows(), &discs_.disc());
+    connect(jobs_, &JobController::runningChanged, this, &JobCommands::busyChanged);
+}
+
+JobCommands::~JobCommands() {
+    blockSignals(true);  // the window that listens is going too
+    // Before the job runner: the window's destroyed() handler reaches into this object.
+    delete progress_;
+    delete jobs_;
+    jobs_ = nullptr;
+}
+
+bool JobCommands::busy() const {
+    return progress_ || (jobs_ && jobs_->running());
+}
+
+void JobCommands::Rip() {
+    if (discs_.busy())
+        return;
+    const int total = PrepareRip(discs_.rows(), discs_.driver(), notifier_);
+    if (total == 0)
+        return;
+    host_.beforeRip();
+    jobs_->SetRipSource(discs_.driver(), &discs_.rows(), &discs_.disc());
+    OpenProgress(total, JobMode::kRip);
+}
+
+void JobCommands::FileCommand(FileJobKind kind) {
+    QString title, filter;
+    JobMode mode = JobMode::kEncodeMp3;
+    const QString wave = tr("Wave 文件 (*.wav)");
+    switch (kind) {
+        case FileJobKind::kEncodeMp3:
+            title = tr("编码 WAV 为 MP3"), filter = wave, mode = JobMode::kEncodeMp3;
+            break;
+        case FileJobKind::kEncodeOgg:
+            title = tr("编码 WAV 为 OGG"), filter = wave, mode = JobMode::kEncodeOgg;
+            break;
+        case FileJobKind::kDecodeMp3:
+            title = tr("解码 MP3 为 WAV"), filter = tr("MP3 文件 (*.mp3)"),
+            mode = JobMode::kDecodeMp3;
+            break;
+        case FileJobKind::kNormaliseWav:
+            title = tr("规格化 WAV 文件"), filter = wave, mode = JobMode::kNormaliseWav;
+            break;
+    }
+    // The previous batch's items go now, whatever the user answers.
+    jobs_->SetFileItems({});
+    ExtendedFileDialog dialog(title, filter,
+                              FileNameText(NormalizedFolder(TheSettings().OutputFolder)), window_);
+    connect(&dialog, &ExtendedFileDialog::optionsRequested, this,
+            [this, &dialog] { host_.openOptions(&dialog); });
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    std::vector<std::string> paths;
+    for (const QUrl& file : dialog.selectedUrls())
+        paths.push_back(FileNameBytes(file));
+    if (paths.empty())
+        return;
+    jobs_->SetFileItems(paths);
+    OpenProgress(static_cast<int>(paths.size()), mode);
+}
+
+void JobCommands::OpenProgress(int total, JobMode mode) {
+    progress_ = new ProgressWindow(total, mode, *log_, notifier_, window_);
+    progress_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(progress_, &ProgressWindow::startJob, jobs_, &JobController::Start);
+    connect(progress_, &ProgressWindow::cancelJob, jobs_, &JobController::Cancel);
+    connect(jobs_, &JobController::jobMessage, progress_, &ProgressWindow::HandleMessage);
+    connect(progress_, &QObject::destroyed, this, [this] {
+        progress_ = nullptr;
+        emit busyChanged();
+    });
+    emit busyChanged();
+    progress_->show();
+}
+
+void JobCommands::ViewLog() {
+    LogWindow window(*log_, window_);
+    window.exec();
+}
+
+}  // namespace korvida::gui

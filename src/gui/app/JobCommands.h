@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+#include "core/batch/BatchJobs.h"
+#include "gui/progress/ProgressWindow.h"
+
+class QWidget;
+
+namespace korvida {
+class UserNotifier;
+}
+
+namespace korvida::gui {
+
+class DiscController;
+class JobController;
+class JobLog;
+
+// The commands that run a job behind the progress window: the rip, the four batch file
+// commands (each with its file dialog) and the job log. Owns the job runner and the log,
+// and knows whether a job holds the window.
+class JobCommands : public QObject {
+    Q_OBJECT
+
+  public:
+    struct Host {
+        // The batch file dialogs' "选项..." button: the sheet opens over the dialog.
+        std::function<void(QWidget* over)> openOptions;
+        // The rip is about to take the drive (the player lets go of it).
+        std::function<void()> beforeRip;
+    };
+    JobCommands(DiscController& discs, UserNotifier& notifier, Host host, QWidget* window);
+    // Closes the progress window, then cancels a job still running and waits for its
+    // thread.
+    ~JobCommands() override;
+
+    JobController& jobs() const { return *jobs_; }
+    JobLog& log() const { return *log_; }
+    // The progress window of the running job, if one is open.
+    ProgressWindow* progressWindow() const { return progress_; }
+    // A job's window is open or its worker still runs: the main window takes no commands.
+    bool busy() const;
+
+    void Rip();
+    void FileCommand(FileJobKind kind);
+    void ViewLog();
+
+  signals:
+    // busy() may have changed.
+    void busyChanged();
+
+  private:
+    void OpenProgress(int total, JobMode mode);
+
+    DiscController& discs_;
+    UserNotifier& notifier_;
+    Host host_;
+    QWidget* window_;
+    JobLog* log_;
+    JobController* jobs_;
+    ProgressWindow* progress_ = nullptr;
+};
+
+}  // namespace korvida::gui
