@@ -38,13 +38,7 @@ TEST(Ending, SigtermDuringARipEndsTheJobCleanlyAndStoresTheSettings) {
     test::WriteFile(demo.home / "Settings.ini",
                     "[Misc]\nTEMPDIRECTORY=" + (demo.home / "tmp") + "\n");
     // Reads that take their time, so the signal comes while the first track is read.
-    std::string error;
-    std::shared_ptr<VirtualDrive> slow = VirtualDrive::Open(demo.drives.images[0], error);
-    ASSERT_TRUE(slow) << error;
-    for (std::uint8_t read : {0xBE, 0x28, 0xD4, 0xD8})
-        slow->faults().delayMs[read] = 20;
-    demo.drives.images.clear();
-    demo.drives.virtualDrives = {slow};
+    ASSERT_TRUE(demo.SlowDownReads(20));
     gui::TerminationSignals termination;
     QSignalSpy requested(&termination, &gui::TerminationSignals::requested);
     gui::MainWindow& window = demo.Open();

@@ -60,6 +60,20 @@ struct DemoWindow {
         ready.wait(30000);
         return *window;
     }
+    // The demo disc in a drive whose reads take `delayMs` each, so that a signal, a
+    // cancel or a close arrives while a track is being read. False when the image does
+    // not open.
+    [[nodiscard]] bool SlowDownReads(int delayMs) {
+        std::string error;
+        std::shared_ptr<VirtualDrive> slow = VirtualDrive::Open(drives.images.at(0), error);
+        if (!slow)
+            return false;
+        for (std::uint8_t read : {0xBE, 0x28, 0xD4, 0xD8})
+            slow->faults().delayMs[read] = delayMs;
+        drives.images.clear();
+        drives.virtualDrives = {slow};
+        return true;
+    }
 
     TempHome home;
     RecordingNotifier notifier;

@@ -250,13 +250,7 @@ TEST(JobsFromTheGui, ARipWhoseRuleNamesTracksAlikeIsRefusedOnTheErrorPage) {
 TEST(JobsFromTheGui, EscapeDuringARipCancelsItAndCommandsWaitForTheWorker) {
     test::DemoWindow demo("[General]\nOutputFormat=1\n");
     // Reads that take their time, so the cancel arrives while track 2 is read.
-    std::string error;
-    std::shared_ptr<VirtualDrive> slow = VirtualDrive::Open(demo.drives.images[0], error);
-    ASSERT_TRUE(slow) << error;
-    for (std::uint8_t read : {0xBE, 0x28, 0xD4, 0xD8})
-        slow->faults().delayMs[read] = 20;
-    demo.drives.images.clear();
-    demo.drives.virtualDrives = {slow};
+    ASSERT_TRUE(demo.SlowDownReads(20));
     gui::MainWindow& window = demo.Open();
     test::ActionOf(window, gui::cmd::kRip)->trigger();
     ProgressWindow* progress = test::ProgressOf(window);

@@ -1,16 +1,12 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 
-class QWidget;
-
-namespace korvida {
-class UserNotifier;
-}
+#include "core/platform/UserNotifier.h"
+#include "gui/app/DiscController.h"
 
 namespace korvida::gui {
-
-class DiscController;
 
 // The File menu's commands on the disc and the desktop: a CD image opened, the titles
 // imported from or exported to a CD player's list, the output folder shown.

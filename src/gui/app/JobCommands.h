@@ -1,20 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <functional>
 
 #include "core/batch/BatchJobs.h"
+#include "core/platform/UserNotifier.h"
+#include "gui/app/DiscController.h"
 #include "gui/progress/ProgressWindow.h"
-
-class QWidget;
-
-namespace korvida {
-class UserNotifier;
-}
 
 namespace korvida::gui {
 
-class DiscController;
 class JobController;
 class JobLog;
 

@@ -1,20 +1,15 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <functional>
 
 #include "core/disc/TrackList.h"
 #include "core/disc/TrackListText.h"
-
-class QWidget;
-
-namespace korvida {
-class UserNotifier;
-}
+#include "core/platform/UserNotifier.h"
+#include "gui/app/DiscController.h"
 
 namespace korvida::gui {
-
-class DiscController;
 
 // The Edit menu's commands on the track list: ticks, title case, row moves, the clipboard
 // text and the track and disc information dialogs.
