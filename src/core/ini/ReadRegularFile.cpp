@@ -37,7 +37,7 @@ RegularFileText ReadRegularFile(const std::string& path, std::size_t maxBytes) {
     if (::fstat(fd.get(), &info) != 0)
         return Refused(ErrorText(errno));
     if (!S_ISREG(info.st_mode))
-        return Refused("not a regular file");
+        return Refused("不是普通文件");  // a FIFO, a device, a folder
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes)
         return Refused(ErrorText(EFBIG));
 
