@@ -18,17 +18,15 @@ extern "C" void RecordSignal(int signal) {
     gSignal.compare_exchange_strong(none, signal, std::memory_order_relaxed);
 }
 
+// The handler for a new watcher: no signal has come for it yet.
+void (*FreshRecorder())(int) {
+    gSignal.store(0);
+    return RecordSignal;
+}
+
 }  // namespace
 
-InterruptToEvent::InterruptToEvent() {
-    gSignal.store(0);
-    struct sigaction action {};
-    action.sa_handler = RecordSignal;
-    // No SA_RESETHAND: a second signal must not end the program before the clean-up.
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &action, &previous_[i]);
+InterruptToEvent::InterruptToEvent() : handler_(FreshRecorder()) {
     watcher_ = StartGuardedThread(
         [this] {
             std::unique_lock lock(mutex_);
@@ -54,8 +52,6 @@ InterruptToEvent::~InterruptToEvent() {
     }
     wake_.notify_all();
     watcher_.join();
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &previous_[i], nullptr);
 }
 
 void InterruptToEvent::Watch(std::shared_ptr<Event> cancel) {

@@ -1,13 +1,12 @@
 #pragma once
 
 #include <condition_variable>
-#include <csignal>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "core/jobs/Event.h"
+#include "core/platform/EndingSignalHandler.h"
 
 namespace korvida::cli {
 
@@ -34,14 +33,12 @@ class InterruptToEvent {
     int exitStatus() const;
 
   private:
-    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
     std::mutex mutex_;
     std::condition_variable wake_;
     std::shared_ptr<Event> cancel_;
     bool cancelled_ = false;
     bool stop_ = false;
-    struct sigaction previous_[std::size(kSignals)]{};
+    EndingSignalHandler handler_;  // before the watcher: restored after it has ended
     std::thread watcher_;
 };
 

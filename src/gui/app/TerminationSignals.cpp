@@ -33,19 +33,13 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     gWriteEnd = ends[1];
     notifier_ = new QSocketNotifier(ends[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::Read);
-    struct sigaction action {};
-    action.sa_handler = WriteSignalNumber;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &action, &previous_[i]);
+    handler_.emplace(WriteSignalNumber);
 }
 
 TerminationSignals::~TerminationSignals() {
     if (!notifier_)
         return;
-    for (std::size_t i = 0; i < std::size(kSignals); ++i)
-        sigaction(kSignals[i], &previous_[i], nullptr);
+    handler_.reset();  // before the pipe it writes to goes
     const int readEnd = static_cast<int>(notifier_->socket());
     delete notifier_;
     ::close(readEnd);

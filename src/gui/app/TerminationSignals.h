@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QObject>
-#include <csignal>
-#include <iterator>
+#include <optional>
+
+#include "core/platform/EndingSignalHandler.h"
 
 class QSocketNotifier;
 
@@ -26,12 +27,10 @@ class TerminationSignals : public QObject {
     void requested(int signal);
 
   private:
-    static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
-
     void Read();
 
     QSocketNotifier* notifier_ = nullptr;
-    struct sigaction previous_[std::size(kSignals)]{};
+    std::optional<EndingSignalHandler> handler_;  // only while the pipe is there
 };
 
 }  // namespace korvida::gui
