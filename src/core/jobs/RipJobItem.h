@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/disc/TrackInfo.h"
+#include "core/verify/TrackVerification.h"
 
 namespace korvida {
 
@@ -22,6 +23,8 @@ struct RipJobItem {
     // -1 for file-job items.
     std::int32_t index = -1;
     TrackInfo track;  // copy of the track's description record
+    // Rip items with verification on: what the checks found.
+    TrackVerification verification;
 };
 
 }  // namespace korvida

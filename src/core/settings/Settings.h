@@ -107,6 +107,22 @@ struct Settings {
     std::string ProxyUsername;
     std::string ProxyPassword;  // stored scrambled as Proxy000, Proxy001, …
 
+    // [CDROM], beside the keys above: what verified rips add. 0 keeps the bytes as read.
+    int ReadOffset = 0;   // the drive's read offset in samples, corrected in extraction
+    int TestAndCopy = 0;  // 1: each track is read twice and the two CRC32s compared
+
+    // [MusicBrainz]
+    std::string MusicBrainzServer = "https://musicbrainz.org";
+    int CoverArt = 1;  // fetch the front cover after a match
+    std::string CoverArtServer = "https://coverartarchive.org";
+    int CoverFile = 0;  // 1: also save it as cover.jpg in the album's output folder
+
+    // [AccurateRip]
+    int AccurateRipVerify = 1;    // checksums while extracting, and the lookup
+    int AccurateRipLookup = 1;    // 0: checksums only, nothing is sent
+    int AccurateRipWriteLog = 0;  // 1: the rip log and the cue sheet in the output folder
+    std::string AccurateRipServer = "www.accuraterip.com";
+
     // Defaults that depend on the machine (app home, temporary folder) filled in.
     static Settings Defaults();
 };

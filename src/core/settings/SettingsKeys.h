@@ -126,6 +126,19 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("Misc", "bUseASPI", s.bUseASPI, kSwitch);
     v.Int("Misc", "AutoSelectAll", s.AutoSelectAll, kSwitch);
     v.Int("Misc", "bOpenOutputFolder", s.bOpenOutputFolder, kSwitch);
+
+    // Keys beyond the original program's, each with a default that keeps its files as
+    // they were.
+    v.Int("CDROM", "ReadOffset", s.ReadOffset, {none, -5000, 5000});
+    v.Int("CDROM", "TestAndCopy", s.TestAndCopy, kSwitch);
+    v.Str("MusicBrainz", "Server", s.MusicBrainzServer, {kCddb, 255});
+    v.Int("MusicBrainz", "CoverArt", s.CoverArt, kSwitch);
+    v.Str("MusicBrainz", "CoverArtServer", s.CoverArtServer, {kCddb, 255});
+    v.Int("MusicBrainz", "CoverFile", s.CoverFile, kSwitch);
+    v.Int("AccurateRip", "Verify", s.AccurateRipVerify, kSwitch);
+    v.Int("AccurateRip", "Lookup", s.AccurateRipLookup, kSwitch);
+    v.Int("AccurateRip", "WriteLog", s.AccurateRipWriteLog, kSwitch);
+    v.Str("AccurateRip", "Server", s.AccurateRipServer, {kCddb, 255});
 }
 
 // One key of the table found by its section and key name (case-insensitive): exactly one

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvida {
+
+// The figures taken of one track's audio as it was read, before trimming and
+// normalisation change what is written.
+struct TrackChecksums {
+    std::uint32_t crc32 = 0;        // zlib's CRC32 of the PCM bytes
+    std::uint32_t crc32NoNull = 0;  // the same without the 16-bit samples that are 0
+    std::uint32_t arV1 = 0;
+    std::uint32_t arV2 = 0;
+    std::uint32_t frame450 = 0;     // the offset-finding checksum of frame 450
+    bool hasFrame450 = false;       // the track reaches frame 450 at all
+};
+
+// What the disc database says of one track.
+enum class AccurateRipOutcome {
+    kNotChecked,         // verification off, or the track was not extracted whole
+    kAccurate,           // a pressing matches by v1 or v2
+    kNotAccurate,        // the disc is known, no pressing matches this track
+    kNotInDatabase,      // the server has no entry for the disc (404)
+    kLookupFailed,       // no network, an HTTP error, or the lookup was turned off
+    kLookupNotFinished,  // still running when the rip ended plus its grace time
+    kReplyUnreadable,    // the reply did not parse; it is reported, never trusted
+};
+
+// Everything verification learns of one track of a rip, for the completion page, the
+// CLI's verification lines and the rip log. Filled by extraction and by the lookup.
+struct TrackVerification {
+    bool checked = false;  // checksums were taken over the whole track
+    TrackChecksums sums;
+
+    // The read offset correction: samples that lay outside the disc and were given as
+    // zeros.
+    std::uint32_t offsetZeroSamples = 0;
+    // First LBA of every chunk that could not be read and was left out (skip on error).
+    std::vector<std::uint32_t> skippedSectors;
+    std::uint16_t peak = 0;  // the largest sample magnitude read, 0 … 32768 clipped to 32767
+    bool trimmed = false;     // the written file starts or ends elsewhere than the track
+    bool normalised = false;  // the written file's samples were scaled
+
+    // Test and copy: the CRC32 of the test read and of the copy read, and the re-reads it
+    // took to make them agree.
+    bool tested = false;
+    std::uint32_t testCrc = 0;
+    std::uint32_t copyCrc = 0;
+    int rereads = 0;
+    bool suspicious = false;  // the reads never agreed
+
+    AccurateRipOutcome outcome = AccurateRipOutcome::kNotChecked;
+    int confidence = 0;  // kAccurate: the matching pressing's confidence
+    int version = 0;     // kAccurate: 1 or 2
+    // The text the completion page and the CLI show for the outcome.
+    std::string resultText;
+};
+
+}  // namespace korvida
