@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace korvida {
 
@@ -19,6 +22,9 @@ struct EncodeTask {
     // folder, which fails the stage when it opens the output.
     std::string outputPath;
     std::string outputFolder;  // stored in the item beside outputPath
+    // The album's front cover (JPEG or PNG bytes) to embed in the tags; null or empty
+    // embeds none.
+    std::shared_ptr<const std::vector<std::uint8_t>> coverArt;
 };
 
 }  // namespace korvida

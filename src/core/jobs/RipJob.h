@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct RipJob {
     std::vector<RipJobItem> items;  // in track-list order
     RipJobItem* current = nullptr;  // the item being processed; null before the first
     CSCSIDriver* driver = nullptr;
+    // The album's front cover as the local database holds it (JPEG or PNG bytes), for the
+    // encoders' tags and cover.jpg; null when there is none.
+    std::shared_ptr<const std::vector<std::uint8_t>> coverArt;
     // The settings as they were when the job started (context.settings points here).
     // Workers read these, never the process-wide settings, which the options sheet may be
     // changing meanwhile.
