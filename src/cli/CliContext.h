@@ -55,5 +55,6 @@ int RunRipCommand(CliContext& context);
 int RunEncodeCommand(CliContext& context);
 int RunDecodeCommand(CliContext& context);
 int RunNormalizeCommand(CliContext& context);
+int RunVerifyLogCommand(CliContext& context);
 
 }  // namespace korvida::cli

@@ -81,14 +81,21 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                 for (const RipJobItem& item : ended->items)
                     if (!item.outputPath.empty())
                         std::cout << item.outputPath << "\n";
+                if (!ended->ripLogPath.empty())
+                    std::cout << ended->ripLogPath << "\n";
                 std::cout.flush();
                 result = kExitOk;
                 break;
             }
-            case WM_JOB_FAILED:
+            case WM_JOB_FAILED: {
                 bar.Finish();
+                // The log of a failed rip says how far it came: scripts find it here.
+                const auto* ended = reinterpret_cast<const RipJob*>(m.wParam);
+                if (ended && !ended->ripLogPath.empty())
+                    std::cout << ended->ripLogPath << std::endl;
                 result = kExitFailed;
                 break;
+            }
             default:
                 if (other)
                     other(m);

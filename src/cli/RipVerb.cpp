@@ -33,6 +33,7 @@ struct RipOptions {
     std::string rule;
     bool hasOutput = false;
     bool hasRule = false;
+    bool log = false;  // --log: the rip log and the cue sheet for this run
 };
 
 bool ParseFormat(const std::string& text, int* format) {
@@ -52,6 +53,10 @@ bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options,
     static const char* const kOptions[] = {"--tracks", "--format", "--output", "--rule"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg == "--log") {
+            options.log = true;
+            continue;
+        }
         if (std::find(std::begin(kOptions), std::end(kOptions), arg) == std::end(kOptions)) {
             problem = "unknown rip option " + arg;
             return false;
@@ -128,6 +133,8 @@ int RunRipCommand(CliContext& context) {
     Settings& settings = TheSettings();
     if (options.format >= 0)
         settings.OutputFormat = options.format;
+    if (options.log)
+        settings.AccurateRipWriteLog = 1;
     if (options.hasOutput || options.hasRule) {
         const NamingValidation naming =
             ValidateNamingSettings(options.hasOutput ? options.output : settings.OutputFolder,

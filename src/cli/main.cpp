@@ -28,8 +28,9 @@ constexpr CommandEntry kCommands[] = {
     {"info", RunInfoCommand, "info [--album | --track N] --set Field=Value ...",
      "edit the disc's descriptions and store them (--set may be repeated)"},
     {"rip", RunRipCommand,
-     "rip [--tracks LIST] [--format mp3|ogg|wav] [--output DIR] [--rule RULE]",
-     "rip the tracks (LIST like 1,3-5; default all)"},
+     "rip [--tracks LIST] [--format mp3|ogg|wav] [--output DIR] [--rule RULE] [--log]",
+     "rip the tracks (LIST like 1,3-5; default all); --log also writes the rip log and\n"
+     "the cue sheet, as [AccurateRip] WriteLog=1 does"},
     {"query", RunQueryCommand, "query [--pick N] [--server HOST] [--proxy HOST:PORT]",
      "look the disc up on the freedb server and store it"},
     {"submit", RunSubmitCommand, "submit [--category CAT] [--server HOST]",
@@ -40,6 +41,8 @@ constexpr CommandEntry kCommands[] = {
      "encode WAV files to MP3 or Ogg Vorbis"},
     {"decode", RunDecodeCommand, "decode [--output DIR] FILE.mp3 ...", "decode MP3 files to WAV"},
     {"normalize", RunNormalizeCommand, "normalize FILE.wav ...", "normalise WAV files in place"},
+    {"verify-log", RunVerifyLogCommand, "verify-log FILE",
+     "check a rip log's closing checksum: prints ok or changed (exit 0 or 1)"},
     {"make-demo-disc", RunMakeDemoDiscCommand, "make-demo-disc DIR",
      "write the demo disc image (CUE and BIN) into DIR"},
 };

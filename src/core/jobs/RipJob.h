@@ -13,6 +13,7 @@
 namespace korvida {
 
 class CSCSIDriver;
+struct DiscInfo;
 
 // One job, a rip or a file job, handed to one worker thread, which alone touches it while
 // it runs. Its stages see only its context.
@@ -34,6 +35,11 @@ struct RipJob {
     // The album's front cover as the local database holds it (JPEG or PNG bytes), for the
     // encoders' tags and cover.jpg; null when there is none.
     std::shared_ptr<const std::vector<std::uint8_t>> coverArt;
+    // Rips: the whole disc the items were taken from (TOC, every track), for the rip log
+    // and the cue sheet, which describe the disc and not only the ticked tracks.
+    std::shared_ptr<const DiscInfo> disc;
+    // The rip log written at the job's end; empty when none was.
+    std::string ripLogPath;
     // The settings as they were when the job started (context.settings points here).
     // Workers read these, never the process-wide settings, which the options sheet may be
     // changing meanwhile.

@@ -26,6 +26,7 @@ int PrepareRip(const TrackList& rows, CSCSIDriver* driver, UserNotifier& notifie
 
 std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc) {
     auto job = std::make_unique<RipJob>();
+    job->disc = std::make_shared<const DiscInfo>(disc);
     for (const TrackList::Row& row : rows.rows()) {
         if (!row.checked)
             continue;

@@ -7,6 +7,7 @@
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/settings/Settings.h"
+#include "core/verify/WriteRipLogIfAsked.h"
 
 namespace korvida {
 namespace {
@@ -24,6 +25,13 @@ int Encode(RipJob& job, const EncoderFormat& format) {
     return format.encode(job.context, task);
 }
 
+// Every way a rip ends: the rip log goes out before the end message, whose receiver
+// reads its path.
+void EndRip(RipJob& job, unsigned message) {
+    WriteRipLogIfAsked(job, message);
+    SendJobEnd(job, message);
+}
+
 }  // namespace
 
 void RipThread(RipJob& job, const EncoderFormats& encoders) {
@@ -36,19 +44,19 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
         if (job.context.mainWindow)
             job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
         if (!Extract(job, settings)) {
-            SendJobEnd(job, WM_JOB_FAILED);
+            EndRip(job, WM_JOB_FAILED);
             return;
         }
         if (job.context.aborted)
             break;
         if (format != kOutputWav && !Encode(job, FindEncoder(encoders, format))) {
-            SendJobEnd(job, WM_JOB_FAILED);
+            EndRip(job, WM_JOB_FAILED);
             return;
         }
         if (job.context.aborted)
             break;
     }
-    SendJobEnd(job, WM_JOB_DONE);
+    EndRip(job, WM_JOB_DONE);
 }
 
 }  // namespace korvida

@@ -1,0 +1,133 @@
+#include "core/verify/CueSheetText.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "core/cdrom/Toc.h"
+#include "core/disc/DiscInfo.h"
+#include "core/encode/EncoderFormats.h"
+#include "core/freedb/FreedbDiscId.h"
+#include "core/jobs/RipJob.h"
+
+namespace korvida {
+namespace {
+
+// Cue sheets have no escapes: a quote would end the text early and a line break start a
+// new command, so both become harmless look-alikes.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '\'';
+        else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            quoted += ' ';
+        else
+            quoted += c;
+    }
+    return quoted + "\"";
+}
+
+// A length in frames as the sheet's mm:ss:ff.
+std::string Time(std::uint32_t frames) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", frames / (60 * 75), frames / 75 % 60,
+                  frames % 75);
+    return text;
+}
+
+const RipJobItem* ItemOfTrack(const RipJob& job, int index) {
+    for (const RipJobItem& item : job.items) {
+        if (item.index == index)
+            return &item;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std::string& program) {
+    CueSheet sheet;
+    if (job.settings.OutputFormat != kOutputWav) {
+        sheet.problem = "只为 WAV 文件写入";
+        return sheet;
+    }
+    if (!job.disc) {
+        sheet.problem = "没有光盘的 TOC";
+        return sheet;
+    }
+    const DiscInfo& disc = *job.disc;
+    const TocView toc = ParseTocReply(disc.rawToc.data(), disc.rawToc.size());
+
+    std::string body;
+    bool first = true;
+    bool trimmed = false;
+    for (std::size_t i = 0; i + 1 < toc.descriptors.size(); ++i) {
+        const TocDescriptor& d = toc.descriptors[i];
+        char line[128];
+        if (d.IsData()) {
+            std::snprintf(line, sizeof line, "REM DATA TRACK %02u LBA %u NOT RIPPED\n",
+                          d.trackNumber, d.lba);
+            body += line;
+            continue;
+        }
+        const RipJobItem* item = ItemOfTrack(job, static_cast<int>(i));
+        if (!item || item->outputPath.empty()) {
+            sheet.problem = "并非所有音轨都已抓取";
+            return sheet;
+        }
+        const std::string file =
+            std::filesystem::path(item->outputPath).lexically_relative(cueFolder).string();
+        if (file.empty() || Quoted(file) != "\"" + file + "\"") {
+            sheet.problem = "文件名不能写入 cue 表: " + item->outputPath;
+            return sheet;
+        }
+        const TrackRange range = disc.trackRanges[i];
+        trimmed = trimmed || range.start != item->start || range.end != item->end;
+
+        body += "FILE " + Quoted(file) + " WAVE\n";
+        std::snprintf(line, sizeof line, "  TRACK %02u AUDIO\n", d.trackNumber);
+        body += line;
+        body += "    TITLE " + Quoted(item->name) + "\n";
+        if (!item->track.Artist.empty())
+            body += "    PERFORMER " + Quoted(item->track.Artist) + "\n";
+        // Pre-emphasis, copy permission and four channels are the track's own, as the TOC
+        // gives them.
+        std::string flags;
+        if (d.adrControl & 0x02)
+            flags += " DCP";
+        if (d.adrControl & 0x08)
+            flags += " 4CH";
+        if (d.adrControl & 0x01)
+            flags += " PRE";
+        if (!flags.empty())
+            body += "    FLAGS" + flags + "\n";
+        if (first && d.lba > 0)
+            body += "    PREGAP " + Time(d.lba) + "\n";
+        body += "    INDEX 01 00:00:00\n";
+        first = false;
+    }
+    if (first) {
+        sheet.problem = "光盘没有音频音轨";
+        return sheet;
+    }
+
+    std::string& text = sheet.text;
+    std::uint32_t freedbId = 0;
+    if (FreedbDiscIdOfLbaToc(disc.rawToc, freedbId)) {
+        char line[64];
+        std::snprintf(line, sizeof line, "REM DISCID %08X\n", freedbId);
+        text += line;
+    }
+    text += "REM COMMENT " + Quoted(program) + "\n";
+    if (trimmed)
+        text += "REM 文件已删除静音，音轨长度是文件的长度，不是光盘 TOC 的长度\n";
+    const TrackInfo& album = job.items.front().track;
+    if (!album.Artist.empty())
+        text += "PERFORMER " + Quoted(album.Artist) + "\n";
+    if (!album.Album.empty())
+        text += "TITLE " + Quoted(album.Album) + "\n";
+    text += body;
+    return sheet;
+}
+
+}  // namespace korvida
