@@ -1,9 +1,11 @@
 #include "core/rip/RipThread.h"
 
 #include "core/encode/EncodeTask.h"
+#include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
+#include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/settings/Settings.h"
@@ -24,11 +26,23 @@ int Encode(RipJob& job, const EncoderFormat& format) {
     return format.encode(job.context, task);
 }
 
+// cover.jpg beside the album's first file, once that file is complete (its folder exists
+// then). A cover that cannot be written costs the rip nothing but a log line.
+void WriteCoverFileOnce(RipJob& job, const RipJobItem& item, bool& written) {
+    if (written || job.settings.CoverFile == 0 || !job.coverArt || item.outputPath.empty())
+        return;
+    written = true;
+    std::string error;
+    if (!WriteAlbumCoverFile(job.coverArt, item.outputPath, &error))
+        LogPlain(job.context, "错误: 不能保存封面图片 " + error + "！");
+}
+
 }  // namespace
 
 void RipThread(RipJob& job, const EncoderFormats& encoders) {
     const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
+    bool coverWritten = false;
     for (RipJobItem& item : job.items) {
         job.current = &item;
         if (job.context.progressWindow)
@@ -47,6 +61,7 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
         }
         if (job.context.aborted)
             break;
+        WriteCoverFileOnce(job, item, coverWritten);
     }
     SendJobEnd(job, WM_JOB_DONE);
 }
