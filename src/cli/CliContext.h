@@ -50,6 +50,7 @@ int RunTocCommand(CliContext& context);
 int RunInfoCommand(CliContext& context);
 int RunQueryCommand(CliContext& context);
 int RunSubmitCommand(CliContext& context);
+int RunMusicBrainzCommand(CliContext& context);
 int RunRipCommand(CliContext& context);
 int RunEncodeCommand(CliContext& context);
 int RunDecodeCommand(CliContext& context);

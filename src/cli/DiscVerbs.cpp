@@ -9,6 +9,7 @@
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/TrackInfoFields.h"
 #include "core/freedb/FreedbDiscId.h"
+#include "core/musicbrainz/MusicBrainzDiscId.h"
 #include "core/text/FormatText.h"
 
 namespace korvida::cli {
@@ -62,6 +63,9 @@ int RunTocCommand(CliContext& context) {
         if (ComputeFreedbDiscId(std::span<const std::uint8_t, kTocResponseSize>(msf), summary))
             std::cout << "freedb id: " << FormatText("%08x", FreedbDiscId(summary)) << "\n";
     }
+    const MusicBrainzDiscId musicBrainz = ComputeMusicBrainzDiscId(session.disc.rawToc);
+    if (musicBrainz.ok)
+        std::cout << "musicbrainz id: " << musicBrainz.id << "\n";
     return kExitOk;
 }
 

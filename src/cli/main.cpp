@@ -34,6 +34,8 @@ constexpr CommandEntry kCommands[] = {
      "look the disc up on the freedb server and store it"},
     {"submit", RunSubmitCommand, "submit [--category CAT] [--server HOST]",
      "submit the disc's description to the freedb server"},
+    {"musicbrainz", RunMusicBrainzCommand, "musicbrainz [--pick N] [--server URL]",
+     "look the disc up on MusicBrainz (by disc id, then by TOC) and store it"},
     {"encode", RunEncodeCommand, "encode --format mp3|ogg [--output DIR] FILE.wav ...",
      "encode WAV files to MP3 or Ogg Vorbis"},
     {"decode", RunDecodeCommand, "decode [--output DIR] FILE.mp3 ...", "decode MP3 files to WAV"},

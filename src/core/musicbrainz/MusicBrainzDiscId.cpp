@@ -1,0 +1,61 @@
+#include "core/musicbrainz/MusicBrainzDiscId.h"
+
+#include <discid/discid.h>
+
+#include <memory>
+
+#include "core/cdrom/Toc.h"
+
+namespace korvida {
+
+namespace {
+
+// The sectors between an enhanced CD's audio session and its data session: lead-out,
+// lead-in and pre-gap of the second session.
+constexpr std::uint32_t kSessionGap = 11400;
+constexpr std::uint32_t kPregap = 150;
+
+struct DiscIdDeleter {
+    void operator()(DiscId* disc) const { discid_free(disc); }
+};
+
+}  // namespace
+
+MusicBrainzDiscId ComputeMusicBrainzDiscId(std::span<const std::uint8_t, kTocResponseSize> lbaToc) {
+    MusicBrainzDiscId result;
+    const TocView toc = ParseTocReply(lbaToc.data(), lbaToc.size());
+    if (toc.descriptors.size() < 2 || !toc.descriptors.back().IsLeadout())
+        return result;
+    std::size_t tracks = toc.descriptors.size() - 1;
+    std::uint32_t leadout = toc.descriptors.back().lba;
+    while (tracks > 0 && toc.descriptors[tracks - 1].IsData()) {
+        --tracks;
+        const std::uint32_t dataStart = toc.descriptors[tracks].lba;
+        leadout = dataStart > kSessionGap ? dataStart - kSessionGap : 0;
+    }
+    if (tracks == 0)
+        return result;
+
+    // The numbers are those the TOC gives, so a disc whose first track is not 1 keeps them.
+    const int first = toc.descriptors[0].trackNumber;
+    const int last = first + static_cast<int>(tracks) - 1;
+    if (first < 1 || last > 99)
+        return result;
+    int offsets[100] = {};
+    offsets[0] = static_cast<int>(leadout + kPregap);
+    for (std::size_t i = 0; i < tracks; ++i)
+        offsets[first + static_cast<int>(i)] = static_cast<int>(toc.descriptors[i].lba + kPregap);
+
+    std::unique_ptr<DiscId, DiscIdDeleter> disc(discid_new());
+    if (!disc || !discid_put(disc.get(), first, last, offsets))
+        return result;
+    result.ok = true;
+    result.id = discid_get_id(disc.get());
+    result.submissionUrl = discid_get_submission_url(disc.get());
+    result.toc = discid_get_toc_string(disc.get());
+    result.firstTrack = first;
+    result.lastTrack = last;
+    return result;
+}
+
+}  // namespace korvida

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace korvida::test {
+
+// An HTTP/1.1 server on 127.0.0.1 for the web-service tests. Replies come from a route
+// table: the route whose prefix is the longest match of the request target (path and
+// query as sent) answers; a target no route matches gets 404. Every request is recorded
+// with its raw bytes (request line and headers) and the time it arrived.
+class HttpTestServer {
+  public:
+    enum class Mode {
+        kAnswer,       // send the reply at once
+        kDelay,        // send the reply after delayMs
+        kCloseAtOnce,  // read the request, record nothing, close without answering
+        kNeverAnswer,  // read the request, then hold the connection open until stopped
+    };
+
+    struct Route {
+        int status = 200;
+        std::vector<std::string> headers;  // "Name: value" lines
+        std::string body;
+        Mode mode = Mode::kAnswer;
+        int delayMs = 0;
+    };
+
+    struct Request {
+        std::string raw;     // request line and headers (and a body, if any)
+        std::string method;  // "GET"
+        std::string target;  // "/ws/2/discid/…?inc=…"
+        std::chrono::steady_clock::time_point received;
+        // The value of header `name` (case-insensitive), empty when absent.
+        std::string Header(const std::string& name) const;
+    };
+
+    // Listens on 127.0.0.1 (throws when that cannot be bound).
+    HttpTestServer();
+    ~HttpTestServer();
+    HttpTestServer(const HttpTestServer&) = delete;
+    HttpTestServer& operator=(const HttpTestServer&) = delete;
+
+    std::uint16_t port() const { return port_; }
+    // "http://127.0.0.1:<port>", without a closing slash.
+    std::string BaseUrl() const;
+
+    // Sets (or replaces) the route for targets starting with `prefix`.
+    void SetRoute(const std::string& prefix, Route route);
+    // Shorthands: a 200 (or `status`) with a body of the given type; a redirect.
+    void Answer(const std::string& prefix, int status, std::string body,
+                const std::string& contentType = "application/json");
+    void Redirect(const std::string& prefix, int status, const std::string& location);
+
+    std::vector<Request> Requests() const;
+    // Waits until `count` requests have been recorded; false after timeoutMs.
+    bool WaitForRequests(std::size_t count, int timeoutMs) const;
+    // Connections accepted so far (a connection closed at once records no request).
+    int Connections() const { return connections_.load(); }
+
+  private:
+    void AcceptLoop();
+    void Serve(int fd);
+    Route RouteFor(const std::string& target) const;
+
+    int listenFd_ = -1;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<int> connections_{0};
+    std::thread acceptThread_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable recorded_;
+    std::map<std::string, Route> routes_;
+    std::vector<Request> requests_;
+    std::vector<std::thread> workers_;
+};
+
+}  // namespace korvida::test
