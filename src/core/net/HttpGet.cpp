@@ -125,7 +125,7 @@ std::string ErrorTextFor(CURLcode code, CURL* easy, const HttpRequest& request,
             return FormatText("网络错误：无法连接到服务器 %s。", host.c_str());
         case CURLE_OPERATION_TIMEDOUT:
             return FormatText("等待服务器 %s 回应超时 (%lld 秒无响应)。", host.c_str(),
-                              static_cast<long long>(request.totalTimeoutMs / 1000));
+                              static_cast<long long>((request.totalTimeoutMs + 999) / 1000));
         case CURLE_TOO_MANY_REDIRECTS:
             return FormatText("服务器 %s 的重定向次数太多 (最多 %d 次)。", host.c_str(),
                               request.maxRedirects);

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+#include "support/RunCli.h"
+#include "support/SharedDemoDisc.h"
+#include "support/TempHome.h"
+#include "support/http/HttpTestServer.h"
+
+namespace korvida {
+namespace {
+
+using Json = nlohmann::json;
+using test::HttpTestServer;
+
+// The demo disc (three tracks at LBA 0, 1575, 2850, lead-out 4875), as libdiscid
+// computes it.
+constexpr char kDemoId[] = "43j8avkn7FpNBtKPKEopUS_9bB8-";
+const std::string kById = std::string("/ws/2/discid/") + kDemoId + "?inc=";
+const std::string kByToc = std::string("/ws/2/discid/") + kDemoId + "?toc=1+3+5025+150+1725+3000&";
+
+Json Credit(const std::string& name) {
+    return Json::array({{{"name", name}, {"joinphrase", ""}, {"artist", {{"name", name}}}}});
+}
+
+// A medium as the web service sends it: tracks with their own credits when given.
+Json Medium(int position, std::vector<std::string> titles, std::vector<std::string> discIds = {},
+            std::vector<std::string> artists = {}) {
+    Json tracks = Json::array();
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        Json track = {{"position", i + 1},
+                      {"number", std::to_string(i + 1)},
+                      {"title", titles[i]},
+                      {"length", 20000},
+                      {"recording", {{"title", titles[i]}}}};
+        if (i < artists.size())
+            track["artist-credit"] = Credit(artists[i]);
+        tracks.push_back(track);
+    }
+    Json discs = Json::array();
+    for (const std::string& id : discIds)
+        discs.push_back({{"id", id}, {"sectors", 5025}});
+    return {{"position", position},
+            {"format", "CD"},
+            {"track-count", titles.size()},
+            {"discs", discs},
+            {"tracks", tracks}};
+}
+
+Json Release(const std::string& mbid, const std::string& title, const std::string& artist,
+             const std::string& date, const std::string& country, Json media) {
+    return {{"id", mbid},
+            {"title", title},
+            {"date", date},
+            {"country", country},
+            {"artist-credit", Credit(artist)},
+            {"media", media},
+            {"genres", Json::array({{{"name", "pop"}, {"count", 3}}})}};
+}
+
+std::string DiscReply(Json releases) {
+    return Json{{"id", kDemoId}, {"sectors", 5025}, {"offset-count", 3}, {"releases", releases}}
+        .dump();
+}
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class MusicBrainzCommand : public testing::Test {
+  protected:
+    test::CliResult Run(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"--image", cue, "musicbrainz", "--server",
+                                         server.BaseUrl()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return test::RunCli(args);
+    }
+    std::string Db() const { return test::ReadFile(home / "db/14004103.db"); }
+
+    test::TempHome home;
+    std::string cue = test::SharedDemoDisc();
+    HttpTestServer server;
+};
+
+TEST_F(MusicBrainzCommand, AppliesTheOnlyReleaseKeepingEachTracksArtistAndStoresIt) {
+    server.Answer(kById, 200,
+                  DiscReply(Json::array(
+                      {Release("mbid-va", "演示合辑", "Various Artists", "2026-03-01", "CN",
+                               Json::array({Medium(1, {"First", "第二首", "Third"}, {kDemoId},
+                                                   {"Artist A", "歌手乙", "Artist C"})}))})));
+
+    const auto r = Run();
+
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Has(r.out, "1\tVarious Artists, 演示合辑, 2026-03-01, CN\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "Various Artists / 演示合辑\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "02\t第二首\n")) << r.out;
+    const std::string db = Db();
+    EXPECT_TRUE(Has(db, "02=第二首")) << db;
+    EXPECT_TRUE(Has(db, "02=歌手乙")) << db;  // the track's own artist, not the album's
+    EXPECT_TRUE(Has(db, "03=Artist C")) << db;
+    EXPECT_TRUE(Has(db, "=2026\n") || Has(db, "=2026\r\n")) << db;
+    EXPECT_TRUE(Has(db, "=pop")) << db;
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, kById + "artist-credits+recordings+genres&cdstubs=no&fmt=json");
+    EXPECT_TRUE(requests[0].Header("User-Agent").starts_with("Korvida/"))
+        << requests[0].Header("User-Agent");
+    EXPECT_TRUE(Has(requests[0].Header("User-Agent"), "( ")) << "a contact";
+
+    // The next load finds the titles offline, and toc names the disc id.
+    const auto toc = test::RunCli({"--image", cue, "toc"});
+    EXPECT_TRUE(Has(toc.out, "03\tThird\t")) << toc.out;
+    EXPECT_TRUE(Has(toc.out, std::string("\nmusicbrainz id: ") + kDemoId + "\n")) << toc.out;
+}
+
+// Three releases; the second has two discs and this disc is its second medium.
+TEST_F(MusicBrainzCommand, ListsEveryReleaseAndAppliesThePickedOnesMedium) {
+    const Json releases = Json::array(
+        {Release("mbid-1", "Album", "Band", "1999", "GB",
+                 Json::array({Medium(1, {"a", "b", "c"}, {kDemoId})})),
+         Release("mbid-2", "Album (Deluxe)", "Band", "2001-05-02", "DE",
+                 Json::array({Medium(1, {"x1", "x2", "x3"}, {"otherdiscid-otherdiscid-000"}),
+                              Medium(2, {"Bonus 1", "Bonus 2", "Bonus 3"}, {kDemoId})})),
+         Release("mbid-3", "Album", "Band", "", "",
+                 Json::array({Medium(1, {"p", "q", "r"}, {kDemoId})}))});
+    server.Answer(kById, 200, DiscReply(releases));
+
+    auto r = Run({"--pick", "2"});
+
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Has(r.out,
+                    "1\tBand, Album, 1999, GB\n"
+                    "2\tBand, Album (Deluxe), 2001-05-02, DE, medium 2/2\n"
+                    "3\tBand, Album\n"))
+        << r.out;
+    EXPECT_TRUE(Has(r.out, "Band / Album (Deluxe)\n01\tBonus 1\n02\tBonus 2\n03\tBonus 3\n"))
+        << r.out;
+    EXPECT_TRUE(Has(Db(), "01=Bonus 1")) << Db();
+
+    r = Run({"--pick", "4"});
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_TRUE(Has(r.err, "--pick 4")) << r.err;
+    EXPECT_TRUE(Has(Db(), "01=Bonus 1")) << "nothing applied";
+}
+
+// The id is unknown (404); the lookup by TOC finds a release whose second medium has
+// this disc's track count.
+TEST_F(MusicBrainzCommand, FallsBackToTheTocLookupAndThenOffersTheSubmission) {
+    server.Answer(
+        kByToc, 200,
+        Json{{"release-count", 1},
+             {"releases", Json::array({Release(
+                              "mbid-f", "Fuzzy", "Someone", "2010", "JP",
+                              Json::array({Medium(1, {"only"}), Medium(2, {"f1", "f2", "f3"})}))})}}
+            .dump());
+
+    auto r = Run();
+
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Has(r.out, "1\tSomeone, Fuzzy, 2010, JP, medium 2/2\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "02\tf2\n")) << r.out;
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].target.starts_with(kById)) << requests[0].target;
+    EXPECT_TRUE(requests[1].target.starts_with(kByToc)) << requests[1].target;
+
+    // Nothing by either way: the user is told where to add the disc.
+    server.Answer(kByToc, 200, R"({"release-count":0,"releases":[]})");
+    r = Run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Has(r.out, "musicbrainz.org/cdtoc/attach?id=" + std::string(kDemoId))) << r.out;
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_TRUE(Has(Db(), "02=f2")) << "the earlier match stays";
+}
+
+TEST_F(MusicBrainzCommand, ABusyServerOrAGarbledReplyEndsWithAMessage) {
+    server.Answer(kById, 503, "<html>slow down</html>", "text/html");
+    auto r = Run();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Has(r.err, "503")) << r.err;
+    EXPECT_EQ(server.Requests().size(), 1u) << "no lookup by TOC after a refusal";
+
+    // Broken JSON is an error; well-formed JSON of the wrong shape holds no release.
+    const std::pair<const char*, const char*> replies[] = {
+        {"{\"releases\": [", "无法识别"},
+        {"[1,2,3]", "无法识别"},
+        {R"({"releases":[{"id":7,"media":"x"},{"id":"m","media":[{"tracks":[{"title":null}]}]}]})",
+         "没有这张唱片"}};
+    for (const auto& [reply, message] : replies) {
+        server.Answer(kById, 200, reply);
+        server.Answer(kByToc, 200, reply);
+        r = Run();
+        EXPECT_EQ(r.status, 1) << reply;
+        EXPECT_TRUE(Has(r.err, message)) << reply << "\n" << r.err;
+    }
+}
+
+}  // namespace
+}  // namespace korvida
