@@ -73,8 +73,9 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
     layout->addWidget(musicBrainzId_);
     layout->addLayout(buttons);
 
-    // Wide enough for the copy button's caption beside OK and Cancel.
-    setMinimumWidth(420);
+    // Wide enough for the copy button's caption beside OK and Cancel; a cover beside the
+    // fields does not narrow them.
+    setMinimumWidth(420 + (cover_->isVisibleTo(this) ? cover_->sizeHint().width() : 0));
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(copy, &QPushButton::clicked, this, &AlbumInfoDialog::CopyToEveryTrack);

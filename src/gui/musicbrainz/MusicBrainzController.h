@@ -35,6 +35,9 @@ class MusicBrainzController : public QObject {
     void Choose(int row);
     // Cancel, Escape and the close box.
     void Cancel();
+    // The lookup's answer: the only release applied at once, the list, no match or the
+    // error.
+    void LookupDone(MusicBrainzLookup lookup);
 
     Page page() const { return page_; }
     QString statusText() const { return status_; }
@@ -57,7 +60,6 @@ class MusicBrainzController : public QObject {
     void finished(bool applied);
 
   private:
-    void LookupDone(MusicBrainzLookup lookup);
     void Apply(std::size_t release);
     void ShowPage(Page page);
 
