@@ -6,6 +6,7 @@
 #include "core/disc/DiscDatabase.h"
 #include "core/freedb/ApplyReadResult.h"
 #include "core/musicbrainz/ApplyMusicBrainzRelease.h"
+#include "core/musicbrainz/FetchCoverArt.h"
 #include "core/musicbrainz/LookUpMusicBrainz.h"
 #include "core/settings/Settings.h"
 
@@ -86,7 +87,10 @@ int RunMusicBrainzCommand(CliContext& context) {
         std::cout << row.texts[0] << "\t" << row.texts[1] << "\n";
     if (!SaveDiscDatabase(disc, session.rows, session.notifier))
         return kExitFailed;
-    // chosen.mbid names the release for its cover art ([MusicBrainz] CoverArt).
+    // The names are stored: a cover that cannot be had is worth a line, not a failure.
+    const CoverArtFetch cover = FetchAndStoreCoverArt(disc, chosen.mbid, settings, cancel.get());
+    if (cover.outcome == CoverArtFetch::Outcome::kFailed)
+        PrintError(cover.errorText);
     return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include "core/jobs/JobLogLine.h"
 #include "core/jobs/RipJob.h"
 #include "core/jobs/WorkerThread.h"
+#include "core/musicbrainz/CoverArtStore.h"
 #include "core/platform/UserNotifier.h"
 #include "core/rip/OutputNameClashes.h"
 #include "core/rip/RipThread.h"
@@ -64,6 +65,8 @@ RipJobHandle StartRip(const TrackList& rows, const DiscInfo& disc, const JobPart
         SendJobLog(parties.mainWindow, JobLogLine(StampStyle::kSquareBrackets, message));
         return {};
     }
+    // For the tags and cover.jpg; read here, so both front ends rip with the stored cover.
+    job->coverArt = LoadCoverArt(disc);
     job->keepWav = settings.OutputFormat == kOutputWav;
     job->fileJob = false;
     job->driver = parties.driver;

@@ -1,9 +1,11 @@
 #include "core/rip/RipThread.h"
 
 #include "core/encode/EncodeTask.h"
+#include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
+#include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/settings/Settings.h"
@@ -32,11 +34,23 @@ void EndRip(RipJob& job, unsigned message) {
     SendJobEnd(job, message);
 }
 
+// cover.jpg beside the album's first file, once that file is complete (its folder exists
+// then). A cover that cannot be written costs the rip nothing but a log line.
+void WriteCoverFileOnce(RipJob& job, const RipJobItem& item, bool& written) {
+    if (written || job.settings.CoverFile == 0 || !job.coverArt || item.outputPath.empty())
+        return;
+    written = true;
+    std::string error;
+    if (!WriteAlbumCoverFile(job.coverArt, item.outputPath, &error))
+        LogPlain(job.context, "错误: 不能保存封面图片 " + error + "！");
+}
+
 }  // namespace
 
 void RipThread(RipJob& job, const EncoderFormats& encoders) {
     const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
+    bool coverWritten = false;
     for (RipJobItem& item : job.items) {
         job.current = &item;
         if (job.context.progressWindow)
@@ -55,6 +69,7 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
         }
         if (job.context.aborted)
             break;
+        WriteCoverFileOnce(job, item, coverWritten);
     }
     EndRip(job, WM_JOB_DONE);
 }

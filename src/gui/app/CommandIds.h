@@ -40,6 +40,8 @@ enum : int {
     kOpenOutputFolder = 32814,
     kRefreshToc = 32807,
     kQueryFreedb = 32791,
+    // Names the disc from MusicBrainz: a command of our own, numbered beyond the resources.
+    kQueryMusicBrainz = 32901,
     kSubmitFreedb = 32792,
     kPlaySelected = 32793,
     kPlayHighlighted = 32860,
@@ -64,6 +66,7 @@ enum : int {
     kButtonOptions = 33001,
     kButtonQueryFreedb = 33002,
     kButtonPlayer = 33003,
+    kButtonQueryMusicBrainz = 33020,
     kButtonOutputFolder = 33004,
     kButtonClose = 33005,
     kButtonTrackInfo = 33006,

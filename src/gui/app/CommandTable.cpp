@@ -44,6 +44,7 @@ const CommandSpec kCommands[] = {
     {kOpenOutputFolder, CAPTION("打开输出目录"), "Ctrl+F", "folder-open"},
     {kRefreshToc, CAPTION("刷新 TOC"), "F5", "view-refresh"},
     {kQueryFreedb, CAPTION("垂询 Freedb..."), "Ctrl+Q", "network-server"},
+    {kQueryMusicBrainz, CAPTION("从 MusicBrainz 获取唱片信息..."), nullptr, "korvida-disc-lookup"},
     {kSubmitFreedb, CAPTION("提交到 Freedb..."), nullptr, nullptr},
     {kPlaySelected, CAPTION("播放所选音轨"), "Ctrl+P", "media-playback-start"},
     {kPlayHighlighted, CAPTION("播放高亮显示的音轨"), "Return", nullptr},
@@ -65,6 +66,8 @@ const CommandSpec kCommands[] = {
     // Image buttons
     {kButtonOptions, CAPTION("选项"), nullptr, "preferences-system", kOptions},
     {kButtonQueryFreedb, CAPTION("垂询 Freedb"), nullptr, "network-server", kQueryFreedb},
+    {kButtonQueryMusicBrainz, CAPTION("从 MusicBrainz 获取唱片信息"), nullptr,
+     "korvida-disc-lookup", kQueryMusicBrainz},
     {kButtonPlayer, CAPTION("默认 MP3 播放器"), nullptr, "multimedia-player", kDefaultPlayer},
     {kButtonOutputFolder, CAPTION("输出目录"), nullptr, "folder-open", kOpenOutputFolder},
     {kButtonClose, CAPTION("关闭"), nullptr, "window-close", kExit},
@@ -114,8 +117,9 @@ const std::vector<MenuSpec>& MenuBarLayout() {
          {kTrackInfo, kDiscInfo, 0, kSelectAll, kSelectNone, kInvertSelection, 0, kUpperCase,
           kLowerCase, kCapitalise, 0, kCopyToClipboard, kOptions}},
         {CAPTION("操作(&A)"),
-         {kRip, kOpenOutputFolder, kRefreshToc, 0, kQueryFreedb, kSubmitFreedb, 0, kPlaySelected,
-          kPlayHighlighted, kStop, kPreviousTrack, kNextTrack, 0, kVolumeControl}},
+         {kRip, kOpenOutputFolder, kRefreshToc, 0, kQueryFreedb, kQueryMusicBrainz, kSubmitFreedb,
+          0, kPlaySelected, kPlayHighlighted, kStop, kPreviousTrack, kNextTrack, 0,
+          kVolumeControl}},
         {CAPTION("帮助(&H)"), {kHelpTopics, 0, kAbout}},
     };
     return menus;
@@ -133,6 +137,7 @@ const std::vector<int>& ToolBarLayout() {
     // without a button.
     static const std::vector<int> buttons = {kButtonRip,
                                              kButtonQueryFreedb,
+                                             kButtonQueryMusicBrainz,
                                              kButtonTrackInfo,
                                              kButtonOptions,
                                              0,

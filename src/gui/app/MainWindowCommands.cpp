@@ -17,6 +17,7 @@
 #include "gui/app/PlayerCommands.h"
 #include "gui/app/TrackCommands.h"
 #include "gui/freedb/FreedbWizards.h"
+#include "gui/musicbrainz/MusicBrainzWizard.h"
 #include "gui/player/PlayerController.h"
 #include "gui/progress/JobLog.h"
 
@@ -80,6 +81,7 @@ void MainWindow::BindHandlers() {
     Bind(kNextTrack, [this] { player_->player().Next(); });
     Bind(kVolumeControl, [this] { player_->VolumeControl(); });
     Bind(kQueryFreedb, [this] { RunQueryWizard(*discs_, notifier_, this); });
+    Bind(kQueryMusicBrainz, [this] { RunMusicBrainzWizard(*discs_, notifier_, this); });
     Bind(kSubmitFreedb, [this] { RunSubmitWizard(*discs_, *target_, notifier_, this); });
 }
 

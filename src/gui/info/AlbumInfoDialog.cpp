@@ -5,8 +5,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "core/musicbrainz/CoverArtStore.h"
+#include "core/musicbrainz/MusicBrainzDiscId.h"
 
 namespace korvida::gui {
 
@@ -38,6 +42,15 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
 
     auto* info =
         new QLabel(tr("唱片音量 ID: %1   \n总计音轨数目:  %2").arg(QString()).arg(rowCount), this);
+    const MusicBrainzDiscId discId = ComputeMusicBrainzDiscId(disc_.rawToc);
+    musicBrainzId_ = new QLabel(
+        tr("MusicBrainz 唱片标识: %1").arg(QString::fromStdString(discId.ok ? discId.id : "")),
+        this);
+    musicBrainzId_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    cover_ = new QLabel(this);
+    cover_->setObjectName(QStringLiteral("cover"));
+    cover_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    LoadCover();
 
     auto* ok = new QPushButton(tr("确定"), this);
     auto* copy = new QPushButton(tr("复制信息到每条音轨"), this);
@@ -49,18 +62,35 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
 
+    // The cover stands beside the fields it belongs to, when there is one.
+    auto* body = new QHBoxLayout;
+    body->addLayout(form, 1);
+    body->addWidget(cover_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(banner);
-    layout->addLayout(form);
+    layout->addLayout(body);
     layout->addWidget(info);
+    layout->addWidget(musicBrainzId_);
     layout->addLayout(buttons);
 
-    // Wide enough for the copy button's caption beside OK and Cancel.
-    setMinimumWidth(420);
+    // Wide enough for the copy button's caption beside OK and Cancel; a cover beside the
+    // fields does not narrow them.
+    setMinimumWidth(420 + (cover_->isVisibleTo(this) ? cover_->sizeHint().width() : 0));
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(copy, &QPushButton::clicked, this, &AlbumInfoDialog::CopyToEveryTrack);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void AlbumInfoDialog::LoadCover() {
+    constexpr int kSide = 160;
+    QPixmap picture;
+    if (const CoverImage image = LoadCoverArt(disc_))
+        picture.loadFromData(image->data(), static_cast<uint>(image->size()));
+    cover_->setVisible(!picture.isNull());
+    if (!picture.isNull())
+        cover_->setPixmap(
+            picture.scaled(kSide, kSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 void AlbumInfoDialog::accept() {

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QLabel;
+
 #include "core/disc/DiscInfo.h"
 #include "gui/info/DescriptionFields.h"
 
@@ -11,6 +13,7 @@ namespace korvida::gui {
 // (the index of the entry picked from the list; -1 when the text was typed or only
 // preset). "复制信息到每条音轨" stores the fields (not the number) and copies them into
 // the first rowCount tracks at once, leaving their titles; Cancel keeps those copies.
+// The disc's stored front cover shows beside the fields, its MusicBrainz disc id below.
 class AlbumInfoDialog : public QDialog {
     Q_OBJECT
 
@@ -20,11 +23,18 @@ class AlbumInfoDialog : public QDialog {
     void accept() override;
     void CopyToEveryTrack();
 
+    QLabel* coverLabel() const { return cover_; }
+    QLabel* musicBrainzIdLabel() const { return musicBrainzId_; }
+
   private:
+    void LoadCover();
+
     DiscInfo& disc_;
     int rowCount_;
     int picked_ = -1;
     DescriptionFields fields_;
+    QLabel* cover_ = nullptr;
+    QLabel* musicBrainzId_ = nullptr;
 };
 
 }  // namespace korvida::gui

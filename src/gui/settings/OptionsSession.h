@@ -9,9 +9,19 @@
 
 namespace korvida::gui {
 
-// The eight pages, in the order of the tree.
-enum class OptionsPageId { kOutput, kMp3, kOgg, kFreedb, kCdrom, kAppearance, kMisc1, kMisc2 };
-inline constexpr int kOptionsPageCount = 8;
+// The pages, in the order of the tree.
+enum class OptionsPageId {
+    kOutput,
+    kMp3,
+    kOgg,
+    kFreedb,
+    kMusicBrainz,
+    kCdrom,
+    kAppearance,
+    kMisc1,
+    kMisc2
+};
+inline constexpr int kOptionsPageCount = 9;
 
 // The tree label of a page (UTF-8).
 const char* OptionsPageLabel(OptionsPageId page);
@@ -40,9 +50,9 @@ class OptionsSession {
     static constexpr std::array<OptionsPageId, 4> kCheckedPages = {
         OptionsPageId::kOutput, OptionsPageId::kMp3, OptionsPageId::kFreedb, OptionsPageId::kCdrom};
     // Committed after those; what they answer is not consulted.
-    static constexpr std::array<OptionsPageId, 4> kLaterPages = {
+    static constexpr std::array<OptionsPageId, 5> kLaterPages = {
         OptionsPageId::kAppearance, OptionsPageId::kMisc1, OptionsPageId::kMisc2,
-        OptionsPageId::kOgg};
+        OptionsPageId::kOgg, OptionsPageId::kMusicBrainz};
 
     // `driveCount`: entries of the CD-ROM page's drive list.
     OptionsSession(Settings& live, std::size_t driveCount);

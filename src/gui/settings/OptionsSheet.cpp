@@ -18,6 +18,7 @@
 #include "gui/settings/Misc1Page.h"
 #include "gui/settings/Misc2Page.h"
 #include "gui/settings/Mp3Page.h"
+#include "gui/settings/MusicBrainzPage.h"
 #include "gui/settings/OggPage.h"
 #include "gui/settings/OptionsPrompter.h"
 #include "gui/settings/OutputPage.h"
@@ -51,6 +52,7 @@ OptionsSheet::OptionsSheet(Settings& settings, OptionsContext context, QWidget* 
               new Mp3Page(session_.opened(), storeAdvanced),
               new OggPage,
               new FreedbPage,
+              new MusicBrainzPage,
               new CdromPage(context.driveNames),
               new AppearancePage(*prompter_, std::move(context.registry)),
               new Misc1Page(*prompter_),

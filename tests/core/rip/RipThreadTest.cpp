@@ -19,6 +19,7 @@
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJobHandle.h"
+#include "core/musicbrainz/CoverArtStore.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipTestSupport.h"
 #include "core/text/Utf8.h"
@@ -67,6 +68,7 @@ class RipThreadTest : public ::testing::Test {
             if (m.id == WM_JOB_DONE || m.id == WM_JOB_FAILED) {
                 ended = m.id == WM_JOB_DONE ? "done" : "failed";
                 finalItems = reinterpret_cast<const RipJob*>(m.wParam)->items;
+                jobCover = reinterpret_cast<const RipJob*>(m.wParam)->coverArt;
             }
         };
         RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
@@ -118,6 +120,7 @@ class RipThreadTest : public ::testing::Test {
     JobParties parties;
     std::string ended;
     std::vector<RipJobItem> finalItems;
+    CoverImage jobCover;
 };
 
 TEST_F(RipThreadTest, TickedTracksAreRippedInListOrderUnderTheirOwnNumbers) {
@@ -128,6 +131,38 @@ TEST_F(RipThreadTest, TickedTracksAreRippedInListOrderUnderTheirOwnNumbers) {
     EXPECT_THAT(Highlighted(), ElementsAre(1, 4));
     EXPECT_THAT(OutputFiles(), ElementsAre("02-音轨 2.WAV", "05-音轨 5.WAV"));
     EXPECT_TRUE(ReadFile(finalItems[1].outputPath).substr(44) == Frames(240, 60));
+}
+
+TEST_F(RipThreadTest, TheStoredCoverRidesWithTheJobAndLandsInTheAlbumFolderWhenAsked) {
+    namespace fs = std::filesystem;
+    Tick({1, 2});
+    settings.NamingRule = "<album>/<number>-<title>";
+    Rip();  // no cover stored: nothing to carry, nothing written
+    EXPECT_EQ(jobCover, nullptr);
+    const fs::path album = fs::path(finalItems.at(0).outputPath).parent_path();
+    EXPECT_NE(album, fs::path(home / "out"));
+    EXPECT_FALSE(fs::exists(album / "cover.jpg"));
+
+    const std::vector<std::uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3};
+    const std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 9};
+    EXPECT_FALSE(StoreCoverArt(info, {'<', 'h', 't', 'm', 'l', '>'}));
+    ASSERT_TRUE(StoreCoverArt(info, png));
+    ASSERT_TRUE(StoreCoverArt(info, jpeg));  // replaces the PNG, which would shadow it
+    EXPECT_EQ(fs::directory_iterator(home / "db")->path().extension(), ".jpg");
+    EXPECT_EQ(std::distance(fs::directory_iterator(home / "db"), fs::directory_iterator()), 1);
+
+    settings.CoverFile = 0;
+    Rip();
+    ASSERT_NE(jobCover, nullptr);
+    EXPECT_EQ(*jobCover, jpeg);
+    EXPECT_FALSE(fs::exists(album / "cover.jpg"));
+
+    settings.CoverFile = 1;
+    Rip();
+    EXPECT_EQ(ended, "done");
+    const std::string written = ReadFile(album / "cover.jpg");
+    EXPECT_EQ(std::vector<std::uint8_t>(written.begin(), written.end()), jpeg);
+    EXPECT_THAT(OutputFiles(), ElementsAre("01-音轨 1.WAV", "02-音轨 2.WAV"));
 }
 
 TEST_F(RipThreadTest, MovedRowIsRippedFirstAndKeepsItsTrackNumber) {

@@ -17,10 +17,10 @@ class OptionsSheet;
 // Walks the real program through its windows and saves a picture of each into a folder
 // (scripts/screenshots runs it under Xvfb): the main window idle and playing, the four
 // menus, the track information dialog folded and unfolded, the album information dialog,
-// the options sheet's pages and its Advanced dialog, a rip's progress
-// window and its completion page, a failing batch job's file dialog, error page and
-// log window, and the freedb wizards' pages. Everything else goes through the commands a
-// user would give. Quits when done.
+// the options sheet's pages and its Advanced dialog, a rip's progress window and its
+// completion page, a failing batch job's file dialog, error page and log window, the
+// freedb wizards' pages, the MusicBrainz dialog's pages and the album dialog with a
+// cover. Everything else goes through the commands a user would give. Quits when done.
 class ScreenshotTour : public QObject {
     Q_OBJECT
 
@@ -51,6 +51,10 @@ class ScreenshotTour : public QObject {
     void QueryWizard();
     void SubmitWizard();
     void SubmitResults();
+    // The MusicBrainz dialog's pages, then the album dialog with a cover
+    // (ScreenshotTourMusicBrainz.cpp).
+    void MusicBrainzWizard();
+    void AlbumWithCover();
     // Runs each shot's step on `dialog` and saves a picture after it, then `then`.
     void Pictures(QWidget* dialog, std::vector<std::pair<QString, Step>> shots, Step then);
 

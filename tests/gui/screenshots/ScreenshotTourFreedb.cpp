@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "core/jobs/Messages.h"
-#include "gui/WindowParts.h"
 #include "core/platform/UniqueFd.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
+#include "gui/WindowParts.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/MainWindow.h"
 #include "gui/freedb/QueryController.h"
@@ -131,7 +131,7 @@ void ScreenshotTour::SubmitResults() {
                }}},
              [this, dialog, controller] {
                  delete dialog;
-                 Finish();
+                 MusicBrainzWizard();
              });
 }
 

@@ -24,6 +24,7 @@
 #include "gui/settings/Misc2Page.h"
 #include "gui/settings/Mp3AdvancedDialog.h"
 #include "gui/settings/Mp3Page.h"
+#include "gui/settings/MusicBrainzPage.h"
 #include "gui/settings/NumberEdit.h"
 #include "gui/settings/OptionsPrompter.h"
 #include "gui/settings/OutputPage.h"
@@ -91,8 +92,9 @@ TEST_F(OptionsSheetTest, NamingRuleAndFolderAreCheckedOnOk) {
     auto* output = sheet->page<OutputPage>(Id::kOutput);
     EXPECT_EQ(sheet->headerLabel()->text(), QStringLiteral("Korvida CD Ripper"));
     EXPECT_TRUE(sheet->headerLabel()->font().bold());
-    ASSERT_EQ(sheet->tree()->topLevelItemCount(), 8);
-    EXPECT_EQ(sheet->tree()->topLevelItem(5)->text(0), QStringLiteral("外观"));
+    ASSERT_EQ(sheet->tree()->topLevelItemCount(), 9);
+    EXPECT_EQ(sheet->tree()->topLevelItem(4)->text(0), QStringLiteral("MusicBrainz"));
+    EXPECT_EQ(sheet->tree()->topLevelItem(6)->text(0), QStringLiteral("外观"));
     // The folder shows without its trailing separator.
     EXPECT_EQ(output->folderEdit()->text(), QString::fromStdString(home / "output"));
 
@@ -183,6 +185,14 @@ TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
     freedb->authorisationBox()->setChecked(true);
     EXPECT_TRUE(freedb->passwordEdit()->isEnabled());
 
+    auto* mb = sheet->page<MusicBrainzPage>(Id::kMusicBrainz);
+    EXPECT_EQ(mb->serverEdit()->text(), QStringLiteral("https://musicbrainz.org"));
+    EXPECT_TRUE(mb->coverServerEdit()->isEnabled());
+    mb->coverArtBox()->click();
+    EXPECT_FALSE(mb->coverServerEdit()->isEnabled());
+    mb->coverFileBox()->click();
+    mb->serverEdit()->setText(QStringLiteral("http://127.0.0.1:8000"));
+
     auto* cdrom = sheet->page<CdromPage>(Id::kCdrom);
     EXPECT_FALSE(cdrom->leadingEdit()->isEnabled());
     cdrom->deleteSilenceBox()->setChecked(true);
@@ -195,6 +205,9 @@ TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
     EXPECT_EQ(settings.BitRate, 9);
     EXPECT_EQ(settings.EnableVBR, 1);
     EXPECT_EQ(settings.DeleteSilence, 1);
+    EXPECT_EQ(settings.CoverArt, 0);
+    EXPECT_EQ(settings.CoverFile, 1);
+    EXPECT_EQ(settings.MusicBrainzServer, "http://127.0.0.1:8000");
 }
 
 TEST_F(OptionsSheetTest, CancelKeepsOnlyTheAdvancedBits) {

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "core/musicbrainz/CoverArtStore.h"
+
+namespace korvida {
+
+class Event;
+struct DiscInfo;
+struct Settings;
+
+struct CoverArtFetch {
+    enum class Outcome {
+        kFound,      // image holds a JPEG or PNG
+        kNone,       // the release has no front image, or fetching is switched off
+        kCancelled,  // `cancel` was set
+        kFailed,     // errorText says why (Chinese, for the user)
+    };
+    Outcome outcome = Outcome::kNone;
+    CoverImage image;
+    std::string errorText;
+};
+
+// The front image of MusicBrainz release `releaseId` from the cover server
+// ([MusicBrainz] CoverArtServer): GET <server>/release/<id>/front-500, redirects followed,
+// through the freedb proxy when one is set. A 404 is a release without a cover; a body
+// that is no JPEG or PNG is refused. Blocking.
+CoverArtFetch FetchCoverArt(const std::string& releaseId, const Settings& settings,
+                            Event* cancel = nullptr);
+
+// What both front ends do after a MusicBrainz match was applied to `disc`: unless
+// [MusicBrainz] CoverArt is 0, fetch the release's front image and store it beside the
+// disc's database entry. kFound means it is stored; a store that fails is kFailed.
+CoverArtFetch FetchAndStoreCoverArt(const DiscInfo& disc, const std::string& releaseId,
+                                    const Settings& settings, Event* cancel = nullptr);
+
+}  // namespace korvida

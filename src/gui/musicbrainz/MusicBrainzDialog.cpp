@@ -1,0 +1,82 @@
+#include "gui/musicbrainz/MusicBrainzDialog.h"
+
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "gui/freedb/MessagePage.h"
+#include "gui/freedb/StatusPage.h"
+#include "gui/freedb/WizardFrame.h"
+#include "gui/musicbrainz/MusicBrainzController.h"
+#include "gui/musicbrainz/ReleaseListPage.h"
+
+namespace korvida::gui {
+
+MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget* parent)
+    : QDialog(parent),
+      controller_(controller),
+      pages_(new QStackedWidget(this)),
+      progress_(new StatusPage(pages_)),
+      releases_(new ReleaseListPage(pages_)),
+      noMatch_(new QWidget(pages_)),
+      submit_(new QPushButton(tr("在浏览器中提交这张唱片..."), noMatch_)),
+      error_(new MessagePage(QStyle::SP_MessageBoxCritical, {}, tr("错误: 未知的错误！"), pages_)),
+      ok_(new QPushButton(tr("确定(&O)"), this)),
+      cancel_(new QPushButton(tr("取消(&C)"), this)) {
+    setWindowTitle(tr("从 MusicBrainz 获取唱片信息"));
+    auto* notKnown =
+        new MessagePage(QStyle::SP_MessageBoxInformation, tr("MusicBrainz 数据库中没有这张唱片。"),
+                        tr("可以在 MusicBrainz 网站上把它加入数据库。"), noMatch_);
+    auto* noMatchLayout = new QVBoxLayout(noMatch_);
+    noMatchLayout->setContentsMargins(0, 0, 0, 0);
+    noMatchLayout->addWidget(notKnown, 1);
+    noMatchLayout->addWidget(submit_, 0, Qt::AlignRight);
+    LayOutWizard(this, pages_, {progress_, releases_, noMatch_, error_}, {ok_, cancel_});
+
+    connect(ok_, &QPushButton::clicked, this,
+            [this] { controller_.Choose(releases_->selectedRow()); });
+    connect(releases_, &ReleaseListPage::rowActivated, this,
+            [this](int row) { controller_.Choose(row); });
+    connect(submit_, &QPushButton::clicked, this, [this] {
+        QDesktopServices::openUrl(QUrl(controller_.submissionUrl(), QUrl::StrictMode));
+    });
+    connect(cancel_, &QPushButton::clicked, this, &MusicBrainzDialog::reject);
+    connect(&controller_, &MusicBrainzController::changed, this, &MusicBrainzDialog::ShowState);
+    connect(&controller_, &MusicBrainzController::finished, this,
+            [this](bool applied) { done(applied ? Accepted : Rejected); });
+    ShowState();
+}
+
+QWidget* MusicBrainzDialog::currentPage() const {
+    return pages_->currentWidget();
+}
+
+void MusicBrainzDialog::ShowState() {
+    using Page = MusicBrainzController::Page;
+    progress_->SetText(controller_.statusText());
+    error_->SetText(controller_.errorText().isEmpty() ? tr("错误: 未知的错误！")
+                                                      : controller_.errorText());
+    const Page page = controller_.page();
+    const bool listShown = page == Page::kReleases && pages_->currentWidget() != releases_;
+    if (listShown)
+        releases_->SetReleases(controller_.releases());
+    submit_->setEnabled(!controller_.submissionUrl().isEmpty());
+    pages_->setCurrentIndex(static_cast<int>(page));  // pages were added in Page order
+    ok_->setEnabled(controller_.okEnabled());
+    ok_->setDefault(controller_.okEnabled());
+    if (listShown)
+        releases_->list()->setFocus();
+    if (page == Page::kNoMatch)
+        submit_->setDefault(true);
+    cancel_->setEnabled(controller_.cancelEnabled());
+    ShowBusy(this, controller_.busy());
+}
+
+void MusicBrainzDialog::reject() {
+    controller_.Cancel();
+}
+
+}  // namespace korvida::gui

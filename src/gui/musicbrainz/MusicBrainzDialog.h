@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+
+class QPushButton;
+class QStackedWidget;
+
+namespace korvida::gui {
+
+class MessagePage;
+class MusicBrainzController;
+class ReleaseListPage;
+class StatusPage;
+
+// "从 MusicBrainz 获取唱片信息": the controller's pages with OK and Cancel, as the freedb
+// query dialog has them. The no-match page offers the disc's submission address in the
+// browser. Escape and the close box take Cancel's path; the dialog closes when the
+// controller has finished.
+class MusicBrainzDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    MusicBrainzDialog(MusicBrainzController& controller, QWidget* parent = nullptr);
+
+    StatusPage* progressPage() const { return progress_; }
+    ReleaseListPage* releasePage() const { return releases_; }
+    QWidget* noMatchPage() const { return noMatch_; }
+    QPushButton* submitButton() const { return submit_; }
+    MessagePage* errorPage() const { return error_; }
+    QWidget* currentPage() const;
+    QPushButton* okButton() const { return ok_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+  public slots:
+    void reject() override;
+
+  private:
+    void ShowState();
+
+    MusicBrainzController& controller_;
+    QStackedWidget* pages_;
+    StatusPage* progress_;
+    ReleaseListPage* releases_;
+    QWidget* noMatch_;
+    QPushButton* submit_;
+    MessagePage* error_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+};
+
+}  // namespace korvida::gui
