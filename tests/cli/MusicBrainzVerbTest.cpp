@@ -72,6 +72,13 @@ bool Has(const std::string& text, const std::string& part) {
 
 class MusicBrainzCommand : public testing::Test {
   protected:
+    // A match fetches its cover: from this server, never from the real archive.
+    void SetUp() override {
+        ASSERT_EQ(test::RunCli({"settings", "--set",
+                                "MusicBrainz.CoverArtServer=" + server.BaseUrl()})
+                      .status,
+                  0);
+    }
     test::CliResult Run(std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"--image", cue, "musicbrainz", "--server",
                                          server.BaseUrl()};
