@@ -1,5 +1,6 @@
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -29,15 +30,26 @@ int RunSettingsCommand(CliContext& context) {
     std::vector<std::string> pairs;
     if (!CollectSetPairs(context.args, 0, pairs, error))
         return UsageError(context, error);
-    static const char* const kSections[] = {"MP3",  "General",    "CDROM", "COLOR",
-                                            "Misc", "Ogg Vorbis", "CDDB"};
+    // The sections come from the key table, so a section added there is settable here.
+    std::vector<std::string> sections;
+    struct SectionVisitor {
+        std::vector<std::string>& names;
+        void Add(const char* section) {
+            if (std::find(names.begin(), names.end(), section) == names.end())
+                names.emplace_back(section);
+        }
+        void Int(const char* section, const char*, int&, const IntRule&) { Add(section); }
+        void Str(const char* section, const char*, std::string&, const TextRule&) { Add(section); }
+    };
+    Settings scratch;
+    VisitSettingsKeys(scratch, SectionVisitor{sections});
     for (const std::string& arg : pairs) {
         const auto eq = arg.find('=');
         // Keys may hold dots themselves ("Orig.Artist"), so the section is matched by name.
         std::string section, key;
-        for (const char* s : kSections) {
-            const std::string prefix = std::string(s) + ".";
-            if (eq != std::string::npos && arg.size() > prefix.size() &&
+        for (const std::string& s : sections) {
+            const std::string prefix = s + ".";
+            if (eq != std::string::npos && eq > prefix.size() &&
                 strncasecmp(arg.c_str(), prefix.c_str(), prefix.size()) == 0) {
                 section = s;
                 key = arg.substr(prefix.size(), eq - prefix.size());
