@@ -13,8 +13,8 @@ struct TrackChecksums {
     std::uint32_t crc32NoNull = 0;  // the same without the 16-bit samples that are 0
     std::uint32_t arV1 = 0;
     std::uint32_t arV2 = 0;
-    std::uint32_t frame450 = 0;     // the offset-finding checksum of frame 450
-    bool hasFrame450 = false;       // the track reaches frame 450 at all
+    std::uint32_t frame450 = 0;  // the offset-finding checksum of frame 450
+    bool hasFrame450 = false;    // the track reaches frame 450 at all
 };
 
 // What the disc database says of one track.
@@ -39,17 +39,21 @@ struct TrackVerification {
     std::uint32_t offsetZeroSamples = 0;
     // First LBA of every chunk that could not be read and was left out (skip on error).
     std::vector<std::uint32_t> skippedSectors;
-    std::uint16_t peak = 0;  // the largest sample magnitude read, 0 … 32768 clipped to 32767
+    std::uint16_t peak = 0;   // the largest sample magnitude read, 0 … 32768 clipped to 32767
     bool trimmed = false;     // the written file starts or ends elsewhere than the track
     bool normalised = false;  // the written file's samples were scaled
 
-    // Test and copy: the CRC32 of the test read and of the copy read, and the re-reads it
-    // took to make them agree.
+    // Test and copy: the CRC32 of the test read (the first) and of the read the file
+    // holds (the last), and the re-reads it took until a read agreed with one before it.
     bool tested = false;
     std::uint32_t testCrc = 0;
     std::uint32_t copyCrc = 0;
     int rereads = 0;
     bool suspicious = false;  // the reads never agreed
+    // Every read's CRC32 in order: test, copy, then the re-reads.
+    std::vector<std::uint32_t> readCrcs;
+    // The index in readCrcs of the read the last one agreed with; -1 when none did.
+    int agreedWith = -1;
 
     AccurateRipOutcome outcome = AccurateRipOutcome::kNotChecked;
     int confidence = 0;  // kAccurate: the matching pressing's confidence
