@@ -4,7 +4,7 @@ namespace korvida::gui {
 
 const char* OptionsPageLabel(OptionsPageId page) {
     static constexpr const char* kLabels[kOptionsPageCount] = {
-        "输出", "MP3", "Ogg Vorbis", "Freedb", "CD-ROM", "外观", "杂项一", "杂项二"};
+        "输出", "MP3", "Ogg Vorbis", "Freedb", "CD-ROM", "校验", "外观", "杂项一", "杂项二"};
     return kLabels[static_cast<int>(page)];
 }
 
@@ -13,10 +13,12 @@ OptionsSession::OptionsSession(Settings& live, std::size_t driveCount)
 
 std::optional<OptionsPageId> OptionsSession::Commit(const CheckFields& checkFields,
                                                     const CommitPage& commitPage) {
-    for (const auto& pages : {kCheckedPages, kLaterPages})
-        for (OptionsPageId page : pages)
-            if (!checkFields(page))
-                return page;
+    for (OptionsPageId page : kCheckedPages)
+        if (!checkFields(page))
+            return page;
+    for (OptionsPageId page : kLaterPages)
+        if (!checkFields(page))
+            return page;
 
     Settings staged = live_;
     for (OptionsPageId page : kCheckedPages)

@@ -9,9 +9,19 @@
 
 namespace korvida::gui {
 
-// The eight pages, in the order of the tree.
-enum class OptionsPageId { kOutput, kMp3, kOgg, kFreedb, kCdrom, kAppearance, kMisc1, kMisc2 };
-inline constexpr int kOptionsPageCount = 8;
+// The nine pages, in the order of the tree.
+enum class OptionsPageId {
+    kOutput,
+    kMp3,
+    kOgg,
+    kFreedb,
+    kCdrom,
+    kVerify,
+    kAppearance,
+    kMisc1,
+    kMisc2
+};
+inline constexpr int kOptionsPageCount = 9;
 
 // The tree label of a page (UTF-8).
 const char* OptionsPageLabel(OptionsPageId page);
@@ -37,8 +47,9 @@ struct OptionsOutcome {
 class OptionsSession {
   public:
     // Pages whose refusal keeps the sheet open, in commit order.
-    static constexpr std::array<OptionsPageId, 4> kCheckedPages = {
-        OptionsPageId::kOutput, OptionsPageId::kMp3, OptionsPageId::kFreedb, OptionsPageId::kCdrom};
+    static constexpr std::array<OptionsPageId, 5> kCheckedPages = {
+        OptionsPageId::kOutput, OptionsPageId::kMp3, OptionsPageId::kFreedb, OptionsPageId::kCdrom,
+        OptionsPageId::kVerify};
     // Committed after those; what they answer is not consulted.
     static constexpr std::array<OptionsPageId, 4> kLaterPages = {
         OptionsPageId::kAppearance, OptionsPageId::kMisc1, OptionsPageId::kMisc2,

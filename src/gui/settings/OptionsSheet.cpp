@@ -21,6 +21,7 @@
 #include "gui/settings/OggPage.h"
 #include "gui/settings/OptionsPrompter.h"
 #include "gui/settings/OutputPage.h"
+#include "gui/settings/VerifyPage.h"
 
 namespace korvida::gui {
 namespace {
@@ -52,6 +53,7 @@ OptionsSheet::OptionsSheet(Settings& settings, OptionsContext context, QWidget* 
               new OggPage,
               new FreedbPage,
               new CdromPage(context.driveNames),
+              new VerifyPage,
               new AppearancePage(*prompter_, std::move(context.registry)),
               new Misc1Page(*prompter_),
               new Misc2Page(*prompter_)};

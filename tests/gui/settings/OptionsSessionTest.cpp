@@ -34,8 +34,9 @@ struct FakePages {
     }
 };
 
-const std::vector<Id> kCommitOrder = {Id::kOutput,     Id::kMp3,   Id::kFreedb, Id::kCdrom,
-                                      Id::kAppearance, Id::kMisc1, Id::kMisc2,  Id::kOgg};
+const std::vector<Id> kCommitOrder = {Id::kOutput, Id::kMp3,    Id::kFreedb,
+                                      Id::kCdrom,  Id::kVerify, Id::kAppearance,
+                                      Id::kMisc1,  Id::kMisc2,  Id::kOgg};
 
 TEST(OptionsSession, ChecksEveryPageThenCommitsInOrderAndReportsWhatChanged) {
     Settings live;
