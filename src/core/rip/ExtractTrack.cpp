@@ -79,6 +79,7 @@ struct Pass {
     std::uint32_t crc32 = 0;
     std::uint32_t bytesWritten = 0;
     std::uint32_t zeroSamples = 0;
+    std::vector<std::uint32_t> skipped;  // first frame of every read left out
 };
 
 PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area,
@@ -101,6 +102,7 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
             LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
             if (!settings.BoolSkipError)
                 return PassEnd::kFailed;
+            pass.skipped.push_back(reader.failedFrame());
             continue;  // skipped: the file is shorter by this chunk
         }
 
@@ -314,6 +316,7 @@ int Extract(RipJob& job, const Settings& settings) {
             }
             peak = PeakMeter();
             copy.bytesWritten = 0;
+            copy.skipped.clear();
             const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, copy);
             if (end == PassEnd::kFailed)
                 return 0;
@@ -346,6 +349,7 @@ int Extract(RipJob& job, const Settings& settings) {
     }
 
     check.offsetZeroSamples = copy.zeroSamples;
+    check.skippedSectors = copy.skipped;
     if (copy.zeroSamples > 0)
         LogPlain(job.context, "读取偏移 " + SignedNumber(settings.ReadOffset) + ": " +
                                   std::to_string(copy.zeroSamples) +

@@ -198,6 +198,7 @@ TEST_P(ReadErrorTest, SkipErrorDecidesBetweenAShorterFileAndAFailure) {
         EXPECT_EQ(lines.back(), "抓取 Track 1 完成！");
         EXPECT_TRUE(wav.substr(44) == Frames(0, 78) + Frames(104, 196));
         EXPECT_EQ(SizesOf(wav).data, 274u * 2352);
+        EXPECT_THAT(job.items[0].verification.skippedSectors, ElementsAre(78u));
     } else {
         EXPECT_EQ(lines.size(), 2u);
         // No half-made WAV, and the file that had the name is untouched.
