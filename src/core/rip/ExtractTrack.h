@@ -28,13 +28,13 @@ std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames);
 // disc's audio, counted in the item's verification). With TestAndCopy each track is read
 // once without writing, then into the file, then again into the file until a read's CRC32
 // matches an earlier one (at most RetryTimes re-reads); reads that never agree leave the
-// last one in the file and the item marked suspicious. Every step goes to the job log (job.context.mainWindow), progress to
-// job.context.progressWindow. Returns 1 when the WAV is complete or the user cancelled it
-// (job.context.aborted is then set; a cancelled temporary file is deleted, a kept WAV stays
-// well-formed), 0 on a failure, which has been logged; nothing is then left behind, neither a
-// temporary file nor a partial WAV under the output name. A kept WAV appears under its name only
-// when it is finished (written beside it first), so an earlier file of that name survives a
-// failure.
+// last one in the file and the item marked suspicious. Every step goes to the job log
+// (job.context.mainWindow), progress to job.context.progressWindow. Returns 1 when the
+// WAV is complete or the user cancelled it (job.context.aborted is then set; a cancelled
+// temporary file is deleted, a kept WAV stays well-formed), 0 on a failure, which has been
+// logged; nothing is then left behind, neither a temporary file nor a partial WAV under the
+// output name. A kept WAV appears under its name only when it is finished (written beside
+// it first), so an earlier file of that name survives a failure.
 int Extract(RipJob& job, const Settings& settings);
 
 }  // namespace korvida
