@@ -175,6 +175,11 @@ std::uint64_t VirtualDrive::WaitedMs() const {
     return waitedMs_;
 }
 
+void VirtualDrive::SetReadOffset(int samples) {
+    std::lock_guard lock(mutex_);
+    readOffset_ = samples;
+}
+
 bool VirtualDrive::TrayOpen() const {
     std::lock_guard lock(mutex_);
     return trayOpen_;
@@ -363,7 +368,7 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
 
     std::size_t written = 0;
     if (!anyData) {
-        if (good > 0 && !image_.ReadFrames(lba, good, request.data)) {
+        if (good > 0 && !ReadAudioFrames(lba, good, request.data)) {
             return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &lba);
         }
         written = std::size_t{good} * kRawSectorSize;
@@ -388,6 +393,46 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
         return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &badLba, written);
     }
     return Good(written);
+}
+
+bool VirtualDrive::ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out) {
+    constexpr std::int64_t kFrame = kRawSectorSize;
+    const std::int64_t length = std::int64_t{count} * kFrame;
+    if (readOffset_ == 0) {
+        if (!image_.ReadFrames(lba, count, out))
+            return false;
+    } else {
+        const std::int64_t first = std::int64_t{lba} * kFrame - std::int64_t{readOffset_} * 4;
+        const std::int64_t lo = std::max<std::int64_t>(first, 0);
+        const std::int64_t hi = std::min(first + length, std::int64_t{image_.leadout} * kFrame);
+        std::memset(out, 0, static_cast<std::size_t>(length));
+        if (lo < hi) {
+            const std::int64_t from = lo / kFrame;
+            const std::int64_t to = (hi + kFrame - 1) / kFrame;
+            std::vector<std::uint8_t> frames(static_cast<std::size_t>((to - from) * kFrame));
+            if (!image_.ReadFrames(static_cast<std::uint32_t>(from),
+                                   static_cast<std::uint32_t>(to - from), frames.data()))
+                return false;
+            std::memcpy(out + (lo - first), frames.data() + (lo - from * kFrame),
+                        static_cast<std::size_t>(hi - lo));
+        }
+    }
+    for (VirtualDriveFaults::Altered& fault : faults_.altered) {
+        const std::uint32_t from = std::max(fault.first, lba);
+        const std::uint32_t to = std::min(fault.first + fault.count, lba + count);
+        if (from >= to || fault.reads == 0)
+            continue;
+        if (fault.reads > 0)
+            --fault.reads;
+        // Noise that is never 0, so every byte changes, and differs from read to read.
+        std::uint32_t noise = ++alteredReads_ * 2654435761u;
+        for (std::size_t i = std::size_t{from - lba} * kRawSectorSize;
+             i < std::size_t{to - lba} * kRawSectorSize; ++i) {
+            noise = noise * 1664525u + 1013904223u;
+            out[i] ^= static_cast<std::uint8_t>(noise >> 24 | 1);
+        }
+    }
+    return true;
 }
 
 std::uint32_t VirtualDrive::Position() {

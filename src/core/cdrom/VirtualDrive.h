@@ -30,6 +30,17 @@ struct VirtualDriveFaults {
     // The next this many audio/data read commands fail with MEDIUM ERROR; the ones after
     // succeed: a scratch that a retry gets past.
     int transientReadFailures = 0;
+    // Audio frames whose bytes come back altered without an error, as a drive misreading
+    // a scratch returns them: each read that reaches the range alters it differently.
+    // `reads` is how many reads are altered (a fault that a re-read gets past), after which
+    // the frames read right; kAlways alters every read.
+    struct Altered {
+        static constexpr int kAlways = -1;
+        std::uint32_t first = 0;  // LBA as the read asks for it
+        std::uint32_t count = 0;
+        int reads = kAlways;
+    };
+    std::vector<Altered> altered;
     // Opcodes answered with ILLEGAL REQUEST / invalid command operation code, as a drive
     // without that read command does.
     std::set<std::uint8_t> rejectedOpcodes;
@@ -70,6 +81,11 @@ class VirtualDrive : public ScsiTarget {
     // Set before commands are sent; the lock does not cover changes during a command.
     VirtualDriveFaults& faults() { return faults_; }
 
+    // Simulates a drive with this read offset in samples: an audio read of sample s
+    // answers with the image's sample s - offset, and zeros where that lies outside the
+    // image. Ripping with the same figure as the read offset gives the image's bytes.
+    void SetReadOffset(int samples);
+
     // Every CDB received, in order, when recording is on (off by default: a rip sends
     // thousands).
     void SetRecording(bool on);
@@ -97,6 +113,9 @@ class VirtualDrive : public ScsiTarget {
     ScsiReply ReadSubChannel(const ScsiRequest& request);
     ScsiReply StartStop(const ScsiRequest& request);
     std::uint32_t Position();
+    // Audio frames as this drive answers them: shifted by the read offset, then altered
+    // by the faults.
+    bool ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out);
 
     DiscImage image_;
     std::function<std::uint64_t()> clockMs_;
@@ -108,6 +127,8 @@ class VirtualDrive : public ScsiTarget {
     std::vector<std::vector<std::uint8_t>> recorded_;
     std::size_t commandCount_ = 0;
     std::uint64_t waitedMs_ = 0;
+    int readOffset_ = 0;
+    std::uint32_t alteredReads_ = 0;  // makes each altered read differ from the others
 
     bool trayOpen_ = false;
     Play play_ = Play::kNone;

@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 #include "core/audio/BinaryFile.h"
 #include "core/audio/Normalisation.h"
 #include "core/audio/WavFile.h"
 #include "core/cdrom/CSCSIDriver.h"
+#include "core/cdrom/Toc.h"
 #include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
@@ -17,10 +21,12 @@
 #include "core/platform/ErrorText.h"
 #include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
+#include "core/rip/OffsetReader.h"
 #include "core/rip/OutputNameClashes.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
+#include "core/verify/VerificationText.h"
 
 namespace korvida {
 namespace {
@@ -46,6 +52,98 @@ int ReadFrames(CSCSIDriver* driver, std::uint32_t lba, std::uint32_t count, std:
     request.byteLength = count * kCdFrameBytes;
     request.buffer = buffer;
     return driver->ReadAudio(request);
+}
+
+// The frames the read offset may reach into: the audio around the track as the drive's
+// TOC has it. Without an offset the track's own frames are all that is read, and the TOC
+// is not asked for.
+ReadableArea AreaForOffset(RipJob& job, int offset) {
+    if (offset == 0 || job.driver == nullptr)
+        return {};
+    std::uint8_t toc[DiscInfo::kRawTocSize] = {};
+    if (!job.driver->ReadTOC(toc, 0))
+        return {};  // the reads past the disc then fail, and are handled as any failed read
+    return AudioAreaAround(ParseTocReply(toc, sizeof toc), job.current->start);
+}
+
+enum class PassEnd { kDone, kCancelled, kFailed };
+
+// One read of the whole track.
+struct Pass {
+    BinaryFile* file = nullptr;  // null: the test read, which writes nothing
+    PeakMeter* peak = nullptr;   // normalising: the level of what is written
+    bool crc = false;            // test and copy: the CRC32 of the bytes read
+    int progressFrom = 0;        // the per-mille range this read's progress takes
+    int progressSpan = 1000;
+
+    std::uint32_t crc32 = 0;
+    std::uint32_t bytesWritten = 0;
+    std::uint32_t zeroSamples = 0;
+    std::vector<std::uint32_t> skipped;  // first frame of every read left out
+};
+
+PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area,
+                 std::vector<std::uint8_t>& buffer, const std::string& path, std::uint32_t t0,
+                 Pass& pass) {
+    const RipJobItem& item = *job.current;
+    OffsetReader reader(job.driver, {item.start, item.end}, settings.ReadOffset, area,
+                        static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes), buffer);
+    uLong crc = crc32(0, nullptr, 0);
+    for (;;) {
+        if (ConsumeCancelRequest(job.context)) {
+            LogPlain(job.context, "用户取消操作。");
+            job.context.aborted = true;
+            return PassEnd::kCancelled;
+        }
+        const OffsetReader::Result got = reader.Next();
+        if (got == OffsetReader::Result::kDone)
+            break;
+        if (got == OffsetReader::Result::kFailed) {
+            LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
+            if (!settings.BoolSkipError)
+                return PassEnd::kFailed;
+            pass.skipped.push_back(reader.failedFrame());
+            continue;  // skipped: the file is shorter by this chunk
+        }
+
+        // A chunk of the track's PCM bytes, as read (offset corrected).
+        const std::uint8_t* pcm = reader.data();
+        const std::size_t bytes = reader.bytes();
+        if (pass.crc)
+            crc = crc32(crc, pcm, static_cast<uInt>(bytes));
+        if (pass.file) {
+            if (pass.peak)
+                pass.peak->Update(pcm, bytes);
+            if (!pass.file->Write(pcm, bytes)) {
+                LogFileError(job.context, path, pass.file->lastErrorText());
+                return PassEnd::kFailed;
+            }
+            pass.bytesWritten += static_cast<std::uint32_t>(bytes);
+        }
+
+        // The chunk's first sample: the figure lags one chunk behind the reads.
+        const std::uint64_t perMille =
+            pass.progressFrom + reader.samplesBefore() *
+                                    static_cast<std::uint64_t>(pass.progressSpan) /
+                                    reader.totalSamples();
+        if (job.context.progressWindow)
+            job.context.progressWindow->post(WM_EXTRACT_PROGRESS,
+                                             static_cast<std::intptr_t>(perMille),
+                                             static_cast<std::intptr_t>(TickCount() - t0));
+    }
+    pass.crc32 = static_cast<std::uint32_t>(crc);
+    pass.zeroSamples = reader.zeroSamples();
+    return PassEnd::kDone;
+}
+
+std::string Hex32(std::uint32_t value) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+std::string SignedNumber(int value) {
+    return (value > 0 ? "+" : "") + std::to_string(value);
 }
 
 }  // namespace
@@ -118,9 +216,16 @@ int Extract(RipJob& job, const Settings& settings) {
         return 0;
     }
 
+    // Frames the read offset may reach; asked of the drive before the warm-up, so the
+    // warm-up still settles the drive just before the track's first read.
+    const ReadableArea area = AreaForOffset(job, settings.ReadOffset);
+
     // Spins the drive up and settles its read position just before the track; the data
     // is thrown away.
-    if (!ReadFrames(job.driver, WarmUpStart(item.start, bufferFrames), bufferFrames,
+    const std::uint32_t firstFrame = OffsetReader(nullptr, {item.start, item.end},
+                                                  settings.ReadOffset, area, bufferFrames, buffer)
+                                         .firstReadFrame();
+    if (!ReadFrames(job.driver, WarmUpStart(firstFrame, bufferFrames), bufferFrames,
                     buffer.data())) {
         LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
         if (!settings.BoolSkipError)
@@ -149,45 +254,107 @@ int Extract(RipJob& job, const Settings& settings) {
         LogFileError(job.context, path, file.lastErrorText());
         return 0;
     }
-    std::uint32_t bytesWritten = 0;
 
     const std::uint32_t t0 = TickCount();
-    LogPlain(job.context, "正在抓取 " + item.name + " ...");
+    const bool testAndCopy = settings.TestAndCopy != 0;
+    TrackVerification& check = item.verification;
+    bool cancelled = false;
+
+    // Test and copy: the test read writes nothing; its CRC32 is what the copy must match.
+    if (testAndCopy) {
+        LogPlain(job.context, "正在测试 " + item.name + " ...");
+        Pass test;
+        test.crc = true;
+        test.progressSpan = 500;
+        const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, test);
+        if (end == PassEnd::kFailed)
+            return 0;
+        cancelled = end == PassEnd::kCancelled;
+        check.readCrcs.push_back(test.crc32);
+    }
 
     const bool normalize = settings.Normalize != 0;
     PeakMeter peak;
-    bool cancelled = false;
-    for (std::uint32_t lba = item.start; lba < item.end;) {
-        if (ConsumeCancelRequest(job.context)) {
-            LogPlain(job.context, "用户取消操作。");
-            job.context.aborted = true;
-            cancelled = true;
-            break;
-        }
-        const std::uint32_t count = std::min(item.end - lba, bufferFrames);
-        const std::size_t bytes = std::size_t{count} * kCdFrameBytes;
-        if (ReadFrames(job.driver, lba, count, buffer.data())) {
-            if (normalize)
-                peak.Update(buffer.data(), bytes);
-            if (!file.Write(buffer.data(), bytes)) {
+    Pass copy;
+    copy.file = &file;
+    copy.peak = normalize ? &peak : nullptr;
+    copy.crc = testAndCopy;
+    copy.progressFrom = testAndCopy ? 500 : 0;
+    copy.progressSpan = testAndCopy ? 500 : 1000;
+    if (!cancelled) {
+        LogPlain(job.context, "正在抓取 " + item.name + " ...");
+        const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, copy);
+        if (end == PassEnd::kFailed)
+            return 0;
+        cancelled = end == PassEnd::kCancelled;
+    }
+
+    // A copy that disagrees with the test is read again, each time into the file, until a
+    // read agrees with one before it: the file then holds bytes two reads agree on.
+    if (testAndCopy && !cancelled) {
+        check.readCrcs.push_back(copy.crc32);
+        auto agreeing = [&check]() -> std::size_t {
+            const std::uint32_t last = check.readCrcs.back();
+            for (std::size_t i = 0; i + 1 < check.readCrcs.size(); ++i)
+                if (check.readCrcs[i] == last)
+                    return i;
+            return check.readCrcs.size();
+        };
+        std::size_t agreed = agreeing();
+        if (agreed == check.readCrcs.size())
+            LogPlain(job.context, "测试与复制: 测试读取 (CRC32 " + Hex32(check.readCrcs[0]) +
+                                      ") 与复制读取 (CRC32 " + Hex32(copy.crc32) +
+                                      ") 不一致，重新读取。");
+        while (agreed == check.readCrcs.size() && check.rereads < settings.RetryTimes) {
+            ++check.rereads;
+            LogPlain(job.context, "正在重新抓取 " + item.name + " (第 " +
+                                      std::to_string(check.rereads) + " 次) ...");
+            if (!file.Close() || !file.Open(wav.path(), BinaryFile::Mode::kCreate) ||
+                !WriteCdAudioWavHeader(file, 0)) {
                 LogFileError(job.context, path, file.lastErrorText());
                 return 0;
             }
-            bytesWritten += static_cast<std::uint32_t>(bytes);
-            // The chunk's first frame: the figure lags one chunk behind the reads.
-            const std::uint64_t perMille = std::uint64_t{lba - item.start} * 1000 / frames;
-            if (job.context.progressWindow)
-                job.context.progressWindow->post(WM_EXTRACT_PROGRESS,
-                                                 static_cast<std::intptr_t>(perMille),
-                                                 static_cast<std::intptr_t>(TickCount() - t0));
-        } else {
-            LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
-            if (!settings.BoolSkipError)
+            peak = PeakMeter();
+            copy.bytesWritten = 0;
+            copy.skipped.clear();
+            const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, copy);
+            if (end == PassEnd::kFailed)
                 return 0;
-            // Skipped: the file is shorter by this chunk.
+            if (end == PassEnd::kCancelled) {
+                cancelled = true;
+                break;
+            }
+            check.readCrcs.push_back(copy.crc32);
+            agreed = agreeing();
         }
-        lba += count;
+        if (!cancelled) {
+            check.tested = true;
+            check.testCrc = check.readCrcs[0];
+            check.copyCrc = check.readCrcs.back();
+            check.suspicious = agreed == check.readCrcs.size();
+            check.agreedWith = check.suspicious ? -1 : static_cast<int>(agreed);
+            if (check.suspicious) {
+                LogPlain(job.context, std::string(kSuspiciousMark) + ": " + item.name + " 的 " +
+                                          std::to_string(check.readCrcs.size()) +
+                                          " 次读取互不一致，文件保存的是最后一次读取！");
+            } else if (check.rereads == 0) {
+                LogPlain(job.context,
+                         "测试与复制: 两次读取一致 (CRC32 " + Hex32(copy.crc32) + ")。");
+            } else {
+                LogPlain(job.context, "测试与复制: 第 " + std::to_string(check.readCrcs.size()) +
+                                          " 次读取与第 " + std::to_string(agreed + 1) +
+                                          " 次读取一致 (CRC32 " + Hex32(copy.crc32) + ")。");
+            }
+        }
     }
+
+    check.offsetZeroSamples = copy.zeroSamples;
+    check.skippedSectors = copy.skipped;
+    if (copy.zeroSamples > 0)
+        LogPlain(job.context, "读取偏移 " + SignedNumber(settings.ReadOffset) + ": " +
+                                  std::to_string(copy.zeroSamples) +
+                                  " 个采样在光盘之外，以零填充。");
+    const std::uint32_t bytesWritten = copy.bytesWritten;
     if (job.context.progressWindow)
         job.context.progressWindow->post(WM_EXTRACT_PROGRESS, 1000,
                                          static_cast<std::intptr_t>(TickCount() - t0));

@@ -24,13 +24,17 @@ std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames);
 // temporary file in TEMPDIRECTORY (job.tempWavPath). Trims silence and normalises as the
 // settings ask. Reads through job.driver in chunks of BufferSize frames, testing the
 // cancel event before each; a chunk that cannot be read is left out when BoolSkipError
-// is on. Every step goes to the job log (job.context.mainWindow), progress to
-// job.context.progressWindow. Returns 1 when the WAV is complete or the user cancelled it
-// (job.context.aborted is then set; a cancelled temporary file is deleted, a kept WAV stays
-// well-formed), 0 on a failure, which has been logged; nothing is then left behind, neither a
-// temporary file nor a partial WAV under the output name. A kept WAV appears under its name only
-// when it is finished (written beside it first), so an earlier file of that name survives a
-// failure.
+// is on. The reads are shifted by ReadOffset samples (zeros where that reaches outside the
+// disc's audio, counted in the item's verification). With TestAndCopy each track is read
+// once without writing, then into the file, then again into the file until a read's CRC32
+// matches an earlier one (at most RetryTimes re-reads); reads that never agree leave the
+// last one in the file and the item marked suspicious. Every step goes to the job log
+// (job.context.mainWindow), progress to job.context.progressWindow. Returns 1 when the
+// WAV is complete or the user cancelled it (job.context.aborted is then set; a cancelled
+// temporary file is deleted, a kept WAV stays well-formed), 0 on a failure, which has been
+// logged; nothing is then left behind, neither a temporary file nor a partial WAV under the
+// output name. A kept WAV appears under its name only when it is finished (written beside
+// it first), so an earlier file of that name survives a failure.
 int Extract(RipJob& job, const Settings& settings);
 
 }  // namespace korvida

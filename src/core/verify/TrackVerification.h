@@ -43,13 +43,17 @@ struct TrackVerification {
     bool trimmed = false;     // the written file starts or ends elsewhere than the track
     bool normalised = false;  // the written file's samples were scaled
 
-    // Test and copy: the CRC32 of the test read and of the copy read, and the re-reads it
-    // took to make them agree.
+    // Test and copy: the CRC32 of the test read (the first) and of the read the file
+    // holds (the last), and the re-reads it took until a read agreed with one before it.
     bool tested = false;
     std::uint32_t testCrc = 0;
     std::uint32_t copyCrc = 0;
     int rereads = 0;
     bool suspicious = false;  // the reads never agreed
+    // Every read's CRC32 in order: test, copy, then the re-reads.
+    std::vector<std::uint32_t> readCrcs;
+    // The index in readCrcs of the read the last one agreed with; -1 when none did.
+    int agreedWith = -1;
 
     AccurateRipOutcome outcome = AccurateRipOutcome::kNotChecked;
     int confidence = 0;  // kAccurate: the matching pressing's confidence

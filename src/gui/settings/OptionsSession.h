@@ -17,11 +17,12 @@ enum class OptionsPageId {
     kFreedb,
     kMusicBrainz,
     kCdrom,
+    kVerify,
     kAppearance,
     kMisc1,
     kMisc2
 };
-inline constexpr int kOptionsPageCount = 9;
+inline constexpr int kOptionsPageCount = 10;
 
 // The tree label of a page (UTF-8).
 const char* OptionsPageLabel(OptionsPageId page);
@@ -47,8 +48,9 @@ struct OptionsOutcome {
 class OptionsSession {
   public:
     // Pages whose refusal keeps the sheet open, in commit order.
-    static constexpr std::array<OptionsPageId, 4> kCheckedPages = {
-        OptionsPageId::kOutput, OptionsPageId::kMp3, OptionsPageId::kFreedb, OptionsPageId::kCdrom};
+    static constexpr std::array<OptionsPageId, 5> kCheckedPages = {
+        OptionsPageId::kOutput, OptionsPageId::kMp3, OptionsPageId::kFreedb, OptionsPageId::kCdrom,
+        OptionsPageId::kVerify};
     // Committed after those; what they answer is not consulted.
     static constexpr std::array<OptionsPageId, 5> kLaterPages = {
         OptionsPageId::kAppearance, OptionsPageId::kMisc1, OptionsPageId::kMisc2,

@@ -22,6 +22,7 @@
 #include "gui/settings/OggPage.h"
 #include "gui/settings/OptionsPrompter.h"
 #include "gui/settings/OutputPage.h"
+#include "gui/settings/VerifyPage.h"
 
 namespace korvida::gui {
 namespace {
@@ -54,6 +55,7 @@ OptionsSheet::OptionsSheet(Settings& settings, OptionsContext context, QWidget* 
               new FreedbPage,
               new MusicBrainzPage,
               new CdromPage(context.driveNames),
+              new VerifyPage,
               new AppearancePage(*prompter_, std::move(context.registry)),
               new Misc1Page(*prompter_),
               new Misc2Page(*prompter_)};

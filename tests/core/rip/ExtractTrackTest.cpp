@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "core/jobs/Messages.h"
 #include "core/rip/RipTestSupport.h"
+#include "core/verify/VerificationText.h"
 #include "support/SmallDisk.h"
 
 namespace korvida {
@@ -195,6 +198,7 @@ TEST_P(ReadErrorTest, SkipErrorDecidesBetweenAShorterFileAndAFailure) {
         EXPECT_EQ(lines.back(), "抓取 Track 1 完成！");
         EXPECT_TRUE(wav.substr(44) == Frames(0, 78) + Frames(104, 196));
         EXPECT_EQ(SizesOf(wav).data, 274u * 2352);
+        EXPECT_THAT(job.items[0].verification.skippedSectors, ElementsAre(78u));
     } else {
         EXPECT_EQ(lines.size(), 2u);
         // No half-made WAV, and the file that had the name is untouched.
@@ -384,6 +388,152 @@ INSTANTIATE_TEST_SUITE_P(
         GainCase{{-32768, 20000, -1, 1}, {-31128, 18999, 0, 1}},
         // Digital silence: peak 0, nothing changes.
         GainCase{{0, 0, 0, 0}, {0, 0, 0, 0}}));
+
+// The disc's bytes from sample `first` on, zeros outside the disc.
+std::string DiscSamples(const std::string& disc, std::int64_t first, std::size_t samples) {
+    std::string bytes(samples * 4, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::int64_t at = first * 4 + static_cast<std::int64_t>(i);
+        if (at >= 0 && at < static_cast<std::int64_t>(disc.size()))
+            bytes[i] = disc[static_cast<std::size_t>(at)];
+    }
+    return bytes;
+}
+
+class ReadOffsetTest : public ExtractTest, public ::testing::WithParamInterface<int> {};
+
+// Three tracks read through a drive with the offset, corrected by the same figure: the
+// disc's own bytes, but for the samples the drive cannot reach at the disc's edges.
+TEST_P(ReadOffsetTest, CorrectingTheDrivesOffsetGivesTheDiscsBytes) {
+    const int offset = GetParam();
+    InsertDisc({0, 300, 650}, 1000);
+    const std::string image = Frames(0, 1000);
+    disc->drive->SetReadOffset(offset);
+
+    // Uncorrected, the drive's answers are shifted: the simulation is at work.
+    ASSERT_EQ(Extract(300, 650, 1), 1);
+    EXPECT_TRUE(Samples() == DiscSamples(image, 300 * 588 - offset, 350 * 588));
+
+    settings.ReadOffset = offset;
+    const std::uint32_t edge = static_cast<std::uint32_t>(std::abs(offset));
+    for (const auto& [start, end] : {std::pair{0u, 300u}, {300u, 650u}, {650u, 1000u}}) {
+        log.Clear();
+        ASSERT_EQ(Extract(start, end, start / 300), 1);
+        std::string expected = Frames(start, end - start);
+        std::uint32_t zeros = 0;
+        if (offset < 0 && start == 0)
+            zeros = edge, std::fill_n(expected.begin(), edge * 4, '\0');
+        if (offset > 0 && end == 1000)
+            zeros = edge, std::fill_n(expected.end() - edge * 4, edge * 4, '\0');
+        EXPECT_TRUE(Samples() == expected) << start;
+        EXPECT_EQ(job.items[0].verification.offsetZeroSamples, zeros);
+        const std::string line = "读取偏移 " + std::string(offset > 0 ? "+" : "") +
+                                 std::to_string(offset) + ": " + std::to_string(edge) +
+                                 " 个采样在光盘之外，以零填充。";
+        const std::vector<std::string> lines = LogTexts(log);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), line), zeros ? 1 : 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PlusAndMinus, ReadOffsetTest, ::testing::Values(667, -1164));
+
+// A data track after the audio is as unreadable to an audio read as the lead-out.
+TEST_F(ExtractTest, ReadOffsetStopsAtADataTrack) {
+    InsertDisc({0, 300}, 600);
+    test::WriteFile(dir / "disc.cue",
+                    "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n"
+                    "    INDEX 01 00:00:00\n  TRACK 02 MODE1/2352\n"
+                    "    INDEX 01 00:04:00\n");
+    disc = std::make_unique<test::DiscDriver>(dir / "disc.cue");
+    job.driver = disc->driver.get();
+    disc->drive->SetReadOffset(30);
+    settings.ReadOffset = 30;
+    ASSERT_EQ(Extract(0, 300), 1);
+    std::string expected = Frames(0, 300);
+    std::fill_n(expected.end() - 30 * 4, 30 * 4, '\0');
+    EXPECT_TRUE(Samples() == expected);
+    EXPECT_EQ(job.items[0].verification.offsetZeroSamples, 30u);
+}
+
+class TestAndCopyTest : public ExtractTest, public ::testing::WithParamInterface<int> {};
+
+// Frames 100-102 read wrong, differently each time, for the first `altered` reads.
+TEST_P(TestAndCopyTest, ReReadsUntilTwoReadsAgreeAndKeepsTheAgreedBytes) {
+    const int altered = GetParam();
+    InsertDisc({0}, 300);
+    disc->drive->faults().altered = {{100, 3, altered}};
+    settings.TestAndCopy = 1;
+    ASSERT_EQ(Extract(0, 300), 1);
+
+    EXPECT_TRUE(Samples() == Frames(0, 300));
+    const TrackVerification& v = job.items[0].verification;
+    EXPECT_TRUE(v.tested);
+    EXPECT_FALSE(v.suspicious);
+    EXPECT_EQ(v.rereads, altered);
+    EXPECT_EQ(v.readCrcs.size(), 2u + static_cast<std::size_t>(altered));
+    EXPECT_EQ(v.copyCrc, v.readCrcs.back());
+    // Read 2 agrees with the test read; after one altered read, the re-read with the
+    // copy; after two, the second re-read with the first.
+    EXPECT_EQ(v.agreedWith, altered == 0 ? 0 : altered == 1 ? 1 : 2);
+    EXPECT_EQ(v.testCrc == v.copyCrc, altered == 0);
+    EXPECT_EQ(VerificationText(v), "");
+
+    const std::vector<std::string> lines = LogTexts(log);
+    if (altered == 0) {
+        EXPECT_THAT(lines, Contains(HasSubstr("测试与复制: 两次读取一致 (CRC32 ")));
+    } else {
+        EXPECT_THAT(lines, Contains(HasSubstr(") 不一致，重新读取。")));
+        EXPECT_THAT(lines, Contains(HasSubstr("测试与复制: 第 " + std::to_string(altered + 2) +
+                                              " 次读取与第 " + std::to_string(v.agreedWith + 1) +
+                                              " 次读取一致")));
+    }
+    EXPECT_THAT(lines, Not(Contains(HasSubstr("可疑"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(AlteredReads, TestAndCopyTest, ::testing::Values(0, 1, 2));
+
+// Only the copy read goes wrong: the re-read agrees with the test read, not the copy.
+TEST_F(ExtractTest, TestAndCopyReReadMayAgreeWithTheTestRead) {
+    InsertDisc({0}, 300);
+    settings.TestAndCopy = 1;
+    bool armed = false;
+    progress.onMessage = [&](const Message& m) {
+        if (m.id == WM_EXTRACT_PROGRESS && m.wParam == 500 && !armed) {  // the copy's first chunk
+            disc->drive->faults().altered = {{100, 3, 1}};
+            armed = true;
+        }
+    };
+    ASSERT_EQ(Extract(0, 300), 1);
+    const TrackVerification& v = job.items[0].verification;
+    EXPECT_EQ(v.rereads, 1);
+    EXPECT_EQ(v.agreedWith, 0);
+    EXPECT_EQ(v.testCrc, v.copyCrc);
+    EXPECT_THAT(LogTexts(log), Contains(HasSubstr("第 3 次读取与第 1 次读取一致")));
+    EXPECT_TRUE(Samples() == Frames(0, 300));
+}
+
+TEST_F(ExtractTest, TestAndCopyMarksATrackWhoseReadsNeverAgreeSuspicious) {
+    InsertDisc({0}, 300);
+    disc->drive->faults().altered = {{100, 3, VirtualDriveFaults::Altered::kAlways}};
+    settings.TestAndCopy = 1;
+    settings.RetryTimes = 3;
+    ASSERT_EQ(Extract(0, 300), 1);
+
+    const TrackVerification& v = job.items[0].verification;
+    EXPECT_TRUE(v.suspicious);
+    EXPECT_EQ(v.rereads, 3);
+    EXPECT_EQ(v.agreedWith, -1);
+    EXPECT_THAT(VerificationText(v), testing::StartsWith("可疑"));
+    EXPECT_THAT(LogTexts(log),
+                Contains("可疑: Track 1 的 5 次读取互不一致，文件保存的是最后一次读取！"));
+    // Five whole reads of the track, after the warm-up; the file holds the last.
+    std::uint32_t frames = 0;
+    for (const auto& read : test::Reads(*disc->drive))
+        frames += read.second;
+    EXPECT_EQ(frames, 26u + 5 * 300);
+    EXPECT_EQ(Samples().size(), 300u * 2352);
+    EXPECT_FALSE(Samples() == Frames(0, 300));
+}
 
 }  // namespace
 }  // namespace korvida

@@ -193,7 +193,8 @@ void ScreenshotTour::OptionsPages(OptionsSheet* sheet, int page) {
     static const char* const kNames[kOptionsPageCount] = {
         "options-output",     "options-mp3",         "options-ogg",
         "options-freedb",     "options-musicbrainz", "options-cdrom",
-        "options-appearance", "options-misc1",       "options-misc2"};
+        "options-verify",     "options-appearance",  "options-misc1",
+        "options-misc2"};
     if (page < kOptionsPageCount) {
         sheet->selectPage(OptionsPageId(page));
         QTimer::singleShot(kSettleMs, this, [this, sheet, page] {

@@ -34,9 +34,10 @@ struct FakePages {
     }
 };
 
-const std::vector<Id> kCommitOrder = {Id::kOutput, Id::kMp3,        Id::kFreedb,
-                                      Id::kCdrom,  Id::kAppearance, Id::kMisc1,
-                                      Id::kMisc2,  Id::kOgg,        Id::kMusicBrainz};
+const std::vector<Id> kCommitOrder = {Id::kOutput, Id::kMp3,    Id::kFreedb,
+                                      Id::kCdrom,  Id::kVerify, Id::kAppearance,
+                                      Id::kMisc1,  Id::kMisc2,  Id::kOgg,
+                                      Id::kMusicBrainz};
 
 TEST(OptionsSession, ChecksEveryPageThenCommitsInOrderAndReportsWhatChanged) {
     Settings live;

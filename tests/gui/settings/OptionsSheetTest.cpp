@@ -28,6 +28,7 @@
 #include "gui/settings/NumberEdit.h"
 #include "gui/settings/OptionsPrompter.h"
 #include "gui/settings/OutputPage.h"
+#include "gui/settings/VerifyPage.h"
 #include "support/TempHome.h"
 
 namespace korvida::gui {
@@ -92,9 +93,10 @@ TEST_F(OptionsSheetTest, NamingRuleAndFolderAreCheckedOnOk) {
     auto* output = sheet->page<OutputPage>(Id::kOutput);
     EXPECT_EQ(sheet->headerLabel()->text(), QStringLiteral("Korvida CD Ripper"));
     EXPECT_TRUE(sheet->headerLabel()->font().bold());
-    ASSERT_EQ(sheet->tree()->topLevelItemCount(), 9);
+    ASSERT_EQ(sheet->tree()->topLevelItemCount(), 10);
     EXPECT_EQ(sheet->tree()->topLevelItem(4)->text(0), QStringLiteral("MusicBrainz"));
-    EXPECT_EQ(sheet->tree()->topLevelItem(6)->text(0), QStringLiteral("外观"));
+    EXPECT_EQ(sheet->tree()->topLevelItem(6)->text(0), QStringLiteral("校验"));
+    EXPECT_EQ(sheet->tree()->topLevelItem(7)->text(0), QStringLiteral("外观"));
     // The folder shows without its trailing separator.
     EXPECT_EQ(output->folderEdit()->text(), QString::fromStdString(home / "output"));
 
@@ -208,6 +210,36 @@ TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
     EXPECT_EQ(settings.CoverArt, 0);
     EXPECT_EQ(settings.CoverFile, 1);
     EXPECT_EQ(settings.MusicBrainzServer, "http://127.0.0.1:8000");
+}
+
+TEST_F(OptionsSheetTest, VerificationPageEditsTheOffsetAndTheSwitches) {
+    settings.ReadOffset = -1164;
+    auto sheet = Open(Id::kVerify);
+    auto* page = sheet->page<VerifyPage>(Id::kVerify);
+    EXPECT_EQ(page->offsetEdit()->value(), -1164);
+    EXPECT_TRUE(page->lookupBox()->isEnabled());
+    EXPECT_TRUE(page->serverEdit()->isEnabled());
+    page->lookupBox()->setChecked(false);
+    EXPECT_FALSE(page->serverEdit()->isEnabled());
+    page->verifyBox()->setChecked(false);
+    EXPECT_FALSE(page->lookupBox()->isEnabled());
+
+    Type(page->offsetEdit(), QStringLiteral("-5001"));
+    ClickOk(*sheet);
+    ASSERT_EQ(prompter.warnings.size(), 1);
+    EXPECT_EQ(sheet->currentPage(), Id::kVerify);
+    EXPECT_EQ(settings.ReadOffset, -1164);
+
+    Type(page->offsetEdit(), QStringLiteral("667"));
+    page->testAndCopyBox()->setChecked(true);
+    page->writeLogBox()->setChecked(true);
+    ClickOk(*sheet);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(settings.ReadOffset, 667);
+    EXPECT_EQ(settings.TestAndCopy, 1);
+    EXPECT_EQ(settings.AccurateRipVerify, 0);
+    EXPECT_EQ(settings.AccurateRipLookup, 0);
+    EXPECT_EQ(settings.AccurateRipWriteLog, 1);
 }
 
 TEST_F(OptionsSheetTest, CancelKeepsOnlyTheAdvancedBits) {

@@ -1,0 +1,61 @@
+#include "gui/settings/VerifyPage.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "gui/settings/NumberEdit.h"
+
+namespace korvida::gui {
+
+VerifyPage::VerifyPage(QWidget* parent)
+    : OptionsPage(parent),
+      offset_(new NumberEdit),
+      testAndCopy_(new QCheckBox(tr("抓取两次并比较 (测试与复制)(&C)"))),
+      verify_(new QCheckBox(tr("抓取时计算校验和并与 AccurateRip 数据库比较(&V)"))),
+      lookup_(new QCheckBox(tr("联网查询 AccurateRip 数据库(&L)"))),
+      server_(new QLineEdit),
+      writeLog_(new QCheckBox(tr("在输出文件夹中写入抓取日志和 CUE 文件(&W)"))) {
+    offset_->setToolTip(tr("光驱的读取偏移，以采样计 (每帧 588 个采样)；0 表示不校正。"));
+    testAndCopy_->setToolTip(tr("两次读取的 CRC32 不同时重新读取，始终不一致的音轨标为可疑。"));
+
+    auto* readGroup = new QGroupBox(tr("读取"));
+    auto* readForm = new QFormLayout(readGroup);
+    readForm->addRow(tr("读取偏移(采样数)(&O):"), offset_);
+    readForm->addRow(testAndCopy_);
+
+    auto* databaseGroup = new QGroupBox(tr("AccurateRip"));
+    auto* databaseForm = new QFormLayout(databaseGroup);
+    databaseForm->addRow(verify_);
+    databaseForm->addRow(lookup_);
+    databaseForm->addRow(tr("服务器(&S):"), server_);
+    databaseForm->addRow(writeLog_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(readGroup);
+    layout->addWidget(databaseGroup);
+    layout->addStretch(1);
+
+    bindNumber(offset_, "CDROM", "ReadOffset");
+    bindCheck(testAndCopy_, "CDROM", "TestAndCopy");
+    bindCheck(verify_, "AccurateRip", "Verify");
+    bindCheck(lookup_, "AccurateRip", "Lookup");
+    bindText(server_, "AccurateRip", "Server");
+    bindCheck(writeLog_, "AccurateRip", "WriteLog");
+
+    connect(verify_, &QCheckBox::toggled, this, &VerifyPage::updateEnables);
+    connect(lookup_, &QCheckBox::toggled, this, &VerifyPage::updateEnables);
+}
+
+void VerifyPage::updateEnables() {
+    lookup_->setEnabled(verify_->isChecked());
+    const bool server = verify_->isChecked() && lookup_->isChecked();
+    server_->setEnabled(server);
+    if (auto* form = qobject_cast<QFormLayout*>(server_->parentWidget()->layout()))
+        if (QWidget* label = form->labelForField(server_))
+            label->setEnabled(server);
+}
+
+}  // namespace korvida::gui

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "gui/settings/OptionsPage.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace korvida::gui {
+
+class NumberEdit;
+
+// "校验": how the audio is read (the drive's read offset, test and copy) and how a rip is
+// checked against the disc database and recorded.
+class VerifyPage : public OptionsPage {
+    Q_OBJECT
+
+  public:
+    explicit VerifyPage(QWidget* parent = nullptr);
+
+    NumberEdit* offsetEdit() const { return offset_; }
+    QCheckBox* testAndCopyBox() const { return testAndCopy_; }
+    QCheckBox* verifyBox() const { return verify_; }
+    QCheckBox* lookupBox() const { return lookup_; }
+    QLineEdit* serverEdit() const { return server_; }
+    QCheckBox* writeLogBox() const { return writeLog_; }
+
+  protected:
+    // The lookup follows the checksums, the server the lookup.
+    void updateEnables() override;
+
+  private:
+    NumberEdit* offset_;
+    QCheckBox* testAndCopy_;
+    QCheckBox* verify_;
+    QCheckBox* lookup_;
+    QLineEdit* server_;
+    QCheckBox* writeLog_;
+};
+
+}  // namespace korvida::gui
