@@ -103,6 +103,8 @@ class PackWriter {
         }
     }
 
+    std::size_t Count() const { return packs_.size(); }
+
     std::vector<std::uint8_t> Bytes() const {
         std::vector<std::uint8_t> out;
         for (const auto& pack : packs_)
@@ -151,6 +153,10 @@ std::vector<std::uint8_t> BuildCdTextPacks(const DiscImage& image) {
     if (!any)
         return {};
     writer.SizeInfo(text->characterCode, first, last);
+    // Sequence numbers are one byte: a block holds at most 256 packs, and a sheet with
+    // more text than that could not have been mastered.
+    if (writer.Count() > 256)
+        return {};
     return writer.Bytes();
 }
 
