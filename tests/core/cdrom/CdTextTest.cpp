@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <set>
 
 #include "CdromTestSupport.h"
 #include "core/cdrom/CdTextPack.h"
+#include "core/disc/CdText.h"
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/LoadDisc.h"
+#include "core/platform/ByteOrder.h"
+#include "core/text/Utf8.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempHome.h"
 
@@ -119,6 +123,38 @@ TEST_F(DiscOwnNames, DoubleByteTextComesThroughMsJis) {
                     .ok);
     EXPECT_EQ(disc.album.Album, "夜明けのスキャット");
     EXPECT_EQ(Titles(), (std::vector<std::string>{"由紀さおり AB", "由紀さおり AB"}));
+}
+
+// Drive replies are input like any other: packs that pass their CRC but say anything
+// (track numbers past 99, strings without end, stray double-byte flags, any character
+// code) must give bounded, well-formed text and nothing else.
+TEST(ParseCdText, ArbitraryIntactPacksGiveOnlyShortValidUtf8) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        const std::size_t packs = random() % 40;
+        std::vector<std::uint8_t> reply(4 + packs * kCdTextPackSize);
+        PutBe16(reply.data(), static_cast<std::uint16_t>(reply.size() - 2));
+        for (std::size_t k = 0; k < packs; ++k) {
+            std::uint8_t* pack = &reply[4 + k * kCdTextPackSize];
+            for (std::size_t i = 0; i < 16; ++i)
+                pack[i] = static_cast<std::uint8_t>(random());
+            pack[0] = static_cast<std::uint8_t>(0x80 | (random() % 3 == 0 ? 0x0F : random() % 3));
+            pack[2] = static_cast<std::uint8_t>(k);
+            pack[3] &= round % 4 == 0 ? 0x8F : 0x0F;  // block 0, mostly single-byte
+            if (random() % 2)
+                pack[kCdTextPayloadOffset + random() % kCdTextPayload] = 0;
+            const std::uint16_t crc = CdTextPackCrc(pack);
+            pack[16] = static_cast<std::uint8_t>(crc >> 8);
+            pack[17] = static_cast<std::uint8_t>(crc);
+        }
+        const CdText text = ParseCdText(reply.data(), reply.size());
+        for (const CdTextEntry& e : text.entries) {
+            for (const std::string* s : {&e.title, &e.performer, &e.songwriter}) {
+                EXPECT_TRUE(IsValidUtf8(*s)) << round;
+                EXPECT_LE(s->size(), 253u) << round;
+            }
+        }
+    }
 }
 
 TEST(CdTextPackCrc, IsTheInvertedCcittCrcOfTheFirstSixteenBytes) {
