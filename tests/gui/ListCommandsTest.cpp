@@ -107,9 +107,17 @@ TEST(ListCommands, TrackDialogFoldsAndEditsEveryField) {
     gui::MainWindow& window = demo.Open();
     TrackList& rows = test::DiscsOf(window).rows();
     rows.HighlightOnly(0);
+    test::DiscsOf(window).disc().isrc[1] = "FRZ039900212";
     gui::TrackInfoDialog dialog(rows, test::DiscsOf(window).disc());
     EXPECT_TRUE(dialog.folded());
     EXPECT_FALSE(Button(&dialog, QStringLiteral("上一轨(&P)"))->isEnabled());
+    // The disc's ISRC of the track on screen, shown but not edited.
+    auto* isrc = dialog.findChild<QLineEdit*>(QStringLiteral("isrc"));
+    EXPECT_TRUE(isrc->isReadOnly());
+    EXPECT_EQ(isrc->text(), QString());
+    Button(&dialog, QStringLiteral("下一轨(&N)"))->click();
+    EXPECT_EQ(isrc->text(), QStringLiteral("FRZ039900212"));
+    Button(&dialog, QStringLiteral("上一轨(&P)"))->click();
     Button(&dialog, QStringLiteral("更多 >>>"))->click();
     EXPECT_FALSE(dialog.folded());
     ASSERT_NE(Button(&dialog, QStringLiteral("<<< 更少")), nullptr);

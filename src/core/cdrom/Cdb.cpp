@@ -121,6 +121,23 @@ Cdb MakeReadSubChannelCdb(std::uint32_t lun, std::uint8_t format, std::uint16_t 
     return cdb;
 }
 
+Cdb MakeReadCdTextCdb(std::uint16_t length) {
+    Cdb cdb;
+    cdb.length = 10;
+    cdb.bytes[0] = opcode::kReadToc;                        // no LUN field, MSF bit clear
+    cdb.bytes[2] = 5;                                       // format 5: CD-Text
+    cdb.bytes[7] = static_cast<std::uint8_t>(length >> 8);  // allocation length
+    cdb.bytes[8] = static_cast<std::uint8_t>(length);
+    return cdb;
+}
+
+Cdb MakeReadSubQCdb(std::uint32_t lun, std::uint8_t format, std::uint16_t length,
+                    std::uint8_t track) {
+    Cdb cdb = MakeReadSubChannelCdb(lun, format, length, track);
+    cdb.bytes[2] = 0x40;  // SubQ: return Q data
+    return cdb;
+}
+
 Cdb MakeStartStopUnitCdb(bool eject) {
     Cdb cdb;
     cdb.length = 6;

@@ -45,6 +45,12 @@ Cdb MakePlayAudioCdb(std::uint32_t startLba, std::uint32_t endLba);
 Cdb MakePauseResumeCdb(std::uint32_t lun, bool pause);
 Cdb MakeReadSubChannelCdb(std::uint32_t lun, std::uint8_t format, std::uint16_t length,
                           std::uint8_t track);
+// READ TOC format 5: the CD-Text packs of the lead-in, `length` bytes at most.
+Cdb MakeReadCdTextCdb(std::uint16_t length);
+// READ SUB-CHANNEL asking for the Q data whatever the format: the catalogue number
+// (format 2) and a track's ISRC (format 3) come only with it.
+Cdb MakeReadSubQCdb(std::uint32_t lun, std::uint8_t format, std::uint16_t length,
+                    std::uint8_t track);
 Cdb MakeStartStopUnitCdb(bool eject);
 Cdb MakeCloseTrayCdb();
 Cdb MakeTestUnitReadyCdb();

@@ -109,16 +109,16 @@ std::string MakeDemoDisc(const std::string& folder, std::string* errorText) {
         return {};
     }
     std::vector<std::uint8_t> bin;
+    // No TITLE or PERFORMER lines: they would become the disc's CD-Text, and the demo
+    // stands for a disc nobody has named yet, on which the naming commands are shown.
     std::string cue =
         "REM Korvida demo disc: synthesised music, generated\n"
-        "PERFORMER \"Korvida\"\n"
-        "TITLE \"Demo Disc\"\n"
         "FILE \"demo.bin\" BINARY\n";
     for (std::size_t i = 0; i < kTracks.size(); ++i) {
         const TrackRecipe& recipe = kTracks[i];
         std::size_t frame = bin.size() / kRawSectorSize;
         bin.resize(bin.size() + std::size_t(recipe.pregapFrames) * kRawSectorSize, 0);
-        cue += FormatText("  TRACK %02zu AUDIO\n    TITLE \"Demo %zu\"\n", i + 1, i + 1);
+        cue += FormatText("  TRACK %02zu AUDIO\n", i + 1);
         if (recipe.pregapFrames)
             cue += "    INDEX 00 " + Msf(frame) + "\n";
         cue += "    INDEX 01 " + Msf(frame + std::size_t(recipe.pregapFrames)) + "\n";

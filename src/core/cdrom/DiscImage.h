@@ -10,6 +10,14 @@ namespace korvida {
 
 enum class TrackMode { kAudio, kMode1Raw, kMode2Raw };
 
+// A sheet's TITLE, PERFORMER and SONGWRITER lines for the disc or one track (UTF-8 as the
+// sheet has them): what the drive's CD-Text gives.
+struct ImageText {
+    std::string title;
+    std::string performer;
+    std::string songwriter;
+};
+
 struct ImageTrack {
     int number = 0;  // TOC track number, 1-99
     TrackMode mode = TrackMode::kAudio;
@@ -20,6 +28,8 @@ struct ImageTrack {
     std::vector<std::uint32_t> indexLbas;  // [0] = INDEX 00 when hasIndex0
     std::uint32_t startLba = 0;
     int cueLine = 0;
+    ImageText text;
+    std::string isrc;  // 12 characters from ISRC, empty when none
 
     bool IsData() const { return mode != TrackMode::kAudio; }
 };
@@ -50,6 +60,7 @@ class DiscImage {
   public:
     std::string cuePath;
     std::string catalog;  // 13 digits from CATALOG, empty when none
+    ImageText text;       // the lines before the first TRACK
     std::vector<ImageTrack> tracks;
     std::vector<ImageSegment> segments;  // in disc order, contiguous from LBA 0
     std::vector<ImageFile> files;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "core/cdrom/DiscCodes.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "core/ini/ReadRegularFile.h"
 #include "core/platform/ByteOrder.h"
@@ -394,9 +395,26 @@ struct ParseState {
             }
             return Fail("CATALOG needs 13 digits");
         }
-        static const char* const kIgnored[] = {"REM",        "TITLE",    "PERFORMER",
-                                               "SONGWRITER", "COMPOSER", "ARRANGER",
-                                               "MESSAGE",    "ISRC",     "CDTEXTFILE"};
+        if (command == "TITLE" || command == "PERFORMER" || command == "SONGWRITER") {
+            // Before the first TRACK the line names the disc, after it the track.
+            ImageText& text = image.tracks.empty() ? image.text : image.tracks.back().text;
+            std::string& field = command == "TITLE"       ? text.title
+                                 : command == "PERFORMER" ? text.performer
+                                                          : text.songwriter;
+            field.clear();
+            for (std::size_t i = 1; i < words.size(); ++i)
+                field += (i > 1 ? " " : "") + words[i];
+            return true;
+        }
+        if (command == "ISRC") {
+            // Sheets with a malformed code loaded before codes were read: it is left out
+            // rather than refusing the sheet.
+            if (!image.tracks.empty() && words.size() == 2 && IsIsrc(Upper(words[1])))
+                image.tracks.back().isrc = Upper(words[1]);
+            return true;
+        }
+        static const char* const kIgnored[] = {"REM", "COMPOSER", "ARRANGER", "MESSAGE",
+                                               "CDTEXTFILE"};
         for (const char* ignored : kIgnored) {
             if (command == ignored)
                 return true;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <thread>
 
+#include "core/cdrom/BuildCdTextPacks.h"
+#include "core/cdrom/CdTextPack.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/LoadCueImage.h"
 #include "core/platform/ByteOrder.h"
@@ -141,7 +143,9 @@ std::vector<std::uint8_t> BuildTocReply(const DiscImage& image, bool msf, std::u
 }
 
 VirtualDrive::VirtualDrive(DiscImage image, std::function<std::uint64_t()> clockMs)
-    : image_(std::move(image)), clockMs_(clockMs ? std::move(clockMs) : SteadyMs) {
+    : image_(std::move(image)),
+      cdText_(BuildCdTextPacks(image_)),
+      clockMs_(clockMs ? std::move(clockMs) : SteadyMs) {
     std::memcpy(identity_.vendor, "KORVIDA ", 8);
     std::memcpy(identity_.product, "VIRTUAL CD-ROM  ", 16);
     std::memcpy(identity_.revision, "1.0 ", 4);
@@ -288,6 +292,16 @@ ScsiReply VirtualDrive::ReadToc(const ScsiRequest& request) {
         reply[5] = static_cast<std::uint8_t>(0x10 | first.control);
         reply[6] = static_cast<std::uint8_t>(first.number);
         PutAddress(&reply[8], first.startLba, msf);
+    } else if (format == 5) {
+        // A disc without CD-Text gives the header alone.
+        reply.assign(4, 0);
+        reply.insert(reply.end(), cdText_.begin(), cdText_.end());
+        for (std::size_t pack : faults_.damagedCdTextPacks) {
+            const std::size_t at = 4 + pack * kCdTextPackSize + kCdTextPayloadOffset;
+            if (at < reply.size())
+                reply[at] ^= 0x20;
+        }
+        PutBe16(&reply[0], static_cast<std::uint32_t>(reply.size() - 2));
     } else {
         return Illegal();
     }
@@ -580,8 +594,18 @@ ScsiReply VirtualDrive::ReadSubChannel(const ScsiRequest& request) {
             reply[8] = 0x80;  // MCVal
             std::memcpy(&reply[9], image_.catalog.data(), 13);
         } else if (format == 3) {
-            reply[5] = static_cast<std::uint8_t>(0x10 | image_.tracks.front().control);
-            reply[6] = cdb[6];  // no ISRC: TCVal stays clear
+            const ImageTrack* track = nullptr;
+            for (const ImageTrack& t : image_.tracks)
+                if (t.number == cdb[6])
+                    track = &t;
+            if (!track)
+                return Illegal();
+            reply[5] = static_cast<std::uint8_t>(0x30 | track->control);  // ADR 3: ISRC
+            reply[6] = cdb[6];
+            if (!track->isrc.empty()) {
+                reply[8] = 0x80;  // TCVal
+                std::memcpy(&reply[9], track->isrc.data(), 12);
+            }
         }
         PutBe16(&reply[2], static_cast<std::uint32_t>(reply.size() - 4));
     }

@@ -44,6 +44,9 @@ struct VirtualDriveFaults {
     // Opcodes answered with ILLEGAL REQUEST / invalid command operation code, as a drive
     // without that read command does.
     std::set<std::uint8_t> rejectedOpcodes;
+    // CD-Text packs (by their place in the READ TOC format 5 reply, from 0) sent with a
+    // damaged text byte and their CRC as it was: a disc with a scratch in the lead-in.
+    std::set<std::size_t> damagedCdTextPacks;
     // Time a command takes, by opcode, in milliseconds. Longer than the request's time-out
     // ends it as timed out after the time-out; kNeverAnswers is a drive that hangs.
     std::map<std::uint8_t, unsigned> delayMs;
@@ -52,9 +55,11 @@ struct VirtualDriveFaults {
 };
 
 // A SCSI target in user space that answers like an MMC drive from a CD image: INQUIRY,
-// TEST UNIT READY, READ TOC (formats 0 and 1, LBA and MSF), READ CD, READ (10) and the
+// TEST UNIT READY, READ TOC (formats 0 and 1, LBA and MSF; format 5, the CD-Text the
+// sheet's TITLE, PERFORMER and SONGWRITER lines give), READ CD, READ (10) and the
 // vendor reads 0xD4 and 0xD8 of 2352-byte frames, PLAY AUDIO (12), PAUSE/RESUME,
-// READ SUB-CHANNEL (formats 1-3) and START STOP UNIT (stop, eject, load). With an audio
+// READ SUB-CHANNEL (formats 1-3; the catalogue number and ISRCs from the sheet's CATALOG
+// and ISRC lines) and START STOP UNIT (stop, eject, load). With an audio
 // device set, PLAY AUDIO plays the image's frames through it and the position is what
 // has been heard; without one (or when the device does not open) the position advances
 // 75 frames a second by the clock. Anything else, a CDB of the wrong length, a
@@ -118,6 +123,7 @@ class VirtualDrive : public ScsiTarget {
     bool ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out);
 
     DiscImage image_;
+    std::vector<std::uint8_t> cdText_;  // the packs, built once from the sheet
     std::function<std::uint64_t()> clockMs_;
     SCSIDriveInfo identity_;
     VirtualDriveFaults faults_;

@@ -97,17 +97,18 @@ void ImportCdPlayerIni(CSCSIDriver& driver, DiscInfo& disc, TrackList& rows,
     }
 }
 
-void LoadCdPlayerIni(CSCSIDriver& driver, DiscInfo& disc, int trackCount, UserNotifier& notifier) {
+bool LoadCdPlayerIni(CSCSIDriver& driver, DiscInfo& disc, int trackCount, UserNotifier& notifier) {
     ProfileFile file;
     std::string section;
     if (!OpenSection(driver, notifier, file, &section))
-        return;
+        return false;
     ImportAlbum(file, section, disc.album);
     for (int i = 0; i < trackCount && i < DiscInfo::kMaxTracks; ++i) {
         std::string title = file.GetString(section, std::to_string(i), "", kValueBuffer);
         if (!title.empty())
             disc.tracks[static_cast<std::size_t>(i)].Title = std::move(title);
     }
+    return file.HasSection(section);
 }
 
 bool ExportCdPlayerIni(CSCSIDriver& driver, const DiscInfo& disc, const TrackList& rows,

@@ -32,7 +32,8 @@ void ImportCdPlayerIni(CSCSIDriver& driver, DiscInfo& disc, TrackList& rows,
                        UserNotifier& notifier);
 
 // The import during a disc load, before any row exists: titles of tracks 0..count-1.
-void LoadCdPlayerIni(CSCSIDriver& driver, DiscInfo& disc, int trackCount, UserNotifier& notifier);
+// True when cdplayer.ini has a section for the disc.
+bool LoadCdPlayerIni(CSCSIDriver& driver, DiscInfo& disc, int trackCount, UserNotifier& notifier);
 
 // The export command: writes the disc's section (EntryType, Artist, Title, NumTracks,
 // the titles by index, numplay, Year). False when nothing could be written.

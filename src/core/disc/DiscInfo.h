@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "core/disc/TrackInfo.h"
 
@@ -32,6 +33,12 @@ struct DiscInfo {
     // Revision counters of the disc entry (local database, freedb read and submission).
     std::int32_t Revision = 0;
     std::int32_t bRevision = 0;
+    // What the disc itself says beside its names (READ SUB-CHANNEL at load): the
+    // catalogue number (13 digits) and each track's ISRC (12 characters, by track
+    // index); empty when the disc has none. Kept beside the description records, which
+    // the database and the tag writers read field by field.
+    std::string catalog;
+    std::array<std::string, kMaxTracks> isrc;
 };
 
 }  // namespace korvida

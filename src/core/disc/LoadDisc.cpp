@@ -1,10 +1,12 @@
 #include "core/disc/LoadDisc.h"
 
 #include "core/cdrom/CSCSIDriver.h"
+#include "core/disc/ApplyCdText.h"
 #include "core/disc/CdPlayerIni.h"
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/DiscToc.h"
 #include "core/disc/LocalDiscKey.h"
+#include "core/disc/ReadDiscCodes.h"
 #include "core/ini/ProfileFile.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
@@ -26,6 +28,8 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
     ClearDiscDescriptions(disc);
     disc.trackCount = 0;
     disc.trackRanges = {};
+    disc.catalog.clear();
+    disc.isrc.fill({});
 
     driver.Stop();
     disc.rawToc.fill(0);
@@ -47,12 +51,17 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
     disc.album.Title = "所有音轨";
     disc.album.Genre = 0;
     const int count = static_cast<int>(toc.tracks.size());
-    if (settings.AutoLoadCDPlayerINI)
-        LoadCdPlayerIni(driver, disc, count, notifier);
+    const bool inCdPlayerIni =
+        settings.AutoLoadCDPlayerINI && LoadCdPlayerIni(driver, disc, count, notifier);
 
     ProfileFile database;
     database.Load(DiscDatabasePath(result.localKey));  // unreadable: nothing is known
     ReadDiscDatabase(database, toc, disc);
+    ReadDiscCodes(driver, toc, disc);
+    // A disc the user has named keeps those names; one nobody named takes the disc's
+    // own. Nothing is stored for it until the user saves, as after any load.
+    if (!inCdPlayerIni && database.Sections().empty())
+        ApplyCdText(ReadCdText(driver), toc, disc);
 
     for (int i = 0; i < count; ++i) {
         const DiscTocTrack& track = toc.tracks[static_cast<std::size_t>(i)];

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/audio/BinaryFile.h"
+#include "core/encode/CoverPicture.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/text/Utf8.h"
 
@@ -252,7 +253,29 @@ std::vector<FrameRow> Id3v2Frames(const RipJobItem& item) {
     if (!t.GenreName.empty())
         add(ID3FID_CONTENTTYPE, ID3FN_TEXT,
             "(" + std::to_string(LookupGenreIndex(t.GenreName)) + ")" + t.GenreName);
+    add(ID3FID_ISRC, ID3FN_TEXT, item.isrc);
     return rows;
+}
+
+// The front cover as an APIC frame, in place of one the file had.
+bool AttachCover(ID3Tag* tag, const std::vector<std::uint8_t>& bytes, const CoverPicture& picture) {
+    if (ID3Frame* existing = ID3Tag_FindFrameWithID(tag, ID3FID_PICTURE))
+        ID3Frame_Delete(ID3Tag_RemoveFrame(tag, existing));
+    ID3Frame* frame = ID3Frame_NewID(ID3FID_PICTURE);
+    if (!frame)
+        return false;
+    if (ID3Field* field = ID3Frame_GetField(frame, ID3FN_TEXTENC))
+        ID3Field_SetINT(field, ID3TE_ISO8859_1);
+    if (ID3Field* field = ID3Frame_GetField(frame, ID3FN_MIMETYPE))
+        ID3Field_SetASCII(field, picture.mimeType.c_str());
+    if (ID3Field* field = ID3Frame_GetField(frame, ID3FN_PICTURETYPE))
+        ID3Field_SetINT(field, 3);  // front cover
+    if (ID3Field* field = ID3Frame_GetField(frame, ID3FN_DESCRIPTION))
+        ID3Field_SetASCII(field, "");
+    if (ID3Field* field = ID3Frame_GetField(frame, ID3FN_DATA))
+        ID3Field_SetBINARY(field, bytes.data(), bytes.size());
+    ID3Tag_AttachFrame(tag, frame);  // owned by the tag from here on
+    return true;
 }
 
 // A file as its ID3v2 tag divides it.
@@ -304,12 +327,15 @@ bool WriteId3v1(BinaryFile& output, const RipJobItem& item) {
     return output.Write(record.data(), record.size());
 }
 
-bool WriteId3v2(const std::string& path, const RipJobItem& item) {
+bool WriteId3v2(const std::string& path, const RipJobItem& item,
+                const std::vector<std::uint8_t>* cover) {
     const std::optional<TaggedLayout> before = LayoutOf(path);
     std::unique_ptr<ID3Tag, TagDeleter> tag(ID3Tag_New());
     if (!before || !tag)
         return false;
     const std::vector<FrameRow> rows = Id3v2Frames(item);
+    const std::optional<CoverPicture> picture =
+        cover ? DescribeCover(*cover) : std::optional<CoverPicture>();
     // Only an ID3v2 tag already in the file is read. Linking every tag type would turn
     // the ID3v1 record just appended into frames of its own (a TCON "(12)" for an unset
     // genre, the 30-byte cut of a longer title), and those would be written too.
@@ -326,6 +352,8 @@ bool WriteId3v2(const std::string& path, const RipJobItem& item) {
         // The tag copies nothing: it owns the frame from here on.
         ID3Tag_AttachFrame(tag.get(), frame);
     }
+    if (picture && !AttachCover(tag.get(), *cover, *picture))
+        return false;
     ID3Tag_SetPadding(tag.get(), true);
     if (ID3Tag_UpdateByTagType(tag.get(), ID3TT_ID3V2) != ID3E_NoError)
         return false;
@@ -334,7 +362,8 @@ bool WriteId3v2(const std::string& path, const RipJobItem& item) {
     // hold a tag with something in it, and the audio behind it must have come through
     // whole.
     const std::optional<TaggedLayout> after = LayoutOf(path);
-    return after && after->behind == before->behind && (rows.empty() || after->tagBytes > 0);
+    return after && after->behind == before->behind &&
+           ((rows.empty() && !picture) || after->tagBytes > 0);
 }
 
 std::uint64_t Id3v2TagBytes(BinaryFile& file) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvida {
 
@@ -32,11 +33,13 @@ Id3v1Record BuildId3v1(const RipJobItem& item);
 bool WriteId3v1(BinaryFile& output, const RipJobItem& item);
 
 // Writes an ID3v2 tag with the item's frames in front of the closed file at `path`
-// (TIT2 TPE1 TALB TYER COMM TCOM TOPE TCOP WXXX TENC TRCK TCON, each only when its
-// source is set). An ID3v1 record at the end stays as it is. False when the tag could not
-// be written or the file did not come out whole behind it (the tag library reports
-// success even when a full disk cut the file short); the file is then not to be kept.
-bool WriteId3v2(const std::string& path, const RipJobItem& item);
+// (TIT2 TPE1 TALB TYER COMM TCOM TOPE TCOP WXXX TENC TRCK TCON TSRC, each only when its
+// source is set), then the cover as APIC (front cover) when one is given and is a JPEG
+// or PNG. An ID3v1 record at the end stays as it is. False when the tag could not be
+// written or the file did not come out whole behind it (the tag library reports success
+// even when a full disk cut the file short); the file is then not to be kept.
+bool WriteId3v2(const std::string& path, const RipJobItem& item,
+                const std::vector<std::uint8_t>* cover = nullptr);
 
 // Bytes of the ID3v2 tag at the start of the file (header included), 0 when there is
 // none. Only the tag's 10-byte header is read (through id3lib): the frames inside are

@@ -222,7 +222,7 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
         if (settings.WriteVBRHeader && settings.EnableVBR &&
             !WriteVbrHeader(context, encoder, stream, files.writtenPath()))
             return 0;
-        if (settings.EnableID3V2 && !WriteId3v2(files.writtenPath(), item)) {
+        if (settings.EnableID3V2 && !WriteId3v2(files.writtenPath(), item, task.coverArt.get())) {
             LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ID3v2 标签！");
             return 0;
         }

@@ -8,10 +8,13 @@
 #include <array>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 
+#include "core/encode/CoverPicture.h"
 #include "core/encode/EncodeSteps.h"
+#include "core/freedb/Base64Encode.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
@@ -126,6 +129,8 @@ std::vector<std::string> OggComments(const RipJobItem& item, const OggVorbisSett
         std::snprintf(number, sizeof number, "TRACKNUMBER=%02d", item.index + 1);
         comments.emplace_back(number);
     }
+    if (!item.isrc.empty())
+        comments.push_back("ISRC=" + item.isrc);
     return comments;
 }
 
@@ -158,6 +163,14 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     v.hasComment = true;
     for (const std::string& comment : OggComments(item, context.settings->ogg))
         vorbis_comment_add(&v.comment, comment.c_str());
+    if (task.coverArt) {
+        if (const std::optional<CoverPicture> picture = DescribeCover(*task.coverArt)) {
+            const std::vector<std::uint8_t> block = FlacPictureBlock(*task.coverArt, *picture);
+            const std::string encoded = Base64Encode(
+                std::string_view(reinterpret_cast<const char*>(block.data()), block.size()));
+            vorbis_comment_add_tag(&v.comment, "METADATA_BLOCK_PICTURE", encoded.c_str());
+        }
+    }
     // Each state is cleared only when its init worked: the clear functions of libvorbis
     // take what they are given for initialised.
     v.hasDsp = vorbis_analysis_init(&v.dsp, &v.info) == 0;

@@ -22,7 +22,8 @@ struct RipJobItem {
     // 0-based track index in TOC order; the number in names and tags is index + 1.
     // -1 for file-job items.
     std::int32_t index = -1;
-    TrackInfo track;  // copy of the track's description record
+    TrackInfo track;   // copy of the track's description record
+    std::string isrc;  // the track's ISRC as the disc gave it; empty for none
     // Rip items with verification on: what the checks found.
     TrackVerification verification;
 };

@@ -42,6 +42,7 @@ std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc)
         item.name = row.texts[1];
         item.index = i;
         item.track = disc.tracks[at];
+        item.isrc = disc.isrc[at];
         job->items.push_back(std::move(item));
     }
     return job;

@@ -35,6 +35,13 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
     fields_.AddEdit(form, tr("版权"), &TrackInfo::Copyright);
     fields_.AddEdit(form, tr("URL"), &TrackInfo::URL);
     fields_.AddEdit(form, tr("编码者"), &TrackInfo::EncodedBy);
+    if (!disc_.catalog.empty()) {
+        // The disc's own catalogue number: shown, never edited.
+        auto* catalog = new QLineEdit(QString::fromStdString(disc_.catalog), this);
+        catalog->setObjectName(QStringLiteral("catalog"));
+        catalog->setReadOnly(true);
+        form->addRow(tr("UPC/EAN"), catalog);
+    }
     fields_.Load(disc_.album);
     // Only a pick from the list gives a genre number; typing takes it away again.
     connect(genre, qOverload<int>(&QComboBox::activated), this, [this](int i) { picked_ = i; });

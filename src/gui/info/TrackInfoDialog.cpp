@@ -17,6 +17,11 @@ TrackInfoDialog::TrackInfoDialog(TrackList& rows, DiscInfo& disc, QWidget* paren
     fields_.AddEdit(upper, tr("年份"), &TrackInfo::Year);
     fields_.AddEdit(upper, tr("注释"), &TrackInfo::Comment);
     fields_.AddGenre(upper, tr("流派"));
+    // What the disc says of the recording, not a description: shown, never edited.
+    isrc_ = new QLineEdit(this);
+    isrc_->setObjectName(QStringLiteral("isrc"));
+    isrc_->setReadOnly(true);
+    upper->addRow(tr("ISRC"), isrc_);
 
     more_ = new QWidget(this);
     auto* lower = new QFormLayout(more_);
@@ -73,6 +78,7 @@ void TrackInfoDialog::LoadHighlighted() {
     index_ = rows_.row(position).trackIndex;
     setWindowTitle(tr("音轨信息 [#%1]").arg(index_ + 1, 2, 10, QLatin1Char('0')));
     fields_.Load(disc_.tracks[static_cast<std::size_t>(index_)]);
+    isrc_->setText(QString::fromStdString(disc_.isrc[static_cast<std::size_t>(index_)]));
     previous_->setEnabled(position > 0);
     next_->setEnabled(position < rows_.size() - 1);
     title_->setFocus();

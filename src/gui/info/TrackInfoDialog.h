@@ -43,6 +43,7 @@ class TrackInfoDialog : public QDialog {
     int index_ = 0;
     DescriptionFields fields_;
     QLineEdit* title_;
+    QLineEdit* isrc_;
     QWidget* more_;
     QPushButton* previous_;
     QPushButton* next_;

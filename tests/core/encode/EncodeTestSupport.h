@@ -48,6 +48,24 @@ inline std::string NoiseWav(std::uint32_t frames) {
     return RiffFile({Chunk("fmt ", FmtBody(44100, 2, 16)), Chunk("data", PcmBytes(samples))});
 }
 
+// The first bytes of a PNG (signature and IHDR: 3×2 pixels, 8-bit RGBA) and of a JPEG
+// (SOI, JFIF, baseline frame of 5×4 pixels, 3 components, EOI): what the tag writers
+// read of an image, which must reach the tag byte for byte.
+inline std::vector<std::uint8_t> CoverBytes(bool png) {
+    if (png)
+        return {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A,  // signature
+                0,    0,   0,   13,  'I',  'H',  'D',  'R',   // IHDR
+                0,    0,   0,   3,   0,    0,    0,    2,     // width, height
+                8,    6,   0,   0,   0,                       // 8-bit RGBA
+                0,    0,   0,   0,                            // CRC: no tag reader checks it
+                0,    0,   0,   0,   'I',  'E',  'N',  'D',  0xAE, 0x42, 0x60, 0x82};
+    return {0xFF, 0xD8,                                                             // SOI
+            0xFF, 0xE0, 0, 16, 'J',  'F', 'I', 'F',  0, 1, 1, 0, 0, 1, 0, 1, 0, 0,  // APP0
+            0xFF, 0xC0, 0, 17, 8,    0,   4,   0,    5, 3,                          // SOF0 5×4
+            1,    0x22, 0, 2,  0x11, 1,   3,   0x11, 1,                             // components
+            0xFF, 0xD9};                                                            // EOI
+}
+
 // Format and sample count of a WAV file written by an independent decoder.
 struct DecodedWav {
     bool ok = false;
@@ -81,14 +99,20 @@ struct EncodeEnvironment {
 inline EncodeTask PlanTask(RipJob& job, const EncodeEnvironment& env, std::string_view extension) {
     job.context.settings = env.settings;
     job.context.freeSpace = env.freeSpace;
-    if (job.fileJob)
-        return PlanFileEncode(*job.current, env.outputFolder, extension);
+    // The job's cover goes to the stage as the rip thread hands it on; a test may give
+    // a file job one too.
+    if (job.fileJob) {
+        EncodeTask task = PlanFileEncode(*job.current, env.outputFolder, extension);
+        task.coverArt = job.coverArt;
+        return task;
+    }
     EncodeTask task;
     task.item = job.current;
     task.inputPath = job.tempWavPath;
     task.deleteInput = !job.keepWav;
     task.outputFolder = env.outputFolder;
     task.outputPath = OutputPath(*job.current, env.outputFolder, extension, *env.settings);
+    task.coverArt = job.coverArt;
     return task;
 }
 

@@ -128,6 +128,30 @@ TEST_F(Id3FileTest, EmptyFieldsGiveNoFramesNotEvenFromTheId3v1Record) {
     EXPECT_EQ(static_cast<unsigned char>(mp3.back()), 12);
 }
 
+TEST_F(Id3FileTest, IsrcIsTsrcAndAJpegOrPngCoverAFrontCoverApic) {
+    WriteFile(dir / "read.py",
+              "import sys\n"
+              "from mutagen.id3 import ID3\n"
+              "tag = ID3(sys.argv[1], translate=False, load_v1=False)\n"
+              "print(tag['TSRC'].text[0])\n"
+              "cover = open(sys.argv[2], 'rb').read()\n"
+              "for p in tag.getall('APIC'):\n"
+              "    print(p.mime, int(p.type), repr(p.desc), p.data == cover)\n");
+    item().isrc = "FRZ039900212";
+    const std::vector<std::uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0};
+    for (const auto& [bytes, apic] : std::vector<std::pair<std::vector<std::uint8_t>, std::string>>{
+             {CoverBytes(true), "image/png 3 '' True\n"},
+             {CoverBytes(false), "image/jpeg 3 '' True\n"},
+             {gif, ""}}) {  // neither: embedding it would show garbage or nothing
+        job.coverArt = std::make_shared<const std::vector<std::uint8_t>>(bytes);
+        WriteFile(dir / "cover", std::string(bytes.begin(), bytes.end()));
+        Encode();
+        EXPECT_EQ(RunCommand("/usr/bin/python3 '" + dir / "read.py" + "' '" + item().outputPath +
+                             "' '" + dir / "cover" + "'"),
+                  "FRZ039900212\n" + apic);
+    }
+}
+
 TEST_F(Id3FileTest, EachTagIsWrittenOnlyWhenSwitchedOn) {
     item().track.Title = "T";
     for (const int v1 : {0, 1}) {

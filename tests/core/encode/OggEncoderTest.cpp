@@ -87,6 +87,33 @@ TEST_F(OggEncodeTest, AcceptedByOggInfoWithCommentsInOrderAndEveryWholeFrameDeco
     EXPECT_EQ(progress.Only(WM_ENCODE_STATUS)[0].wParam, 1) << "Ogg";
 }
 
+TEST_F(OggEncodeTest, IsrcCommentAndTheCoverAsAFrontCoverPictureBlock) {
+    WriteFile(dir / "read.py",
+              "import sys, base64\n"
+              "from mutagen.oggvorbis import OggVorbis\n"
+              "from mutagen.flac import Picture\n"
+              "f = OggVorbis(sys.argv[1])\n"
+              "print(f['isrc'])\n"
+              "cover = open(sys.argv[2], 'rb').read()\n"
+              "for b in f['metadata_block_picture']:\n"
+              "    p = Picture(base64.b64decode(b))\n"
+              "    print(p.type, p.mime, repr(p.desc), p.width, p.height, p.depth, p.colors,\n"
+              "          p.data == cover)\n");
+    item().isrc = "FRZ039900212";
+    for (const auto& [png, picture] : {std::pair<bool, std::string>{true, "3 image/png '' 3 2 32"},
+                                       {false, "3 image/jpeg '' 5 4 24"}}) {
+        const std::vector<std::uint8_t> bytes = CoverBytes(png);
+        job.coverArt = std::make_shared<const std::vector<std::uint8_t>>(bytes);
+        WriteFile(dir / "cover", std::string(bytes.begin(), bytes.end()));
+        UseSource(ToneWav(4410));
+        ASSERT_EQ(EncodeOgg(job, env), 1);
+        EXPECT_TRUE(OggInfoAccepts());
+        EXPECT_EQ(RunCommand("/usr/bin/python3 '" + dir / "read.py" + "' '" + item().outputPath +
+                             "' '" + dir / "cover" + "'"),
+                  "['FRZ039900212']\n" + picture + " 0 True\n");
+    }
+}
+
 TEST_F(OggEncodeTest, HeaderOnlyWavGivesAValidStreamWithoutAudio) {
     UseSource(ToneWav(0));
     ASSERT_EQ(EncodeOgg(job, env), 1);

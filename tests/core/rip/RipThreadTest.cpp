@@ -298,18 +298,24 @@ EncoderFormats WithMp3Stage(EncoderStageFunction stage) {
 TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
     settings.OutputFormat = kOutputMp3;
     Tick({1, 4});
+    info.isrc[3] = "FRZ039900212";
     std::vector<std::intptr_t> stageSawTrack;
+    std::vector<std::string> stageSawIsrc;
     // StartRip builds its own job; the stage is given through a job built the same way.
     std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
     job->driver = disc.driver.get();
     job->context.progressWindow = &progress;
     job->context.mainWindow = &main;
     job->settings = settings;
+    job->coverArt = std::make_shared<const std::vector<std::uint8_t>>(3, 0xFF);
     RipThread(*job, WithMp3Stage([&](JobContext&, EncodeTask& task) {
         stageSawTrack.push_back(task.item->index);
+        stageSawIsrc.push_back(task.item->isrc);
+        EXPECT_EQ(task.coverArt, job->coverArt) << "the album's cover, for the tags";
         return FakeMp3Stage(task);
     }));
     EXPECT_THAT(stageSawTrack, ElementsAre(0, 3));
+    EXPECT_THAT(stageSawIsrc, ElementsAre("", "FRZ039900212"));
     EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
 }
