@@ -14,7 +14,7 @@
 
 #include "core/encode/CoverPicture.h"
 #include "core/encode/EncodeSteps.h"
-#include "core/freedb/Base64Encode.h"
+#include "core/text/Base64Encode.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <fstream>
 
-#include "core/freedb/Base64Encode.h"
+#include "core/text/Base64Encode.h"
 #include "core/freedb/FreedbReplies.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/WorkerThread.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "core/freedb/Base64Encode.h"
+#include "core/text/Base64Encode.h"
 #include "core/freedb/FreedbCommands.h"
 #include "core/freedb/FreedbReplies.h"
 #include "core/freedb/FreedbSubmission.h"

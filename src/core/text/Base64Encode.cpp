@@ -1,4 +1,4 @@
-#include "core/freedb/Base64Encode.h"
+#include "core/text/Base64Encode.h"
 
 #include <cstdint>
 
