@@ -54,5 +54,6 @@ int RunRipCommand(CliContext& context);
 int RunEncodeCommand(CliContext& context);
 int RunDecodeCommand(CliContext& context);
 int RunNormalizeCommand(CliContext& context);
+int RunAccurateRipCommand(CliContext& context);
 
 }  // namespace korvida::cli

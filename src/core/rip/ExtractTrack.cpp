@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
+#include "core/verify/StoreTrackChecksums.h"
+#include "core/verify/TrackChecksumAccumulator.h"
 
 namespace korvida {
 namespace {
@@ -48,6 +51,21 @@ int ReadFrames(CSCSIDriver* driver, std::uint32_t lba, std::uint32_t count, std:
     return driver->ReadAudio(request);
 }
 
+// Frames that trimming leaves out of the file are still read, for the checksums only:
+// they describe the track as it is on the disc, whatever the file keeps of it.
+void ReadForChecksums(CSCSIDriver* driver, std::uint32_t from, std::uint32_t to,
+                      std::vector<std::uint8_t>& buffer, TrackChecksumAccumulator& sums) {
+    const auto bufferFrames = static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes);
+    for (std::uint32_t lba = from; lba < to;) {
+        const std::uint32_t count = std::min(to - lba, bufferFrames);
+        if (ReadFrames(driver, lba, count, buffer.data()))
+            sums.Feed(buffer.data(), std::size_t{count} * kCdFrameBytes);
+        else
+            sums.Skip(lba, count);
+        lba += count;
+    }
+}
+
 }  // namespace
 
 TrackRange TrimSilence(TrackRange track, int leadingFrames, int trailingFrames) {
@@ -72,6 +90,7 @@ std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames) 
 int Extract(RipJob& job, const Settings& settings) {
     RipJobItem& item = *job.current;
     item.startTick = TickCount();
+    const TrackRange whole{item.start, item.end};  // the checksums' range, before trimming
 
     if (settings.DeleteSilence) {
         const TrackRange trimmed =
@@ -156,6 +175,11 @@ int Extract(RipJob& job, const Settings& settings) {
 
     const bool normalize = settings.Normalize != 0;
     PeakMeter peak;
+    std::optional<TrackChecksumAccumulator> sums;
+    if (settings.AccurateRipVerify) {
+        sums.emplace(job.accurateRip.PositionOf(item.index));
+        ReadForChecksums(job.driver, whole.start, item.start, buffer, *sums);
+    }
     bool cancelled = false;
     for (std::uint32_t lba = item.start; lba < item.end;) {
         if (ConsumeCancelRequest(job.context)) {
@@ -167,6 +191,8 @@ int Extract(RipJob& job, const Settings& settings) {
         const std::uint32_t count = std::min(item.end - lba, bufferFrames);
         const std::size_t bytes = std::size_t{count} * kCdFrameBytes;
         if (ReadFrames(job.driver, lba, count, buffer.data())) {
+            if (sums)
+                sums->Feed(buffer.data(), bytes);
             if (normalize)
                 peak.Update(buffer.data(), bytes);
             if (!file.Write(buffer.data(), bytes)) {
@@ -185,8 +211,14 @@ int Extract(RipJob& job, const Settings& settings) {
             if (!settings.BoolSkipError)
                 return 0;
             // Skipped: the file is shorter by this chunk.
+            if (sums)
+                sums->Skip(lba, count);
         }
         lba += count;
+    }
+    if (sums && !cancelled) {
+        ReadForChecksums(job.driver, item.end, whole.end, buffer, *sums);
+        StoreTrackChecksums(job, *sums, whole, normalize);
     }
     if (job.context.progressWindow)
         job.context.progressWindow->post(WM_EXTRACT_PROGRESS, 1000,

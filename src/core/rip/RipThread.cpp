@@ -7,6 +7,8 @@
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/settings/Settings.h"
+#include "core/verify/AccurateRipLookup.h"
+#include "core/verify/FinishVerification.h"
 
 namespace korvida {
 namespace {
@@ -29,6 +31,9 @@ int Encode(RipJob& job, const EncoderFormat& format) {
 void RipThread(RipJob& job, const EncoderFormats& encoders) {
     const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
+    // Runs while the drive reads; the end of the rip waits for it a little at most.
+    AccurateRipLookup lookup;
+    lookup.Start(job.accurateRip, settings);
     for (RipJobItem& item : job.items) {
         job.current = &item;
         if (job.context.progressWindow)
@@ -48,6 +53,7 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
         if (job.context.aborted)
             break;
     }
+    FinishVerification(job, lookup);
     SendJobEnd(job, WM_JOB_DONE);
 }
 
