@@ -20,6 +20,9 @@ struct ImageTrack {
     std::vector<std::uint32_t> indexLbas;  // [0] = INDEX 00 when hasIndex0
     std::uint32_t startLba = 0;
     int cueLine = 0;
+    // From "REM SESSION nn" before the track (1 when the sheet names none): an enhanced CD
+    // holds its data track in session 2.
+    int session = 1;
 
     bool IsData() const { return mode != TrackMode::kAudio; }
 };

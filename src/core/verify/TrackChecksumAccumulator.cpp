@@ -51,8 +51,10 @@ void TrackChecksumAccumulator::Feed(const std::uint8_t* pcm, std::size_t bytes) 
     // m = sample index + 1 runs over [first, last]; everything else counts nothing.
     const std::uint64_t n = position_.samples;
     const std::uint64_t first = position_.track == 1 ? kEdgeSamples : 1;
+    // The last track's limit is taken in 32 bits, as the rippers that fill the database
+    // take it: on a last track shorter than five sectors it wraps and leaves nothing out.
     const std::uint64_t last =
-        position_.track == position_.audioTracks ? (n > kEdgeSamples ? n - kEdgeSamples : 0) : n;
+        position_.track == position_.audioTracks ? static_cast<std::uint32_t>(n - kEdgeSamples) : n;
     std::uint32_t lo = arLo_, hi = arHi_, f450 = frame450_;
     const std::size_t count = bytes / 4;
     for (std::size_t k = 0; k < count; ++k) {
