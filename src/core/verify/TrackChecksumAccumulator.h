@@ -33,16 +33,17 @@ class TrackChecksumAccumulator {
     void Store(TrackVerification& verification) const;
 
   private:
+    void FeedCrcs(const std::uint8_t* pcm, std::size_t bytes, bool hasZero);
+
     AccurateRipPosition position_;
     std::uint64_t fed_ = 0;  // samples seen or skipped so far
-    std::uint32_t crc_;
-    std::uint32_t crcNoNull_;
+    std::uint32_t crc_ = 0;  // zlib's CRC32 of nothing is 0
+    std::uint32_t crcNoNull_ = 0;
     std::uint32_t arLo_ = 0;
     std::uint32_t arHi_ = 0;
     std::uint32_t frame450_ = 0;
     int peak_ = 0;
     std::vector<std::uint32_t> skipped_;
-    std::vector<std::uint8_t> nonZero_;  // reused between chunks
 };
 
 }  // namespace korvida

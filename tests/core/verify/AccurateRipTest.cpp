@@ -2,13 +2,17 @@
 // an enhanced CD through the virtual drive.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <array>
+#include <random>
 
 #include "core/disc/DiscInfo.h"
 #include "core/platform/ByteOrder.h"
 #include "core/rip/RipTestSupport.h"
 #include "core/verify/AccurateRipDisc.h"
 #include "core/verify/AccurateRipReply.h"
+#include "core/verify/Crc32.h"
 #include "core/verify/MatchAccurateRip.h"
 
 namespace korvida {
@@ -132,6 +136,22 @@ TEST(AccurateRipReply, TheBestMatchOfAllPressingsWinsAndAnUncheckedTrackIsNotMat
     skipped.skippedSectors = {100};
     MatchAccurateRip(result, 1, skipped);
     EXPECT_EQ(skipped.outcome, AccurateRipOutcome::kNotChecked);
+}
+
+// The folding CRC32 against zlib's: every length around the 16- and 64-byte steps, any
+// alignment, any running value.
+TEST(Crc32, EqualsZlibForEveryLengthAlignmentAndStart) {
+    std::mt19937 random(7);
+    std::vector<std::uint8_t> bytes(5000);
+    for (auto& byte : bytes)
+        byte = static_cast<std::uint8_t>(random());
+    for (std::size_t length = 0; length < 300; ++length)
+        for (std::size_t at : {0u, 1u, 3u})
+            for (std::uint32_t start : {0u, 0x9e3779b9u, 0xffffffffu})
+                ASSERT_EQ(Crc32(start, bytes.data() + at, length),
+                          crc32(start, bytes.data() + at, static_cast<uInt>(length)))
+                    << length << " " << at << " " << start;
+    EXPECT_EQ(Crc32(0, bytes.data(), bytes.size()), crc32(0, bytes.data(), 5000));
 }
 
 }  // namespace
