@@ -30,7 +30,7 @@ int RunSettingsCommand(CliContext& context) {
     if (!CollectSetPairs(context.args, 0, pairs, error))
         return UsageError(context, error);
     static const char* const kSections[] = {"MP3",  "General",    "CDROM", "COLOR",
-                                            "Misc", "Ogg Vorbis", "CDDB"};
+                                            "Misc", "Ogg Vorbis", "CDDB",  "AccurateRip"};
     for (const std::string& arg : pairs) {
         const auto eq = arg.find('=');
         // Keys may hold dots themselves ("Orig.Artist"), so the section is matched by name.
