@@ -14,6 +14,7 @@
 #include "core/verify/AccurateRipReply.h"
 #include "core/verify/Crc32.h"
 #include "core/verify/MatchAccurateRip.h"
+#include "core/verify/TrackChecksumAccumulator.h"
 
 namespace korvida {
 namespace {
@@ -136,6 +137,29 @@ TEST(AccurateRipReply, TheBestMatchOfAllPressingsWinsAndAnUncheckedTrackIsNotMat
     skipped.skippedSectors = {100};
     MatchAccurateRip(result, 1, skipped);
     EXPECT_EQ(skipped.outcome, AccurateRipOutcome::kNotChecked);
+}
+
+// The offset-finding figure of sector 450, fed in chunks that split the sector, and a track
+// that ends before it has none.
+TEST(TrackChecksumAccumulator, TakesFrame450AcrossChunks) {
+    const std::string pcm = test::Frames(0, 460);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(pcm.data());
+    std::uint32_t expected = 0;
+    for (std::uint32_t k = 0; k < 588; ++k)
+        expected += Le32(bytes + 4 * (450 * 588 + k)) * (k + 1);
+
+    TrackChecksumAccumulator chunked({2, 3, 460 * 588});
+    for (std::size_t at = 0; at < pcm.size(); at += 7 * 2352 + 4)
+        chunked.Feed(bytes + at, std::min<std::size_t>(7 * 2352 + 4, pcm.size() - at));
+    TrackVerification verification;
+    chunked.Store(verification);
+    EXPECT_TRUE(verification.sums.hasFrame450);
+    EXPECT_EQ(verification.sums.frame450, expected);
+
+    TrackChecksumAccumulator shorter({2, 3, 450 * 588});
+    shorter.Feed(bytes, 450 * 2352);
+    shorter.Store(verification);
+    EXPECT_FALSE(verification.sums.hasFrame450);
 }
 
 // The folding CRC32 against zlib's: every length around the 16- and 64-byte steps, any
