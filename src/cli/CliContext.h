@@ -56,5 +56,6 @@ int RunEncodeCommand(CliContext& context);
 int RunDecodeCommand(CliContext& context);
 int RunNormalizeCommand(CliContext& context);
 int RunVerifyLogCommand(CliContext& context);
+int RunAccurateRipCommand(CliContext& context);
 
 }  // namespace korvida::cli

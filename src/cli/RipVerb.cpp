@@ -22,6 +22,7 @@
 #include "core/rip/RipThread.h"
 #include "core/settings/SettingRules.h"
 #include "core/settings/Settings.h"
+#include "core/verify/VerificationLine.h"
 
 namespace korvida::cli {
 namespace {
@@ -187,6 +188,13 @@ int RunRipCommand(CliContext& context) {
                 session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
         });
     job.Wait();
+    // After the job log: each extracted track's figures and the database's word on them.
+    // They are reported, never turned into the exit status.
+    if (settings.AccurateRipVerify) {
+        for (const RipJobItem& item : job->items)
+            if (!item.verification.resultText.empty())
+                std::cerr << VerificationLine(item.index + 1, item.verification) << "\n";
+    }
     return interrupt.interrupted() ? interrupt.exitStatus() : result;
 }
 

@@ -41,6 +41,9 @@ constexpr CommandEntry kCommands[] = {
      "encode WAV files to MP3 or Ogg Vorbis"},
     {"decode", RunDecodeCommand, "decode [--output DIR] FILE.mp3 ...", "decode MP3 files to WAV"},
     {"normalize", RunNormalizeCommand, "normalize FILE.wav ...", "normalise WAV files in place"},
+    {"accuraterip", RunAccurateRipCommand, "accuraterip [--server HOST]",
+     "the disc's AccurateRip ids and database path; with a server, what the database\n"
+     "holds for it"},
     {"verify-log", RunVerifyLogCommand, "verify-log FILE",
      "check a rip log's closing checksum: prints ok or changed (exit 0 or 1)"},
     {"make-demo-disc", RunMakeDemoDiscCommand, "make-demo-disc DIR",

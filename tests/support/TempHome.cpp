@@ -11,6 +11,9 @@
 namespace korvida::test {
 
 TempDir::TempDir() {
+    // Whatever a test rips (in this process or through korvida-cli), its AccurateRip
+    // lookup stays on this machine, also when the binary is run outside ctest.
+    ::setenv("KORVIDA_LOOPBACK_ONLY", "1", 0);
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/korvida-test-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());

@@ -30,6 +30,9 @@ struct ImageTrack {
     int cueLine = 0;
     ImageText text;
     std::string isrc;  // 12 characters from ISRC, empty when none
+    // From "REM SESSION nn" before the track (1 when the sheet names none): an enhanced CD
+    // holds its data track in session 2.
+    int session = 1;
 
     bool IsData() const { return mode != TrackMode::kAudio; }
 };

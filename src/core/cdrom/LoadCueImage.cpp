@@ -141,6 +141,7 @@ struct ParseState {
     std::uint32_t pendingPostgap = 0;
     std::uint32_t pregap = 0;  // PREGAP of the current track, inserted at its first INDEX
     bool trackHasIndex = false;
+    int session = 1;  // of the tracks that follow
 
     bool Fail(const std::string& what) {
         error = cuePath + ":" + std::to_string(line) + ": " + what;
@@ -253,6 +254,7 @@ struct ParseState {
         ImageTrack track;
         track.number = *number;
         track.cueLine = line;
+        track.session = session;
         std::string mode = Upper(words[2]);
         if (mode == "AUDIO") {
             track.mode = TrackMode::kAudio;
@@ -394,6 +396,13 @@ struct ParseState {
                 return true;
             }
             return Fail("CATALOG needs 13 digits");
+        }
+        if (command == "REM" && words.size() == 3 && Upper(words[1]) == "SESSION") {
+            const std::optional<int> number = ParseNumber(words[2], 1, 99);
+            if (!number || *number < session)
+                return Fail("bad session number " + words[2]);
+            session = *number;
+            return true;
         }
         if (command == "TITLE" || command == "PERFORMER" || command == "SONGWRITER") {
             // Before the first TRACK the line names the disc, after it the track.

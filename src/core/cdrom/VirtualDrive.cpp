@@ -283,12 +283,16 @@ ScsiReply VirtualDrive::ReadToc(const ScsiRequest& request) {
         if (reply.empty())
             return Illegal();
     } else if (format == 1) {
-        // Session information: one session, starting with the first track.
+        // Session information: the first and last session numbers and the first track of
+        // the last session (the data track of an enhanced CD).
         reply.assign(12, 0);
         PutBe16(&reply[0], 10);
+        const int lastSession = image_.tracks.back().session;
         reply[2] = 1;
-        reply[3] = 1;
-        const ImageTrack& first = image_.tracks.front();
+        reply[3] = static_cast<std::uint8_t>(lastSession);
+        const ImageTrack& first =
+            *std::find_if(image_.tracks.begin(), image_.tracks.end(),
+                          [&](const ImageTrack& track) { return track.session == lastSession; });
         reply[5] = static_cast<std::uint8_t>(0x10 | first.control);
         reply[6] = static_cast<std::uint8_t>(first.number);
         PutAddress(&reply[8], first.startLba, msf);

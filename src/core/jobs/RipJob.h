@@ -9,6 +9,7 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/settings/Settings.h"
+#include "core/verify/AccurateRipDisc.h"
 
 namespace korvida {
 
@@ -32,6 +33,8 @@ struct RipJob {
     std::vector<RipJobItem> items;  // in track-list order
     RipJobItem* current = nullptr;  // the item being processed; null before the first
     CSCSIDriver* driver = nullptr;
+    // Rips: the disc's AccurateRip ids and each track's place among its audio tracks.
+    AccurateRipDisc accurateRip;
     // The album's front cover as the local database holds it (JPEG or PNG bytes), for the
     // encoders' tags and cover.jpg; null when there is none.
     std::shared_ptr<const std::vector<std::uint8_t>> coverArt;

@@ -4,10 +4,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
-
-#include <zlib.h>
 
 #include "core/audio/BinaryFile.h"
 #include "core/audio/Normalisation.h"
@@ -26,6 +25,9 @@
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
+#include "core/verify/Crc32.h"
+#include "core/verify/StoreTrackChecksums.h"
+#include "core/verify/TrackChecksumAccumulator.h"
 #include "core/verify/VerificationText.h"
 
 namespace korvida {
@@ -73,7 +75,9 @@ struct Pass {
     BinaryFile* file = nullptr;  // null: the test read, which writes nothing
     PeakMeter* peak = nullptr;   // normalising: the level of what is written
     bool crc = false;            // test and copy: the CRC32 of the bytes read
-    int progressFrom = 0;        // the per-mille range this read's progress takes
+    // Verification: the checksums of the track, fed every chunk of this read.
+    TrackChecksumAccumulator* sums = nullptr;
+    int progressFrom = 0;  // the per-mille range this read's progress takes
     int progressSpan = 1000;
 
     std::uint32_t crc32 = 0;
@@ -88,7 +92,7 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
     const RipJobItem& item = *job.current;
     OffsetReader reader(job.driver, {item.start, item.end}, settings.ReadOffset, area,
                         static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes), buffer);
-    uLong crc = crc32(0, nullptr, 0);
+    std::uint32_t crc = 0;
     for (;;) {
         if (ConsumeCancelRequest(job.context)) {
             LogPlain(job.context, "用户取消操作。");
@@ -103,6 +107,9 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
             if (!settings.BoolSkipError)
                 return PassEnd::kFailed;
             pass.skipped.push_back(reader.failedFrame());
+            if (pass.sums)
+                pass.sums->Skip(reader.failedFrame(),
+                                static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes));
             continue;  // skipped: the file is shorter by this chunk
         }
 
@@ -110,7 +117,9 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
         const std::uint8_t* pcm = reader.data();
         const std::size_t bytes = reader.bytes();
         if (pass.crc)
-            crc = crc32(crc, pcm, static_cast<uInt>(bytes));
+            crc = Crc32(crc, pcm, bytes);
+        if (pass.sums)
+            pass.sums->Feed(pcm, bytes);
         if (pass.file) {
             if (pass.peak)
                 pass.peak->Update(pcm, bytes);
@@ -131,9 +140,29 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
                                              static_cast<std::intptr_t>(perMille),
                                              static_cast<std::intptr_t>(TickCount() - t0));
     }
-    pass.crc32 = static_cast<std::uint32_t>(crc);
+    pass.crc32 = crc;
     pass.zeroSamples = reader.zeroSamples();
     return PassEnd::kDone;
+}
+
+// Frames that trimming leaves out of the file are still read, for the checksums only:
+// they describe the track as it is on the disc, whatever the file keeps of it.
+void ReadForChecksums(RipJob& job, const Settings& settings, const ReadableArea& area,
+                      TrackRange range, std::vector<std::uint8_t>& buffer,
+                      TrackChecksumAccumulator& sums) {
+    if (range.end <= range.start)
+        return;
+    const auto chunkFrames = static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes);
+    OffsetReader reader(job.driver, range, settings.ReadOffset, area, chunkFrames, buffer);
+    for (;;) {
+        const OffsetReader::Result got = reader.Next();
+        if (got == OffsetReader::Result::kDone)
+            return;
+        if (got == OffsetReader::Result::kFailed)
+            sums.Skip(reader.failedFrame(), chunkFrames);
+        else
+            sums.Feed(reader.data(), reader.bytes());
+    }
 }
 
 std::string Hex32(std::uint32_t value) {
@@ -170,6 +199,7 @@ std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames) 
 int Extract(RipJob& job, const Settings& settings) {
     RipJobItem& item = *job.current;
     item.startTick = TickCount();
+    const TrackRange whole{item.start, item.end};  // the checksums' range, before trimming
 
     if (settings.DeleteSilence) {
         const TrackRange trimmed =
@@ -273,6 +303,17 @@ int Extract(RipJob& job, const Settings& settings) {
         check.readCrcs.push_back(test.crc32);
     }
 
+    // The checksums cover the track as on the disc: the frames trimming cuts off its head
+    // are read for them first, those of its tail at the end. Every read into the file
+    // starts them afresh, so they describe the read the file holds.
+    std::optional<TrackChecksumAccumulator> sums;
+    auto startChecksums = [&] {
+        if (!settings.AccurateRipVerify)
+            return;
+        sums.emplace(job.accurateRip.PositionOf(item.index));
+        ReadForChecksums(job, settings, area, {whole.start, item.start}, buffer, *sums);
+    };
+
     const bool normalize = settings.Normalize != 0;
     PeakMeter peak;
     Pass copy;
@@ -283,6 +324,8 @@ int Extract(RipJob& job, const Settings& settings) {
     copy.progressSpan = testAndCopy ? 500 : 1000;
     if (!cancelled) {
         LogPlain(job.context, "正在抓取 " + item.name + " ...");
+        startChecksums();
+        copy.sums = sums ? &*sums : nullptr;
         const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, copy);
         if (end == PassEnd::kFailed)
             return 0;
@@ -317,6 +360,8 @@ int Extract(RipJob& job, const Settings& settings) {
             peak = PeakMeter();
             copy.bytesWritten = 0;
             copy.skipped.clear();
+            startChecksums();
+            copy.sums = sums ? &*sums : nullptr;
             const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, copy);
             if (end == PassEnd::kFailed)
                 return 0;
@@ -350,6 +395,10 @@ int Extract(RipJob& job, const Settings& settings) {
 
     check.offsetZeroSamples = copy.zeroSamples;
     check.skippedSectors = copy.skipped;
+    if (sums && !cancelled) {
+        ReadForChecksums(job, settings, area, {item.end, whole.end}, buffer, *sums);
+        StoreTrackChecksums(job, *sums, whole, normalize);
+    }
     if (copy.zeroSamples > 0)
         LogPlain(job.context, "读取偏移 " + SignedNumber(settings.ReadOffset) + ": " +
                                   std::to_string(copy.zeroSamples) +

@@ -11,6 +11,7 @@
 #include "core/rip/OutputNameClashes.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
+#include "core/verify/AccurateRipDisc.h"
 
 namespace korvida {
 
@@ -28,6 +29,7 @@ int PrepareRip(const TrackList& rows, CSCSIDriver* driver, UserNotifier& notifie
 std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc) {
     auto job = std::make_unique<RipJob>();
     job->disc = std::make_shared<const DiscInfo>(disc);
+    job->accurateRip = AccurateRipDiscOf(disc.rawToc.data());
     for (const TrackList::Row& row : rows.rows()) {
         if (!row.checked)
             continue;

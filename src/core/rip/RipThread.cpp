@@ -9,6 +9,8 @@
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/settings/Settings.h"
+#include "core/verify/AccurateRipLookup.h"
+#include "core/verify/FinishVerification.h"
 #include "core/verify/WriteRipLogIfAsked.h"
 
 namespace korvida {
@@ -28,9 +30,12 @@ int Encode(RipJob& job, const EncoderFormat& format) {
     return format.encode(job.context, task);
 }
 
-// Every way a rip ends: the rip log goes out before the end message, whose receiver
-// reads its path.
-void EndRip(RipJob& job, unsigned message) {
+// Every way a rip ends. A finished rip takes the lookup's verdict first (a failed one
+// does not wait for it); the rip log, which holds both, goes out before the end message,
+// whose receiver reads its path.
+void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup) {
+    if (message == WM_JOB_DONE)
+        FinishVerification(job, lookup);
     WriteRipLogIfAsked(job, message);
     SendJobEnd(job, message);
 }
@@ -52,6 +57,9 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
     bool coverWritten = false;
+    // Runs while the drive reads; the end of the rip waits for it a little at most.
+    AccurateRipLookup lookup;
+    lookup.Start(job.accurateRip, settings);
     for (RipJobItem& item : job.items) {
         job.current = &item;
         if (job.context.progressWindow)
@@ -59,20 +67,20 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
         if (job.context.mainWindow)
             job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
         if (!Extract(job, settings)) {
-            EndRip(job, WM_JOB_FAILED);
+            EndRip(job, WM_JOB_FAILED, lookup);
             return;
         }
         if (job.context.aborted)
             break;
         if (format != kOutputWav && !Encode(job, FindEncoder(encoders, format))) {
-            EndRip(job, WM_JOB_FAILED);
+            EndRip(job, WM_JOB_FAILED, lookup);
             return;
         }
         if (job.context.aborted)
             break;
         WriteCoverFileOnce(job, item, coverWritten);
     }
-    EndRip(job, WM_JOB_DONE);
+    EndRip(job, WM_JOB_DONE, lookup);
 }
 
 }  // namespace korvida

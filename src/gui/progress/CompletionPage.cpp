@@ -42,15 +42,32 @@ CompletionPage::CompletionPage(UserNotifier& notifier, QWidget* parent)
             [] { OpenWithDesktop(NormalizedFolder(TheSettings().OutputFolder)); });
 }
 
-void CompletionPage::AddFile(const std::string& path) {
-    auto* item = new QListWidgetItem(FileNameText(path), files_);
+namespace {
+constexpr int kNameRole = Qt::UserRole + 1;
+constexpr int kResultRole = Qt::UserRole + 2;
+}  // namespace
+
+void CompletionPage::AddFile(const std::string& path, const std::string& result) {
+    const QString name = FileNameText(path);
+    const QString verdict = QString::fromStdString(result);
+    auto* item = new QListWidgetItem(
+        verdict.isEmpty() ? name : name + QStringLiteral("    ") + verdict, files_);
     item->setData(Qt::UserRole, QByteArray::fromStdString(path));
+    item->setData(kNameRole, name);
+    item->setData(kResultRole, verdict);
 }
 
 QStringList CompletionPage::files() const {
     QStringList list;
     for (int i = 0; i < files_->count(); ++i)
-        list << files_->item(i)->text();
+        list << files_->item(i)->data(kNameRole).toString();
+    return list;
+}
+
+QStringList CompletionPage::results() const {
+    QStringList list;
+    for (int i = 0; i < files_->count(); ++i)
+        list << files_->item(i)->data(kResultRole).toString();
     return list;
 }
 

@@ -20,9 +20,12 @@ class CompletionPage : public QWidget {
   public:
     CompletionPage(UserNotifier& notifier, QWidget* parent = nullptr);
 
-    // `path` is the file system's bytes; the list shows it decoded.
-    void AddFile(const std::string& path);
+    // `path` is the file system's bytes; the list shows it decoded, followed by the
+    // verification's result when there is one.
+    void AddFile(const std::string& path, const std::string& result = {});
+    // The files' names as shown, without their results.
     QStringList files() const;
+    QStringList results() const;
 
     // "直接播放！": starts the MP3 player once per file, in list order.
     void PlayFiles();

@@ -140,7 +140,7 @@ void ProgressWindow::HandleMessage(const Message& m) {
             if (const auto* job = reinterpret_cast<const RipJob*>(m.wParam))
                 for (const RipJobItem& item : job->items)
                     if (!item.outputPath.empty())
-                        completion_->AddFile(item.outputPath);
+                        completion_->AddFile(item.outputPath, item.verification.resultText);
             ShowPage(kCompletionPage);
             setWindowTitle(tr("已完成！"));
             button_->setText(tr("关闭"));

@@ -1,0 +1,274 @@
+// Verified rips through the whole binary: the checksums of ripped tracks against an
+// independent implementation, and the database lookup against a loopback server.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "core/disc/DiscInfo.h"
+#include "core/rip/RipTestSupport.h"
+#include "core/text/FormatText.h"
+#include "core/verify/AccurateRipDisc.h"
+#include "core/verify/TrackChecksumAccumulator.h"
+#include "support/RunCli.h"
+#include "support/TempHome.h"
+#include "support/http/HttpTestServer.h"
+
+namespace korvida {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string Capture(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        ::pclose(pipe);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
+        out.pop_back();
+    return out;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The verification lines of a rip's standard error, by track number ("01").
+std::map<std::string, std::string> VerificationLines(const std::string& err) {
+    std::map<std::string, std::string> lines;
+    std::istringstream in(err);
+    for (std::string line; std::getline(in, line);)
+        if (line.size() > 9 && line.compare(2, 7, " CRC32 ") == 0)
+            lines[line.substr(0, 2)] = line;
+    return lines;
+}
+
+// A disc of tracks `lengths` sectors long, in the pattern of the rip tests, with some
+// all-zero sectors and zero samples so that the two CRC32 figures differ.
+std::string WriteLayout(const std::string& folder, const std::vector<std::uint32_t>& lengths) {
+    std::vector<std::uint32_t> starts;
+    std::uint32_t leadout = 0;
+    for (std::uint32_t length : lengths) {
+        starts.push_back(leadout);
+        leadout += length;
+    }
+    std::string bin = test::Frames(0, leadout);
+    for (std::uint32_t lba = 0; lba < leadout; ++lba) {
+        char* frame = &bin[std::size_t{lba} * test::kFrameBytes];
+        if (lba % 50 == 7)
+            std::fill(frame, frame + test::kFrameBytes, '\0');
+        frame[100] = frame[101] = '\0';
+    }
+    std::filesystem::create_directories(folder);
+    return test::WriteDisc(folder, starts, leadout, bin);
+}
+
+struct Layout {
+    const char* name;
+    std::vector<std::uint32_t> lengths;  // sectors
+};
+
+class VerifiedRipChecksums : public ::testing::TestWithParam<Layout> {};
+
+// Every track's figures equal those of accuraterip-checksum and Python's zlib over the
+// ripped WAV, the first and last track's edge rules and tracks shorter than the five
+// sectors they leave out included. Trimming the silence changes the files, never the
+// figures: they describe the tracks as they are on the disc.
+TEST_P(VerifiedRipChecksums, EqualAnIndependentImplementationAndIgnoreTrimming) {
+    if (Capture("command -v accuraterip-checksum").empty())
+        GTEST_SKIP() << "accuraterip-checksum is not installed";
+    const auto& lengths = GetParam().lengths;
+    test::TempHome home;
+    const std::string cue = WriteLayout(home / "disc", lengths);
+    test::WriteFile(home / "Settings.ini", "[AccurateRip]\nLookup=0\n");
+    const auto r = test::RunCli({"--image", cue, "rip", "--format", "wav", "--rule", "<number>"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = VerificationLines(r.err);
+    ASSERT_EQ(lines.size(), lengths.size()) << r.err;
+
+    const std::string total = std::to_string(lengths.size());
+    for (std::size_t t = 1; t <= lengths.size(); ++t) {
+        const std::string number = FormatText("%02zu", t);
+        const std::string wav = home / ("output/" + number + ".WAV");
+        const std::string args = " '" + wav + "' " + std::to_string(t) + " " + total;
+        const std::string crcs = Capture(
+            "python3 -c \"import sys, zlib, array; d = open(sys.argv[1], 'rb').read()[44:]; "
+            "a = array.array('h', d); nz = array.array('h', [x for x in a if x]).tobytes(); "
+            "print('%08x' % zlib.crc32(d), '%08x' % zlib.crc32(nz))\" '" +
+            wav + "'");
+        const std::string expected =
+            number + " CRC32 " + crcs.substr(0, 8) + " CRC32-nonull " + crcs.substr(9) + " ARv1 " +
+            Lower(Capture("accuraterip-checksum --accuraterip-v1" + args)) + " ARv2 " +
+            Lower(Capture("accuraterip-checksum --accuraterip-v2" + args)) + " 未查询数据库";
+        EXPECT_EQ(lines.at(number), expected);
+    }
+
+    test::WriteFile(home / "Settings.ini",
+                    "[AccurateRip]\nLookup=0\n[CDROM]\nDeleteSilence=1\nLeadingFrame=80\n"
+                    "TrailingFrame=90\n");
+    const auto trimmed = test::RunCli(
+        {"--image", cue, "rip", "--format", "wav", "--rule", "<number>", "--output", home / "t"});
+    ASSERT_EQ(trimmed.status, 0) << trimmed.err;
+    EXPECT_EQ(VerificationLines(trimmed.err), lines);
+    if (lengths.front() > 75) {
+        EXPECT_THAT(trimmed.err, HasSubstr("写入的文件已裁剪静音，与之不同。"));
+        EXPECT_LT(std::filesystem::file_size(home / "t/01.WAV"),
+                  std::filesystem::file_size(home / "output/01.WAV"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Discs, VerifiedRipChecksums,
+                         ::testing::Values(Layout{"ShortMiddleTrack", {520, 3, 470}},
+                                           Layout{"OneTrack", {455}},
+                                           Layout{"ShortFirstAndLast", {4, 460, 2}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The lookup against a loopback database. Each scenario gives the server's answer and
+// the result every track must show; the rip itself succeeds in every one.
+struct LookupScenario {
+    const char* name;
+    // Sets the server's route for the disc's database file, given the tracks' figures.
+    std::function<void(test::HttpTestServer&, const std::string& target,
+                       const std::vector<TrackChecksums>&)>
+        serve;
+    std::vector<std::string> results;
+};
+
+std::string Pressing(const std::vector<std::array<std::uint32_t, 2>>& tracks) {
+    std::string bytes(1, static_cast<char>(tracks.size()));
+    bytes += test::Le32(1) + test::Le32(2) + test::Le32(3);
+    for (const auto& [confidence, crc] : tracks)
+        bytes += static_cast<char>(confidence) + test::Le32(crc) + test::Le32(0x450);
+    return bytes;
+}
+
+// Pressing 1 holds track 1 by v1, pressing 2 track 2 by v2; nobody has track 3 right.
+std::string TwoPressings(const std::vector<TrackChecksums>& sums) {
+    return Pressing({{7, sums[0].arV1}, {1, ~sums[1].arV2}, {1, ~sums[2].arV1}}) +
+           Pressing({{2, ~sums[0].arV1}, {3, sums[1].arV2}, {1, ~sums[2].arV2}});
+}
+
+class VerifiedRipLookup : public ::testing::TestWithParam<LookupScenario> {};
+
+TEST_P(VerifiedRipLookup, ReportsEachTrackAndNeverFailsTheRip) {
+    test::TempHome home;
+    const std::vector<std::uint32_t> lengths = {300, 200, 250};
+    const std::string cue = WriteLayout(home / "disc", lengths);
+
+    // The figures the rip must find, taken here from the image's bytes.
+    test::DiscDriver drive(cue);
+    std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
+    ASSERT_TRUE(drive.driver->ReadTOC(toc.data(), 0));
+    const AccurateRipDisc disc = AccurateRipDiscOf(toc.data());
+    const std::string bin = test::ReadFile(home / "disc/disc.bin");
+    std::vector<TrackChecksums> sums;
+    std::size_t at = 0;
+    for (std::size_t t = 0; t < lengths.size(); ++t) {
+        TrackChecksumAccumulator accumulator(disc.PositionOf(static_cast<int>(t)));
+        const std::size_t bytes = std::size_t{lengths[t]} * test::kFrameBytes;
+        accumulator.Feed(reinterpret_cast<const std::uint8_t*>(bin.data()) + at, bytes);
+        at += bytes;
+        TrackVerification verification;
+        accumulator.Store(verification);
+        sums.push_back(verification.sums);
+    }
+
+    test::HttpTestServer server;
+    const std::string target = "/accuraterip/" + disc.DatabasePath();
+    GetParam().serve(server, target, sums);
+    test::WriteFile(home / "Settings.ini",
+                    "[AccurateRip]\nServer=127.0.0.1:" + std::to_string(server.port()) + "\n");
+
+    const auto started = std::chrono::steady_clock::now();
+    const auto r = test::RunCli({"--image", cue, "rip", "--format", "wav"});
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3) << r.out;  // the three files
+    std::vector<std::string> results;
+    for (const auto& [number, line] : VerificationLines(r.err))
+        results.push_back(line.substr(line.find(" ARv2 ") + 15));
+    EXPECT_EQ(results, GetParam().results) << r.err;
+    ASSERT_GE(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].target, target);
+    // The rip waits for an unanswered lookup five seconds, not the request's own time-out.
+    EXPECT_LT(seconds.count(), 30.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, VerifiedRipLookup,
+    ::testing::Values(
+        LookupScenario{"TwoPressingsMatchByV1AndV2",
+                       [](test::HttpTestServer& server, const std::string& target,
+                          const std::vector<TrackChecksums>& sums) {
+                           server.Answer(target, 200, TwoPressings(sums),
+                                         "application/octet-stream");
+                       },
+                       {"准确抓取 (可信度 7, v1)", "准确抓取 (可信度 3, v2)", "不准确"}},
+        LookupScenario{
+            "UnknownDisc",
+            [](test::HttpTestServer&, const std::string&, const std::vector<TrackChecksums>&) {},
+            {"不在数据库中", "不在数据库中", "不在数据库中"}},
+        LookupScenario{"TruncatedReply",
+                       [](test::HttpTestServer& server, const std::string& target,
+                          const std::vector<TrackChecksums>& sums) {
+                           const std::string whole = TwoPressings(sums);
+                           server.Answer(target, 200, whole.substr(0, whole.size() - 5),
+                                         "application/octet-stream");
+                       },
+                       {"数据库回复无法解读", "数据库回复无法解读", "数据库回复无法解读"}},
+        LookupScenario{"ServerNeverAnswers",
+                       [](test::HttpTestServer& server, const std::string& target,
+                          const std::vector<TrackChecksums>&) {
+                           test::HttpTestServer::Route route;
+                           route.mode = test::HttpTestServer::Mode::kNeverAnswer;
+                           server.SetRoute(target, route);
+                       },
+                       {"查询未完成", "查询未完成", "查询未完成"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The accuraterip command prints the ids, the database path and every pressing's tracks.
+TEST(AccurateRipCommand, PrintsTheIdsPathAndPressings) {
+    test::TempHome home;
+    const std::string cue = WriteLayout(home / "disc", {300, 200});
+    test::HttpTestServer server;
+    const auto first = test::RunCli(
+        {"--image", cue, "accuraterip", "--server", "127.0.0.1:" + std::to_string(server.port())});
+    EXPECT_EQ(first.status, 0) << first.err;
+    // Tracks at 0 and 300, lead-out 500: id1 800, id2 1 + 600 + 1500.
+    const std::string path = "0/2/3/dBAR-002-00000320-00000835-";
+    EXPECT_THAT(first.out, HasSubstr("accuraterip id: 002-00000320-00000835-"));
+    EXPECT_THAT(first.out, HasSubstr("database path: " + path));
+    EXPECT_THAT(first.out, HasSubstr("不在数据库中"));
+
+    const std::string target = server.Requests().at(0).target;
+    server.Answer(target, 200, Pressing({{7, 0x1234abcd}, {0, 5}}) + Pressing({{2, 9}, {1, 8}}),
+                  "application/octet-stream");
+    const auto r = test::RunCli(
+        {"--image", cue, "accuraterip", "--server", "127.0.0.1:" + std::to_string(server.port())});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> lines;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 6u) << r.out;
+    EXPECT_THAT(std::vector<std::string>(lines.begin() + 2, lines.end()),
+                ElementsAre("01 7 1234abcd 00000450", "02 0 00000005 00000450",
+                            "01 2 00000009 00000450", "02 1 00000008 00000450"));
+}
+
+}  // namespace
+}  // namespace korvida
