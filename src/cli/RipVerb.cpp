@@ -23,6 +23,7 @@
 #include "core/settings/SettingRules.h"
 #include "core/settings/Settings.h"
 #include "core/verify/VerificationLine.h"
+#include "core/verify/VerificationText.h"
 
 namespace korvida::cli {
 namespace {
@@ -192,7 +193,7 @@ int RunRipCommand(CliContext& context) {
     // They are reported, never turned into the exit status.
     if (settings.AccurateRipVerify) {
         for (const RipJobItem& item : job->items)
-            if (!item.verification.resultText.empty())
+            if (!VerificationText(item.verification).empty())
                 std::cerr << VerificationLine(item.index + 1, item.verification) << "\n";
     }
     return interrupt.interrupted() ? interrupt.exitStatus() : result;

@@ -8,6 +8,7 @@
 #include "core/encode/EncoderFormats.h"
 #include "core/freedb/FreedbDiscId.h"
 #include "core/jobs/RipJob.h"
+#include "core/verify/VerificationText.h"
 
 namespace korvida {
 namespace {
@@ -46,8 +47,8 @@ const char* FormatName(int outputFormat) {
 // The outcome in the words the completion page uses; ours only when the verification left
 // its text empty.
 std::string ResultText(const TrackVerification& v) {
-    if (!v.resultText.empty())
-        return v.resultText;
+    if (const std::string text = VerificationText(v); !text.empty())
+        return text;
     switch (v.outcome) {
         case AccurateRipOutcome::kAccurate:
             return Format("accurately ripped (confidence %d, v%d)", v.confidence, v.version);

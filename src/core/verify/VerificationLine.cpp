@@ -1,6 +1,7 @@
 #include "core/verify/VerificationLine.h"
 
 #include "core/text/FormatText.h"
+#include "core/verify/VerificationText.h"
 
 namespace korvida {
 
@@ -8,7 +9,7 @@ std::string VerificationLine(int number, const TrackVerification& verification) 
     const TrackChecksums& sums = verification.sums;
     return FormatText("%02d CRC32 %08x CRC32-nonull %08x ARv1 %08x ARv2 %08x ", number, sums.crc32,
                       sums.crc32NoNull, sums.arV1, sums.arV2) +
-           verification.resultText;
+           VerificationText(verification);
 }
 
 }  // namespace korvida

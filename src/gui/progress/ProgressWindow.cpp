@@ -13,6 +13,7 @@
 #include "core/jobs/RipJob.h"
 #include "core/platform/RunDetached.h"
 #include "core/settings/Settings.h"
+#include "core/verify/VerificationText.h"
 #include "gui/progress/CompletionPage.h"
 #include "gui/progress/ErrorPage.h"
 #include "gui/progress/LogWindow.h"
@@ -140,7 +141,7 @@ void ProgressWindow::HandleMessage(const Message& m) {
             if (const auto* job = reinterpret_cast<const RipJob*>(m.wParam))
                 for (const RipJobItem& item : job->items)
                     if (!item.outputPath.empty())
-                        completion_->AddFile(item.outputPath, item.verification.resultText);
+                        completion_->AddFile(item.outputPath, VerificationText(item.verification));
             ShowPage(kCompletionPage);
             setWindowTitle(tr("已完成！"));
             button_->setText(tr("关闭"));
