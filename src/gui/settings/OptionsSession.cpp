@@ -4,7 +4,8 @@ namespace korvida::gui {
 
 const char* OptionsPageLabel(OptionsPageId page) {
     static constexpr const char* kLabels[kOptionsPageCount] = {
-        "输出", "MP3", "Ogg Vorbis", "Freedb", "CD-ROM", "外观", "杂项一", "杂项二"};
+        "输出",   "MP3",    "Ogg Vorbis", "FLAC",   "Opus",
+        "Freedb", "CD-ROM", "外观",       "杂项一", "杂项二"};
     return kLabels[static_cast<int>(page)];
 }
 

@@ -9,9 +9,20 @@
 
 namespace korvida::gui {
 
-// The eight pages, in the order of the tree.
-enum class OptionsPageId { kOutput, kMp3, kOgg, kFreedb, kCdrom, kAppearance, kMisc1, kMisc2 };
-inline constexpr int kOptionsPageCount = 8;
+// The pages, in the order of the tree.
+enum class OptionsPageId {
+    kOutput,
+    kMp3,
+    kOgg,
+    kFlac,
+    kOpus,
+    kFreedb,
+    kCdrom,
+    kAppearance,
+    kMisc1,
+    kMisc2
+};
+inline constexpr int kOptionsPageCount = 10;
 
 // The tree label of a page (UTF-8).
 const char* OptionsPageLabel(OptionsPageId page);
@@ -40,9 +51,9 @@ class OptionsSession {
     static constexpr std::array<OptionsPageId, 4> kCheckedPages = {
         OptionsPageId::kOutput, OptionsPageId::kMp3, OptionsPageId::kFreedb, OptionsPageId::kCdrom};
     // Committed after those; what they answer is not consulted.
-    static constexpr std::array<OptionsPageId, 4> kLaterPages = {
+    static constexpr std::array<OptionsPageId, 6> kLaterPages = {
         OptionsPageId::kAppearance, OptionsPageId::kMisc1, OptionsPageId::kMisc2,
-        OptionsPageId::kOgg};
+        OptionsPageId::kOgg,        OptionsPageId::kFlac,  OptionsPageId::kOpus};
 
     // `driveCount`: entries of the CD-ROM page's drive list.
     OptionsSession(Settings& live, std::size_t driveCount);

@@ -14,12 +14,14 @@
 #include "core/cdrom/CSCSIDriver.h"
 #include "gui/settings/AppearancePage.h"
 #include "gui/settings/CdromPage.h"
+#include "gui/settings/FlacPage.h"
 #include "gui/settings/FreedbPage.h"
 #include "gui/settings/Misc1Page.h"
 #include "gui/settings/Misc2Page.h"
 #include "gui/settings/Mp3Page.h"
 #include "gui/settings/OggPage.h"
 #include "gui/settings/OptionsPrompter.h"
+#include "gui/settings/OpusPage.h"
 #include "gui/settings/OutputPage.h"
 
 namespace korvida::gui {
@@ -50,6 +52,8 @@ OptionsSheet::OptionsSheet(Settings& settings, OptionsContext context, QWidget* 
     pages_ = {new OutputPage(*prompter_),
               new Mp3Page(session_.opened(), storeAdvanced),
               new OggPage,
+              new FlacPage,
+              new OpusPage,
               new FreedbPage,
               new CdromPage(context.driveNames),
               new AppearancePage(*prompter_, std::move(context.registry)),
