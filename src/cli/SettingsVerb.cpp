@@ -29,8 +29,8 @@ int RunSettingsCommand(CliContext& context) {
     std::vector<std::string> pairs;
     if (!CollectSetPairs(context.args, 0, pairs, error))
         return UsageError(context, error);
-    static const char* const kSections[] = {"MP3",  "General",    "CDROM", "COLOR",
-                                            "Misc", "Ogg Vorbis", "CDDB"};
+    static const char* const kSections[] = {"MP3",        "General", "CDROM", "COLOR", "Misc",
+                                            "Ogg Vorbis", "CDDB",    "FLAC",  "Opus"};
     for (const std::string& arg : pairs) {
         const auto eq = arg.find('=');
         // Keys may hold dots themselves ("Orig.Artist"), so the section is matched by name.

@@ -119,6 +119,14 @@ int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
     error = ope_encoder_ctl(encoder.get(), OPE_SET_SERIALNO(OggStreamSerial()));
     if (error == OPE_OK)
         error = ope_encoder_ctl(encoder.get(), OPUS_SET_BITRATE(OpusBitRate(settings.OpusBitrate)));
+    // Unconstrained VBR, as the reference encoder makes its files: the bit rate is the
+    // average, and passages that need fewer bits get fewer (libopus's own default, the
+    // constrained kind, spends the full rate on every frame of busy music).
+    if (error == OPE_OK)
+        error = ope_encoder_ctl(encoder.get(), OPUS_SET_VBR_CONSTRAINT(0));
+    // The samples have 16 significant bits: none are spent on what lies below them.
+    if (error == OPE_OK)
+        error = ope_encoder_ctl(encoder.get(), OPUS_SET_LSB_DEPTH(16));
     if (error != OPE_OK) {
         LogFailure(context, sink, "ope_encoder_ctl", error);
         return 0;

@@ -20,7 +20,6 @@ FlacPage::FlacPage(QWidget* parent)
     sliderRow->addWidget(new QLabel(tr("快")));
     sliderRow->addWidget(level_, 1);
     sliderRow->addWidget(new QLabel(tr("小")));
-    sliderRow->addWidget(shown_);
 
     auto* note =
         new QLabel(tr("FLAC 是无损格式: 解码后与抓取的 WAV 文件完全相同。级别越高，"
@@ -30,21 +29,21 @@ FlacPage::FlacPage(QWidget* parent)
     comments->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(tr("压缩级别:")));
+    layout->addWidget(shown_);
     layout->addLayout(sliderRow);
     layout->addWidget(note);
     layout->addWidget(comments);
     layout->addStretch(1);
 
     connect(level_, &QSlider::valueChanged, this,
-            [this](int level) { shown_->setText(QString::number(level)); });
+            [this](int level) { shown_->setText(tr("压缩级别: %1").arg(level)); });
 }
 
 // A slider is no field the table's binding kinds cover: its value is the position.
 void FlacPage::load(const Settings& settings) {
     OptionsPage::load(settings);
     level_->setValue(static_cast<int>(FlacLevel(settings.FlacLevel)));
-    shown_->setText(QString::number(level_->value()));
+    shown_->setText(tr("压缩级别: %1").arg(level_->value()));
 }
 
 std::optional<PageProblem> FlacPage::commit(Settings& settings) {

@@ -14,10 +14,12 @@ OptionsSession::OptionsSession(Settings& live, std::size_t driveCount)
 
 std::optional<OptionsPageId> OptionsSession::Commit(const CheckFields& checkFields,
                                                     const CommitPage& commitPage) {
-    for (const auto& pages : {kCheckedPages, kLaterPages})
-        for (OptionsPageId page : pages)
-            if (!checkFields(page))
-                return page;
+    for (OptionsPageId page : kCheckedPages)
+        if (!checkFields(page))
+            return page;
+    for (OptionsPageId page : kLaterPages)
+        if (!checkFields(page))
+            return page;
 
     Settings staged = live_;
     for (OptionsPageId page : kCheckedPages)

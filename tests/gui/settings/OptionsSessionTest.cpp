@@ -35,7 +35,8 @@ struct FakePages {
 };
 
 const std::vector<Id> kCommitOrder = {Id::kOutput,     Id::kMp3,   Id::kFreedb, Id::kCdrom,
-                                      Id::kAppearance, Id::kMisc1, Id::kMisc2,  Id::kOgg};
+                                      Id::kAppearance, Id::kMisc1, Id::kMisc2,  Id::kOgg,
+                                      Id::kFlac,       Id::kOpus};
 
 TEST(OptionsSession, ChecksEveryPageThenCommitsInOrderAndReportsWhatChanged) {
     Settings live;
