@@ -21,6 +21,7 @@ int Encode(RipJob& job, const EncoderFormat& format) {
     task.deleteInput = !job.keepWav;
     task.outputFolder = job.settings.OutputFolder;
     task.outputPath = OutputPath(item, task.outputFolder, format.extension, job.settings);
+    task.coverArt = job.coverArt;
     return format.encode(job.context, task);
 }
 
