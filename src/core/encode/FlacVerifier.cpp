@@ -13,6 +13,9 @@ namespace {
 // audio, whatever the file's length.
 constexpr std::size_t kMaxPendingBytes = 4 << 20;
 constexpr std::size_t kMaxPendingSamples = 2 << 20;
+// The decoder is woken once this much has come, not for every frame: a wake-up costs
+// more than decoding a frame. A waiting encoder wakes it for less.
+constexpr std::size_t kWakeBytes = 256 << 10;
 
 }  // namespace
 
@@ -22,7 +25,12 @@ struct FlacVerifierCallbacks {
         FlacVerifier& v = *static_cast<FlacVerifier*>(data);
         std::unique_lock lock(v.mutex_);
         const auto unread = [&] { return v.bytes_.size() - v.bytesRead_; };
-        v.changed_.wait(lock, [&] { return unread() > 0 || v.ended_ || v.abandoned_; });
+        v.readerWaits_ = true;
+        v.forReader_.wait(lock, [&] {
+            return unread() >= kWakeBytes || (unread() > 0 && v.writerWaits_) || v.ended_ ||
+                   v.abandoned_;
+        });
+        v.readerWaits_ = false;
         if (v.abandoned_) {
             *size = 0;
             return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
@@ -40,7 +48,8 @@ struct FlacVerifierCallbacks {
             v.bytesRead_ = 0;
         }
         *size = n;
-        v.changed_.notify_all();
+        if (v.writerWaits_)
+            v.forWriter_.notify_one();
         return FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
     }
 
@@ -69,7 +78,8 @@ struct FlacVerifierCallbacks {
                               v.expected_.begin() + static_cast<std::ptrdiff_t>(v.expectedRead_));
             v.expectedRead_ = 0;
         }
-        v.changed_.notify_all();
+        if (v.writerWaits_)
+            v.forWriter_.notify_one();
         return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
     }
 
@@ -92,7 +102,7 @@ void FlacVerifier::Abandon() {
         std::lock_guard lock(mutex_);
         abandoned_ = true;
     }
-    changed_.notify_all();
+    forReader_.notify_one();
     if (thread_.joinable())
         thread_.join();
 }
@@ -117,29 +127,38 @@ void FlacVerifier::Run() {
             result_ = Result::kMismatch;
     }
     done_ = true;
-    changed_.notify_all();
+    forWriter_.notify_one();
+}
+
+template <class Room>
+void FlacVerifier::WaitForRoom(std::unique_lock<std::mutex>& lock, Room room) {
+    if (room())
+        return;
+    writerWaits_ = true;
+    // The decoder may be holding off for a fuller buffer: what it has is all there is.
+    forReader_.notify_one();
+    forWriter_.wait(lock, room);
+    writerWaits_ = false;
 }
 
 bool FlacVerifier::Expect(const std::int32_t* samples, std::size_t count) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock,
-                  [&] { return done_ || expected_.size() - expectedRead_ < kMaxPendingSamples; });
+    WaitForRoom(lock,
+                [&] { return done_ || expected_.size() - expectedRead_ < kMaxPendingSamples; });
     if (done_)
         return false;
-    for (std::size_t i = 0; i < count; ++i)
-        expected_.push_back(static_cast<std::int16_t>(samples[i]));
+    expected_.insert(expected_.end(), samples, samples + count);  // 16-bit values
     return true;
 }
 
 bool FlacVerifier::Feed(const std::uint8_t* bytes, std::size_t count) {
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return done_ || bytes_.size() - bytesRead_ < kMaxPendingBytes; });
-        if (done_)
-            return false;
-        bytes_.insert(bytes_.end(), bytes, bytes + count);
-    }
-    changed_.notify_all();
+    std::unique_lock lock(mutex_);
+    WaitForRoom(lock, [&] { return done_ || bytes_.size() - bytesRead_ < kMaxPendingBytes; });
+    if (done_)
+        return false;
+    bytes_.insert(bytes_.end(), bytes, bytes + count);
+    if (readerWaits_ && bytes_.size() - bytesRead_ >= kWakeBytes)
+        forReader_.notify_one();
     return true;
 }
 
@@ -148,7 +167,7 @@ FlacVerifier::Result FlacVerifier::Finish() {
         std::lock_guard lock(mutex_);
         ended_ = true;
     }
-    changed_.notify_all();
+    forReader_.notify_one();
     if (thread_.joinable())
         thread_.join();
     return result_;

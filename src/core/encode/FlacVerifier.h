@@ -41,9 +41,16 @@ class FlacVerifier {
   private:
     void Run();
     void Abandon();
+    template <class Room>
+    void WaitForRoom(std::unique_lock<std::mutex>& lock, Room room);
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Each side is woken only when it waits: the decoder for bytes, the encoder's side
+    // for room.
+    std::condition_variable forReader_;
+    std::condition_variable forWriter_;
+    bool readerWaits_ = false;
+    bool writerWaits_ = false;
     std::vector<std::uint8_t> bytes_;     // fed
     std::size_t bytesRead_ = 0;           // read by the decoder, at the front of bytes_
     std::vector<std::int16_t> expected_;  // expected, not yet compared

@@ -21,6 +21,8 @@ namespace korvida {
 namespace {
 
 constexpr std::size_t kReadFrames = 8192;
+// Progress every 256 KiB (1.5 s of audio): each message wakes the window's thread.
+constexpr std::uint32_t kReadsPerProgress = 8;
 constexpr int kDefaultKbits = 160;
 constexpr int kFrontCover = 3;
 
@@ -136,6 +138,7 @@ int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
     bool cancelled = false;
     std::vector<std::uint8_t> bytes(kReadFrames * 4);
     std::vector<opus_int16> samples(kReadFrames * 2);
+    std::uint32_t reads = 0;
     const std::uint32_t loopStart = TickCount();
     if (!input.Seek(files.wav().dataOffset)) {
         LogFileError(context, input);
@@ -170,7 +173,7 @@ int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
             return 0;
         }
         done += frames * 4;
-        if (context.progressWindow)
+        if (++reads % kReadsPerProgress == 0 && context.progressWindow)
             context.progressWindow->post(WM_ENCODE_PROGRESS, PerMille(done, length),
                                          static_cast<std::intptr_t>(TickCount() - loopStart));
     }
