@@ -204,7 +204,7 @@ int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
     FlacVerifier verifier;
     Sink sink{files.output(), verifier};
     EncoderPointer encoder(FLAC__stream_encoder_new());
-    if (!encoder || !AddMetadata(metadata, VorbisComments(item, settings.ogg), task, totalFrames)) {
+    if (!encoder || !AddMetadata(metadata, TaskComments(task, settings.ogg), task, totalFrames)) {
         LogPlain(context, "错误: 初始化 FLAC 编码器错误！");
         return 0;
     }

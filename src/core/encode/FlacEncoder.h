@@ -11,7 +11,7 @@ unsigned FlacLevel(int level);
 
 // Encodes the task's WAV, a 44100 Hz 16-bit stereo file, to FLAC at its output path: the
 // [FLAC] Level of the context's settings, verified (every frame is decoded again, on a
-// thread of its own, and compared with the samples; a mismatch fails the file), VorbisComments from
+// thread of its own, and compared with the samples; a mismatch fails the file), TaskComments from
 // the Ogg Vorbis switches, the task's cover art as a front-cover PICTURE block (JPEG or PNG), a
 // seek table and padding, so that tags added later need not move the audio. Other WAV formats are
 // refused. Fills the item's outputPath and outputFolder and turns its startTick into elapsed

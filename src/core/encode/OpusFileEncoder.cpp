@@ -94,7 +94,7 @@ int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
         LogPlain(context, "错误: 初始化 Opus 编码器错误！");
         return 0;
     }
-    for (const std::string& comment : VorbisComments(item, settings.ogg)) {
+    for (const std::string& comment : TaskComments(task, settings.ogg)) {
         if (ope_comments_add_string(comments.get(), comment.c_str()) != OPE_OK) {
             LogPlain(context, "错误: 初始化 Opus 编码器错误！");
             return 0;

@@ -10,7 +10,7 @@ struct JobContext;
 int OpusBitRate(int kbits);
 
 // Encodes the task's WAV, a 44100 Hz 16-bit stereo file, to Ogg Opus at its output path:
-// the [Opus] Bitrate of the context's settings, VorbisComments from the Ogg Vorbis
+// the [Opus] Bitrate of the context's settings, TaskComments from the Ogg Vorbis
 // switches and the task's cover art as a front-cover picture. The encoder resamples to
 // Opus's 48 kHz itself and records the input rate and the pre-skip, so a decoder gives
 // back the track's length. Other WAV formats are refused. Fills the item's outputPath and

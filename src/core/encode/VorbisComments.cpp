@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/encode/EncodeTask.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/settings/Settings.h"
 
@@ -43,6 +44,12 @@ std::vector<std::string> VorbisComments(const RipJobItem& item, const OggVorbisS
     // ISRC: once the item carries the track's ISRC (read from the disc's subchannel),
     // it is appended here, unswitched, so every Vorbis-comment format tags it:
     //     AddVorbisComment(comments, "ISRC", item.isrc);
+    return comments;
+}
+
+std::vector<std::string> TaskComments(const EncodeTask& task, const OggVorbisSettings& switches) {
+    std::vector<std::string> comments = VorbisComments(*task.item, switches);
+    comments.insert(comments.end(), task.extraComments.begin(), task.extraComments.end());
     return comments;
 }
 

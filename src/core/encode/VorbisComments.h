@@ -6,6 +6,7 @@
 
 namespace korvida {
 
+struct EncodeTask;
 struct OggVorbisSettings;
 struct RipJobItem;
 
@@ -15,6 +16,10 @@ struct RipJobItem;
 // are the stored UTF-8. Ogg Vorbis, FLAC and Opus files all carry this list; a stage that
 // knows more (a loudness measurement) appends to it with AddVorbisComment.
 std::vector<std::string> VorbisComments(const RipJobItem& item, const OggVorbisSettings& switches);
+
+// What the FLAC and Opus stages tag a task's file with: the item's VorbisComments, then
+// the task's extraComments.
+std::vector<std::string> TaskComments(const EncodeTask& task, const OggVorbisSettings& switches);
 
 // Appends "KEY=value" unless the value is empty.
 void AddVorbisComment(std::vector<std::string>& comments, std::string_view key,

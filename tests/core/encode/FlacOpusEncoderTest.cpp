@@ -7,7 +7,9 @@
 
 #include "EncodeTestSupport.h"
 #include "core/batch/DecodeFlacToWav.h"
+#include "core/encode/AddFlacComments.h"
 #include "core/encode/VorbisComments.h"
+#include "support/SmallDisk.h"
 
 namespace korvida {
 namespace {
@@ -42,6 +44,7 @@ class LosslessAndOpusTest : public EncodeJobTest {
     int Encode(int (*stage)(JobContext&, EncodeTask&), const char* extension) {
         EncodeTask task = PlanTask(job, env, extension);
         task.coverArt = TinyPng();
+        task.extraComments = {"REPLAYGAIN_TRACK_GAIN=-1.00 dB"};
         return stage(job.context, task);
     }
     std::string Quoted(const std::string& path) { return "'" + path + "'"; }
@@ -66,8 +69,19 @@ TEST_F(LosslessAndOpusTest, FlacIsVerifiedTaggedAndDecodesToTheExactWav) {
         RunCommand("metaflac --list --block-type=VORBIS_COMMENT,PICTURE " + Quoted(flac));
     for (const char* line :
          {"comment[0]: TITLE=标题", "comment[1]: ARTIST=艺术家", "comment[3]: YEAR=2001",
-          "comment[4]: TRACKNUMBER=07", "type: 3 (Cover (front))", "MIME type: image/png"})
+          "comment[4]: TRACKNUMBER=07", "comment[5]: REPLAYGAIN_TRACK_GAIN=-1.00 dB",
+          "type: 3 (Cover (front))", "MIME type: image/png"})
         EXPECT_THAT(listed, HasSubstr(line));
+
+    // Comments known only later replace those of their key where they stand.
+    std::string error;
+    ASSERT_TRUE(AddFlacComments(flac, {"TITLE=新标题", "REPLAYGAIN_ALBUM_GAIN=-2.50 dB"}, &error))
+        << error;
+    EXPECT_EQ(RunCommand("metaflac --export-tags-to=- " + Quoted(flac)),
+              "TITLE=新标题\nARTIST=艺术家\nALBUM=Album\nYEAR=2001\nTRACKNUMBER=07\n"
+              "REPLAYGAIN_TRACK_GAIN=-1.00 dB\nREPLAYGAIN_ALBUM_GAIN=-2.50 dB\n");
+    EXPECT_EQ(std::system(("flac -s -t " + Quoted(flac)).c_str()), 0);
+    EXPECT_EQ(FolderListing(dir / "out"), "source.flac") << "no copy is left behind";
 
     // And back with our own decoder: the very file the rip wrote.
     ASSERT_EQ(DecodeFlacToWav(flac, dir / "back.wav", job.context), 1);
