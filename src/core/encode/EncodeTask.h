@@ -25,6 +25,9 @@ struct EncodeTask {
     // The album's front cover (JPEG or PNG bytes) to embed in the tags; null or empty
     // embeds none.
     std::shared_ptr<const std::vector<std::uint8_t>> coverArt;
+    // Vorbis comments ("KEY=value") that the FLAC and Opus stages add after the item's
+    // own: what the job learnt of the samples before the encode (loudness, say).
+    std::vector<std::string> extraComments;
 };
 
 }  // namespace korvida
