@@ -1,4 +1,5 @@
 #include "core/encode/FlacEncoder.h"
+#include "core/encode/CoverPicture.h"
 
 #include <FLAC/metadata.h>
 #include <FLAC/stream_encoder.h>
@@ -6,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,17 +114,6 @@ class MetadataBlocks {
     std::vector<FLAC__StreamMetadata*> blocks_;
 };
 
-// The MIME type of a cover by its first bytes; null for what is neither JPEG nor PNG.
-const char* CoverMimeType(const std::vector<std::uint8_t>& image) {
-    static constexpr std::uint8_t kJpeg[] = {0xFF, 0xD8, 0xFF};
-    static constexpr std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    const auto startsWith = [&](const auto& magic) {
-        return image.size() >= sizeof magic &&
-               std::equal(std::begin(magic), std::end(magic), image.begin());
-    };
-    return startsWith(kJpeg) ? "image/jpeg" : startsWith(kPng) ? "image/png" : nullptr;
-}
-
 bool AddMetadata(MetadataBlocks& metadata, const std::vector<std::string>& comments,
                  const EncodeTask& task, std::uint64_t totalFrames) {
     if (totalFrames > 0) {
@@ -143,14 +134,19 @@ bool AddMetadata(MetadataBlocks& metadata, const std::vector<std::string>& comme
         if (!FLAC__metadata_object_vorbiscomment_append_comment(tags, entry, true))
             return false;
     }
-    const char* mime = task.coverArt ? CoverMimeType(*task.coverArt) : nullptr;
-    if (mime) {
+    const std::optional<CoverPicture> cover =
+        task.coverArt ? DescribeCover(*task.coverArt) : std::nullopt;
+    if (cover) {
         FLAC__StreamMetadata* picture = metadata.Add(FLAC__METADATA_TYPE_PICTURE);
         if (!picture)
             return false;
         picture->data.picture.type = FLAC__STREAM_METADATA_PICTURE_TYPE_FRONT_COVER;
+        picture->data.picture.width = cover->width;
+        picture->data.picture.height = cover->height;
+        picture->data.picture.depth = cover->depth;
         std::vector<std::uint8_t> bytes = *task.coverArt;
-        if (!FLAC__metadata_object_picture_set_mime_type(picture, const_cast<char*>(mime), true) ||
+        std::string mime = cover->mimeType;
+        if (!FLAC__metadata_object_picture_set_mime_type(picture, mime.data(), true) ||
             !FLAC__metadata_object_picture_set_data(picture, bytes.data(),
                                                     static_cast<FLAC__uint32>(bytes.size()), true))
             return false;
