@@ -28,12 +28,12 @@ EncodeTask PlanFileEncode(RipJobItem& item, const std::string& folder, std::stri
 void EncodeFilesThread(RipJob& job, const EncoderFormats& encoders) {
     const EncoderFormat& format = FindEncoder(encoders, job.encodeFormat);
     const std::string& folder = job.settings.OutputFolder;
-    RunFileJobItems(job, [&](RipJobItem& item) {
+    RunFileJobItems(job, [&](RipJobItem& item, JobContext& context) {
         // The encoder turns this into the item's elapsed time, as extraction's start does
         // for a rip.
         item.startTick = TickCount();
         EncodeTask task = PlanFileEncode(item, folder, format.extension);
-        return format.encode(job.context, task);
+        return format.encode(context, task);
     });
 }
 

@@ -1,6 +1,9 @@
 #include "core/rip/RipThread.h"
 
+#include <memory>
+
 #include "core/encode/EncodeTask.h"
+#include "core/jobs/EncoderPool.h"
 #include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
@@ -8,6 +11,7 @@
 #include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
+#include "core/platform/TemporaryFile.h"
 #include "core/settings/Settings.h"
 #include "core/verify/AccurateRipLookup.h"
 #include "core/verify/FinishVerification.h"
@@ -18,7 +22,7 @@ namespace {
 
 // The encoder's part of the current item: the temporary WAV extraction left, and the
 // file the naming rule gives in the output folder (its folders made here).
-int Encode(RipJob& job, const EncoderFormat& format) {
+EncodeTask PlanEncode(RipJob& job, const EncoderFormat& format) {
     RipJobItem& item = *job.current;
     EncodeTask task;
     task.item = &item;
@@ -27,6 +31,11 @@ int Encode(RipJob& job, const EncoderFormat& format) {
     task.outputFolder = job.settings.OutputFolder;
     task.outputPath = OutputPath(item, task.outputFolder, format.extension, job.settings);
     task.coverArt = job.coverArt;
+    return task;
+}
+
+int Encode(RipJob& job, const EncoderFormat& format) {
+    EncodeTask task = PlanEncode(job, format);
     return format.encode(job.context, task);
 }
 
@@ -51,21 +60,21 @@ void WriteCoverFileOnce(RipJob& job, const RipJobItem& item, bool& written) {
         LogPlain(job.context, "错误: 不能保存封面图片 " + error + "！");
 }
 
-}  // namespace
+void AnnounceItem(RipJob& job, const RipJobItem& item) {
+    if (job.context.progressWindow)
+        job.context.progressWindow->post(WM_ITEM_STATUS, 0, 0, item.name);
+    if (job.context.mainWindow)
+        job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
+}
 
-void RipThread(RipJob& job, const EncoderFormats& encoders) {
+// Read a track, encode it, read the next.
+void RipInTurn(RipJob& job, const EncoderFormats& encoders, AccurateRipLookup& lookup) {
     const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
     bool coverWritten = false;
-    // Runs while the drive reads; the end of the rip waits for it a little at most.
-    AccurateRipLookup lookup;
-    lookup.Start(job.accurateRip, settings);
     for (RipJobItem& item : job.items) {
         job.current = &item;
-        if (job.context.progressWindow)
-            job.context.progressWindow->post(WM_ITEM_STATUS, 0, 0, item.name);
-        if (job.context.mainWindow)
-            job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
+        AnnounceItem(job, item);
         if (!Extract(job, settings)) {
             EndRip(job, WM_JOB_FAILED, lookup);
             return;
@@ -81,6 +90,63 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
         WriteCoverFileOnce(job, item, coverWritten);
     }
     EndRip(job, WM_JOB_DONE, lookup);
+}
+
+// The drive is read straight through on this thread; each finished track is encoded by
+// the pool behind it. The end of the rip (verification, rip log) waits for every encoder.
+void RipPipelined(RipJob& job, const EncoderFormat& format, int workers,
+                  AccurateRipLookup& lookup) {
+    const Settings& settings = job.settings;
+    bool readFailed = false;
+    {
+        EncoderPool pool(job, workers, EncoderPool::Shown::kBehind);
+        for (std::size_t i = 0; i < job.items.size(); ++i) {
+            RipJobItem& item = job.items[i];
+            job.current = &item;
+            AnnounceItem(job, item);
+            if (!Extract(job, settings)) {
+                readFailed = true;
+                break;
+            }
+            if (job.context.aborted)
+                break;
+            EncodeTask task = PlanEncode(job, format);
+            // Owns the temporary WAV until an encoder takes it: a track that is never
+            // encoded (a failure or a cancel behind it) leaves no file.
+            auto wav = std::make_shared<TemporaryFile>(task.inputPath);
+            auto work = [&format, task, wav](JobContext& context) mutable {
+                task.inputPath = wav->Keep();
+                return format.encode(context, task);
+            };
+            if (!pool.Submit(static_cast<int>(i) + 1, item.name, std::move(work)))
+                break;
+        }
+        pool.Finish();
+        if (pool.failed())
+            readFailed = true;
+    }
+    // The first file's folder is known once its encoder is through.
+    bool coverWritten = false;
+    for (const RipJobItem& item : job.items)
+        if (!item.outputPath.empty()) {
+            WriteCoverFileOnce(job, item, coverWritten);
+            break;
+        }
+    EndRip(job, readFailed ? WM_JOB_FAILED : WM_JOB_DONE, lookup);
+}
+
+}  // namespace
+
+void RipThread(RipJob& job, const EncoderFormats& encoders) {
+    const Settings& settings = job.settings;
+    // Runs while the drive reads; the end of the rip waits for it a little at most.
+    AccurateRipLookup lookup;
+    lookup.Start(job.accurateRip, settings);
+    if (settings.OutputFormat == kOutputWav || settings.EncoderThreads == 1)
+        RipInTurn(job, encoders, lookup);
+    else
+        RipPipelined(job, FindEncoder(encoders, settings.OutputFormat),
+                     EncoderWorkerCount(settings), lookup);
 }
 
 }  // namespace korvida

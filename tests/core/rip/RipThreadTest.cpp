@@ -456,6 +456,7 @@ RipJobHandle EncodeThree(test::ScriptedTarget& progress, test::ScriptedTarget& l
     parties.progressWindow = &progress;
     parties.mainWindow = &log;
     Settings settings;
+    settings.EncoderThreads = 1;  // the stages below see the files one after another
     RipJobHandle handle =
         StartFileJob(std::move(job), FileJobKind::kEncodeOgg, parties, settings, formats);
     handle.Wait();
@@ -488,6 +489,7 @@ TEST(EncodeFilesThreadTest, StopsAtTheFirstFailingFileAndEndsOnACancel) {
 // its end message (the progress window would wait for ever).
 TEST_F(RipThreadTest, AStageThatThrowsEndsItsJobAsFailedExactlyOnce) {
     settings.OutputFormat = kOutputMp3;
+    settings.EncoderThreads = 1;  // a pipeline reads track 3 while track 2 encodes
     Tick({1, 2, 3});
     std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
     job->driver = disc.driver.get();
