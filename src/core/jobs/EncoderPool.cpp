@@ -88,17 +88,17 @@ EncoderPool::EncoderPool(RipJob& job, int workers, Shown shown)
         JobContext context = job.context;
         context.progressWindow = progressWindow_ ? &relay : nullptr;
         context.aborted = false;
-        threads_.push_back(StartWorkerThread(
-            [this, &relay, context]() mutable { WorkerLoop(relay, context); },
-            job.settings.ThreadPriority,
-            [this](const std::string& text) {
-                SendJobLog(&log_, JobLogLine(StampStyle::kSquareBrackets, text));
-                std::lock_guard lock(mutex_);
-                failed_ = true;
-                closing_ = true;
-                queue_.clear();
-                changed_.notify_all();
-            }));
+        threads_.push_back(
+            StartWorkerThread([this, &relay, context]() mutable { WorkerLoop(relay, context); },
+                              job.settings.ThreadPriority,
+                              [this](const std::string& text) {
+                                  SendJobLog(&log_, JobLogLine(StampStyle::kSquareBrackets, text));
+                                  std::lock_guard lock(mutex_);
+                                  failed_ = true;
+                                  closing_ = true;
+                                  queue_.clear();
+                                  changed_.notify_all();
+                              }));
     }
 }
 
@@ -130,6 +130,7 @@ void EncoderPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
             queue_.pop_front();
             relay.number = entry.number;
             running_.insert(entry.number);
+            highestBegun_ = std::max(highestBegun_, entry.number);
             UpdateShown();
             changed_.notify_all();  // the reader may queue the next one
         }
@@ -148,20 +149,25 @@ void EncoderPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
 }
 
 void EncoderPool::UpdateShown() {
-    if (!progressWindow_ || running_.empty())
-        return;
-    const int oldest = *running_.begin();
-    const int before = shown_.exchange(oldest);
-    if (oldest == before)
+    if (!progressWindow_)
         return;
     if (shownMode_ == Shown::kBehind) {
-        progressWindow_->post(WM_ENCODE_BEHIND, oldest, itemCount_,
-                              names_[static_cast<std::size_t>(oldest)]);
+        if (running_.empty())
+            return;  // the last item's line stays until another begins
+        const int oldest = *running_.begin();
+        if (shown_.exchange(oldest) != oldest)
+            progressWindow_->post(WM_ENCODE_BEHIND, oldest, itemCount_,
+                                  names_[static_cast<std::size_t>(oldest)]);
         return;
     }
     // Items that ended while an older one was shown are announced on the way, so the
     // window's count stays with the list.
-    for (int n = before + 1; n <= oldest; ++n)
+    const int target = running_.empty() ? highestBegun_ : *running_.begin();
+    const int before = shown_.load();
+    if (target <= before)
+        return;
+    shown_ = target;
+    for (int n = before + 1; n <= target; ++n)
         progressWindow_->send(WM_ITEM_STATUS, 0, 0, names_[static_cast<std::size_t>(n)]);
 }
 

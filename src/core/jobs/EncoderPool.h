@@ -99,6 +99,7 @@ class EncoderPool {
     std::condition_variable changed_;
     std::deque<Entry> queue_;
     std::set<int> running_;
+    int highestBegun_ = 0;
     std::vector<std::string> names_;  // by item number, for the announcements
     bool closing_ = false;
     bool failed_ = false;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -427,16 +428,27 @@ class ThreadPriorityTest : public RipThreadTest,
                            public ::testing::WithParamInterface<PriorityCase> {};
 
 TEST_P(ThreadPriorityTest, WorkerRunsAtTheSettingsPriority) {
+    ASSERT_TRUE(LoadEncoderLibrary(0));
     settings.ThreadPriority = GetParam().setting;
-    Tick({1});
-    int nice = -100;
+    settings.OutputFormat = kOutputMp3;
+    settings.EncoderThreads = 2;
+    Tick({1, 2});
+    std::atomic<int> readerNice = -100;
+    std::mutex mutex;  // two encoders may log at once
+    std::vector<int> encoderNice;
     main.onMessage = [&](const Message& m) {
-        if (m.id == WM_CURRENT_TRACK)  // runs on the worker thread
-            nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+        const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+        if (m.id == WM_CURRENT_TRACK)  // runs on the reader's thread
+            readerNice = nice;
+        if (m.id == WM_JOB_LOG && m.text.find("正在编码") != std::string::npos) {  // an encoder's
+            std::lock_guard lock(mutex);
+            encoderNice.push_back(nice);
+        }
     };
     Rip();
     EXPECT_EQ(settings.ThreadPriority, GetParam().stored);
-    EXPECT_EQ(nice, GetParam().nice);
+    EXPECT_EQ(readerNice, GetParam().nice);
+    EXPECT_THAT(encoderNice, ElementsAre(GetParam().nice, GetParam().nice));
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, ThreadPriorityTest,
