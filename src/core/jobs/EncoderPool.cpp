@@ -1,6 +1,7 @@
 #include "core/jobs/EncoderPool.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/jobs/JobLogLine.h"
 #include "core/jobs/Messages.h"
@@ -29,19 +30,46 @@ int EncoderWorkerCount(const Settings& settings) {
 class EncoderPool::ProgressRelay : public MessageTarget {
   public:
     ProgressRelay(EncoderPool& pool) : pool_(pool) {}
-    void post(Message message) override {
-        if (Translate(message))
-            pool_.progressWindow_->post(std::move(message));
-    }
-    void send(Message message) override {
-        if (Translate(message))
-            pool_.progressWindow_->send(std::move(message));
-    }
+    void post(Message message) override { Deliver(std::move(message), false); }
+    void send(Message message) override { Deliver(std::move(message), true); }
+
     std::atomic<int> number{0};
+    // File jobs: the last status of this item while another was shown, given to the
+    // window when this one comes to be shown (guarded by the pool's mutex).
+    std::optional<Message> pending;
 
   private:
+    static bool IsStatus(const Message& m) {
+        return m.id == WM_DECODE_STATUS || m.id == WM_ENCODE_STATUS ||
+               (m.id == WM_ITEM_STATUS && m.wParam != 0);
+    }
+    void Deliver(Message message, bool wait) {
+        if (pool_.shownMode_ == Shown::kOldestItem && IsStatus(message)) {
+            // Under the lock: the item may come to be shown between the test and the
+            // keeping, and its caption would be lost.
+            std::lock_guard lock(pool_.mutex_);
+            if (!Shown()) {
+                pending = std::move(message);
+                return;
+            }
+            Forward(std::move(message), wait);
+            return;
+        }
+        if (Translate(message))
+            Forward(std::move(message), wait);
+    }
+    bool Shown() const {
+        return number.load(std::memory_order_relaxed) ==
+               pool_.shown_.load(std::memory_order_acquire);
+    }
+    void Forward(Message message, bool wait) {
+        if (wait)
+            pool_.progressWindow_->send(std::move(message));
+        else
+            pool_.progressWindow_->post(std::move(message));
+    }
     bool Translate(Message& message) {
-        if (number.load(std::memory_order_relaxed) != pool_.shown_.load(std::memory_order_acquire))
+        if (!Shown())
             return false;
         if (pool_.shownMode_ == Shown::kOldestItem)
             return true;
@@ -129,6 +157,7 @@ void EncoderPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
             entry = std::move(queue_.front());
             queue_.pop_front();
             relay.number = entry.number;
+            relay.pending.reset();
             running_.insert(entry.number);
             highestBegun_ = std::max(highestBegun_, entry.number);
             UpdateShown();
@@ -169,6 +198,11 @@ void EncoderPool::UpdateShown() {
     shown_ = target;
     for (int n = before + 1; n <= target; ++n)
         progressWindow_->send(WM_ITEM_STATUS, 0, 0, names_[static_cast<std::size_t>(n)]);
+    for (const auto& relay : relays_)
+        if (relay->number == target && relay->pending) {
+            progressWindow_->send(std::move(*relay->pending));
+            relay->pending.reset();
+        }
 }
 
 void EncoderPool::Finish() {
