@@ -9,6 +9,7 @@
 #include "core/cdrom/CdTextPack.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/LoadCueImage.h"
+#include "core/cdrom/SenseReply.h"
 #include "core/platform/ByteOrder.h"
 
 namespace korvida {
@@ -47,29 +48,12 @@ void PutAddress(std::uint8_t* p, std::uint32_t lba, bool msf) {
 }
 
 ScsiReply Good(std::size_t transferred = 0) {
-    ScsiReply reply;
-    reply.delivered = true;
-    reply.status = kScsiStatusGood;
-    reply.transferred = transferred;
-    return reply;
+    return GoodReply(transferred);
 }
 
-// Fixed-format sense data, 18 bytes.
 ScsiReply Check(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq = 0,
                 const std::uint32_t* information = nullptr, std::size_t transferred = 0) {
-    ScsiReply reply;
-    reply.delivered = true;
-    reply.status = kScsiStatusCheckCondition;
-    reply.transferred = transferred;
-    reply.sense[0] = information ? 0xF0 : 0x70;  // current error; 0x80 = information valid
-    reply.sense[2] = key;
-    if (information)
-        PutBe32(&reply.sense[3], *information);
-    reply.sense[7] = 10;  // additional sense length
-    reply.sense[12] = asc;
-    reply.sense[13] = ascq;
-    reply.senseLength = 18;
-    return reply;
+    return SenseReply(key, asc, ascq, information, transferred);
 }
 
 ScsiReply Illegal(std::uint8_t asc = kAscInvalidFieldInCdb) {
@@ -184,6 +168,11 @@ void VirtualDrive::SetReadOffset(int samples) {
     readOffset_ = samples;
 }
 
+std::uint16_t VirtualDrive::ReadSpeed() const {
+    std::lock_guard lock(mutex_);
+    return readSpeed_;
+}
+
 bool VirtualDrive::TrayOpen() const {
     std::lock_guard lock(mutex_);
     return trayOpen_;
@@ -226,6 +215,8 @@ ScsiReply VirtualDrive::Execute(const ScsiRequest& request) {
         return Illegal();
     if (request.direction == DataDirection::kToDevice)
         return Illegal();
+    if (std::optional<ScsiReply> refused = MediumState(op))
+        return *refused;
     return Dispatch(request);
 }
 
@@ -250,6 +241,9 @@ ScsiReply VirtualDrive::Dispatch(const ScsiRequest& request) {
             return ReadSubChannel(request);
         case opcode::kStartStopUnit:
             return StartStop(request);
+        case opcode::kSetCdSpeed:
+            readSpeed_ = Be16(&request.cdb[2]);
+            return Good();
         default:
             return Illegal(kAscInvalidOpcode);
     }
@@ -326,6 +320,11 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
     }
     if (trayOpen_)
         return TrayOpenReply();
+    if (op == opcode::kRead10 && (cdb[1] & 0x08)) {
+        if (faults_.rejectsFua)
+            return Illegal();
+        cache_.Clear();
+    }
     if (lba >= image_.leadout || count > image_.leadout - lba) {
         return Check(kSenseIllegalRequest, kAscLbaOutOfRange);
     }
@@ -386,8 +385,12 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
 
     std::size_t written = 0;
     if (!anyData) {
-        if (good > 0 && !ReadAudioFrames(lba, good, request.data)) {
-            return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &lba);
+        const bool cached =
+            good > 0 && faults_.cacheFrames > 0 && cache_.Lookup(lba, good, request.data);
+        if (good > 0 && !cached) {
+            if (!ReadAudioFrames(lba, good, request.data))
+                return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &lba);
+            cache_.Store(lba, good, request.data, faults_.cacheFrames);
         }
         written = std::size_t{good} * kRawSectorSize;
     } else {
