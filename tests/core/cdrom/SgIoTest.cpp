@@ -17,8 +17,10 @@
 
 #include "CdromTestSupport.h"
 #include "core/cdrom/Cdb.h"
+#include "core/cdrom/DriveSelection.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "support/FakeSgIoKernel.h"
+#include "support/RecordingNotifier.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {
@@ -336,6 +338,43 @@ TEST(RealDrive, TheFirstDriveAnswersInquiryAndReadToc) {
     if (!driver.ReadTOC(toc, 0))
         GTEST_SKIP() << "no disc: " << driver.LastErrorText();
     EXPECT_GE(toc[3], toc[2]);
+}
+
+}  // namespace
+}  // namespace korvida::test
+
+namespace korvida::test {
+namespace {
+
+// A device the user may not open is listed as unusable, and choosing it says what to do.
+TEST(SgIoDiscovery, ADeviceThatRefusesAccessIsListedAndNamedInTheMessage) {
+    FakeKernel kernel({"sr0", "sr1"});
+    kernel.deniedDevices.insert("/dev/sr0");
+    TempHome home;
+    Settings settings;
+    RecordingNotifier notifier;
+    DriveSources sources;
+    sources.system = kernel.System();
+    DriveSelection selection = CreateAndSelectDriver(settings, sources, notifier);
+    EXPECT_FALSE(selection.ok);
+    EXPECT_EQ(selection.statusText, kNoCdromStatus);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    const std::string& message = notifier.messages[0];
+    EXPECT_NE(message.find("/dev/sr0"), std::string::npos) << message;
+    EXPECT_NE(message.find("cdrom 组"), std::string::npos) << message;
+    EXPECT_NE(message.find("桌面会话"), std::string::npos) << message;
+
+    CSCSIDriver& driver = *selection.driver;
+    ASSERT_EQ(driver.driveCount, 2);
+    EXPECT_EQ(FormatDriveLine(0, driver.drives[0]), "0\tsr0     无权访问    \t0\t0\t0");
+    EXPECT_EQ(DriveName(driver.drives[1]), "KORVIDA VIRTUAL CD-ROM  ");
+    std::uint8_t toc[kTocBufferSize];
+    EXPECT_EQ(driver.ReadTOC(toc, 0), 0) << "no command reaches a drive that did not open";
+
+    bool ok = false;
+    EXPECT_EQ(ChangeDrive(driver, settings, 1, ok), "设备: KORVIDA VIRTUAL CD-ROM    ");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(driver.ReadTOC(toc, 0), 1);
 }
 
 }  // namespace
