@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/cdrom/BuildCdTextPacks.h"
+#include "core/cdrom/BuildTocReply.h"
 #include "core/cdrom/CdTextPack.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/LoadCueImage.h"
@@ -32,19 +33,6 @@ std::uint64_t SteadyMs() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now().time_since_epoch())
                                           .count());
-}
-
-// 4 address bytes of a TOC or sub-channel entry: LBA, or reserved/M/S/F of LBA + 150.
-void PutAddress(std::uint8_t* p, std::uint32_t lba, bool msf) {
-    if (!msf) {
-        PutBe32(p, lba);
-        return;
-    }
-    std::uint32_t frames = lba + kMsfOffset;
-    p[0] = 0;
-    p[1] = static_cast<std::uint8_t>(frames / (60 * 75));
-    p[2] = static_cast<std::uint8_t>(frames / 75 % 60);
-    p[3] = static_cast<std::uint8_t>(frames % 75);
 }
 
 ScsiReply Good(std::size_t transferred = 0) {
@@ -100,31 +88,6 @@ ScsiReply SendReply(const ScsiRequest& request, const std::vector<std::uint8_t>&
 }
 
 }  // namespace
-
-std::vector<std::uint8_t> BuildTocReply(const DiscImage& image, bool msf, std::uint8_t startTrack) {
-    std::vector<std::uint8_t> reply(4);
-    reply[2] = static_cast<std::uint8_t>(image.tracks.front().number);
-    reply[3] = static_cast<std::uint8_t>(image.tracks.back().number);
-    auto descriptor = [&](std::uint8_t control, std::uint8_t number, std::uint32_t lba) {
-        std::uint8_t entry[8] = {};
-        entry[1] = static_cast<std::uint8_t>(0x10 | control);  // ADR 1: Q encodes position
-        entry[2] = number;
-        PutAddress(&entry[4], lba, msf);
-        reply.insert(reply.end(), entry, entry + 8);
-    };
-    if (startTrack != 0xAA) {
-        if (startTrack > image.tracks.back().number)
-            return {};
-        for (const ImageTrack& track : image.tracks) {
-            if (track.number >= startTrack) {
-                descriptor(track.control, static_cast<std::uint8_t>(track.number), track.startLba);
-            }
-        }
-    }
-    descriptor(image.tracks.back().control & 0x4, 0xAA, image.leadout);
-    PutBe16(&reply[0], static_cast<std::uint32_t>(reply.size() - 2));
-    return reply;
-}
 
 VirtualDrive::VirtualDrive(DiscImage image, std::function<std::uint64_t()> clockMs)
     : image_(std::move(image)),
@@ -289,7 +252,7 @@ ScsiReply VirtualDrive::ReadToc(const ScsiRequest& request) {
                           [&](const ImageTrack& track) { return track.session == lastSession; });
         reply[5] = static_cast<std::uint8_t>(0x10 | first.control);
         reply[6] = static_cast<std::uint8_t>(first.number);
-        PutAddress(&reply[8], first.startLba, msf);
+        PutTocAddress(&reply[8], first.startLba, msf);
     } else if (format == 5) {
         // A disc without CD-Text gives the header alone.
         reply.assign(4, 0);
@@ -583,7 +546,7 @@ ScsiReply VirtualDrive::ReadSubChannel(const ScsiRequest& request) {
                     index = static_cast<std::uint8_t>(i + firstNumber);
             }
             reply[7] = index;
-            PutAddress(&reply[8], position, msf);
+            PutTocAddress(&reply[8], position, msf);
             // Relative to INDEX 01; negative (counting down) inside the pregap.
             std::int32_t relative =
                 static_cast<std::int32_t>(position) - static_cast<std::int32_t>(track->startLba);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/cdrom/BuildTocReply.h"
 #include "core/cdrom/DiscImage.h"
 #include "core/cdrom/FrameCache.h"
 #include "core/cdrom/SCSIDriveInfo.h"
@@ -175,10 +176,5 @@ class VirtualDrive : public ScsiTarget {
     // its thread joined, under mutex_. Declared after image_: it dies first.
     std::unique_ptr<PcmOutput> sound_;
 };
-
-// The reply of READ TOC format 0 for an image: header and descriptors from `startTrack`
-// (0 or 1: all; 0xAA: lead-out only), addresses as LBA or MSF. Empty when startTrack is
-// past the last track.
-std::vector<std::uint8_t> BuildTocReply(const DiscImage& image, bool msf, std::uint8_t startTrack);
 
 }  // namespace korvida
