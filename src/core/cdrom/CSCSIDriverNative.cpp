@@ -57,8 +57,6 @@ std::string FailureText(const ScsiReply& reply, std::size_t expected, bool fullT
     return {};
 }
 
-// Image drives are told apart by a letter in the last byte of their product name (by
-// their place): the options page and the status line show nothing else of them.
 // An unusable device in the drive table: "sr0" as the vendor, the reason as the product.
 void NameUnusableDrive(SCSIDriveInfo& info, const std::string& path, int error) {
     info = {};
@@ -68,6 +66,8 @@ void NameUnusableDrive(SCSIDriveInfo& info, const std::string& path, int error) 
                   IsAccessError(error) ? "无权访问" : "无法打开");
 }
 
+// Image drives are told apart by a letter in the last byte of their product name (by
+// their place): the options page and the status line show nothing else of them.
 void NameImageDrive(VirtualDrive& drive, std::size_t place, const std::string& audioDevice) {
     drive.identity().product[15] = static_cast<char>('A' + place);
     drive.SetAudioDevice(audioDevice);
@@ -323,9 +323,9 @@ std::string CSCSIDriverNative::Attempt(const ScsiRequest& request, bool fullTran
         // bad one must not come back as the retry's answer. Transport failures and
         // time-outs never reached the disc: nothing to defeat.
         if (attempt > 0 && rereadsDefeatCache && misread) {
+            // The audio reads carry their LBA in bytes 3-5.
             const std::uint32_t lba = (std::uint32_t{request.cdb[3]} << 16) |
                                       (std::uint32_t{request.cdb[4]} << 8) | request.cdb[5];
-            // The audio reads carry their LBA in bytes 3-5.
             DefeatCache(lba, static_cast<std::uint32_t>(request.dataLength / kRawSectorSize));
         }
         ScsiReply reply = SendOnce(request);

@@ -109,6 +109,8 @@ CacheDefeat CSCSIDriverNative::DefeatCache(std::uint32_t lba, std::uint32_t coun
     } else {
         to = std::min(lba, kFarReadFrames);
     }
+    if (from >= to)
+        return CacheDefeat::kNone;  // the frames are the whole disc: nothing lies far away
     std::vector<std::uint8_t> buffer(std::size_t{kFarReadChunk} * kRawSectorSize);
     for (std::uint32_t at = from; at < to; at += kFarReadChunk) {
         const std::uint32_t frames = std::min(kFarReadChunk, to - at);

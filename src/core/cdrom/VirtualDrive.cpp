@@ -131,11 +131,6 @@ void VirtualDrive::SetReadOffset(int samples) {
     readOffset_ = samples;
 }
 
-std::uint16_t VirtualDrive::ReadSpeed() const {
-    std::lock_guard lock(mutex_);
-    return readSpeed_;
-}
-
 bool VirtualDrive::TrayOpen() const {
     std::lock_guard lock(mutex_);
     return trayOpen_;
@@ -205,8 +200,7 @@ ScsiReply VirtualDrive::Dispatch(const ScsiRequest& request) {
         case opcode::kStartStopUnit:
             return StartStop(request);
         case opcode::kSetCdSpeed:
-            readSpeed_ = Be16(&request.cdb[2]);
-            return Good();
+            return Good();  // an image reads at one speed
         default:
             return Illegal(kAscInvalidOpcode);
     }

@@ -119,8 +119,6 @@ class VirtualDrive : public ScsiTarget {
     // tray left closed and empty. Either is reported once by UNIT ATTENTION (to any
     // command but INQUIRY); a new disc is then becoming ready for faults().becomingReadyMs.
     void ChangeDisc(std::optional<DiscImage> image);
-    // The read speed SET CD SPEED asked for, in kB/s; 0 before any.
-    std::uint16_t ReadSpeed() const;
 
     // The ALSA device PLAY AUDIO sounds through ("" = none). Takes effect at the next
     // PLAY AUDIO.
@@ -164,7 +162,6 @@ class VirtualDrive : public ScsiTarget {
     bool hasDisc_ = true;
     bool attention_ = false;       // a disc change not reported yet
     std::uint64_t readyAtMs_ = 0;  // by clockMs_
-    std::uint16_t readSpeed_ = 0;
     FrameCache cache_;
     Play play_ = Play::kNone;
     std::uint32_t playEnd_ = 0;   // first frame not played

@@ -77,7 +77,7 @@ const char* CacheDefeatText(CacheDefeat how) {
         case CacheDefeat::kNone:
             break;
     }
-    return "未能避开 (光驱没有回答)";
+    return "未能避开";
 }
 
 TrackRange TocRange(const RipJob& job, const RipJobItem& item) {
