@@ -1,6 +1,10 @@
 #include "core/rip/RipThread.h"
 
+#include <algorithm>
 #include <memory>
+#include <string>
+
+#include "core/cdrom/CSCSIDriver.h"
 
 #include "core/encode/EncodeTask.h"
 #include "core/jobs/EncoderPool.h"
@@ -65,6 +69,21 @@ void AnnounceItem(RipJob& job, const RipJobItem& item) {
         job.context.progressWindow->post(WM_ITEM_STATUS, 0, 0, item.name);
     if (job.context.mainWindow)
         job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
+}
+
+// The read speed the user chose, asked of the drive before its first read; 0 asks nothing.
+// A drive that refuses reads at its own speed, which costs the rip nothing but a line.
+void SetReadSpeed(RipJob& job, int speed) {
+    if (speed <= 0 || job.driver == nullptr)
+        return;
+    const int kbPerSecond = std::min(speed * 1764 / 10, 0xFFFE);
+    if (job.driver->SetReadSpeed(static_cast<std::uint16_t>(kbPerSecond))) {
+        LogPlain(job.context, "读取速度: " + std::to_string(speed) + "× (" +
+                                  std::to_string(kbPerSecond) + " kB/s)");
+    } else {
+        LogPlain(job.context, "光驱不接受读取速度 " + std::to_string(speed) +
+                                  "×，以光驱自己的速度读取: " + job.driver->LastErrorText());
+    }
 }
 
 // Read a track, encode it, read the next.
@@ -142,6 +161,7 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     // Runs while the drive reads; the end of the rip waits for it a little at most.
     AccurateRipLookup lookup;
     lookup.Start(job.accurateRip, settings);
+    SetReadSpeed(job, settings.ReadSpeed);
     if (settings.OutputFormat == kOutputWav || settings.EncoderThreads == 1)
         RipInTurn(job, encoders, lookup);
     else
