@@ -14,13 +14,16 @@
 
 #include "core/encode/CoverPicture.h"
 #include "core/encode/EncodeSteps.h"
-#include "core/text/Base64Encode.h"
+#include "core/encode/OggCommentRewrite.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
+#include "core/replaygain/LoudnessMeter.h"
+#include "core/replaygain/ReplayGainFields.h"
 #include "core/settings/Settings.h"
+#include "core/text/Base64Encode.h"
 
 namespace korvida {
 namespace {
@@ -199,6 +202,11 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
         return 0;
     if (!FlushPages(context, output, v.stream) || !files.HasRoomForOutput())
         return 0;
+    // ReplayGain: measured as the samples pass; the comments get the values at the end.
+    if (task.loudness && !task.loudness->Start(2, 44100)) {
+        LogPlain(context, "错误: 内存不足！");
+        return 0;
+    }
 
     const std::uint64_t length = files.dataLength();
     std::uint64_t done = 0;
@@ -206,7 +214,7 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     bool cancelled = false;
     bool endSignalled = false;
     bool endOfStream = false;
-    std::array<std::uint8_t, kReadBytes> buffer;
+    alignas(std::int16_t) std::array<std::uint8_t, kReadBytes> buffer;
     ogg_packet packet;
     ogg_page page;
     const std::uint32_t loopStart = TickCount();
@@ -231,6 +239,9 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
         }
         const int frames = static_cast<int>(got / 4);  // an incomplete last frame is dropped
         if (frames > 0) {
+            if (task.loudness)  // the WAV's little-endian samples are the host's
+                task.loudness->Add(reinterpret_cast<const std::int16_t*>(buffer.data()),
+                                   static_cast<std::size_t>(frames));
             float** channels = vorbis_analysis_buffer(&v.dsp, kReadFrames);
             if (!Succeeded(context, channels != nullptr, "vorbis_analysis_buffer"))
                 return 0;
@@ -286,6 +297,17 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
         return 0;
     if (!output.Close() && !cancelled) {
         LogFileError(context, output);
+        return 0;
+    }
+    const std::optional<ReplayGain> track =
+        task.loudness && !cancelled ? task.loudness->Result() : std::nullopt;
+    if (track && !RewriteOggComments(
+                     files.writtenPath(),
+                     [&](std::vector<std::string>& comments) {
+                         ReplaceComments(comments, ReplayGainFields(*track, {}));
+                     },
+                     nullptr)) {
+        LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ReplayGain 标签！");
         return 0;
     }
     input.Close();

@@ -139,6 +139,7 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("AccurateRip", "Lookup", s.AccurateRipLookup, kSwitch);
     v.Int("AccurateRip", "WriteLog", s.AccurateRipWriteLog, kSwitch);
     v.Str("AccurateRip", "Server", s.AccurateRipServer, {kCddb, 255});
+    v.Int("Misc", "ReplayGain", s.ReplayGain, kSwitch);
 }
 
 // One key of the table found by its section and key name (case-insensitive): exactly one
