@@ -11,7 +11,7 @@
 namespace korvida {
 
 void TagAlbumReplayGain(RipJob& job, const std::vector<std::unique_ptr<LoudnessMeter>>& meters) {
-    std::vector<const LoudnessMeter*> measured;
+    std::vector<LoudnessMeter*> measured;
     for (const auto& meter : meters)
         if (meter && meter->started())
             measured.push_back(meter.get());
