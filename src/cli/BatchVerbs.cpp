@@ -26,7 +26,7 @@ namespace {
 struct BatchArgs {
     std::string output;
     bool hasOutput = false;
-    std::string format;  // encode: mp3 or ogg
+    std::string format;  // encode: mp3, ogg, flac or opus
     std::vector<std::string> files;
 };
 
@@ -94,12 +94,17 @@ int RunEncodeCommand(CliContext& context) {
     std::string problem;
     if (!ParseBatchArgs(context.args, args, problem))
         return UsageError(context, problem);
-    if (args.format != "mp3" && args.format != "ogg")
-        return UsageError(context, args.format.empty()
-                                       ? "missing --format"
-                                       : "--format is mp3 or ogg, not " + args.format);
-    return RunFileJob(
-        context, args.format == "ogg" ? FileJobKind::kEncodeOgg : FileJobKind::kEncodeMp3, args);
+    static const std::pair<const char*, FileJobKind> kFormats[] = {
+        {"mp3", FileJobKind::kEncodeMp3},
+        {"ogg", FileJobKind::kEncodeOgg},
+        {"flac", FileJobKind::kEncodeFlac},
+        {"opus", FileJobKind::kEncodeOpus}};
+    for (const auto& [name, kind] : kFormats)
+        if (args.format == name)
+            return RunFileJob(context, kind, args);
+    return UsageError(context, args.format.empty()
+                                   ? "missing --format"
+                                   : "--format is mp3, ogg, flac or opus, not " + args.format);
 }
 
 int RunDecodeCommand(CliContext& context) {

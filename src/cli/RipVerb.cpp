@@ -45,6 +45,10 @@ bool ParseFormat(const std::string& text, int* format) {
         *format = kOutputWav;
     else if (text == "ogg")
         *format = kOutputOgg;
+    else if (text == "flac")
+        *format = kOutputFlac;
+    else if (text == "opus")
+        *format = kOutputOpus;
     else
         return false;
     return true;
@@ -72,7 +76,7 @@ bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options,
             options.tracks = value;
         } else if (arg == "--format") {
             if (!ParseFormat(value, &options.format)) {
-                problem = "--format is mp3, ogg or wav, not " + value;
+                problem = "--format is mp3, ogg, wav, flac or opus, not " + value;
                 return false;
             }
         } else if (arg == "--output") {

@@ -28,7 +28,7 @@ constexpr CommandEntry kCommands[] = {
     {"info", RunInfoCommand, "info [--album | --track N] --set Field=Value ...",
      "edit the disc's descriptions and store them (--set may be repeated)"},
     {"rip", RunRipCommand,
-     "rip [--tracks LIST] [--format mp3|ogg|wav] [--output DIR] [--rule RULE] [--log]",
+     "rip [--tracks LIST] [--format mp3|ogg|wav|flac|opus] [--output DIR] [--rule RULE] [--log]",
      "rip the tracks (LIST like 1,3-5; default all); --log also writes the rip log and\n"
      "the cue sheet, as [AccurateRip] WriteLog=1 does"},
     {"query", RunQueryCommand, "query [--pick N] [--server HOST] [--proxy HOST:PORT]",
@@ -37,9 +37,10 @@ constexpr CommandEntry kCommands[] = {
      "submit the disc's description to the freedb server"},
     {"musicbrainz", RunMusicBrainzCommand, "musicbrainz [--pick N] [--server URL]",
      "look the disc up on MusicBrainz (by disc id, then by TOC) and store it"},
-    {"encode", RunEncodeCommand, "encode --format mp3|ogg [--output DIR] FILE.wav ...",
-     "encode WAV files to MP3 or Ogg Vorbis"},
-    {"decode", RunDecodeCommand, "decode [--output DIR] FILE.mp3 ...", "decode MP3 files to WAV"},
+    {"encode", RunEncodeCommand, "encode --format mp3|ogg|flac|opus [--output DIR] FILE.wav ...",
+     "encode WAV files to MP3, Ogg Vorbis, FLAC or Opus"},
+    {"decode", RunDecodeCommand, "decode [--output DIR] FILE.mp3|FILE.flac ...",
+     "decode MP3 and FLAC files to WAV"},
     {"normalize", RunNormalizeCommand, "normalize FILE.wav ...", "normalise WAV files in place"},
     {"accuraterip", RunAccurateRipCommand, "accuraterip [--server HOST]",
      "the disc's AccurateRip ids and database path; with a server, what the database\n"

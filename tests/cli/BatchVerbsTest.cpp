@@ -41,7 +41,7 @@ TEST(BatchCommands, EncodeAndDecode) {
     EXPECT_EQ(failed.out, "");
     EXPECT_THAT(failed.err, HasSubstr("坏的或不支持的 MPEG 文件。"));
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"decode"}, {"normalize", "--bogus", "x.wav"}, {"encode", "--format", "flac", "x"}})
+             {"decode"}, {"normalize", "--bogus", "x.wav"}, {"encode", "--format", "aiff", "x"}})
         EXPECT_EQ(RunCli(args).status, 2) << args.back();
 }
 

@@ -124,7 +124,7 @@ TEST(CliHabits, HelpAfterACommandVersionAndUsageErrorsThatNameTheArgument) {
         {{"settings", "--set", "MP3.BitRate=1", "--bogus"}, "--bogus"},
         {{"rip", "--tracks"}, "--tracks"},
         {{"rip", "--speed", "4"}, "--speed"},
-        {{"encode", "--format", "flac", "a.wav"}, "flac"},
+        {{"encode", "--format", "aiff", "a.wav"}, "aiff"},
         {{"toc", "extra"}, "extra"},
         {{"info", "--track", "x", "--set", "Title=y"}, "x"},
     };

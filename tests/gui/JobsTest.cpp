@@ -65,11 +65,10 @@ TEST(ProgressWindow, ProgressTextsAndTheEstimate) {
 TEST(ProgressWindow, StartMessagesCaptionsAndPagesPerMode) {
     test::App();
     const std::pair<gui::JobMode, std::pair<int, int>> starts[] = {
-        {gui::JobMode::kRip, {0, 4}},
-        {gui::JobMode::kEncodeMp3, {1, 4}},
-        {gui::JobMode::kEncodeOgg, {1, 3}},
-        {gui::JobMode::kDecodeMp3, {1, 1}},
-        {gui::JobMode::kNormaliseWav, {1, 2}}};
+        {gui::JobMode::kRip, {0, 4}},          {gui::JobMode::kEncodeMp3, {1, 4}},
+        {gui::JobMode::kEncodeOgg, {1, 3}},    {gui::JobMode::kDecodeMp3, {1, 1}},
+        {gui::JobMode::kNormaliseWav, {1, 2}}, {gui::JobMode::kEncodeFlac, {1, 5}},
+        {gui::JobMode::kEncodeOpus, {1, 6}},   {gui::JobMode::kDecodeFlac, {1, 7}}};
     for (const auto& [mode, expected] : starts) {
         LoneWindow w(3, mode);
         QSignalSpy started(&w.window, &ProgressWindow::startJob);

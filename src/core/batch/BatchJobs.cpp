@@ -22,6 +22,19 @@ void SetFileJobItems(RipJob& job, const std::vector<std::string>& paths) {
     }
 }
 
+int EncodeFormatOf(FileJobKind kind) {
+    switch (kind) {
+        case FileJobKind::kEncodeOgg:
+            return kOutputOgg;
+        case FileJobKind::kEncodeFlac:
+            return kOutputFlac;
+        case FileJobKind::kEncodeOpus:
+            return kOutputOpus;
+        default:
+            return kOutputMp3;
+    }
+}
+
 RipJobHandle StartFileJob(std::unique_ptr<RipJob> job, FileJobKind kind, const JobParties& parties,
                           Settings& settings, EncoderFormats encoders) {
     const int priority = NormalizeThreadPriority(settings.ThreadPriority);
@@ -30,14 +43,17 @@ RipJobHandle StartFileJob(std::unique_ptr<RipJob> job, FileJobKind kind, const J
     job->context.mainWindow = parties.mainWindow;
     job->keepWav = true;  // the source WAV is never deleted
     job->fileJob = true;
-    job->oggOutput = kind == FileJobKind::kEncodeOgg;
+    job->encodeFormat = EncodeFormatOf(kind);
     switch (kind) {
         case FileJobKind::kDecodeMp3:
+        case FileJobKind::kDecodeFlac:
             return StartJobThread(std::move(job), DecodeThread, priority);
         case FileJobKind::kNormaliseWav:
             return StartJobThread(std::move(job), NormaliseThread, priority);
         case FileJobKind::kEncodeOgg:
         case FileJobKind::kEncodeMp3:
+        case FileJobKind::kEncodeFlac:
+        case FileJobKind::kEncodeOpus:
             return StartJobThread(
                 std::move(job),
                 [encoders = std::move(encoders)](RipJob& record) {

@@ -27,7 +27,7 @@ EncodeTask PlanFileEncode(RipJobItem& item, const std::string& folder, std::stri
 }
 
 void EncodeFilesThread(RipJob& job, const EncoderFormats& encoders) {
-    const EncoderFormat& format = FindEncoder(encoders, job.oggOutput ? kOutputOgg : kOutputMp3);
+    const EncoderFormat& format = FindEncoder(encoders, job.encodeFormat);
     const std::string& folder = job.settings.OutputFolder;
     RunFileJobItems(job, [&](RipJobItem& item) {
         // The encoder turns this into the item's elapsed time, as extraction's start does

@@ -15,8 +15,8 @@ struct RipJobItem;
 // BatchOutputPath), the folder made when missing.
 EncodeTask PlanFileEncode(RipJobItem& item, const std::string& folder, std::string_view extension);
 
-// The encode-files thread of a file job: each item names a WAV file, encoded to Ogg
-// Vorbis when job.oggOutput is set, else to MP3, by that format of `encoders`, into
+// The encode-files thread of a file job: each item names a WAV file, encoded to
+// job.encodeFormat by that format of `encoders`, into
 // <output folder>/<name><extension> (the folder made when missing). The source is never
 // touched. Ends as RunFileJobItems says.
 void EncodeFilesThread(RipJob& job, const EncoderFormats& encoders = BuiltInEncoders());

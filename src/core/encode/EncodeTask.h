@@ -30,6 +30,9 @@ struct EncodeTask {
     // track values into the file's tags. Owned by the job, which may want the album's
     // values from it afterwards. Null: ReplayGain off, the file as it always was.
     LoudnessMeter* loudness = nullptr;
+    // Vorbis comments ("KEY=value") that the FLAC and Opus stages add after the item's
+    // own: what the job learnt of the samples before the encode (loudness, say).
+    std::vector<std::string> extraComments;
 };
 
 }  // namespace korvida

@@ -1,7 +1,9 @@
 #include "core/encode/EncoderFormats.h"
 
+#include "core/encode/FlacEncoder.h"
 #include "core/encode/Mp3Encoder.h"
 #include "core/encode/OggEncoder.h"
+#include "core/encode/OpusFileEncoder.h"
 
 namespace korvida {
 
@@ -9,6 +11,8 @@ const EncoderFormats& BuiltInEncoders() {
     static const EncoderFormats formats = {
         {kOutputMp3, ".MP3", [](JobContext& c, EncodeTask& t) { return EncodeWavToMp3(c, t); }},
         {kOutputOgg, ".ogg", EncodeWavToOgg},
+        {kOutputFlac, ".flac", EncodeWavToFlac},
+        {kOutputOpus, ".opus", EncodeWavToOpus},
     };
     return formats;
 }

@@ -13,6 +13,8 @@ struct JobContext;
 constexpr int kOutputMp3 = 0;
 constexpr int kOutputWav = 1;
 constexpr int kOutputOgg = 2;
+constexpr int kOutputFlac = 3;
+constexpr int kOutputOpus = 4;
 
 // An encoder stage: nonzero when the task's item was encoded or the user cancelled it
 // (context.aborted tells which), 0 after it logged why it failed.

@@ -7,14 +7,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <mutex>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "core/encode/CoverPicture.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/OggCommentRewrite.h"
+#include "core/text/Base64Encode.h"
+#include "core/encode/OggStreamSerial.h"
+#include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
@@ -84,16 +85,6 @@ float Sample(const std::uint8_t* p) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8))) / 32768.0f;
 }
 
-// A new stream serial number per file. One generator for the process, seeded once from
-// the system's entropy: files begun in the same second (two workers, or one fast batch)
-// must not share a serial, or a player chaining them mixes up their pages.
-int StreamSerial() {
-    static std::mutex mutex;
-    static std::mt19937 generator{std::random_device{}()};
-    std::lock_guard lock(mutex);
-    return static_cast<int>(generator() & 0x7FFFFFFF);
-}
-
 // A libvorbis or libogg call that failed, in the words of the MP3 encoder's lines.
 bool Succeeded(JobContext& context, bool ok, const char* call) {
     if (!ok)
@@ -107,34 +98,6 @@ float OggQuality(int quality) {
     if (quality < 1 || quality > 100)
         quality = 60;
     return static_cast<float>(quality) * 0.01f;
-}
-
-std::vector<std::string> OggComments(const RipJobItem& item, const OggVorbisSettings& ogg) {
-    const TrackInfo& t = item.track;
-    std::vector<std::string> comments;
-    const auto add = [&](int on, const char* key, const std::string& value) {
-        if (on && !value.empty())
-            comments.push_back(std::string(key) + "=" + value);
-    };
-    add(ogg.Title, "TITLE", t.Title);
-    add(ogg.Artist, "ARTIST", t.Artist);
-    add(ogg.Album, "ALBUM", t.Album);
-    add(ogg.Year, "YEAR", t.Year);
-    add(ogg.Genre, "GENRE", t.GenreName);
-    add(ogg.Comment, "COMMENT", t.Comment);
-    add(ogg.Composer, "COMPOSER", t.Composer);
-    add(ogg.OrigArtist, "ORIGARTIST", t.OrigArtist);
-    add(ogg.Copyright, "Copyright", t.Copyright);
-    add(ogg.URL, "URL", t.URL);
-    add(ogg.EncodedBy, "ENCODED BY", t.EncodedBy);
-    if (ogg.TrackNo && item.index >= 0) {
-        char number[32];
-        std::snprintf(number, sizeof number, "TRACKNUMBER=%02d", item.index + 1);
-        comments.emplace_back(number);
-    }
-    if (!item.isrc.empty())
-        comments.push_back("ISRC=" + item.isrc);
-    return comments;
 }
 
 int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
@@ -164,7 +127,7 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     }
     vorbis_comment_init(&v.comment);
     v.hasComment = true;
-    for (const std::string& comment : OggComments(item, context.settings->ogg))
+    for (const std::string& comment : VorbisComments(item, context.settings->ogg))
         vorbis_comment_add(&v.comment, comment.c_str());
     if (task.coverArt) {
         if (const std::optional<CoverPicture> picture = DescribeCover(*task.coverArt)) {
@@ -182,7 +145,7 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     v.hasBlock = vorbis_block_init(&v.dsp, &v.block) == 0;
     if (!Succeeded(context, v.hasBlock, "vorbis_block_init"))
         return 0;
-    v.hasStream = ogg_stream_init(&v.stream, StreamSerial()) == 0;
+    v.hasStream = ogg_stream_init(&v.stream, OggStreamSerial()) == 0;
     if (!Succeeded(context, v.hasStream, "ogg_stream_init"))
         return 0;
 

@@ -1,28 +1,17 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 namespace korvida {
 
 struct EncodeTask;
 struct JobContext;
-struct OggVorbisSettings;
-struct RipJobItem;
 
 // The Vorbis quality for the Quality setting (1 to 100 → 0.01 to 1.0); any other value
 // counts as 60.
 float OggQuality(int quality);
 
-// The item's Vorbis comments in the order they are added, each when its switch is on and
-// its source is set: TITLE, ARTIST, ALBUM, YEAR, GENRE, COMMENT, COMPOSER, ORIGARTIST,
-// Copyright, URL, "ENCODED BY", TRACKNUMBER (two digits); then ISRC whenever the item
-// has one. Values are the stored UTF-8.
-std::vector<std::string> OggComments(const RipJobItem& item, const OggVorbisSettings& ogg);
-
 // Encodes the task's WAV, a 44100 Hz 16-bit stereo file, to Ogg Vorbis at its output path
-// with comments (the Ogg Vorbis section of the context's settings) and the task's cover,
-// when it is a JPEG or PNG, as METADATA_BLOCK_PICTURE. Other WAV formats are
+// with VorbisComments (the Ogg Vorbis section of the context's settings) and the task's
+// cover, when it is a JPEG or PNG, as METADATA_BLOCK_PICTURE. Other WAV formats are
 // refused. Fills the item's outputPath and outputFolder and turns its startTick into
 // elapsed milliseconds.
 //

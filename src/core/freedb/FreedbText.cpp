@@ -1,11 +1,13 @@
 #include "core/freedb/FreedbText.h"
 
-#include <iconv.h>
-
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "core/text/ConvertCharset.h"
 
 namespace korvida {
 
@@ -14,40 +16,15 @@ namespace {
 // Decodes `text` from GB18030 into UTF-8; false when any byte sequence is invalid or
 // incomplete, so that the caller can fall back to ISO-8859-1.
 bool DecodeGb18030(std::string_view text, std::string& out) {
-    iconv_t cd = ::iconv_open("UTF-8", "GB18030");
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    std::optional<std::string> decoded = ConvertCharset(text, "GB18030", "UTF-8");
+    if (!decoded)
         return false;
-    // Four UTF-8 bytes at most per input byte covers every GB18030 sequence.
-    std::string buffer(text.size() * 4 + 4, '\0');
-    char* in = const_cast<char*>(text.data());
-    std::size_t inLeft = text.size();
-    char* outPtr = buffer.data();
-    std::size_t outLeft = buffer.size();
-    const std::size_t rc = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    const bool ok =
-        rc != static_cast<std::size_t>(-1) && inLeft == 0 &&
-        ::iconv(cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
-    ::iconv_close(cd);
-    if (!ok)
-        return false;
-    buffer.resize(buffer.size() - outLeft);
-    out = std::move(buffer);
+    out = std::move(*decoded);
     return true;
 }
 
 std::string DecodeLatin1(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (char ch : text) {
-        const auto b = static_cast<std::uint8_t>(ch);
-        if (b < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
-    return out;
+    return Latin1ToUtf8(text);
 }
 
 }  // namespace

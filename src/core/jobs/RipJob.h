@@ -26,9 +26,10 @@ struct RipJob {
 
     // Progress and log targets, cancel event and aborted flag, and this job's settings.
     JobContext context;
-    bool keepWav = false;    // the WAV file is the final output
-    bool fileJob = false;    // items name files on disk, not disc tracks
-    bool oggOutput = false;  // file jobs: Ogg Vorbis instead of MP3
+    bool keepWav = false;  // the WAV file is the final output
+    bool fileJob = false;  // items name files on disk, not disc tracks
+    // File jobs that encode: the format, as its OutputFormat value (EncoderFormats.h).
+    int encodeFormat = 0;
     std::string tempWavPath;
     std::vector<RipJobItem> items;  // in track-list order
     RipJobItem* current = nullptr;  // the item being processed; null before the first

@@ -125,6 +125,11 @@ struct Settings {
     int AccurateRipWriteLog = 0;  // 1: the rip log and the cue sheet in the output folder
     std::string AccurateRipServer = "www.accuraterip.com";
 
+    // [FLAC] and [Opus]: the formats beside MP3, WAV and Ogg Vorbis. Their comments
+    // follow the Ogg Vorbis section's switches.
+    int FlacLevel = 5;      // compression level, 0 (fastest) to 8 (smallest)
+    int OpusBitrate = 160;  // kbit/s, 6 to 510
+
     // Defaults that depend on the machine (app home, temporary folder) filled in.
     static Settings Defaults();
 };

@@ -31,7 +31,7 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("MP3", "MP3Encoder", s.MP3Encoder, {[](int x) { return x != 0 ? 0 : x; }, 0, 0});
     v.Str("General", "OutputFolder", s.OutputFolder, {kGeneral, 200, Check::kOutputFolder});
     v.Int("General", "OutputFormat", s.OutputFormat,
-          {[](int x) { return x < 0 || x > 2 ? 0 : x; }, 0, 2});
+          {[](int x) { return x < 0 || x > 4 ? 0 : x; }, 0, 4});
     v.Int("MP3", "BitRate", s.BitRate, {[](int x) { return x < 0 || x > 13 ? 8 : x; }, 0, 13});
     v.Int("MP3", "EnableID3", s.EnableID3, kSwitch);
     v.Int("MP3", "EnableID3V2", s.EnableID3V2, kSwitch);
@@ -139,6 +139,9 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("AccurateRip", "Lookup", s.AccurateRipLookup, kSwitch);
     v.Int("AccurateRip", "WriteLog", s.AccurateRipWriteLog, kSwitch);
     v.Str("AccurateRip", "Server", s.AccurateRipServer, {kCddb, 255});
+    v.Int("FLAC", "Level", s.FlacLevel, {[](int x) { return x < 0 || x > 8 ? 5 : x; }, 0, 8});
+    v.Int("Opus", "Bitrate", s.OpusBitrate,
+          {[](int x) { return x < 6 || x > 510 ? 160 : x; }, 6, 510});
     v.Int("Misc", "ReplayGain", s.ReplayGain, kSwitch);
 }
 

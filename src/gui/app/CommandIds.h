@@ -21,6 +21,10 @@ enum : int {
     // Opens a CUE image as a virtual drive: not one of the original commands, so it
     // takes a number no resource used.
     kOpenImage = 32900,
+    // The formats beside the original ones, numbered as kOpenImage is.
+    kEncodeWavToFlac = 32910,
+    kEncodeWavToOpus = 32911,
+    kDecodeFlacToWav = 32912,
 
     // Edit menu
     kTrackInfo = 32784,

@@ -19,6 +19,9 @@ const CommandSpec kCommands[] = {
     {kEncodeWavToMp3, CAPTION("编码 WAV 为 MP3..."), nullptr, nullptr},
     {kEncodeWavToOgg, CAPTION("编码 WAV 为 Ogg..."), nullptr, nullptr},
     {kDecodeMp3ToWav, CAPTION("解码 MP3 为 WAV..."), nullptr, nullptr},
+    {kEncodeWavToFlac, CAPTION("编码 WAV 为 FLAC..."), nullptr, nullptr},
+    {kEncodeWavToOpus, CAPTION("编码 WAV 为 Opus..."), nullptr, nullptr},
+    {kDecodeFlacToWav, CAPTION("解码 FLAC 为 WAV..."), nullptr, nullptr},
     {kNormaliseWav, CAPTION("规格化 WAV 文件..."), nullptr, nullptr},
     {kOpenImage, CAPTION("打开 CD 映像..."), nullptr, "document-open"},
     {kImportCdPlayerIni, CAPTION("从 cdplayer.ini 导入"), "Ctrl+R", nullptr},
@@ -111,8 +114,9 @@ int HandlerId(int id) {
 const std::vector<MenuSpec>& MenuBarLayout() {
     static const std::vector<MenuSpec> menus = {
         {CAPTION("文件(&F)"),
-         {kOpenImage, 0, kEncodeWavToMp3, kEncodeWavToOgg, kDecodeMp3ToWav, kNormaliseWav, 0,
-          kImportCdPlayerIni, kExportCdPlayerIni, 0, kDefaultPlayer, kViewLog, kEject, 0, kExit}},
+         {kOpenImage, 0, kEncodeWavToMp3, kEncodeWavToOgg, kDecodeMp3ToWav, kEncodeWavToFlac,
+          kEncodeWavToOpus, kDecodeFlacToWav, kNormaliseWav, 0, kImportCdPlayerIni,
+          kExportCdPlayerIni, 0, kDefaultPlayer, kViewLog, kEject, 0, kExit}},
         {CAPTION("编辑(&E)"),
          {kTrackInfo, kDiscInfo, 0, kSelectAll, kSelectNone, kInvertSelection, 0, kUpperCase,
           kLowerCase, kCapitalise, 0, kCopyToClipboard, kOptions}},

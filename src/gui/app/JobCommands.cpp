@@ -66,6 +66,16 @@ void JobCommands::FileCommand(FileJobKind kind) {
             title = tr("解码 MP3 为 WAV"), filter = tr("MP3 文件 (*.mp3)"),
             mode = JobMode::kDecodeMp3;
             break;
+        case FileJobKind::kEncodeFlac:
+            title = tr("编码 WAV 为 FLAC"), filter = wave, mode = JobMode::kEncodeFlac;
+            break;
+        case FileJobKind::kEncodeOpus:
+            title = tr("编码 WAV 为 Opus"), filter = wave, mode = JobMode::kEncodeOpus;
+            break;
+        case FileJobKind::kDecodeFlac:
+            title = tr("解码 FLAC 为 WAV"), filter = tr("FLAC 文件 (*.flac)"),
+            mode = JobMode::kDecodeFlac;
+            break;
         case FileJobKind::kNormaliseWav:
             title = tr("规格化 WAV 文件"), filter = wave, mode = JobMode::kNormaliseWav;
             break;

@@ -32,6 +32,9 @@ void MainWindow::BindHandlers() {
     Bind(kEncodeWavToMp3, [jobs] { jobs->FileCommand(FileJobKind::kEncodeMp3); });
     Bind(kEncodeWavToOgg, [jobs] { jobs->FileCommand(FileJobKind::kEncodeOgg); });
     Bind(kDecodeMp3ToWav, [jobs] { jobs->FileCommand(FileJobKind::kDecodeMp3); });
+    Bind(kEncodeWavToFlac, [jobs] { jobs->FileCommand(FileJobKind::kEncodeFlac); });
+    Bind(kEncodeWavToOpus, [jobs] { jobs->FileCommand(FileJobKind::kEncodeOpus); });
+    Bind(kDecodeFlacToWav, [jobs] { jobs->FileCommand(FileJobKind::kDecodeFlac); });
     Bind(kNormaliseWav, [jobs] { jobs->FileCommand(FileJobKind::kNormaliseWav); });
     Bind(kOpenImage, [files] { files->OpenImage(); });
     Bind(kImportCdPlayerIni, [files] { files->ImportCdPlayerIni(); });

@@ -31,6 +31,12 @@ int StartKind(JobMode mode) {
             return 2;
         case JobMode::kEncodeOgg:
             return 3;
+        case JobMode::kEncodeFlac:
+            return 5;
+        case JobMode::kEncodeOpus:
+            return 6;
+        case JobMode::kDecodeFlac:
+            return 7;
         case JobMode::kRip:
         case JobMode::kEncodeMp3:
             return 4;
@@ -43,8 +49,7 @@ int StartKind(JobMode mode) {
 ProgressWindow::ProgressWindow(int total, JobMode mode, JobLog& log, UserNotifier& notifier,
                                QWidget* parent)
     : QDialog(parent),
-      encodeMode_(mode == JobMode::kEncodeMp3 || mode == JobMode::kEncodeOgg ||
-                  mode == JobMode::kDecodeMp3),
+      encodeMode_(mode != JobMode::kRip && mode != JobMode::kNormaliseWav),
       captions_(total, encodeMode_),
       startLParam_(StartKind(mode)),
       log_(log),
@@ -73,8 +78,9 @@ ProgressWindow::ProgressWindow(int total, JobMode mode, JobLog& log, UserNotifie
     layout->addLayout(bottom);
     resize(std::max(460, sizeHint().width()), sizeHint().height());
 
-    if (mode == JobMode::kDecodeMp3) {
-        encode_->SetGroupText(tr("解码 MP3 为 WAV    "));
+    if (mode == JobMode::kDecodeMp3 || mode == JobMode::kDecodeFlac) {
+        encode_->SetGroupText(mode == JobMode::kDecodeMp3 ? tr("解码 MP3 为 WAV    ")
+                                                          : tr("解码 FLAC 为 WAV    "));
         ShowPage(kEncodePage);
     } else if (mode == JobMode::kNormaliseWav) {
         encode_->SetGroupText(tr("规格化 WAV 文件    "));
@@ -130,8 +136,10 @@ void ProgressWindow::HandleMessage(const Message& m) {
             break;
         case WM_ENCODE_STATUS:
             ShowPage(kEncodePage);
-            encode_->SetGroupText(m.wParam == 1 ? tr("正在编码 WAV 为 Ogg")
-                                                : tr("正在编码 WAV 为 MP3"));
+            encode_->SetGroupText(m.wParam == 1   ? tr("正在编码 WAV 为 Ogg")
+                                  : m.wParam == 3 ? tr("正在编码 WAV 为 FLAC")
+                                  : m.wParam == 4 ? tr("正在编码 WAV 为 Opus")
+                                                  : tr("正在编码 WAV 为 MP3"));
             break;
         case WM_DECODE_STATUS:
             ShowPage(kEncodePage);

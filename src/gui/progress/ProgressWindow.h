@@ -20,7 +20,16 @@ class JobLog;
 class ProgressPage;
 
 // What a progress window runs; it decides the first page and the start message.
-enum class JobMode { kRip, kEncodeMp3, kEncodeOgg, kDecodeMp3, kNormaliseWav };
+enum class JobMode {
+    kRip,
+    kEncodeMp3,
+    kEncodeOgg,
+    kDecodeMp3,
+    kNormaliseWav,
+    kEncodeFlac,
+    kEncodeOpus,
+    kDecodeFlac
+};
 
 // The window every long job runs behind. Once shown it asks for its job to be started
 // (startJob), follows the worker's messages, and ends on the completion or the error

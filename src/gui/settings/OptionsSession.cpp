@@ -4,8 +4,8 @@ namespace korvida::gui {
 
 const char* OptionsPageLabel(OptionsPageId page) {
     static constexpr const char* kLabels[kOptionsPageCount] = {
-        "输出", "MP3", "Ogg Vorbis", "Freedb", "MusicBrainz", "CD-ROM", "校验", "外观", "杂项一",
-        "杂项二"};
+        "输出",     "MP3",    "Ogg Vorbis", "FLAC",   "Opus",   "Freedb",
+        "MusicBrainz", "CD-ROM", "校验",       "外观",   "杂项一", "杂项二"};
     return kLabels[static_cast<int>(page)];
 }
 

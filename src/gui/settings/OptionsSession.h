@@ -14,6 +14,8 @@ enum class OptionsPageId {
     kOutput,
     kMp3,
     kOgg,
+    kFlac,
+    kOpus,
     kFreedb,
     kMusicBrainz,
     kCdrom,
@@ -22,7 +24,7 @@ enum class OptionsPageId {
     kMisc1,
     kMisc2
 };
-inline constexpr int kOptionsPageCount = 10;
+inline constexpr int kOptionsPageCount = 12;
 
 // The tree label of a page (UTF-8).
 const char* OptionsPageLabel(OptionsPageId page);
@@ -52,9 +54,10 @@ class OptionsSession {
         OptionsPageId::kOutput, OptionsPageId::kMp3, OptionsPageId::kFreedb, OptionsPageId::kCdrom,
         OptionsPageId::kVerify};
     // Committed after those; what they answer is not consulted.
-    static constexpr std::array<OptionsPageId, 5> kLaterPages = {
+    static constexpr std::array<OptionsPageId, 7> kLaterPages = {
         OptionsPageId::kAppearance, OptionsPageId::kMisc1, OptionsPageId::kMisc2,
-        OptionsPageId::kOgg, OptionsPageId::kMusicBrainz};
+        OptionsPageId::kOgg,        OptionsPageId::kFlac,  OptionsPageId::kOpus,
+        OptionsPageId::kMusicBrainz};
 
     // `driveCount`: entries of the CD-ROM page's drive list.
     OptionsSession(Settings& live, std::size_t driveCount);

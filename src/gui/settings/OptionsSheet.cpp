@@ -14,6 +14,7 @@
 #include "core/cdrom/CSCSIDriver.h"
 #include "gui/settings/AppearancePage.h"
 #include "gui/settings/CdromPage.h"
+#include "gui/settings/FlacPage.h"
 #include "gui/settings/FreedbPage.h"
 #include "gui/settings/Misc1Page.h"
 #include "gui/settings/Misc2Page.h"
@@ -21,6 +22,7 @@
 #include "gui/settings/MusicBrainzPage.h"
 #include "gui/settings/OggPage.h"
 #include "gui/settings/OptionsPrompter.h"
+#include "gui/settings/OpusPage.h"
 #include "gui/settings/OutputPage.h"
 #include "gui/settings/VerifyPage.h"
 
@@ -52,6 +54,8 @@ OptionsSheet::OptionsSheet(Settings& settings, OptionsContext context, QWidget* 
     pages_ = {new OutputPage(*prompter_),
               new Mp3Page(session_.opened(), storeAdvanced),
               new OggPage,
+              new FlacPage,
+              new OpusPage,
               new FreedbPage,
               new MusicBrainzPage,
               new CdromPage(context.driveNames),

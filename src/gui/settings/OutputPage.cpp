@@ -32,7 +32,8 @@ OutputPage::OutputPage(OptionsPrompter& prompter, QWidget* parent)
           "<artist>/<title>", "<artist>/<number>-<title>", "<artist>/<album>/<title>",
           "<artist>/<album>/<number>-<title>"})
         rule_->addItem(QString::fromUtf8(rule));
-    format_->addItems({tr("MP3 文件 (*.MP3)"), tr("Wave 文件 (*.wav)"), tr("Ogg Vorbis (*.ogg)")});
+    format_->addItems({tr("MP3 文件 (*.MP3)"), tr("Wave 文件 (*.wav)"), tr("Ogg Vorbis (*.ogg)"),
+                       tr("FLAC 文件 (*.flac)"), tr("Opus 文件 (*.opus)")});
 
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(folder_, 1);

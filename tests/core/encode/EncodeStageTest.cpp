@@ -1,4 +1,4 @@
-// What both encoder stages promise the rip and encode-files threads: naming, the
+// What every encoder stage promises the rip and encode-files threads: naming, the
 // temporary WAV, cancellation, the free-space test and file errors.
 
 #include <signal.h>
@@ -30,6 +30,8 @@ struct Stage {
 };
 const Stage kMp3{"Mp3", EncodeMp3, ".MP3"};
 const Stage kOgg{"Ogg", EncodeOgg, ".ogg"};
+const Stage kFlac{"Flac", EncodeFlac, ".flac"};
+const Stage kOpus{"Opus", EncodeOpus, ".opus"};
 
 class EncodeStageTest : public EncodeJobTest, public ::testing::WithParamInterface<Stage> {
   protected:
@@ -134,10 +136,10 @@ TEST_P(EncodeStageTest, AFullDiskLeavesNoOutputAndNoTemporaryWav) {
                            GetParam().extension + "|an earlier rip|");
 }
 
-INSTANTIATE_TEST_SUITE_P(Stages, EncodeStageTest, ::testing::Values(kMp3, kOgg),
+INSTANTIATE_TEST_SUITE_P(Stages, EncodeStageTest, ::testing::Values(kMp3, kOgg, kFlac, kOpus),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Files that neither stage takes: refused with their line before anything is encoded.
+// Files that no stage takes: refused with their line before anything is encoded.
 struct BadInput {
     const char* name;
     std::string wav;
@@ -160,7 +162,7 @@ TEST_P(BadInputTest, IsRefusedWithItsLine) {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, BadInputTest,
     ::testing::Combine(
-        ::testing::Values(kMp3, kOgg),
+        ::testing::Values(kMp3, kOgg, kFlac, kOpus),
         ::testing::Values(
             BadInput{"Short", ToneWav(0).substr(0, 43), true},
             BadInput{"EightBit",

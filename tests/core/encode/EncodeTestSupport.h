@@ -12,8 +12,10 @@
 #include "core/batch/EncodeFilesThread.h"
 #include "core/encode/EncodeTask.h"
 #include "core/encode/EncoderLibrary.h"
+#include "core/encode/FlacEncoder.h"
 #include "core/encode/Mp3Encoder.h"
 #include "core/encode/OggEncoder.h"
+#include "core/encode/OpusFileEncoder.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
@@ -125,6 +127,16 @@ inline int EncodeMp3(RipJob& job, const EncodeEnvironment& env) {
 inline int EncodeOgg(RipJob& job, const EncodeEnvironment& env) {
     EncodeTask task = PlanTask(job, env, ".ogg");
     return EncodeWavToOgg(job.context, task);
+}
+
+inline int EncodeFlac(RipJob& job, const EncodeEnvironment& env) {
+    EncodeTask task = PlanTask(job, env, ".flac");
+    return EncodeWavToFlac(job.context, task);
+}
+
+inline int EncodeOpus(RipJob& job, const EncodeEnvironment& env) {
+    EncodeTask task = PlanTask(job, env, ".opus");
+    return EncodeWavToOpus(job.context, task);
 }
 
 // One file job with one item, its messages recorded, and an environment of its own:

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "EncodeTestSupport.h"
+#include "core/encode/VorbisComments.h"
 
 namespace korvida {
 namespace {
@@ -32,15 +33,15 @@ RipJobItem FullItem() {
     return item;
 }
 
-TEST(OggCommentsTest, SwitchedOffOrEmptySourcesAddNothing) {
+TEST(VorbisCommentsTest, SwitchedOffOrEmptySourcesAddNothing) {
     OggVorbisSettings off;
     off.Title = off.Artist = off.Album = 0;
-    EXPECT_THAT(OggComments(FullItem(), off), IsEmpty());
+    EXPECT_THAT(VorbisComments(FullItem(), off), IsEmpty());
 
     RipJobItem sparse = FullItem();
     sparse.track.Year.clear();
     sparse.index = -1;  // a file-job item has no track number
-    const auto comments = OggComments(sparse, AllCommentsOn());
+    const auto comments = VorbisComments(sparse, AllCommentsOn());
     EXPECT_THAT(comments, Not(Contains(HasSubstr("YEAR"))));
     EXPECT_THAT(comments, Not(Contains(HasSubstr("TRACKNUMBER"))));
 }

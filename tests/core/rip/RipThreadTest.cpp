@@ -494,7 +494,7 @@ TEST(EncodeFilesThreadTest, StopsAtTheFirstFailingFileAndEndsOnACancel) {
     });
     EXPECT_THAT(seen, ElementsAre("a.wav", "b.wav"));
     EXPECT_EQ(progress.Only(WM_JOB_FAILED).size(), 1u);
-    EXPECT_TRUE(job->keepWav && job->fileJob && job->oggOutput);
+    EXPECT_TRUE(job->keepWav && job->fileJob && job->encodeFormat == kOutputOgg);
 
     seen.clear();
     job = EncodeThree(progress, log, [&](JobContext& context, EncodeTask& task) {

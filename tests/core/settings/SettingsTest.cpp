@@ -65,7 +65,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ClampCase{"MP3", "BitRate", "14", 8, &Settings::BitRate},
                     ClampCase{"MP3", "MaxBitRate", "-1", 13, &Settings::MaxBitRate},
                     ClampCase{"MP3", "StereoMode", "2", 0, &Settings::StereoMode},
-                    ClampCase{"General", "OutputFormat", "3", 0, &Settings::OutputFormat},
+                    ClampCase{"General", "OutputFormat", "4", 4, &Settings::OutputFormat},
+                    ClampCase{"General", "OutputFormat", "5", 0, &Settings::OutputFormat},
+                    ClampCase{"FLAC", "Level", "9", 5, &Settings::FlacLevel},
+                    ClampCase{"Opus", "Bitrate", "5", 160, &Settings::OpusBitrate},
                     ClampCase{"Misc", "NormalizeRatio", "101", 95, &Settings::NormalizeRatio},
                     ClampCase{"MP3", "BitRate", "not a number", 8, &Settings::BitRate}),
     [](const testing::TestParamInfo<ClampCase>& info) {

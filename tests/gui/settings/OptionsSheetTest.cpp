@@ -15,10 +15,12 @@
 #include <QTreeWidget>
 #include <deque>
 
+#include "core/encode/EncoderFormats.h"
 #include "core/settings/Settings.h"
 #include "gui/settings/AppearancePage.h"
 #include "gui/settings/CdromPage.h"
 #include "gui/settings/ColorPreview.h"
+#include "gui/settings/FlacPage.h"
 #include "gui/settings/FreedbPage.h"
 #include "gui/settings/Misc1Page.h"
 #include "gui/settings/Misc2Page.h"
@@ -27,6 +29,7 @@
 #include "gui/settings/MusicBrainzPage.h"
 #include "gui/settings/NumberEdit.h"
 #include "gui/settings/OptionsPrompter.h"
+#include "gui/settings/OpusPage.h"
 #include "gui/settings/OutputPage.h"
 #include "gui/settings/VerifyPage.h"
 #include "support/TempHome.h"
@@ -93,10 +96,10 @@ TEST_F(OptionsSheetTest, NamingRuleAndFolderAreCheckedOnOk) {
     auto* output = sheet->page<OutputPage>(Id::kOutput);
     EXPECT_EQ(sheet->headerLabel()->text(), QStringLiteral("Korvida CD Ripper"));
     EXPECT_TRUE(sheet->headerLabel()->font().bold());
-    ASSERT_EQ(sheet->tree()->topLevelItemCount(), 10);
-    EXPECT_EQ(sheet->tree()->topLevelItem(4)->text(0), QStringLiteral("MusicBrainz"));
-    EXPECT_EQ(sheet->tree()->topLevelItem(6)->text(0), QStringLiteral("校验"));
-    EXPECT_EQ(sheet->tree()->topLevelItem(7)->text(0), QStringLiteral("外观"));
+    ASSERT_EQ(sheet->tree()->topLevelItemCount(), 12);
+    EXPECT_EQ(sheet->tree()->topLevelItem(6)->text(0), QStringLiteral("MusicBrainz"));
+    EXPECT_EQ(sheet->tree()->topLevelItem(8)->text(0), QStringLiteral("校验"));
+    EXPECT_EQ(sheet->tree()->topLevelItem(9)->text(0), QStringLiteral("外观"));
     // The folder shows without its trailing separator.
     EXPECT_EQ(output->folderEdit()->text(), QString::fromStdString(home / "output"));
 
@@ -240,6 +243,31 @@ TEST_F(OptionsSheetTest, VerificationPageEditsTheOffsetAndTheSwitches) {
     EXPECT_EQ(settings.AccurateRipVerify, 0);
     EXPECT_EQ(settings.AccurateRipLookup, 0);
     EXPECT_EQ(settings.AccurateRipWriteLog, 1);
+}
+
+// A format this build knows stays selected; the FLAC level opens as the store reads it
+// and the Opus bit rate is checked against its range on OK.
+TEST_F(OptionsSheetTest, FlacAndOpusPagesAndAKnownFormatThatStays) {
+    settings.OutputFormat = kOutputOpus;
+    settings.FlacLevel = 12;
+    auto sheet = Open();
+    EXPECT_EQ(sheet->page<OutputPage>(Id::kOutput)->formatList()->currentText(),
+              QStringLiteral("Opus 文件 (*.opus)"));
+    auto* flac = sheet->page<FlacPage>(Id::kFlac);
+    EXPECT_EQ(flac->levelSlider()->value(), 5);
+    flac->levelSlider()->setValue(8);
+    auto* opus = sheet->page<OpusPage>(Id::kOpus);
+    EXPECT_EQ(opus->bitRateEdit()->value(), 160);
+    Type(opus->bitRateEdit(), QStringLiteral("5"));
+    ClickOk(*sheet);
+    EXPECT_EQ(prompter.warnings.back(), QStringLiteral("请输入一个介于 6 和 510 之间的整数。"));
+    EXPECT_EQ(sheet->currentPage(), Id::kOpus);
+
+    Type(opus->bitRateEdit(), QStringLiteral("96"));
+    ClickOk(*sheet);
+    EXPECT_EQ(settings.OutputFormat, kOutputOpus);
+    EXPECT_EQ(settings.FlacLevel, 8);
+    EXPECT_EQ(settings.OpusBitrate, 96);
 }
 
 TEST_F(OptionsSheetTest, CancelKeepsOnlyTheAdvancedBits) {

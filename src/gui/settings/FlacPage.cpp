@@ -1,0 +1,55 @@
+#include "gui/settings/FlacPage.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "core/encode/FlacEncoder.h"
+
+namespace korvida::gui {
+
+FlacPage::FlacPage(QWidget* parent)
+    : OptionsPage(parent), level_(new QSlider(Qt::Horizontal)), shown_(new QLabel) {
+    level_->setRange(0, 8);
+    level_->setPageStep(1);
+    level_->setTickPosition(QSlider::TicksBelow);
+    level_->setTickInterval(1);
+
+    auto* sliderRow = new QHBoxLayout;
+    sliderRow->addWidget(new QLabel(tr("快")));
+    sliderRow->addWidget(level_, 1);
+    sliderRow->addWidget(new QLabel(tr("小")));
+
+    auto* note =
+        new QLabel(tr("FLAC 是无损格式: 解码后与抓取的 WAV 文件完全相同。级别越高，"
+                      "文件越小，编码越慢；解码速度不受影响。每个文件编码后都经过校验。"));
+    note->setWordWrap(true);
+    auto* comments = new QLabel(tr("注释: 与 Ogg Vorbis 页所选的项目相同。"));
+    comments->setWordWrap(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(shown_);
+    layout->addLayout(sliderRow);
+    layout->addWidget(note);
+    layout->addWidget(comments);
+    layout->addStretch(1);
+
+    connect(level_, &QSlider::valueChanged, this,
+            [this](int level) { shown_->setText(tr("压缩级别: %1").arg(level)); });
+}
+
+// A slider is no field the table's binding kinds cover: its value is the position.
+void FlacPage::load(const Settings& settings) {
+    OptionsPage::load(settings);
+    level_->setValue(static_cast<int>(FlacLevel(settings.FlacLevel)));
+    shown_->setText(tr("压缩级别: %1").arg(level_->value()));
+}
+
+std::optional<PageProblem> FlacPage::commit(Settings& settings) {
+    OptionsPage::commit(settings);
+    settings.FlacLevel = level_->value();
+    return std::nullopt;
+}
+
+}  // namespace korvida::gui
