@@ -7,14 +7,13 @@
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/Id3Tag.h"
-#include "core/encode/Id3UserTexts.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
 #include "core/replaygain/LoudnessMeter.h"
-#include "core/replaygain/ReplayGainFields.h"
+#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -156,10 +155,8 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
         return 0;
     // ReplayGain: the samples are measured as they go to the encoder.
     const unsigned channels = files.wav().format.channels;
-    if (task.loudness && !task.loudness->Start(channels, files.wav().format.sampleRate)) {
-        LogPlain(context, "错误: 内存不足！");
+    if (!StartTrackMeter(context, task, files.wav().format))
         return 0;
-    }
 
     BinaryFile& output = files.output();
     const auto encode = [&](std::uint32_t samples) {
@@ -237,12 +234,8 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
             LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ID3v2 标签！");
             return 0;
         }
-        const std::optional<ReplayGain> track =
-            task.loudness ? task.loudness->Result() : std::nullopt;
-        if (track && !WriteId3UserTexts(files.writtenPath(), ReplayGainFields(*track, {}))) {
-            LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ReplayGain 标签！");
+        if (!TagTrackReplayGain(context, task, files, TagFormat::kId3v2))
             return 0;
-        }
     }
     files.input().Close();
     if (!stream.Close()) {

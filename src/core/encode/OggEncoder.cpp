@@ -12,8 +12,6 @@
 
 #include "core/encode/CoverPicture.h"
 #include "core/encode/EncodeSteps.h"
-#include "core/encode/OggCommentRewrite.h"
-#include "core/text/Base64Encode.h"
 #include "core/encode/OggStreamSerial.h"
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
@@ -22,7 +20,7 @@
 #include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
 #include "core/replaygain/LoudnessMeter.h"
-#include "core/replaygain/ReplayGainFields.h"
+#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
 #include "core/text/Base64Encode.h"
 
@@ -166,10 +164,8 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     if (!FlushPages(context, output, v.stream) || !files.HasRoomForOutput())
         return 0;
     // ReplayGain: measured as the samples pass; the comments get the values at the end.
-    if (task.loudness && !task.loudness->Start(2, 44100)) {
-        LogPlain(context, "错误: 内存不足！");
+    if (!StartTrackMeter(context, task, files.wav().format))
         return 0;
-    }
 
     const std::uint64_t length = files.dataLength();
     std::uint64_t done = 0;
@@ -262,17 +258,8 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
         LogFileError(context, output);
         return 0;
     }
-    const std::optional<ReplayGain> track =
-        task.loudness && !cancelled ? task.loudness->Result() : std::nullopt;
-    if (track && !RewriteOggComments(
-                     files.writtenPath(),
-                     [&](std::vector<std::string>& comments) {
-                         ReplaceComments(comments, ReplayGainFields(*track, {}));
-                     },
-                     nullptr)) {
-        LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ReplayGain 标签！");
+    if (!cancelled && !TagTrackReplayGain(context, task, files, TagFormat::kOggVorbis))
         return 0;
-    }
     input.Close();
     return files.Finish(cancelled, loopStart) ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace korvida {
@@ -19,7 +20,21 @@ void AddPair(TagFields& fields, const char* scope, const ReplayGain& values) {
     fields.emplace_back(prefix + "_PEAK", Formatted("%.6f", values.peak));
 }
 
+// The gain towards -23 LUFS in 1/256 dB, as far as the 16-bit field reaches.
+std::string Q78(const ReplayGain& values) {
+    constexpr double kOpusReference = -23.0;
+    const double gain = values.gain + (kOpusReference - kReplayGainReference);
+    return std::to_string(std::clamp(std::lround(gain * 256), -32768L, 32767L));
+}
+
 }  // namespace
+
+TagFields R128Fields(const ReplayGain& track, const std::optional<ReplayGain>& album) {
+    TagFields fields = {{"R128_TRACK_GAIN", Q78(track)}};
+    if (album)
+        fields.emplace_back("R128_ALBUM_GAIN", Q78(*album));
+    return fields;
+}
 
 TagFields ReplayGainFields(const ReplayGain& track, const std::optional<ReplayGain>& album) {
     TagFields fields;

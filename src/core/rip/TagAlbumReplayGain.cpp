@@ -21,10 +21,11 @@ void TagAlbumReplayGain(RipJob& job, const std::vector<std::unique_ptr<LoudnessM
     for (std::size_t i = 0; i < meters.size() && i < job.items.size(); ++i) {
         const RipJobItem& item = job.items[i];
         const std::optional<ReplayGain> track = meters[i] ? meters[i]->Result() : std::nullopt;
-        if (!track || item.outputPath.empty())
+        const std::optional<TagFormat> format = TagFormatOf(item.outputPath);
+        if (!track || !format)
             continue;
         std::string error;
-        if (!WriteReplayGainTags(item.outputPath, *track, album, &error))
+        if (!WriteReplayGainTags(item.outputPath, *format, *track, album, false, &error))
             LogPlain(job.context,
                      "错误: 不能写入文件 " + item.outputPath + " 的 ReplayGain 标签！");
     }
