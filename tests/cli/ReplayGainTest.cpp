@@ -137,6 +137,14 @@ TEST(ReplayGain, RipTagsTrackAndAlbumValuesAsLoudgainMeasuresThem) {
                                 std::filesystem::directory_iterator()),
                   3);
     }
+    // A batch encode: track values only, its files need not be one album.
+    const auto batch =
+        test::RunCli({"--quiet", "encode", "--format", "ogg", "--output", home / "batch", wavs[1]});
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    auto tags = Tags(home / "batch/t2.ogg");
+    EXPECT_NEAR(Number(tags["REPLAYGAIN_TRACK_GAIN"]), expected.at(wavs[1]).gain, 0.1);
+    EXPECT_EQ(tags.count("REPLAYGAIN_ALBUM_GAIN"), 0u);
+
     // The files are still sound after their tags were rewritten.
     for (const std::string& file : {home / "ogg/03.ogg", home / "opus/03.opus"})
         EXPECT_THAT(test::RunCommand("ogginfo '" + file + "' 2>&1; echo status=$?"),
