@@ -27,6 +27,25 @@ std::array<TruePeak::Phase, kFactor - 1> MakePhases() {
 
 const std::array<TruePeak::Phase, kFactor - 1> kPhases = MakePhases();
 
+// The highest magnitude of x[0] to x[count - 1], in lanes the compiler makes one vector
+// of (a running maximum in a single variable it leaves scalar).
+float Highest(const float* x, std::size_t count) {
+    constexpr std::size_t kLanes = 8;
+    float lanes[kLanes] = {};
+    std::size_t n = 0;
+    for (; n + kLanes <= count; n += kLanes)
+        for (std::size_t k = 0; k < kLanes; ++k) {
+            const float a = std::fabs(x[n + k]);
+            lanes[k] = a > lanes[k] ? a : lanes[k];
+        }
+    float high = 0;
+    for (; n < count; ++n)
+        high = std::max(high, std::fabs(x[n]));
+    for (float lane : lanes)
+        high = std::max(high, lane);
+    return high;
+}
+
 // The highest magnitude of one phase over `count` outputs; x points at the first new
 // sample with kHistory older ones before it. Tap by tap over a short run of outputs, so
 // that each pass is one multiply-add across a vector of them.
@@ -34,7 +53,6 @@ float PhasePeak(const TruePeak::Phase& taps, const float* x, std::size_t count) 
     constexpr std::size_t kRun = 512;
     float out[kRun];
     float high = 0;
-    float low = 0;
     for (std::size_t start = 0; start < count; start += kRun) {
         const std::size_t run = std::min(kRun, count - start);
         const float* in = x + start;
@@ -46,12 +64,9 @@ float PhasePeak(const TruePeak::Phase& taps, const float* x, std::size_t count) 
             for (std::size_t n = 0; n < run; ++n)
                 out[n] += c * shifted[n];
         }
-        for (std::size_t n = 0; n < run; ++n) {
-            high = out[n] > high ? out[n] : high;
-            low = out[n] < low ? out[n] : low;
-        }
+        high = std::max(high, Highest(out, run));
     }
-    return std::max(high, -low);
+    return high;
 }
 
 }  // namespace
@@ -70,9 +85,7 @@ void TruePeak::Add(const std::int16_t* frames, std::size_t frameCount) {
         float* samples = work_.data() + kHistory;
         for (std::size_t i = 0; i < frameCount; ++i)
             samples[i] = static_cast<float>(frames[i * channels_ + c]) / 32768.0f;
-        float peak = peak_;
-        for (std::size_t i = 0; i < frameCount; ++i)
-            peak = std::max(peak, std::fabs(samples[i]));
+        float peak = std::max(peak_, Highest(samples, frameCount));
         for (const Phase& phase : kPhases)
             peak = std::max(peak, PhasePeak(phase, samples, frameCount));
         peak_ = peak;
