@@ -43,8 +43,11 @@ int OpenDisc(CliContext& context, DiscSession& session) {
     session.load = LoadDisc(*session.selection.driver, TheSettings(), session.disc, session.rows,
                             session.notifier);
     if (!session.load.ok) {
+        const std::string state = DriveStateText(session.load, session.selection.statusText);
         // A refused TOC has been told already; no TOC at all is told here.
-        if (session.load.problem.empty())
+        if (!state.empty())
+            PrintError(state);
+        else if (session.load.problem.empty())
             PrintError("no disc in " + session.selection.statusText);
         return kExitFailed;
     }

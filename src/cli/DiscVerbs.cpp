@@ -17,12 +17,13 @@ namespace korvida::cli {
 int RunDrivesCommand(CliContext& context) {
     DiscSession session;
     const int status = OpenDrive(context, session);
-    if (status >= 0)
+    // A drive that does not open fails the selection but is listed, named as unusable.
+    const CSCSIDriver* driver = session.selection.driver.get();
+    if (status >= 0 && (status != kExitFailed || !driver || driver->driveCount == 0))
         return status;
-    const CSCSIDriver& driver = *session.selection.driver;
-    for (int i = 0; i < driver.driveCount && i < kMaxDrives; ++i)
-        std::cout << FormatDriveLine(i, driver.drives[static_cast<std::size_t>(i)]) << "\n";
-    return kExitOk;
+    for (int i = 0; i < driver->driveCount && i < kMaxDrives; ++i)
+        std::cout << FormatDriveLine(i, driver->drives[static_cast<std::size_t>(i)]) << "\n";
+    return status >= 0 ? status : kExitOk;
 }
 
 int RunMakeDemoDiscCommand(CliContext& context) {

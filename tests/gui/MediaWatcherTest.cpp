@@ -5,6 +5,7 @@
 #include <functional>
 #include <utility>
 
+#include "core/cdrom/LoadCueImage.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/MediaWatcher.h"
@@ -87,6 +88,50 @@ TEST(MediaWatcher, ChangesWhileALoadErrorIsShownAddNoSecondBox) {
     ASSERT_TRUE(loaded.wait(30000));
     EXPECT_EQ(notifier.messages.size(), 3u);
     demo.window.reset();
+}
+
+// Another disc in the drive: it reports UNIT ATTENTION, then spins the disc up. The
+// watcher's one reload waits for it, the status line saying so, and lists the new disc.
+// Taking the disc out lists nothing and says so on the status line, without a box.
+TEST(MediaWatcher, ADiscChangeReloadsOnceWhenTheDriveIsReadyAndAnEmptyTraySaysSo) {
+    test::DemoWindow demo;
+    gui::MainWindow& window = demo.Open();
+    gui::DiscController& discs = test::DiscsOf(window);
+    auto* native = dynamic_cast<CSCSIDriverNative*>(discs.driver());
+    ASSERT_NE(native, nullptr);
+    VirtualDrive* drive = native->VirtualDriveAt(native->currentDrive);
+    ASSERT_NE(drive, nullptr);
+    test::WriteFile(demo.home / "two.bin", std::string(300 * 2352, '\0'));
+    test::WriteFile(demo.home / "two.cue",
+                    "FILE \"two.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                    "TRACK 02 AUDIO\nINDEX 01 00:02:00\n");
+    DiscImage two;
+    std::string error;
+    ASSERT_TRUE(LoadCueImage(demo.home / "two.cue", two, error)) << error;
+
+    gui::MediaWatcher watcher(discs, [] { return false; });
+    QSignalSpy loaded(&discs, &gui::DiscController::discLoaded);
+    QSignalSpy status(&discs, &gui::DiscController::statusChanged);
+    drive->faults().becomingReadyMs = 300;
+    drive->ChangeDisc(std::move(two));
+    watcher.handle({MediaChangeKind::kArrival, "/dev/sr0"});
+    ASSERT_TRUE(loaded.wait(30000));
+    EXPECT_EQ(loaded.count(), 1);
+    EXPECT_FALSE(discs.busy()) << "one reload, not a second one after it";
+    EXPECT_EQ(discs.rows().size(), 2u);
+    QStringList shown;
+    for (const QList<QVariant>& args : status)
+        shown << args.at(0).toString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("正在等待驱动器就绪...")))
+        << shown.join(QLatin1Char('|')).toStdString();
+
+    drive->ChangeDisc(std::nullopt);
+    watcher.handle({MediaChangeKind::kRemoval, "/dev/sr0"});
+    ASSERT_TRUE(loaded.wait(30000));
+    EXPECT_TRUE(discs.rows().empty());
+    EXPECT_TRUE(test::StatusOf(window)->text().endsWith(QStringLiteral("驱动器中没有光盘")))
+        << test::StatusOf(window)->text().toStdString();
+    EXPECT_TRUE(demo.notifier.messages.empty());
 }
 
 }  // namespace

@@ -39,5 +39,14 @@ int CSCSIDriver::ExecCommand(const std::uint8_t*, int, std::uint8_t*, std::uint3
 int CSCSIDriver::Init(int) {
     return 0;
 }
+DriveReadiness CSCSIDriver::WaitUntilReady(unsigned, const std::function<void()>&) {
+    return DriveReadiness::kReady;
+}
+int CSCSIDriver::SetReadSpeed(std::uint16_t) {
+    return 0;
+}
+CacheDefeat CSCSIDriver::DefeatCache(std::uint32_t, std::uint32_t) {
+    return CacheDefeat::kNone;
+}
 
 }  // namespace korvida

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "core/cdrom/CacheDefeat.h"
 #include "core/cdrom/SCSIDriveInfo.h"
 
 namespace korvida {
@@ -19,6 +21,13 @@ struct AudioReadRequest {
 };
 
 inline constexpr int kMaxDrives = 16;
+
+// What TEST UNIT READY made of a drive.
+enum class DriveReadiness {
+    kReady,     // ready, or a drive that does not say (the commands then tell)
+    kNoDisc,    // NOT READY, medium not present (tray closed or open)
+    kNotReady,  // still becoming ready when the time given ran out
+};
 
 // The one SCSI driver object: the drive table, the selected drive, and the CD-ROM
 // command set as operations. Results are 1 for success and 0 for failure. This base
@@ -58,6 +67,16 @@ class CSCSIDriver {
     // Finds the drives and selects `requestedDrive` (0 when out of range); 1 when a drive
     // can be used.
     virtual int Init(int requestedDrive);
+    // TEST UNIT READY until the drive is ready or has no disc, or `deadlineMs` have passed.
+    // `waiting` is called once when the drive says it is becoming ready (a disc just put
+    // in). UNIT ATTENTION (a disc change) is no failure: the question is asked again.
+    virtual DriveReadiness WaitUntilReady(unsigned deadlineMs,
+                                          const std::function<void()>& waiting);
+    // SET CD SPEED with the read speed in kB/s (0xFFFF: the drive's fastest).
+    virtual int SetReadSpeed(std::uint16_t kbPerSecond);
+    // Makes the next read of frames lba … lba + count - 1 come from the disc, not from the
+    // drive's cache, and says how.
+    virtual CacheDefeat DefeatCache(std::uint32_t lba, std::uint32_t count);
     // Why the last failed operation failed, in words (sense key and additional sense,
     // time-out, system error), for job logs. Empty after a success and on transports
     // that keep no such words.

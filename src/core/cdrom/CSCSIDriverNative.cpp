@@ -1,10 +1,13 @@
 #include "core/cdrom/CSCSIDriverNative.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
+#include "core/cdrom/DriveAccessMessage.h"
 #include "core/cdrom/SenseText.h"
 #include "core/cdrom/Toc.h"
 #include "core/platform/ErrorText.h"
@@ -27,6 +30,11 @@ std::int32_t Be32(const std::uint8_t* p) {
                                      p[3]);
 }
 
+bool IsUnitAttention(const ScsiReply& reply) {
+    return reply.delivered && reply.status == kScsiStatusCheckCondition && reply.senseLength >= 3 &&
+           (reply.sense[2] & 0x0F) == kSenseUnitAttention;
+}
+
 std::string FailureText(const ScsiReply& reply, std::size_t expected, bool fullTransfer) {
     if (!reply.delivered)
         return reply.systemError ? ErrorText(reply.systemError) : "no drive";
@@ -47,6 +55,15 @@ std::string FailureText(const ScsiReply& reply, std::size_t expected, bool fullT
                std::to_string(expected) + " bytes";
     }
     return {};
+}
+
+// An unusable device in the drive table: "sr0" as the vendor, the reason as the product.
+void NameUnusableDrive(SCSIDriveInfo& info, const std::string& path, int error) {
+    info = {};
+    const std::string name = path.substr(path.rfind('/') + 1);
+    std::snprintf(info.vendor, sizeof info.vendor, "%.8s", name.c_str());
+    std::snprintf(info.product, sizeof info.product, "%s",
+                  IsAccessError(error) ? "无权访问" : "无法打开");
 }
 
 // Image drives are told apart by a letter in the last byte of their product name (by
@@ -161,20 +178,33 @@ int CSCSIDriverNative::Init(int requestedDrive) {
         }
     }
 
+    selectionProblem_.clear();
+    fua_ = Fua::kUnknown;
     for (std::size_t i = 0; i < paths_.size(); ++i) {
-        UniqueFd probe(OpenCdromDevice(sources_.system, paths_[i]), sources_.system.close);
-        // A drive whose probe fails keeps its place, unnamed.
+        const int fd = OpenCdromDevice(sources_.system, paths_[i]);
+        const int openError = errno;
+        UniqueFd probe(fd, sources_.system.close);
+        // A drive whose probe fails keeps its place, unnamed; one that does not open is
+        // named by its device and why, so the user sees it is there but unusable.
         if (probe.valid())
             ProbeCdromDevice(sources_.system, probe.get(), retryTimes_, drives[i]);
+        else
+            NameUnusableDrive(drives[i], paths_[i], openError);
     }
     for (std::size_t k = 0; k < virtual_.size(); ++k)
         DescribeVirtualDrive(k);
     if (selected < static_cast<int>(paths_.size())) {
         const std::string& path = paths_[static_cast<std::size_t>(selected)];
-        handle_ = UniqueFd(OpenCdromDevice(sources_.system, path), sources_.system.close);
+        const int fd = OpenCdromDevice(sources_.system, path);
+        const int openError = errno;
+        handle_ = UniqueFd(fd, sources_.system.close);
         if (!handle_.valid()) {
-            lastError_ = path + ": " + ErrorText(errno);
-            drives = {};
+            // The table stays, so the drive list shows which drive it is; no command can
+            // reach it.
+            lastError_ = path + ": " + ErrorText(openError);
+            selectionProblem_ = DriveAccessMessage(path, openError);
+            driveCount = total;
+            currentDrive = selected;
             return 0;
         }
         openPath_ = selected;
@@ -235,6 +265,8 @@ int CSCSIDriverNative::OpenImage(const std::string& cuePath, std::string* errorT
     DescribeVirtualDrive(slot);
     handle_.Reset();
     openPath_ = -1;
+    selectionProblem_.clear();
+    fua_ = Fua::kUnknown;
     driveCount = static_cast<int>(paths_.size() + virtual_.size());
     currentDrive = static_cast<int>(paths_.size() + slot);
     lastUsed_[slot] = ++uses_;
@@ -262,7 +294,8 @@ ScsiReply CSCSIDriverNative::SendOnce(const ScsiRequest& request) {
 }
 
 int CSCSIDriverNative::Run(const std::uint8_t* cdb, std::size_t cdbLength, DataDirection direction,
-                           std::uint8_t* data, std::size_t dataLength, bool fullTransfer) {
+                           std::uint8_t* data, std::size_t dataLength, bool fullTransfer,
+                           bool rereadsDefeatCache) {
     // A pass-through request carries at most 16 CDB bytes.
     std::uint8_t bytes[16] = {};
     std::size_t length = std::min<std::size_t>(cdbLength, sizeof bytes);
@@ -275,15 +308,35 @@ int CSCSIDriverNative::Run(const std::uint8_t* cdb, std::size_t cdbLength, DataD
     request.data = data;
     request.dataLength = data ? dataLength : 0;
     request.timeoutMs = kCommandTimeoutMs;
-    lastError_ = Attempt(request, fullTransfer, &lastSense);
+    lastError_ = Attempt(request, fullTransfer, &lastSense, rereadsDefeatCache);
     return lastError_.empty() ? 1 : 0;
 }
 
 std::string CSCSIDriverNative::Attempt(const ScsiRequest& request, bool fullTransfer,
-                                       std::array<std::uint8_t, 16>* sense) {
+                                       std::array<std::uint8_t, 16>* sense,
+                                       bool rereadsDefeatCache) {
     std::string failure = "command failed";
+    bool attentionAsked = false;
+    bool misread = false;  // the last attempt ended in MEDIUM ERROR
     for (int attempt = 0; attempt < retryTimes_; ++attempt) {
+        // After a read the drive says failed on the disc, the frames it cached around the
+        // bad one must not come back as the retry's answer. Transport failures and
+        // time-outs never reached the disc: nothing to defeat.
+        if (attempt > 0 && rereadsDefeatCache && misread) {
+            // The audio reads carry their LBA in bytes 3-5.
+            const std::uint32_t lba = (std::uint32_t{request.cdb[3]} << 16) |
+                                      (std::uint32_t{request.cdb[4]} << 8) | request.cdb[5];
+            DefeatCache(lba, static_cast<std::uint32_t>(request.dataLength / kRawSectorSize));
+        }
         ScsiReply reply = SendOnce(request);
+        // A disc change is news, not a failure: the command is sent again.
+        if (IsUnitAttention(reply) && !attentionAsked) {
+            attentionAsked = true;
+            --attempt;
+            continue;
+        }
+        misread = reply.status == kScsiStatusCheckCondition && reply.senseLength >= 3 &&
+                  (reply.sense[2] & 0x0F) == kSenseMediumError;
         if (reply.status == kScsiStatusCheckCondition) {
             *sense = {};
             std::memcpy(sense->data(), reply.sense.data(),
@@ -449,7 +502,8 @@ int CSCSIDriverNative::ReadAudio(AudioReadRequest& request) {
     }
     Cdb cdb =
         MakeReadAudioCdb(deviceType_.load(), CurrentLun(), request.startLba, request.sectorCount);
-    return Run(cdb, DataDirection::kFromDevice, request.buffer, request.byteLength, true);
+    return Run(cdb, DataDirection::kFromDevice, request.buffer, request.byteLength, true,
+               /*rereadsDefeatCache*/ true);
 }
 
 int CSCSIDriverNative::ReadTOC(std::uint8_t* buffer, int addressForm) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +45,10 @@ struct DriveSources {
     // False: no /dev/sr* scan (tests, and machines where only images are wanted).
     bool scanRealDrives = true;
     SgIoSystem system = SgIoSystem::Linux();
+    // The clock and the pause of the wait for a drive getting ready, in milliseconds
+    // (tests pass a simulated pair; empty: the steady clock and a real sleep).
+    std::function<std::uint64_t()> clockMs;
+    std::function<void(unsigned)> sleepMs;
 };
 
 // The transport over the kernel's SCSI pass-through (SG_IO on /dev/sr*), with the
@@ -78,6 +83,10 @@ class CSCSIDriverNative : public CSCSIDriver {
     int ExecCommand(const std::uint8_t* cdb, int cdbLength, std::uint8_t* out,
                     std::uint32_t outLength, std::uint8_t* in, std::uint32_t inLength) override;
     int Init(int requestedDrive) override;
+    DriveReadiness WaitUntilReady(unsigned deadlineMs,
+                                  const std::function<void()>& waiting) override;
+    int SetReadSpeed(std::uint16_t kbPerSecond) override;
+    CacheDefeat DefeatCache(std::uint32_t lba, std::uint32_t count) override;
 
     int RetryTimes() const { return retryTimes_; }
     // A new DeviceType from the options sheet; the next audio read uses it, also in a job
@@ -101,20 +110,28 @@ class CSCSIDriverNative : public CSCSIDriver {
     // The CUE sheets of the image drives in the table, in table order.
     std::vector<std::string> ImagePaths() const;
     std::string LastErrorText() const override { return lastError_; }
+    // Set by an Init or OpenImage: the message that tells the user why the drive asked
+    // for cannot be used (a device that does not open); "" when it can.
+    const std::string& SelectionProblem() const { return selectionProblem_; }
 
   private:
     // Up to RetryTimes attempts of one command on the current drive; 1 on the first
     // success. fullTransfer: fewer bytes than dataLength count as a failed attempt.
-    int Run(const std::uint8_t* cdb, std::size_t cdbLength, DataDirection direction,
-            std::uint8_t* data, std::size_t dataLength, bool fullTransfer);
     int Run(const Cdb& cdb, DataDirection direction, std::uint8_t* data, std::size_t dataLength,
-            bool fullTransfer) {
-        return Run(cdb.data(), cdb.length, direction, data, dataLength, fullTransfer);
+            bool fullTransfer, bool rereadsDefeatCache = false) {
+        return Run(cdb.data(), cdb.length, direction, data, dataLength, fullTransfer,
+                   rereadsDefeatCache);
     }
+    int Run(const std::uint8_t* cdb, std::size_t cdbLength, DataDirection direction,
+            std::uint8_t* data, std::size_t dataLength, bool fullTransfer,
+            bool rereadsDefeatCache = false);
     // The attempts of Run without touching lastSense or lastError_: "" on success, else
-    // why the last attempt failed; *sense gets the sense data of a CHECK CONDITION.
+    // why the last attempt failed; *sense gets the sense data of a CHECK CONDITION. A
+    // UNIT ATTENTION is asked again once without counting as an attempt. With
+    // rereadsDefeatCache (audio reads) the cache is defeated before each new attempt
+    // after a MEDIUM ERROR, so the retry reads the disc.
     std::string Attempt(const ScsiRequest& request, bool fullTransfer,
-                        std::array<std::uint8_t, 16>* sense);
+                        std::array<std::uint8_t, 16>* sense, bool rereadsDefeatCache = false);
     ScsiReply SendOnce(const ScsiRequest& request);
     int PlayDigitally(std::uint32_t startLba, std::uint32_t endLba);
     std::uint32_t CurrentLun() const;
@@ -135,6 +152,9 @@ class CSCSIDriverNative : public CSCSIDriver {
     bool imagesLoaded_ = false;
     std::vector<std::string> imageErrors_;
     std::string lastError_;
+    std::string selectionProblem_;
+    // The current drive's answer to a FUA read: not asked yet, accepted or refused.
+    enum class Fua { kUnknown, kHonoured, kRefused } fua_ = Fua::kUnknown;
 
     std::atomic<bool> digitalPlayback_;
     const std::string audioDevice_;

@@ -162,6 +162,26 @@ Cdb MakeTestUnitReadyCdb() {
     return cdb;
 }
 
+Cdb MakeSetCdSpeedCdb(std::uint16_t readKbPerSecond) {
+    Cdb cdb;
+    cdb.length = 12;
+    cdb.bytes[0] = opcode::kSetCdSpeed;
+    cdb.bytes[2] = static_cast<std::uint8_t>(readKbPerSecond >> 8);
+    cdb.bytes[3] = static_cast<std::uint8_t>(readKbPerSecond);
+    cdb.bytes[4] = 0xFF;  // write speed: the fastest
+    cdb.bytes[5] = 0xFF;
+    return cdb;
+}
+
+Cdb MakeFuaReadCdb(std::uint32_t lun, std::uint32_t lba) {
+    Cdb cdb;
+    cdb.length = 10;
+    cdb.bytes[0] = opcode::kRead10;
+    cdb.bytes[1] = static_cast<std::uint8_t>(LunField(lun) | 0x08);  // FUA
+    PutBe32(&cdb.bytes[2], lba);
+    return cdb;  // transfer length 0
+}
+
 std::string CdbToHex(const std::uint8_t* cdb, std::size_t length) {
     std::string text;
     char pair[4];

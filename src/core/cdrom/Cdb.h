@@ -25,6 +25,7 @@ inline constexpr std::uint8_t kReadSubChannel = 0x42;
 inline constexpr std::uint8_t kReadToc = 0x43;
 inline constexpr std::uint8_t kPauseResume = 0x4B;
 inline constexpr std::uint8_t kPlayAudio12 = 0xA5;
+inline constexpr std::uint8_t kSetCdSpeed = 0xBB;
 inline constexpr std::uint8_t kReadCd = 0xBE;
 inline constexpr std::uint8_t kVendorReadCdda = 0xD4;    // NEC
 inline constexpr std::uint8_t kVendorReadCdda12 = 0xD8;  // Plextor, Sony
@@ -54,6 +55,12 @@ Cdb MakeReadSubQCdb(std::uint32_t lun, std::uint8_t format, std::uint16_t length
 Cdb MakeStartStopUnitCdb(bool eject);
 Cdb MakeCloseTrayCdb();
 Cdb MakeTestUnitReadyCdb();
+// SET CD SPEED: the read speed in kB/s (0xFFFF: the drive's fastest), the write speed
+// left at the fastest.
+Cdb MakeSetCdSpeedCdb(std::uint16_t readKbPerSecond);
+// READ (10) with FUA and no blocks at `lba`: a drive that honours FUA drops what it
+// cached, so the next read comes from the disc. Nothing is transferred.
+Cdb MakeFuaReadCdb(std::uint32_t lun, std::uint32_t lba);
 
 // "BE 20 00 …": the bytes of a CDB as upper-case hex pairs, for logs and test messages.
 std::string CdbToHex(const std::uint8_t* cdb, std::size_t length);

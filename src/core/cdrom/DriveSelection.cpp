@@ -41,7 +41,10 @@ DriveSelection CreateAndSelectDriver(Settings& settings, DriveSources sources,
         selection.ok = true;
         selection.statusText = DeviceStatusText(*driver);
     } else {
-        notifier.ShowMessage(kNativeInitFailedMessage, UserNotifier::Icon::kStop);
+        // A drive that is there but does not open is named, with what to do about it.
+        const std::string& problem = driver->SelectionProblem();
+        notifier.ShowMessage(problem.empty() ? kNativeInitFailedMessage : problem,
+                             UserNotifier::Icon::kStop);
         selection.statusText = kNoCdromStatus;
     }
     selection.driver = std::move(driver);

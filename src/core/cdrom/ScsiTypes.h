@@ -15,6 +15,7 @@ inline constexpr std::uint8_t kSenseNoSense = 0x0;
 inline constexpr std::uint8_t kSenseNotReady = 0x2;
 inline constexpr std::uint8_t kSenseMediumError = 0x3;
 inline constexpr std::uint8_t kSenseIllegalRequest = 0x5;
+inline constexpr std::uint8_t kSenseUnitAttention = 0x6;
 
 // Audio status byte of READ SUB-CHANNEL (byte 1 of the reply).
 inline constexpr std::uint8_t kAudioStatusPlaying = 0x11;

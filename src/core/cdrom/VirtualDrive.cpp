@@ -6,9 +6,11 @@
 #include <thread>
 
 #include "core/cdrom/BuildCdTextPacks.h"
+#include "core/cdrom/BuildTocReply.h"
 #include "core/cdrom/CdTextPack.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/LoadCueImage.h"
+#include "core/cdrom/SenseReply.h"
 #include "core/platform/ByteOrder.h"
 
 namespace korvida {
@@ -33,43 +35,13 @@ std::uint64_t SteadyMs() {
                                           .count());
 }
 
-// 4 address bytes of a TOC or sub-channel entry: LBA, or reserved/M/S/F of LBA + 150.
-void PutAddress(std::uint8_t* p, std::uint32_t lba, bool msf) {
-    if (!msf) {
-        PutBe32(p, lba);
-        return;
-    }
-    std::uint32_t frames = lba + kMsfOffset;
-    p[0] = 0;
-    p[1] = static_cast<std::uint8_t>(frames / (60 * 75));
-    p[2] = static_cast<std::uint8_t>(frames / 75 % 60);
-    p[3] = static_cast<std::uint8_t>(frames % 75);
-}
-
 ScsiReply Good(std::size_t transferred = 0) {
-    ScsiReply reply;
-    reply.delivered = true;
-    reply.status = kScsiStatusGood;
-    reply.transferred = transferred;
-    return reply;
+    return GoodReply(transferred);
 }
 
-// Fixed-format sense data, 18 bytes.
 ScsiReply Check(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq = 0,
                 const std::uint32_t* information = nullptr, std::size_t transferred = 0) {
-    ScsiReply reply;
-    reply.delivered = true;
-    reply.status = kScsiStatusCheckCondition;
-    reply.transferred = transferred;
-    reply.sense[0] = information ? 0xF0 : 0x70;  // current error; 0x80 = information valid
-    reply.sense[2] = key;
-    if (information)
-        PutBe32(&reply.sense[3], *information);
-    reply.sense[7] = 10;  // additional sense length
-    reply.sense[12] = asc;
-    reply.sense[13] = ascq;
-    reply.senseLength = 18;
-    return reply;
+    return SenseReply(key, asc, ascq, information, transferred);
 }
 
 ScsiReply Illegal(std::uint8_t asc = kAscInvalidFieldInCdb) {
@@ -116,31 +88,6 @@ ScsiReply SendReply(const ScsiRequest& request, const std::vector<std::uint8_t>&
 }
 
 }  // namespace
-
-std::vector<std::uint8_t> BuildTocReply(const DiscImage& image, bool msf, std::uint8_t startTrack) {
-    std::vector<std::uint8_t> reply(4);
-    reply[2] = static_cast<std::uint8_t>(image.tracks.front().number);
-    reply[3] = static_cast<std::uint8_t>(image.tracks.back().number);
-    auto descriptor = [&](std::uint8_t control, std::uint8_t number, std::uint32_t lba) {
-        std::uint8_t entry[8] = {};
-        entry[1] = static_cast<std::uint8_t>(0x10 | control);  // ADR 1: Q encodes position
-        entry[2] = number;
-        PutAddress(&entry[4], lba, msf);
-        reply.insert(reply.end(), entry, entry + 8);
-    };
-    if (startTrack != 0xAA) {
-        if (startTrack > image.tracks.back().number)
-            return {};
-        for (const ImageTrack& track : image.tracks) {
-            if (track.number >= startTrack) {
-                descriptor(track.control, static_cast<std::uint8_t>(track.number), track.startLba);
-            }
-        }
-    }
-    descriptor(image.tracks.back().control & 0x4, 0xAA, image.leadout);
-    PutBe16(&reply[0], static_cast<std::uint32_t>(reply.size() - 2));
-    return reply;
-}
 
 VirtualDrive::VirtualDrive(DiscImage image, std::function<std::uint64_t()> clockMs)
     : image_(std::move(image)),
@@ -226,6 +173,8 @@ ScsiReply VirtualDrive::Execute(const ScsiRequest& request) {
         return Illegal();
     if (request.direction == DataDirection::kToDevice)
         return Illegal();
+    if (std::optional<ScsiReply> refused = MediumState(op))
+        return *refused;
     return Dispatch(request);
 }
 
@@ -250,6 +199,8 @@ ScsiReply VirtualDrive::Dispatch(const ScsiRequest& request) {
             return ReadSubChannel(request);
         case opcode::kStartStopUnit:
             return StartStop(request);
+        case opcode::kSetCdSpeed:
+            return Good();  // an image reads at one speed
         default:
             return Illegal(kAscInvalidOpcode);
     }
@@ -295,7 +246,7 @@ ScsiReply VirtualDrive::ReadToc(const ScsiRequest& request) {
                           [&](const ImageTrack& track) { return track.session == lastSession; });
         reply[5] = static_cast<std::uint8_t>(0x10 | first.control);
         reply[6] = static_cast<std::uint8_t>(first.number);
-        PutAddress(&reply[8], first.startLba, msf);
+        PutTocAddress(&reply[8], first.startLba, msf);
     } else if (format == 5) {
         // A disc without CD-Text gives the header alone.
         reply.assign(4, 0);
@@ -326,6 +277,11 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
     }
     if (trayOpen_)
         return TrayOpenReply();
+    if (op == opcode::kRead10 && (cdb[1] & 0x08)) {
+        if (faults_.rejectsFua)
+            return Illegal();
+        cache_.Clear();
+    }
     if (lba >= image_.leadout || count > image_.leadout - lba) {
         return Check(kSenseIllegalRequest, kAscLbaOutOfRange);
     }
@@ -386,8 +342,12 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
 
     std::size_t written = 0;
     if (!anyData) {
-        if (good > 0 && !ReadAudioFrames(lba, good, request.data)) {
-            return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &lba);
+        const bool cached =
+            good > 0 && faults_.cacheFrames > 0 && cache_.Lookup(lba, good, request.data);
+        if (good > 0 && !cached) {
+            if (!ReadAudioFrames(lba, good, request.data))
+                return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &lba);
+            cache_.Store(lba, good, request.data, faults_.cacheFrames);
         }
         written = std::size_t{good} * kRawSectorSize;
     } else {
@@ -580,7 +540,7 @@ ScsiReply VirtualDrive::ReadSubChannel(const ScsiRequest& request) {
                     index = static_cast<std::uint8_t>(i + firstNumber);
             }
             reply[7] = index;
-            PutAddress(&reply[8], position, msf);
+            PutTocAddress(&reply[8], position, msf);
             // Relative to INDEX 01; negative (counting down) inside the pregap.
             std::int32_t relative =
                 static_cast<std::int32_t>(position) - static_cast<std::int32_t>(track->startLba);

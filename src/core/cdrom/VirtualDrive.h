@@ -5,11 +5,14 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "core/cdrom/BuildTocReply.h"
 #include "core/cdrom/DiscImage.h"
+#include "core/cdrom/FrameCache.h"
 #include "core/cdrom/SCSIDriveInfo.h"
 #include "core/cdrom/ScsiTarget.h"
 #include "core/platform/PcmOutput.h"
@@ -52,6 +55,15 @@ struct VirtualDriveFaults {
     std::map<std::uint8_t, unsigned> delayMs;
     // False: delays are only added to WaitedMs(), not slept, so time-out tests run fast.
     bool sleepForDelays = true;
+    // After a disc is put in (ChangeDisc) the drive answers NOT READY, becoming ready,
+    // for this many milliseconds of its clock.
+    unsigned becomingReadyMs = 0;
+    // Frames the drive's read cache holds (0: no cache). A repeated audio read of frames
+    // all held gets the cached bytes back, a misread included, until a READ (10) with FUA
+    // drops them or reads elsewhere push them out.
+    std::uint32_t cacheFrames = 0;
+    // READ (10) with FUA refused (ILLEGAL REQUEST, invalid field in CDB).
+    bool rejectsFua = false;
 };
 
 // A SCSI target in user space that answers like an MMC drive from a CD image: INQUIRY,
@@ -59,7 +71,9 @@ struct VirtualDriveFaults {
 // sheet's TITLE, PERFORMER and SONGWRITER lines give), READ CD, READ (10) and the
 // vendor reads 0xD4 and 0xD8 of 2352-byte frames, PLAY AUDIO (12), PAUSE/RESUME,
 // READ SUB-CHANNEL (formats 1-3; the catalogue number and ISRCs from the sheet's CATALOG
-// and ISRC lines) and START STOP UNIT (stop, eject, load). With an audio
+// and ISRC lines), START STOP UNIT (stop, eject, load) and SET CD SPEED. After a disc
+// change it reports UNIT ATTENTION (medium may have changed) once, then NOT READY while
+// it becomes ready, as drives do; without a disc, NOT READY (medium not present). With an audio
 // device set, PLAY AUDIO plays the image's frames through it and the position is what
 // has been heard; without one (or when the device does not open) the position advances
 // 75 frames a second by the clock. Anything else, a CDB of the wrong length, a
@@ -101,6 +115,11 @@ class VirtualDrive : public ScsiTarget {
 
     bool TrayOpen() const;
 
+    // A disc change: `image` is put in, or with nullopt the disc is taken out and the
+    // tray left closed and empty. Either is reported once by UNIT ATTENTION (to any
+    // command but INQUIRY); a new disc is then becoming ready for faults().becomingReadyMs.
+    void ChangeDisc(std::optional<DiscImage> image);
+
     // The ALSA device PLAY AUDIO sounds through ("" = none). Takes effect at the next
     // PLAY AUDIO.
     void SetAudioDevice(std::string device);
@@ -117,6 +136,9 @@ class VirtualDrive : public ScsiTarget {
     ScsiReply PauseResume(const ScsiRequest& request);
     ScsiReply ReadSubChannel(const ScsiRequest& request);
     ScsiReply StartStop(const ScsiRequest& request);
+    // NOT READY or UNIT ATTENTION when the medium state keeps a command from running;
+    // nullopt when the command may go on.
+    std::optional<ScsiReply> MediumState(std::uint8_t op);
     std::uint32_t Position();
     // Audio frames as this drive answers them: shifted by the read offset, then altered
     // by the faults.
@@ -137,6 +159,10 @@ class VirtualDrive : public ScsiTarget {
     std::uint32_t alteredReads_ = 0;  // makes each altered read differ from the others
 
     bool trayOpen_ = false;
+    bool hasDisc_ = true;
+    bool attention_ = false;       // a disc change not reported yet
+    std::uint64_t readyAtMs_ = 0;  // by clockMs_
+    FrameCache cache_;
     Play play_ = Play::kNone;
     std::uint32_t playEnd_ = 0;   // first frame not played
     std::uint32_t position_ = 0;  // frame at playStartedMs_ (or where play stopped)
@@ -147,10 +173,5 @@ class VirtualDrive : public ScsiTarget {
     // its thread joined, under mutex_. Declared after image_: it dies first.
     std::unique_ptr<PcmOutput> sound_;
 };
-
-// The reply of READ TOC format 0 for an image: header and descriptors from `startTrack`
-// (0 or 1: all; 0xAA: lead-out only), addresses as LBA or MSF. Empty when startTrack is
-// past the last track.
-std::vector<std::uint8_t> BuildTocReply(const DiscImage& image, bool msf, std::uint8_t startTrack);
 
 }  // namespace korvida

@@ -21,8 +21,17 @@ void ClearDiscDescriptions(DiscInfo& disc) {
     disc.bRevision = 0;
 }
 
+std::string DriveStateText(const DiscLoadResult& result, const std::string& deviceStatus) {
+    if (result.readiness == DriveReadiness::kNoDisc)
+        return deviceStatus + kNoDiscStatus;
+    if (result.readiness == DriveReadiness::kNotReady)
+        return deviceStatus + kDriveNotReadyStatus;
+    return {};
+}
+
 DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo& disc,
-                        TrackList& rows, UserNotifier& notifier) {
+                        TrackList& rows, UserNotifier& notifier,
+                        const std::function<void(const std::string&)>& status) {
     DiscLoadResult result;
     rows.Clear();
     ClearDiscDescriptions(disc);
@@ -30,6 +39,14 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
     disc.trackRanges = {};
     disc.catalog.clear();
     disc.isrc.fill({});
+
+    // A disc just put in spins up for seconds; a disc change is news, not a failure.
+    result.readiness = driver.WaitUntilReady(kDriveReadyDeadlineMs, [&] {
+        if (status)
+            status(kWaitingForDriveStatus);
+    });
+    if (result.readiness != DriveReadiness::kReady)
+        return result;
 
     driver.Stop();
     disc.rawToc.fill(0);

@@ -322,7 +322,19 @@ int Extract(RipJob& job, const Settings& settings) {
     copy.crc = testAndCopy;
     copy.progressFrom = testAndCopy ? 500 : 0;
     copy.progressSpan = testAndCopy ? 500 : 1000;
+    // Every read after the test read must come from the disc: a drive answering from its
+    // cache would repeat a misread and make it look confirmed.
+    const std::uint32_t endFrame =
+        std::max(firstFrame, OffsetReader(nullptr, {item.start, item.end}, settings.ReadOffset,
+                                          area, bufferFrames, buffer)
+                                 .endFrame());
+    auto defeatCache = [&] {
+        if (job.driver)
+            check.cacheDefeat = job.driver->DefeatCache(firstFrame, endFrame - firstFrame);
+    };
     if (!cancelled) {
+        if (testAndCopy)
+            defeatCache();
         LogPlain(job.context, "正在抓取 " + item.name + " ...");
         startChecksums();
         copy.sums = sums ? &*sums : nullptr;
@@ -358,6 +370,7 @@ int Extract(RipJob& job, const Settings& settings) {
                 return 0;
             }
             peak = PeakMeter();
+            defeatCache();
             copy.bytesWritten = 0;
             copy.skipped.clear();
             startChecksums();

@@ -71,6 +71,10 @@ std::uint32_t OffsetReader::firstReadFrame() const {
     return static_cast<std::uint32_t>(std::clamp<std::int64_t>(frame_, area_.first, area_.end));
 }
 
+std::uint32_t OffsetReader::endFrame() const {
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(endFrame_, area_.first, area_.end));
+}
+
 OffsetReader::Result OffsetReader::Next() {
     if (remaining_ == 0 || frame_ >= endFrame_)
         return Result::kDone;

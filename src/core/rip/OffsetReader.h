@@ -55,6 +55,8 @@ class OffsetReader {
     std::uint32_t zeroSamples() const { return zeroSamples_; }
     // The first frame the drive is asked for (where a warm-up read should end).
     std::uint32_t firstReadFrame() const;
+    // One past the last frame the drive is asked for.
+    std::uint32_t endFrame() const;
     // kFailed: the first frame of the read that failed.
     std::uint32_t failedFrame() const { return failedFrame_; }
 

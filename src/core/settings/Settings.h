@@ -112,6 +112,9 @@ struct Settings {
     // [CDROM], beside the keys above: what verified rips add. 0 keeps the bytes as read.
     int ReadOffset = 0;   // the drive's read offset in samples, corrected in extraction
     int TestAndCopy = 0;  // 1: each track is read twice and the two CRC32s compared
+    // The read speed a rip asks the drive for, in multiples of 1× (176.4 kB/s); 0 asks
+    // nothing and the drive reads as fast as it likes.
+    int ReadSpeed = 0;
 
     // [MusicBrainz]
     std::string MusicBrainzServer = "https://musicbrainz.org";

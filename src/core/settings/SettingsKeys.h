@@ -27,6 +27,8 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     // which SATA and SAS hosts take whole. Larger values only failed later, after the
     // read buffer was allocated (2.3 GB for 1,000,000).
     constexpr int kMaxBufferFrames = 255;
+    // ReadSpeed in ×: 72× is beyond any CD drive made.
+    constexpr int kMaxReadSpeed = 72;
 
     v.Int("MP3", "MP3Encoder", s.MP3Encoder, {[](int x) { return x != 0 ? 0 : x; }, 0, 0});
     v.Str("General", "OutputFolder", s.OutputFolder, {kGeneral, 200, Check::kOutputFolder});
@@ -131,6 +133,7 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     // they were.
     v.Int("CDROM", "ReadOffset", s.ReadOffset, {none, -5000, 5000});
     v.Int("CDROM", "TestAndCopy", s.TestAndCopy, kSwitch);
+    v.Int("CDROM", "ReadSpeed", s.ReadSpeed, {none, 0, kMaxReadSpeed});
     v.Str("MusicBrainz", "Server", s.MusicBrainzServer, {kCddb, 255});
     v.Int("MusicBrainz", "CoverArt", s.CoverArt, kSwitch);
     v.Str("MusicBrainz", "CoverArtServer", s.CoverArtServer, {kCddb, 255});

@@ -68,6 +68,18 @@ std::string ResultText(const TrackVerification& v) {
     return "未校验";
 }
 
+const char* CacheDefeatText(CacheDefeat how) {
+    switch (how) {
+        case CacheDefeat::kFua:
+            return "FUA 读取 (光驱丢弃缓存)";
+        case CacheDefeat::kFarRead:
+            return "读取远处的音频 (光驱不支持 FUA)";
+        case CacheDefeat::kNone:
+            break;
+    }
+    return "未能避开";
+}
+
 TrackRange TocRange(const RipJob& job, const RipJobItem& item) {
     if (job.disc && item.index >= 0 && item.index < job.disc->trackCount)
         return job.disc->trackRanges[static_cast<std::size_t>(item.index)];
@@ -105,6 +117,8 @@ void AppendSettings(std::string& log, const Settings& s) {
     log += Format("  出现错误扇区时仍然继续抓取: %s (重试 %d 次)\n", OnOff(s.BoolSkipError),
                   s.RetryTimes);
     log += Format("  测试与复制: %s\n", OnOff(s.TestAndCopy));
+    log += s.ReadSpeed > 0 ? Format("  读取速度: %d×\n", s.ReadSpeed)
+                           : std::string("  读取速度: 光驱最快速度\n");
     log += Format("  AccurateRip 校验: %s, 查询: %s\n", OnOff(s.AccurateRipVerify),
                   OnOff(s.AccurateRipVerify && s.AccurateRipLookup));
     log += Format("  输出格式: %s\n\n", FormatName(s.OutputFormat));
@@ -163,6 +177,7 @@ void AppendItem(std::string& log, const RipJob& job, const RipJobItem& item) {
     if (v.tested) {
         log += Format("  测试与复制: 测试 CRC %08x, 复制 CRC %08x, 重读 %d 次%s\n", v.testCrc,
                       v.copyCrc, v.rereads, v.suspicious ? ", 两次读取始终不一致，可疑" : "");
+        log += std::string("  重读前避开光驱缓存: ") + CacheDefeatText(v.cacheDefeat) + "\n";
     } else {
         log += "  测试与复制: 未进行\n";
     }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/cdrom/CacheDefeat.h"
+
 namespace korvida {
 
 // The figures taken of one track's audio as it was read, before trimming and
@@ -13,8 +15,8 @@ struct TrackChecksums {
     std::uint32_t crc32NoNull = 0;  // the same without the 16-bit samples that are 0
     std::uint32_t arV1 = 0;
     std::uint32_t arV2 = 0;
-    std::uint32_t frame450 = 0;     // the offset-finding checksum of frame 450
-    bool hasFrame450 = false;       // the track reaches frame 450 at all
+    std::uint32_t frame450 = 0;  // the offset-finding checksum of frame 450
+    bool hasFrame450 = false;    // the track reaches frame 450 at all
 };
 
 // What the disc database says of one track.
@@ -39,7 +41,7 @@ struct TrackVerification {
     std::uint32_t offsetZeroSamples = 0;
     // First LBA of every chunk that could not be read and was left out (skip on error).
     std::vector<std::uint32_t> skippedSectors;
-    std::uint16_t peak = 0;  // the largest sample magnitude read, 0 … 32768 clipped to 32767
+    std::uint16_t peak = 0;   // the largest sample magnitude read, 0 … 32768 clipped to 32767
     bool trimmed = false;     // the written file starts or ends elsewhere than the track
     bool normalised = false;  // the written file's samples were scaled
 
@@ -54,6 +56,8 @@ struct TrackVerification {
     std::vector<std::uint32_t> readCrcs;
     // The index in readCrcs of the read the last one agreed with; -1 when none did.
     int agreedWith = -1;
+    // How the drive's cache was kept out of the reads after the test read.
+    CacheDefeat cacheDefeat = CacheDefeat::kNone;
 
     AccurateRipOutcome outcome = AccurateRipOutcome::kNotChecked;
     int confidence = 0;  // kAccurate: the matching pressing's confidence

@@ -242,6 +242,9 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
         } else if (o.changeTo >= 0) {
             // The drive chosen goes into the snapshot; Finish stores it on the UI thread.
             o.status = ChangeDrive(*driver, o.settings, o.changeTo, o.driveOk);
+            if (auto* native = dynamic_cast<CSCSIDriverNative*>(driver);
+                native && !o.driveOk && !native->SelectionProblem().empty())
+                o.messages.ShowMessage(native->SelectionProblem(), UserNotifier::Icon::kStop);
         } else if (o.findDrives) {
             DriveSelection selection = CreateAndSelectDriver(o.settings, o.sources, o.messages);
             o.newDriver = std::move(selection.driver);
@@ -252,7 +255,17 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
         const bool selected = o.findDrives || o.changeTo >= 0 || !o.image.empty();
         if (driver && !o.imageRefused && (o.driveOk || !selected)) {
             o.loaded = true;
-            o.load = LoadDisc(*driver, o.settings, o.disc, o.rows, o.messages);
+            // The wait for a drive getting ready shows on the status line while it lasts.
+            auto status = [this](const std::string& text) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, text = QString::fromStdString(text)] {
+                        status_ = text;
+                        emit statusChanged(status_);
+                    },
+                    Qt::QueuedConnection);
+            };
+            o.load = LoadDisc(*driver, o.settings, o.disc, o.rows, o.messages, status);
         }
         QMetaObject::invokeMethod(
             this, [this, outcome] { Finish(outcome); }, Qt::QueuedConnection);
@@ -286,6 +299,11 @@ void DiscController::Finish(std::shared_ptr<Outcome> outcome) {
         status_ = QString::fromStdString(o.status);
     else if (driver_)
         status_ = QString::fromStdString(DeviceStatusText(*driver_));
+    if (o.loaded) {
+        const std::string state = DriveStateText(o.load, status_.toStdString());
+        if (!state.empty())
+            status_ = QString::fromStdString(state);
+    }
     if (o.loaded && o.load.ok) {
         model_.resetWith([&] {
             disc_ = o.disc;

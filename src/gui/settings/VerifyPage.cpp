@@ -13,6 +13,7 @@ namespace korvida::gui {
 VerifyPage::VerifyPage(QWidget* parent)
     : OptionsPage(parent),
       offset_(new NumberEdit),
+      speed_(new NumberEdit),
       testAndCopy_(new QCheckBox(tr("抓取两次并比较 (测试与复制)(&C)"))),
       verify_(new QCheckBox(tr("抓取时计算校验和并与 AccurateRip 数据库比较(&V)"))),
       lookup_(new QCheckBox(tr("联网查询 AccurateRip 数据库(&L)"))),
@@ -25,6 +26,10 @@ VerifyPage::VerifyPage(QWidget* parent)
     auto* readForm = new QFormLayout(readGroup);
     readForm->addRow(tr("读取偏移(采样数)(&O):"), offset_);
     readForm->addRow(testAndCopy_);
+    // Users slow a drive down to quieten it or to read a worn disc more gently.
+    speed_->setToolTip(
+        tr("抓取时光驱的读取速度，以倍速计 (1× = 176.4 kB/s)；0 表示光驱的最快速度。"));
+    readForm->addRow(tr("读取速度(倍速，0 = 最快)(&P):"), speed_);
 
     auto* databaseGroup = new QGroupBox(tr("AccurateRip"));
     auto* databaseForm = new QFormLayout(databaseGroup);
@@ -40,6 +45,7 @@ VerifyPage::VerifyPage(QWidget* parent)
 
     bindNumber(offset_, "CDROM", "ReadOffset");
     bindCheck(testAndCopy_, "CDROM", "TestAndCopy");
+    bindNumber(speed_, "CDROM", "ReadSpeed");
     bindCheck(verify_, "AccurateRip", "Verify");
     bindCheck(lookup_, "AccurateRip", "Lookup");
     bindText(server_, "AccurateRip", "Server");

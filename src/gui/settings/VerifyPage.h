@@ -30,6 +30,7 @@ class VerifyPage : public OptionsPage {
 
   private:
     NumberEdit* offset_;
+    NumberEdit* speed_;
     QCheckBox* testAndCopy_;
     QCheckBox* verify_;
     QCheckBox* lookup_;

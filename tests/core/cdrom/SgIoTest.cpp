@@ -17,97 +17,21 @@
 
 #include "CdromTestSupport.h"
 #include "core/cdrom/Cdb.h"
+#include "core/cdrom/DriveSelection.h"
 #include "core/cdrom/ScsiTypes.h"
+#include "support/FakeSgIoKernel.h"
+#include "support/RecordingNotifier.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {
 namespace {
 
-struct FakeKernel {
-    TempDir root;
-    std::shared_ptr<VirtualDrive> drive;
-    std::vector<sg_io_hdr_t> requests;  // as the driver built them
-    std::vector<std::vector<std::uint8_t>> cdbs;
-    std::vector<std::pair<std::string, int>> opens;  // path, flags
-    std::set<std::string> readOnlyDevices;           // O_RDWR refused
-    std::set<std::string> deadDevices;               // INQUIRY never succeeds
-    std::function<void(sg_io_hdr_t&)> spoil;         // changes the answer
-    int idlun = 0x00010203;                          // channel 1, lun 2, target 3
-    int openCount = 0;
-    std::map<int, std::string> fds;
-
-    explicit FakeKernel(std::vector<std::string> names) {
-        std::filesystem::create_directories(root / "sys");
-        std::filesystem::create_directories(root / "dev");
-        for (const std::string& name : names)
-            WriteFile(root / "sys" + "/" + name, "");
+// The fake kernel with one drive: a single audio track of 300 pattern frames.
+struct FakeKernel : FakeSgIoKernel {
+    explicit FakeKernel(std::vector<std::string> names) : FakeSgIoKernel(names) {
         WritePatternBin(root / "disc.bin", 300);
         drive = LoadDrive(root.path(),
                           "FILE \"disc.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
-    }
-
-    SgIoSystem System() {
-        SgIoSystem system;
-        system.sysBlockDir = root / "sys";
-        system.devDir = "/dev";
-        system.open = [this](const char* path, int flags) {
-            opens.emplace_back(path, flags);
-            if ((flags & O_ACCMODE) == O_RDWR && readOnlyDevices.count(path)) {
-                errno = EACCES;
-                return -1;
-            }
-            int fd = 100 + openCount++;
-            fds[fd] = path;
-            return fd;
-        };
-        system.close = [this](int fd) { return fds.erase(fd) ? 0 : -1; };
-        system.ioctl = [this](int fd, unsigned long request, void* argument) {
-            if (!fds.count(fd)) {
-                errno = EBADF;
-                return -1;
-            }
-            if (request == SCSI_IOCTL_GET_IDLUN) {
-                static_cast<int*>(argument)[0] = idlun;
-                return 0;
-            }
-            if (request != SG_IO) {
-                errno = ENOTTY;
-                return -1;
-            }
-            auto& header = *static_cast<sg_io_hdr_t*>(argument);
-            requests.push_back(header);
-            cdbs.emplace_back(header.cmdp, header.cmdp + header.cmd_len);
-            if (deadDevices.count(fds[fd])) {
-                errno = EIO;
-                return -1;
-            }
-            ScsiRequest scsi;
-            scsi.cdb = header.cmdp;
-            scsi.cdbLength = header.cmd_len;
-            scsi.direction = header.dxfer_direction == SG_DXFER_FROM_DEV
-                                 ? DataDirection::kFromDevice
-                             : header.dxfer_direction == SG_DXFER_TO_DEV ? DataDirection::kToDevice
-                                                                         : DataDirection::kNone;
-            scsi.data = static_cast<std::uint8_t*>(header.dxferp);
-            scsi.dataLength = header.dxfer_len;
-            ScsiReply reply = drive->Execute(scsi);
-            header.status = reply.status;
-            header.masked_status = static_cast<unsigned char>(reply.status >> 1);
-            header.host_status = reply.hostStatus;
-            header.driver_status = reply.senseLength ? 0x08 : 0;
-            header.resid = static_cast<int>(header.dxfer_len - reply.transferred);
-            header.sb_len_wr = static_cast<unsigned char>(
-                std::min<std::size_t>(reply.senseLength, header.mx_sb_len));
-            std::memcpy(header.sbp, reply.sense.data(), header.sb_len_wr);
-            if (spoil)
-                spoil(header);
-            if (header.status == 0xFF) {  // "the ioctl itself fails"
-                errno = EIO;
-                return -1;
-            }
-            return 0;
-        };
-        return system;
     }
 };
 
@@ -414,6 +338,43 @@ TEST(RealDrive, TheFirstDriveAnswersInquiryAndReadToc) {
     if (!driver.ReadTOC(toc, 0))
         GTEST_SKIP() << "no disc: " << driver.LastErrorText();
     EXPECT_GE(toc[3], toc[2]);
+}
+
+}  // namespace
+}  // namespace korvida::test
+
+namespace korvida::test {
+namespace {
+
+// A device the user may not open is listed as unusable, and choosing it says what to do.
+TEST(SgIoDiscovery, ADeviceThatRefusesAccessIsListedAndNamedInTheMessage) {
+    FakeKernel kernel({"sr0", "sr1"});
+    kernel.deniedDevices.insert("/dev/sr0");
+    TempHome home;
+    Settings settings;
+    RecordingNotifier notifier;
+    DriveSources sources;
+    sources.system = kernel.System();
+    DriveSelection selection = CreateAndSelectDriver(settings, sources, notifier);
+    EXPECT_FALSE(selection.ok);
+    EXPECT_EQ(selection.statusText, kNoCdromStatus);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    const std::string& message = notifier.messages[0];
+    EXPECT_NE(message.find("/dev/sr0"), std::string::npos) << message;
+    EXPECT_NE(message.find("cdrom 组"), std::string::npos) << message;
+    EXPECT_NE(message.find("桌面会话"), std::string::npos) << message;
+
+    CSCSIDriver& driver = *selection.driver;
+    ASSERT_EQ(driver.driveCount, 2);
+    EXPECT_EQ(FormatDriveLine(0, driver.drives[0]), "0\tsr0     无权访问    \t0\t0\t0");
+    EXPECT_EQ(DriveName(driver.drives[1]), "KORVIDA VIRTUAL CD-ROM  ");
+    std::uint8_t toc[kTocBufferSize];
+    EXPECT_EQ(driver.ReadTOC(toc, 0), 0) << "no command reaches a drive that did not open";
+
+    bool ok = false;
+    EXPECT_EQ(ChangeDrive(driver, settings, 1, ok), "设备: KORVIDA VIRTUAL CD-ROM    ");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(driver.ReadTOC(toc, 0), 1);
 }
 
 }  // namespace

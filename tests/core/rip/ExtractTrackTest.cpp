@@ -539,3 +539,34 @@ TEST_F(ExtractTest, TestAndCopyMarksATrackWhoseReadsNeverAgreeSuspicious) {
 
 }  // namespace
 }  // namespace korvida
+
+namespace korvida {
+namespace {
+
+class CachedMisreadTest : public ExtractTest, public ::testing::WithParamInterface<bool> {};
+
+// The test read misreads frames 100-102 once, and the drive keeps what it read in its
+// cache: a copy answered from there would agree with the misread and the file would hold
+// it as confirmed. FUA where the drive takes it, else reads far away push the frames out.
+TEST_P(CachedMisreadTest, IsNotPassedAsAGoodSecondRead) {
+    const bool fuaRefused = GetParam();
+    InsertDisc({0, 300}, 1000);
+    VirtualDriveFaults& faults = disc->drive->faults();
+    faults.altered = {{100, 3, 1}};
+    faults.cacheFrames = 300;
+    faults.rejectsFua = fuaRefused;
+    settings.TestAndCopy = 1;
+    ASSERT_EQ(Extract(0, 300), 1);
+
+    const TrackVerification& v = job.items[0].verification;
+    EXPECT_TRUE(Samples() == Frames(0, 300));
+    EXPECT_NE(v.testCrc, v.copyCrc);
+    EXPECT_EQ(v.rereads, 1);
+    EXPECT_EQ(v.agreedWith, 1);
+    EXPECT_EQ(v.cacheDefeat, fuaRefused ? CacheDefeat::kFarRead : CacheDefeat::kFua);
+}
+
+INSTANTIATE_TEST_SUITE_P(FuaHonouredOrRefused, CachedMisreadTest, ::testing::Bool());
+
+}  // namespace
+}  // namespace korvida

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/batch/BatchJobs.h"
+#include "core/cdrom/Cdb.h"
 #include "core/disc/LoadDisc.h"
 #include "core/encode/EncodeTask.h"
 #include "core/encode/EncoderLibrary.h"
@@ -23,6 +24,7 @@
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipTestSupport.h"
 #include "core/text/Utf8.h"
+#include "support/FakeSgIoKernel.h"
 #include "support/RecordingNotifier.h"
 
 namespace korvida {
@@ -536,6 +538,46 @@ TEST_F(RipThreadTest, AStageThatThrowsEndsItsJobAsFailedExactlyOnce) {
     EXPECT_EQ(fileProgress.messages().back().id, WM_JOB_FAILED);
     EXPECT_EQ(fileProgress.Only(WM_JOB_FAILED).size() + fileProgress.Only(WM_JOB_DONE).size(), 1u);
     EXPECT_THAT(LogTexts(fileLog), ElementsAre("错误: 意外错误，错误原因: unknown exception！"));
+}
+
+// The rip as a real drive is driven: discovery, INQUIRY, READ TOC and the reads all go
+// out as SG_IO requests through the pass-through transport. The speed chosen goes before
+// the first read; a drive without READ CD fails the rip until the drive type is changed,
+// which then reads the same bytes.
+TEST_F(RipThreadTest, RipsThroughThePassThroughTransportAsARealDrive) {
+    test::FakeSgIoKernel kernel({"sr0"});
+    kernel.drive = disc.drive;
+    DriveSources sources;
+    sources.system = kernel.System();
+    CSCSIDriverNative native(DriverOptionsFrom(settings), sources);
+    ASSERT_EQ(native.Init(0), 1);
+    EXPECT_EQ(DriveName(native.drives[0]), "KORVIDA VIRTUAL CD-ROM  ");
+    ASSERT_TRUE(LoadDisc(native, settings, info, rows, notifier).ok);
+    EXPECT_EQ(rows.size(), 5u);
+    rows.CheckAll(false);
+    parties.driver = &native;
+    settings.ReadSpeed = 8;
+    kernel.cdbs.clear();
+    Tick({2});
+    Rip();
+    ASSERT_EQ(ended, "done");
+    const std::string bytes = ReadFile(finalItems.at(0).outputPath);
+    EXPECT_TRUE(bytes.substr(44) == Frames(60, 60));
+    ASSERT_FALSE(kernel.cdbs.empty());
+    EXPECT_EQ(CdbToHex(kernel.cdbs[0].data(), kernel.cdbs[0].size()),
+              "BB 00 05 83 FF FF 00 00 00 00 00 00")
+        << "8x: 1411 kB/s";
+    EXPECT_EQ(kernel.cdbs[1][0], 0xBE);
+
+    disc.drive->faults().rejectedOpcodes = {0xBE};
+    settings.OutputFolder = home / "out2";
+    Rip();
+    EXPECT_EQ(ended, "failed");
+    native.SetDeviceType(1);
+    Rip();
+    ASSERT_EQ(ended, "done");
+    EXPECT_TRUE(ReadFile(finalItems.at(0).outputPath) == bytes);
+    EXPECT_EQ(kernel.cdbs.back()[0], 0x28);
 }
 
 }  // namespace

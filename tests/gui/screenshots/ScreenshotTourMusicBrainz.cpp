@@ -21,7 +21,6 @@
 namespace korvida::gui {
 namespace {
 
-constexpr int kSettleMs = 400;
 
 MusicBrainzRelease Release(const char* artist, const char* title, const char* date,
                            const char* country, int media) {
