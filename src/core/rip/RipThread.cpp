@@ -1,7 +1,9 @@
 #include "core/rip/RipThread.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/cdrom/CSCSIDriver.h"
 
@@ -10,9 +12,11 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
+#include "core/replaygain/LoudnessMeter.h"
 #include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
+#include "core/rip/TagAlbumReplayGain.h"
 #include "core/settings/Settings.h"
 #include "core/verify/AccurateRipLookup.h"
 #include "core/verify/FinishVerification.h"
@@ -23,7 +27,7 @@ namespace {
 
 // The encoder's part of the current item: the temporary WAV extraction left, and the
 // file the naming rule gives in the output folder (its folders made here).
-int Encode(RipJob& job, const EncoderFormat& format) {
+int Encode(RipJob& job, const EncoderFormat& format, LoudnessMeter* loudness) {
     RipJobItem& item = *job.current;
     EncodeTask task;
     task.item = &item;
@@ -32,15 +36,20 @@ int Encode(RipJob& job, const EncoderFormat& format) {
     task.outputFolder = job.settings.OutputFolder;
     task.outputPath = OutputPath(item, task.outputFolder, format.extension, job.settings);
     task.coverArt = job.coverArt;
+    task.loudness = loudness;
     return format.encode(job.context, task);
 }
 
+using Meters = std::vector<std::unique_ptr<LoudnessMeter>>;
+
 // Every way a rip ends. A finished rip takes the lookup's verdict first (a failed one
-// does not wait for it); the rip log, which holds both, goes out before the end message,
-// whose receiver reads its path.
-void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup) {
+// does not wait for it) and, when every track came through, the album's ReplayGain; the
+// rip log goes out before the end message, whose receiver reads its path.
+void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup, const Meters& meters) {
     if (message == WM_JOB_DONE)
         FinishVerification(job, lookup);
+    if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty())
+        TagAlbumReplayGain(job, meters);
     WriteRipLogIfAsked(job, message);
     SendJobEnd(job, message);
 }
@@ -81,27 +90,34 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     AccurateRipLookup lookup;
     lookup.Start(job.accurateRip, settings);
     SetReadSpeed(job, settings.ReadSpeed);
-    for (RipJobItem& item : job.items) {
+    // One meter a track, kept to the end for the album's values. WAV files take no tags.
+    Meters meters;
+    if (settings.ReplayGain && format != kOutputWav)
+        for (std::size_t i = 0; i < job.items.size(); ++i)
+            meters.push_back(std::make_unique<LoudnessMeter>());
+    for (std::size_t i = 0; i < job.items.size(); ++i) {
+        RipJobItem& item = job.items[i];
         job.current = &item;
         if (job.context.progressWindow)
             job.context.progressWindow->post(WM_ITEM_STATUS, 0, 0, item.name);
         if (job.context.mainWindow)
             job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
         if (!Extract(job, settings)) {
-            EndRip(job, WM_JOB_FAILED, lookup);
+            EndRip(job, WM_JOB_FAILED, lookup, meters);
             return;
         }
         if (job.context.aborted)
             break;
-        if (format != kOutputWav && !Encode(job, FindEncoder(encoders, format))) {
-            EndRip(job, WM_JOB_FAILED, lookup);
+        if (format != kOutputWav && !Encode(job, FindEncoder(encoders, format),
+                                            meters.empty() ? nullptr : meters[i].get())) {
+            EndRip(job, WM_JOB_FAILED, lookup, meters);
             return;
         }
         if (job.context.aborted)
             break;
         WriteCoverFileOnce(job, item, coverWritten);
     }
-    EndRip(job, WM_JOB_DONE, lookup);
+    EndRip(job, WM_JOB_DONE, lookup, meters);
 }
 
 }  // namespace korvida
