@@ -9,6 +9,7 @@
 #include "core/jobs/RipJob.h"
 #include "core/platform/OutputBase.h"
 #include "core/platform/TickCount.h"
+#include "core/replaygain/LoudnessMeter.h"
 
 namespace korvida {
 
@@ -33,6 +34,10 @@ void EncodeFilesThread(RipJob& job, const EncoderFormats& encoders) {
         // for a rip.
         item.startTick = TickCount();
         EncodeTask task = PlanFileEncode(item, folder, format.extension);
+        // Track values only: the files of one batch need not be one album.
+        LoudnessMeter loudness;
+        if (job.settings.ReplayGain)
+            task.loudness = &loudness;
         return format.encode(context, task);
     });
 }

@@ -7,6 +7,7 @@
 
 namespace korvida {
 
+class LoudnessMeter;
 struct RipJobItem;
 
 // One item for an encoder stage, planned by the job that runs it: the stage reads one WAV
@@ -25,6 +26,10 @@ struct EncodeTask {
     // The album's front cover (JPEG or PNG bytes) to embed in the tags; null or empty
     // embeds none.
     std::shared_ptr<const std::vector<std::uint8_t>> coverArt;
+    // ReplayGain on: measures the samples as the stage reads them, and the stage puts the
+    // track values into the file's tags. Owned by the job, which may want the album's
+    // values from it afterwards. Null: ReplayGain off, the file as it always was.
+    LoudnessMeter* loudness = nullptr;
     // Vorbis comments ("KEY=value") that the FLAC and Opus stages add after the item's
     // own: what the job learnt of the samples before the encode (loudness, say).
     std::vector<std::string> extraComments;

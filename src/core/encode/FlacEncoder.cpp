@@ -19,6 +19,8 @@
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
+#include "core/replaygain/LoudnessMeter.h"
+#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -223,6 +225,8 @@ int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
         return 0;
     }
 
+    if (!StartTrackMeter(context, task, files.wav().format))
+        return 0;
     std::uint64_t done = 0;
     bool cancelled = false;
     std::vector<std::uint8_t> bytes(kReadFrames * 4);
@@ -257,6 +261,8 @@ int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
         for (std::size_t i = 0; i < frames * 2; ++i)
             samples[i] = static_cast<std::int16_t>(
                 static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
+        if (task.loudness)  // the WAV's little-endian samples are the host's
+            task.loudness->Add(reinterpret_cast<const std::int16_t*>(bytes.data()), frames);
         verifier.Expect(samples.data(), frames * 2);
         if (!FLAC__stream_encoder_process_interleaved(e, samples.data(),
                                                       static_cast<uint32_t>(frames))) {
@@ -283,6 +289,8 @@ int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
         LogFileError(context, files.output());
         return 0;
     }
+    if (!cancelled && !TagTrackReplayGain(context, task, files, TagFormat::kFlac))
+        return 0;
     input.Close();
     return files.Finish(cancelled, loopStart) ? 1 : 0;
 }

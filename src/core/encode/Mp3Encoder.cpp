@@ -12,6 +12,8 @@
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
+#include "core/replaygain/LoudnessMeter.h"
+#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -151,9 +153,15 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
     }
     if (!files.HasRoomForOutput())
         return 0;
+    // ReplayGain: the samples are measured as they go to the encoder.
+    const unsigned channels = files.wav().format.channels;
+    if (!StartTrackMeter(context, task, files.wav().format))
+        return 0;
 
     BinaryFile& output = files.output();
     const auto encode = [&](std::uint32_t samples) {
+        if (task.loudness)
+            task.loudness->Add(pcm.get(), samples / channels);
         std::uint32_t bytes = 0;
         if (encoder.beEncodeChunk(stream.handle(), samples, pcm.get(), mp3.get(), &bytes) !=
             BE_ERR_SUCCESSFUL) {
@@ -226,6 +234,8 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
             LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ID3v2 标签！");
             return 0;
         }
+        if (!TagTrackReplayGain(context, task, files, TagFormat::kId3v2))
+            return 0;
     }
     files.input().Close();
     if (!stream.Close()) {

@@ -12,7 +12,6 @@
 
 #include "core/encode/CoverPicture.h"
 #include "core/encode/EncodeSteps.h"
-#include "core/text/Base64Encode.h"
 #include "core/encode/OggStreamSerial.h"
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
@@ -20,7 +19,10 @@
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
+#include "core/replaygain/LoudnessMeter.h"
+#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
+#include "core/text/Base64Encode.h"
 
 namespace korvida {
 namespace {
@@ -161,6 +163,9 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
         return 0;
     if (!FlushPages(context, output, v.stream) || !files.HasRoomForOutput())
         return 0;
+    // ReplayGain: measured as the samples pass; the comments get the values at the end.
+    if (!StartTrackMeter(context, task, files.wav().format))
+        return 0;
 
     const std::uint64_t length = files.dataLength();
     std::uint64_t done = 0;
@@ -168,7 +173,7 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     bool cancelled = false;
     bool endSignalled = false;
     bool endOfStream = false;
-    std::array<std::uint8_t, kReadBytes> buffer;
+    alignas(std::int16_t) std::array<std::uint8_t, kReadBytes> buffer;
     ogg_packet packet;
     ogg_page page;
     const std::uint32_t loopStart = TickCount();
@@ -193,6 +198,9 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
         }
         const int frames = static_cast<int>(got / 4);  // an incomplete last frame is dropped
         if (frames > 0) {
+            if (task.loudness)  // the WAV's little-endian samples are the host's
+                task.loudness->Add(reinterpret_cast<const std::int16_t*>(buffer.data()),
+                                   static_cast<std::size_t>(frames));
             float** channels = vorbis_analysis_buffer(&v.dsp, kReadFrames);
             if (!Succeeded(context, channels != nullptr, "vorbis_analysis_buffer"))
                 return 0;
@@ -250,6 +258,8 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
         LogFileError(context, output);
         return 0;
     }
+    if (!cancelled && !TagTrackReplayGain(context, task, files, TagFormat::kOggVorbis))
+        return 0;
     input.Close();
     return files.Finish(cancelled, loopStart) ? 1 : 0;
 }

@@ -15,6 +15,8 @@
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
+#include "core/replaygain/LoudnessMeter.h"
+#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -134,6 +136,8 @@ int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
         return 0;
     }
 
+    if (!StartTrackMeter(context, task, files.wav().format))
+        return 0;
     std::uint64_t done = 0;
     bool cancelled = false;
     std::vector<std::uint8_t> bytes(kReadFrames * 4);
@@ -167,6 +171,8 @@ int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
         for (std::size_t i = 0; i < frames * 2; ++i)
             samples[i] = static_cast<opus_int16>(
                 static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
+        if (task.loudness)
+            task.loudness->Add(samples.data(), frames);
         error = ope_encoder_write(encoder.get(), samples.data(), static_cast<int>(frames));
         if (error != OPE_OK || sink.failed) {
             LogFailure(context, sink, "ope_encoder_write", error);
@@ -190,6 +196,8 @@ int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
         LogFileError(context, files.output());
         return 0;
     }
+    if (!cancelled && !TagTrackReplayGain(context, task, files, TagFormat::kOggOpus))
+        return 0;
     input.Close();
     return files.Finish(cancelled, loopStart) ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/cdrom/CSCSIDriver.h"
 
@@ -13,9 +14,11 @@
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
 #include "core/platform/TemporaryFile.h"
+#include "core/replaygain/LoudnessMeter.h"
 #include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
+#include "core/rip/TagAlbumReplayGain.h"
 #include "core/settings/Settings.h"
 #include "core/verify/AccurateRipLookup.h"
 #include "core/verify/FinishVerification.h"
@@ -26,7 +29,7 @@ namespace {
 
 // The encoder's part of the current item: the temporary WAV extraction left, and the
 // file the naming rule gives in the output folder (its folders made here).
-EncodeTask PlanEncode(RipJob& job, const EncoderFormat& format) {
+EncodeTask PlanEncode(RipJob& job, const EncoderFormat& format, LoudnessMeter* loudness) {
     RipJobItem& item = *job.current;
     EncodeTask task;
     task.item = &item;
@@ -35,20 +38,25 @@ EncodeTask PlanEncode(RipJob& job, const EncoderFormat& format) {
     task.outputFolder = job.settings.OutputFolder;
     task.outputPath = OutputPath(item, task.outputFolder, format.extension, job.settings);
     task.coverArt = job.coverArt;
+    task.loudness = loudness;
     return task;
 }
 
-int Encode(RipJob& job, const EncoderFormat& format) {
-    EncodeTask task = PlanEncode(job, format);
+int Encode(RipJob& job, const EncoderFormat& format, LoudnessMeter* loudness) {
+    EncodeTask task = PlanEncode(job, format, loudness);
     return format.encode(job.context, task);
 }
 
+using Meters = std::vector<std::unique_ptr<LoudnessMeter>>;
+
 // Every way a rip ends. A finished rip takes the lookup's verdict first (a failed one
-// does not wait for it); the rip log, which holds both, goes out before the end message,
-// whose receiver reads its path.
-void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup) {
+// does not wait for it) and, when every track came through, the album's ReplayGain; the
+// rip log goes out before the end message, whose receiver reads its path.
+void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup, const Meters& meters) {
     if (message == WM_JOB_DONE)
         FinishVerification(job, lookup);
+    if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty())
+        TagAlbumReplayGain(job, meters);
     WriteRipLogIfAsked(job, message);
     SendJobEnd(job, message);
 }
@@ -62,13 +70,6 @@ void WriteCoverFileOnce(RipJob& job, const RipJobItem& item, bool& written) {
     std::string error;
     if (!WriteAlbumCoverFile(job.coverArt, item.outputPath, &error))
         LogPlain(job.context, "错误: 不能保存封面图片 " + error + "！");
-}
-
-void AnnounceItem(RipJob& job, const RipJobItem& item) {
-    if (job.context.progressWindow)
-        job.context.progressWindow->post(WM_ITEM_STATUS, 0, 0, item.name);
-    if (job.context.mainWindow)
-        job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
 }
 
 // The read speed the user chose, asked of the drive before its first read; 0 asks nothing.
@@ -86,37 +87,52 @@ void SetReadSpeed(RipJob& job, int speed) {
     }
 }
 
+void AnnounceItem(RipJob& job, const RipJobItem& item) {
+    if (job.context.progressWindow)
+        job.context.progressWindow->post(WM_ITEM_STATUS, 0, 0, item.name);
+    if (job.context.mainWindow)
+        job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
+}
+
+LoudnessMeter* MeterOf(const Meters& meters, std::size_t i) {
+    return meters.empty() ? nullptr : meters[i].get();
+}
+
 // Read a track, encode it, read the next.
-void RipInTurn(RipJob& job, const EncoderFormats& encoders, AccurateRipLookup& lookup) {
+void RipInTurn(RipJob& job, const EncoderFormats& encoders, AccurateRipLookup& lookup,
+               const Meters& meters) {
     const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
     bool coverWritten = false;
-    for (RipJobItem& item : job.items) {
+    for (std::size_t i = 0; i < job.items.size(); ++i) {
+        RipJobItem& item = job.items[i];
         job.current = &item;
         AnnounceItem(job, item);
         if (!Extract(job, settings)) {
-            EndRip(job, WM_JOB_FAILED, lookup);
+            EndRip(job, WM_JOB_FAILED, lookup, meters);
             return;
         }
         if (job.context.aborted)
             break;
-        if (format != kOutputWav && !Encode(job, FindEncoder(encoders, format))) {
-            EndRip(job, WM_JOB_FAILED, lookup);
+        if (format != kOutputWav &&
+            !Encode(job, FindEncoder(encoders, format), MeterOf(meters, i))) {
+            EndRip(job, WM_JOB_FAILED, lookup, meters);
             return;
         }
         if (job.context.aborted)
             break;
         WriteCoverFileOnce(job, item, coverWritten);
     }
-    EndRip(job, WM_JOB_DONE, lookup);
+    EndRip(job, WM_JOB_DONE, lookup, meters);
 }
 
 // The drive is read straight through on this thread; each finished track is encoded by
-// the pool behind it. The end of the rip (verification, rip log) waits for every encoder.
-void RipPipelined(RipJob& job, const EncoderFormat& format, int workers,
-                  AccurateRipLookup& lookup) {
+// the pool behind it. The end of the rip (verification, the album's ReplayGain, rip log)
+// waits for every encoder; a track's meter is written only by the worker encoding it.
+void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, AccurateRipLookup& lookup,
+                  const Meters& meters) {
     const Settings& settings = job.settings;
-    bool readFailed = false;
+    bool failed = false;
     {
         EncoderPool pool(job, workers, EncoderPool::Shown::kBehind);
         for (std::size_t i = 0; i < job.items.size(); ++i) {
@@ -124,12 +140,12 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers,
             job.current = &item;
             AnnounceItem(job, item);
             if (!Extract(job, settings)) {
-                readFailed = true;
+                failed = true;
                 break;
             }
             if (job.context.aborted)
                 break;
-            EncodeTask task = PlanEncode(job, format);
+            EncodeTask task = PlanEncode(job, format, MeterOf(meters, i));
             // Owns the temporary WAV until an encoder takes it: a track that is never
             // encoded (a failure or a cancel behind it) leaves no file.
             auto wav = std::make_shared<TemporaryFile>(task.inputPath);
@@ -142,7 +158,7 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers,
         }
         pool.Finish();
         if (pool.failed())
-            readFailed = true;
+            failed = true;
     }
     // The first file's folder is known once its encoder is through.
     bool coverWritten = false;
@@ -151,22 +167,28 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers,
             WriteCoverFileOnce(job, item, coverWritten);
             break;
         }
-    EndRip(job, readFailed ? WM_JOB_FAILED : WM_JOB_DONE, lookup);
+    EndRip(job, failed ? WM_JOB_FAILED : WM_JOB_DONE, lookup, meters);
 }
 
 }  // namespace
 
 void RipThread(RipJob& job, const EncoderFormats& encoders) {
     const Settings& settings = job.settings;
+    const int format = settings.OutputFormat;
     // Runs while the drive reads; the end of the rip waits for it a little at most.
     AccurateRipLookup lookup;
     lookup.Start(job.accurateRip, settings);
     SetReadSpeed(job, settings.ReadSpeed);
-    if (settings.OutputFormat == kOutputWav || settings.EncoderThreads == 1)
-        RipInTurn(job, encoders, lookup);
+    // One meter a track, kept to the end for the album's values. WAV files take no tags.
+    Meters meters;
+    if (settings.ReplayGain && format != kOutputWav)
+        for (std::size_t i = 0; i < job.items.size(); ++i)
+            meters.push_back(std::make_unique<LoudnessMeter>());
+    if (format == kOutputWav || settings.EncoderThreads == 1)
+        RipInTurn(job, encoders, lookup, meters);
     else
-        RipPipelined(job, FindEncoder(encoders, settings.OutputFormat),
-                     EncoderWorkerCount(settings), lookup);
+        RipPipelined(job, FindEncoder(encoders, format), EncoderWorkerCount(settings), lookup,
+                     meters);
 }
 
 }  // namespace korvida

@@ -93,6 +93,8 @@ struct Settings {
     int bUseASPI = 0;
     int AutoSelectAll = 1;
     int bOpenOutputFolder = 0;
+    // 1: ReplayGain track and album values in the tags of the encoded files
+    int ReplayGain = 0;
 
     // [Ogg Vorbis]
     OggVorbisSettings ogg;

@@ -147,6 +147,7 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("FLAC", "Level", s.FlacLevel, {[](int x) { return x < 0 || x > 8 ? 5 : x; }, 0, 8});
     v.Int("Opus", "Bitrate", s.OpusBitrate,
           {[](int x) { return x < 6 || x > 510 ? 160 : x; }, 6, 510});
+    v.Int("Misc", "ReplayGain", s.ReplayGain, kSwitch);
 }
 
 // One key of the table found by its section and key name (case-insensitive): exactly one

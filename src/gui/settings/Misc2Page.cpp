@@ -18,6 +18,7 @@ Misc2Page::Misc2Page(OptionsPrompter& prompter, QWidget* parent)
     auto* autoLoad = new QCheckBox(tr("从 cdplayer.ini 自动载入 CD 信息"));
     auto* selectAll = new QCheckBox(tr("刷新 TOC 信息时自动选择全部音轨"));
     auto* openOutput = new QCheckBox(tr("抓轨完成后打开输出文件夹"));
+    auto* replayGain = new QCheckBox(tr("为编码文件计算并写入 ReplayGain 标签"));
     auto* aspi = new QCheckBox(tr("强制使用 ASPI 管理器"));
     aspi_ = aspi;
     // Only one transport exists here: the box is hidden, its setting kept as stored.
@@ -31,7 +32,7 @@ Misc2Page::Misc2Page(OptionsPrompter& prompter, QWidget* parent)
     layout->addWidget(new QLabel(tr("为临时 WAV 文件指定目录:")));
     layout->addLayout(tempRow);
     layout->addSpacing(8);
-    for (QCheckBox* box : {autoLoad, selectAll, openOutput, aspi})
+    for (QCheckBox* box : {autoLoad, selectAll, openOutput, replayGain, aspi})
         layout->addWidget(box);
     layout->addStretch(1);
 
@@ -39,6 +40,7 @@ Misc2Page::Misc2Page(OptionsPrompter& prompter, QWidget* parent)
     bindCheck(autoLoad, "Misc", "AutoLoadCDPlayerINI");
     bindCheck(selectAll, "Misc", "AutoSelectAll");
     bindCheck(openOutput, "Misc", "bOpenOutputFolder");
+    bindCheck(replayGain, "Misc", "ReplayGain");
     bindCheck(aspi, "Misc", "bUseASPI");
 
     connect(browse, &QPushButton::clicked, this, [this] {

@@ -198,6 +198,28 @@ TEST_F(RipThreadTest, CancelDuringTheSecondOfThreeTracksEndsOnTheCompletionPage)
     EXPECT_THAT(LogTexts(main), Contains("用户取消操作。"));
 }
 
+TEST_F(RipThreadTest, CancelledReplayGainRipKeepsWholeFilesWithTrackValuesOnly) {
+    Tick({1, 2, 3});
+    settings.OutputFormat = kOutputOgg;
+    settings.ReplayGain = 1;
+    int encodes = 0;
+    progress.onMessage = [&](const Message& m) {
+        if (m.id == WM_ENCODE_STATUS && ++encodes == 2)
+            Cancel();  // as track 2's encode begins
+    };
+    Rip();
+    EXPECT_EQ(ended, "done");
+    // No album values without the whole album, and no file half-made or half-rewritten.
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(home / "out"))
+        files.push_back(entry.path().filename().string());
+    EXPECT_THAT(files, ElementsAre("01-音轨 1.ogg"));
+    const std::string comments =
+        test::RunCommand("vorbiscomment -l '" + home / "out/01-音轨 1.ogg'");
+    EXPECT_THAT(comments, HasSubstr("REPLAYGAIN_TRACK_GAIN="));
+    EXPECT_THAT(comments, Not(HasSubstr("REPLAYGAIN_ALBUM")));
+}
+
 TEST_F(RipThreadTest, RequestLeftFromAnEarlierJobDoesNotCancelThisOne) {
     Tick({1, 2});
     test::ScriptedTarget earlierProgress;

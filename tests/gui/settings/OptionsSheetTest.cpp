@@ -202,7 +202,11 @@ TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
     EXPECT_FALSE(cdrom->leadingEdit()->isEnabled());
     cdrom->deleteSilenceBox()->setChecked(true);
     EXPECT_TRUE(cdrom->trailingEdit()->isEnabled());
-    EXPECT_TRUE(sheet->page(Id::kMisc2)->findChildren<QCheckBox*>().size() == 4);
+    const auto misc2Boxes = sheet->page(Id::kMisc2)->findChildren<QCheckBox*>();
+    EXPECT_TRUE(misc2Boxes.size() == 5);
+    for (QCheckBox* box : misc2Boxes)
+        if (box->text().contains(QStringLiteral("ReplayGain")))
+            box->click();
     EXPECT_FALSE(sheet->page<Misc2Page>(Id::kMisc2)->aspiBox()->isVisibleTo(sheet.get()));
 
     ClickOk(*sheet);
@@ -213,6 +217,7 @@ TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
     EXPECT_EQ(settings.CoverArt, 0);
     EXPECT_EQ(settings.CoverFile, 1);
     EXPECT_EQ(settings.MusicBrainzServer, "http://127.0.0.1:8000");
+    EXPECT_EQ(settings.ReplayGain, 1);
 }
 
 TEST_F(OptionsSheetTest, VerificationPageEditsTheOffsetAndTheSwitches) {

@@ -1,0 +1,139 @@
+#include "core/replaygain/LoudnessMeter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvida {
+namespace {
+
+// Frames handed to the measuring thread at a time, and blocks that may wait for it:
+// enough to ride out its hiccups, few enough that a slow meter holds the encoder back
+// rather than the memory growing.
+constexpr std::size_t kBlockFrames = 32768;
+constexpr std::size_t kQueuedBlocks = 8;
+
+// The loudness of one or more states as a gain, none when the library finds none (all
+// silence gives -inf).
+std::optional<ReplayGain> GainOf(int error, double loudness) {
+    if (error != EBUR128_SUCCESS || !std::isfinite(loudness))
+        return std::nullopt;
+    return ReplayGain{kReplayGainReference - loudness, 0};
+}
+
+}  // namespace
+
+LoudnessMeter::LoudnessMeter() = default;
+
+LoudnessMeter::~LoudnessMeter() {
+    Finish();
+    if (state_)
+        ebur128_destroy(&state_);
+}
+
+bool LoudnessMeter::Start(unsigned channels, unsigned long sampleRate) {
+    Finish();
+    if (state_)
+        ebur128_destroy(&state_);
+    // The library's own true peak works sample by sample at a quarter of TruePeak's speed.
+    state_ = ebur128_init(channels, sampleRate, EBUR128_MODE_I);
+    if (!state_)
+        return false;
+    truePeak_.emplace(channels);
+    channels_ = channels;
+    filling_.clear();
+    filling_.reserve(kBlockFrames * channels);
+    ending_ = false;
+    thread_ = std::thread([this] { Measure(); });
+    return true;
+}
+
+void LoudnessMeter::Add(const std::int16_t* frames, std::size_t frameCount) {
+    if (!thread_.joinable())
+        return;
+    const std::size_t block = kBlockFrames * channels_;
+    std::size_t samples = frameCount * channels_;
+    while (samples > 0) {
+        const std::size_t take = std::min(samples, block - filling_.size());
+        filling_.insert(filling_.end(), frames, frames + take);
+        frames += take;
+        samples -= take;
+        if (filling_.size() == block)
+            Hand(false);
+    }
+}
+
+void LoudnessMeter::Hand(bool last) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.size() < kQueuedBlocks; });
+    if (!filling_.empty())
+        queue_.push_back(std::move(filling_));
+    ending_ = last;
+    if (!spare_.empty()) {
+        filling_ = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    filling_.clear();
+    filling_.reserve(kBlockFrames * channels_);
+    lock.unlock();
+    changed_.notify_all();
+}
+
+void LoudnessMeter::Measure() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return !queue_.empty() || ending_; });
+        if (queue_.empty())
+            return;
+        Block block = std::move(queue_.front());
+        queue_.pop_front();
+        lock.unlock();
+        changed_.notify_all();
+        ebur128_add_frames_short(state_, block.data(), block.size() / channels_);
+        truePeak_->Add(block.data(), block.size() / channels_);
+        lock.lock();
+        spare_.push_back(std::move(block));
+    }
+}
+
+void LoudnessMeter::Finish() {
+    if (!thread_.joinable())
+        return;
+    Hand(true);
+    thread_.join();
+}
+
+std::optional<ReplayGain> LoudnessMeter::Result() {
+    Finish();
+    if (!state_)
+        return std::nullopt;
+    double loudness = 0;
+    const int error = ebur128_loudness_global(state_, &loudness);
+    std::optional<ReplayGain> result = GainOf(error, loudness);
+    if (result)
+        result->peak = truePeak_->peak();
+    return result;
+}
+
+std::optional<ReplayGain> AlbumReplayGain(const std::vector<LoudnessMeter*>& meters) {
+    std::vector<ebur128_state*> states;
+    double peak = 0;
+    for (LoudnessMeter* meter : meters) {
+        if (!meter)
+            continue;
+        meter->Finish();
+        if (meter->state_) {
+            states.push_back(meter->state_);
+            peak = std::max(peak, meter->truePeak_->peak());
+        }
+    }
+    if (states.empty())
+        return std::nullopt;
+    double loudness = 0;
+    const int error = ebur128_loudness_global_multiple(states.data(), states.size(), &loudness);
+    std::optional<ReplayGain> result = GainOf(error, loudness);
+    if (result)
+        result->peak = peak;
+    return result;
+}
+
+}  // namespace korvida
