@@ -52,6 +52,7 @@ class PipelinedRipTest : public ::testing::Test {
         fs::create_directories(home / "tmp");
         settings = Settings::Defaults();
         settings.TEMPDIRECTORY = home / "tmp";
+        settings.ReplayGain = 1;  // track values from the workers, album values at the end
         EXPECT_TRUE(LoadDisc(*disc.driver, settings, info, rows, notifier).ok);
         parties.driver = disc.driver.get();
         parties.progressWindow = &progress;
@@ -132,6 +133,7 @@ TEST_F(PipelinedRipTest, FourWorkersWriteTheFilesAndLinesOneThreadWrites) {
 // Wherever the cancel lands (reading, encoding, both), no temporary WAV, no half-written
 // output and no worker stays; the files that are there are whole.
 TEST_F(PipelinedRipTest, ACancelAnywhereLeavesNoTemporaryFileHalfFileOrThread) {
+    settings.ReplayGain = 0;  // a cancelled rip's files lack the album values
     ASSERT_EQ(Rip("whole", 4), "done");
     const auto whole = FilesIn(home / "whole");
     const auto steps = progress.messages().size();

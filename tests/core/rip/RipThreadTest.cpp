@@ -202,6 +202,7 @@ TEST_F(RipThreadTest, CancelledReplayGainRipKeepsWholeFilesWithTrackValuesOnly) 
     Tick({1, 2, 3});
     settings.OutputFormat = kOutputOgg;
     settings.ReplayGain = 1;
+    settings.EncoderThreads = 1;  // the moment below is one of reading and encoding in turn
     int encodes = 0;
     progress.onMessage = [&](const Message& m) {
         if (m.id == WM_ENCODE_STATUS && ++encodes == 2)
