@@ -10,6 +10,7 @@
 #include "core/jobs/JobCaptions.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
+#include "core/text/FormatText.h"
 
 namespace korvida::cli {
 
@@ -26,6 +27,21 @@ void ProgressBar::Caption(const std::string& caption) {
 void ProgressBar::Progress(long perMille) {
     if (perMille / 10 != perMille_ / 10)
         Draw(perMille);
+}
+
+void ProgressBar::Behind(const std::string& caption) {
+    behind_ = caption;
+    behindPerMille_ = 0;
+    if (!terminal_ && !quiet_)
+        std::cerr << behind_ << std::endl;
+    Draw(std::max(perMille_, 0L));
+}
+
+void ProgressBar::BehindProgress(long perMille) {
+    if (perMille / 10 == behindPerMille_ / 10)
+        return;
+    behindPerMille_ = perMille;
+    Draw(std::max(perMille_, 0L));
 }
 
 void ProgressBar::Clear() {
@@ -51,7 +67,13 @@ void ProgressBar::Draw(long perMille) {
     bar.append(static_cast<std::size_t>(kWidth - filled), ' ');
     char percent[32];
     std::snprintf(percent, sizeof percent, "%ld.%ld%%", perMille / 10, perMille % 10);
-    std::cerr << "\r\033[K" << caption_ << " [" << bar << "] " << percent << std::flush;
+    std::cerr << "\r\033[K" << caption_ << " [" << bar << "] " << percent;
+    if (!behind_.empty()) {
+        std::snprintf(percent, sizeof percent, "%ld.%ld%%", behindPerMille_ / 10,
+                      behindPerMille_ % 10);
+        std::cerr << " | " << behind_ << " " << percent;
+    }
+    std::cerr << std::flush;
     drawn_ = true;
 }
 
@@ -69,6 +91,14 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
             case WM_EXTRACT_PROGRESS:
             case WM_ENCODE_PROGRESS:
                 bar.Progress(static_cast<long>(m.wParam));
+                break;
+            case WM_ENCODE_BEHIND:
+                bar.Behind(FormatText("正在编码 (%02d/%02d): ", static_cast<int>(m.wParam),
+                                      static_cast<int>(m.lParam)) +
+                           m.text);
+                break;
+            case WM_ENCODE_BEHIND_PROGRESS:
+                bar.BehindProgress(static_cast<long>(m.wParam));
                 break;
             case WM_JOB_LOG:
                 bar.Clear();

@@ -9,7 +9,8 @@
 namespace korvida::cli {
 
 // Draws what the progress window would show: the caption of the current item and the
-// progress of its extraction or encoding, redrawn only when the shown figure changes.
+// progress of its extraction or encoding (and of an encoding behind it), redrawn only when the
+// shown figure changes.
 class ProgressBar {
   public:
     // Off a terminal (a log file, a pipe) a redrawn line would pile up as thousands of
@@ -18,6 +19,9 @@ class ProgressBar {
 
     void Caption(const std::string& caption);
     void Progress(long perMille);
+    // The encoding that runs behind the stage shown, drawn after it on the same line.
+    void Behind(const std::string& caption);
+    void BehindProgress(long perMille);
     // Clears the bar so that a log line starts on a clean line.
     void Clear();
     void Finish();
@@ -29,6 +33,8 @@ class ProgressBar {
     bool terminal_;
     std::string caption_;
     long perMille_ = -1;
+    std::string behind_;
+    long behindPerMille_ = 0;
     bool drawn_ = false;
 };
 

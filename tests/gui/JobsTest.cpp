@@ -62,6 +62,24 @@ TEST(ProgressWindow, ProgressTextsAndTheEstimate) {
     EXPECT_EQ(w.window.encodePage()->estimateText(), QStringLiteral("00:00"));
 }
 
+// Encoding behind the reading: a second line with its own bar, shown only once a worker
+// encodes; the estimate lasts until the later of the two is done.
+TEST(ProgressWindow, EncodingBehindTheReadingHasItsOwnLineAndStretchesTheEstimate) {
+    test::App();
+    LoneWindow w(10, gui::JobMode::kRip);
+    gui::ProgressPage* page = w.window.extractPage();
+    EXPECT_FALSE(page->behindShown());
+    w.window.HandleMessage({WM_EXTRACT_PROGRESS, 500, 10000, {}});
+    EXPECT_EQ(page->estimateText(), QStringLiteral("00:20"));
+    w.window.HandleMessage({WM_ENCODE_BEHIND, 2, 10, "音轨 2"});
+    EXPECT_TRUE(page->behindShown());
+    EXPECT_EQ(page->behindText(), QStringLiteral("正在编码 (02/10): 音轨 2"));
+    w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 100, 5000, {}});  // 45 s left
+    EXPECT_EQ(page->behindBarText(), QStringLiteral("10.0%"));
+    EXPECT_EQ(page->estimateText(), QStringLiteral("00:55"));
+    EXPECT_EQ(page->barText(), QStringLiteral("50.0%"));  // the reading's own bar
+}
+
 TEST(ProgressWindow, StartMessagesCaptionsAndPagesPerMode) {
     test::App();
     const std::pair<gui::JobMode, std::pair<int, int>> starts[] = {

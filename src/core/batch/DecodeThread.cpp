@@ -36,13 +36,13 @@ void DecodeThread(RipJob& job) {
     // A folder that cannot be made shows up as the output file that cannot be opened.
     if (!OutputBase(outputFolder).empty())
         MakeSureDirectoryPathExists(OutputBase(outputFolder));
-    RunFileJobItems(job, [&](RipJobItem& item) {
+    RunFileJobItems(job, [&](RipJobItem& item, JobContext& context) {
         item.outputPath = DecodeOutputPath(outputFolder, item.name);
         item.outputFolder = outputFolder;
         // A FLAC archive comes back as it was ripped: never normalised.
         if (IsFlacName(item.name))
-            return DecodeFlacToWav(item.name, item.outputPath, job.context);
-        return DecodeMp3ToWav(item.name, item.outputPath, job.context, options);
+            return DecodeFlacToWav(item.name, item.outputPath, context);
+        return DecodeMp3ToWav(item.name, item.outputPath, context, options);
     });
 }
 

@@ -29,7 +29,7 @@ EncodeTask PlanFileEncode(RipJobItem& item, const std::string& folder, std::stri
 void EncodeFilesThread(RipJob& job, const EncoderFormats& encoders) {
     const EncoderFormat& format = FindEncoder(encoders, job.encodeFormat);
     const std::string& folder = job.settings.OutputFolder;
-    RunFileJobItems(job, [&](RipJobItem& item) {
+    RunFileJobItems(job, [&](RipJobItem& item, JobContext& context) {
         // The encoder turns this into the item's elapsed time, as extraction's start does
         // for a rip.
         item.startTick = TickCount();
@@ -38,7 +38,7 @@ void EncodeFilesThread(RipJob& job, const EncoderFormats& encoders) {
         LoudnessMeter loudness;
         if (job.settings.ReplayGain)
             task.loudness = &loudness;
-        return format.encode(job.context, task);
+        return format.encode(context, task);
     });
 }
 

@@ -7,10 +7,10 @@
 namespace korvida {
 void NormaliseThread(RipJob& job) {
     const int normalizeRatio = job.settings.NormalizeRatio;
-    RunFileJobItems(job, [&](RipJobItem& item) {
+    RunFileJobItems(job, [&](RipJobItem& item, JobContext& context) {
         item.outputPath = item.name;  // normalised in place
         item.outputFolder = job.settings.OutputFolder;
-        return NormaliseFile(item.name, job.context, normalizeRatio);
+        return NormaliseFile(item.name, context, normalizeRatio);
     });
 }
 

@@ -1,16 +1,20 @@
 #include "core/batch/RunFileJobItems.h"
 
+#include <algorithm>
+
+#include "core/jobs/EncoderPool.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
 
 namespace korvida {
+namespace {
 
-void RunFileJobItems(RipJob& job, const std::function<int(RipJobItem&)>& work) {
+void RunInTurn(RipJob& job, const FileJobWork& work) {
     for (RipJobItem& item : job.items) {
         job.current = &item;
         if (job.context.progressWindow)
             job.context.progressWindow->send(WM_ITEM_STATUS, 0, 0, item.name);
-        if (!work(item)) {
+        if (!work(item, job.context)) {
             SendJobEnd(job, WM_JOB_FAILED);
             return;
         }
@@ -18,6 +22,30 @@ void RunFileJobItems(RipJob& job, const std::function<int(RipJobItem&)>& work) {
             break;
     }
     SendJobEnd(job, WM_JOB_DONE);
+}
+
+}  // namespace
+
+void RunFileJobItems(RipJob& job, const FileJobWork& work) {
+    const int workers =
+        std::min(EncoderWorkerCount(job.settings), static_cast<int>(job.items.size()));
+    if (workers <= 1) {
+        RunInTurn(job, work);
+        return;
+    }
+    bool failed = false;
+    {
+        EncoderPool pool(job, workers, EncoderPool::Shown::kOldestItem);
+        for (std::size_t i = 0; i < job.items.size(); ++i) {
+            RipJobItem& item = job.items[i];
+            if (!pool.Submit(static_cast<int>(i) + 1, item.name,
+                             [&work, &item](JobContext& context) { return work(item, context); }))
+                break;
+        }
+        pool.Finish();
+        failed = pool.failed();
+    }
+    SendJobEnd(job, failed ? WM_JOB_FAILED : WM_JOB_DONE);
 }
 
 }  // namespace korvida

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -22,8 +23,11 @@ struct JobContext {
     // The cancel event of the job's handle (JobHandle): auto-reset, so the first stage
     // that tests it consumes the request.
     Event* cancelEvent = nullptr;
-    // A stage saw the cancel request; the job's worker thread only.
+    // A stage saw the cancel request; the thread this context belongs to only.
     bool aborted = false;
+    // Jobs whose stages run on several threads: set by the stage that consumed the cancel
+    // request, so that the stages on the other threads stop too. Null for one thread.
+    std::atomic<bool>* jobCancelled = nullptr;
     // The settings as they were when the job started. Stages read these, never the
     // process-wide settings, which the options sheet may be changing meanwhile.
     const Settings* settings = nullptr;
@@ -36,7 +40,13 @@ struct JobContext {
 // request (the event is auto-reset), so exactly one stage reacts to it. The lock-free look
 // comes first because Wait(0) costs a futex call, and this runs once per block.
 inline bool ConsumeCancelRequest(JobContext& context) {
-    return context.cancelEvent && context.cancelEvent->IsSet() && context.cancelEvent->Wait(0);
+    if (context.jobCancelled && context.jobCancelled->load(std::memory_order_acquire))
+        return true;
+    if (!(context.cancelEvent && context.cancelEvent->IsSet() && context.cancelEvent->Wait(0)))
+        return false;
+    if (context.jobCancelled)
+        context.jobCancelled->store(true, std::memory_order_release);
+    return true;
 }
 
 // Free space of the file system that will hold `path`, as the context answers it.

@@ -30,6 +30,10 @@ constexpr unsigned WM_JOB_FAILED = 0x46d;       // stopped on an error
 constexpr unsigned WM_JOB_LOG = 0x47d;          // text: one job-log line
 constexpr unsigned WM_DECODE_STATUS = 0x481;    // text: the item's name
 constexpr unsigned WM_CURRENT_TRACK = 0x482;    // wParam: track index
+// Encoders working behind the stage the window shows (a rip's reading, or several files
+// at once): the item whose encoding the second line follows, and its progress.
+constexpr unsigned WM_ENCODE_BEHIND = 0x48b;  // wParam item number (1-based), lParam count, text: name
+constexpr unsigned WM_ENCODE_BEHIND_PROGRESS = 0x48c;  // wParam per-mille, lParam elapsed ms
 
 // freedb transport threads to the wizard pages.
 constexpr unsigned WM_FREEDB_STATUS = 0x483;

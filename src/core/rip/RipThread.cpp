@@ -8,10 +8,12 @@
 #include "core/cdrom/CSCSIDriver.h"
 
 #include "core/encode/EncodeTask.h"
+#include "core/jobs/EncoderPool.h"
 #include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
+#include "core/platform/TemporaryFile.h"
 #include "core/replaygain/LoudnessMeter.h"
 #include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
@@ -27,7 +29,7 @@ namespace {
 
 // The encoder's part of the current item: the temporary WAV extraction left, and the
 // file the naming rule gives in the output folder (its folders made here).
-int Encode(RipJob& job, const EncoderFormat& format, LoudnessMeter* loudness) {
+EncodeTask PlanEncode(RipJob& job, const EncoderFormat& format, LoudnessMeter* loudness) {
     RipJobItem& item = *job.current;
     EncodeTask task;
     task.item = &item;
@@ -37,6 +39,11 @@ int Encode(RipJob& job, const EncoderFormat& format, LoudnessMeter* loudness) {
     task.outputPath = OutputPath(item, task.outputFolder, format.extension, job.settings);
     task.coverArt = job.coverArt;
     task.loudness = loudness;
+    return task;
+}
+
+int Encode(RipJob& job, const EncoderFormat& format, LoudnessMeter* loudness) {
+    EncodeTask task = PlanEncode(job, format, loudness);
     return format.encode(job.context, task);
 }
 
@@ -80,12 +87,94 @@ void SetReadSpeed(RipJob& job, int speed) {
     }
 }
 
+void AnnounceItem(RipJob& job, const RipJobItem& item) {
+    if (job.context.progressWindow)
+        job.context.progressWindow->post(WM_ITEM_STATUS, 0, 0, item.name);
+    if (job.context.mainWindow)
+        job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
+}
+
+LoudnessMeter* MeterOf(const Meters& meters, std::size_t i) {
+    return meters.empty() ? nullptr : meters[i].get();
+}
+
+// Read a track, encode it, read the next.
+void RipInTurn(RipJob& job, const EncoderFormats& encoders, AccurateRipLookup& lookup,
+               const Meters& meters) {
+    const Settings& settings = job.settings;
+    const int format = settings.OutputFormat;
+    bool coverWritten = false;
+    for (std::size_t i = 0; i < job.items.size(); ++i) {
+        RipJobItem& item = job.items[i];
+        job.current = &item;
+        AnnounceItem(job, item);
+        if (!Extract(job, settings)) {
+            EndRip(job, WM_JOB_FAILED, lookup, meters);
+            return;
+        }
+        if (job.context.aborted)
+            break;
+        if (format != kOutputWav &&
+            !Encode(job, FindEncoder(encoders, format), MeterOf(meters, i))) {
+            EndRip(job, WM_JOB_FAILED, lookup, meters);
+            return;
+        }
+        if (job.context.aborted)
+            break;
+        WriteCoverFileOnce(job, item, coverWritten);
+    }
+    EndRip(job, WM_JOB_DONE, lookup, meters);
+}
+
+// The drive is read straight through on this thread; each finished track is encoded by
+// the pool behind it. The end of the rip (verification, the album's ReplayGain, rip log)
+// waits for every encoder; a track's meter is written only by the worker encoding it.
+void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, AccurateRipLookup& lookup,
+                  const Meters& meters) {
+    const Settings& settings = job.settings;
+    bool failed = false;
+    {
+        EncoderPool pool(job, workers, EncoderPool::Shown::kBehind);
+        for (std::size_t i = 0; i < job.items.size(); ++i) {
+            RipJobItem& item = job.items[i];
+            job.current = &item;
+            AnnounceItem(job, item);
+            if (!Extract(job, settings)) {
+                failed = true;
+                break;
+            }
+            if (job.context.aborted)
+                break;
+            EncodeTask task = PlanEncode(job, format, MeterOf(meters, i));
+            // Owns the temporary WAV until an encoder takes it: a track that is never
+            // encoded (a failure or a cancel behind it) leaves no file.
+            auto wav = std::make_shared<TemporaryFile>(task.inputPath);
+            auto work = [&format, task, wav](JobContext& context) mutable {
+                task.inputPath = wav->Keep();
+                return format.encode(context, task);
+            };
+            if (!pool.Submit(static_cast<int>(i) + 1, item.name, std::move(work)))
+                break;
+        }
+        pool.Finish();
+        if (pool.failed())
+            failed = true;
+    }
+    // The first file's folder is known once its encoder is through.
+    bool coverWritten = false;
+    for (const RipJobItem& item : job.items)
+        if (!item.outputPath.empty()) {
+            WriteCoverFileOnce(job, item, coverWritten);
+            break;
+        }
+    EndRip(job, failed ? WM_JOB_FAILED : WM_JOB_DONE, lookup, meters);
+}
+
 }  // namespace
 
 void RipThread(RipJob& job, const EncoderFormats& encoders) {
     const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
-    bool coverWritten = false;
     // Runs while the drive reads; the end of the rip waits for it a little at most.
     AccurateRipLookup lookup;
     lookup.Start(job.accurateRip, settings);
@@ -95,29 +184,11 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     if (settings.ReplayGain && format != kOutputWav)
         for (std::size_t i = 0; i < job.items.size(); ++i)
             meters.push_back(std::make_unique<LoudnessMeter>());
-    for (std::size_t i = 0; i < job.items.size(); ++i) {
-        RipJobItem& item = job.items[i];
-        job.current = &item;
-        if (job.context.progressWindow)
-            job.context.progressWindow->post(WM_ITEM_STATUS, 0, 0, item.name);
-        if (job.context.mainWindow)
-            job.context.mainWindow->post(WM_CURRENT_TRACK, item.index);
-        if (!Extract(job, settings)) {
-            EndRip(job, WM_JOB_FAILED, lookup, meters);
-            return;
-        }
-        if (job.context.aborted)
-            break;
-        if (format != kOutputWav && !Encode(job, FindEncoder(encoders, format),
-                                            meters.empty() ? nullptr : meters[i].get())) {
-            EndRip(job, WM_JOB_FAILED, lookup, meters);
-            return;
-        }
-        if (job.context.aborted)
-            break;
-        WriteCoverFileOnce(job, item, coverWritten);
-    }
-    EndRip(job, WM_JOB_DONE, lookup, meters);
+    if (format == kOutputWav || settings.EncoderThreads == 1)
+        RipInTurn(job, encoders, lookup, meters);
+    else
+        RipPipelined(job, FindEncoder(encoders, format), EncoderWorkerCount(settings), lookup,
+                     meters);
 }
 
 }  // namespace korvida

@@ -84,6 +84,8 @@ struct Settings {
     std::array<int, 4> ColumnWidth = {60, 280, 80, 80};
     int BoolSkipError = 0;
     int ThreadPriority = 2;
+    // Encoder workers behind the reader: 0 one per core, 1 read and encode in turn.
+    int EncoderThreads = 0;
     int Normalize = 0;
     int NormalizeRatio = 95;
     int AutoLoadCDPlayerINI = 1;

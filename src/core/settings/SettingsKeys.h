@@ -95,6 +95,8 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
         v.Int("Misc", kColumn[i], s.ColumnWidth[i], {none});
     v.Int("Misc", "BoolSkipError", s.BoolSkipError, kSwitch);
     v.Int("Misc", "ThreadPriority", s.ThreadPriority, {none, 0, 4});
+    v.Int("Misc", "EncoderThreads", s.EncoderThreads,
+          {[](int x) { return x < 0 || x > 64 ? 0 : x; }, 0, 64});
     v.Int("Misc", "Normalize", s.Normalize, kSwitch);
     v.Int("Misc", "NormalizeRatio", s.NormalizeRatio,
           {[](int x) { return x < 1 || x > 100 ? 95 : x; }, 1, 100});

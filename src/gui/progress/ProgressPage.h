@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -21,16 +22,31 @@ class ProgressPage : public QWidget {
     // Per mille done and milliseconds elapsed, as the worker reports them.
     void SetProgress(std::uint32_t perMille, std::uint32_t elapsedMs);
 
+    // The encoding that runs behind this page's stage: a line of its own with its bar,
+    // hidden until the first call. The estimate then covers whichever ends later.
+    void SetBehindText(const QString& text);
+    void SetBehindProgress(std::uint32_t perMille, std::uint32_t elapsedMs);
+
     QString groupText() const;
     QString barText() const;
     QString elapsedText() const;
     QString estimateText() const;
+    bool behindShown() const;
+    QString behindText() const;
+    QString behindBarText() const;
 
   private:
     QGroupBox* group_;
     QProgressBar* bar_;
     QLabel* elapsed_;
     QLabel* estimate_;
+    QLabel* behind_;
+    QProgressBar* behindBar_;
+    std::uint32_t perMille_ = 0;
+    std::uint32_t elapsedMs_ = 0;
+    std::optional<std::uint32_t> behindLeftMs_;
+
+    void ShowEstimate();
 };
 
 }  // namespace korvida::gui

@@ -13,6 +13,7 @@
 #include "core/jobs/RipJob.h"
 #include "core/platform/RunDetached.h"
 #include "core/settings/Settings.h"
+#include "core/text/FormatText.h"
 #include "core/verify/VerificationText.h"
 #include "gui/progress/CompletionPage.h"
 #include "gui/progress/ErrorPage.h"
@@ -143,6 +144,15 @@ void ProgressWindow::HandleMessage(const Message& m) {
             break;
         case WM_DECODE_STATUS:
             ShowPage(kEncodePage);
+            break;
+        case WM_ENCODE_BEHIND:
+            extract_->SetBehindText(QString::fromStdString(
+                FormatText("正在编码 (%02d/%02d): ", static_cast<int>(m.wParam),
+                           static_cast<int>(m.lParam)) +
+                m.text));
+            break;
+        case WM_ENCODE_BEHIND_PROGRESS:
+            extract_->SetBehindProgress(perMille, elapsed);
             break;
         case WM_JOB_DONE: {
             // The worker waits in its send: the job and its items are there to read.

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/text/FormatText.h"
+#include "gui/settings/NumberEdit.h"
 #include "gui/settings/OptionsPrompter.h"
 #include "gui/settings/OptionsRules.h"
 
@@ -28,7 +29,8 @@ Misc1Page::Misc1Page(OptionsPrompter& prompter, QWidget* parent)
       player_(new QLineEdit),
       browse_(ellipsisButton()),
       parameters_(new QLineEdit),
-      priority_(new QComboBox) {
+      priority_(new QComboBox),
+      encoderThreads_(new NumberEdit) {
     priority_->addItems({tr("最低"), tr("低于常规"), tr("常规"), tr("高于常规"), tr("最高")});
 
     auto* playerRow = new QHBoxLayout;
@@ -54,6 +56,14 @@ Misc1Page::Misc1Page(OptionsPrompter& prompter, QWidget* parent)
     auto* priorityRow = new QFormLayout;
     priorityRow->addRow(tr("抓轨及编码线程:"), priority_);
 
+    // A row of its own: how many encoders run is not a matter of their priority.
+    auto* threadsRow = new QFormLayout;
+    auto* threadsField = new QHBoxLayout;
+    threadsField->addWidget(encoderThreads_);
+    threadsField->addWidget(new QLabel(tr("(0 = 按处理器数目)")));
+    threadsField->addStretch(1);
+    threadsRow->addRow(tr("编码线程数:"), threadsField);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("指定 MP3 播放器 (留空使用默认播放器):")));
     layout->addLayout(playerRow);
@@ -61,11 +71,13 @@ Misc1Page::Misc1Page(OptionsPrompter& prompter, QWidget* parent)
     layout->addWidget(parameters_);
     layout->addWidget(replaceGroup);
     layout->addLayout(priorityRow);
+    layout->addLayout(threadsRow);
     layout->addStretch(1);
 
     bindText(player_, "Misc", "MP3Player");
     bindText(parameters_, "Misc", "MP3PlayerParameters");
     bindChoice(priority_, "Misc", "ThreadPriority", kPriorityShownWhenOutside);
+    bindNumber(encoderThreads_, "Misc", "EncoderThreads", /*clampOnOpen=*/true);
 
     connect(browse_, &QPushButton::clicked, this, [this] {
         if (auto path = prompter_.chooseProgram(this, player_->text()))

@@ -10,10 +10,11 @@ class QPushButton;
 
 namespace korvida::gui {
 
+class NumberEdit;
 class OptionsPrompter;
 
 // "杂项一": the MP3 player, the replacements of characters file names cannot hold, and
-// the priority of the worker threads.
+// the priority of the worker threads, and how many encoders work behind the reader.
 class Misc1Page : public OptionsPage {
     Q_OBJECT
 
@@ -27,6 +28,7 @@ class Misc1Page : public OptionsPage {
     QPushButton* playerButton() const { return browse_; }
     const std::array<QLineEdit*, 10>& replacementEdits() const { return replace_; }
     QComboBox* priorityList() const { return priority_; }
+    NumberEdit* encoderThreadsEdit() const { return encoderThreads_; }
 
   private:
     OptionsPrompter& prompter_;
@@ -35,6 +37,7 @@ class Misc1Page : public OptionsPage {
     QLineEdit* parameters_;
     std::array<QLineEdit*, 10> replace_{};
     QComboBox* priority_;
+    NumberEdit* encoderThreads_;
 };
 
 }  // namespace korvida::gui

@@ -58,6 +58,7 @@ TEST_F(DecodeJobTest, InOrderAndTheFirstFailureEndsTheBatch) {
     const std::string a = test::LameMp3("a.mp3", "-b 64");
     const std::string c = test::LameMp3("c.mp3", "-b 64");
     test::WriteFile(dir / "b.mp3", "not an mp3");
+    settings.EncoderThreads = 1;  // several workers would begin c.mp3 beside b.mp3
     SetFileJobItems(*record, {"/earlier/x.mp3", "/earlier/y.mp3", "/earlier/z.mp3", "/w.mp3"});
 
     EXPECT_THAT(Run({a, dir / "b.mp3", c}), ElementsAre("a.mp3", "b.mp3", "failed"));

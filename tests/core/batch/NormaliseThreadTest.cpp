@@ -36,11 +36,12 @@ class NormaliseThreadTest : public ::testing::Test {
     }
 
     // Runs the normalise job on the files added, to its end.
-    void Run(int threadPriority) {
+    void Run(int threadPriority, int encoderThreads = 0) {
         Settings settings;
         settings.NormalizeRatio = 95;
         settings.OutputFolder = "/music/";
         settings.ThreadPriority = threadPriority;
+        settings.EncoderThreads = encoderThreads;
         JobParties parties;
         parties.progressWindow = &progress;
         parties.mainWindow = &log;
@@ -77,7 +78,7 @@ TEST_F(NormaliseThreadTest, FirstFailingFileEndsTheJobAndLaterFilesAreLeftAlone)
     AddFile("1.wav", kQuiet);
     AddFile("2.wav", k22050);
     AddFile("3.wav", kQuiet);
-    Run(2);
+    Run(2, /*encoderThreads=*/1);  // several workers would begin 3.wav beside 2.wav
 
     EXPECT_THAT(Story(), ::testing::ElementsAre("item 1.wav", "item 2.wav", "failed"));
     EXPECT_NE(ReadFile(job->items[0].name), kQuiet);

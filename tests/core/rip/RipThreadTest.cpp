@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -201,6 +202,7 @@ TEST_F(RipThreadTest, CancelledReplayGainRipKeepsWholeFilesWithTrackValuesOnly) 
     Tick({1, 2, 3});
     settings.OutputFormat = kOutputOgg;
     settings.ReplayGain = 1;
+    settings.EncoderThreads = 1;  // the moment below is one of reading and encoding in turn
     int encodes = 0;
     progress.onMessage = [&](const Message& m) {
         if (m.id == WM_ENCODE_STATUS && ++encodes == 2)
@@ -323,8 +325,8 @@ TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
     settings.OutputFormat = kOutputMp3;
     Tick({1, 4});
     info.isrc[3] = "FRZ039900212";
-    std::vector<std::intptr_t> stageSawTrack;
-    std::vector<std::string> stageSawIsrc;
+    std::mutex mutex;  // the encoders work beside each other
+    std::vector<std::pair<std::intptr_t, std::string>> stageSaw;
     // StartRip builds its own job; the stage is given through a job built the same way.
     std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
     job->driver = disc.driver.get();
@@ -333,13 +335,16 @@ TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
     job->settings = settings;
     job->coverArt = std::make_shared<const std::vector<std::uint8_t>>(3, 0xFF);
     RipThread(*job, WithMp3Stage([&](JobContext&, EncodeTask& task) {
-        stageSawTrack.push_back(task.item->index);
-        stageSawIsrc.push_back(task.item->isrc);
+        {
+            std::lock_guard lock(mutex);
+            stageSaw.emplace_back(task.item->index, task.item->isrc);
+        }
         EXPECT_EQ(task.coverArt, job->coverArt) << "the album's cover, for the tags";
         return FakeMp3Stage(task);
     }));
-    EXPECT_THAT(stageSawTrack, ElementsAre(0, 3));
-    EXPECT_THAT(stageSawIsrc, ElementsAre("", "FRZ039900212"));
+    EXPECT_THAT(stageSaw, ::testing::UnorderedElementsAre(
+                              std::pair<std::intptr_t, std::string>(0, ""),
+                              std::pair<std::intptr_t, std::string>(3, "FRZ039900212")));
     EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
 }
@@ -451,16 +456,27 @@ class ThreadPriorityTest : public RipThreadTest,
                            public ::testing::WithParamInterface<PriorityCase> {};
 
 TEST_P(ThreadPriorityTest, WorkerRunsAtTheSettingsPriority) {
+    ASSERT_TRUE(LoadEncoderLibrary(0));
     settings.ThreadPriority = GetParam().setting;
-    Tick({1});
-    int nice = -100;
+    settings.OutputFormat = kOutputMp3;
+    settings.EncoderThreads = 2;
+    Tick({1, 2});
+    std::atomic<int> readerNice = -100;
+    std::mutex mutex;  // two encoders may log at once
+    std::vector<int> encoderNice;
     main.onMessage = [&](const Message& m) {
-        if (m.id == WM_CURRENT_TRACK)  // runs on the worker thread
-            nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+        const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+        if (m.id == WM_CURRENT_TRACK)  // runs on the reader's thread
+            readerNice = nice;
+        if (m.id == WM_JOB_LOG && m.text.find("正在编码") != std::string::npos) {  // an encoder's
+            std::lock_guard lock(mutex);
+            encoderNice.push_back(nice);
+        }
     };
     Rip();
     EXPECT_EQ(settings.ThreadPriority, GetParam().stored);
-    EXPECT_EQ(nice, GetParam().nice);
+    EXPECT_EQ(readerNice, GetParam().nice);
+    EXPECT_THAT(encoderNice, ElementsAre(GetParam().nice, GetParam().nice));
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, ThreadPriorityTest,
@@ -480,6 +496,7 @@ RipJobHandle EncodeThree(test::ScriptedTarget& progress, test::ScriptedTarget& l
     parties.progressWindow = &progress;
     parties.mainWindow = &log;
     Settings settings;
+    settings.EncoderThreads = 1;  // the stages below see the files one after another
     RipJobHandle handle =
         StartFileJob(std::move(job), FileJobKind::kEncodeOgg, parties, settings, formats);
     handle.Wait();
@@ -512,6 +529,7 @@ TEST(EncodeFilesThreadTest, StopsAtTheFirstFailingFileAndEndsOnACancel) {
 // its end message (the progress window would wait for ever).
 TEST_F(RipThreadTest, AStageThatThrowsEndsItsJobAsFailedExactlyOnce) {
     settings.OutputFormat = kOutputMp3;
+    settings.EncoderThreads = 1;  // a pipeline reads track 3 while track 2 encodes
     Tick({1, 2, 3});
     std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
     job->driver = disc.driver.get();
