@@ -3,15 +3,14 @@
 #include <FLAC/stream_decoder.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "core/audio/BinaryFile.h"
 #include "core/audio/WavFile.h"
 #include "core/batch/DecodeMp3ToWav.h"
+#include "core/batch/OpenDecodedWav.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
@@ -129,18 +128,10 @@ int DecodeFlacToWav(const std::string& source, const std::string& output, JobCon
         return 0;
     }
     probe.Close();
-    // Decoding into the file it reads from would destroy the source at the first write.
-    std::error_code sameError;
-    if (std::filesystem::equivalent(source, output, sameError)) {
-        LogFormatted(context, "不能打开输出文件 " + output + "。");
-        return 0;
-    }
-    TemporaryFile written = TemporaryFile::CreateBeside(output);
+    TemporaryFile written;
     BinaryFile out;
-    if (!written.owned() || !out.Open(written.path(), BinaryFile::Mode::kCreate)) {
-        LogFormatted(context, "不能打开输出文件 " + output + "。");
+    if (!OpenDecodedWav(context, source, output, written, out))
         return 0;
-    }
 
     Decode d{context, out};
     d.t0 = TickCount();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
@@ -10,6 +9,7 @@
 #include "core/audio/BinaryFile.h"
 #include "core/audio/Normalisation.h"
 #include "core/audio/WavFile.h"
+#include "core/batch/OpenDecodedWav.h"
 #include "core/encode/Id3Tag.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/JobLog.h"
@@ -195,21 +195,10 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
         return 0;
     }
 
-    // Decoding into the file it reads from would destroy the source at the first write.
-    std::error_code sameError;
-    if (std::filesystem::equivalent(source, output, sameError)) {
-        LogFormatted(context, "不能打开输出文件 " + output + "。");
-        return 0;
-    }
-    // Written beside its name and moved there once it is a sound WAV: a failure (an
-    // empty or half-written header, a disk that filled up) leaves nothing behind, and an
-    // earlier file of that name stays as it was.
-    TemporaryFile written = TemporaryFile::CreateBeside(output);
+    TemporaryFile written;
     BinaryFile out;
-    if (!written.owned() || !out.Open(written.path(), BinaryFile::Mode::kCreate)) {
-        LogFormatted(context, "不能打开输出文件 " + output + "。");
+    if (!OpenDecodedWav(context, source, output, written, out))
         return 0;
-    }
     std::unique_ptr<std::uint8_t[]> pcm(new (std::nothrow) std::uint8_t[kDecodePcmBytes]);
     if (!pcm) {
         LogFormatted(context, "不能分配 PCM 缓冲。");
