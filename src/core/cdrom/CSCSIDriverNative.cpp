@@ -37,22 +37,22 @@ bool IsUnitAttention(const ScsiReply& reply) {
 
 std::string FailureText(const ScsiReply& reply, std::size_t expected, bool fullTransfer) {
     if (!reply.delivered)
-        return reply.systemError ? ErrorText(reply.systemError) : "no drive";
+        return reply.systemError ? ErrorText(reply.systemError) : "没有驱动器";
     if (reply.timedOut)
-        return "no answer within 5 seconds";
+        return "驱动器 5 秒内没有应答";
     if (reply.status == kScsiStatusCheckCondition) {
         return SenseText(reply.sense.data(), reply.senseLength);
     }
     if (reply.status != kScsiStatusGood) {
-        return "SCSI status " + std::to_string(reply.status);
+        return "SCSI 状态 " + std::to_string(reply.status);
     }
     if (reply.hostStatus || reply.driverStatus) {
-        return "host status " + std::to_string(reply.hostStatus) + ", driver status " +
+        return "主机适配器状态 " + std::to_string(reply.hostStatus) + "，驱动程序状态 " +
                std::to_string(reply.driverStatus);
     }
     if (fullTransfer && reply.transferred < expected) {
-        return "short transfer: " + std::to_string(reply.transferred) + " of " +
-               std::to_string(expected) + " bytes";
+        return "驱动器只传回 " + std::to_string(reply.transferred) + " 字节，应为 " +
+               std::to_string(expected) + " 字节";
     }
     return {};
 }

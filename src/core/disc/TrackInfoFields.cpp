@@ -38,11 +38,11 @@ bool SetTrackInfoField(TrackInfo& info, const std::string& name, const std::stri
             return true;
         }
         if (errorText)
-            *errorText = "Genre must be a number, not " + value;
+            *errorText = "Genre 必须是数字，而不是 " + value;
         return false;
     }
     if (errorText)
-        *errorText = "unknown field " + name;
+        *errorText = "未知的字段: " + name;
     return false;
 }
 

@@ -163,14 +163,14 @@ struct Headers {
 std::optional<Headers> ReadHeaders(PageReader& reader, std::string& error) {
     ogg_page page;
     if (reader.Next(page) != PageReader::Result::kPage || !ogg_page_bos(&page)) {
-        error = "not an Ogg stream";
+        error = "不是 Ogg 文件";
         return std::nullopt;
     }
     Headers headers{};
     headers.serial = ogg_page_serialno(&page);
     StreamState stream(headers.serial);
     if (!stream.ready || ogg_stream_pagein(&stream.state, &page) != 0) {
-        error = "damaged Ogg page";
+        error = "Ogg 页已损坏";
         return std::nullopt;
     }
     headers.pages = 1;
@@ -179,12 +179,12 @@ std::optional<Headers> ReadHeaders(PageReader& reader, std::string& error) {
         ogg_packet packet;
         const int out = ogg_stream_packetout(&stream.state, &packet);
         if (out < 0) {
-            error = "damaged Ogg stream";
+            error = "Ogg 流已损坏";
             return std::nullopt;
         }
         if (out == 1) {
             if (!codec && !(codec = CodecOf(packet))) {
-                error = "neither Vorbis nor Opus";
+                error = "既不是 Vorbis 也不是 Opus";
                 return std::nullopt;
             }
             headers.packets.emplace_back(packet.packet, packet.packet + packet.bytes);
@@ -195,13 +195,13 @@ std::optional<Headers> ReadHeaders(PageReader& reader, std::string& error) {
         if (reader.Next(page) != PageReader::Result::kPage ||
             ogg_page_serialno(&page) != headers.serial ||
             ogg_stream_pagein(&stream.state, &page) != 0) {
-            error = "incomplete Ogg headers";
+            error = "Ogg 文件头不完整";
             return std::nullopt;
         }
         ++headers.pages;
     }
     if (stream.state.lacing_returned < stream.state.lacing_fill) {
-        error = "audio shares the last header page";
+        error = "音频数据与最后一个文件头页混在一起";
         return std::nullopt;
     }
     headers.codec = *codec;
@@ -285,7 +285,7 @@ bool RewriteOggComments(const std::string& path,
             return fail(out.lastErrorText());
     }
     if (result == PageReader::Result::kError)
-        return fail(in.lastError() ? in.lastErrorText() : "damaged Ogg page");
+        return fail(in.lastError() ? in.lastErrorText() : "Ogg 页已损坏");
     if (!out.Close())
         return fail(out.lastErrorText());
     return written.MoveTo(path, &error) || fail(error);

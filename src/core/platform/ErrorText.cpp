@@ -23,13 +23,33 @@ std::string ErrorText(int errorNumber) {
             return "文件名太长";
         case EISDIR:
             return "这是一个文件夹";
+        case ENOTDIR:
+            return "路径中有一部分不是文件夹";
+        case EFBIG:
+            return "文件太大";
+        case EDQUOT:
+            return "超出磁盘配额";
+        case EIO:
+            return "输入/输出错误";
+        case EPERM:
+            return "不允许这样操作";
+        case EBUSY:
+            return "设备正忙";
+        case ENXIO:
+        case ENODEV:
+            return "设备不存在";
+        case ENOMEDIUM:
+            return "驱动器中没有光盘";
+        case EMFILE:
+        case ENFILE:
+            return "打开的文件太多";
         default:
             break;
     }
     char buffer[256] = {};
     // GNU strerror_r may return a static string instead of filling the buffer.
     const char* text = ::strerror_r(errorNumber, buffer, sizeof buffer);
-    return text ? std::string(text) : std::string("error ") + std::to_string(errorNumber);
+    return text ? std::string(text) : std::string("错误 ") + std::to_string(errorNumber);
 }
 
 }  // namespace korvida

@@ -8,7 +8,7 @@ namespace korvida {
 bool MakeSureDirectoryPathExists(const std::string& path, std::string* errorText) {
     if (path.empty()) {
         if (errorText)
-            *errorText = "empty path";
+            *errorText = "路径为空";
         return false;
     }
     std::error_code ec;

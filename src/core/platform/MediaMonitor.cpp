@@ -62,7 +62,7 @@ std::unique_ptr<MediaMonitor> MediaMonitor::Open(std::string* errorText) {
         udev_unref(context);
     }
     if (errorText)
-        *errorText = "no udev monitor for block devices";
+        *errorText = "无法监视光盘的插入和取出 (udev)";
     return nullptr;
 }
 

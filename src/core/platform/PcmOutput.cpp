@@ -63,7 +63,7 @@ std::unique_ptr<PcmOutput> PcmOutput::Play(const std::string& device, std::uint3
     std::call_once(quiet, [] { snd_lib_error_set_handler(Silent); });
     if (endLba <= startLba || !reader) {
         if (errorText)
-            *errorText = "nothing to play";
+            *errorText = "没有可播放的内容";
         return nullptr;
     }
     snd_pcm_t* raw = nullptr;

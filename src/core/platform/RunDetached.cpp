@@ -15,7 +15,7 @@ namespace korvida {
 bool RunDetached(const std::vector<std::string>& argv, std::string* errorText) {
     if (argv.empty() || argv[0].empty()) {
         if (errorText)
-            *errorText = "no program";
+            *errorText = "没有指定程序";
         return false;
     }
     std::vector<char*> args;

@@ -27,6 +27,15 @@ std::string TrimBlanks(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+// The whole value is the number, nothing trailing. A leading "+" is taken because
+// read offsets are written with their sign everywhere (drive offset tables, our log).
+bool IsWholeNumber(const std::string& value, int parsed) {
+    std::string text = TrimBlanks(value);
+    if (text.size() > 1 && text[0] == '+' && text[1] >= '0' && text[1] <= '9')
+        text.erase(0, 1);
+    return std::to_string(parsed) == text;
+}
+
 // Fields hold their defaults when visited: a value the rules refuse leaves the default.
 struct Loader {
     const ProfileFile& file;
@@ -206,15 +215,15 @@ bool SetSettingByName(Settings& settings, const std::string& section, const std:
     std::string error;
     int parsed = 0;
     if (!field) {
-        error = "unknown setting: " + name;
+        error = "没有这个设置: " + name;
     } else if (field.text) {
         TextSetting checked = CheckTextSetting(field.textRule, value);
         if (checked.accepted)
             *field.text = std::move(checked.value);
         else
             error = name + ": " + checked.message;
-    } else if (!ParseLeadingInt(value, &parsed) || std::to_string(parsed) != TrimBlanks(value)) {
-        error = name + ": not a number: " + value;
+    } else if (!ParseLeadingInt(value, &parsed) || !IsWholeNumber(value, parsed)) {
+        error = name + ": 不是整数: " + value;
     } else if (!field.intRule.Ranged()) {
         *field.integer = field.intRule.clamp(parsed);
     } else if (auto outside = CheckRange(parsed, field.intRule.lo, field.intRule.hi)) {

@@ -192,7 +192,7 @@ TEST(CueLayout, ASheetFarLargerThanAnyCueIsRefusedUnread) {
     WriteFile(dir / "disc.cue", std::string(2 << 20, ' '));
     std::string error;
     EXPECT_FALSE(VirtualDrive::Open(dir / "disc.cue", error));
-    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_NE(error.find("文件太大"), std::string::npos) << error;
 }
 
 }  // namespace

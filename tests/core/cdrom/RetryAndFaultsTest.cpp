@@ -58,7 +58,7 @@ TEST_P(DriveThatNeverAnswers, GetsExactlyRetryTimesAttemptsOfAtMostFiveSecondsEa
     EXPECT_EQ(GetParam().call(*setup.driver), 0);
     EXPECT_EQ(drive->CommandCount() - before, 3u);
     EXPECT_EQ(drive->WaitedMs(), 3u * kCommandTimeoutMs);
-    EXPECT_NE(setup.driver->LastErrorText().find("5 seconds"), std::string::npos);
+    EXPECT_NE(setup.driver->LastErrorText().find("5 秒内没有应答"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, DriveThatNeverAnswers,
@@ -133,7 +133,7 @@ TEST(ReadFaults, AnUnreadableFrameFailsTheReadAndLeavesItsSense) {
     EXPECT_EQ(sense[2] & 0x0F, kSenseMediumError);
     EXPECT_EQ(sense[12], 0x11);  // unrecovered read error
     EXPECT_EQ(sense[14], 0) << "only 14 sense bytes are kept";
-    EXPECT_NE(setup.driver->LastErrorText().find("at LBA 100"), std::string::npos)
+    EXPECT_NE(setup.driver->LastErrorText().find("位于 LBA 100"), std::string::npos)
         << setup.driver->LastErrorText();
 
     Reader before(74, 26);

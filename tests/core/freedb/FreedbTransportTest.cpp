@@ -9,12 +9,12 @@
 #include <functional>
 #include <string>
 
-#include "core/text/Base64Encode.h"
 #include "core/freedb/FreedbCommands.h"
 #include "core/freedb/FreedbReplies.h"
 #include "core/freedb/FreedbSubmission.h"
 #include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
+#include "core/text/Base64Encode.h"
 #include "support/TempHome.h"
 #include "support/freedb/FreedbRequestFormat.h"
 #include "support/freedb/FreedbTestServer.h"
@@ -282,7 +282,7 @@ TEST(QueryThread, LookupFailuresNameTheirReason) {
     EXPECT_EQ(lookUp({EAI_FAIL, 0, {}}), "网络错误 (代码 = " + std::to_string(EAI_FAIL) + ")：" +
                                              gai_strerror(EAI_FAIL) + "。");
     EXPECT_EQ(lookUp({EAI_SYSTEM, EMFILE, {}}),
-              "网络错误 (代码 = " + std::to_string(EMFILE) + ")：" + std::strerror(EMFILE) + "。");
+              "网络错误 (代码 = " + std::to_string(EMFILE) + ")：打开的文件太多。");
 }
 
 // "(YYYY-MM-DD hh:mm:ss) 用户取消操作。"

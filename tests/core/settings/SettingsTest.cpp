@@ -222,8 +222,14 @@ TEST(Settings, SetByNameValidatesAndClamps) {
     EXPECT_EQ(s.Copyright, 0);
     EXPECT_EQ(s.ogg.Copyright, 0);
     EXPECT_FALSE(SetSettingByName(s, "MP3", "BitRate", "12x", &error));
+    EXPECT_EQ(error, "MP3.BitRate: 不是整数: 12x");
     EXPECT_FALSE(SetSettingByName(s, "MP3", "NoSuchKey", "1", &error));
-    EXPECT_NE(error.find("MP3.NoSuchKey"), std::string::npos);
+    EXPECT_EQ(error, "没有这个设置: MP3.NoSuchKey");
+    // Offsets are published with their sign; a lone or doubled sign is still no number.
+    EXPECT_TRUE(SetSettingByName(s, "CDROM", "ReadOffset", "+667", &error)) << error;
+    EXPECT_EQ(s.ReadOffset, 667);
+    EXPECT_FALSE(SetSettingByName(s, "CDROM", "ReadOffset", "+", &error));
+    EXPECT_FALSE(SetSettingByName(s, "CDROM", "ReadOffset", "++6", &error));
 }
 
 // The desktop program saves at exit what it loaded at start; a `settings --set` in
