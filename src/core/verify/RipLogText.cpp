@@ -39,6 +39,10 @@ const char* FormatName(int outputFormat) {
             return "WAV";
         case kOutputOgg:
             return "Ogg Vorbis";
+        case kOutputFlac:
+            return "FLAC";
+        case kOutputOpus:
+            return "Opus";
         default:
             return "MP3";
     }
