@@ -142,24 +142,55 @@ INSTANTIATE_TEST_SUITE_P(Discs, VerifiedRipChecksums,
 struct LookupScenario {
     const char* name;
     // Sets the server's route for the disc's database file, given the tracks' figures.
-    std::function<void(test::HttpTestServer&, const std::string& target,
+    std::function<void(test::HttpTestServer&, const std::string& target, const AccurateRipDisc&,
                        const std::vector<TrackChecksums>&)>
         serve;
     std::vector<std::string> results;
 };
 
-std::string Pressing(const std::vector<std::array<std::uint32_t, 2>>& tracks) {
+// A pressing of `disc` (its ids in the header) with these confidences and CRCs.
+std::string Pressing(const AccurateRipDisc& disc,
+                     const std::vector<std::array<std::uint32_t, 2>>& tracks) {
     std::string bytes(1, static_cast<char>(tracks.size()));
-    bytes += test::Le32(1) + test::Le32(2) + test::Le32(3);
+    bytes += test::Le32(disc.id1) + test::Le32(disc.id2) + test::Le32(disc.freedbId);
     for (const auto& [confidence, crc] : tracks)
         bytes += static_cast<char>(confidence) + test::Le32(crc) + test::Le32(0x450);
     return bytes;
 }
 
 // Pressing 1 holds track 1 by v1, pressing 2 track 2 by v2; nobody has track 3 right.
-std::string TwoPressings(const std::vector<TrackChecksums>& sums) {
-    return Pressing({{7, sums[0].arV1}, {1, ~sums[1].arV2}, {1, ~sums[2].arV1}}) +
-           Pressing({{2, ~sums[0].arV1}, {3, sums[1].arV2}, {1, ~sums[2].arV2}});
+std::string TwoPressings(const AccurateRipDisc& disc, const std::vector<TrackChecksums>& sums) {
+    return Pressing(disc, {{7, sums[0].arV1}, {1, ~sums[1].arV2}, {1, ~sums[2].arV1}}) +
+           Pressing(disc, {{2, ~sums[0].arV1}, {3, sums[1].arV2}, {1, ~sums[2].arV2}});
+}
+
+// The disc ids of the image at `cue` and the figures of its tracks, `lengths` sectors
+// long, taken here from the image's bytes.
+struct DiscFigures {
+    AccurateRipDisc disc;
+    std::vector<TrackChecksums> sums;
+};
+
+DiscFigures FiguresOf(const std::string& cue, const std::vector<std::uint32_t>& lengths) {
+    DiscFigures figures;
+    test::DiscDriver drive(cue);
+    std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
+    if (!drive.driver->ReadTOC(toc.data(), 0))
+        return figures;
+    figures.disc = AccurateRipDiscOf(toc.data());
+    const std::string bin =
+        test::ReadFile(std::filesystem::path(cue).replace_extension(".bin").string());
+    std::size_t at = 0;
+    for (std::size_t t = 0; t < lengths.size(); ++t) {
+        TrackChecksumAccumulator accumulator(figures.disc.PositionOf(static_cast<int>(t)));
+        const std::size_t bytes = std::size_t{lengths[t]} * test::kFrameBytes;
+        accumulator.Feed(reinterpret_cast<const std::uint8_t*>(bin.data()) + at, bytes);
+        at += bytes;
+        TrackVerification verification;
+        accumulator.Store(verification);
+        figures.sums.push_back(verification.sums);
+    }
+    return figures;
 }
 
 class VerifiedRipLookup : public ::testing::TestWithParam<LookupScenario> {};
@@ -169,27 +200,12 @@ TEST_P(VerifiedRipLookup, ReportsEachTrackAndNeverFailsTheRip) {
     const std::vector<std::uint32_t> lengths = {300, 200, 250};
     const std::string cue = WriteLayout(home / "disc", lengths);
 
-    // The figures the rip must find, taken here from the image's bytes.
-    test::DiscDriver drive(cue);
-    std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
-    ASSERT_TRUE(drive.driver->ReadTOC(toc.data(), 0));
-    const AccurateRipDisc disc = AccurateRipDiscOf(toc.data());
-    const std::string bin = test::ReadFile(home / "disc/disc.bin");
-    std::vector<TrackChecksums> sums;
-    std::size_t at = 0;
-    for (std::size_t t = 0; t < lengths.size(); ++t) {
-        TrackChecksumAccumulator accumulator(disc.PositionOf(static_cast<int>(t)));
-        const std::size_t bytes = std::size_t{lengths[t]} * test::kFrameBytes;
-        accumulator.Feed(reinterpret_cast<const std::uint8_t*>(bin.data()) + at, bytes);
-        at += bytes;
-        TrackVerification verification;
-        accumulator.Store(verification);
-        sums.push_back(verification.sums);
-    }
+    const DiscFigures figures = FiguresOf(cue, lengths);
+    ASSERT_TRUE(figures.disc.ok);
 
     test::HttpTestServer server;
-    const std::string target = "/accuraterip/" + disc.DatabasePath();
-    GetParam().serve(server, target, sums);
+    const std::string target = "/accuraterip/" + figures.disc.DatabasePath();
+    GetParam().serve(server, target, figures.disc, figures.sums);
     test::WriteFile(home / "Settings.ini",
                     "[AccurateRip]\nServer=127.0.0.1:" + std::to_string(server.port()) + "\n");
 
@@ -213,26 +229,37 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LookupScenario{"TwoPressingsMatchByV1AndV2",
                        [](test::HttpTestServer& server, const std::string& target,
-                          const std::vector<TrackChecksums>& sums) {
-                           server.Answer(target, 200, TwoPressings(sums),
+                          const AccurateRipDisc& disc, const std::vector<TrackChecksums>& sums) {
+                           server.Answer(target, 200, TwoPressings(disc, sums),
                                          "application/octet-stream");
                        },
                        {"准确抓取 (可信度 7, v1)", "准确抓取 (可信度 3, v2)", "不准确"}},
-        LookupScenario{
-            "UnknownDisc",
-            [](test::HttpTestServer&, const std::string&, const std::vector<TrackChecksums>&) {},
-            {"不在数据库中", "不在数据库中", "不在数据库中"}},
+        // The same pressings under the ids of another disc (a server that confuses two
+        // files): believed, they would confirm tracks 1 and 2.
+        LookupScenario{"AnotherDiscsReply",
+                       [](test::HttpTestServer& server, const std::string& target,
+                          const AccurateRipDisc& disc, const std::vector<TrackChecksums>& sums) {
+                           AccurateRipDisc other = disc;
+                           other.id2 += 1;
+                           server.Answer(target, 200, TwoPressings(other, sums),
+                                         "application/octet-stream");
+                       },
+                       {"数据库回复无法解读", "数据库回复无法解读", "数据库回复无法解读"}},
+        LookupScenario{"UnknownDisc",
+                       [](test::HttpTestServer&, const std::string&, const AccurateRipDisc&,
+                          const std::vector<TrackChecksums>&) {},
+                       {"不在数据库中", "不在数据库中", "不在数据库中"}},
         LookupScenario{"TruncatedReply",
                        [](test::HttpTestServer& server, const std::string& target,
-                          const std::vector<TrackChecksums>& sums) {
-                           const std::string whole = TwoPressings(sums);
+                          const AccurateRipDisc& disc, const std::vector<TrackChecksums>& sums) {
+                           const std::string whole = TwoPressings(disc, sums);
                            server.Answer(target, 200, whole.substr(0, whole.size() - 5),
                                          "application/octet-stream");
                        },
                        {"数据库回复无法解读", "数据库回复无法解读", "数据库回复无法解读"}},
         LookupScenario{"ServerNeverAnswers",
                        [](test::HttpTestServer& server, const std::string& target,
-                          const std::vector<TrackChecksums>&) {
+                          const AccurateRipDisc&, const std::vector<TrackChecksums>&) {
                            test::HttpTestServer::Route route;
                            route.mode = test::HttpTestServer::Mode::kNeverAnswer;
                            server.SetRoute(target, route);
@@ -255,7 +282,9 @@ TEST(AccurateRipCommand, PrintsTheIdsPathAndPressings) {
     EXPECT_THAT(first.out, HasSubstr("不在数据库中"));
 
     const std::string target = server.Requests().at(0).target;
-    server.Answer(target, 200, Pressing({{7, 0x1234abcd}, {0, 5}}) + Pressing({{2, 9}, {1, 8}}),
+    const AccurateRipDisc disc = FiguresOf(cue, {300, 200}).disc;
+    server.Answer(target, 200,
+                  Pressing(disc, {{7, 0x1234abcd}, {0, 5}}) + Pressing(disc, {{2, 9}, {1, 8}}),
                   "application/octet-stream");
     const auto r = test::RunCli(
         {"--image", cue, "accuraterip", "--server", "127.0.0.1:" + std::to_string(server.port())});
@@ -268,6 +297,45 @@ TEST(AccurateRipCommand, PrintsTheIdsPathAndPressings) {
     EXPECT_THAT(std::vector<std::string>(lines.begin() + 2, lines.end()),
                 ElementsAre("01 7 1234abcd 00000450", "02 0 00000005 00000450",
                             "01 2 00000009 00000450", "02 1 00000008 00000450"));
+}
+
+// A drive that fails silently returns zeros, whose checksums are 0, and the database
+// keeps empty slots (confidence 0, CRC 0): the silent track is named as such, never
+// confirmed, alike in the verification lines and the rip log's summary.
+TEST(VerifiedRip, ASilentTrackIsNeverConfirmedByEmptySlots) {
+    test::TempHome home;
+    const std::vector<std::uint32_t> lengths = {300, 200, 250};
+    std::string bin = test::Frames(0, 750);
+    std::fill(bin.begin() + 300 * test::kFrameBytes, bin.begin() + 500 * test::kFrameBytes, '\0');
+    std::filesystem::create_directories(home / "disc");
+    const std::string cue = test::WriteDisc(home / "disc", {0, 300, 500}, 750, bin);
+    const DiscFigures figures = FiguresOf(cue, lengths);
+    ASSERT_TRUE(figures.disc.ok);
+    ASSERT_EQ(figures.sums[1].arV2, 0u);
+
+    test::HttpTestServer server;
+    // As real replies hold them: a pressing with one empty slot, and one all empty.
+    server.Answer("/accuraterip/" + figures.disc.DatabasePath(), 200,
+                  Pressing(figures.disc, {{5, figures.sums[0].arV1}, {0, 0}, {4, 1}}) +
+                      Pressing(figures.disc, {{0, 0}, {0, 0}, {0, 0}}),
+                  "application/octet-stream");
+    test::WriteFile(home / "Settings.ini",
+                    "[AccurateRip]\nServer=127.0.0.1:" + std::to_string(server.port()) + "\n");
+    const auto r = test::RunCli({"--image", cue, "rip", "--format", "wav", "--log"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> results;
+    for (const auto& [number, line] : VerificationLines(r.err))
+        results.push_back(line.substr(line.find(" ARv2 ") + 15));
+    EXPECT_THAT(results, ElementsAre("准确抓取 (可信度 5, v1)", "无法校验 (全为静音)", "不准确"));
+
+    std::string logPath;  // the last line of the output
+    std::istringstream out(r.out);
+    for (std::string line; std::getline(out, line);)
+        logPath = line;
+    const std::string log = test::ReadFile(logPath);
+    EXPECT_THAT(log, HasSubstr("  AccurateRip: 无法校验 (全为静音)\n"));
+    EXPECT_THAT(log, HasSubstr("  未能确认准确抓取的音轨:\n    02  无法校验 (全为静音)\n"
+                               "    03  不准确\n"));
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ AccurateRipLookupResult AccurateRipLookup::Run(const AccurateRipDisc& disc,
         result.status = Status::kFailed;
         result.detail = "HTTP " + std::to_string(response.status);
     } else {
-        result.reply = ParseAccurateRipReply(response.body.data(), response.body.size());
+        result.reply = ParseAccurateRipReply(response.body.data(), response.body.size(), disc);
         result.status = result.reply.ok ? Status::kFound : Status::kUnreadable;
         result.detail = result.reply.problem;
     }

@@ -1,6 +1,8 @@
 #include "core/verify/AccurateRipReply.h"
 
 #include "core/platform/ByteOrder.h"
+#include "core/text/FormatText.h"
+#include "core/verify/AccurateRipDisc.h"
 
 namespace korvida {
 
@@ -34,6 +36,23 @@ AccurateRipReply ParseAccurateRipReply(const std::uint8_t* bytes, std::size_t si
         reply.pressings.push_back(std::move(pressing));
     }
     reply.ok = true;
+    return reply;
+}
+
+AccurateRipReply ParseAccurateRipReply(const std::uint8_t* bytes, std::size_t size,
+                                       const AccurateRipDisc& disc) {
+    AccurateRipReply reply = ParseAccurateRipReply(bytes, size);
+    for (std::size_t i = 0; reply.ok && i < reply.pressings.size(); ++i) {
+        const AccurateRipPressing& pressing = reply.pressings[i];
+        if (pressing.tracks.size() == static_cast<std::size_t>(disc.audioTracks) &&
+            pressing.id1 == disc.id1 && pressing.id2 == disc.id2 &&
+            pressing.freedbId == disc.freedbId)
+            continue;
+        reply.ok = false;
+        reply.problem =
+            FormatText("第 %zu 个版本属于另一张光盘: %03zu-%08x-%08x-%08x", i + 1,
+                       pressing.tracks.size(), pressing.id1, pressing.id2, pressing.freedbId);
+    }
     return reply;
 }
 

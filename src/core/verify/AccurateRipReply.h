@@ -7,6 +7,8 @@
 
 namespace korvida {
 
+struct AccurateRipDisc;
+
 // One pressing of a disc as the database holds it.
 struct AccurateRipPressing {
     struct Track {
@@ -31,5 +33,12 @@ struct AccurateRipReply {
 // CRC. A reply cut short, empty, or with a pressing of no tracks is not ok: none of it is
 // to be trusted.
 AccurateRipReply ParseAccurateRipReply(const std::uint8_t* bytes, std::size_t size);
+
+// The same for the reply to a request for `disc`'s file. Every pressing's header must name
+// that disc (its audio track count, both ids and the freedb id): a server that answers
+// with another disc's pressings would otherwise confirm tracks it knows nothing of. A
+// pressing of another disc makes the whole reply not ok.
+AccurateRipReply ParseAccurateRipReply(const std::uint8_t* bytes, std::size_t size,
+                                       const AccurateRipDisc& disc);
 
 }  // namespace korvida

@@ -27,12 +27,22 @@ void MatchAccurateRip(const AccurateRipLookupResult& lookup, int track,
                 verification.outcome = AccurateRipOutcome::kReplyUnreadable;
                 break;
             case Status::kFound: {
-                verification.outcome = AccurateRipOutcome::kNotAccurate;
+                // Both checksums of silence are 0 whatever the disc, and so are the empty
+                // slots the database keeps: such a match would confirm nothing.
+                if (verification.sums.arV1 == 0 && verification.sums.arV2 == 0) {
+                    verification.outcome = AccurateRipOutcome::kSilent;
+                    break;
+                }
+                verification.outcome = AccurateRipOutcome::kNotInDatabase;
                 const auto at = static_cast<std::size_t>(track - 1);
                 for (const AccurateRipPressing& pressing : lookup.reply.pressings) {
                     if (at >= pressing.tracks.size())
                         continue;
                     const AccurateRipPressing::Track& entry = pressing.tracks[at];
+                    if (entry.confidence == 0)
+                        continue;  // an empty slot: nobody submitted this track
+                    if (verification.outcome == AccurateRipOutcome::kNotInDatabase)
+                        verification.outcome = AccurateRipOutcome::kNotAccurate;
                     const int version = entry.crc == verification.sums.arV2   ? 2
                                         : entry.crc == verification.sums.arV1 ? 1
                                                                               : 0;
@@ -60,6 +70,8 @@ std::string AccurateRipResultText(const TrackVerification& verification,
             return "不准确";
         case AccurateRipOutcome::kNotInDatabase:
             return "不在数据库中";
+        case AccurateRipOutcome::kSilent:
+            return "无法校验 (全为静音)";
         case AccurateRipOutcome::kLookupFailed:
             return status == AccurateRipLookupResult::Status::kOff ? "未查询数据库" : "查询失败";
         case AccurateRipOutcome::kLookupNotFinished:

@@ -39,6 +39,10 @@ const char* FormatName(int outputFormat) {
             return "WAV";
         case kOutputOgg:
             return "Ogg Vorbis";
+        case kOutputFlac:
+            return "FLAC";
+        case kOutputOpus:
+            return "Opus";
         default:
             return "MP3";
     }
@@ -56,6 +60,8 @@ std::string ResultText(const TrackVerification& v) {
             return "not accurate";
         case AccurateRipOutcome::kNotInDatabase:
             return "not in the database";
+        case AccurateRipOutcome::kSilent:
+            return "digital silence, cannot be verified";
         case AccurateRipOutcome::kLookupFailed:
             return "lookup failed";
         case AccurateRipOutcome::kLookupNotFinished:

@@ -24,7 +24,10 @@ enum class AccurateRipOutcome {
     kNotChecked,         // verification off, or the track was not extracted whole
     kAccurate,           // a pressing matches by v1 or v2
     kNotAccurate,        // the disc is known, no pressing matches this track
-    kNotInDatabase,      // the server has no entry for the disc (404)
+    kNotInDatabase,      // the server has no entry for the disc (404), or no pressing
+                         // has one for this track (every slot of it empty)
+    kSilent,             // the audio the checksums cover is digital silence: its zero
+                         // checksums prove nothing, a drive that fails silently gives them
     kLookupFailed,       // no network, an HTTP error, or the lookup was turned off
     kLookupNotFinished,  // still running when the rip ended plus its grace time
     kReplyUnreadable,    // the reply did not parse; it is reported, never trusted

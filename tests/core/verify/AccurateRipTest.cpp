@@ -132,11 +132,74 @@ TEST(AccurateRipReply, TheBestMatchOfAllPressingsWinsAndAnUncheckedTrackIsNotMat
     EXPECT_EQ(second.outcome, AccurateRipOutcome::kNotAccurate);
     EXPECT_EQ(second.resultText, "不准确");
 
+    // A slot of confidence 0 is empty whatever CRC it carries.
+    TrackVerification empty = first;
+    MatchAccurateRip(Found(Pressing(1, {{0, 0x11, 0}, {0, 0, 0}})), 1, empty);
+    EXPECT_EQ(empty.resultText, "不在数据库中");
+
     TrackVerification skipped = first;
     skipped.checked = false;
     skipped.skippedSectors = {100};
     MatchAccurateRip(result, 1, skipped);
     EXPECT_EQ(skipped.outcome, AccurateRipOutcome::kNotChecked);
+}
+
+// A reply captured from the database (see tests/data/accuraterip/README.md): 32 pressings
+// of 11 tracks, the last four with empty slots (confidence 0, CRC 0), the last two empty
+// but for track 11.
+TEST(AccurateRipReply, ARealReplyIsReadWholeAndItsEmptySlotsConfirmNothing) {
+    const std::string bytes =
+        test::ReadFile(std::string(KORVIDA_TEST_DATA_DIR) +
+                       "/accuraterip/dBAR-011-0010e284-009228a3-9809ff0b.bin");
+    AccurateRipDisc disc;
+    disc.audioTracks = 11;
+    disc.id1 = 0x0010e284;
+    disc.id2 = 0x009228a3;
+    disc.freedbId = 0x9809ff0b;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    AccurateRipLookupResult result;
+    result.status = AccurateRipLookupResult::Status::kFound;
+    result.reply = ParseAccurateRipReply(data, bytes.size(), disc);
+    ASSERT_TRUE(result.reply.ok) << result.reply.problem;
+    ASSERT_EQ(result.reply.pressings.size(), 32u);
+    const AccurateRipPressing& first = result.reply.pressings.front();
+    EXPECT_EQ(first.tracks.size(), 11u);
+    EXPECT_EQ(first.tracks[0].confidence, 200);
+    EXPECT_EQ(first.tracks[0].crc, 0x6062e0eeu);
+    EXPECT_EQ(first.tracks[0].frame450, 0x982d46bcu);
+    EXPECT_EQ(result.reply.pressings.back().tracks[10].crc, 0xc9375129u);
+
+    const auto match = [&](int track, std::uint32_t v1, std::uint32_t v2) {
+        TrackVerification verification;
+        verification.checked = true;
+        verification.sums.arV1 = v1;
+        verification.sums.arV2 = v2;
+        MatchAccurateRip(result, track, verification);
+        return verification.resultText;
+    };
+    EXPECT_EQ(match(1, 0x6062e0ee, 0x12345678), "准确抓取 (可信度 200, v1)");
+    EXPECT_EQ(match(11, 0x12345678, 0xc9375129), "准确抓取 (可信度 2, v2)");
+    EXPECT_EQ(match(1, 0x12345678, 0x9abcdef0), "不准确");
+    // Digital silence, as a drive that fails silently returns it, on every track.
+    for (int track = 1; track <= 11; ++track)
+        EXPECT_EQ(match(track, 0, 0), "无法校验 (全为静音)") << track;
+
+    // A pressing whose header names another disc spoils the whole reply.
+    std::vector<AccurateRipDisc> others(4, disc);
+    ++others[0].audioTracks;
+    ++others[1].id1;
+    ++others[2].id2;
+    ++others[3].freedbId;
+    for (const AccurateRipDisc& other : others) {
+        const AccurateRipReply reply = ParseAccurateRipReply(data, bytes.size(), other);
+        EXPECT_FALSE(reply.ok);
+        EXPECT_EQ(reply.problem, "第 1 个版本属于另一张光盘: 011-0010e284-009228a3-9809ff0b");
+    }
+    const std::string mixed = bytes + Pressing(disc.id1, std::vector(11, std::array{1u, 1u, 0u}));
+    const AccurateRipReply reply = ParseAccurateRipReply(
+        reinterpret_cast<const std::uint8_t*>(mixed.data()), mixed.size(), disc);
+    EXPECT_FALSE(reply.ok);
+    EXPECT_EQ(reply.problem, "第 33 个版本属于另一张光盘: 011-0010e284-00000000-00000000");
 }
 
 // The offset-finding figure of sector 450, fed in chunks that split the sector, and a track

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/disc/DiscInfo.h"
 #include "core/encode/EncoderFormats.h"
 #include "core/jobs/RipJob.h"
@@ -122,6 +124,21 @@ TEST(RipLogText, FiguresAsFilledAndASummaryThatNamesEveryDoubtfulTrack) {
     EXPECT_THAT(failed, HasSubstr("  抓取失败\n  未能确认准确抓取的音轨:\n    03  未完成\n"));
     EXPECT_THAT(failed, HasSubstr("写入的文件与校验的音频不同: 已删除静音"));
     EXPECT_FALSE(AllTracksAccurate(job, RipEnd::kCancelled));
+}
+
+// Logs are shared as proof of a rip: the format they name must be the one written.
+TEST(RipLogText, NamesEveryOutputFormat) {
+    RipJob job;
+    const std::pair<int, const char*> formats[] = {{kOutputMp3, "MP3"},
+                                                   {kOutputWav, "WAV"},
+                                                   {kOutputOgg, "Ogg Vorbis"},
+                                                   {kOutputFlac, "FLAC"},
+                                                   {kOutputOpus, "Opus"}};
+    for (const auto& [format, name] : formats) {
+        job.settings.OutputFormat = format;
+        EXPECT_THAT(RipLogText(job, RipEnd::kDone, {}),
+                    HasSubstr(std::string("  输出格式: ") + name + "\n\n"));
+    }
 }
 
 TEST(CueSheetText, DataTracksLeftOutFirstAudioTrackGetsItsPregapNamesStayQuoted) {
