@@ -369,7 +369,7 @@ struct ParseState {
     void CdTextFile(const std::vector<std::string>& words) {
         const auto note = [&](const std::string& what) {
             image.notes.push_back(cuePath + ":" + std::to_string(line) + ": CDTEXTFILE " + what +
-                                  "; the image has no CD-Text");
+                                  "; the line is ignored");
         };
         if (words.size() != 2)
             return note("needs one file name");

@@ -189,6 +189,18 @@ TEST(CdTextFilePacks, RefusesWhatNoDumpToolWrites) {
     EXPECT_FALSE(CdTextFilePacks(packs));
 }
 
+TEST(CdTextFilePacks, TakesPacksWhoseCrcsAnotherWriterComputed) {
+    // Published packs of a three-track disc's size information (tests/data/cdtext).
+    const std::string file = ReadFile(KORVIDA_TEST_DATA_DIR "/cdtext/sizeinfo-3tracks.cdt");
+    ASSERT_EQ(file.size(), 3 * kCdTextPackSize);
+    const std::optional<std::vector<std::uint8_t>> packs = CdTextFilePacks(file);
+    ASSERT_TRUE(packs);
+    for (std::size_t at = 0; at < packs->size(); at += kCdTextPackSize)
+        EXPECT_TRUE(CdTextPackIntact(packs->data() + at)) << at / kCdTextPackSize;
+    // Byte 28 of the record, the language of block 0, is where the reader looks for it.
+    EXPECT_EQ((*packs)[2 * kCdTextPackSize + kCdTextPayloadOffset + 4], cdtext::kLanguageEnglish);
+}
+
 TEST_F(DiscOwnNames, SheetNamesInAnyScriptReachTheDisc) {
     // Simplified Chinese fits neither ISO-8859-1 nor MS-JIS; a Thai title fits no set a
     // disc can carry and is the only name lost.
