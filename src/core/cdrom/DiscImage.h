@@ -68,6 +68,12 @@ class DiscImage {
     std::vector<ImageSegment> segments;  // in disc order, contiguous from LBA 0
     std::vector<ImageFile> files;
     std::uint32_t leadout = 0;  // LBA of the lead-out: the disc's frame count
+    // The packs of the sheet's CDTEXTFILE (18 bytes each, no header): the disc's own
+    // CD-Text, given in place of what the TITLE lines would make. Empty when none.
+    std::vector<std::uint8_t> cdTextPacks;
+    // "<cue>:<line>: <what>" for each thing the sheet names that the image goes without
+    // (a CD-Text file that does not read); the image loads all the same.
+    std::vector<std::string> notes;
 
     // The track holding a frame (pregaps belong to the track they lead into, as on the
     // disc's Q sub-channel), or nullptr past the lead-out.

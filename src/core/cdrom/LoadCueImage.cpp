@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "core/cdrom/CdTextPack.h"
 #include "core/cdrom/DiscCodes.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "core/ini/ReadRegularFile.h"
@@ -362,6 +363,33 @@ struct ParseState {
         return true;
     }
 
+    // A sheet made from a disc names the dump of its lead-in text, so the image keeps
+    // the disc's CD-Text. Without it the image still plays and rips: a file that does
+    // not read is noted and the sheet loads.
+    void CdTextFile(const std::vector<std::string>& words) {
+        const auto note = [&](const std::string& what) {
+            image.notes.push_back(cuePath + ":" + std::to_string(line) + ": CDTEXTFILE " + what +
+                                  "; the line is ignored");
+        };
+        if (words.size() != 2)
+            return note("needs one file name");
+        const std::string& name = words[1];
+        const std::filesystem::path given(name);
+        const std::string path =
+            given.is_absolute() ? name : (std::filesystem::path(folder) / given).string();
+        // Room for the largest dump: every pack a disc can hold, header and a stray byte.
+        RegularFileText file = ReadRegularFile(path, 4 + kMaxCdTextPacks * kCdTextPackSize + 1);
+        if (file.status != RegularFileText::Status::kRead) {
+            return note("\"" + name + "\": cannot read " + path + ": " +
+                        (file.status == RegularFileText::Status::kMissing ? ErrorText(ENOENT)
+                                                                          : file.reason));
+        }
+        std::optional<std::vector<std::uint8_t>> packs = CdTextFilePacks(file.bytes);
+        if (!packs)
+            return note("\"" + name + "\": " + path + " holds no CD-Text packs");
+        image.cdTextPacks = std::move(*packs);
+    }
+
     bool Line(const std::string& text) {
         for (unsigned char c : text) {
             if ((c < 0x20 && c != '\t') || c == 0x7F)
@@ -415,6 +443,10 @@ struct ParseState {
                 field += (i > 1 ? " " : "") + words[i];
             return true;
         }
+        if (command == "CDTEXTFILE") {
+            CdTextFile(words);
+            return true;
+        }
         if (command == "ISRC") {
             // Sheets with a malformed code loaded before codes were read: it is left out
             // rather than refusing the sheet.
@@ -422,8 +454,7 @@ struct ParseState {
                 image.tracks.back().isrc = Upper(words[1]);
             return true;
         }
-        static const char* const kIgnored[] = {"REM", "COMPOSER", "ARRANGER", "MESSAGE",
-                                               "CDTEXTFILE"};
+        static const char* const kIgnored[] = {"REM", "COMPOSER", "ARRANGER", "MESSAGE"};
         for (const char* ignored : kIgnored) {
             if (command == ignored)
                 return true;

@@ -1,6 +1,7 @@
 #include "core/disc/LoadDisc.h"
 
 #include "core/cdrom/CSCSIDriver.h"
+#include "core/cdrom/CdTextPack.h"
 #include "core/disc/ApplyCdText.h"
 #include "core/disc/CdPlayerIni.h"
 #include "core/disc/DiscDatabase.h"
@@ -77,8 +78,9 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
     ReadDiscCodes(driver, toc, disc);
     // A disc the user has named keeps those names; one nobody named takes the disc's
     // own. Nothing is stored for it until the user saves, as after any load.
+    // The block in the interface's language first: the interface is Chinese.
     if (!inCdPlayerIni && database.Sections().empty())
-        ApplyCdText(ReadCdText(driver), toc, disc);
+        ApplyCdText(ReadCdText(driver, cdtext::kLanguageChinese), toc, disc);
 
     for (int i = 0; i < count; ++i) {
         const DiscTocTrack& track = toc.tracks[static_cast<std::size_t>(i)];
