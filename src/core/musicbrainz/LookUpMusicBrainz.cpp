@@ -13,7 +13,10 @@ namespace {
 
 // MusicBrainz asks every client for at most one request a second.
 constexpr std::uint32_t kMinIntervalMs = 1000;
-constexpr const char* kIncludes = "inc=artist-credits+recordings+genres&cdstubs=no&fmt=json";
+// The release group and the recordings come with their genres too: a release seldom
+// has genres of its own.
+constexpr const char* kIncludes =
+    "inc=artist-credits+recordings+release-groups+genres&cdstubs=no&fmt=json";
 
 std::string ServerBase(const std::string& server) {
     std::string base = server;
@@ -66,8 +69,8 @@ Step Request(const std::string& url, const Settings& settings, Event* cancel,
         lookup.errorText = StatusText(response.status);
         return Step::kStop;
     }
-    const int trackCount = lookup.disc.lastTrack - lookup.disc.firstTrack + 1;
-    MusicBrainzReply reply = ParseMusicBrainzReply(response.BodyText(), lookup.disc.id, trackCount);
+    MusicBrainzReply reply =
+        ParseMusicBrainzReply(response.BodyText(), lookup.disc.id, lookup.disc.trackSectors);
     if (!reply.ok) {
         lookup.outcome = MusicBrainzLookup::Outcome::kFailed;
         lookup.errorText = reply.errorText;

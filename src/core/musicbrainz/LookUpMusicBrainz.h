@@ -16,7 +16,8 @@ struct Settings;
 
 struct MusicBrainzLookup {
     enum class Outcome {
-        kFound,      // releases holds one or more candidates
+        kFound,      // releases holds one or more candidates (listed; one whose medium is -1
+                     // cannot be applied, and its note says why)
         kNotFound,   // neither the disc id nor the TOC is known: offer disc.submissionUrl
         kCancelled,  // the cancel event was set
         kFailed,     // errorText says why (network, server status, unreadable reply)

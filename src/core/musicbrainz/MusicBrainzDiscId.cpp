@@ -55,6 +55,8 @@ MusicBrainzDiscId ComputeMusicBrainzDiscId(std::span<const std::uint8_t, kTocRes
     result.toc = discid_get_toc_string(disc.get());
     result.firstTrack = first;
     result.lastTrack = last;
+    for (int n = first; n <= last; ++n)
+        result.trackSectors.push_back((n == last ? offsets[0] : offsets[n + 1]) - offsets[n]);
     return result;
 }
 
