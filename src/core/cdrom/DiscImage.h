@@ -37,8 +37,13 @@ struct ImageTrack {
     bool IsData() const { return mode != TrackMode::kAudio; }
 };
 
-// Where a stretch of the disc's frames comes from: a file, or silence that the image
-// inserts (PREGAP, POSTGAP) without storing it.
+// ImageSegment::file of frames the image has no data for: a data track a rip left out,
+// and the gap between sessions before it. Reading them fails, as a drive's reads of
+// frames it cannot read do.
+inline constexpr int kFramesNotInImage = -2;
+
+// Where a stretch of the disc's frames comes from: a file, silence that the image
+// inserts (PREGAP, POSTGAP) without storing it, or nothing (kFramesNotInImage).
 struct ImageSegment {
     std::uint32_t discStart = 0;  // LBA
     std::uint32_t frames = 0;
@@ -80,8 +85,8 @@ class DiscImage {
     const ImageTrack* TrackAt(std::uint32_t lba) const;
 
     // Copies `count` raw 2352-byte frames from `lba` into `out` as little-endian CD-DA
-    // (or raw data sectors). False, with *errorText, when a file read fails or the range
-    // leaves the disc.
+    // (or raw data sectors). False, with *errorText, when a file read fails, the range
+    // leaves the disc or reaches frames the image has no data for.
     bool ReadFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out,
                     std::string* errorText = nullptr) const;
 };

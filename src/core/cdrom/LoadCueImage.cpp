@@ -25,6 +25,9 @@ namespace {
 constexpr std::size_t kMaxCueBytes = 1 << 20;
 // MSF addresses must stay below 100:00:00.
 constexpr std::uint32_t kMaxDiscFrames = 100 * 60 * 75 - kMsfOffset;
+// A left-out data track at the end of a sheet that names no lead-out is given the
+// shortest length a track may have: four seconds.
+constexpr std::uint32_t kShortestTrackFrames = 300;
 
 std::string Upper(std::string text) {
     for (char& c : text)
@@ -66,6 +69,17 @@ std::optional<std::uint32_t> ParseMsf(const std::string& text) {
     if (s >= 60 || f >= 75 || m >= 100)
         return std::nullopt;
     return (m * 60 + s) * 75 + f;
+}
+
+// A decimal LBA of the REM lines a rip's sheet writes.
+std::optional<std::uint32_t> ParseLba(const std::string& text) {
+    if (text.empty() || text.size() > 6 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const auto value = static_cast<std::uint32_t>(std::stoul(text));
+    if (value > kMaxDiscFrames)
+        return std::nullopt;
+    return value;
 }
 
 std::optional<int> ParseNumber(const std::string& text, int low, int high) {
@@ -143,6 +157,11 @@ struct ParseState {
     std::uint32_t pregap = 0;  // PREGAP of the current track, inserted at its first INDEX
     bool trackHasIndex = false;
     int session = 1;  // of the tracks that follow
+    // The last track is a data track the sheet has no frames for: the gaps before the
+    // next track's first INDEX are its frames, and so is the rest up to the lead-out.
+    bool inDataNotRipped = false;
+    std::optional<std::uint32_t> leadoutLine = std::nullopt;  // "REM LEAD-OUT LBA n"
+    int leadoutLineNumber = 0;
 
     bool Fail(const std::string& what) {
         error = cuePath + ":" + std::to_string(line) + ": " + what;
@@ -279,6 +298,8 @@ struct ParseState {
             return Fail("INDEX needs a number and a time");
         if (image.tracks.empty())
             return Fail("INDEX before any TRACK");
+        if (currentFile < 0)
+            return Fail("INDEX of a data track the sheet has no file for");
         ImageTrack& track = image.tracks.back();
         std::optional<int> number = ParseNumber(words[1], 0, 99);
         std::optional<std::uint32_t> pos = ParseMsf(words[2]);
@@ -308,9 +329,10 @@ struct ParseState {
             Lay(currentFile, fileCursor, *pos - fileCursor);
             fileCursor = *pos;
             Lay(-1, 0, pendingPostgap);
-            Lay(-1, 0, pregap);
+            Lay(inDataNotRipped ? kFramesNotInImage : -1, 0, pregap);
             pendingPostgap = 0;
             trackHasIndex = true;
+            inDataNotRipped = false;
         }
         std::uint32_t lba = disc + (*pos - fileCursor);
         if (lba + (file.frames - *pos) > kMaxDiscFrames)
@@ -341,6 +363,51 @@ struct ParseState {
                 return Fail("PREGAP after the track's INDEX lines");
             pregap = *frames;
         }
+        return true;
+    }
+
+    // "REM DATA TRACK nn LBA n NOT RIPPED", a rip's sheet naming a data track it has no
+    // file for: the track is in the TOC, and its frames are not in the image.
+    bool DataTrackNotRipped(const std::vector<std::string>& words) {
+        const std::optional<int> number = ParseNumber(words[3], 1, 99);
+        const std::optional<std::uint32_t> lba = ParseLba(words[5]);
+        if (!number || !lba)
+            return Fail("bad data track line (TRACK " + words[3] + " LBA " + words[5] + ")");
+        if (!CloseTrack())
+            return false;
+        if (!image.tracks.empty() && *number != image.tracks.back().number + 1) {
+            return Fail("data TRACK " + words[3] + " follows TRACK " +
+                        std::to_string(image.tracks.back().number) +
+                        " (tracks must be numbered in order)");
+        }
+        // What is left of the file belongs to the track before; the next track needs a
+        // FILE of its own.
+        FinishFile();
+        currentFile = -1;
+        Lay(-1, 0, pendingPostgap);
+        pendingPostgap = 0;
+        if (*lba < disc) {
+            return Fail("data TRACK " + words[3] + " at LBA " + words[5] +
+                        " lies inside the frames before it (LBA " + std::to_string(disc) + ")");
+        }
+        Lay(kFramesNotInImage, 0, *lba - disc);
+
+        ImageTrack track;
+        track.number = *number;
+        track.cueLine = line;
+        track.mode = TrackMode::kMode1Raw;
+        track.control = 0x4;
+        track.indexLbas = {*lba};
+        track.startLba = *lba;
+        // Data after audio is an enhanced CD's second session.
+        if (!image.tracks.empty() && !image.tracks.back().IsData() &&
+            image.tracks.back().session == session)
+            ++session;
+        track.session = session;
+        image.tracks.push_back(track);
+        pregap = 0;
+        trackHasIndex = true;
+        inDataNotRipped = true;
         return true;
     }
 
@@ -425,6 +492,16 @@ struct ParseState {
             }
             return Fail("CATALOG needs 13 digits");
         }
+        if (command == "REM" && words.size() == 8 && Upper(words[1]) == "DATA" &&
+            Upper(words[2]) == "TRACK" && Upper(words[4]) == "LBA" && Upper(words[6]) == "NOT" &&
+            Upper(words[7]) == "RIPPED")
+            return DataTrackNotRipped(words);
+        if (command == "REM" && words.size() == 4 && Upper(words[1]) == "LEAD-OUT" &&
+            Upper(words[2]) == "LBA") {
+            leadoutLine = ParseLba(words[3]);
+            leadoutLineNumber = line;
+            return leadoutLine ? true : Fail("bad lead-out LBA " + words[3]);
+        }
         if (command == "REM" && words.size() == 3 && Upper(words[1]) == "SESSION") {
             const std::optional<int> number = ParseNumber(words[2], 1, 99);
             if (!number || *number < session)
@@ -505,6 +582,15 @@ bool LoadCueImage(const std::string& cuePath, DiscImage& image, std::string& err
     }
     state.FinishFile();
     state.Lay(-1, 0, state.pendingPostgap);
+    if (state.inDataNotRipped) {
+        const std::uint32_t end = state.leadoutLine.value_or(state.disc + kShortestTrackFrames);
+        if (end <= state.disc) {
+            errorText = cuePath + ":" + std::to_string(state.leadoutLineNumber) +
+                        ": the lead-out lies before the end of the last track";
+            return false;
+        }
+        state.Lay(kFramesNotInImage, 0, end - state.disc);
+    }
     if (state.disc > kMaxDiscFrames) {
         errorText = cuePath + ": the disc would be longer than 99:59:74";
         return false;

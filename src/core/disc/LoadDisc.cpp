@@ -87,6 +87,8 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
         const std::uint32_t frames = track.end - track.start;
         TrackList::Row row;
         row.trackIndex = i;
+        // A data track is listed like any other, but no rip reads it.
+        row.checked = settings.AutoSelectAll && !track.data;
         row.texts = {FormatTrackNumber(i), disc.tracks[static_cast<std::size_t>(i)].Title,
                      FormatTrackLength(frames), FormatTrackSize(frames)};
         rows.AddRow(std::move(row));
@@ -95,8 +97,6 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
     }
     result.totalSeconds = (toc.leadout - toc.tracks.front().start) / 75;
     rows.HighlightOnly(0);
-    if (settings.AutoSelectAll)
-        rows.CheckAll(true);
     result.ok = true;
     return result;
 }

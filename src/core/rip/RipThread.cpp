@@ -20,6 +20,7 @@
 #include "core/rip/OutputPath.h"
 #include "core/rip/TagAlbumReplayGain.h"
 #include "core/settings/Settings.h"
+#include "core/text/FormatText.h"
 #include "core/verify/AccurateRipLookup.h"
 #include "core/verify/FinishVerification.h"
 #include "core/verify/WriteRipLogIfAsked.h"
@@ -178,6 +179,8 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     // Runs while the drive reads; the end of the rip waits for it a little at most.
     AccurateRipLookup lookup;
     lookup.Start(job.accurateRip, settings);
+    for (const int index : job.skippedDataTracks)
+        LogPlain(job.context, FormatText("跳过数据音轨 %02d。", index + 1));
     SetReadSpeed(job, settings.ReadSpeed);
     // One meter a track, kept to the end for the album's values. WAV files take no tags.
     Meters meters;

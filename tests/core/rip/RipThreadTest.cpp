@@ -245,11 +245,11 @@ TEST_F(RipThreadTest, FailingTrackEndsTheJobAndLaterTracksAreNotBegun) {
 }
 
 TEST_F(RipThreadTest, NothingTickedIsRefusedWithoutAThread) {
-    EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 0);
+    EXPECT_EQ(PrepareRip(rows, info, disc.driver.get(), notifier), 0);
     EXPECT_FALSE(StartRip(rows, info, parties, settings, notifier).started());
     EXPECT_THAT(notifier.messages, ElementsAre(kSelectTrackMessage, kSelectTrackMessage));
     Tick({3});
-    EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 1);
+    EXPECT_EQ(PrepareRip(rows, info, disc.driver.get(), notifier), 1);
 }
 
 // A rule that names two tracks alike would write them one over the other and end as done.
