@@ -210,11 +210,10 @@ TEST(HttpGet, LoopbackOnlyHoldsForEveryHopAndNamesTheOneRefused) {
 
     EXPECT_THAT(refusal(HttpGet(Get("http://127.0.0.1@10.9.9.9:9/"))),
                 ::testing::StartsWith("只允许连接本机服务器: http://127.0.0.1@10.9.9.9:9/"));
-    EXPECT_THAT(refusal(HttpGet(Get("http://127.example.net/ws"))),
-                ::testing::HasSubstr("127.example.net"));
+    EXPECT_EQ(refusal(HttpGet(Get("http://127.example.net/ws"))),
+              "只允许连接本机服务器: http://127.example.net/ws");
     const std::string redirected = refusal(HttpGet(Get(server.BaseUrl() + "/away")));
-    EXPECT_THAT(redirected, ::testing::HasSubstr("http://10.9.9.9:9/cover.jpg"));
-    EXPECT_THAT(redirected, ::testing::Not(::testing::HasSubstr("/away")));
+    EXPECT_EQ(redirected, "只允许连接本机服务器: http://10.9.9.9:9/cover.jpg");
     EXPECT_EQ(server.Requests().size(), 1u);
 
     Settings proxy;
@@ -223,7 +222,7 @@ TEST(HttpGet, LoopbackOnlyHoldsForEveryHopAndNamesTheOneRefused) {
     proxy.ProxyPort = 9;
     HttpRequest viaProxy = Get(server.BaseUrl() + "/");
     viaProxy.proxySettings = &proxy;
-    EXPECT_THAT(refusal(HttpGet(viaProxy)), ::testing::HasSubstr("10.9.9.9"));
+    EXPECT_EQ(refusal(HttpGet(viaProxy)), "只允许连接本机服务器: 10.9.9.9");
 
     // localhost is this machine by name: its addresses are checked as it is connected to.
     const HttpResponse local =
