@@ -54,7 +54,10 @@ int RunMusicBrainzCommand(CliContext& context) {
 
     auto cancel = std::make_shared<Event>(false);
     InterruptToEvent interrupt(cancel);
-    const MusicBrainzLookup lookup = LookUpMusicBrainz(session.disc.rawToc, settings, cancel.get());
+    // A busy server's wait is said on standard error, where the job log goes.
+    const MusicBrainzLookup lookup =
+        LookUpMusicBrainz(session.disc.rawToc, settings, cancel.get(), 30000,
+                          [](const std::string& text) { PrintError(text); });
     switch (lookup.outcome) {
         case MusicBrainzLookup::Outcome::kFound:
             break;

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -263,6 +264,19 @@ TEST_F(MusicBrainzCommand, ABusyServerOrAGarbledReplyEndsWithAMessage) {
         r = Run();
         EXPECT_EQ(r.status, 1) << reply;
         EXPECT_TRUE(Has(r.err, message)) << reply << "\n" << r.err;
+    }
+}
+
+// MusicBrainz's one request a second holds between two runs back to back as well.
+TEST_F(MusicBrainzCommand, RunsBackToBackKeepASecondBetweenTheirRequests) {
+    EXPECT_EQ(Run().status, 1);  // unknown disc: by id, then by TOC
+    EXPECT_EQ(Run().status, 1);
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    for (std::size_t i = 1; i < requests.size(); ++i) {
+        const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(
+            requests[i].received - requests[i - 1].received);
+        EXPECT_GE(gap.count(), 900) << "between requests " << i - 1 << " and " << i;
     }
 }
 

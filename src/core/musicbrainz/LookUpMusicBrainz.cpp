@@ -42,7 +42,8 @@ enum class Step { kReleases, kNothing, kStop };
 // One request: the releases it found into `lookup` (kReleases), nothing found (kNothing),
 // or the lookup ends here (kStop, with its outcome set).
 Step Request(const std::string& url, const Settings& settings, Event* cancel,
-             std::uint32_t timeoutMs, MusicBrainzLookup& lookup) {
+             std::uint32_t timeoutMs, const std::function<void(const std::string&)>& onWait,
+             MusicBrainzLookup& lookup) {
     HttpRequest request;
     request.url = url;
     request.userAgent = KorvidaUserAgent();
@@ -53,6 +54,7 @@ Step Request(const std::string& url, const Settings& settings, Event* cancel,
     request.maxBytes = 8u << 20;
     request.cancel = cancel;
     request.minIntervalMs = kMinIntervalMs;
+    request.onWait = onWait;
     const HttpResponse response = HttpGet(request);
 
     if (response.outcome != HttpResponse::Outcome::kOk) {
@@ -87,7 +89,8 @@ Step Request(const std::string& url, const Settings& settings, Event* cancel,
 
 MusicBrainzLookup LookUpMusicBrainz(std::span<const std::uint8_t, kTocResponseSize> lbaToc,
                                     const Settings& settings, Event* cancel,
-                                    std::uint32_t timeoutMs) {
+                                    std::uint32_t timeoutMs,
+                                    std::function<void(const std::string&)> onWait) {
     MusicBrainzLookup lookup;
     lookup.disc = ComputeMusicBrainzDiscId(lbaToc);
     if (!lookup.disc.ok) {
@@ -97,11 +100,11 @@ MusicBrainzLookup LookUpMusicBrainz(std::span<const std::uint8_t, kTocResponseSi
     const std::string base =
         ServerBase(settings.MusicBrainzServer) + "/ws/2/discid/" + lookup.disc.id;
 
-    Step step = Request(base + "?" + kIncludes, settings, cancel, timeoutMs, lookup);
+    Step step = Request(base + "?" + kIncludes, settings, cancel, timeoutMs, onWait, lookup);
     if (step == Step::kNothing) {
         lookup.byToc = true;
         step = Request(base + "?toc=" + TocParameter(lookup.disc.toc) + "&" + kIncludes, settings,
-                       cancel, timeoutMs, lookup);
+                       cancel, timeoutMs, onWait, lookup);
     }
     if (step == Step::kNothing) {
         lookup.byToc = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -33,8 +34,10 @@ struct MusicBrainzLookup {
 // disc id, and when that finds nothing, by its TOC. Blocking, for a worker thread: the
 // requests keep MusicBrainz's one-a-second limit, go through the freedb proxy settings,
 // end after timeoutMs each and as soon as `cancel` is set (tested, never consumed).
+// `onWait` is told when a busy server asks the lookup to wait (HttpRequest::onWait).
 MusicBrainzLookup LookUpMusicBrainz(std::span<const std::uint8_t, kTocResponseSize> lbaToc,
                                     const Settings& settings, Event* cancel,
-                                    std::uint32_t timeoutMs = 30000);
+                                    std::uint32_t timeoutMs = 30000,
+                                    std::function<void(const std::string&)> onWait = {});
 
 }  // namespace korvida

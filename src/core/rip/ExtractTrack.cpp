@@ -96,7 +96,8 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
     std::uint32_t crc = 0;
     for (;;) {
         if (ConsumeCancelRequest(job.context)) {
-            LogPlain(job.context, "用户取消操作。");
+            if (FirstToReportCancel(job.context))
+                LogPlain(job.context, "用户取消操作。");
             job.context.aborted = true;
             return PassEnd::kCancelled;
         }
