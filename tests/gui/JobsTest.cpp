@@ -14,7 +14,7 @@
 
 #include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/app/CommandIds.h"

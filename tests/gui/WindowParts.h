@@ -16,7 +16,7 @@
 #include "gui/app/MainWindow.h"
 #include "gui/player/PlayerBar.h"
 #include "gui/player/PlayerController.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 
 namespace korvida::test {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/jobs/EncoderPool.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/jobs/WorkerPool.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 namespace {

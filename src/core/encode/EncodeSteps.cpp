@@ -7,8 +7,8 @@
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
+#include "core/rip/RipJobItem.h"
 
 namespace korvida {
 namespace {

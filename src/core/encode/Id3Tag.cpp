@@ -12,7 +12,7 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/encode/CoverPicture.h"
-#include "core/jobs/RipJobItem.h"
+#include "core/rip/RipJobItem.h"
 #include "core/text/Utf8.h"
 
 namespace korvida {

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "core/audio/LoudnessMeter.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/OggStreamSerial.h"
+#include "core/encode/TrackReplayGain.h"
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
-#include "core/replaygain/LoudnessMeter.h"
-#include "core/replaygain/TrackReplayGain.h"
+#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

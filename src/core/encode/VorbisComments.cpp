@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "core/encode/EncodeTask.h"
-#include "core/jobs/RipJobItem.h"
+#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

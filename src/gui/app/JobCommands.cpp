@@ -9,7 +9,7 @@
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 #include "gui/progress/LogWindow.h"
 #include "gui/widgets/ExtendedFileDialog.h"
 #include "gui/widgets/FileNameBytes.h"

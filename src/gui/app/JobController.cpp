@@ -6,7 +6,7 @@
 #include "core/jobs/Messages.h"
 #include "core/rip/RipCommand.h"
 #include "core/settings/Settings.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 
 namespace korvida::gui {
 

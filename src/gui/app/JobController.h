@@ -7,8 +7,8 @@
 #include "core/batch/BatchJobs.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageTarget.h"
-#include "core/jobs/RipJob.h"
-#include "core/jobs/RipJobHandle.h"
+#include "core/rip/RipJob.h"
+#include "core/rip/RipJobHandle.h"
 #include "gui/app/QtMessageTarget.h"
 
 namespace korvida {

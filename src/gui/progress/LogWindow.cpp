@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 
 namespace korvida::gui {
 

@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/platform/RunDetached.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
 #include "core/verify/VerificationText.h"

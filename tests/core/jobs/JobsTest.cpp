@@ -11,14 +11,14 @@
 #include <thread>
 #include <vector>
 
-#include "core/jobs/EncoderPool.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/JobHandle.h"
 #include "core/jobs/JobLog.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/jobs/WorkerPool.h"
 #include "core/jobs/WorkerThread.h"
+#include "core/rip/RipJob.h"
 #include "support/AudioTestSupport.h"
 
 namespace korvida {

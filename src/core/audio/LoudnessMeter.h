@@ -11,7 +11,7 @@
 
 #include <ebur128.h>
 
-#include "core/replaygain/TruePeak.h"
+#include "core/audio/TruePeak.h"
 
 namespace korvida {
 

@@ -1,4 +1,4 @@
-#include "core/replaygain/LoudnessMeter.h"
+#include "core/audio/LoudnessMeter.h"
 
 #include <gtest/gtest.h>
 

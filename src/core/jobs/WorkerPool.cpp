@@ -1,12 +1,12 @@
-#include "core/jobs/EncoderPool.h"
+#include "core/jobs/WorkerPool.h"
 
 #include <algorithm>
 #include <optional>
 
 #include "core/jobs/JobLogLine.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/jobs/WorkerThread.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 
