@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/audio/LoudnessMeter.h"
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/FlacVerifier.h"
 #include "core/encode/TrackReplayGain.h"
@@ -20,7 +21,6 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -182,7 +182,7 @@ unsigned FlacLevel(int level) {
 int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
     if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *task.item;
+    EncodeItem& item = *task.item;
     const Settings& settings = *context.settings;
 
     LogPlain(context, "正在编码 " + item.name + " ...");

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/audio/LoudnessMeter.h"
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/Id3Tag.h"
@@ -13,7 +14,6 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -124,7 +124,7 @@ LameConfigRecord BuildLameConfig(const Settings& settings, const WavFormat& wav)
 int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoints& encoder) {
     if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *task.item;
+    EncodeItem& item = *task.item;
     const Settings& settings = *context.settings;
 
     EncodeFiles files(context, task);

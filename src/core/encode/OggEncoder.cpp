@@ -12,6 +12,7 @@
 
 #include "core/audio/LoudnessMeter.h"
 #include "core/encode/CoverPicture.h"
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/OggStreamSerial.h"
 #include "core/encode/TrackReplayGain.h"
@@ -20,7 +21,6 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 #include "core/text/Base64Encode.h"
 
@@ -101,7 +101,7 @@ float OggQuality(int quality) {
 int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *task.item;
+    EncodeItem& item = *task.item;
     const float quality = OggQuality(context.settings->ogg.Quality);
 
     LogPlain(context, "正在编码 " + item.name + " ...");

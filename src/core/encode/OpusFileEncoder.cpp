@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/audio/LoudnessMeter.h"
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/OggStreamSerial.h"
 #include "core/encode/TrackReplayGain.h"
@@ -16,7 +17,6 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
-#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -76,7 +76,7 @@ int OpusBitRate(int kbits) {
 int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
     if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *task.item;
+    EncodeItem& item = *task.item;
     const Settings& settings = *context.settings;
 
     LogPlain(context, "正在编码 " + item.name + " ...");
