@@ -1,10 +1,10 @@
-#include "core/verify/FinishCtdbVerification.h"
+#include "core/rip/FinishCtdbVerification.h"
 
 #include <vector>
 
 #include "core/disc/DiscInfo.h"
 #include "core/jobs/JobLog.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/verify/CtdbLookup.h"
 #include "core/verify/MatchCtdb.h"
 
