@@ -39,7 +39,7 @@ struct LoneWindow {
             start = {w, l};
         });
     }
-    gui::JobLog log;
+    gui::LogLines log;
     test::RecordingNotifier notifier;
     ProgressWindow window;
     std::pair<int, int> start{-1, -1};

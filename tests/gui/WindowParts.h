@@ -63,7 +63,7 @@ inline gui::JobController& JobsOf(const gui::MainWindow& window) {
 inline gui::PlayerController& PlayerOf(const gui::MainWindow& window) {
     return PartOf<gui::PlayerController>(window);
 }
-inline gui::JobLog& LogOf(const gui::MainWindow& window) {
+inline gui::LogLines& LogOf(const gui::MainWindow& window) {
     return PartOf<gui::JobCommands>(window).log();
 }
 // The progress window of the running job, if one is open.

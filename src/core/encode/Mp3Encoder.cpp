@@ -4,12 +4,12 @@
 #include <memory>
 #include <new>
 
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeLoop.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/Id3Tag.h"
 #include "core/jobs/JobContext.h"
-#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

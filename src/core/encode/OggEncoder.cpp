@@ -9,12 +9,12 @@
 #include <string>
 
 #include "core/encode/CoverPicture.h"
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeLoop.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/OggStreamSerial.h"
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
-#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 #include "core/text/Base64Encode.h"
 

@@ -1,29 +1,18 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
-#include "core/disc/TrackInfo.h"
+#include "core/encode/EncodeItem.h"
 #include "core/verify/TrackVerification.h"
 
 namespace korvida {
 
 // One track of a rip, or one file of a file job, as it was when the job started: editing
-// the track list while the job runs changes nothing here.
-struct RipJobItem {
+// the track list while the job runs changes nothing here. The stages see it as its
+// EncodeItem.
+struct RipJobItem : EncodeItem {
     std::uint32_t start = 0;  // first frame (LBA); extraction may move it when trimming
     std::uint32_t end = 0;    // one past the last frame
-    // Rip: the Title column text of the row; file job: the source file's path.
-    std::string name;
-    std::string outputPath;    // the finished file, filled by the stage that writes it
-    std::string outputFolder;  // the output folder that outputPath lies in
-    // Tick count (ms) when extraction began; the encoders replace it by the elapsed ms.
-    std::uint32_t startTick = 0;
-    // 0-based track index in TOC order; the number in names and tags is index + 1.
-    // -1 for file-job items.
-    std::int32_t index = -1;
-    TrackInfo track;   // copy of the track's description record
-    std::string isrc;  // the track's ISRC as the disc gave it; empty for none
     // Rip items with verification on: what the checks found.
     TrackVerification verification;
 };

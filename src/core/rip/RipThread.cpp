@@ -136,7 +136,7 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, Accurat
     const Settings& settings = job.settings;
     bool failed = false;
     {
-        EncoderPool pool(job, workers, EncoderPool::Shown::kBehind);
+        WorkerPool pool(job.context, job.items.size(), workers, WorkerPool::Shown::kBehind);
         for (std::size_t i = 0; i < job.items.size(); ++i) {
             RipJobItem& item = job.items[i];
             job.current = &item;

@@ -10,7 +10,7 @@
 
 namespace korvida::gui {
 
-JobController::JobController(JobLog& log, UserNotifier& notifier, QObject* parent)
+JobController::JobController(LogLines& log, UserNotifier& notifier, QObject* parent)
     : QObject(parent),
       log_(log),
       notifier_(notifier),

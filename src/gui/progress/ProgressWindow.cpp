@@ -47,7 +47,7 @@ int StartKind(JobMode mode) {
 
 }  // namespace
 
-ProgressWindow::ProgressWindow(int total, JobMode mode, JobLog& log, UserNotifier& notifier,
+ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotifier& notifier,
                                QWidget* parent)
     : QDialog(parent),
       encodeMode_(mode != JobMode::kRip && mode != JobMode::kNormaliseWav),
