@@ -10,7 +10,7 @@
 #include <map>
 #include <sstream>
 
-#include "core/rip/RipTestSupport.h"
+#include "support/RipTestSupport.h"
 #include "support/RunCli.h"
 #include "support/TempHome.h"
 

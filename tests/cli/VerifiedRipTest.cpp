@@ -18,10 +18,10 @@
 #include <sstream>
 
 #include "core/disc/DiscInfo.h"
-#include "core/rip/RipTestSupport.h"
 #include "core/text/FormatText.h"
 #include "core/verify/AccurateRipDisc.h"
 #include "core/verify/TrackChecksumAccumulator.h"
+#include "support/RipTestSupport.h"
 #include "support/RunCli.h"
 #include "support/TempHome.h"
 #include "support/http/HttpTestServer.h"
@@ -177,7 +177,7 @@ struct DiscFigures {
 
 DiscFigures FiguresOf(const std::string& cue, const std::vector<std::uint32_t>& lengths) {
     DiscFigures figures;
-    test::DiscDriver drive(cue);
+    test::DriverOnImage drive(cue);
     std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
     if (!drive.driver->ReadTOC(toc.data(), 0))
         return figures;

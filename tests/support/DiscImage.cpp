@@ -1,6 +1,8 @@
-#include "CdromTestSupport.h"
+#include "support/DiscImage.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/ScsiTypes.h"
@@ -14,15 +16,39 @@ std::uint8_t PatternByte(std::uint32_t lba, std::uint32_t offset) {
     return static_cast<std::uint8_t>(x * 2246822519u >> 24);
 }
 
-void WritePatternBin(const std::string& path, std::uint32_t frames, std::uint32_t firstLba) {
-    std::string bytes(std::size_t{frames} * kRawSectorSize, '\0');
-    for (std::uint32_t f = 0; f < frames; ++f) {
-        for (std::uint32_t i = 0; i < kRawSectorSize; ++i) {
-            bytes[std::size_t{f} * kRawSectorSize + i] =
-                static_cast<char>(PatternByte(firstLba + f, i));
-        }
+std::string Frames(std::uint32_t first, std::uint32_t count) {
+    std::string bytes(std::size_t{count} * kFrameBytes, '\0');
+    for (std::uint32_t f = 0; f < count; ++f) {
+        for (std::uint32_t i = 0; i < kFrameBytes; ++i)
+            bytes[std::size_t{f} * kFrameBytes + i] = static_cast<char>(PatternByte(first + f, i));
     }
-    WriteFile(path, bytes);
+    return bytes;
+}
+
+void WritePatternBin(const std::string& path, std::uint32_t frames, std::uint32_t firstLba) {
+    WriteFile(path, Frames(firstLba, frames));
+}
+
+std::string Msf(std::uint32_t lba) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", lba / 4500, lba / 75 % 60, lba % 75);
+    return text;
+}
+
+std::string WriteDisc(const std::string& folder, const std::vector<std::uint32_t>& starts,
+                      std::uint32_t leadout, std::string bin) {
+    if (bin.empty())
+        bin = Frames(0, leadout);
+    WriteFile(folder + "/disc.bin", bin);
+    std::string cue = "FILE \"disc.bin\" BINARY\n";
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        char track[48];
+        std::snprintf(track, sizeof track, "  TRACK %02zu AUDIO\n", i + 1);
+        cue += track;
+        cue += "    INDEX 01 " + Msf(starts[i]) + "\n";
+    }
+    WriteFile(folder + "/disc.cue", cue);
+    return folder + "/disc.cue";
 }
 
 std::shared_ptr<VirtualDrive> LoadDrive(const std::string& folder, const std::string& cue) {
@@ -43,6 +69,19 @@ DriverOnImage::DriverOnImage(std::shared_ptr<VirtualDrive> image, int retryTimes
     driver = std::make_unique<CSCSIDriverNative>(DriverOptionsFrom(settings), std::move(sources));
     EXPECT_EQ(driver->Init(0), 1);
 }
+
+namespace {
+
+std::shared_ptr<VirtualDrive> OpenImage(const std::string& cue) {
+    std::string error;
+    std::shared_ptr<VirtualDrive> drive = VirtualDrive::Open(cue, error);
+    EXPECT_TRUE(drive) << error;
+    return drive;
+}
+
+}  // namespace
+
+DriverOnImage::DriverOnImage(const std::string& cue) : DriverOnImage(OpenImage(cue), 1) {}
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
     return CdbToHex(bytes.data(), bytes.size());

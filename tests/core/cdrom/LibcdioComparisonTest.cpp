@@ -8,10 +8,10 @@
 #include <cstring>
 #include <sstream>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/DemoDisc.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "core/cdrom/Toc.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {
