@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "core/disc/LoadDisc.h"
-#include "core/jobs/RipJobHandle.h"
+#include "core/rip/RipJobHandle.h"
 
 namespace korvida::test {
 

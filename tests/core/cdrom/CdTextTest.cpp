@@ -8,9 +8,9 @@
 
 #include "core/cdrom/BuildCdTextPacks.h"
 #include "core/cdrom/CdTextPack.h"
-#include "core/disc/CdText.h"
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/LoadDisc.h"
+#include "core/disc/ParseCdText.h"
 #include "core/platform/ByteOrder.h"
 #include "core/text/Utf8.h"
 #include "support/DiscImage.h"

@@ -12,8 +12,8 @@
 #include "core/batch/BatchJobs.h"
 #include "core/disc/LoadDisc.h"
 #include "core/encode/EncoderLibrary.h"
-#include "core/jobs/RipJobHandle.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJobHandle.h"
 #include "support/RipBench.h"
 
 namespace korvida {
