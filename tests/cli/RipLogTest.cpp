@@ -21,10 +21,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-bool HaveCdInfo() {
-    return std::system("command -v cd-info >/dev/null 2>&1") == 0;
-}
-
 // The disc whose TOC the sheet must give back: the demo disc as it is, and the same
 // frames with a first track that starts two seconds in and a track with pre-emphasis and
 // copy permission, which the sheet must carry as PREGAP and FLAGS.
@@ -87,7 +83,7 @@ TEST_P(RipLog, WavRipWritesSealedLogAndCueThatGivesTheDiscBack) {
     EXPECT_EQ(changed.status, 1);
     EXPECT_EQ(changed.out, "changed\n");
 
-    if (!HaveCdInfo())
+    if (!test::HaveTool("cd-info"))
         return;
     // cd-info opens the binary named like the sheet whatever its FILE lines say, and lays
     // every FILE at LSN 0: it checks that the sheet parses, with its tracks and titles.

@@ -25,10 +25,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-bool HaveCdParanoia() {
-    return std::system("command -v cd-paranoia >/dev/null 2>&1") == 0;
-}
-
 class RipCommand : public ::testing::Test {
   protected:
     void SetUp() override { cue = test::SharedDemoDisc(); }
@@ -132,7 +128,7 @@ TEST_F(RipCommand, OutputFolderThatCannotBeMadeFailsTheJobNamingTheFile) {
 class SameAsCdParanoia : public ::testing::TestWithParam<bool> {};
 
 TEST_P(SameAsCdParanoia, EveryTrackByteForByte) {
-    if (!HaveCdParanoia())
+    if (!test::HaveTool("cd-paranoia"))
         GTEST_SKIP() << "cd-paranoia is not installed";
     test::TempHome home;
     std::string cue;

@@ -33,13 +33,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 std::string Capture(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            out += buffer;
-        ::pclose(pipe);
-    }
+    std::string out = test::RunCommand(command);
     while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
         out.pop_back();
     return out;
@@ -93,7 +87,7 @@ class VerifiedRipChecksums : public ::testing::TestWithParam<Layout> {};
 // sectors they leave out included. Trimming the silence changes the files, never the
 // figures: they describe the tracks as they are on the disc.
 TEST_P(VerifiedRipChecksums, EqualAnIndependentImplementationAndIgnoreTrimming) {
-    if (Capture("command -v accuraterip-checksum").empty())
+    if (!test::HaveTool("accuraterip-checksum"))
         GTEST_SKIP() << "accuraterip-checksum is not installed";
     const auto& lengths = GetParam().lengths;
     test::TempHome home;

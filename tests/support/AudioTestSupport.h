@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -104,6 +105,11 @@ inline std::string RiffFile(const std::vector<std::string>& chunks) {
 // The canonical 44-byte-header file of 44100 Hz 16-bit stereo samples.
 inline std::string CdWav(const std::vector<std::int16_t>& samples) {
     return RiffFile({Chunk("fmt ", FmtBody(44100, 2, 16)), Chunk("data", PcmBytes(samples))});
+}
+
+// Whether `program` is on the PATH: tests against other tools skip without them.
+inline bool HaveTool(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Runs a shell command and returns its standard output.
