@@ -276,7 +276,8 @@ TEST_F(MusicBrainzCommand, RunsBackToBackKeepASecondBetweenTheirRequests) {
     for (std::size_t i = 1; i < requests.size(); ++i) {
         const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(
             requests[i].received - requests[i - 1].received);
-        EXPECT_GE(gap.count(), 900) << "between requests " << i - 1 << " and " << i;
+        // Starts are a second apart; a loaded machine may delay one arrival somewhat.
+        EXPECT_GE(gap.count(), 700) << "between requests " << i - 1 << " and " << i;
     }
 }
 

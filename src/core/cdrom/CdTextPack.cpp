@@ -23,10 +23,11 @@ std::optional<std::vector<std::uint8_t>> CdTextFilePacks(std::string_view bytes)
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     std::size_t size = bytes.size();
     std::size_t at = 0;
+    // Dump tools end the packs with a zero byte, with or without a header before them.
+    if ((size % kCdTextPackSize == 1 || size % kCdTextPackSize == 5) && data[size - 1] == 0)
+        --size;
     if (size % kCdTextPackSize != 0) {
-        // A header counts itself less its length field; a trailing zero byte may follow.
-        if (size % kCdTextPackSize == 5 && data[size - 1] == 0)
-            --size;
+        // A header counts itself less its length field.
         if (size % kCdTextPackSize != 4)
             return std::nullopt;
         const std::size_t announced = std::size_t{Be16(data)} + 2;

@@ -54,7 +54,7 @@ bool CdTextPackIntact(const std::uint8_t* pack);
 
 // The packs of a CD-Text file as dump tools write it: the packs alone, or the READ TOC
 // format 5 reply (a 4-byte header whose first two bytes count the bytes after them,
-// then the packs), which some tools end with one more zero byte. nullopt when the file
+// then the packs); either may end with one more zero byte (cdrdao's dumps do). nullopt when the file
 // has neither form, more packs than a disc holds, or not one pack whose CRC holds.
 std::optional<std::vector<std::uint8_t>> CdTextFilePacks(std::string_view bytes);
 

@@ -201,6 +201,39 @@ TEST(CdTextFilePacks, TakesPacksWhoseCrcsAnotherWriterComputed) {
     EXPECT_EQ((*packs)[2 * kCdTextPackSize + kCdTextPayloadOffset + 4], cdtext::kLanguageEnglish);
 }
 
+// Whole dumps that other programs wrote (tests/data/cdtext), with the names libcdio's
+// own tests read from them: the first has an English and a German block.
+TEST_F(DiscOwnNames, DumpsOtherProgramsWroteNameTheDisc) {
+    const auto sheet = [](const std::string& dump) {
+        return "CDTEXTFILE \"" KORVIDA_TEST_DATA_DIR "/cdtext/" + dump +
+               "\"\nFILE \"a.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+               "  TRACK 02 AUDIO\n    INDEX 01 00:01:00\n  TRACK 03 AUDIO\n"
+               "    INDEX 01 00:02:00\n";
+    };
+    ASSERT_TRUE(Load(sheet("cdtext-two-languages.cdt")).ok);
+    EXPECT_TRUE(drive->image().notes.empty());
+    EXPECT_EQ(disc.album.Album, "Joyful Nights");
+    EXPECT_EQ(disc.album.Artist, "United Cat Orchestra");
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Song of Joy", "Humpty Dumpty", "Mee Owwww"}));
+    EXPECT_EQ(disc.tracks[1].Artist, "Catwalk Beauties");
+
+    ASSERT_TRUE(Load(sheet("cdtext-libburnia.cdt")).ok);
+    EXPECT_EQ(disc.album.Album, "Night Cats II");
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Song of Joy", "The Hunt", "Mee Owwww"}));
+
+    // Asked for German, the same dump gives its second block, ISO-8859-1 made UTF-8.
+    const std::string file = ReadFile(KORVIDA_TEST_DATA_DIR "/cdtext/cdtext-two-languages.cdt");
+    const std::optional<std::vector<std::uint8_t>> packs = CdTextFilePacks(file);
+    ASSERT_TRUE(packs);
+    std::vector<std::uint8_t> reply = {std::uint8_t((packs->size() + 2) >> 8),
+                                       std::uint8_t(packs->size() + 2), 0, 0};
+    reply.insert(reply.end(), packs->begin(), packs->end());
+    const CdText german = ParseCdText(reply.data(), reply.size(), 0x08);
+    EXPECT_EQ(german.entries[0].title, "Freudvolle Nächte");
+    EXPECT_EQ(german.entries[2].performer, "Katzengang Schönheiten");
+    EXPECT_EQ(german.entries[3].performer, "Mia Kätzchen");
+}
+
 TEST_F(DiscOwnNames, SheetNamesInAnyScriptReachTheDisc) {
     // Simplified Chinese fits neither ISO-8859-1 nor MS-JIS; a Thai title fits no set a
     // disc can carry and is the only name lost.

@@ -190,47 +190,47 @@ INSTANTIATE_TEST_SUITE_P(
     Sheets, RefusedSheet,
     ::testing::Values(
         BadSheet{"MissingFile", "FILE \"nothere.bin\" BINARY\nTRACK 01 AUDIO\n",
-                 "disc.cue:1: FILE \"nothere.bin\": cannot open"},
+                 "disc.cue:1: FILE \"nothere.bin\": 不能打开"},
         BadSheet{"UnknownCommand", kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nFROBNICATE 1\n",
-                 "disc.cue:4: unknown command FROBNICATE"},
+                 "disc.cue:4: 未知的命令 FROBNICATE"},
         BadSheet{"TracksOutOfOrder",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 01 00:00:10\n",
-                 "disc.cue:4: TRACK 03 follows TRACK 1"},
+                 "disc.cue:4: TRACK 03 跟在 TRACK 1 之后"},
         BadSheet{"OverlappingTracks",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:05\nTRACK 02 AUDIO\nINDEX 01 00:00:03\n",
-                 "disc.cue:5: INDEX 01 00:00:03 of TRACK 2 overlaps"},
+                 "disc.cue:5: TRACK 2 的 INDEX 01 00:00:03 与前一个索引重叠"},
         BadSheet{"ZeroLengthTrack",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:05\nTRACK 02 AUDIO\nINDEX 01 00:00:05\n",
                  "disc.cue:5:"},
-        BadSheet{"MoreThan99Tracks", HundredTracks(), "disc.cue:200: more than 99 tracks"},
+        BadSheet{"MoreThan99Tracks", HundredTracks(), "disc.cue:200: 音轨超过 99 条"},
         BadSheet{"BinNotWholeSectors", "FILE \"odd.bin\" BINARY\nTRACK 01 AUDIO\n",
                  "disc.cue:1: FILE \"odd.bin\":"},
         BadSheet{"GarbageBytes", kFile + std::string("\x00\x01\xFF\xFE\x7F junk\n", 11),
-                 "disc.cue:2: not a text line"},
+                 "disc.cue:2: 不是文本行"},
         BadSheet{"IndexBeyondTheFile", kFile + "TRACK 01 AUDIO\nINDEX 01 00:01:45\n",
-                 "disc.cue:3: INDEX 01 00:01:45 lies beyond the end"},
+                 "disc.cue:3: INDEX 01 00:01:45 超出了"},
         BadSheet{"TrackWithoutIndex01",
                  kFile + "TRACK 01 AUDIO\nINDEX 00 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:00:09\n",
-                 "disc.cue:2: TRACK 1 has no INDEX 01"},
-        BadSheet{"TrackBeforeFile", "TRACK 01 AUDIO\n", "disc.cue:1: TRACK before any FILE"},
-        BadSheet{"UnsupportedMode", kFile + "TRACK 01 MODE1/2048\n", "disc.cue:2: track mode"},
-        BadSheet{"NoTracks", "REM nothing here\n", "no TRACK"},
-        BadSheet{"WaveThatIsNot", "FILE \"good.bin\" WAVE\n", "not a RIFF WAVE file"},
+                 "disc.cue:2: TRACK 1 没有 INDEX 01"},
+        BadSheet{"TrackBeforeFile", "TRACK 01 AUDIO\n", "disc.cue:1: TRACK 出现在任何 FILE 之前"},
+        BadSheet{"UnsupportedMode", kFile + "TRACK 01 MODE1/2048\n", "disc.cue:2: 不支持音轨模式"},
+        BadSheet{"NoTracks", "REM nothing here\n", "没有 TRACK"},
+        BadSheet{"WaveThatIsNot", "FILE \"good.bin\" WAVE\n", "不是 RIFF WAVE 文件"},
         BadSheet{"DataTrackInsideTheAudio",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\n"
                          "REM DATA TRACK 02 LBA 100 NOT RIPPED\n",
-                 "disc.cue:4: data TRACK 02 at LBA 100 lies inside the frames before it"},
+                 "disc.cue:4: 数据音轨 TRACK 02 的 LBA 100 落在它之前的帧中"},
         BadSheet{"TrackAfterADataTrackInTheSameFile",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\n"
                          "REM DATA TRACK 02 LBA 200 NOT RIPPED\nTRACK 03 AUDIO\n",
-                 "disc.cue:5: TRACK before any FILE"},
+                 "disc.cue:5: TRACK 出现在任何 FILE 之前"},
         BadSheet{"IndexOfADataTrackNotRipped",
                  "REM DATA TRACK 01 LBA 0 NOT RIPPED\nINDEX 01 00:00:00\n",
-                 "disc.cue:2: INDEX of a data track"},
+                 "disc.cue:2: INDEX 属于一条没有文件的数据音轨"},
         BadSheet{"LeadOutBeforeTheDataTrackEnds",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nREM LEAD-OUT LBA 200\n"
                          "REM DATA TRACK 02 LBA 200 NOT RIPPED\n",
-                 "disc.cue:4: the lead-out lies before"}),
+                 "disc.cue:4: 导出区在最后一条音轨结束之前"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CueLayout, AFileThatIsAPipeIsRefusedWithoutWaitingForAWriter) {
@@ -250,7 +250,7 @@ TEST(CueLayout, AFileThatIsAPipeIsRefusedWithoutWaitingForAWriter) {
     const auto took = std::chrono::steady_clock::now() - started;
     loaded.set_value();
     EXPECT_LT(took, std::chrono::seconds(1));
-    EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
+    EXPECT_NE(error.find("不是普通文件"), std::string::npos) << error;
     writer.join();
 }
 

@@ -132,7 +132,9 @@ TEST(HttpGet, RequestsToOneHostKeepTheirDistanceAcrossThreads) {
     for (std::size_t i = 1; i < requests.size(); ++i) {
         const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(
             requests[i].received - requests[i - 1].received);
-        EXPECT_GE(gap.count(), 290) << "between requests " << i - 1 << " and " << i;
+        // Starts are spaced; arrivals may be closer when a loaded machine delays one
+        // request's connection. Unspaced requests arrive within milliseconds.
+        EXPECT_GE(gap.count(), 200) << "between requests " << i - 1 << " and " << i;
     }
 }
 
