@@ -16,6 +16,7 @@
 #include "core/platform/TemporaryFile.h"
 #include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
+#include "core/rip/FinishCtdbVerification.h"
 #include "core/rip/FinishVerification.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
@@ -24,6 +25,7 @@
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
 #include "core/verify/AccurateRipLookup.h"
+#include "core/verify/CtdbLookup.h"
 
 namespace korvida {
 namespace {
@@ -55,8 +57,11 @@ using Meters = std::vector<std::unique_ptr<LoudnessMeter>>;
 // does not wait for it) and, when every track came through, the album's ReplayGain; the
 // rip log goes out before the end message, whose receiver reads its path.
 void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup, const Meters& meters) {
-    if (message == WM_JOB_DONE)
+    if (message == WM_JOB_DONE) {
         FinishVerification(job, lookup);
+        if (job.ctdbLookup)
+            FinishCtdbVerification(job, *job.ctdbLookup, kLookupGraceMs);
+    }
     if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty())
         TagAlbumReplayGain(job, meters);
     WriteRipLogIfAsked(job, message);
@@ -176,6 +181,9 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     // Runs while the drive reads; the end of the rip waits for it a little at most.
     AccurateRipLookup lookup;
     lookup.Start(job.accurateRip, settings);
+    CtdbLookup ctdbLookup;
+    StartCtdbLookup(job, ctdbLookup);
+    job.ctdbLookup = &ctdbLookup;
     for (const int index : job.skippedDataTracks)
         LogPlain(job.context, FormatText("跳过数据音轨 %02d。", index + 1));
     SetReadSpeed(job, settings.ReadSpeed);
@@ -189,6 +197,7 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     else
         RipPipelined(job, FindEncoder(encoders, format), EncoderWorkerCount(settings), lookup,
                      meters);
+    job.ctdbLookup = nullptr;
 }
 
 }  // namespace korvida
