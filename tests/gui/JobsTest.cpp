@@ -4,9 +4,12 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -17,6 +20,7 @@
 #include "core/jobs/RipJob.h"
 #include "core/settings/Settings.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/VerifiedRipJob.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
@@ -78,6 +82,52 @@ TEST(ProgressWindow, EncodingBehindTheReadingHasItsOwnLineAndStretchesTheEstimat
     EXPECT_EQ(page->behindBarText(), QStringLiteral("10.0%"));
     EXPECT_EQ(page->estimateText(), QStringLiteral("00:55"));
     EXPECT_EQ(page->barText(), QStringLiteral("50.0%"));  // the reading's own bar
+}
+
+// Twenty files with long names: every result stays in view beside its name, the list
+// shows many of them and grows with the window, and one line says what they mean.
+TEST(CompletionPage, EveryResultStaysInViewAndOneLineSaysWhatTheyMean) {
+    test::App();
+    LoneWindow w(20, gui::JobMode::kRip);
+    w.window.show();
+    const auto job = test::VerifiedRipJob("/home/user/Music/Korvida/");
+    w.window.HandleMessage({WM_JOB_DONE, reinterpret_cast<std::intptr_t>(job.get()), 0, {}});
+    auto* list = w.window.findChild<QTreeWidget*>(QStringLiteral("completionFiles"));
+    auto* text = w.window.findChild<QLabel*>(QStringLiteral("completionText"));
+    ASSERT_TRUE(list && text);
+    EXPECT_EQ(
+        text->text().section(QLatin1Char('\n'), 0, 0),
+        QStringLiteral("20 条音轨中 16 条与 AccurateRip 数据库中其他人的抓取一致；2 条不一致 — "
+                       "可能是划痕或读取错误；1 条在数据库中还没有记录；1 条全为静音，无法校验。"));
+    EXPECT_TRUE(text->toolTip().contains(QStringLiteral("“不准确”")));
+    ASSERT_EQ(list->topLevelItemCount(), 20);
+    QTreeWidgetItem* fourth = list->topLevelItem(3);
+    EXPECT_EQ(fourth->text(0), QStringLiteral("演示歌手/一张名字很长的专辑 (二十周年纪念版)/"
+                                              "04 - 第 4 首歌的名字也相当长.MP3"));
+    EXPECT_EQ(fourth->text(1), QStringLiteral("不准确"));
+    EXPECT_TRUE(fourth->toolTip(0).startsWith(QStringLiteral("/home/user/Music/Korvida/演示歌手")));
+
+    auto resultsInView = [list] {
+        QCoreApplication::sendPostedEvents();
+        const QHeaderView* header = list->header();
+        if (header->sectionViewportPosition(1) + header->sectionSize(1) > list->viewport()->width())
+            return false;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->fontMetrics().horizontalAdvance(list->topLevelItem(i)->text(1)) >
+                header->sectionSize(1))
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(resultsInView());
+    const int rowHeight = list->visualItemRect(fourth).height();
+    EXPECT_GE(list->viewport()->height() / rowHeight, 12);
+    // Taller: the list takes the room. Narrower: the names give way, the results stay.
+    const int height = list->height();
+    w.window.resize(w.window.width(), w.window.height() + 150);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(list->height(), height + 150);
+    w.window.resize(420, w.window.height());
+    EXPECT_TRUE(resultsInView());
 }
 
 TEST(ProgressWindow, StartMessagesCaptionsAndPagesPerMode) {

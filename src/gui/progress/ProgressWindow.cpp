@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
@@ -14,7 +15,6 @@
 #include "core/platform/RunDetached.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
-#include "core/verify/VerificationText.h"
 #include "gui/progress/CompletionPage.h"
 #include "gui/progress/ErrorPage.h"
 #include "gui/progress/LogWindow.h"
@@ -157,10 +157,9 @@ void ProgressWindow::HandleMessage(const Message& m) {
         case WM_JOB_DONE: {
             // The worker waits in its send: the job and its items are there to read.
             if (const auto* job = reinterpret_cast<const RipJob*>(m.wParam))
-                for (const RipJobItem& item : job->items)
-                    if (!item.outputPath.empty())
-                        completion_->AddFile(item.outputPath, VerificationText(item.verification));
+                completion_->ShowJob(*job);
             ShowPage(kCompletionPage);
+            GrowToFit();
             setWindowTitle(tr("已完成！"));
             button_->setText(tr("关闭"));
             if (TheSettings().bOpenOutputFolder)
@@ -174,6 +173,18 @@ void ProgressWindow::HandleMessage(const Message& m) {
         default:
             break;
     }
+}
+
+void ProgressWindow::GrowToFit() {
+    // A rip of many tracks lists many files: the window grows to show them (never past
+    // most of the screen), and the user may make it larger still.
+    const QSize more = (completion_->sizeHint() - pages_->size()).expandedTo(QSize(0, 0));
+    QSize wanted = size() + more;
+    if (const QScreen* shown = screen()) {
+        const QRect room = shown->availableGeometry();
+        wanted = wanted.boundedTo(QSize(room.width() * 4 / 5, room.height() * 4 / 5));
+    }
+    resize(wanted.expandedTo(size()));
 }
 
 void ProgressWindow::reject() {

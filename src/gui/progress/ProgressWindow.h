@@ -64,6 +64,7 @@ class ProgressWindow : public QDialog {
 
   private:
     void ShowPage(Page page);
+    void GrowToFit();
     void OpenLog();
 
     const bool encodeMode_;

@@ -191,9 +191,9 @@ void ScreenshotTour::Options() {
 
 void ScreenshotTour::OptionsPages(OptionsSheet* sheet, int page) {
     static const char* const kNames[kOptionsPageCount] = {
-        "options-output",     "options-mp3",   "options-ogg",    "options-flac",
-        "options-opus",       "options-freedb", "options-musicbrainz", "options-cdrom",
-        "options-verify",     "options-appearance", "options-misc1", "options-misc2"};
+        "options-output", "options-mp3",        "options-ogg",         "options-flac",
+        "options-opus",   "options-freedb",     "options-musicbrainz", "options-cdrom",
+        "options-verify", "options-appearance", "options-misc1",       "options-misc2"};
     if (page < kOptionsPageCount) {
         sheet->selectPage(OptionsPageId(page));
         QTimer::singleShot(kSettleMs, this, [this, sheet, page] {
@@ -244,7 +244,7 @@ void ScreenshotTour::RipJob() {
                         [this] {
                             return !test::ProgressOf(window_) && !test::JobsOf(window_).running();
                         },
-                        [this] { FailingJob(); });
+                        [this] { LongRipPictures([this] { FailingJob(); }); });
                 });
         });
 }
