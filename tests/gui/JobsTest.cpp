@@ -4,10 +4,13 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidget>
 #include <algorithm>
@@ -18,6 +21,7 @@
 #include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
+#include "core/rip/RipStep.h"
 #include "core/settings/Settings.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/VerifiedRipJob.h"
@@ -66,22 +70,68 @@ TEST(ProgressWindow, ProgressTextsAndTheEstimate) {
     EXPECT_EQ(w.window.encodePage()->estimateText(), QStringLiteral("00:00"));
 }
 
-// Encoding behind the reading: a second line with its own bar, shown only once a worker
-// encodes; the estimate lasts until the later of the two is done.
-TEST(ProgressWindow, EncodingBehindTheReadingHasItsOwnLineAndStretchesTheEstimate) {
+// The visible encoder lines of a page: text and bar text.
+std::vector<std::pair<QString, QString>> EncoderLines(QWidget* page) {
+    std::vector<std::pair<QString, QString>> lines;
+    const auto texts = page->findChildren<QLabel*>(QStringLiteral("encoderText"));
+    const auto bars = page->findChildren<QProgressBar*>(QStringLiteral("encoderBar"));
+    for (int i = 0; i < texts.size() && i < bars.size(); ++i)
+        if (!texts[i]->isHidden())
+            lines.emplace_back(texts[i]->text(), bars[i]->format());
+    return lines;
+}
+
+// A rip whose reader runs ahead of two encoders: the caption, a line for each encoder,
+// the end of the reading and the steps after it, each in words.
+TEST(ProgressWindow, WhileTheReaderRunsAheadEachEncoderAndEveryStepShows) {
     test::App();
-    LoneWindow w(10, gui::JobMode::kRip);
-    gui::ProgressPage* page = w.window.extractPage();
-    EXPECT_FALSE(page->behindShown());
-    w.window.HandleMessage({WM_EXTRACT_PROGRESS, 500, 10000, {}});
-    EXPECT_EQ(page->estimateText(), QStringLiteral("00:20"));
-    w.window.HandleMessage({WM_ENCODE_BEHIND, 2, 10, "音轨 2"});
-    EXPECT_TRUE(page->behindShown());
-    EXPECT_EQ(page->behindText(), QStringLiteral("正在编码 (02/10): 音轨 2"));
-    w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 100, 5000, {}});  // 45 s left
-    EXPECT_EQ(page->behindBarText(), QStringLiteral("10.0%"));
-    EXPECT_EQ(page->estimateText(), QStringLiteral("00:55"));
-    EXPECT_EQ(page->barText(), QStringLiteral("50.0%"));  // the reading's own bar
+    LoneWindow w(20, gui::JobMode::kRip);
+    QWidget* page = w.window.extractPage();
+    auto* group = page->findChild<QGroupBox*>(QStringLiteral("stageGroup"));
+    auto* bar = page->findChild<QProgressBar*>(QStringLiteral("stageBar"));
+    auto* left = page->findChild<QLabel*>(QStringLiteral("jobLeft"));
+    ASSERT_TRUE(group && bar && left);
+    const auto name = [](int n) { return "音轨 " + std::to_string(n); };
+    for (int n = 1; n <= 19; ++n) {
+        w.window.HandleMessage({WM_ITEM_STATUS, 0, 0, name(n)});
+        w.window.HandleMessage({WM_EXTRACT_PROGRESS, 1000, 900, {}});
+        if (n <= 14) {
+            w.window.HandleMessage({WM_ENCODE_BEHIND, n, 20, name(n)});
+            w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 1000, n, {}});
+        }
+    }
+    w.window.HandleMessage({WM_RIP_STEP, static_cast<int>(RipStep::kTestRead), 0, {}});
+    w.window.HandleMessage({WM_ENCODE_BEHIND, 15, 20, name(15)});
+    w.window.HandleMessage({WM_ENCODE_BEHIND, 16, 20, name(16)});
+    w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 300, 15, {}});
+    w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 100, 16, {}});
+    EXPECT_EQ(w.window.windowTitle(), QStringLiteral("正在抓取 (19/20): 音轨 19 — 已编码 14/20"));
+    EXPECT_EQ(group->title(), QStringLiteral("正在抓取 CDDA: 测试读取"));
+    EXPECT_EQ(EncoderLines(page),
+              (std::vector<std::pair<QString, QString>>{
+                  {QStringLiteral("正在编码 (15/20): 音轨 15"), QStringLiteral("30.0%")},
+                  {QStringLiteral("正在编码 (16/20): 音轨 16"), QStringLiteral("10.0%")}}));
+    EXPECT_FALSE(left->isHidden());
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d$")).match(left->text()).hasMatch())
+        << left->text().toStdString();
+
+    // Reading done: its bar goes, the encoders go on and the caption follows them.
+    w.window.HandleMessage({WM_ITEM_STATUS, 0, 0, name(20)});
+    w.window.HandleMessage({WM_RIP_STEP, static_cast<int>(RipStep::kReadingDone), 0, {}});
+    EXPECT_EQ(group->title(), QStringLiteral("读取完成，正在编码余下的音轨"));
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_EQ(w.window.windowTitle(), QStringLiteral("正在编码 (15/20): 音轨 15"));
+    for (int n = 15; n <= 20; ++n) {
+        if (n >= 17)
+            w.window.HandleMessage({WM_ENCODE_BEHIND, n, 20, name(n)});
+        w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 1000, n, {}});
+    }
+    EXPECT_TRUE(EncoderLines(page).empty());
+    w.window.HandleMessage({WM_RIP_STEP, static_cast<int>(RipStep::kAlbumReplayGain), 0, {}});
+    EXPECT_EQ(group->title(), QStringLiteral("正在写入专辑的 ReplayGain 标签"));
+    EXPECT_EQ(w.window.windowTitle(), group->title());
+    EXPECT_EQ(left->text(), QStringLiteral("00:00"));
 }
 
 // Twenty files with long names: every result stays in view beside its name, the list

@@ -69,12 +69,12 @@ class EncoderPool::ProgressRelay : public MessageTarget {
             pool_.progressWindow_->post(std::move(message));
     }
     bool Translate(Message& message) {
-        if (!Shown())
-            return false;
         if (pool_.shownMode_ == Shown::kOldestItem)
-            return true;
+            return Shown();
+        // Behind a rip every worker's item has its line: its progress names it.
         if (message.id == WM_ENCODE_PROGRESS || message.id == WM_EXTRACT_PROGRESS) {
             message.id = WM_ENCODE_BEHIND_PROGRESS;
+            message.lParam = number.load(std::memory_order_relaxed);
             return true;
         }
         return false;  // the pool announces the item itself
@@ -163,9 +163,16 @@ void EncoderPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
             UpdateShown();
             changed_.notify_all();  // the reader may queue the next one
         }
+        // Behind a rip, each item is announced by the worker that takes it and ended by
+        // it, so its line comes and goes in the order of its progress.
+        const bool announce = shownMode_ == Shown::kBehind && progressWindow_;
+        if (announce)
+            progressWindow_->post(WM_ENCODE_BEHIND, entry.number, itemCount_, entry.name);
         context.aborted = false;
         const int ok = entry.work(context);
         entry.work = nullptr;  // what it owned goes before the next item is taken
+        if (announce)
+            progressWindow_->post(WM_ENCODE_BEHIND_PROGRESS, 1000, entry.number);
         std::lock_guard lock(mutex_);
         running_.erase(entry.number);
         if (!ok)
@@ -180,15 +187,8 @@ void EncoderPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
 void EncoderPool::UpdateShown() {
     if (!progressWindow_)
         return;
-    if (shownMode_ == Shown::kBehind) {
-        if (running_.empty())
-            return;  // the last item's line stays until another begins
-        const int oldest = *running_.begin();
-        if (shown_.exchange(oldest) != oldest)
-            progressWindow_->post(WM_ENCODE_BEHIND, oldest, itemCount_,
-                                  names_[static_cast<std::size_t>(oldest)]);
-        return;
-    }
+    if (shownMode_ == Shown::kBehind)
+        return;  // each worker announces its own items
     // Items that ended while an older one was shown are announced on the way, so the
     // window's count stays with the list.
     const int target = running_.empty() ? highestBegun_ : *running_.begin();

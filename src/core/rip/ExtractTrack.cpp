@@ -23,6 +23,7 @@
 #include "core/rip/OffsetReader.h"
 #include "core/rip/OutputNameClashes.h"
 #include "core/rip/OutputPath.h"
+#include "core/rip/RipStep.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
 #include "core/verify/Crc32.h"
@@ -293,6 +294,7 @@ int Extract(RipJob& job, const Settings& settings) {
     // Test and copy: the test read writes nothing; its CRC32 is what the copy must match.
     if (testAndCopy) {
         LogPlain(job.context, "正在测试 " + item.name + " ...");
+        PostRipStep(job, RipStep::kTestRead);
         Pass test;
         test.crc = true;
         test.progressSpan = 500;
@@ -333,8 +335,10 @@ int Extract(RipJob& job, const Settings& settings) {
             check.cacheDefeat = job.driver->DefeatCache(firstFrame, endFrame - firstFrame);
     };
     if (!cancelled) {
-        if (testAndCopy)
+        if (testAndCopy) {
             defeatCache();
+            PostRipStep(job, RipStep::kCopyRead);
+        }
         LogPlain(job.context, "正在抓取 " + item.name + " ...");
         startChecksums();
         copy.sums = sums ? &*sums : nullptr;
@@ -364,6 +368,7 @@ int Extract(RipJob& job, const Settings& settings) {
             ++check.rereads;
             LogPlain(job.context, "正在重新抓取 " + item.name + " (第 " +
                                       std::to_string(check.rereads) + " 次) ...");
+            PostRipStep(job, RipStep::kReread, check.rereads);
             if (!file.Close() || !file.Open(wav.path(), BinaryFile::Mode::kCreate) ||
                 !WriteCdAudioWavHeader(file, 0)) {
                 LogFileError(job.context, path, file.lastErrorText());

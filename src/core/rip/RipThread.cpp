@@ -18,6 +18,7 @@
 #include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/OutputPath.h"
+#include "core/rip/RipStep.h"
 #include "core/rip/TagAlbumReplayGain.h"
 #include "core/settings/Settings.h"
 #include "core/verify/AccurateRipLookup.h"
@@ -53,10 +54,18 @@ using Meters = std::vector<std::unique_ptr<LoudnessMeter>>;
 // does not wait for it) and, when every track came through, the album's ReplayGain; the
 // rip log goes out before the end message, whose receiver reads its path.
 void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup, const Meters& meters) {
-    if (message == WM_JOB_DONE)
+    const Settings& settings = job.settings;
+    if (message == WM_JOB_DONE) {
+        if (settings.AccurateRipVerify && settings.AccurateRipLookup && !job.context.aborted)
+            PostRipStep(job, RipStep::kAwaitAccurateRip);
         FinishVerification(job, lookup);
-    if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty())
+    }
+    if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty()) {
+        PostRipStep(job, RipStep::kAlbumReplayGain);
         TagAlbumReplayGain(job, meters);
+    }
+    if (settings.AccurateRipWriteLog)
+        PostRipStep(job, RipStep::kRipLog);
     WriteRipLogIfAsked(job, message);
     SendJobEnd(job, message);
 }
@@ -156,6 +165,8 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, Accurat
             if (!pool.Submit(static_cast<int>(i) + 1, item.name, std::move(work)))
                 break;
         }
+        if (!failed)
+            PostRipStep(job, RipStep::kReadingDone);
         pool.Finish();
         if (pool.failed())
             failed = true;
