@@ -1,9 +1,12 @@
 // korvida-cli accuraterip: the disc's AccurateRip ids, and what the database holds for it.
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "cli/CliContext.h"
 #include "cli/DiscSession.h"
+#include "cli/Interrupt.h"
+#include "core/jobs/Event.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
 #include "core/verify/AccurateRipDisc.h"
@@ -41,7 +44,12 @@ int RunAccurateRipCommand(CliContext& context) {
         return kExitOk;
     if (!server.empty())
         settings.AccurateRipServer = server;
-    const AccurateRipLookupResult result = AccurateRipLookup::Run(disc, settings, nullptr);
+    // Ctrl+C ends the request as it ends a job (exit 130), not after the deadline.
+    auto cancel = std::make_shared<Event>(false);
+    InterruptToEvent interrupt(cancel);
+    const AccurateRipLookupResult result = AccurateRipLookup::Run(disc, settings, cancel.get());
+    if (interrupt.interrupted())
+        return interrupt.exitStatus();
     using Status = AccurateRipLookupResult::Status;
     switch (result.status) {
         case Status::kFound:

@@ -129,6 +129,8 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                 for (const RipJobItem& item : ended->items)
                     if (!item.outputPath.empty())
                         std::cout << item.outputPath << "\n";
+                if (!ended->cueSheetPath.empty())
+                    std::cout << ended->cueSheetPath << "\n";
                 if (!ended->ripLogPath.empty())
                     std::cout << ended->ripLogPath << "\n";
                 std::cout.flush();

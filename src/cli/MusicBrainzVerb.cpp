@@ -39,6 +39,7 @@ bool ParseOptions(const CliContext& context, MusicBrainzOptions& options, std::s
 
 // Looks the disc up on MusicBrainz, applies the release picked (the first when several
 // match and none is picked, as `query` does) and stores the disc as a freedb read would.
+// A release that does not fit the disc is not applied: the reason, nothing stored, exit 1.
 int RunMusicBrainzCommand(CliContext& context) {
     MusicBrainzOptions options;
     std::string problem;
@@ -53,7 +54,10 @@ int RunMusicBrainzCommand(CliContext& context) {
 
     auto cancel = std::make_shared<Event>(false);
     InterruptToEvent interrupt(cancel);
-    const MusicBrainzLookup lookup = LookUpMusicBrainz(session.disc.rawToc, settings, cancel.get());
+    // A busy server's wait is said on standard error, where the job log goes.
+    const MusicBrainzLookup lookup =
+        LookUpMusicBrainz(session.disc.rawToc, settings, cancel.get(), 30000,
+                          [](const std::string& text) { PrintError(text); });
     switch (lookup.outcome) {
         case MusicBrainzLookup::Outcome::kFound:
             break;
@@ -69,8 +73,15 @@ int RunMusicBrainzCommand(CliContext& context) {
             return kExitFailed;
     }
 
-    for (std::size_t i = 0; i < lookup.releases.size(); ++i)
-        std::cout << i + 1 << "\t" << lookup.releases[i].Summary() << "\n";
+    // A release that cannot be applied is listed with the reason after a tab: the user
+    // sees what was found, and that picking it would not help.
+    for (std::size_t i = 0; i < lookup.releases.size(); ++i) {
+        const MusicBrainzRelease& release = lookup.releases[i];
+        std::cout << i + 1 << "\t" << release.Summary();
+        if (release.medium < 0)
+            std::cout << "\t" << release.note;
+        std::cout << "\n";
+    }
     if (options.pick > static_cast<int>(lookup.releases.size())) {
         PrintError("--pick " + std::to_string(options.pick) +
                    " names no match: the server listed " + std::to_string(lookup.releases.size()));
@@ -78,7 +89,14 @@ int RunMusicBrainzCommand(CliContext& context) {
     }
     const MusicBrainzRelease& chosen =
         lookup.releases[static_cast<std::size_t>(options.pick > 0 ? options.pick - 1 : 0)];
-    ApplyMusicBrainzRelease(chosen, session.disc);
+    if (!ApplyMusicBrainzRelease(chosen, session.disc)) {
+        PrintError(
+            "没有套用 MusicBrainz 的唱片信息：" +
+            (chosen.medium < 0 ? chosen.note : std::string("这个版本没有标题、艺术家和曲目名。")));
+        return kExitFailed;
+    }
+    if (!chosen.note.empty())
+        PrintError(chosen.note);
 
     const DiscInfo& disc = session.disc;
     std::cout << disc.album.Artist << " / " << disc.album.Album << "\n";

@@ -13,6 +13,7 @@
 #include "cli/DiscSession.h"
 #include "cli/Interrupt.h"
 #include "cli/JobProgress.h"
+#include "core/disc/DiscToc.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
@@ -162,7 +163,11 @@ int RunRipCommand(CliContext& context) {
             row.checked = numbers.count(row.trackIndex + 1) > 0;
         }
     } else {
-        session.rows.CheckAll(true);
+        // Every audio track. A data track named in --tracks is skipped with a log line.
+        for (int i = 0; i < session.rows.size(); ++i) {
+            TrackList::Row& row = session.rows.row(i);
+            row.checked = !IsDataTrack(session.disc, row.trackIndex);
+        }
     }
 
     // The main window binds the encoder module at start-up; a command line binds it when
@@ -171,7 +176,7 @@ int RunRipCommand(CliContext& context) {
         BindEncoderAtStartUp(settings.MP3Encoder, session.notifier);
 
     CSCSIDriver* driver = session.selection.driver.get();
-    const int total = PrepareRip(session.rows, driver, session.notifier);
+    const int total = PrepareRip(session.rows, session.disc, driver, session.notifier);
     if (total == 0)
         return kExitFailed;
 

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "core/batch/Mp3Fixtures.h"
 #include "support/RunCli.h"
 #include "support/TempHome.h"
@@ -73,6 +75,22 @@ TEST(BatchCommands, NormalizeKeepsOtherChunksAndRefusesOtherFormats) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_THAT(refused.err, HasSubstr("不支持文件 " + home / "float.wav" + " 的 wave 格式"));
     EXPECT_EQ(ReadFile(home / "float.wav"), floats);
+}
+
+// A named pipe given as a file is refused at once, by name, never waited on; Ctrl+C
+// could not end an open() waiting for a writer.
+TEST(BatchCommands, APipeGivenAsAFileIsRefusedNotWaitedOn) {
+    test::TempHome home;
+    ASSERT_EQ(::mkfifo((home / "pipe.mp3").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((home / "pipe.wav").c_str(), 0600), 0);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--quiet", "decode", "--output", home.path(), home / "pipe.mp3"},
+             {"--quiet", "encode", "--format", "flac", "--output", home.path(),
+              home / "pipe.wav"}}) {
+        const auto r = RunCli(args);
+        EXPECT_EQ(r.status, 1) << args.back();
+        EXPECT_THAT(r.err, HasSubstr(args.back() + "：它不是普通文件"));
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -26,15 +27,17 @@ Json Credit(const std::string& name) {
     return Json::array({{{"name", name}, {"joinphrase", ""}, {"artist", {{"name", name}}}}});
 }
 
-// A medium as the web service sends it: tracks with their own credits when given.
+// A medium as the web service sends it: tracks with their own credits when given, and the
+// demo disc's track lengths (21, 17 and 27 s) unless `lengths` says otherwise.
 Json Medium(int position, std::vector<std::string> titles, std::vector<std::string> discIds = {},
-            std::vector<std::string> artists = {}) {
+            std::vector<std::string> artists = {},
+            std::vector<int> lengths = {21000, 17000, 27000}) {
     Json tracks = Json::array();
     for (std::size_t i = 0; i < titles.size(); ++i) {
         Json track = {{"position", i + 1},
                       {"number", std::to_string(i + 1)},
                       {"title", titles[i]},
-                      {"length", 20000},
+                      {"length", i < lengths.size() ? lengths[i] : 20000},
                       {"recording", {{"title", titles[i]}}}};
         if (i < artists.size())
             track["artist-credit"] = Credit(artists[i]);
@@ -74,10 +77,10 @@ class MusicBrainzCommand : public testing::Test {
   protected:
     // A match fetches its cover: from this server, never from the real archive.
     void SetUp() override {
-        ASSERT_EQ(test::RunCli({"settings", "--set",
-                                "MusicBrainz.CoverArtServer=" + server.BaseUrl()})
-                      .status,
-                  0);
+        ASSERT_EQ(
+            test::RunCli({"settings", "--set", "MusicBrainz.CoverArtServer=" + server.BaseUrl()})
+                .status,
+            0);
     }
     test::CliResult Run(std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"--image", cue, "musicbrainz", "--server",
@@ -114,7 +117,8 @@ TEST_F(MusicBrainzCommand, AppliesTheOnlyReleaseKeepingEachTracksArtistAndStores
 
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].target, kById + "artist-credits+recordings+genres&cdstubs=no&fmt=json");
+    EXPECT_EQ(requests[0].target,
+              kById + "artist-credits+recordings+release-groups+genres&cdstubs=no&fmt=json");
     EXPECT_TRUE(requests[0].Header("User-Agent").starts_with("Korvida/"))
         << requests[0].Header("User-Agent");
     EXPECT_TRUE(Has(requests[0].Header("User-Agent"), "( ")) << "a contact";
@@ -185,6 +189,62 @@ TEST_F(MusicBrainzCommand, FallsBackToTheTocLookupAndThenOffersTheSubmission) {
     EXPECT_TRUE(Has(Db(), "02=f2")) << "the earlier match stays";
 }
 
+// Disc 2 of a set whose three discs have three tracks each: only its lengths tell it.
+TEST_F(MusicBrainzCommand, TheTocLookupAppliesTheDiscWhoseLengthsFitOrNothing) {
+    const auto reply = [](std::vector<int> second) {
+        return Json{
+            {"releases",
+             Json::array({Release(
+                 "mbid-set", "Set", "Band", "2004", "GB",
+                 Json::array({Medium(1, {"a1", "a2", "a3"}, {}, {}, {200000, 180000, 240000}),
+                              Medium(2, {"b1", "b2", "b3"}, {}, {}, second),
+                              Medium(3, {"c1", "c2", "c3"}, {}, {}, {1000, 2000, 3000})}))})}}
+            .dump();
+    };
+    server.Answer(kByToc, 200, reply({22000, 15000, 29500}));
+    auto r = Run();
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Has(r.out, "1\tBand, Set, 2004, GB, medium 2/3\n")) << r.out;
+    EXPECT_TRUE(Has(Db(), "01=b1")) << Db();
+
+    // A second more on one track and no disc fits: listed with the reason, not applied.
+    server.Answer(kByToc, 200, reply({22000, 15000, 30500}));
+    r = Run();
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(
+        Has(r.out, "1\tBand, Set, 2004, GB\t这个版本中 3 首曲目的碟片与这张 CD 的曲目长度不符"))
+        << r.out;
+    EXPECT_TRUE(Has(r.err, "没有套用")) << r.err;
+    EXPECT_TRUE(Has(Db(), "01=b1")) << "nothing applied";
+}
+
+// Names typed by the user stay where the release has none; names from the server never
+// carry control characters into the database.
+TEST_F(MusicBrainzCommand, TypedTitlesSurviveAReleaseWithoutNames) {
+    ASSERT_EQ(
+        test::RunCli({"--image", cue, "info", "--track", "3", "--set", "Title=手写的"}).status, 0);
+    const std::string nameless =
+        R"({"releases":[{"id":"m","title":null,"media":[{"position":1,"tracks":[)"
+        R"({"title":null,"length":21000},{"length":17000},{"title":7,"length":27000}]}]}]})";
+    server.Answer(kById, 200, nameless);
+    server.Answer(kByToc, 200, nameless);
+    auto r = Run();
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_TRUE(Has(Db(), "03=手写的")) << Db();
+
+    server.Answer(kById, 200,
+                  R"({"releases":[{"id":"m","title":"Al\u0000bum","media":[{"position":1,)"
+                  R"("tracks":[{"title":"Song\u0000One","length":21000},{"title":"Song\u0000Two",)"
+                  R"("length":17000},{"title":null,"length":27000}]}]}]})");
+    r = Run();
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string db = Db();
+    EXPECT_TRUE(Has(db, "01=Song One")) << db;
+    EXPECT_TRUE(Has(db, "02=Song Two")) << db;
+    EXPECT_TRUE(Has(db, "03=手写的")) << db;
+    EXPECT_EQ(db.find('\0'), std::string::npos);
+}
+
 TEST_F(MusicBrainzCommand, ABusyServerOrAGarbledReplyEndsWithAMessage) {
     server.Answer(kById, 503, "<html>slow down</html>", "text/html");
     auto r = Run();
@@ -204,6 +264,20 @@ TEST_F(MusicBrainzCommand, ABusyServerOrAGarbledReplyEndsWithAMessage) {
         r = Run();
         EXPECT_EQ(r.status, 1) << reply;
         EXPECT_TRUE(Has(r.err, message)) << reply << "\n" << r.err;
+    }
+}
+
+// MusicBrainz's one request a second holds between two runs back to back as well.
+TEST_F(MusicBrainzCommand, RunsBackToBackKeepASecondBetweenTheirRequests) {
+    EXPECT_EQ(Run().status, 1);  // unknown disc: by id, then by TOC
+    EXPECT_EQ(Run().status, 1);
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    for (std::size_t i = 1; i < requests.size(); ++i) {
+        const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(
+            requests[i].received - requests[i - 1].received);
+        // Starts are a second apart; a loaded machine may delay one arrival somewhat.
+        EXPECT_GE(gap.count(), 700) << "between requests " << i - 1 << " and " << i;
     }
 }
 

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "core/rip/RipTestSupport.h"
+#include "core/text/FormatText.h"
 #include "support/RunCli.h"
 #include "support/SharedDemoDisc.h"
 #include "support/SmallDisk.h"
@@ -67,7 +69,7 @@ TEST_P(RipLog, WavRipWritesSealedLogAndCueThatGivesTheDiscBack) {
     const std::string log = out + "Artist - Album.log";
     const std::string cue = out + "Artist - Album.cue";
     EXPECT_THAT(Lines(r.out), ElementsAre(out + "01-音轨 1.WAV", out + "02-音轨 2.WAV",
-                                          out + "03-音轨 3.WAV", log));
+                                          out + "03-音轨 3.WAV", cue, log));
 
     // The sheet as a CD image has the disc's TOC, track list and ids.
     const auto original = test::RunCli({"--image", disc, "toc"});
@@ -112,6 +114,90 @@ TEST_P(RipLog, WavRipWritesSealedLogAndCueThatGivesTheDiscBack) {
 
 INSTANTIATE_TEST_SUITE_P(Discs, RipLog, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Pregap" : "Demo"; });
+
+// Three audio tracks of 300 frames and a data track of 300: an enhanced CD, whose data
+// session follows the 11400 frames between the sessions (a PREGAP here), or a mixed-mode
+// disc, whose data track comes first.
+std::string DataTrackDisc(const test::TempDir& folder, bool dataFirst) {
+    test::WriteFile(folder / "audio.bin", test::Frames(0, 900));
+    test::WriteFile(folder / "data.bin", std::string(300 * 2352, '\x5a'));
+    const auto data = [](int number, const char* pregap) {
+        return FormatText(
+            "FILE \"data.bin\" BINARY\n  TRACK %02d MODE1/2352\n%s"
+            "    INDEX 01 00:00:00\n",
+            number, pregap);
+    };
+    std::string cue = "PERFORMER \"Artist\"\nTITLE \"Album\"\n";
+    if (dataFirst)
+        cue += data(1, "");
+    cue += "FILE \"audio.bin\" BINARY\n";
+    for (int i = 0; i < 3; ++i)
+        cue += FormatText("  TRACK %02d AUDIO\n    INDEX 01 00:%02d:00\n", i + (dataFirst ? 2 : 1),
+                          i * 4);
+    if (!dataFirst)
+        cue += "REM SESSION 02\n" + data(4, "    PREGAP 02:32:00\n");
+    const std::string path = folder / (dataFirst ? "mixed.cue" : "enhanced.cue");
+    test::WriteFile(path, cue);
+    return path;
+}
+
+class DataTrackRip : public ::testing::TestWithParam<bool> {
+  protected:
+    test::TempHome home;
+    test::TempDir discs;
+};
+
+// The audio tracks rip, verified and logged; the data track is listed, left unticked and
+// kept in the cue sheet, which gives the whole disc back. The last audio track of the
+// enhanced CD ends with its session.
+TEST_P(DataTrackRip, AudioTracksRipAndTheCueSheetKeepsTheDataTrack) {
+    const bool dataFirst = GetParam();
+    const std::string disc = DataTrackDisc(discs, dataFirst);
+    const auto r = test::RunCli({"--image", disc, "rip", "--format", "wav", "--log"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string out = home / "output/";
+    const int first = dataFirst ? 2 : 1;
+    std::vector<std::string> files;
+    for (int n = first; n < first + 3; ++n)
+        files.push_back(out + FormatText("%02d-音轨 %d.WAV", n, n));
+    const std::string cue = out + "Artist - Album.cue";
+    EXPECT_THAT(Lines(r.out),
+                ElementsAre(files[0], files[1], files[2], cue, out + "Artist - Album.log"));
+    EXPECT_THAT(r.err, Not(HasSubstr("跳过数据音轨")));
+    EXPECT_EQ(test::ReadFile(files[2]).size(), 44u + 300 * 2352);
+
+    const auto original = test::RunCli({"--image", disc, "toc"});
+    const auto again = test::RunCli({"--image", cue, "toc"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, original.out);
+    EXPECT_THAT(original.out, HasSubstr(dataFirst ? "01\t14\t0\t" : "04\t14\t12300\t"));
+
+    // A ticked data track is left out with a line; the audio beside it still rips.
+    const std::string tracks = dataFirst ? "1-2" : "3-4";
+    const auto ticked = test::RunCli({"--image", disc, "rip", "--format", "flac", "--tracks",
+                                      tracks, "--output", home / "ticked"});
+    ASSERT_EQ(ticked.status, 0) << ticked.err;
+    EXPECT_THAT(ticked.err, HasSubstr(dataFirst ? "跳过数据音轨 01。" : "跳过数据音轨 04。"));
+    EXPECT_THAT(ticked.err, HasSubstr("正在抓取 (01/01)"));
+    const int audio = dataFirst ? 2 : 3;
+    EXPECT_EQ(ticked.out, home / FormatText("ticked/%02d-音轨 %d.flac\n", audio, audio));
+}
+
+INSTANTIATE_TEST_SUITE_P(Discs, DataTrackRip, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "MixedMode" : "EnhancedCd"; });
+
+TEST(RipLogFiles, FlacRipsGetTheCueSheetToo) {
+    test::TempHome home;
+    const auto r = test::RunCli(
+        {"--image", test::SharedDemoDisc(), "rip", "--format", "flac", "--log", "--tracks", "1-3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string out = home / "output/";
+    EXPECT_THAT(Lines(r.out),
+                ElementsAre(out + "01-音轨 1.flac", out + "02-音轨 2.flac", out + "03-音轨 3.flac",
+                            out + "Artist - Album.cue", out + "Artist - Album.log"));
+    EXPECT_THAT(test::ReadFile(out + "Artist - Album.cue"),
+                HasSubstr("FILE \"03-音轨 3.flac\" WAVE\n  TRACK 03 AUDIO\n"));
+}
 
 TEST(RipLogFiles, WithoutLogNoNewFilesAndPartialOrFailedRipsGetNoCue) {
     test::TempHome home;

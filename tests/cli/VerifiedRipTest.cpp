@@ -1,7 +1,11 @@
 // Verified rips through the whole binary: the checksums of ripped tracks against an
 // independent implementation, and the database lookup against a loopback server.
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -336,6 +340,36 @@ TEST(VerifiedRip, ASilentTrackIsNeverConfirmedByEmptySlots) {
     EXPECT_THAT(log, HasSubstr("  AccurateRip: 无法校验 (全为静音)\n"));
     EXPECT_THAT(log, HasSubstr("  未能确认准确抓取的音轨:\n    02  无法校验 (全为静音)\n"
                                "    03  不准确\n"));
+}
+
+// Ctrl+C ends a lookup the server never answers at once, as it ends a job: exit 130,
+// not the deadline's failure a minute later.
+TEST(AccurateRipCommand, CtrlCEndsALookupUnderWay) {
+    test::TempHome home;
+    const std::string cue = WriteLayout(home / "disc", {300, 200});
+    test::HttpTestServer server;
+    test::HttpTestServer::Route silent;
+    silent.mode = test::HttpTestServer::Mode::kNeverAnswer;
+    server.SetRoute("/", silent);
+    const std::string address = "127.0.0.1:" + std::to_string(server.port());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::execl(KORVIDA_CLI_PATH, KORVIDA_CLI_PATH, "--image", cue.c_str(), "accuraterip",
+                "--server", address.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    const bool asked = server.WaitForRequests(1, 30000);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    ASSERT_TRUE(asked);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "gui/GuiTestSupport.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/DiscController.h"
+#include "gui/freedb/MessagePage.h"
 #include "gui/info/AlbumInfoDialog.h"
 #include "gui/musicbrainz/MusicBrainzDialog.h"
 #include "gui/musicbrainz/ReleaseListPage.h"
@@ -159,6 +160,36 @@ TEST_F(MusicBrainzDialogTest, AnUnknownDiscOffersItsSubmissionAddressAndChangesN
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     EXPECT_EQ(server.Requests().size(), 2u);  // by disc id, then by TOC
+    EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
+    EXPECT_FALSE(std::filesystem::exists(demo.home / "db/14004103.db"));
+}
+
+// A set whose two discs both have three tracks and no lengths: which one this is cannot
+// be told, so the release is listed greyed with the reason and picking it changes nothing.
+TEST_F(MusicBrainzDialogTest, AReleaseThatDoesNotFitShowsWhyAndChangesNothing) {
+    const std::string set =
+        R"({"id":"a0000000-0000-4000-8000-000000000009","title":"Set","media":[)"
+        R"({"position":1,"tracks":[{"title":"x"},{"title":"y"},{"title":"z"}]},)"
+        R"({"position":2,"tracks":[{"title":"p"},{"title":"q"},{"title":"r"}]}]})";
+    server.Answer(
+        "/ws/2/discid/", 200,
+        Releases({Release("a0000000-0000-4000-8000-000000000001", "First", "1990", "US"), set}));
+    Open(false);
+    Run([](gui::MusicBrainzDialog& dialog) {
+        ASSERT_TRUE(WaitForPage(dialog, dialog.releasePage()));
+        QTreeWidget* list = dialog.releasePage()->list();
+        ASSERT_EQ(list->topLevelItemCount(), 2);
+        EXPECT_TRUE(dialog.releasePage()->noteLabel()->isHidden());
+        list->setCurrentItem(list->topLevelItem(1));
+        EXPECT_TRUE(list->topLevelItem(1)->toolTip(1).contains(QStringLiteral("无法分辨")));
+        EXPECT_TRUE(dialog.releasePage()->noteLabel()->isVisibleTo(dialog.releasePage()));
+        EXPECT_TRUE(dialog.releasePage()->noteLabel()->text().contains(QStringLiteral("无法分辨")));
+        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        ASSERT_TRUE(WaitForPage(dialog, dialog.errorPage()));
+        EXPECT_TRUE(dialog.errorPage()->text().contains(QStringLiteral("无法分辨")))
+            << dialog.errorPage()->text().toStdString();
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
     EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
     EXPECT_FALSE(std::filesystem::exists(demo.home / "db/14004103.db"));
 }

@@ -42,10 +42,14 @@ bool BinaryFile::Fail() {
 bool BinaryFile::Open(const std::string& path, Mode mode) {
     Close();
     path_ = path;
+    notRegular_ = false;
     int flags = O_CLOEXEC;
     switch (mode) {
         case Mode::kRead:
             flags |= O_RDONLY;
+            break;
+        case Mode::kReadRegular:
+            flags |= O_RDONLY | O_NONBLOCK;  // a FIFO opens at once, then is refused below
             break;
         case Mode::kReadWrite:
             flags |= O_RDWR;
@@ -64,6 +68,22 @@ bool BinaryFile::Open(const std::string& path, Mode mode) {
         fd_.Reset();
         errno = EISDIR;
         return Fail();
+    }
+    if (mode == Mode::kReadRegular) {
+        if (!S_ISREG(st.st_mode)) {
+            fd_.Reset();
+            notRegular_ = true;
+            errno = EINVAL;
+            return Fail();
+        }
+        // Reads of a regular file never wait anyway; cleared so nothing later sees EAGAIN.
+        const int status = ::fcntl(fd_.get(), F_GETFL);
+        if (status < 0 || ::fcntl(fd_.get(), F_SETFL, status & ~O_NONBLOCK) != 0) {
+            const int error = errno;
+            fd_.Reset();
+            errno = error;
+            return Fail();
+        }
     }
     return true;
 }

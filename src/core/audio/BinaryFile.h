@@ -16,7 +16,10 @@ namespace korvida {
 class BinaryFile {
   public:
     enum class Mode {
-        kRead,       // existing file, read only
+        kRead,  // existing file, read only
+        // kRead for an input the user named: a FIFO (whose open would wait for a writer
+        // that Ctrl+C cannot hurry), a device or a socket is refused, notRegular() set.
+        kReadRegular,
         kReadWrite,  // existing file, read and write in place
         kCreate,     // write only; created, or truncated when it exists
     };
@@ -50,6 +53,8 @@ class BinaryFile {
     bool Close();
 
     int lastError() const { return lastError_; }
+    // The last Open in kReadRegular mode found something other than a regular file.
+    bool notRegular() const { return notRegular_; }
     std::string lastErrorText() const;
 
   private:
@@ -60,6 +65,7 @@ class BinaryFile {
     UniqueFd fd_;
     std::string path_;
     int lastError_ = 0;
+    bool notRegular_ = false;
 };
 
 }  // namespace korvida

@@ -79,7 +79,8 @@ void ReportPassEnd(JobContext& context, PassEnd end, const std::string& path,
         case PassEnd::kDone:
             return;
         case PassEnd::kCancelled:
-            LogPlain(context, "用户取消操作。");
+            if (FirstToReportCancel(context))
+                LogPlain(context, "用户取消操作。");
             context.aborted = true;
             return;
         case PassEnd::kReadFailed:

@@ -27,6 +27,7 @@ constexpr unsigned kProgressEveryFrames = 16;
 // and how far it went, and why it stopped early.
 struct Decode {
     JobContext& context;
+    BinaryFile& in;
     BinaryFile& out;
     std::uint32_t t0 = 0;
     std::uint64_t totalSamples = 0;  // per channel; 0 when the stream does not say
@@ -42,6 +43,24 @@ struct Decode {
     bool cancelled = false;
     bool damaged = false;  // the error callback saw lost sync, a bad header or a bad CRC
 };
+
+// The decoder's reads. The cancel is tested here too, not only per decoded frame: a file
+// of zeros (or anything without a frame) is read end to end while the decoder searches
+// for a frame's sync code, and no frame ever comes to say the user gave up.
+FLAC__StreamDecoderReadStatus ReadInput(const FLAC__StreamDecoder*, FLAC__byte buffer[],
+                                        std::size_t* bytes, void* data) {
+    Decode& d = *static_cast<Decode*>(data);
+    if (ConsumeCancelRequest(d.context)) {
+        d.cancelled = true;
+        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+    }
+    const std::int64_t n = d.in.Read(buffer, *bytes);
+    if (n < 0)
+        return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
+    *bytes = static_cast<std::size_t>(n);
+    return n == 0 ? FLAC__STREAM_DECODER_READ_STATUS_END_OF_STREAM
+                  : FLAC__STREAM_DECODER_READ_STATUS_CONTINUE;
+}
 
 FLAC__StreamDecoderWriteStatus WriteFrame(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
                                           const FLAC__int32* const channels[], void* data) {
@@ -122,18 +141,15 @@ int DecodeFlacToWav(const std::string& source, const std::string& output, JobCon
     if (context.progressWindow)
         context.progressWindow->send(WM_DECODE_STATUS, 0, 0, source);
 
-    BinaryFile probe;
-    if (!probe.Open(source, BinaryFile::Mode::kRead)) {
-        LogFormatted(context, "不能打开输入文件 " + source + "。");
+    BinaryFile in;
+    if (!OpenDecoderInput(context, source, in))
         return 0;
-    }
-    probe.Close();
     TemporaryFile written;
     BinaryFile out;
     if (!OpenDecodedWav(context, source, output, written, out))
         return 0;
 
-    Decode d{context, out};
+    Decode d{context, in, out};
     d.t0 = TickCount();
     std::unique_ptr<FLAC__StreamDecoder, DecoderDeleter> decoder(FLAC__stream_decoder_new());
     if (!decoder) {
@@ -141,14 +157,16 @@ int DecodeFlacToWav(const std::string& source, const std::string& output, JobCon
         return 0;
     }
     FLAC__stream_decoder_set_md5_checking(decoder.get(), true);
-    if (FLAC__stream_decoder_init_file(decoder.get(), source.c_str(), WriteFrame, ReadMetadata,
-                                       NoteError, &d) != FLAC__STREAM_DECODER_INIT_STATUS_OK) {
+    if (FLAC__stream_decoder_init_stream(decoder.get(), ReadInput, nullptr, nullptr, nullptr,
+                                         nullptr, WriteFrame, ReadMetadata, NoteError,
+                                         &d) != FLAC__STREAM_DECODER_INIT_STATUS_OK) {
         LogFormatted(context, "不能打开输入文件 " + source + "。");
         return 0;
     }
     const bool processed = FLAC__stream_decoder_process_until_end_of_stream(decoder.get());
     if (d.cancelled) {
-        LogFormatted(context, "用户已取消。");
+        if (FirstToReportCancel(context))
+            LogFormatted(context, "用户已取消。");
         context.aborted = true;
         return 0;
     }

@@ -159,10 +159,8 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
         context.progressWindow->send(WM_DECODE_STATUS, 0, 0, source);
 
     BinaryFile in;
-    if (!in.Open(source, BinaryFile::Mode::kRead)) {
-        LogFormatted(context, "不能打开输入文件 " + source + "。");
+    if (!OpenDecoderInput(context, source, in))
         return 0;
-    }
     const std::int64_t fileSize = std::max<std::int64_t>(0, in.Size());
     const std::uint64_t tagEnd = Id3v2TagBytes(in);
     const std::uint64_t audioStart = SkipVbrInfoFrames(in, tagEnd);
@@ -255,7 +253,8 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
     unsigned frames = 0;
     for (;;) {
         if (ConsumeCancelRequest(context)) {
-            LogFormatted(context, "用户已取消。");
+            if (FirstToReportCancel(context))
+                LogFormatted(context, "用户已取消。");
             context.aborted = true;
             // What was decoded stays, as a sound WAV, unless it could not all be written.
             if (pcmFill > 0)

@@ -9,6 +9,16 @@
 
 namespace korvida {
 
+bool OpenDecoderInput(JobContext& context, const std::string& source, BinaryFile& in) {
+    if (in.Open(source, BinaryFile::Mode::kReadRegular))
+        return true;
+    if (in.notRegular())
+        LogFormatted(context, "不能打开输入文件 " + source + "：它不是普通文件。");
+    else
+        LogFormatted(context, "不能打开输入文件 " + source + "。");
+    return false;
+}
+
 bool OpenDecodedWav(JobContext& context, const std::string& source, const std::string& output,
                     TemporaryFile& written, BinaryFile& out) {
     std::error_code sameError;

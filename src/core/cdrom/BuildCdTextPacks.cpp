@@ -21,30 +21,58 @@ constexpr PackType kTypes[] = {{cdtext::kTitle, &ImageText::title},
                                {cdtext::kPerformer, &ImageText::performer},
                                {cdtext::kSongwriter, &ImageText::songwriter}};
 
+// The character sets a block can be written in, tried in this order: Latin text stays
+// ISO-8859-1 and Japanese MS-JIS, as before; GBK and CP949 are the supersets of GB 2312
+// and KS C 5601 that carry the traditional characters and every Hangul syllable a
+// sheet may hold (the reader decodes with the same sets).
+struct Charset {
+    const char* iconvName;
+    std::uint8_t characterCode;
+    std::uint8_t language;
+    bool doubleByte;
+};
+constexpr Charset kCharsets[] = {
+    {"ISO-8859-1", cdtext::kIso8859_1, cdtext::kLanguageEnglish, false},
+    {"CP932", cdtext::kMsJis, cdtext::kLanguageJapanese, true},
+    {"GBK", cdtext::kMandarin, cdtext::kLanguageChinese, true},
+    {"CP949", cdtext::kKorean, cdtext::kLanguageKorean, true},
+};
+
 // The block's strings, already in the disc's character set: [type][0 = disc, then tracks].
+// A string the set has no characters for is left empty and counted in `lost`.
 struct EncodedText {
-    std::uint8_t characterCode = cdtext::kIso8859_1;
-    bool doubleByte = false;
+    const Charset* charset = nullptr;
+    std::size_t lost = 0;
     std::array<std::vector<std::string>, 3> strings;
 };
 
-std::optional<EncodedText> Encode(const DiscImage& image, const char* charset) {
+EncodedText Encode(const DiscImage& image, const Charset& charset) {
     EncodedText out;
+    out.charset = &charset;
     for (std::size_t t = 0; t < std::size(kTypes); ++t) {
         const auto add = [&](const ImageText& text) {
             std::optional<std::string> bytes =
-                ConvertCharset(text.*kTypes[t].field, "UTF-8", charset);
-            if (bytes)
-                out.strings[t].push_back(std::move(*bytes));
-            return bytes.has_value();
+                ConvertCharset(text.*kTypes[t].field, "UTF-8", charset.iconvName);
+            out.lost += bytes ? 0 : 1;
+            out.strings[t].push_back(bytes ? std::move(*bytes) : std::string());
         };
-        if (!add(image.text))
-            return std::nullopt;
+        add(image.text);
         for (const ImageTrack& track : image.tracks)
-            if (!add(track.text))
-                return std::nullopt;
+            add(track.text);
     }
     return out;
+}
+
+// The first set that carries every string; when none does, the one that loses fewest,
+// so one title in a script no set has costs that title, not every name of the image.
+EncodedText EncodeInBestCharset(const DiscImage& image) {
+    EncodedText best = Encode(image, kCharsets[0]);
+    for (std::size_t k = 1; k < std::size(kCharsets) && best.lost > 0; ++k) {
+        EncodedText next = Encode(image, kCharsets[k]);
+        if (next.lost < best.lost)
+            best = std::move(next);
+    }
+    return best;
 }
 
 class PackWriter {
@@ -82,7 +110,8 @@ class PackWriter {
         }
     }
 
-    void SizeInfo(std::uint8_t characterCode, int firstTrack, int lastTrack) {
+    void SizeInfo(std::uint8_t characterCode, std::uint8_t language, int firstTrack,
+                  int lastTrack) {
         std::array<std::uint8_t, 3 * kCdTextPayload> info{};
         info[0] = characterCode;
         info[1] = static_cast<std::uint8_t>(firstTrack);
@@ -91,8 +120,7 @@ class PackWriter {
             ++info[4 + (pack[0] & 0x0F)];
         info[4 + (cdtext::kSizeInfo & 0x0F)] = 3;
         info[20] = static_cast<std::uint8_t>(packs_.size() + 2);  // last sequence number, block 0
-        // Language of block 0: English, or Japanese for MS-JIS text.
-        info[28] = characterCode == cdtext::kMsJis ? 0x69 : 0x09;
+        info[28] = language;                                      // of block 0, the only one
         for (std::uint8_t k = 0; k < 3; ++k) {
             std::array<std::uint8_t, kCdTextPackSize> pack{};
             pack[0] = cdtext::kSizeInfo;
@@ -128,22 +156,17 @@ class PackWriter {
 }  // namespace
 
 std::vector<std::uint8_t> BuildCdTextPacks(const DiscImage& image) {
+    if (!image.cdTextPacks.empty())
+        return image.cdTextPacks;
     if (image.tracks.empty())
         return {};
-    std::optional<EncodedText> text = Encode(image, "ISO-8859-1");
-    if (!text) {
-        text = Encode(image, "CP932");
-        if (!text)
-            return {};
-        text->characterCode = cdtext::kMsJis;
-        text->doubleByte = true;
-    }
+    const EncodedText text = EncodeInBestCharset(image);
     const int first = image.tracks.front().number;
     const int last = image.tracks.back().number;
-    PackWriter writer(text->doubleByte);
+    PackWriter writer(text.charset->doubleByte);
     bool any = false;
     for (std::size_t t = 0; t < std::size(kTypes); ++t) {
-        const auto& strings = text->strings[t];
+        const auto& strings = text.strings[t];
         if (std::none_of(strings.begin(), strings.end(),
                          [](const std::string& s) { return !s.empty(); }))
             continue;
@@ -152,7 +175,7 @@ std::vector<std::uint8_t> BuildCdTextPacks(const DiscImage& image) {
     }
     if (!any)
         return {};
-    writer.SizeInfo(text->characterCode, first, last);
+    writer.SizeInfo(text.charset->characterCode, text.charset->language, first, last);
     // Sequence numbers are one byte: a block holds at most 256 packs, and a sheet with
     // more text than that could not have been mastered.
     if (writer.Count() > 256)

@@ -123,6 +123,9 @@ void CSCSIDriverNative::LoadImages() {
             imageErrors_.push_back(error);
             continue;
         }
+        // What the image goes without is told with the errors, as a warning.
+        imageErrors_.insert(imageErrors_.end(), drive->image().notes.begin(),
+                            drive->image().notes.end());
         NameImageDrive(*drive, virtual_.size(), audioDevice_);
         virtual_.push_back(std::move(drive));
         virtualSources_.push_back(cue);

@@ -99,7 +99,8 @@ class CSCSIDriverNative : public CSCSIDriver {
     const std::vector<std::string>& DevicePaths() const { return paths_; }
     // The virtual drive at a drive-table index, or nullptr for a real drive.
     VirtualDrive* VirtualDriveAt(int driveIndex) const;
-    // One "<cue>:<line>: <what>" text per image that gave no drive at the first Init.
+    // One "<cue>:<line>: <what>" text per image that gave no drive at the first Init, and
+    // one per thing an image that loaded goes without (DiscImage::notes).
     const std::vector<std::string>& ImageErrors() const { return imageErrors_; }
     // Makes a CD image the current drive (File menu, a dropped sheet): the image's drive
     // when it is in the table already (read again), else a new drive after the others, or,

@@ -77,6 +77,11 @@ bool DiscImage::ReadFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t*
         std::uint32_t within = lba - segment.discStart;
         std::uint32_t take = std::min(count, segment.frames - within);
         std::size_t bytes = static_cast<std::size_t>(take) * kRawSectorSize;
+        if (segment.file == kFramesNotInImage) {
+            if (errorText)
+                *errorText = "frames the image holds no data for";
+            return false;
+        }
         if (segment.file < 0) {
             std::memset(out, 0, bytes);
         } else if (!ReadAt(files[static_cast<std::size_t>(segment.file)],

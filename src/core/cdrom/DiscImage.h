@@ -37,8 +37,13 @@ struct ImageTrack {
     bool IsData() const { return mode != TrackMode::kAudio; }
 };
 
-// Where a stretch of the disc's frames comes from: a file, or silence that the image
-// inserts (PREGAP, POSTGAP) without storing it.
+// ImageSegment::file of frames the image has no data for: a data track a rip left out,
+// and the gap between sessions before it. Reading them fails, as a drive's reads of
+// frames it cannot read do.
+inline constexpr int kFramesNotInImage = -2;
+
+// Where a stretch of the disc's frames comes from: a file, silence that the image
+// inserts (PREGAP, POSTGAP) without storing it, or nothing (kFramesNotInImage).
 struct ImageSegment {
     std::uint32_t discStart = 0;  // LBA
     std::uint32_t frames = 0;
@@ -68,14 +73,20 @@ class DiscImage {
     std::vector<ImageSegment> segments;  // in disc order, contiguous from LBA 0
     std::vector<ImageFile> files;
     std::uint32_t leadout = 0;  // LBA of the lead-out: the disc's frame count
+    // The packs of the sheet's CDTEXTFILE (18 bytes each, no header): the disc's own
+    // CD-Text, given in place of what the TITLE lines would make. Empty when none.
+    std::vector<std::uint8_t> cdTextPacks;
+    // "<cue>:<line>: <what>" for each thing the sheet names that the image goes without
+    // (a CD-Text file that does not read); the image loads all the same.
+    std::vector<std::string> notes;
 
     // The track holding a frame (pregaps belong to the track they lead into, as on the
     // disc's Q sub-channel), or nullptr past the lead-out.
     const ImageTrack* TrackAt(std::uint32_t lba) const;
 
     // Copies `count` raw 2352-byte frames from `lba` into `out` as little-endian CD-DA
-    // (or raw data sectors). False, with *errorText, when a file read fails or the range
-    // leaves the disc.
+    // (or raw data sectors). False, with *errorText, when a file read fails, the range
+    // leaves the disc or reaches frames the image has no data for.
     bool ReadFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out,
                     std::string* errorText = nullptr) const;
 };

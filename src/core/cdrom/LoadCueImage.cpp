@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "core/cdrom/CdTextPack.h"
 #include "core/cdrom/DiscCodes.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "core/ini/ReadRegularFile.h"
@@ -24,6 +25,9 @@ namespace {
 constexpr std::size_t kMaxCueBytes = 1 << 20;
 // MSF addresses must stay below 100:00:00.
 constexpr std::uint32_t kMaxDiscFrames = 100 * 60 * 75 - kMsfOffset;
+// A left-out data track at the end of a sheet that names no lead-out is given the
+// shortest length a track may have: four seconds.
+constexpr std::uint32_t kShortestTrackFrames = 300;
 
 std::string Upper(std::string text) {
     for (char& c : text)
@@ -67,6 +71,17 @@ std::optional<std::uint32_t> ParseMsf(const std::string& text) {
     return (m * 60 + s) * 75 + f;
 }
 
+// A decimal LBA of the REM lines a rip's sheet writes.
+std::optional<std::uint32_t> ParseLba(const std::string& text) {
+    if (text.empty() || text.size() > 6 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const auto value = static_cast<std::uint32_t>(std::stoul(text));
+    if (value > kMaxDiscFrames)
+        return std::nullopt;
+    return value;
+}
+
 std::optional<int> ParseNumber(const std::string& text, int low, int high) {
     if (text.empty() || text.size() > 3)
         return std::nullopt;
@@ -86,7 +101,7 @@ bool ParseWave(ImageFile& file, std::uint64_t fileSize, std::string& why) {
     std::uint8_t header[12];
     if (::pread(file.fd.get(), header, sizeof header, 0) != sizeof header ||
         std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0) {
-        why = "not a RIFF WAVE file";
+        why = "不是 RIFF WAVE 文件";
         return false;
     }
     bool haveFormat = false;
@@ -99,22 +114,22 @@ bool ParseWave(ImageFile& file, std::uint64_t fileSize, std::string& why) {
         if (std::memcmp(chunk, "fmt ", 4) == 0) {
             if (size < 16 ||
                 ::pread(file.fd.get(), chunk + 8, 16, static_cast<off_t>(at + 8)) != 16) {
-                why = "broken fmt chunk";
+                why = "fmt 块已损坏";
                 return false;
             }
             if (Le16(chunk + 8) != 1 || Le16(chunk + 10) != 2 || Le32(chunk + 12) != 44100 ||
                 Le16(chunk + 22) != 16) {
-                why = "not 16-bit stereo 44100 Hz PCM";
+                why = "不是 16 位立体声 44100 Hz 的 PCM";
                 return false;
             }
             haveFormat = true;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
             if (!haveFormat) {
-                why = "data chunk before the fmt chunk";
+                why = "data 块在 fmt 块之前";
                 return false;
             }
             if (at + 8 + size > fileSize) {
-                why = "data chunk runs past the end of the file";
+                why = "data 块超出了文件末尾";
                 return false;
             }
             file.dataOffset = at + 8;
@@ -123,7 +138,7 @@ bool ParseWave(ImageFile& file, std::uint64_t fileSize, std::string& why) {
         }
         at += 8 + size + (size & 1);
     }
-    why = "no data chunk";
+    why = "没有 data 块";
     return false;
 }
 
@@ -142,6 +157,11 @@ struct ParseState {
     std::uint32_t pregap = 0;  // PREGAP of the current track, inserted at its first INDEX
     bool trackHasIndex = false;
     int session = 1;  // of the tracks that follow
+    // The last track is a data track the sheet has no frames for: the gaps before the
+    // next track's first INDEX are its frames, and so is the rest up to the lead-out.
+    bool inDataNotRipped = false;
+    std::optional<std::uint32_t> leadoutLine = std::nullopt;  // "REM LEAD-OUT LBA n"
+    int leadoutLineNumber = 0;
 
     bool Fail(const std::string& what) {
         error = cuePath + ":" + std::to_string(line) + ": " + what;
@@ -181,7 +201,7 @@ struct ParseState {
         } else if (kind == "WAVE") {
             file.kind = ImageFileKind::kWave;
         } else {
-            return Fail("FILE \"" + name + "\": file type " + type + " is not supported");
+            return Fail("FILE \"" + name + "\": 不支持文件类型 " + type);
         }
         std::filesystem::path path(name);
         file.path = path.is_absolute() ? name : (std::filesystem::path(folder) / path).string();
@@ -189,12 +209,11 @@ struct ParseState {
         // writer that never comes. Reads of regular files ignore the flag.
         int fd = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
-            return Fail("FILE \"" + name + "\": cannot open " + file.path + ": " +
-                        ErrorText(errno));
+            return Fail("FILE \"" + name + "\": 不能打开 " + file.path + ": " + ErrorText(errno));
         file.fd = UniqueFd(fd);
         struct stat info {};
         if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            return Fail("FILE \"" + name + "\": " + file.path + " is not a regular file");
+            return Fail("FILE \"" + name + "\": " + file.path + " 不是普通文件");
         }
         std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
         if (file.kind == ImageFileKind::kWave) {
@@ -203,16 +222,16 @@ struct ParseState {
                 return Fail("FILE \"" + name + "\": " + file.path + ": " + why);
         } else {
             if (size % kRawSectorSize != 0) {
-                return Fail("FILE \"" + name + "\": " + file.path + " is " + std::to_string(size) +
-                            " bytes, not a whole number of 2352-byte sectors");
+                return Fail("FILE \"" + name + "\": " + file.path + " 有 " + std::to_string(size) +
+                            " 字节，不是 2352 字节扇区的整数倍");
             }
             file.dataBytes = size;
         }
         if (file.dataBytes == 0)
-            return Fail("FILE \"" + name + "\": " + file.path + " holds no sectors");
+            return Fail("FILE \"" + name + "\": " + file.path + " 中没有扇区");
         std::uint64_t frames = (file.dataBytes + kRawSectorSize - 1) / kRawSectorSize;
         if (frames + disc > kMaxDiscFrames)
-            return Fail("FILE \"" + name + "\": the disc would be longer than 99:59:74");
+            return Fail("FILE \"" + name + "\": 光盘将长于 99:59:74");
         file.frames = static_cast<std::uint32_t>(frames);
 
         FinishFile();
@@ -229,27 +248,26 @@ struct ParseState {
         ImageTrack& track = image.tracks.back();
         if (track.indexLbas.empty() || (track.hasIndex0 && track.indexLbas.size() < 2)) {
             line = track.cueLine;
-            return Fail("TRACK " + std::to_string(track.number) + " has no INDEX 01");
+            return Fail("TRACK " + std::to_string(track.number) + " 没有 INDEX 01");
         }
         return true;
     }
 
     bool Track(const std::vector<std::string>& words) {
         if (words.size() != 3)
-            return Fail("TRACK needs a number and a mode");
+            return Fail("TRACK 需要音轨号和模式");
         if (currentFile < 0)
-            return Fail("TRACK before any FILE");
+            return Fail("TRACK 出现在任何 FILE 之前");
         if (!CloseTrack())
             return false;
         std::optional<int> number = ParseNumber(words[1], 1, 999);
         if (!number)
-            return Fail("bad track number " + words[1]);
+            return Fail("错误的音轨号 " + words[1]);
         if (*number > 99)
-            return Fail("more than 99 tracks (TRACK " + words[1] + ")");
+            return Fail("音轨超过 99 条 (TRACK " + words[1] + ")");
         if (!image.tracks.empty() && *number != image.tracks.back().number + 1) {
-            return Fail("TRACK " + words[1] + " follows TRACK " +
-                        std::to_string(image.tracks.back().number) +
-                        " (tracks must be numbered in order)");
+            return Fail("TRACK " + words[1] + " 跟在 TRACK " +
+                        std::to_string(image.tracks.back().number) + " 之后 (音轨必须按顺序编号)");
         }
         ImageTrack track;
         track.number = *number;
@@ -265,7 +283,7 @@ struct ParseState {
             track.mode = TrackMode::kMode2Raw;
             track.control = 0x4;
         } else {
-            return Fail("track mode " + words[2] + " is not supported");
+            return Fail("不支持音轨模式 " + words[2]);
         }
         image.tracks.push_back(track);
         pregap = 0;
@@ -275,31 +293,32 @@ struct ParseState {
 
     bool Index(const std::vector<std::string>& words) {
         if (words.size() != 3)
-            return Fail("INDEX needs a number and a time");
+            return Fail("INDEX 需要索引号和时间");
         if (image.tracks.empty())
-            return Fail("INDEX before any TRACK");
+            return Fail("INDEX 出现在任何 TRACK 之前");
+        if (currentFile < 0)
+            return Fail("INDEX 属于一条没有文件的数据音轨");
         ImageTrack& track = image.tracks.back();
         std::optional<int> number = ParseNumber(words[1], 0, 99);
         std::optional<std::uint32_t> pos = ParseMsf(words[2]);
         if (!number)
-            return Fail("bad index number " + words[1]);
+            return Fail("错误的索引号 " + words[1]);
         if (!pos)
-            return Fail("bad time " + words[2]);
+            return Fail("错误的时间 " + words[2]);
         int expected = track.indexLbas.empty() ? -1
                                                : static_cast<int>(track.indexLbas.size()) -
                                                      (track.hasIndex0 ? 1 : 0) + 1;
         if (expected < 0 ? (*number > 1) : (*number != expected)) {
-            return Fail("INDEX " + words[1] + " out of order in TRACK " +
-                        std::to_string(track.number));
+            return Fail("TRACK " + std::to_string(track.number) + " 中的 INDEX " + words[1] +
+                        " 顺序不对");
         }
         const ImageFile& file = image.files[static_cast<std::size_t>(currentFile)];
         if (*pos >= file.frames) {
-            return Fail("INDEX " + words[1] + " " + words[2] + " lies beyond the end of " +
-                        file.path);
+            return Fail("INDEX " + words[1] + " " + words[2] + " 超出了 " + file.path + " 的末尾");
         }
         if (static_cast<std::int64_t>(*pos) <= lastIndexPos) {
-            return Fail("INDEX " + words[1] + " " + words[2] + " of TRACK " +
-                        std::to_string(track.number) + " overlaps the index before it");
+            return Fail("TRACK " + std::to_string(track.number) + " 的 INDEX " + words[1] + " " +
+                        words[2] + " 与前一个索引重叠");
         }
         if (!trackHasIndex) {
             // The frames before this track's first index belong to the track before it;
@@ -307,13 +326,14 @@ struct ParseState {
             Lay(currentFile, fileCursor, *pos - fileCursor);
             fileCursor = *pos;
             Lay(-1, 0, pendingPostgap);
-            Lay(-1, 0, pregap);
+            Lay(inDataNotRipped ? kFramesNotInImage : -1, 0, pregap);
             pendingPostgap = 0;
             trackHasIndex = true;
+            inDataNotRipped = false;
         }
         std::uint32_t lba = disc + (*pos - fileCursor);
         if (lba + (file.frames - *pos) > kMaxDiscFrames)
-            return Fail("the disc would be longer than 99:59:74");
+            return Fail("光盘将长于 99:59:74");
         if (*number == 0)
             track.hasIndex0 = true;
         track.indexLbas.push_back(lba);
@@ -325,27 +345,71 @@ struct ParseState {
 
     bool Gap(const std::vector<std::string>& words, bool post) {
         if (words.size() != 2)
-            return Fail(words[0] + " needs a time");
+            return Fail(words[0] + " 需要一个时间");
         if (image.tracks.empty())
-            return Fail(words[0] + " before any TRACK");
+            return Fail(words[0] + " 出现在任何 TRACK 之前");
         std::optional<std::uint32_t> frames = ParseMsf(words[1]);
         if (!frames)
-            return Fail("bad time " + words[1]);
+            return Fail("错误的时间 " + words[1]);
         if (post) {
             if (!trackHasIndex)
-                return Fail("POSTGAP before the track's INDEX lines");
+                return Fail("POSTGAP 出现在本音轨的 INDEX 行之前");
             pendingPostgap = *frames;
         } else {
             if (trackHasIndex)
-                return Fail("PREGAP after the track's INDEX lines");
+                return Fail("PREGAP 出现在本音轨的 INDEX 行之后");
             pregap = *frames;
         }
         return true;
     }
 
+    // "REM DATA TRACK nn LBA n NOT RIPPED", a rip's sheet naming a data track it has no
+    // file for: the track is in the TOC, and its frames are not in the image.
+    bool DataTrackNotRipped(const std::vector<std::string>& words) {
+        const std::optional<int> number = ParseNumber(words[3], 1, 99);
+        const std::optional<std::uint32_t> lba = ParseLba(words[5]);
+        if (!number || !lba)
+            return Fail("错误的数据音轨行 (TRACK " + words[3] + " LBA " + words[5] + ")");
+        if (!CloseTrack())
+            return false;
+        if (!image.tracks.empty() && *number != image.tracks.back().number + 1) {
+            return Fail("数据音轨 TRACK " + words[3] + " 跟在 TRACK " +
+                        std::to_string(image.tracks.back().number) + " 之后 (音轨必须按顺序编号)");
+        }
+        // What is left of the file belongs to the track before; the next track needs a
+        // FILE of its own.
+        FinishFile();
+        currentFile = -1;
+        Lay(-1, 0, pendingPostgap);
+        pendingPostgap = 0;
+        if (*lba < disc) {
+            return Fail("数据音轨 TRACK " + words[3] + " 的 LBA " + words[5] +
+                        " 落在它之前的帧中 (LBA " + std::to_string(disc) + ")");
+        }
+        Lay(kFramesNotInImage, 0, *lba - disc);
+
+        ImageTrack track;
+        track.number = *number;
+        track.cueLine = line;
+        track.mode = TrackMode::kMode1Raw;
+        track.control = 0x4;
+        track.indexLbas = {*lba};
+        track.startLba = *lba;
+        // Data after audio is an enhanced CD's second session.
+        if (!image.tracks.empty() && !image.tracks.back().IsData() &&
+            image.tracks.back().session == session)
+            ++session;
+        track.session = session;
+        image.tracks.push_back(track);
+        pregap = 0;
+        trackHasIndex = true;
+        inDataNotRipped = true;
+        return true;
+    }
+
     bool Flags(const std::vector<std::string>& words) {
         if (image.tracks.empty())
-            return Fail("FLAGS before any TRACK");
+            return Fail("FLAGS 出现在任何 TRACK 之前");
         ImageTrack& track = image.tracks.back();
         for (std::size_t i = 1; i < words.size(); ++i) {
             std::string flag = Upper(words[i]);
@@ -356,26 +420,53 @@ struct ParseState {
             } else if (flag == "PRE") {
                 track.control |= 0x1;
             } else if (flag != "SCMS" && flag != "DATA") {
-                return Fail("unknown flag " + words[i]);
+                return Fail("未知的标志 " + words[i]);
             }
         }
         return true;
     }
 
+    // A sheet made from a disc names the dump of its lead-in text, so the image keeps
+    // the disc's CD-Text. Without it the image still plays and rips: a file that does
+    // not read is noted and the sheet loads.
+    void CdTextFile(const std::vector<std::string>& words) {
+        const auto note = [&](const std::string& what) {
+            image.notes.push_back(cuePath + ":" + std::to_string(line) + ": CDTEXTFILE " + what +
+                                  "；忽略此行");
+        };
+        if (words.size() != 2)
+            return note("需要一个文件名");
+        const std::string& name = words[1];
+        const std::filesystem::path given(name);
+        const std::string path =
+            given.is_absolute() ? name : (std::filesystem::path(folder) / given).string();
+        // Room for the largest dump: every pack a disc can hold, header and a stray byte.
+        RegularFileText file = ReadRegularFile(path, 4 + kMaxCdTextPacks * kCdTextPackSize + 1);
+        if (file.status != RegularFileText::Status::kRead) {
+            return note("\"" + name + "\": 不能读取 " + path + ": " +
+                        (file.status == RegularFileText::Status::kMissing ? ErrorText(ENOENT)
+                                                                          : file.reason));
+        }
+        std::optional<std::vector<std::uint8_t>> packs = CdTextFilePacks(file.bytes);
+        if (!packs)
+            return note("\"" + name + "\": " + path + " 中没有 CD-Text 数据包");
+        image.cdTextPacks = std::move(*packs);
+    }
+
     bool Line(const std::string& text) {
         for (unsigned char c : text) {
             if ((c < 0x20 && c != '\t') || c == 0x7F)
-                return Fail("not a text line (binary data?)");
+                return Fail("不是文本行 (二进制数据？)");
         }
         std::vector<std::string> words;
         if (!Tokenize(text, words))
-            return Fail("unterminated quoted text");
+            return Fail("引号没有闭合");
         if (words.empty())
             return true;
         std::string command = Upper(words[0]);
         if (command == "FILE") {
             if (words.size() != 3)
-                return Fail("FILE needs a name and a type");
+                return Fail("FILE 需要文件名和类型");
             return OpenFile(words[1], words[2]);
         }
         if (command == "TRACK")
@@ -395,12 +486,22 @@ struct ParseState {
                 image.catalog = words[1];
                 return true;
             }
-            return Fail("CATALOG needs 13 digits");
+            return Fail("CATALOG 需要 13 位数字");
+        }
+        if (command == "REM" && words.size() == 8 && Upper(words[1]) == "DATA" &&
+            Upper(words[2]) == "TRACK" && Upper(words[4]) == "LBA" && Upper(words[6]) == "NOT" &&
+            Upper(words[7]) == "RIPPED")
+            return DataTrackNotRipped(words);
+        if (command == "REM" && words.size() == 4 && Upper(words[1]) == "LEAD-OUT" &&
+            Upper(words[2]) == "LBA") {
+            leadoutLine = ParseLba(words[3]);
+            leadoutLineNumber = line;
+            return leadoutLine ? true : Fail("错误的导出区 LBA " + words[3]);
         }
         if (command == "REM" && words.size() == 3 && Upper(words[1]) == "SESSION") {
             const std::optional<int> number = ParseNumber(words[2], 1, 99);
             if (!number || *number < session)
-                return Fail("bad session number " + words[2]);
+                return Fail("错误的区段号 " + words[2]);
             session = *number;
             return true;
         }
@@ -415,6 +516,10 @@ struct ParseState {
                 field += (i > 1 ? " " : "") + words[i];
             return true;
         }
+        if (command == "CDTEXTFILE") {
+            CdTextFile(words);
+            return true;
+        }
         if (command == "ISRC") {
             // Sheets with a malformed code loaded before codes were read: it is left out
             // rather than refusing the sheet.
@@ -422,13 +527,12 @@ struct ParseState {
                 image.tracks.back().isrc = Upper(words[1]);
             return true;
         }
-        static const char* const kIgnored[] = {"REM", "COMPOSER", "ARRANGER", "MESSAGE",
-                                               "CDTEXTFILE"};
+        static const char* const kIgnored[] = {"REM", "COMPOSER", "ARRANGER", "MESSAGE"};
         for (const char* ignored : kIgnored) {
             if (command == ignored)
                 return true;
         }
-        return Fail("unknown command " + words[0]);
+        return Fail("未知的命令 " + words[0]);
     }
 };
 
@@ -465,7 +569,7 @@ bool LoadCueImage(const std::string& cuePath, DiscImage& image, std::string& err
         start = end + 1;
     }
     if (image.tracks.empty()) {
-        errorText = cuePath + ": no TRACK in the sheet";
+        errorText = cuePath + ": 文件中没有 TRACK";
         return false;
     }
     if (!state.CloseTrack()) {
@@ -474,8 +578,17 @@ bool LoadCueImage(const std::string& cuePath, DiscImage& image, std::string& err
     }
     state.FinishFile();
     state.Lay(-1, 0, state.pendingPostgap);
+    if (state.inDataNotRipped) {
+        const std::uint32_t end = state.leadoutLine.value_or(state.disc + kShortestTrackFrames);
+        if (end <= state.disc) {
+            errorText = cuePath + ":" + std::to_string(state.leadoutLineNumber) +
+                        ": 导出区在最后一条音轨结束之前";
+            return false;
+        }
+        state.Lay(kFramesNotInImage, 0, end - state.disc);
+    }
     if (state.disc > kMaxDiscFrames) {
-        errorText = cuePath + ": the disc would be longer than 99:59:74";
+        errorText = cuePath + ": 光盘将长于 99:59:74";
         return false;
     }
     image.leadout = state.disc;

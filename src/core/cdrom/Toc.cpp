@@ -35,6 +35,21 @@ TocView ParseTocReply(const std::uint8_t* buffer, std::size_t size, bool msf) {
     return toc;
 }
 
+std::uint32_t AudioSessionEnd(const TocView& toc) {
+    if (toc.descriptors.empty() || !toc.descriptors.back().IsLeadout())
+        return 0;
+    std::size_t tracks = toc.descriptors.size() - 1;
+    std::size_t audio = tracks;  // one past the last audio track
+    while (audio > 0 && toc.descriptors[audio - 1].IsData())
+        --audio;
+    if (audio == 0 || audio == tracks)
+        return toc.descriptors.back().lba;
+    const std::uint32_t dataStart = toc.descriptors[audio].lba;
+    const std::uint32_t lastAudioStart = toc.descriptors[audio - 1].lba;
+    return dataStart > lastAudioStart + kSessionGapFrames ? dataStart - kSessionGapFrames
+                                                          : dataStart;
+}
+
 std::string FormatMsf(std::uint32_t lba) {
     std::uint32_t frames = lba + kMsfOffset;
     char text[32];

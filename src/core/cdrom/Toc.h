@@ -29,6 +29,17 @@ struct TocView {
 // msf: the addresses are reserved/M/S/F and are turned back into LBAs.
 TocView ParseTocReply(const std::uint8_t* buffer, std::size_t size, bool msf = false);
 
+// Between an audio session and a data session after it (an enhanced CD): the first
+// session's lead-out (6750), the second's lead-in (4500) and the data track's pregap (150).
+inline constexpr std::uint32_t kSessionGapFrames = 11400;
+
+// Where the disc's audio ends. When the last tracks are data tracks after audio, the
+// first of them less the session gap: from there on lie the first session's lead-out and
+// the second's lead-in, which no read reaches. Otherwise the lead-out. A TOC whose data
+// track lies closer to the last audio track than the gap (an image made without one)
+// ends the audio at the data track. 0 for a TOC without a lead-out.
+std::uint32_t AudioSessionEnd(const TocView& toc);
+
 // "mm:ss:ff" of an LBA (the MSF address LBA + 150).
 std::string FormatMsf(std::uint32_t lba);
 

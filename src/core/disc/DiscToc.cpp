@@ -30,11 +30,23 @@ DiscToc ReadDiscToc(const std::uint8_t* rawToc, std::size_t size) {
             result.tracks.clear();
             return result;
         }
-        result.tracks.push_back({first + static_cast<int>(k), start, end});
+        result.tracks.push_back(
+            {first + static_cast<int>(k), start, end, view.descriptors[k].IsData()});
     }
     result.leadout = view.descriptors[n].lba;
+    const std::uint32_t audioEnd = AudioSessionEnd(view);
+    for (DiscTocTrack& track : result.tracks) {
+        if (!track.data && track.start < audioEnd && track.end > audioEnd)
+            track.end = audioEnd;
+    }
     result.ok = true;
     return result;
+}
+
+bool IsDataTrack(const DiscInfo& disc, int index) {
+    if (index < 0 || index >= disc.trackCount || index >= DiscInfo::kMaxTracks)
+        return false;
+    return (disc.rawToc[4 + 8 * static_cast<std::size_t>(index) + 1] & 0x04) != 0;
 }
 
 }  // namespace korvida

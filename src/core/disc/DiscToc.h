@@ -12,7 +12,11 @@ namespace korvida {
 struct DiscTocTrack {
     int tocTrackNumber = 0;   // from the header's first..last range; only default titles use it
     std::uint32_t start = 0;  // LBA
-    std::uint32_t end = 0;    // next descriptor's LBA (the lead-out for the last track)
+    // The next descriptor's LBA (the lead-out for the last track); for the last audio
+    // track of an enhanced CD the end of its session (AudioSessionEnd), since the frames
+    // between the sessions are no track's.
+    std::uint32_t end = 0;
+    bool data = false;  // CONTROL bit 2: a data track
 };
 
 struct DiscToc {
@@ -30,5 +34,9 @@ struct DiscToc {
 // breaks a check is refused whole (ok false, `problem` says what is wrong), since a
 // table that contradicts itself gives no trustworthy track boundaries.
 DiscToc ReadDiscToc(const std::uint8_t* rawToc, std::size_t size = DiscInfo::kRawTocSize);
+
+// Whether track `index` (TOC order) of the loaded disc is a data track, which an audio read
+// cannot read.
+bool IsDataTrack(const DiscInfo& disc, int index);
 
 }  // namespace korvida

@@ -1,6 +1,7 @@
 #include "core/disc/LoadDisc.h"
 
 #include "core/cdrom/CSCSIDriver.h"
+#include "core/cdrom/CdTextPack.h"
 #include "core/disc/ApplyCdText.h"
 #include "core/disc/CdPlayerIni.h"
 #include "core/disc/DiscDatabase.h"
@@ -77,14 +78,17 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
     ReadDiscCodes(driver, toc, disc);
     // A disc the user has named keeps those names; one nobody named takes the disc's
     // own. Nothing is stored for it until the user saves, as after any load.
+    // The block in the interface's language first: the interface is Chinese.
     if (!inCdPlayerIni && database.Sections().empty())
-        ApplyCdText(ReadCdText(driver), toc, disc);
+        ApplyCdText(ReadCdText(driver, cdtext::kLanguageChinese), toc, disc);
 
     for (int i = 0; i < count; ++i) {
         const DiscTocTrack& track = toc.tracks[static_cast<std::size_t>(i)];
         const std::uint32_t frames = track.end - track.start;
         TrackList::Row row;
         row.trackIndex = i;
+        // A data track is listed like any other, but no rip reads it.
+        row.checked = settings.AutoSelectAll && !track.data;
         row.texts = {FormatTrackNumber(i), disc.tracks[static_cast<std::size_t>(i)].Title,
                      FormatTrackLength(frames), FormatTrackSize(frames)};
         rows.AddRow(std::move(row));
@@ -93,8 +97,6 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
     }
     result.totalSeconds = (toc.leadout - toc.tracks.front().start) / 75;
     rows.HighlightOnly(0);
-    if (settings.AutoSelectAll)
-        rows.CheckAll(true);
     result.ok = true;
     return result;
 }

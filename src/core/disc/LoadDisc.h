@@ -45,9 +45,9 @@ void ClearDiscDescriptions(DiscInfo& disc);
 // local key, the db/ folder, the album defaults, the cdplayer.ini import when
 // settings.AutoLoadCDPlayerINI is on, the local database entry, the catalogue number and
 // ISRCs, the CD-Text names when neither cdplayer.ini nor the database knows the disc,
-// one row per track, the total time, the first row highlighted and every row checked when
-// AutoSelectAll is on. A TOC that contradicts itself is refused: nothing is listed and the user is
-// told why.
+// one row per track, the total time, the first row highlighted and every audio track's row
+// checked when AutoSelectAll is on. A TOC that contradicts itself is refused: nothing is listed and
+// the user is told why.
 DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo& disc,
                         TrackList& rows, UserNotifier& notifier,
                         const std::function<void(const std::string&)>& status = {});

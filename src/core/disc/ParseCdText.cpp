@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 #include <utility>
@@ -88,21 +89,23 @@ std::string WithoutControls(const std::string& text, bool latin1) {
     return out;
 }
 
-}  // namespace
-
-CdText ParseCdText(const std::uint8_t* reply, std::size_t length) {
-    CdText result;
-    if (reply == nullptr || length < 4)
-        return result;
-    const std::size_t announced = std::size_t{Be16(reply)} + 2;
-    const std::size_t end = std::min(length, announced);
-    std::vector<const std::uint8_t*> packs;
-    for (std::size_t at = 4; at + kCdTextPackSize <= end; at += kCdTextPackSize) {
-        const std::uint8_t* pack = reply + at;
-        if (Block(pack) == 0 && CdTextPackIntact(pack))
-            packs.push_back(pack);
+// The iconv set of a double-byte character code; nullptr for any other code.
+const char* DoubleByteCharset(std::uint8_t code) {
+    switch (code) {
+        case cdtext::kMsJis:
+            return "CP932";
+        case cdtext::kKorean:
+            return "CP949";  // KS C 5601 and the syllables its extension adds
+        case cdtext::kMandarin:
+            return "GBK";  // GB 2312 and the characters its extension adds
+        default:
+            return nullptr;
     }
+}
 
+// The names one block gives, from its packs (all intact, in reply order).
+CdText ParseBlock(const std::vector<const std::uint8_t*>& packs) {
+    CdText result;
     // The character code is the size information's; without it only single-byte packs
     // can be read, as ISO-8859-1 (ASCII is its lower half).
     std::optional<std::uint8_t> code;
@@ -112,12 +115,15 @@ CdText ParseCdText(const std::uint8_t* reply, std::size_t length) {
             code = pack[kCdTextPayloadOffset];
         anyDoubleByte = anyDoubleByte || (pack[3] & 0x80);
     }
+    if (!code && !anyDoubleByte)
+        code = cdtext::kIso8859_1;
     if (!code)
-        code = anyDoubleByte ? std::optional<std::uint8_t>() : cdtext::kIso8859_1;
-    if (!code ||
-        (*code != cdtext::kIso8859_1 && *code != cdtext::kAscii && *code != cdtext::kMsJis))
         return result;
-    const bool doubleByte = *code == cdtext::kMsJis;
+    const bool singleByte = *code == cdtext::kIso8859_1 || *code == cdtext::kAscii;
+    const char* charset = DoubleByteCharset(*code);
+    if (!singleByte && charset == nullptr)
+        return result;
+    const bool doubleByte = !singleByte;
 
     constexpr std::pair<std::uint8_t, std::string CdTextEntry::*> kTypes[] = {
         {cdtext::kTitle, &CdTextEntry::title},
@@ -133,10 +139,11 @@ CdText ParseCdText(const std::uint8_t* reply, std::size_t length) {
                 if (previousTrack == track - 1 && track >= 1)
                     text = previous;
             } else if (doubleByte) {
-                text = ConvertCharset(raw, "CP932", "UTF-8");
-                if (!text)
-                    return CdText{};  // not MS-JIS after all: no names rather than garbage
-                text = WithoutControls(*text, false);
+                // A string that is not in the block's set is lost alone: the others
+                // were written by the same hand and stand on their own.
+                text = ConvertCharset(raw, charset, "UTF-8");
+                if (text)
+                    text = WithoutControls(*text, false);
             } else {
                 text = Latin1ToUtf8(WithoutControls(raw, true));
             }
@@ -147,6 +154,42 @@ CdText ParseCdText(const std::uint8_t* reply, std::size_t length) {
         }
     }
     return result;
+}
+
+}  // namespace
+
+CdText ParseCdText(const std::uint8_t* reply, std::size_t length, std::uint8_t language) {
+    if (reply == nullptr || length < 4)
+        return {};
+    const std::size_t announced = std::size_t{Be16(reply)} + 2;
+    const std::size_t end = std::min(length, announced);
+    std::array<std::vector<const std::uint8_t*>, 8> blocks;
+    for (std::size_t at = 4; at + kCdTextPackSize <= end; at += kCdTextPackSize) {
+        const std::uint8_t* pack = reply + at;
+        if (CdTextPackIntact(pack))
+            blocks[static_cast<std::size_t>(Block(pack))].push_back(pack);
+    }
+
+    // Every block's size information names the language of all eight blocks (bytes
+    // 4-11 of its third pack's text); the first block in the language asked for that
+    // has packs is read first, then block 0, which every disc with CD-Text has.
+    int preferred = -1;
+    for (const auto& block : blocks) {
+        for (const std::uint8_t* pack : block) {
+            if (preferred >= 0 || pack[0] != cdtext::kSizeInfo || pack[1] != 2)
+                continue;
+            for (std::size_t b = 0; b < blocks.size() && preferred < 0; ++b) {
+                if (pack[kCdTextPayloadOffset + 4 + b] == language && !blocks[b].empty())
+                    preferred = static_cast<int>(b);
+            }
+        }
+    }
+    if (preferred > 0) {
+        CdText text = ParseBlock(blocks[static_cast<std::size_t>(preferred)]);
+        if (!text.Empty())
+            return text;
+    }
+    return ParseBlock(blocks[0]);
 }
 
 }  // namespace korvida

@@ -8,7 +8,7 @@
 
 namespace korvida {
 
-CdText ReadCdText(CSCSIDriver& driver) {
+CdText ReadCdText(CSCSIDriver& driver, std::uint8_t language) {
     // The header first, then exactly what it announces: drives differ in what they do
     // with an allocation length larger than their CD-Text.
     std::uint8_t header[4] = {};
@@ -26,7 +26,7 @@ CdText ReadCdText(CSCSIDriver& driver) {
     if (!driver.ExecCommand(read.data(), static_cast<int>(read.length), nullptr, 0, reply.data(),
                             allocation))
         return {};
-    return ParseCdText(reply.data(), reply.size());
+    return ParseCdText(reply.data(), reply.size(), language);
 }
 
 }  // namespace korvida

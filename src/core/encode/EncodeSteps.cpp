@@ -35,10 +35,7 @@ void LogFileError(const JobContext& context, const BinaryFile& file) {
     LogFileError(context, file.path(), file.lastErrorText());
 }
 
-EncodeFiles::EncodeFiles(JobContext& context, EncodeTask& task) : context_(context), task_(task) {
-    if (task.deleteInput && !task.inputPath.empty())
-        temporaryInput_ = TemporaryFile(task.inputPath);
-}
+EncodeFiles::EncodeFiles(JobContext& context, EncodeTask& task) : context_(context), task_(task) {}
 
 bool EncodeFiles::CreateOutput() {
     inputPath_ = task_.inputPath;
@@ -56,8 +53,12 @@ bool EncodeFiles::CreateOutput() {
 }
 
 bool EncodeFiles::OpenInput(Accept accept) {
-    if (!input_.Open(inputPath_, BinaryFile::Mode::kRead)) {
-        LogPlain(context_, "错误: 不能打开文件 " + inputPath_ + "！");
+    // A FIFO named as a file job's input would hold the open until a writer came.
+    if (!input_.Open(inputPath_, BinaryFile::Mode::kReadRegular)) {
+        if (input_.notRegular())
+            LogPlain(context_, "错误: 不能打开文件 " + inputPath_ + "：它不是普通文件！");
+        else
+            LogPlain(context_, "错误: 不能打开文件 " + inputPath_ + "！");
         return false;
     }
     const WavReadResult read = ReadWavInfo(input_, wav_);
@@ -103,7 +104,8 @@ bool EncodeFiles::Finish(bool cancelled, std::uint32_t loopStartTick) {
     if (context_.progressWindow)
         context_.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
                                       static_cast<std::intptr_t>(TickCount() - loopStartTick));
-    temporaryInput_.Discard();
+    if (task_.temporaryInput)
+        task_.temporaryInput->Discard();
     written_.Discard();  // cancelled: nothing was moved
     item.startTick = TickCount() - item.startTick;
     if (!cancelled)

@@ -30,7 +30,6 @@ void LogFileError(const JobContext& context, const BinaryFile& file);
 // temporary WAV is deleted however the encode ends (a file job's source is never touched).
 class EncodeFiles {
   public:
-    // Takes charge of the task's input when it is to be deleted.
     EncodeFiles(JobContext& context, EncodeTask& task);
 
     // Creates the file the task's output is written to. Logs and returns false when it
@@ -66,7 +65,6 @@ class EncodeFiles {
   private:
     JobContext& context_;
     EncodeTask& task_;
-    TemporaryFile temporaryInput_;
     TemporaryFile written_;
     BinaryFile output_;
     BinaryFile input_;

@@ -9,6 +9,7 @@ namespace korvida {
 
 class LoudnessMeter;
 struct RipJobItem;
+class TemporaryFile;
 
 // One item for an encoder stage, planned by the job that runs it: the stage reads one WAV
 // and writes one file, and does not need to know whether a rip or a file job asked.
@@ -17,8 +18,10 @@ struct EncodeTask {
     // and outputFolder and turns its startTick into the elapsed milliseconds.
     RipJobItem* item = nullptr;
     std::string inputPath;  // the 16-bit PCM WAV to read
-    // The input is a rip's temporary WAV: deleted however the encode ends.
-    bool deleteInput = false;
+    // A rip's temporary WAV (the inputPath) is owned here, so it is deleted when the last
+    // copy of the task goes: whether the stage ran to its end, returned early, or never
+    // ran. Null for a file job's input, which is never touched.
+    std::shared_ptr<TemporaryFile> temporaryInput;
     // The finished file's name (its folders already made); empty when there is no output
     // folder, which fails the stage when it opens the output.
     std::string outputPath;

@@ -239,7 +239,8 @@ int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
     }
     while (done / 4 < totalFrames) {
         if (ConsumeCancelRequest(context)) {
-            LogPlain(context, "用户取消操作。");
+            if (FirstToReportCancel(context))
+                LogPlain(context, "用户取消操作。");
             cancelled = true;
             context.aborted = true;
             sink.abandoned = true;  // the encoder's last frames are not written

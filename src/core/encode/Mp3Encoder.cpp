@@ -187,7 +187,8 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
     }
     while (length - done >= chunkBytes) {
         if (ConsumeCancelRequest(context)) {
-            LogPlain(context, "用户取消操作。");
+            if (FirstToReportCancel(context))
+                LogPlain(context, "用户取消操作。");
             cancelled = true;
             context.aborted = true;
             break;

@@ -183,7 +183,8 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     }
     while (!endOfStream) {
         if (ConsumeCancelRequest(context)) {
-            LogPlain(context, "用户取消操作。");
+            if (FirstToReportCancel(context))
+                LogPlain(context, "用户取消操作。");
             cancelled = true;
             context.aborted = true;
             break;

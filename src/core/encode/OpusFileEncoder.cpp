@@ -150,7 +150,8 @@ int EncodeWavToOpus(JobContext& context, EncodeTask& task) {
     }
     while (done < totalBytes) {
         if (ConsumeCancelRequest(context)) {
-            LogPlain(context, "用户取消操作。");
+            if (FirstToReportCancel(context))
+                LogPlain(context, "用户取消操作。");
             cancelled = true;
             context.aborted = true;
             sink.abandoned = true;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/text/ControlCharacters.h"
 #include "core/text/ConvertCharset.h"
 
 namespace korvida {
@@ -120,13 +121,7 @@ std::string_view Trim(std::string_view text) {
 }
 
 std::string WithoutControlBytes(std::string_view text) {
-    std::string out(text);
-    for (char& ch : out) {
-        const auto b = static_cast<std::uint8_t>(ch);
-        if (b < 0x20 || b == 0x7F)
-            ch = ' ';
-    }
-    return out;
+    return ReplaceControlCharacters(text);
 }
 
 }  // namespace korvida

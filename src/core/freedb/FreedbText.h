@@ -39,9 +39,10 @@ std::string_view Trim(std::string_view text);
 // saturate.
 bool ReadFreedbInt(std::string_view text, long long& value);
 
-// A value from a reply or for a request line with every control byte (CR, LF, TAB,
-// NUL …) replaced by a space: a stray line break in a title would otherwise split a
-// local database entry or a submission into lines that were never meant.
+// A value from a reply or for a request line with every control character (CR, LF,
+// TAB, NUL …, and the C1 characters a Latin-1 reply decodes to) replaced by a space, the
+// rule every name from a server follows: a stray line break in a title would otherwise
+// split a local database entry or a submission into lines that were never meant.
 std::string WithoutControlBytes(std::string_view text);
 
 }  // namespace korvida

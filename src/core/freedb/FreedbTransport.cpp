@@ -1,5 +1,6 @@
 #include "core/freedb/FreedbTransport.h"
 
+#include <arpa/inet.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -15,6 +16,7 @@
 #include "core/jobs/Messages.h"
 #include "core/jobs/WorkerThread.h"
 #include "core/platform/AppHome.h"
+#include "core/platform/LoopbackOnly.h"
 #include "core/platform/NetworkErrorText.h"
 #include "core/platform/UniqueFd.h"
 #include "core/text/FormatText.h"
@@ -31,6 +33,16 @@ constexpr int kPollSliceMs = 100;
 constexpr int kNormalPriority = 2;
 
 using Clock = std::chrono::steady_clock;
+
+// An address written as digits (IPv4 or IPv6, brackets allowed), which no lookup changes.
+bool IsNumericHost(std::string host) {
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    in6_addr v6{};
+    in_addr v4{};
+    return ::inet_pton(AF_INET, host.c_str(), &v4) == 1 ||
+           ::inet_pton(AF_INET6, host.c_str(), &v6) == 1;
+}
 
 class Socket {
   public:
@@ -106,6 +118,14 @@ class Transfer {
             viaProxy ? request_->proxyServer : FreedbServerHost(request_->server);
         const std::uint16_t port = viaProxy ? request_->proxyPort : request_->serverPort;
         peer_ = viaProxy ? request_->proxyServer + ":" + std::to_string(port) : request_->server;
+        // Loopback only: a host off this machine is refused before the system is asked
+        // its address (a numeric one, or any name but localhost; an empty one finds
+        // nothing without asking). A resolver a caller put in asks no name server; what
+        // it answers is checked as it is connected to.
+        loopbackOnly_ = LoopbackOnly();
+        if (loopbackOnly_ && !host.empty() && !IsLoopbackHost(host) &&
+            (!request_->resolver || IsNumericHost(host)))
+            return Fail(LoopbackOnlyText(peer_));
         FreedbResolution resolution;
         if (Outcome resolved = Resolve(host, port, resolution); resolved != Outcome::kOk)
             return resolved;
@@ -214,6 +234,8 @@ class Transfer {
                 return attempt;
         }
         socket.Close();
+        if (refused_)
+            return Fail(LoopbackOnlyText(peer_));
         return timedOut ? TimedOut(FreedbPhase::kConnect) : SocketError(lastError);
     }
 
@@ -227,6 +249,12 @@ class Transfer {
             return Outcome::kFailed;
         }
         const auto* target = reinterpret_cast<const sockaddr*>(&address.address);
+        if (loopbackOnly_ && !IsLoopbackAddress(target, address.length)) {
+            socket.Close();
+            error = EACCES;
+            refused_ = true;
+            return Outcome::kFailed;
+        }
         if (::connect(socket.fd(), target, address.length) == 0)
             return Outcome::kOk;
         if (errno != EINPROGRESS) {
@@ -289,6 +317,8 @@ class Transfer {
     const unsigned errorMessage_;
     const Clock::time_point exchangeEnd_;
     std::string peer_;  // the host and port the transfer talks to, for time-out texts
+    bool loopbackOnly_ = false;
+    bool refused_ = false;  // an address off this machine was not connected to
 };
 
 bool Fits(const std::string& text, std::size_t size) {

@@ -9,15 +9,6 @@
 #include "core/jobs/WorkerThread.h"
 
 namespace korvida {
-namespace {
-
-constexpr std::string_view kCancelLine = "用户取消操作。";
-
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
-}  // namespace
 
 int EncoderWorkerCount(const Settings& settings) {
     if (settings.EncoderThreads > 0)
@@ -52,21 +43,18 @@ class EncoderPool::ProgressRelay : public MessageTarget {
                 pending = std::move(message);
                 return;
             }
-            Forward(std::move(message), wait);
-            return;
+            pool_.Queue(std::move(message), wait);
+        } else {
+            if (!Translate(message))
+                return;
+            std::lock_guard lock(pool_.mutex_);
+            pool_.Queue(std::move(message), wait);
         }
-        if (Translate(message))
-            Forward(std::move(message), wait);
+        pool_.Deliver();
     }
     bool Shown() const {
         return number.load(std::memory_order_relaxed) ==
                pool_.shown_.load(std::memory_order_acquire);
-    }
-    void Forward(Message message, bool wait) {
-        if (wait)
-            pool_.progressWindow_->send(std::move(message));
-        else
-            pool_.progressWindow_->post(std::move(message));
     }
     bool Translate(Message& message) {
         if (pool_.shownMode_ == Shown::kOldestItem)
@@ -82,52 +70,49 @@ class EncoderPool::ProgressRelay : public MessageTarget {
     EncoderPool& pool_;
 };
 
-bool EncoderPool::LogRelay::Pass(const Message& message) {
-    // Every stage a cancel stops reports it; the log tells it once.
-    if (message.id != WM_JOB_LOG || !EndsWith(message.text, kCancelLine))
-        return true;
-    return !cancelLogged_.exchange(true);
-}
-
-void EncoderPool::LogRelay::post(Message message) {
-    if (target_ && Pass(message))
-        target_->post(std::move(message));
-}
-
-void EncoderPool::LogRelay::send(Message message) {
-    if (target_ && Pass(message))
-        target_->send(std::move(message));
-}
-
-EncoderPool::EncoderPool(RipJob& job, int workers, Shown shown)
+EncoderPool::EncoderPool(RipJob& job, int workers, Shown shown, ThreadStarter starter)
     : job_(job),
       shownMode_(shown),
       itemCount_(static_cast<int>(job.items.size())),
       capacity_(static_cast<std::size_t>(std::max(workers, 1))),
       progressWindow_(job.context.progressWindow),
       mainWindow_(job.context.mainWindow),
-      log_(job.context.mainWindow),
       names_(job.items.size() + 1) {
+    if (!starter)
+        starter = StartWorkerThread;
     job.context.jobCancelled = &cancelled_;
-    job.context.mainWindow = &log_;
-    for (int i = 0; i < std::max(workers, 1); ++i) {
+    job.context.cancelReported = &cancelReported_;
+    // Room for every thread first: a started thread dropped by a failing push_back would
+    // end the program.
+    threads_.reserve(capacity_);
+    relays_.reserve(capacity_);
+    for (std::size_t i = 0; i < capacity_; ++i) {
         relays_.push_back(std::make_unique<ProgressRelay>(*this));
         ProgressRelay& relay = *relays_.back();
         JobContext context = job.context;
         context.progressWindow = progressWindow_ ? &relay : nullptr;
         context.aborted = false;
-        threads_.push_back(
-            StartWorkerThread([this, &relay, context]() mutable { WorkerLoop(relay, context); },
-                              job.settings.ThreadPriority,
-                              [this](const std::string& text) {
-                                  SendJobLog(&log_, JobLogLine(StampStyle::kSquareBrackets, text));
-                                  std::lock_guard lock(mutex_);
-                                  failed_ = true;
-                                  closing_ = true;
-                                  queue_.clear();
-                                  changed_.notify_all();
-                              }));
+        try {
+            threads_.push_back(starter(
+                [this, &relay, context]() mutable { WorkerLoop(relay, context); },
+                job.settings.ThreadPriority, [this](const std::string& text) { FailWith(text); }));
+        } catch (const std::exception& error) {
+            // Out of threads (std::system_error) or memory: the ones running do the work.
+            relays_.pop_back();
+            if (threads_.empty())
+                FailWith(UnexpectedErrorText(error.what()));
+            break;
+        }
     }
+}
+
+void EncoderPool::FailWith(const std::string& text) {
+    SendJobLog(mainWindow_, JobLogLine(StampStyle::kSquareBrackets, text));
+    std::lock_guard lock(mutex_);
+    failed_ = true;
+    closing_ = true;
+    queue_.clear();
+    changed_.notify_all();
 }
 
 EncoderPool::~EncoderPool() {
@@ -158,30 +143,61 @@ void EncoderPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
             queue_.pop_front();
             relay.number = entry.number;
             relay.pending.reset();
+            // Behind a rip, the worker that takes an item announces it and ends it (1000
+            // per mille), so its line comes and goes with its own progress.
+            if (shownMode_ == Shown::kBehind && progressWindow_)
+                Queue(Message{WM_ENCODE_BEHIND, entry.number, itemCount_, entry.name}, false);
             running_.insert(entry.number);
             highestBegun_ = std::max(highestBegun_, entry.number);
             UpdateShown();
             changed_.notify_all();  // the reader may queue the next one
         }
-        // Behind a rip, each item is announced by the worker that takes it and ended by
-        // it, so its line comes and goes in the order of its progress.
-        const bool announce = shownMode_ == Shown::kBehind && progressWindow_;
-        if (announce)
-            progressWindow_->post(WM_ENCODE_BEHIND, entry.number, itemCount_, entry.name);
+        Deliver();
         context.aborted = false;
         const int ok = entry.work(context);
         entry.work = nullptr;  // what it owned goes before the next item is taken
-        if (announce)
-            progressWindow_->post(WM_ENCODE_BEHIND_PROGRESS, 1000, entry.number);
-        std::lock_guard lock(mutex_);
-        running_.erase(entry.number);
-        if (!ok)
-            failed_ = true;
-        if (!ok || context.aborted || cancelled())
-            queue_.clear();  // nothing more begins
-        UpdateShown();
-        changed_.notify_all();
+        {
+            std::lock_guard lock(mutex_);
+            if (shownMode_ == Shown::kBehind && progressWindow_)
+                Queue(Message{WM_ENCODE_BEHIND_PROGRESS, 1000, entry.number, {}}, false);
+            running_.erase(entry.number);
+            if (!ok)
+                failed_ = true;
+            if (!ok || context.aborted || cancelled())
+                queue_.clear();  // nothing more begins
+            UpdateShown();
+            changed_.notify_all();
+        }
+        Deliver();
     }
+}
+
+void EncoderPool::Queue(Message message, bool wait) {
+    outbox_.emplace_back(std::move(message), wait);
+}
+
+void EncoderPool::Deliver() {
+    std::unique_lock lock(mutex_);
+    if (delivering_ || !progressWindow_)
+        return;
+    delivering_ = true;
+    while (!outbox_.empty()) {
+        auto [message, wait] = std::move(outbox_.front());
+        outbox_.pop_front();
+        lock.unlock();
+        try {
+            if (wait)
+                progressWindow_->send(std::move(message));
+            else
+                progressWindow_->post(std::move(message));
+        } catch (...) {
+            lock.lock();
+            delivering_ = false;
+            throw;
+        }
+        lock.lock();
+    }
+    delivering_ = false;
 }
 
 void EncoderPool::UpdateShown() {
@@ -197,10 +213,10 @@ void EncoderPool::UpdateShown() {
         return;
     shown_ = target;
     for (int n = before + 1; n <= target; ++n)
-        progressWindow_->send(WM_ITEM_STATUS, 0, 0, names_[static_cast<std::size_t>(n)]);
+        Queue(Message{WM_ITEM_STATUS, 0, 0, names_[static_cast<std::size_t>(n)]}, true);
     for (const auto& relay : relays_)
         if (relay->number == target && relay->pending) {
-            progressWindow_->send(std::move(*relay->pending));
+            Queue(std::move(*relay->pending), true);
             relay->pending.reset();
         }
 }
@@ -220,7 +236,7 @@ void EncoderPool::Finish() {
         if (thread.joinable())
             thread.join();
     job_.context.jobCancelled = nullptr;
-    job_.context.mainWindow = mainWindow_;
+    job_.context.cancelReported = nullptr;
     if (cancelled())
         job_.context.aborted = true;
 }

@@ -13,6 +13,7 @@
 
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
+#include "core/platform/ThreadGuard.h"
 
 namespace korvida {
 
@@ -26,8 +27,8 @@ int EncoderWorkerCount(const Settings& settings);
 // Items of one job worked on by several threads at once, each with a context of its own
 // that shares the job's cancel request: the stage that consumes it sets a flag that every
 // other stage (the job's own thread included, through job.context while the pool lives)
-// reads as a cancel too. The job-log lines go out as they happen; the one line a cancel
-// is reported with goes out once.
+// reads as a cancel too. The job-log lines go out as they happen; the stages tell of the
+// cancel once between them (FirstToReportCancel).
 //
 // What the progress window sees depends on the mode:
 //  - kBehind (a rip): the job's thread shows its own stage; each worker's encoding shows
@@ -43,9 +44,14 @@ class EncoderPool {
     // cancel) is destroyed: whatever it owns (a temporary file) must clean up then.
     using Work = std::function<int(JobContext& context)>;
 
+    // Starts a thread: StartWorkerThread unless a test stands in for it.
+    using ThreadStarter = std::function<std::thread(std::function<void()> body, int threadPriority,
+                                                    ThreadFailure onFailure)>;
+
     // Starts `workers` threads at the job's ThreadPriority. While the pool lives,
-    // job.context reads the shared cancel flag and logs through the pool.
-    EncoderPool(RipJob& job, int workers, Shown shown);
+    // job.context reads the shared cancel flag. A thread the system will not start leaves
+    // the work to the ones that did; when none did, the job fails with a log line.
+    EncoderPool(RipJob& job, int workers, Shown shown, ThreadStarter starter = {});
     ~EncoderPool();
     EncoderPool(const EncoderPool&) = delete;
     EncoderPool& operator=(const EncoderPool&) = delete;
@@ -65,17 +71,6 @@ class EncoderPool {
 
   private:
     class ProgressRelay;
-    class LogRelay : public MessageTarget {
-      public:
-        explicit LogRelay(MessageTarget* target) : target_(target) {}
-        void post(Message message) override;
-        void send(Message message) override;
-
-      private:
-        bool Pass(const Message& message);
-        MessageTarget* target_;
-        std::atomic<bool> cancelLogged_{false};
-    };
     struct Entry {
         int number = 0;
         std::string name;
@@ -83,8 +78,16 @@ class EncoderPool {
     };
 
     void WorkerLoop(ProgressRelay& relay, JobContext& context);
-    // A new oldest item in work is announced; called with the lock held.
+    // A new oldest item in work is announced; called with the lock held, it only queues
+    // the announcement (Deliver sends it).
     void UpdateShown();
+    // Queues a message for the progress window; called with the lock held.
+    void Queue(Message message, bool wait);
+    // Sends what is queued, in order, outside the lock: a worker never holds the pool
+    // while the window takes its time, and one thread delivers at a time. A thread that
+    // finds another delivering leaves its messages to that one.
+    void Deliver();
+    void FailWith(const std::string& text);
 
     RipJob& job_;
     const Shown shownMode_;
@@ -92,8 +95,8 @@ class EncoderPool {
     const std::size_t capacity_;
     MessageTarget* const progressWindow_;
     MessageTarget* const mainWindow_;
-    LogRelay log_;
     std::atomic<bool> cancelled_{false};
+    std::atomic<bool> cancelReported_{false};
     std::atomic<int> shown_{0};
 
     mutable std::mutex mutex_;
@@ -105,6 +108,8 @@ class EncoderPool {
     bool closing_ = false;
     bool failed_ = false;
     bool finished_ = false;
+    std::deque<std::pair<Message, bool>> outbox_;  // for the progress window; bool: send
+    bool delivering_ = false;
 
     std::vector<std::unique_ptr<ProgressRelay>> relays_;
     std::vector<std::thread> threads_;

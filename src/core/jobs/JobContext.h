@@ -28,6 +28,9 @@ struct JobContext {
     // Jobs whose stages run on several threads: set by the stage that consumed the cancel
     // request, so that the stages on the other threads stop too. Null for one thread.
     std::atomic<bool>* jobCancelled = nullptr;
+    // Beside jobCancelled: set by the first stage that tells the log of the cancel, so a
+    // job on four workers says it once, whatever words each stage uses. Null for one thread.
+    std::atomic<bool>* cancelReported = nullptr;
     // The settings as they were when the job started. Stages read these, never the
     // process-wide settings, which the options sheet may be changing meanwhile.
     const Settings* settings = nullptr;
@@ -47,6 +50,14 @@ inline bool ConsumeCancelRequest(JobContext& context) {
     if (context.jobCancelled)
         context.jobCancelled->store(true, std::memory_order_release);
     return true;
+}
+
+// A stage that stops for a cancel asks this before it logs why: true for the first stage
+// of the job only. Sets aborted either way.
+inline bool FirstToReportCancel(JobContext& context) {
+    context.aborted = true;
+    return !(context.cancelReported &&
+             context.cancelReported->exchange(true, std::memory_order_acq_rel));
 }
 
 // Free space of the file system that will hold `path`, as the context answers it.

@@ -42,8 +42,11 @@ struct RipJob {
     // Rips: the whole disc the items were taken from (TOC, every track), for the rip log
     // and the cue sheet, which describe the disc and not only the ticked tracks.
     std::shared_ptr<const DiscInfo> disc;
-    // The rip log written at the job's end; empty when none was.
+    // Rips: ticked data tracks left out of items (track indexes), named in the job log.
+    std::vector<int> skippedDataTracks;
+    // The rip log and cue sheet written at the job's end; empty when none was.
     std::string ripLogPath;
+    std::string cueSheetPath;
     // The settings as they were when the job started (context.settings points here).
     // Workers read these, never the process-wide settings, which the options sheet may be
     // changing meanwhile.

@@ -8,26 +8,47 @@ bool ApplyMusicBrainzRelease(const MusicBrainzRelease& release, DiscInfo& disc) 
     if (release.medium < 0 || static_cast<std::size_t>(release.medium) >= release.media.size())
         return false;
     const MusicBrainzMedium& medium = release.media[static_cast<std::size_t>(release.medium)];
-    const std::string year = release.Year();
+    const int count = std::clamp(disc.trackCount, 0, DiscInfo::kMaxTracks);
+    const std::size_t applied = std::min(static_cast<std::size_t>(count), medium.tracks.size());
 
+    // A name the reply lacks is no name: the disc keeps the one it has (typed, or from
+    // another source), and a release with none at all is no match.
+    const bool anyTrackTitle =
+        std::any_of(medium.tracks.begin(), medium.tracks.begin() + static_cast<long>(applied),
+                    [](const MusicBrainzTrack& track) { return !track.title.empty(); });
+    if (release.title.empty() && release.artist.empty() && !anyTrackTitle)
+        return false;
+
+    const std::string year = release.Year();
     const auto common = [&](TrackInfo& info) {
-        info.Album = release.title;
+        if (!release.title.empty())
+            info.Album = release.title;
         if (!year.empty())
             info.Year = year;
         if (!release.genre.empty())
             info.GenreName = release.genre;
     };
-    disc.album.Title = release.title;
-    disc.album.Artist = release.artist;
+    if (!release.title.empty())
+        disc.album.Title = release.title;
+    if (!release.artist.empty())
+        disc.album.Artist = release.artist;
     common(disc.album);
 
-    const int count = std::clamp(disc.trackCount, 0, DiscInfo::kMaxTracks);
-    for (int i = 0; i < count && static_cast<std::size_t>(i) < medium.tracks.size(); ++i) {
+    for (int i = 0; i < count; ++i) {
         TrackInfo& track = disc.tracks[static_cast<std::size_t>(i)];
-        const MusicBrainzTrack& source = medium.tracks[static_cast<std::size_t>(i)];
-        track.Title = source.title;
-        track.Artist = source.artist.empty() ? release.artist : source.artist;
-        common(track);
+        if (static_cast<std::size_t>(i) < applied) {
+            const MusicBrainzTrack& source = medium.tracks[static_cast<std::size_t>(i)];
+            if (!source.title.empty())
+                track.Title = source.title;
+            const std::string& artist = source.artist.empty() ? release.artist : source.artist;
+            if (!artist.empty())
+                track.Artist = artist;
+            common(track);
+        } else if (medium.tracks.empty()) {
+            // A medium given without its tracks: each track keeps its names and takes the
+            // album's. A data track beyond a medium's tracks keeps everything.
+            common(track);
+        }
     }
     return true;
 }

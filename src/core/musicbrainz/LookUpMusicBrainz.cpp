@@ -13,7 +13,10 @@ namespace {
 
 // MusicBrainz asks every client for at most one request a second.
 constexpr std::uint32_t kMinIntervalMs = 1000;
-constexpr const char* kIncludes = "inc=artist-credits+recordings+genres&cdstubs=no&fmt=json";
+// The release group and the recordings come with their genres too: a release seldom
+// has genres of its own.
+constexpr const char* kIncludes =
+    "inc=artist-credits+recordings+release-groups+genres&cdstubs=no&fmt=json";
 
 std::string ServerBase(const std::string& server) {
     std::string base = server;
@@ -39,7 +42,8 @@ enum class Step { kReleases, kNothing, kStop };
 // One request: the releases it found into `lookup` (kReleases), nothing found (kNothing),
 // or the lookup ends here (kStop, with its outcome set).
 Step Request(const std::string& url, const Settings& settings, Event* cancel,
-             std::uint32_t timeoutMs, MusicBrainzLookup& lookup) {
+             std::uint32_t timeoutMs, const std::function<void(const std::string&)>& onWait,
+             MusicBrainzLookup& lookup) {
     HttpRequest request;
     request.url = url;
     request.userAgent = KorvidaUserAgent();
@@ -50,6 +54,7 @@ Step Request(const std::string& url, const Settings& settings, Event* cancel,
     request.maxBytes = 8u << 20;
     request.cancel = cancel;
     request.minIntervalMs = kMinIntervalMs;
+    request.onWait = onWait;
     const HttpResponse response = HttpGet(request);
 
     if (response.outcome != HttpResponse::Outcome::kOk) {
@@ -66,8 +71,8 @@ Step Request(const std::string& url, const Settings& settings, Event* cancel,
         lookup.errorText = StatusText(response.status);
         return Step::kStop;
     }
-    const int trackCount = lookup.disc.lastTrack - lookup.disc.firstTrack + 1;
-    MusicBrainzReply reply = ParseMusicBrainzReply(response.BodyText(), lookup.disc.id, trackCount);
+    MusicBrainzReply reply =
+        ParseMusicBrainzReply(response.BodyText(), lookup.disc.id, lookup.disc.trackSectors);
     if (!reply.ok) {
         lookup.outcome = MusicBrainzLookup::Outcome::kFailed;
         lookup.errorText = reply.errorText;
@@ -84,7 +89,8 @@ Step Request(const std::string& url, const Settings& settings, Event* cancel,
 
 MusicBrainzLookup LookUpMusicBrainz(std::span<const std::uint8_t, kTocResponseSize> lbaToc,
                                     const Settings& settings, Event* cancel,
-                                    std::uint32_t timeoutMs) {
+                                    std::uint32_t timeoutMs,
+                                    std::function<void(const std::string&)> onWait) {
     MusicBrainzLookup lookup;
     lookup.disc = ComputeMusicBrainzDiscId(lbaToc);
     if (!lookup.disc.ok) {
@@ -94,11 +100,11 @@ MusicBrainzLookup LookUpMusicBrainz(std::span<const std::uint8_t, kTocResponseSi
     const std::string base =
         ServerBase(settings.MusicBrainzServer) + "/ws/2/discid/" + lookup.disc.id;
 
-    Step step = Request(base + "?" + kIncludes, settings, cancel, timeoutMs, lookup);
+    Step step = Request(base + "?" + kIncludes, settings, cancel, timeoutMs, onWait, lookup);
     if (step == Step::kNothing) {
         lookup.byToc = true;
         step = Request(base + "?toc=" + TocParameter(lookup.disc.toc) + "&" + kIncludes, settings,
-                       cancel, timeoutMs, lookup);
+                       cancel, timeoutMs, onWait, lookup);
     }
     if (step == Step::kNothing) {
         lookup.byToc = false;

@@ -10,9 +10,6 @@ namespace korvida {
 
 namespace {
 
-// The sectors between an enhanced CD's audio session and its data session: lead-out,
-// lead-in and pre-gap of the second session.
-constexpr std::uint32_t kSessionGap = 11400;
 constexpr std::uint32_t kPregap = 150;
 
 struct DiscIdDeleter {
@@ -27,12 +24,10 @@ MusicBrainzDiscId ComputeMusicBrainzDiscId(std::span<const std::uint8_t, kTocRes
     if (toc.descriptors.size() < 2 || !toc.descriptors.back().IsLeadout())
         return result;
     std::size_t tracks = toc.descriptors.size() - 1;
-    std::uint32_t leadout = toc.descriptors.back().lba;
-    while (tracks > 0 && toc.descriptors[tracks - 1].IsData()) {
+    while (tracks > 0 && toc.descriptors[tracks - 1].IsData())
         --tracks;
-        const std::uint32_t dataStart = toc.descriptors[tracks].lba;
-        leadout = dataStart > kSessionGap ? dataStart - kSessionGap : 0;
-    }
+    // An enhanced CD's id ends with its audio session.
+    const std::uint32_t leadout = AudioSessionEnd(toc);
     if (tracks == 0)
         return result;
 
@@ -55,6 +50,8 @@ MusicBrainzDiscId ComputeMusicBrainzDiscId(std::span<const std::uint8_t, kTocRes
     result.toc = discid_get_toc_string(disc.get());
     result.firstTrack = first;
     result.lastTrack = last;
+    for (int n = first; n <= last; ++n)
+        result.trackSectors.push_back((n == last ? offsets[0] : offsets[n + 1]) - offsets[n]);
     return result;
 }
 

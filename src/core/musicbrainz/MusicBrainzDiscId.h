@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/freedb/FreedbDiscId.h"
 
@@ -18,6 +19,9 @@ struct MusicBrainzDiscId {
     std::string toc;
     int firstTrack = 0;
     int lastTrack = 0;  // the last audio track: trailing data tracks are not counted
+    // Each audio track's length in sectors, the last one's to the audio lead-out: what a
+    // medium's track lengths are checked against.
+    std::vector<int> trackSectors;
 };
 
 // From the LBA copy of a READ TOC response (DiscInfo.rawToc). Only the audio part counts:

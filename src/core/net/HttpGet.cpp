@@ -1,17 +1,29 @@
 #include "core/net/HttpGet.h"
 
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <sstream>
 #include <thread>
 
 #include "core/jobs/Event.h"
+#include "core/platform/AppHome.h"
+#include "core/platform/LoopbackOnly.h"
 #include "core/platform/NetworkErrorText.h"
+#include "core/platform/UniqueFd.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
 
@@ -41,26 +53,104 @@ std::string WithScheme(const std::string& url) {
     return url.find("://") == std::string::npos ? "http://" + url : url;
 }
 
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+// One part of `url` as curl's own parser reads it (what curl will connect to), lower
+// case for the host; none when the URL does not parse.
+std::optional<std::string> UrlPart(const std::string& url, CURLUPart which) {
+    std::unique_ptr<CURLU, UrlDeleter> handle(curl_url());
+    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return std::nullopt;
+    char* part = nullptr;
+    if (curl_url_get(handle.get(), which, &part, 0) != CURLUE_OK || part == nullptr)
+        return std::nullopt;
+    std::string text = part;
+    curl_free(part);
+    if (which == CURLUPART_HOST)
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 // The host the per-host spacing is kept for; the whole URL when it does not parse (the
 // request then fails in libcurl anyway).
 std::string HostOf(const std::string& url) {
-    std::string host = url;
-    if (CURLU* handle = curl_url()) {
-        char* part = nullptr;
-        if (curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
-            curl_url_get(handle, CURLUPART_HOST, &part, 0) == CURLUE_OK && part) {
-            host = part;
-        }
-        curl_free(part);
-        curl_url_cleanup(handle);
-    }
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return host;
+    return UrlPart(url, CURLUPART_HOST).value_or(url);
 }
 
-// Reserves the next start time for `host` and returns it: requests from every thread
-// queue up one interval apart, in the order they asked.
+// Milliseconds of the wall clock, which every process shares.
+std::int64_t WallMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Where the spacing between processes is kept: the app home in portable mode (each test
+// its own), else the user's runtime folder, else the cache folder.
+std::string SpacingFile() {
+    std::string folder;
+    if (IsPortableMode()) {
+        folder = AppHome();
+    } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        folder = std::string(runtime) + "/korvida/";
+    } else if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache) {
+        folder = std::string(cache) + "/korvida/";
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        folder = std::string(home) + "/.cache/korvida/";
+    } else {
+        return {};
+    }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return folder + "net-spacing";
+}
+
+// The next free start (wall clock) of `host` as the lock file holds it, replaced by
+// `reserve(held)`; one line "host ms" per host. The file is locked (flock) for the read
+// and the write only. False when the file cannot be used: the caller then spaces the
+// requests of this process alone.
+template <class Reserve>
+bool ReserveInFile(const std::string& host, Reserve reserve) {
+    const std::string path = SpacingFile();
+    if (path.empty())
+        return false;
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd.valid())
+        return false;
+    int locked;
+    do {
+        locked = ::flock(fd.get(), LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0)
+        return false;
+    std::string text;
+    char chunk[4096];
+    for (ssize_t n;
+         (n = ::pread(fd.get(), chunk, sizeof chunk, static_cast<off_t>(text.size()))) > 0;)
+        text.append(chunk, static_cast<std::size_t>(n));
+    std::map<std::string, std::int64_t> next;
+    std::istringstream lines(text);
+    for (std::string name; lines >> name;) {
+        std::int64_t ms = 0;
+        if (!(lines >> ms))
+            break;
+        next[name] = ms;
+    }
+    next[host] = reserve(next.count(host) ? std::optional<std::int64_t>(next[host]) : std::nullopt);
+    std::string out;
+    for (const auto& [name, ms] : next)
+        out += name + " " + std::to_string(ms) + "\n";
+    const bool written =
+        ::pwrite(fd.get(), out.data(), out.size(), 0) == static_cast<ssize_t>(out.size()) &&
+        ::ftruncate(fd.get(), static_cast<off_t>(out.size())) == 0;
+    ::flock(fd.get(), LOCK_UN);
+    return written;
+}
+
+// Reserves the next start time for `host` and returns it: requests from every thread and
+// every process queue up one interval apart, in the order they asked.
 Clock::time_point ReserveStart(const std::string& host, std::uint32_t minIntervalMs) {
     static std::mutex mutex;
     static std::map<std::string, Clock::time_point> nextFree;
@@ -68,8 +158,20 @@ Clock::time_point ReserveStart(const std::string& host, std::uint32_t minInterva
     if (minIntervalMs == 0)
         return now;
     std::lock_guard lock(mutex);
-    auto [slot, fresh] = nextFree.try_emplace(host, now);
-    const Clock::time_point start = fresh ? now : std::max(now, slot->second);
+    // Host names may not hold spaces, but a URL that did not parse might.
+    std::string key = host;
+    std::replace_if(
+        key.begin(), key.end(), [](unsigned char c) { return std::isspace(c); }, '_');
+    auto [slot, fresh] = nextFree.try_emplace(key, now);
+    Clock::time_point start = fresh ? now : std::max(now, slot->second);
+    const std::int64_t wallNow = WallMs();
+    ReserveInFile(key, [&](std::optional<std::int64_t> held) {
+        // A time further ahead than one interval is the wall clock set back: ignored.
+        if (held && *held > wallNow && *held - wallNow <= std::int64_t{minIntervalMs})
+            start = std::max(start, now + std::chrono::milliseconds(*held - wallNow));
+        const auto ahead = std::chrono::duration_cast<std::chrono::milliseconds>(start - now);
+        return wallNow + ahead.count() + std::int64_t{minIntervalMs};
+    });
     slot->second = start + std::chrono::milliseconds(minIntervalMs);
     return start;
 }
@@ -90,7 +192,21 @@ struct Transfer {
     const HttpRequest* request = nullptr;
     std::vector<std::uint8_t> body;
     bool tooLarge = false;
+    bool loopbackOnly = false;
+    bool refused = false;  // the socket callback refused an address off this machine
 };
+
+// Every socket libcurl makes for a connection (to the server, to the proxy, for each
+// redirect and each address it tries) is made here, so the loopback-only rule holds for
+// the address actually connected, whatever a name resolved to.
+curl_socket_t OnOpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
+    auto* transfer = static_cast<Transfer*>(user);
+    if (transfer->loopbackOnly && !IsLoopbackAddress(&address->addr, address->addrlen)) {
+        transfer->refused = true;
+        return CURL_SOCKET_BAD;
+    }
+    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
 
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
@@ -112,7 +228,7 @@ std::string CancelledText() {
 }
 
 std::string ErrorTextFor(CURLcode code, CURL* easy, const HttpRequest& request,
-                         const std::string& host) {
+                         const std::string& url, const std::string& host) {
     long osError = 0;
     curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
     switch (code) {
@@ -137,7 +253,7 @@ std::string ErrorTextFor(CURLcode code, CURL* easy, const HttpRequest& request,
                               curl_easy_strerror(code));
         case CURLE_UNSUPPORTED_PROTOCOL:
         case CURLE_URL_MALFORMAT:
-            return FormatText("服务器地址无效：%s。", request.url.c_str());
+            return FormatText("服务器地址无效：%s。", url.c_str());
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:
             if (osError != 0)
@@ -189,14 +305,38 @@ std::string KorvidaUserAgent() {
     return std::string("Korvida/") + KORVIDA_VERSION + " ( " + kContact + " )";
 }
 
-HttpResponse HttpGet(const HttpRequest& request) {
-    InitCurlOnce();
-    const std::string url = WithScheme(request.url);
-    const std::string host = HostOf(url);
+namespace {
 
-    if (!WaitUntil(ReserveStart(host, request.minIntervalMs), request))
-        return Fail(HttpResponse::Outcome::kCancelled, CancelledText());
+// The loopback-only rule for one hop, before anything is resolved: the URL's host and the
+// proxy's must name this machine as written. Empty when the hop may go.
+std::string RefusalBeforeResolving(const std::string& url, const Settings* proxy) {
+    if (!LoopbackOnly())
+        return {};
+    const std::optional<std::string> host = UrlPart(url, CURLUPART_HOST);
+    // Through a proxy the server's name goes to the proxy unresolved; the proxy is the
+    // hop that must be this machine.
+    const bool viaProxy = proxy && proxy->bProxy && !proxy->ProxyServer.empty();
+    if (viaProxy) {
+        const std::string& server = proxy->ProxyServer;
+        const std::optional<std::string> proxyHost = UrlPart(
+            server.find("://") == std::string::npos ? "http://" + server : server, CURLUPART_HOST);
+        if (!proxyHost || !IsLoopbackHost(*proxyHost))
+            return LoopbackOnlyText(server);
+        return {};
+    }
+    if (host && !IsLoopbackHost(*host))
+        return LoopbackOnlyText(url);
+    return {};
+}
 
+bool IsRedirect(long status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// One exchange, redirects followed here (not by libcurl), so that each hop's URL is
+// checked before it is resolved and every error names the hop that failed.
+HttpResponse Exchange(const HttpRequest& request) {
+    std::string url = WithScheme(request.url);
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
     if (!easy || !multi)
@@ -204,6 +344,7 @@ HttpResponse HttpGet(const HttpRequest& request) {
 
     Transfer transfer;
     transfer.request = &request;
+    transfer.loopbackOnly = LoopbackOnly();
     std::unique_ptr<curl_slist, ListDeleter> headers;
     for (const std::string& line : request.headers) {
         curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
@@ -214,13 +355,9 @@ HttpResponse HttpGet(const HttpRequest& request) {
     }
 
     CURL* e = easy.get();
-    curl_easy_setopt(e, CURLOPT_URL, url.c_str());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, request.maxRedirects > 0 ? 1L : 0L);
-    curl_easy_setopt(e, CURLOPT_MAXREDIRS, static_cast<long>(std::max(request.maxRedirects, 0)));
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeoutMs));
-    curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(request.totalTimeoutMs));
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "");
     if (!request.userAgent.empty())
@@ -233,61 +370,125 @@ HttpResponse HttpGet(const HttpRequest& request) {
     curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, OnProgress);
     curl_easy_setopt(e, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, OnOpenSocket);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, &transfer);
     SetProxy(e, request.proxySettings);
 
-    // The multi interface so that a quiet connection still wakes up every slice: the
-    // progress callback alone runs only about once a second while nothing arrives.
-    curl_multi_add_handle(multi.get(), e);
-    CURLcode result = CURLE_OK;
-    bool cancelled = false;
-    for (;;) {
-        int running = 0;
-        const CURLMcode step = curl_multi_perform(multi.get(), &running);
-        if (step != CURLM_OK) {
-            result = CURLE_FAILED_INIT;
-            break;
-        }
-        if (running == 0) {
-            int queued = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
-                if (message->msg == CURLMSG_DONE)
-                    result = message->data.result;
+    std::optional<Clock::time_point> end;  // the whole exchange's, from its first hop
+    for (int hop = 0;; ++hop) {
+        const std::string host = HostOf(url);
+        if (std::string refusal = RefusalBeforeResolving(url, request.proxySettings);
+            !refusal.empty())
+            return Fail(HttpResponse::Outcome::kFailed, std::move(refusal));
+        if (!WaitUntil(ReserveStart(host, request.minIntervalMs), request))
+            return Fail(HttpResponse::Outcome::kCancelled, CancelledText());
+        if (!end)
+            end = Clock::now() + std::chrono::milliseconds(request.totalTimeoutMs);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(*end - Clock::now());
+        if (left.count() <= 0)
+            return Fail(HttpResponse::Outcome::kTimedOut,
+                        ErrorTextFor(CURLE_OPERATION_TIMEDOUT, e, request, url, host));
+
+        transfer.body.clear();
+        transfer.tooLarge = false;
+        transfer.refused = false;
+        curl_easy_setopt(e, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
+
+        // The multi interface so that a quiet connection still wakes up every slice: the
+        // progress callback alone runs only about once a second while nothing arrives.
+        curl_multi_add_handle(multi.get(), e);
+        CURLcode result = CURLE_OK;
+        bool cancelled = false;
+        for (;;) {
+            int running = 0;
+            const CURLMcode step = curl_multi_perform(multi.get(), &running);
+            if (step != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
             }
-            break;
+            if (running == 0) {
+                int queued = 0;
+                while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+                    if (message->msg == CURLMSG_DONE)
+                        result = message->data.result;
+                }
+                break;
+            }
+            if (Cancelled(request)) {
+                cancelled = true;
+                break;
+            }
+            curl_multi_poll(multi.get(), nullptr, 0, kSliceMs, nullptr);
         }
-        if (Cancelled(request)) {
-            cancelled = true;
-            break;
-        }
-        curl_multi_poll(multi.get(), nullptr, 0, kSliceMs, nullptr);
-    }
-    curl_multi_remove_handle(multi.get(), e);
+        curl_multi_remove_handle(multi.get(), e);
 
-    if (cancelled || result == CURLE_ABORTED_BY_CALLBACK)
+        if (cancelled || result == CURLE_ABORTED_BY_CALLBACK)
+            return Fail(HttpResponse::Outcome::kCancelled, CancelledText());
+        if (transfer.refused)
+            return Fail(HttpResponse::Outcome::kFailed, LoopbackOnlyText(url));
+        if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+            return Fail(HttpResponse::Outcome::kTooLarge,
+                        FormatText("服务器 %s 的回应太长 (最多 %lld 字节)。", host.c_str(),
+                                   static_cast<long long>(request.maxBytes)));
+        }
+        if (result == CURLE_OPERATION_TIMEDOUT)
+            return Fail(HttpResponse::Outcome::kTimedOut,
+                        ErrorTextFor(result, e, request, url, host));
+        if (result != CURLE_OK)
+            return Fail(HttpResponse::Outcome::kFailed,
+                        ErrorTextFor(result, e, request, url, host));
+
+        HttpResponse response;
+        response.outcome = HttpResponse::Outcome::kOk;
+        curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &response.status);
+        const char* location = nullptr;
+        if (IsRedirect(response.status) && request.maxRedirects > 0 &&
+            curl_easy_getinfo(e, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) {
+            if (hop >= request.maxRedirects)
+                return Fail(HttpResponse::Outcome::kFailed,
+                            ErrorTextFor(CURLE_TOO_MANY_REDIRECTS, e, request, url, host));
+            const std::string next = location;
+            const std::optional<std::string> scheme = UrlPart(next, CURLUPART_SCHEME);
+            if (!scheme || (*scheme != "http" && *scheme != "https"))
+                return Fail(HttpResponse::Outcome::kFailed,
+                            ErrorTextFor(CURLE_UNSUPPORTED_PROTOCOL, e, request, next, host));
+            url = next;
+            continue;
+        }
+        const char* contentType = nullptr;
+        if (curl_easy_getinfo(e, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
+            response.contentType = contentType;
+        response.effectiveUrl = url;
+        curl_off_t retryAfter = 0;
+        if (curl_easy_getinfo(e, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK)
+            response.retryAfterSeconds = static_cast<long long>(retryAfter);
+        response.body = std::move(transfer.body);
+        if (!response.Ok())
+            response.errorText =
+                FormatText("服务器 %s 回应 HTTP %ld。", host.c_str(), response.status);
+        return response;
+    }
+}
+
+}  // namespace
+
+HttpResponse HttpGet(const HttpRequest& request) {
+    InitCurlOnce();
+    HttpResponse response = Exchange(request);
+    // A busy server that says when to come back is asked once more then, if that is soon.
+    if (response.outcome != HttpResponse::Outcome::kOk || response.status != 503 ||
+        response.retryAfterSeconds <= 0 ||
+        response.retryAfterSeconds * 1000 > static_cast<long long>(kMaxRetryAfterMs))
+        return response;
+    if (request.onWait)
+        request.onWait(FormatText("服务器 %s 繁忙，%lld 秒后再试一次……",
+                                  HostOf(WithScheme(request.url)).c_str(),
+                                  response.retryAfterSeconds));
+    if (!WaitUntil(Clock::now() + std::chrono::seconds(response.retryAfterSeconds), request))
         return Fail(HttpResponse::Outcome::kCancelled, CancelledText());
-    if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
-        return Fail(HttpResponse::Outcome::kTooLarge,
-                    FormatText("服务器 %s 的回应太长 (最多 %lld 字节)。", host.c_str(),
-                               static_cast<long long>(request.maxBytes)));
-    }
-    if (result == CURLE_OPERATION_TIMEDOUT)
-        return Fail(HttpResponse::Outcome::kTimedOut, ErrorTextFor(result, e, request, host));
-    if (result != CURLE_OK)
-        return Fail(HttpResponse::Outcome::kFailed, ErrorTextFor(result, e, request, host));
-
-    HttpResponse response;
-    response.outcome = HttpResponse::Outcome::kOk;
-    curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &response.status);
-    const char* contentType = nullptr;
-    if (curl_easy_getinfo(e, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
-        response.contentType = contentType;
-    const char* effective = nullptr;
-    if (curl_easy_getinfo(e, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
-        response.effectiveUrl = effective;
-    response.body = std::move(transfer.body);
-    if (!response.Ok())
-        response.errorText = FormatText("服务器 %s 回应 HTTP %ld。", host.c_str(), response.status);
-    return response;
+    return Exchange(request);
 }
 
 }  // namespace korvida

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/platform/ThreadGuard.h"
+
 namespace korvida {
 namespace {
 
@@ -43,7 +45,14 @@ bool LoudnessMeter::Start(unsigned channels, unsigned long sampleRate) {
     filling_.clear();
     filling_.reserve(kBlockFrames * channels);
     ending_ = false;
-    thread_ = std::thread([this] { Measure(); });
+    broken_ = false;
+    try {
+        thread_ =
+            StartGuardedThread([this] { Measure(); }, [this](const std::string&) { Break(); });
+    } catch (const std::exception&) {
+        ebur128_destroy(&state_);  // no thread for it: the file goes without values
+        return false;
+    }
     return true;
 }
 
@@ -64,8 +73,8 @@ void LoudnessMeter::Add(const std::int16_t* frames, std::size_t frameCount) {
 
 void LoudnessMeter::Hand(bool last) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.size() < kQueuedBlocks; });
-    if (!filling_.empty())
+    changed_.wait(lock, [this] { return queue_.size() < kQueuedBlocks || broken_; });
+    if (!filling_.empty() && !broken_)
         queue_.push_back(std::move(filling_));
     ending_ = last;
     if (!spare_.empty()) {
@@ -95,6 +104,13 @@ void LoudnessMeter::Measure() {
     }
 }
 
+void LoudnessMeter::Break() {
+    std::lock_guard lock(mutex_);
+    broken_ = true;
+    queue_.clear();
+    changed_.notify_all();
+}
+
 void LoudnessMeter::Finish() {
     if (!thread_.joinable())
         return;
@@ -104,7 +120,7 @@ void LoudnessMeter::Finish() {
 
 std::optional<ReplayGain> LoudnessMeter::Result() {
     Finish();
-    if (!state_)
+    if (!state_ || broken_)
         return std::nullopt;
     double loudness = 0;
     const int error = ebur128_loudness_global(state_, &loudness);
@@ -121,6 +137,8 @@ std::optional<ReplayGain> AlbumReplayGain(const std::vector<LoudnessMeter*>& met
         if (!meter)
             continue;
         meter->Finish();
+        if (meter->broken_)
+            return std::nullopt;  // an album value without one of its tracks would be wrong
         if (meter->state_) {
             states.push_back(meter->state_);
             peak = std::max(peak, meter->truePeak_->peak());

@@ -55,6 +55,9 @@ class LoudnessMeter {
     using Block = std::vector<std::int16_t>;
     void Measure();
     void Hand(bool last);
+    // The measuring thread failed (an exception, reported through the thread guard): the
+    // meter gives no values and takes no more blocks.
+    void Break();
 
     ebur128_state* state_ = nullptr;
     std::optional<TruePeak> truePeak_;
@@ -66,6 +69,7 @@ class LoudnessMeter {
     std::deque<Block> queue_;
     std::vector<Block> spare_;  // measured blocks, reused for their storage
     bool ending_ = false;
+    bool broken_ = false;  // written under mutex_; read after the thread is joined
     std::thread thread_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
@@ -57,14 +58,14 @@ int ReadFrames(CSCSIDriver* driver, std::uint32_t lba, std::uint32_t count, std:
     return driver->ReadAudio(request);
 }
 
-// The frames the read offset may reach into: the audio around the track as the drive's
-// TOC has it. Without an offset the track's own frames are all that is read, and the TOC
-// is not asked for.
-ReadableArea AreaForOffset(RipJob& job, int offset) {
-    if (offset == 0 || job.driver == nullptr)
-        return {};
+// The frames the warm-up and the read offset may reach into: the audio around the track
+// as the disc's TOC has it, the rip's own or else the drive's. A drive answers an audio
+// read that reaches a data track or the lead-out with an error or with data sectors.
+ReadableArea AudioAreaOf(RipJob& job) {
     std::uint8_t toc[DiscInfo::kRawTocSize] = {};
-    if (!job.driver->ReadTOC(toc, 0))
+    if (job.disc && job.disc->trackCount > 0)
+        std::memcpy(toc, job.disc->rawToc.data(), sizeof toc);
+    else if (job.driver == nullptr || !job.driver->ReadTOC(toc, 0))
         return {};  // the reads past the disc then fail, and are handled as any failed read
     return AudioAreaAround(ParseTocReply(toc, sizeof toc), job.current->start);
 }
@@ -96,7 +97,8 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
     std::uint32_t crc = 0;
     for (;;) {
         if (ConsumeCancelRequest(job.context)) {
-            LogPlain(job.context, "用户取消操作。");
+            if (FirstToReportCancel(job.context))
+                LogPlain(job.context, "用户取消操作。");
             job.context.aborted = true;
             return PassEnd::kCancelled;
         }
@@ -193,8 +195,11 @@ TrackRange TrimSilence(TrackRange track, int leadingFrames, int trailingFrames) 
     return trimmed;
 }
 
-std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames) {
-    return trackStart <= bufferFrames ? 0 : trackStart - bufferFrames;
+TrackRange WarmUpRead(std::uint32_t firstFrame, std::uint32_t bufferFrames, ReadableArea area) {
+    const std::uint32_t end = std::max(area.end, area.first);
+    const std::uint32_t start =
+        std::clamp(firstFrame > bufferFrames ? firstFrame - bufferFrames : 0u, area.first, end);
+    return {start, start + std::min(bufferFrames, end - start)};
 }
 
 int Extract(RipJob& job, const Settings& settings) {
@@ -247,17 +252,18 @@ int Extract(RipJob& job, const Settings& settings) {
         return 0;
     }
 
-    // Frames the read offset may reach; asked of the drive before the warm-up, so the
-    // warm-up still settles the drive just before the track's first read.
-    const ReadableArea area = AreaForOffset(job, settings.ReadOffset);
+    // Frames the reads may reach; found before the warm-up (a drive may be asked for its
+    // TOC), so the warm-up still settles the drive just before the track's first read.
+    const ReadableArea area = AudioAreaOf(job);
 
     // Spins the drive up and settles its read position just before the track; the data
     // is thrown away.
     const std::uint32_t firstFrame = OffsetReader(nullptr, {item.start, item.end},
                                                   settings.ReadOffset, area, bufferFrames, buffer)
                                          .firstReadFrame();
-    if (!ReadFrames(job.driver, WarmUpStart(firstFrame, bufferFrames), bufferFrames,
-                    buffer.data())) {
+    const TrackRange warmUp = WarmUpRead(firstFrame, bufferFrames, area);
+    if (warmUp.end > warmUp.start &&
+        !ReadFrames(job.driver, warmUp.start, warmUp.end - warmUp.start, buffer.data())) {
         LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
         if (!settings.BoolSkipError)
             return 0;

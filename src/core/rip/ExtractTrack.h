@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/disc/DiscInfo.h"
+#include "core/rip/OffsetReader.h"
 
 namespace korvida {
 
@@ -15,9 +16,11 @@ struct Settings;
 // trimming never reaches outside the track. Negative counts cut nothing.
 TrackRange TrimSilence(TrackRange track, int leadingFrames, int trailingFrames);
 
-// First frame of the warm-up read that ends where a track starts: `bufferFrames` before
-// it, or 0 near the start of the disc.
-std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames);
+// The warm-up read before a track whose first read is at `firstFrame`: `bufferFrames`
+// frames ending there, moved forward where they would begin before the audio `area` (the
+// disc's start, a data track), and cut where they would run past its end (a data track,
+// the lead-out). Empty when the area holds no frame from firstFrame on.
+TrackRange WarmUpRead(std::uint32_t firstFrame, std::uint32_t bufferFrames, ReadableArea area);
 
 // The frames of job.current as a 44100 Hz 16-bit stereo WAV file: named in the output
 // folder when job.keepWav is set (outputPath and outputFolder are filled), else a "PW"
@@ -29,7 +32,8 @@ std::uint32_t WarmUpStart(std::uint32_t trackStart, std::uint32_t bufferFrames);
 // once without writing, then into the file, then again into the file until a read's CRC32
 // matches an earlier one (at most RetryTimes re-reads); reads that never agree leave the
 // last one in the file and the item marked suspicious. Every step goes to the job log
-// (job.context.mainWindow), progress to job.context.progressWindow. Returns 1 when the
+// (job.context.mainWindow), progress to job.context.progressWindow. No read leaves the
+// audio around the track as the disc's TOC has it. Returns 1 when the
 // WAV is complete or the user cancelled it (job.context.aborted is then set; a cancelled
 // temporary file is deleted, a kept WAV stays well-formed), 0 on a failure, which has been
 // logged; nothing is then left behind, neither a temporary file nor a partial WAV under the

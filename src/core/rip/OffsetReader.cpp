@@ -43,6 +43,10 @@ ReadableArea AudioAreaAround(const TocView& toc, std::uint32_t lba) {
             break;
         }
     }
+    // An enhanced CD's audio session ends before its lead-out, which no read reaches.
+    const std::uint32_t sessionEnd = AudioSessionEnd(toc);
+    if (lba < sessionEnd)
+        area.end = std::min(area.end, sessionEnd);
     for (std::size_t i = at; i-- > 0;) {
         if (tracks[i].IsData()) {
             area.first = tracks[i + 1].lba;

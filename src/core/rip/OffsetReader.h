@@ -23,7 +23,8 @@ struct ReadableArea {
 };
 
 // The run of audio tracks around `lba` in a TOC: from LBA 0 or the track after the data
-// track before it, to the lead-out or the data track after it.
+// track before it, to the lead-out or the data track after it; on an enhanced CD to the
+// end of the audio session (AudioSessionEnd).
 ReadableArea AudioAreaAround(const TocView& toc, std::uint32_t lba);
 
 // A track's samples, read through a drive with a read offset of `offsetSamples`, chunk by

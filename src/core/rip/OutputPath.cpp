@@ -5,6 +5,7 @@
 #include "core/jobs/RipJob.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
 #include "core/settings/Settings.h"
+#include "core/text/ControlCharacters.h"
 #include "core/text/Utf8.h"
 
 namespace korvida {
@@ -89,16 +90,21 @@ std::string ReplaceCharacters(std::string_view text, const ReplaceStrings& repla
 
 std::string NamedRelativePath(const NamingFields& fields, std::string_view rule,
                               const ReplaceStrings& replaceStr) {
+    // The path goes to the system as a C string: a NUL from a name would end it there, and
+    // tracks whose names differ only after it would all be written to one file. The
+    // spaces that stand for control characters are then blanks like any other.
     const auto value = [&](const std::string& v, const char* whenEmpty) {
-        return ReplaceCharacters(v.empty() ? std::string_view(whenEmpty) : v, replaceStr);
+        return ReplaceCharacters(
+            ReplaceControlCharacters(v.empty() ? std::string_view(whenEmpty) : v), replaceStr);
     };
     char number[16];
     std::snprintf(number, sizeof number, "%02d", fields.index + 1);
 
-    std::string name(rule);
+    std::string name = ReplaceControlCharacters(rule);
     ReplaceAll(name, "<artist>", value(fields.artist, "Artist"));
     ReplaceAll(name, "<album>", value(fields.album, "Album"));
-    ReplaceAll(name, "<title>", ReplaceCharacters(fields.title, replaceStr));
+    ReplaceAll(name, "<title>",
+               ReplaceCharacters(ReplaceControlCharacters(fields.title), replaceStr));
     ReplaceAll(name, "<number>", number);
     ReplaceAll(name, "<year>", value(fields.year, "Year"));
 
@@ -128,7 +134,8 @@ std::string PlannedOutputPath(const NamingFields& fields, std::string_view folde
                               std::string_view extension, std::string_view rule,
                               const ReplaceStrings& replaceStr) {
     const std::string base = OutputBase(folder);
-    if (base.empty())
+    // A folder the system would read shorter than it is names another folder: none.
+    if (base.empty() || base.find('\0') != std::string::npos)
         return {};
     return base + FitNameLengths(NamedRelativePath(fields, rule, replaceStr), extension);
 }

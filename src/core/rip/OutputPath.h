@@ -40,6 +40,8 @@ std::string ReplaceCharacters(std::string_view text, const ReplaceStrings& repla
 // Whatever the rule and the values hold, the result stays below the output folder and
 // names nothing hidden: empty folder levels are dropped, leading dots of every level
 // become '_' (so "." and ".." cannot climb or vanish), and an empty file name becomes "_".
+// Control characters (a NUL above all) become spaces, so the name is the one the file
+// system will see.
 std::string NamedRelativePath(const NamingFields& fields, std::string_view rule,
                               const ReplaceStrings& replaceStr);
 
@@ -51,7 +53,7 @@ inline constexpr std::size_t kMaxNameBytes = 255;
 // made is cut to kMaxNameBytes, the file name with its extension included: the cut falls
 // between UTF-8 characters and takes the end of the name, so what the rule puts first
 // (the track number of "<number>-<title>") and the extension stay. Empty for an empty
-// folder.
+// folder and for a folder holding a NUL.
 std::string PlannedOutputPath(const NamingFields& fields, std::string_view folder,
                               std::string_view extension, std::string_view rule,
                               const ReplaceStrings& replaceStr);

@@ -1,7 +1,10 @@
 #include "core/rip/RipCommand.h"
 
+#include <algorithm>
+
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/disc/DiscInfo.h"
+#include "core/disc/DiscToc.h"
 #include "core/disc/TrackList.h"
 #include "core/jobs/JobLogLine.h"
 #include "core/jobs/RipJob.h"
@@ -15,8 +18,11 @@
 
 namespace korvida {
 
-int PrepareRip(const TrackList& rows, CSCSIDriver* driver, UserNotifier& notifier) {
-    const int ticked = static_cast<int>(rows.CheckedTracks().size());
+int PrepareRip(const TrackList& rows, const DiscInfo& disc, CSCSIDriver* driver,
+               UserNotifier& notifier) {
+    const std::vector<int> tracks = rows.CheckedTracks();
+    const int ticked = static_cast<int>(std::count_if(
+        tracks.begin(), tracks.end(), [&disc](int index) { return !IsDataTrack(disc, index); }));
     if (ticked == 0) {
         notifier.ShowMessage(kSelectTrackMessage);
         return 0;
@@ -37,6 +43,11 @@ std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc)
         // A row naming no track of this disc would read another disc's frames.
         if (i < 0 || i >= disc.trackCount || i >= DiscInfo::kMaxTracks)
             continue;
+        // An audio read of a data track fails, and would fail the tracks around it.
+        if (IsDataTrack(disc, i)) {
+            job->skippedDataTracks.push_back(i);
+            continue;
+        }
         const auto at = static_cast<std::size_t>(i);
         RipJobItem item;
         item.start = disc.trackRanges[at].start;

@@ -19,15 +19,17 @@ struct Settings;
 inline constexpr const char* kSelectTrackMessage =
     "请至少选择一首音轨，\n可点击左侧复选框进行选择。";
 
-// The rip command's checks before the progress window opens: at least one ticked row
-// (else the user is told and 0 comes back), then the disc is stopped so that play does
-// not compete with the reads. Returns the number of ticked rows, the progress window's
-// total. The caller stops its own play-position timer.
-int PrepareRip(const TrackList& rows, CSCSIDriver* driver, UserNotifier& notifier);
+// The rip command's checks before the progress window opens: at least one ticked row of
+// an audio track (else the user is told and 0 comes back), then the disc is stopped so
+// that play does not compete with the reads. Returns the number of ticked audio tracks,
+// the progress window's total. The caller stops its own play-position timer.
+int PrepareRip(const TrackList& rows, const DiscInfo& disc, CSCSIDriver* driver,
+               UserNotifier& notifier);
 
-// The snapshot of a rip: one item per ticked row, top to bottom, with the track's range
-// and description and the row's Title text as its name. Later edits of the list or the
-// disc do not reach it.
+// The snapshot of a rip: one item per ticked row of an audio track, top to bottom, with
+// the track's range and description and the row's Title text as its name; ticked data
+// tracks are noted in skippedDataTracks. Later edits of the list or the disc do not
+// reach it.
 std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc);
 
 // Start rip: builds the job, takes a copy of the settings for it and starts the rip

@@ -21,6 +21,7 @@
 #include "core/rip/RipStep.h"
 #include "core/rip/TagAlbumReplayGain.h"
 #include "core/settings/Settings.h"
+#include "core/text/FormatText.h"
 #include "core/verify/AccurateRipLookup.h"
 #include "core/verify/FinishVerification.h"
 #include "core/verify/WriteRipLogIfAsked.h"
@@ -35,7 +36,8 @@ EncodeTask PlanEncode(RipJob& job, const EncoderFormat& format, LoudnessMeter* l
     EncodeTask task;
     task.item = &item;
     task.inputPath = job.tempWavPath;
-    task.deleteInput = !job.keepWav;
+    if (!job.keepWav)
+        task.temporaryInput = std::make_shared<TemporaryFile>(job.tempWavPath);
     task.outputFolder = job.settings.OutputFolder;
     task.outputPath = OutputPath(item, task.outputFolder, format.extension, job.settings);
     task.coverArt = job.coverArt;
@@ -154,14 +156,10 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, Accurat
             }
             if (job.context.aborted)
                 break;
-            EncodeTask task = PlanEncode(job, format, MeterOf(meters, i));
-            // Owns the temporary WAV until an encoder takes it: a track that is never
-            // encoded (a failure or a cancel behind it) leaves no file.
-            auto wav = std::make_shared<TemporaryFile>(task.inputPath);
-            auto work = [&format, task, wav](JobContext& context) mutable {
-                task.inputPath = wav->Keep();
-                return format.encode(context, task);
-            };
+            // The task owns the temporary WAV: a track that is never encoded (a failure or
+            // a cancel behind it) or whose stage gives up early leaves no file.
+            auto work = [&format, task = PlanEncode(job, format, MeterOf(meters, i))](
+                            JobContext& context) mutable { return format.encode(context, task); };
             if (!pool.Submit(static_cast<int>(i) + 1, item.name, std::move(work)))
                 break;
         }
@@ -189,6 +187,8 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     // Runs while the drive reads; the end of the rip waits for it a little at most.
     AccurateRipLookup lookup;
     lookup.Start(job.accurateRip, settings);
+    for (const int index : job.skippedDataTracks)
+        LogPlain(job.context, FormatText("跳过数据音轨 %02d。", index + 1));
     SetReadSpeed(job, settings.ReadSpeed);
     // One meter a track, kept to the end for the album's values. WAV files take no tags.
     Meters meters;

@@ -11,13 +11,6 @@ namespace korvida {
 namespace {
 
 constexpr std::uint64_t kSectorSamples = 588;
-// Between an audio session's last track and the data track of the next session: the
-// first session's lead-out (6750), the second's lead-in (4500) and the pregap (150).
-constexpr std::uint32_t kSessionGap = 11400;
-
-bool IsDataDescriptor(const std::uint8_t* rawToc, std::size_t index) {
-    return (rawToc[4 + 8 * index + 1] & 0x04) != 0;  // CONTROL bit 2: data track
-}
 
 }  // namespace
 
@@ -47,7 +40,7 @@ AccurateRipDisc AccurateRipDiscOf(const std::uint8_t* rawToc) {
     disc.tracks.resize(toc.tracks.size());
     std::vector<std::size_t> audio;  // TOC indexes of the audio tracks
     for (std::size_t i = 0; i < toc.tracks.size(); ++i) {
-        if (!IsDataDescriptor(rawToc, i))
+        if (!toc.tracks[i].data)
             audio.push_back(i);
     }
     if (audio.empty())
@@ -60,14 +53,11 @@ AccurateRipDisc AccurateRipDiscOf(const std::uint8_t* rawToc) {
         id1 += track.start;
         id2 += (track.start > 0 ? track.start : 1) * static_cast<std::uint32_t>(j + 1);
 
-        std::uint32_t end = track.end;
-        const bool dataFollows = audio[j] + 1 < toc.tracks.size() && j + 1 == audio.size();
-        if (dataFollows && end >= track.start + kSessionGap)
-            end -= kSessionGap;
         AccurateRipPosition& position = disc.tracks[audio[j]];
         position.track = static_cast<int>(j + 1);
         position.audioTracks = disc.audioTracks;
-        position.samples = std::uint64_t{end - track.start} * kSectorSamples;
+        // ReadDiscToc ends an enhanced CD's last audio track with its session.
+        position.samples = std::uint64_t{track.end - track.start} * kSectorSamples;
     }
     disc.id1 = id1 + lead;
     disc.id2 = id2 + lead * static_cast<std::uint32_t>(disc.audioTracks + 1);

@@ -2,29 +2,17 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 
 #include "core/jobs/Event.h"
 #include "core/net/HttpGet.h"
+#include "core/platform/ThreadGuard.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
 namespace {
 
 using Status = AccurateRipLookupResult::Status;
-
-// The host part of "host", "host:port", "http://host:port/path", "[::1]:port".
-std::string HostOf(std::string server) {
-    if (const auto scheme = server.find("://"); scheme != std::string::npos)
-        server.erase(0, scheme + 3);
-    server = server.substr(0, server.find('/'));
-    if (!server.empty() && server.front() == '[')
-        return server.substr(1, server.find(']') - 1);
-    if (server.find(':') != server.rfind(':'))
-        return server;  // a bare IPv6 address
-    return server.substr(0, server.find(':'));
-}
 
 }  // namespace
 
@@ -33,14 +21,6 @@ std::string AccurateRipUrl(const std::string& server, const AccurateRipDisc& dis
     while (!base.empty() && base.back() == '/')
         base.pop_back();
     return base + "/accuraterip/" + disc.DatabasePath();
-}
-
-bool AccurateRipServerForbidden(const std::string& server) {
-    const char* only = std::getenv("KORVIDA_LOOPBACK_ONLY");
-    if (only == nullptr || *only == '\0')
-        return false;
-    const std::string host = HostOf(server);
-    return !(host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0);
 }
 
 struct AccurateRipLookup::State {
@@ -56,11 +36,6 @@ struct AccurateRipLookup::State {
 AccurateRipLookupResult AccurateRipLookup::Run(const AccurateRipDisc& disc,
                                                const Settings& settings, Event* cancel) {
     AccurateRipLookupResult result;
-    if (AccurateRipServerForbidden(settings.AccurateRipServer)) {
-        result.status = Status::kFailed;
-        result.detail = "只允许查询本机服务器: " + settings.AccurateRipServer;
-        return result;
-    }
     HttpRequest request;
     request.url = AccurateRipUrl(settings.AccurateRipServer, disc);
     request.userAgent = KorvidaUserAgent();
@@ -94,13 +69,28 @@ void AccurateRipLookup::Start(const AccurateRipDisc& disc, const Settings& setti
     state_ = std::make_shared<State>();
     state_->disc = disc;
     state_->settings = settings;
-    thread_ = std::thread([state = state_] {
-        AccurateRipLookupResult result = Run(state->disc, state->settings, &state->cancel);
-        std::lock_guard lock(state->mutex);
-        state->result = std::move(result);
-        state->done = true;
-        state->ended.notify_all();
-    });
+    const auto end = [](State& state, AccurateRipLookupResult result) {
+        std::lock_guard lock(state.mutex);
+        state.result = std::move(result);
+        state.done = true;
+        state.ended.notify_all();
+    };
+    const auto failed = [](const std::string& text) {
+        AccurateRipLookupResult result;
+        result.status = Status::kFailed;
+        result.detail = text;
+        return result;
+    };
+    try {
+        thread_ = StartGuardedThread(
+            [state = state_, end] {
+                end(*state, Run(state->disc, state->settings, &state->cancel));
+            },
+            [state = state_, end, failed](const std::string& text) { end(*state, failed(text)); });
+    } catch (const std::exception& error) {
+        // No thread for the lookup: the rip goes on and its verdict says why.
+        end(*state_, failed(UnexpectedErrorText(error.what())));
+    }
 }
 
 AccurateRipLookupResult AccurateRipLookup::Finish(std::uint32_t graceMs) {

@@ -17,11 +17,6 @@ struct Settings;
 // A server given with its scheme keeps it.
 std::string AccurateRipUrl(const std::string& server, const AccurateRipDisc& disc);
 
-// True when the environment restricts lookups to this machine (KORVIDA_LOOPBACK_ONLY set,
-// as the tests, benchmarks and scripts do) and `server` names another host: such a lookup
-// is never sent.
-bool AccurateRipServerForbidden(const std::string& server);
-
 // The request for one disc's database file, run on its own thread while the drive reads,
 // so it adds no time to a rip. Owned by the rip thread, which alone calls it.
 class AccurateRipLookup {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "core/cdrom/Toc.h"
 #include "core/disc/DiscInfo.h"
@@ -47,8 +48,8 @@ const RipJobItem* ItemOfTrack(const RipJob& job, int index) {
 
 CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std::string& program) {
     CueSheet sheet;
-    if (job.settings.OutputFormat != kOutputWav) {
-        sheet.problem = "只为 WAV 文件写入";
+    if (job.settings.OutputFormat != kOutputWav && job.settings.OutputFormat != kOutputFlac) {
+        sheet.problem = "只为 WAV 和 FLAC 文件写入";
         return sheet;
     }
     if (!job.disc) {
@@ -61,6 +62,9 @@ CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std
     std::string body;
     bool first = true;
     bool trimmed = false;
+    // Where the frames before the next audio track begin that no file holds: the disc's
+    // start, or a data track left out.
+    std::optional<std::uint32_t> gapFrom = 0;
     for (std::size_t i = 0; i + 1 < toc.descriptors.size(); ++i) {
         const TocDescriptor& d = toc.descriptors[i];
         char line[128];
@@ -68,6 +72,7 @@ CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std
             std::snprintf(line, sizeof line, "REM DATA TRACK %02u LBA %u NOT RIPPED\n",
                           d.trackNumber, d.lba);
             body += line;
+            gapFrom = d.lba;
             continue;
         }
         const RipJobItem* item = ItemOfTrack(job, static_cast<int>(i));
@@ -101,10 +106,17 @@ CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std
             flags += " PRE";
         if (!flags.empty())
             body += "    FLAGS" + flags + "\n";
-        if (first && d.lba > 0)
-            body += "    PREGAP " + Time(d.lba) + "\n";
+        if (gapFrom && d.lba > *gapFrom)
+            body += "    PREGAP " + Time(d.lba - *gapFrom) + "\n";
         body += "    INDEX 01 00:00:00\n";
         first = false;
+        gapFrom.reset();
+    }
+    // A data track at the end (an enhanced CD) runs to a lead-out no file gives.
+    if (toc.descriptors.size() >= 2 && toc.descriptors[toc.descriptors.size() - 2].IsData()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "REM LEAD-OUT LBA %u\n", toc.descriptors.back().lba);
+        body += line;
     }
     if (first) {
         sheet.problem = "光盘没有音频音轨";

@@ -81,9 +81,13 @@ void WriteRipLogIfAsked(RipJob& job, unsigned endMessage) {
     else
         cue = CueSheetText(job, folder, kProgram);
     std::string error;
-    if (cue.problem.empty() && !WriteFileAtomically(cuePath, cue.text, &error)) {
-        LogFileError(job.context, cuePath, Reason(cuePath, error));
-        cue.problem = "不能写入 " + cuePath;
+    if (cue.problem.empty()) {
+        if (WriteFileAtomically(cuePath, cue.text, &error)) {
+            job.cueSheetPath = cuePath;
+        } else {
+            LogFileError(job.context, cuePath, Reason(cuePath, error));
+            cue.problem = "不能写入 " + cuePath;
+        }
     }
     facts.cueSheet = cue.problem.empty() ? std::filesystem::path(cuePath).filename().string()
                                          : "未写入 (" + cue.problem + ")";

@@ -44,7 +44,7 @@ bool JobCommands::busy() const {
 void JobCommands::Rip() {
     if (discs_.busy())
         return;
-    const int total = PrepareRip(discs_.rows(), discs_.driver(), notifier_);
+    const int total = PrepareRip(discs_.rows(), discs_.disc(), discs_.driver(), notifier_);
     if (total == 0)
         return;
     host_.beforeRip();

@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include "core/musicbrainz/ApplyMusicBrainzRelease.h"
+#include "core/platform/ThreadGuard.h"
 
 namespace korvida::gui {
 
@@ -23,14 +24,38 @@ void MusicBrainzController::Start() {
     if (running_ || worker_.joinable())
         return;
     running_ = true;
-    // The TOC the disc was loaded with: the drive is not asked again from this thread.
-    worker_ = std::thread([this, toc = disc_.rawToc, settings = settings_, cancel = cancel_] {
-        MusicBrainzLookup lookup = LookUpMusicBrainz(toc, settings, cancel.get());
-        // Queued to the UI thread; a controller gone meanwhile drops the call with it.
+    // Queued to the UI thread; a controller gone meanwhile drops the call with it.
+    const auto report = [this](MusicBrainzLookup lookup) {
         QMetaObject::invokeMethod(
             this, [this, lookup = std::move(lookup)]() mutable { LookupDone(std::move(lookup)); },
             Qt::QueuedConnection);
-    });
+    };
+    const auto failed = [](const std::string& text) {
+        MusicBrainzLookup lookup;
+        lookup.outcome = MusicBrainzLookup::Outcome::kFailed;
+        lookup.errorText = text;
+        return lookup;
+    };
+    try {
+        // The TOC the disc was loaded with: the drive is not asked again from this thread.
+        worker_ = StartGuardedThread(
+            [this, toc = disc_.rawToc, settings = settings_, cancel = cancel_, report] {
+                // A busy server's wait shows as the page's status line.
+                const auto onWait = [this](const std::string& text) {
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, status = QString::fromStdString(text)] {
+                            status_ = status;
+                            emit changed();
+                        },
+                        Qt::QueuedConnection);
+                };
+                report(LookUpMusicBrainz(toc, settings, cancel.get(), 30000, onWait));
+            },
+            [report, failed](const std::string& text) { report(failed(text)); });
+    } catch (const std::exception& error) {
+        report(failed(UnexpectedErrorText(error.what())));
+    }
 }
 
 void MusicBrainzController::LookupDone(MusicBrainzLookup lookup) {

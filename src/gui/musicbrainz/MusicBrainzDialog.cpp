@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/freedb/MessagePage.h"
 #include "gui/freedb/StatusPage.h"
@@ -36,10 +37,14 @@ MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget*
     noMatchLayout->addWidget(submit_, 0, Qt::AlignRight);
     LayOutWizard(this, pages_, {progress_, releases_, noMatch_, error_}, {ok_, cancel_});
 
-    connect(ok_, &QPushButton::clicked, this,
-            [this] { controller_.Choose(releases_->selectedRow()); });
-    connect(releases_, &ReleaseListPage::rowActivated, this,
-            [this](int row) { controller_.Choose(row); });
+    connect(ok_, &QPushButton::clicked, this, [this] {
+        chosenRow_ = std::max(releases_->selectedRow(), 0);
+        controller_.Choose(releases_->selectedRow());
+    });
+    connect(releases_, &ReleaseListPage::rowActivated, this, [this](int row) {
+        chosenRow_ = std::max(row, 0);
+        controller_.Choose(row);
+    });
     connect(submit_, &QPushButton::clicked, this, [this] {
         QDesktopServices::openUrl(QUrl(controller_.submissionUrl(), QUrl::StrictMode));
     });
@@ -57,8 +62,16 @@ QWidget* MusicBrainzDialog::currentPage() const {
 void MusicBrainzDialog::ShowState() {
     using Page = MusicBrainzController::Page;
     progress_->SetText(controller_.statusText());
-    error_->SetText(controller_.errorText().isEmpty() ? tr("错误: 未知的错误！")
-                                                      : controller_.errorText());
+    QString error =
+        controller_.errorText().isEmpty() ? tr("错误: 未知的错误！") : controller_.errorText();
+    // A release the controller could not apply: the reason it was listed with.
+    const auto& found = controller_.releases();
+    if (controller_.page() == MusicBrainzController::Page::kError &&
+        static_cast<std::size_t>(chosenRow_) < found.size() &&
+        !found[static_cast<std::size_t>(chosenRow_)].note.empty())
+        error += QStringLiteral("\n") +
+                 QString::fromStdString(found[static_cast<std::size_t>(chosenRow_)].note);
+    error_->SetText(error);
     const Page page = controller_.page();
     const bool listShown = page == Page::kReleases && pages_->currentWidget() != releases_;
     if (listShown)

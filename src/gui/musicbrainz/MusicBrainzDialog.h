@@ -15,7 +15,7 @@ class StatusPage;
 // "从 MusicBrainz 获取唱片信息": the controller's pages with OK and Cancel, as the freedb
 // query dialog has them. The no-match page offers the disc's submission address in the
 // browser. Escape and the close box take Cancel's path; the dialog closes when the
-// controller has finished.
+// controller has finished. A release that cannot be applied shows why on the error page.
 class MusicBrainzDialog : public QDialog {
     Q_OBJECT
 
@@ -46,6 +46,7 @@ class MusicBrainzDialog : public QDialog {
     MessagePage* error_;
     QPushButton* ok_;
     QPushButton* cancel_;
+    int chosenRow_ = 0;  // the release last chosen; the only one is applied unasked
 };
 
 }  // namespace korvida::gui

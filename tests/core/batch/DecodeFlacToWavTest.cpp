@@ -84,5 +84,20 @@ TEST_F(DecodeFlacTest, DamageOrCancelLeavesTheEarlierFileAlone) {
         << "no temporary file is left";
 }
 
+// Zeros hold no frame, so the decoder reads on in search of one: a cancel must end that
+// search too (a sparse 3 GB file), and an endless device is refused outright.
+TEST_F(DecodeFlacTest, ACancelEndsTheSearchThroughZerosAndADeviceIsRefused) {
+    const std::string zeros = dir / "zeros.flac";
+    std::filesystem::resize_file((WriteFile(zeros, ""), zeros), 3ull << 30);
+    cancel.Set();
+    EXPECT_EQ(DecodeFlacToWav(zeros, output, job.context), 0);
+    EXPECT_TRUE(job.context.aborted);
+    EXPECT_EQ(LogTexts().back(), "用户已取消。");
+
+    std::filesystem::create_symlink("/dev/zero", dir / "endless.flac");
+    EXPECT_EQ(DecodeFlacToWav(dir / "endless.flac", output, job.context), 0);
+    EXPECT_EQ(LogTexts().back(), "不能打开输入文件 " + dir / "endless.flac" + "：它不是普通文件。");
+}
+
 }  // namespace
 }  // namespace korvida

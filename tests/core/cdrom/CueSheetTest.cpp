@@ -102,6 +102,68 @@ TEST(CueLayout, FilesGapsAndIndexesLandWhereTheDiscHasThem) {
     }
 }
 
+// A rip's sheet names the data tracks it left out: they are in the TOC (a data track
+// first, an enhanced CD's second session after the 11400 frames between the sessions), and
+// reading their frames or the gap fails as on a drive, where silence would be wrong data.
+TEST(CueLayout, DataTracksARipLeftOutAreInTheTocAndUnreadable) {
+    TempDir dir;
+    WriteFile(dir / "a.bin", PatternFrames(0, 20));
+    auto drive = LoadDrive(dir.path(),
+                           "REM DATA TRACK 01 LBA 0 NOT RIPPED\n"
+                           "FILE \"a.bin\" BINARY\n"
+                           "  TRACK 02 AUDIO\n"
+                           "    PREGAP 00:00:10\n"
+                           "    INDEX 01 00:00:00\n"
+                           "REM DATA TRACK 03 LBA 11430 NOT RIPPED\n"
+                           "REM LEAD-OUT LBA 11500\n");
+    ASSERT_TRUE(drive);
+    DriverOnImage setup(drive, 1, /*READ (10): whole frames of any track*/ 1);
+    std::uint8_t raw[kTocBufferSize];
+    ASSERT_EQ(setup.driver->ReadTOC(raw, 0), 1);
+    const TocView toc = ParseTocReply(raw, sizeof raw);
+    ASSERT_EQ(toc.descriptors.size(), 4u);
+    const std::uint32_t starts[] = {0, 10, 11430, 11500};
+    const std::uint8_t controls[] = {0x14, 0x10, 0x14, 0x14};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(toc.descriptors[i].lba, starts[i]) << i;
+        EXPECT_EQ(toc.descriptors[i].adrControl, controls[i]) << i;
+    }
+    EXPECT_EQ(AudioSessionEnd(toc), 30u);
+
+    const auto read = [&](std::uint32_t lba) {
+        std::vector<std::uint8_t> frame(kRawSectorSize);
+        const std::uint8_t cdb[10] = {
+            0x28, 0, 0, 0, static_cast<std::uint8_t>(lba >> 8), static_cast<std::uint8_t>(lba),
+            0,    0, 1, 0};  // READ (10)
+        return drive->Execute(
+            {cdb, sizeof cdb, DataDirection::kFromDevice, frame.data(), frame.size()});
+    };
+    EXPECT_TRUE(read(10).Succeeded());
+    for (std::uint32_t lba : {0u, 9u, 30u, 11429u, 11430u, 11499u}) {
+        const ScsiReply reply = read(lba);
+        EXPECT_EQ(reply.status, kScsiStatusCheckCondition) << lba;
+        EXPECT_EQ(reply.sense[2] & 0x0F, kSenseMediumError) << lba;
+    }
+    const std::uint8_t sessions[10] = {0x43, 0, 1, 0, 0, 0, 0, 0, 12, 0};  // READ TOC format 1
+    std::uint8_t reply[12] = {};
+    ASSERT_TRUE(
+        drive->Execute({sessions, sizeof sessions, DataDirection::kFromDevice, reply, sizeof reply})
+            .Succeeded());
+    EXPECT_EQ(reply[3], 2);  // last session
+    EXPECT_EQ(reply[6], 3);  // its first track: the data track
+
+    // A sheet written before the lead-out had its line: the data track gets four seconds.
+    WriteFile(dir / "old.cue",
+              "FILE \"a.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+              "REM DATA TRACK 02 LBA 11420 NOT RIPPED\n");
+    std::string error;
+    auto old = VirtualDrive::Open(dir / "old.cue", error);
+    ASSERT_TRUE(old) << error;
+    DriverOnImage oldSetup(std::shared_ptr<VirtualDrive>(std::move(old)));
+    ASSERT_EQ(oldSetup.driver->ReadTOC(raw, 0), 1);
+    EXPECT_EQ(ParseTocReply(raw, sizeof raw).descriptors.back().lba, 11420u + 300u);
+}
+
 struct BadSheet {
     const char* name;
     std::string cue;
@@ -138,32 +200,47 @@ INSTANTIATE_TEST_SUITE_P(
     Sheets, RefusedSheet,
     ::testing::Values(
         BadSheet{"MissingFile", "FILE \"nothere.bin\" BINARY\nTRACK 01 AUDIO\n",
-                 "disc.cue:1: FILE \"nothere.bin\": cannot open"},
+                 "disc.cue:1: FILE \"nothere.bin\": 不能打开"},
         BadSheet{"UnknownCommand", kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nFROBNICATE 1\n",
-                 "disc.cue:4: unknown command FROBNICATE"},
+                 "disc.cue:4: 未知的命令 FROBNICATE"},
         BadSheet{"TracksOutOfOrder",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 03 AUDIO\nINDEX 01 00:00:10\n",
-                 "disc.cue:4: TRACK 03 follows TRACK 1"},
+                 "disc.cue:4: TRACK 03 跟在 TRACK 1 之后"},
         BadSheet{"OverlappingTracks",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:05\nTRACK 02 AUDIO\nINDEX 01 00:00:03\n",
-                 "disc.cue:5: INDEX 01 00:00:03 of TRACK 2 overlaps"},
+                 "disc.cue:5: TRACK 2 的 INDEX 01 00:00:03 与前一个索引重叠"},
         BadSheet{"ZeroLengthTrack",
                  kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:05\nTRACK 02 AUDIO\nINDEX 01 00:00:05\n",
                  "disc.cue:5:"},
-        BadSheet{"MoreThan99Tracks", HundredTracks(), "disc.cue:200: more than 99 tracks"},
+        BadSheet{"MoreThan99Tracks", HundredTracks(), "disc.cue:200: 音轨超过 99 条"},
         BadSheet{"BinNotWholeSectors", "FILE \"odd.bin\" BINARY\nTRACK 01 AUDIO\n",
                  "disc.cue:1: FILE \"odd.bin\":"},
         BadSheet{"GarbageBytes", kFile + std::string("\x00\x01\xFF\xFE\x7F junk\n", 11),
-                 "disc.cue:2: not a text line"},
+                 "disc.cue:2: 不是文本行"},
         BadSheet{"IndexBeyondTheFile", kFile + "TRACK 01 AUDIO\nINDEX 01 00:01:45\n",
-                 "disc.cue:3: INDEX 01 00:01:45 lies beyond the end"},
+                 "disc.cue:3: INDEX 01 00:01:45 超出了"},
         BadSheet{"TrackWithoutIndex01",
                  kFile + "TRACK 01 AUDIO\nINDEX 00 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:00:09\n",
-                 "disc.cue:2: TRACK 1 has no INDEX 01"},
-        BadSheet{"TrackBeforeFile", "TRACK 01 AUDIO\n", "disc.cue:1: TRACK before any FILE"},
-        BadSheet{"UnsupportedMode", kFile + "TRACK 01 MODE1/2048\n", "disc.cue:2: track mode"},
-        BadSheet{"NoTracks", "REM nothing here\n", "no TRACK"},
-        BadSheet{"WaveThatIsNot", "FILE \"good.bin\" WAVE\n", "not a RIFF WAVE file"}),
+                 "disc.cue:2: TRACK 1 没有 INDEX 01"},
+        BadSheet{"TrackBeforeFile", "TRACK 01 AUDIO\n", "disc.cue:1: TRACK 出现在任何 FILE 之前"},
+        BadSheet{"UnsupportedMode", kFile + "TRACK 01 MODE1/2048\n", "disc.cue:2: 不支持音轨模式"},
+        BadSheet{"NoTracks", "REM nothing here\n", "没有 TRACK"},
+        BadSheet{"WaveThatIsNot", "FILE \"good.bin\" WAVE\n", "不是 RIFF WAVE 文件"},
+        BadSheet{"DataTrackInsideTheAudio",
+                 kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                         "REM DATA TRACK 02 LBA 100 NOT RIPPED\n",
+                 "disc.cue:4: 数据音轨 TRACK 02 的 LBA 100 落在它之前的帧中"},
+        BadSheet{"TrackAfterADataTrackInTheSameFile",
+                 kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+                         "REM DATA TRACK 02 LBA 200 NOT RIPPED\nTRACK 03 AUDIO\n",
+                 "disc.cue:5: TRACK 出现在任何 FILE 之前"},
+        BadSheet{"IndexOfADataTrackNotRipped",
+                 "REM DATA TRACK 01 LBA 0 NOT RIPPED\nINDEX 01 00:00:00\n",
+                 "disc.cue:2: INDEX 属于一条没有文件的数据音轨"},
+        BadSheet{"LeadOutBeforeTheDataTrackEnds",
+                 kFile + "TRACK 01 AUDIO\nINDEX 01 00:00:00\nREM LEAD-OUT LBA 200\n"
+                         "REM DATA TRACK 02 LBA 200 NOT RIPPED\n",
+                 "disc.cue:4: 导出区在最后一条音轨结束之前"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CueLayout, AFileThatIsAPipeIsRefusedWithoutWaitingForAWriter) {
@@ -183,7 +260,7 @@ TEST(CueLayout, AFileThatIsAPipeIsRefusedWithoutWaitingForAWriter) {
     const auto took = std::chrono::steady_clock::now() - started;
     loaded.set_value();
     EXPECT_LT(took, std::chrono::seconds(1));
-    EXPECT_NE(error.find("is not a regular file"), std::string::npos) << error;
+    EXPECT_NE(error.find("不是普通文件"), std::string::npos) << error;
     writer.join();
 }
 

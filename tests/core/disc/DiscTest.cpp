@@ -129,6 +129,21 @@ TEST_F(DiscTest, LengthsAndSizesOfTheRows) {
     EXPECT_EQ(disc.trackRanges[1].end, 8999u);
 }
 
+// An enhanced CD: the frames between the sessions (lead-out and lead-in) are no track's,
+// and AutoSelectAll ticks the audio tracks only.
+TEST_F(DiscTest, TheLastAudioTrackOfAnEnhancedCdEndsWithItsSession) {
+    auto drive = TocDriver::Audio(1, {0, 10000, 28067, 40000});
+    drive.entries[2].adrControl = 0x14;
+    ASSERT_TRUE(Load(drive).ok);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(disc.trackRanges[1].end, 16667u);
+    EXPECT_EQ(rows.row(1).texts[2], "01:28");
+    EXPECT_EQ(rows.row(1).texts[3], "14.95");
+    EXPECT_EQ(disc.trackRanges[2].start, 28067u);
+    EXPECT_EQ(disc.trackRanges[2].end, 40000u);
+    EXPECT_EQ(rows.CheckedTracks(), (std::vector<int>{0, 1}));
+}
+
 TEST_F(DiscTest, ContradictoryTocsAreRefusedWithAReason) {
     struct Case {
         const char* what;

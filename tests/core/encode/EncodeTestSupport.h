@@ -19,6 +19,7 @@
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/RipJob.h"
+#include "core/platform/TemporaryFile.h"
 #include "core/rip/OutputPath.h"
 #include "core/settings/Settings.h"
 #include "support/AudioTestSupport.h"
@@ -111,7 +112,8 @@ inline EncodeTask PlanTask(RipJob& job, const EncodeEnvironment& env, std::strin
     EncodeTask task;
     task.item = job.current;
     task.inputPath = job.tempWavPath;
-    task.deleteInput = !job.keepWav;
+    if (!job.keepWav)
+        task.temporaryInput = std::make_shared<TemporaryFile>(job.tempWavPath);
     task.outputFolder = env.outputFolder;
     task.outputPath = OutputPath(*job.current, env.outputFolder, extension, *env.settings);
     task.coverArt = job.coverArt;

@@ -209,13 +209,16 @@ TEST(ReadReply, HostileEntriesStayBounded) {
 }
 
 TEST(ReadReply, ControlBytesAndBareLineFeedsNeverReachATitle) {
+    // The last title makes the reply Latin-1 (0x85 cannot start a GB18030 character before
+    // a line end): it decodes to U+0085, a control character too.
     const std::string lines =
-        std::string("TTITLE0=a\0b\tc\r\n", 15) + "TTITLE1=one\nTTITLE2=two\r\n";
+        std::string("TTITLE0=a\0b\tc\r\n", 15) + "TTITLE1=one\nTTITLE2=two\r\nTTITLE3=x\x85\r\n";
     const FreedbRequest r = ParseRead(ReadReply(lines));
-    ASSERT_EQ(r.readResult.titles.size(), 3u);
+    ASSERT_EQ(r.readResult.titles.size(), 4u);
     EXPECT_EQ(r.readResult.titles[0].title, "a b c");
     EXPECT_EQ(r.readResult.titles[1].title, "one");
     EXPECT_EQ(r.readResult.titles[2].title, "two");
+    EXPECT_EQ(r.readResult.titles[3].title, "x ");
 }
 
 TEST(ReadReply, ReplyCutMidLineKeepsWhatArrived) {

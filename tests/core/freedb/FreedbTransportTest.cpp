@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -283,6 +284,36 @@ TEST(QueryThread, LookupFailuresNameTheirReason) {
                                              gai_strerror(EAI_FAIL) + "。");
     EXPECT_EQ(lookUp({EAI_SYSTEM, EMFILE, {}}),
               "网络错误 (代码 = " + std::to_string(EMFILE) + ")：打开的文件太多。");
+}
+
+// Loopback only: a numeric host off this machine is refused before any lookup, and an
+// address a lookup gives is checked before it is connected to.
+TEST(QueryThread, LoopbackOnlyRefusesHostsOffThisMachine) {
+    ASSERT_TRUE(std::getenv("KORVIDA_LOOPBACK_ONLY"));
+    FreedbServerSettings settings;
+    settings.Server = "10.9.9.9";
+    settings.QueryScript = FreedbTestServer::kQueryScript;
+    settings.Email = kEmail;
+    bool looked = false;
+    Transfer run = Exchange(settings, FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+        r.resolver = [&](const std::string& host, std::uint16_t port) {
+            looked = true;
+            return ResolveWithSystem(host, port);
+        };
+    });
+    EXPECT_FALSE(looked);
+    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR),
+              std::vector<std::string>{"只允许连接本机服务器: 10.9.9.9"});
+
+    settings.Server = "freedb.test";
+    run = Exchange(settings, FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
+        r.resolver = [](const std::string&, std::uint16_t port) {
+            return ResolveWithSystem("10.9.9.9", port);  // numeric: asks no name server
+        };
+    });
+    EXPECT_EQ(run.result, -1);
+    EXPECT_EQ(Texts(run, WM_FREEDB_ERROR),
+              std::vector<std::string>{"只允许连接本机服务器: freedb.test"});
 }
 
 // "(YYYY-MM-DD hh:mm:ss) 用户取消操作。"

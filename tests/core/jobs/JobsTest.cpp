@@ -4,16 +4,22 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <latch>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
+#include "core/jobs/EncoderPool.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/JobHandle.h"
+#include "core/jobs/JobLog.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
+#include "core/jobs/RipJob.h"
 #include "core/jobs/WorkerThread.h"
+#include "support/AudioTestSupport.h"
 
 namespace korvida {
 namespace {
@@ -126,6 +132,107 @@ TEST(ThreadGuard, AThrowingBodyEndsWithAMessageNotTheProgram) {
               });
     job.Wait();
     EXPECT_EQ(*job, std::vector<std::string>{"错误: 意外错误，错误原因: bug！"});
+}
+
+class EncoderPoolTest : public ::testing::Test {
+  protected:
+    EncoderPoolTest() {
+        job.items.resize(4);
+        job.context.mainWindow = &log;
+        job.context.cancelEvent = &cancel;
+    }
+    std::vector<std::string> LogTexts() const {
+        std::vector<std::string> texts;
+        for (const Message& m : log.Only(WM_JOB_LOG))
+            texts.push_back(m.text.substr(m.text.find(' ', m.text.find(' ') + 1) + 1));
+        return texts;
+    }
+    RipJob job;
+    Event cancel{false};  // auto-reset, as a job's
+    test::RecordingTarget log;
+};
+
+// Every stage a cancel stops says so in its own words; the job's log tells it once.
+TEST_F(EncoderPoolTest, ACancelOnFourWorkersIsLoggedOnce) {
+    std::latch allRunning(4);
+    {
+        EncoderPool pool(job, 4, EncoderPool::Shown::kOldestItem);
+        for (int n = 1; n <= 4; ++n)
+            ASSERT_TRUE(pool.Submit(n, "item", [&](JobContext& context) {
+                allRunning.count_down();
+                allRunning.wait();
+                cancel.Set();
+                while (!ConsumeCancelRequest(context))
+                    std::this_thread::yield();
+                if (FirstToReportCancel(context))
+                    LogFormatted(context, "用户已取消。");
+                return 1;
+            }));
+        pool.Finish();
+        EXPECT_TRUE(pool.cancelled());
+    }
+    EXPECT_EQ(LogTexts(), std::vector<std::string>{"用户已取消。"});
+    EXPECT_TRUE(job.context.aborted);
+    EXPECT_EQ(job.context.cancelReported, nullptr);
+}
+
+// The system refuses a thread: the pool works with those it has; with none, the job fails
+// with a line instead of ending the program.
+TEST_F(EncoderPoolTest, AThreadTheSystemRefusesLeavesTheWorkToTheOthers) {
+    for (int refuseFrom : {1, 0}) {
+        int started = 0;
+        const auto starter = [&](std::function<void()> body, int priority,
+                                 ThreadFailure onFailure) {
+            if (started++ >= refuseFrom)
+                throw std::system_error(EAGAIN, std::generic_category(), "no more threads");
+            return StartWorkerThread(std::move(body), priority, std::move(onFailure));
+        };
+        std::atomic<int> done{0};
+        EncoderPool pool(job, 4, EncoderPool::Shown::kOldestItem, starter);
+        for (int n = 1; n <= 4; ++n)
+            if (!pool.Submit(n, "item", [&](JobContext&) { return ++done, 1; }))
+                break;
+        pool.Finish();
+        EXPECT_EQ(done, refuseFrom == 0 ? 0 : 4);
+        EXPECT_EQ(pool.failed(), refuseFrom == 0);
+    }
+    ASSERT_EQ(LogTexts().size(), 1u);
+    EXPECT_EQ(LogTexts()[0].rfind("错误: 意外错误，错误原因: no more threads", 0), 0u)
+        << LogTexts()[0];
+}
+
+// A window slow to take a worker's message holds that worker only: the others go on
+// taking and ending their items meanwhile.
+TEST_F(EncoderPoolTest, AWindowSlowToAnswerHoldsOnlyTheWorkerItAnswers) {
+    Event secondDone(false);
+    bool othersWentOn = false;
+    class SlowWindow : public test::RecordingTarget {
+      public:
+        explicit SlowWindow(Event& done, bool& wentOn) : done_(done), wentOn_(wentOn) {}
+        void send(Message message) override {
+            if (message.id == WM_DECODE_STATUS)
+                wentOn_ = done_.Wait(5000);  // a bound, so a failing pool still ends
+            RecordingTarget::send(std::move(message));
+        }
+
+      private:
+        Event& done_;
+        bool& wentOn_;
+    } window(secondDone, othersWentOn);
+    job.context.progressWindow = &window;
+    {
+        EncoderPool pool(job, 2, EncoderPool::Shown::kOldestItem);
+        ASSERT_TRUE(pool.Submit(1, "first", [](JobContext& context) {
+            context.progressWindow->send(WM_DECODE_STATUS, 0, 0, "first");
+            return 1;
+        }));
+        ASSERT_TRUE(pool.Submit(2, "second", [&](JobContext&) {
+            secondDone.Set();
+            return 1;
+        }));
+        pool.Finish();
+    }
+    EXPECT_TRUE(othersWentOn);
 }
 
 }  // namespace

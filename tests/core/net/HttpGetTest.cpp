@@ -1,5 +1,6 @@
 #include "core/net/HttpGet.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,6 +9,7 @@
 
 #include "core/jobs/Event.h"
 #include "core/settings/Settings.h"
+#include "support/TempHome.h"
 #include "support/http/HttpTestServer.h"
 
 namespace korvida {
@@ -115,6 +117,7 @@ TEST(HttpGet, ABodyOverTheLimitFailsTheRequest) {
 }
 
 TEST(HttpGet, RequestsToOneHostKeepTheirDistanceAcrossThreads) {
+    test::TempHome home;  // where the spacing between processes is kept
     HttpTestServer server;
     server.Answer("/", 200, "ok", "text/plain");
     HttpRequest request = Get(server.BaseUrl() + "/spaced");
@@ -129,7 +132,9 @@ TEST(HttpGet, RequestsToOneHostKeepTheirDistanceAcrossThreads) {
     for (std::size_t i = 1; i < requests.size(); ++i) {
         const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(
             requests[i].received - requests[i - 1].received);
-        EXPECT_GE(gap.count(), 290) << "between requests " << i - 1 << " and " << i;
+        // Starts are spaced; arrivals may be closer when a loaded machine delays one
+        // request's connection. Unspaced requests arrive within milliseconds.
+        EXPECT_GE(gap.count(), 200) << "between requests " << i - 1 << " and " << i;
     }
 }
 
@@ -155,6 +160,77 @@ TEST(HttpGet, GoesThroughTheFreedbProxyWithItsCredentials) {
     EXPECT_EQ(requests[0].target, "http://names.invalid/ws/2/x");
     // base64("ann:s3cret:x")
     EXPECT_EQ(requests[0].Header("Proxy-Authorization"), "Basic YW5uOnMzY3JldDp4");
+}
+
+// A busy server that says when to come back is asked once more then, the wait told
+// first; a wait beyond the bound is not waited for, and a cancel ends one at once.
+TEST(HttpGet, ABusyServerIsAskedAgainAfterTheWaitItNames) {
+    HttpTestServer server;
+    HttpTestServer::Route busy;
+    busy.status = 503;
+    busy.headers = {"Retry-After: 1"};
+    server.SetRoute("/", busy);
+    HttpRequest request = Get(server.BaseUrl() + "/ws");
+    std::vector<std::string> told;
+    request.onWait = [&](const std::string& text) { told.push_back(text); };
+    std::thread recovers([&] {
+        if (server.WaitForRequests(1, 5000))
+            server.Answer("/", 200, "ok", "text/plain");
+    });
+    const HttpResponse response = HttpGet(request);
+    recovers.join();
+    ASSERT_TRUE(response.Ok()) << response.errorText;
+    EXPECT_EQ(server.Requests().size(), 2u);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("1 秒"), std::string::npos) << told[0];
+
+    busy.headers = {"Retry-After: 3600"};
+    server.SetRoute("/", busy);
+    EXPECT_EQ(HttpGet(request).status, 503);
+    EXPECT_EQ(server.Requests().size(), 3u);
+
+    busy.headers = {"Retry-After: 30"};
+    server.SetRoute("/", busy);
+    Event cancel(true);
+    request.cancel = &cancel;
+    request.onWait = [&](const std::string&) { cancel.Set(); };
+    EXPECT_EQ(HttpGet(request).outcome, HttpResponse::Outcome::kCancelled);
+    EXPECT_EQ(server.Requests().size(), 4u);
+}
+
+// Loopback only: every hop must be this machine, as curl reads the URL, and nothing is
+// sent (or looked up) for one that is not; the error names the hop refused.
+TEST(HttpGet, LoopbackOnlyHoldsForEveryHopAndNamesTheOneRefused) {
+    ASSERT_TRUE(std::getenv("KORVIDA_LOOPBACK_ONLY"));
+    HttpTestServer server;
+    server.Answer("/", 200, "here", "text/plain");
+    server.Redirect("/away", 307, "http://10.9.9.9:9/cover.jpg");
+    const auto refusal = [](const HttpResponse& response) {
+        EXPECT_EQ(response.outcome, HttpResponse::Outcome::kFailed);
+        return response.errorText;
+    };
+
+    EXPECT_THAT(refusal(HttpGet(Get("http://127.0.0.1@10.9.9.9:9/"))),
+                ::testing::StartsWith("只允许连接本机服务器: http://127.0.0.1@10.9.9.9:9/"));
+    EXPECT_EQ(refusal(HttpGet(Get("http://127.example.net/ws"))),
+              "只允许连接本机服务器: http://127.example.net/ws");
+    const std::string redirected = refusal(HttpGet(Get(server.BaseUrl() + "/away")));
+    EXPECT_EQ(redirected, "只允许连接本机服务器: http://10.9.9.9:9/cover.jpg");
+    EXPECT_EQ(server.Requests().size(), 1u);
+
+    Settings proxy;
+    proxy.bProxy = 1;
+    proxy.ProxyServer = "10.9.9.9";
+    proxy.ProxyPort = 9;
+    HttpRequest viaProxy = Get(server.BaseUrl() + "/");
+    viaProxy.proxySettings = &proxy;
+    EXPECT_EQ(refusal(HttpGet(viaProxy)), "只允许连接本机服务器: 10.9.9.9");
+
+    // localhost is this machine by name: its addresses are checked as it is connected to.
+    const HttpResponse local =
+        HttpGet(Get("http://localhost:" + std::to_string(server.port()) + "/"));
+    EXPECT_TRUE(local.Ok()) << local.errorText;
+    EXPECT_EQ(server.Requests().size(), 2u);
 }
 
 }  // namespace

@@ -457,6 +457,44 @@ TEST_F(ExtractTest, ReadOffsetStopsAtADataTrack) {
     EXPECT_EQ(job.items[0].verification.offsetZeroSamples, 30u);
 }
 
+// An audio read that reaches a data track or the lead-out fails: the warm-up before a
+// track after a data track, and on a disc shorter than the buffer, stays inside the audio.
+TEST_F(ExtractTest, WarmUpStaysInsideTheAudio) {
+    test::WriteFile(dir / "data.bin", std::string(100 * 2352, 'Z'));
+    test::WriteFile(dir / "audio.bin", Frames(0, 200));
+    test::WriteFile(dir / "mixed.cue",
+                    "FILE \"data.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
+                    "FILE \"audio.bin\" BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n");
+    disc = std::make_unique<test::DiscDriver>(dir / "mixed.cue");
+    disc->drive->SetRecording(true);
+    job.driver = disc->driver.get();
+    ASSERT_EQ(Extract(100, 300, 1), 1);
+    EXPECT_EQ(test::Reads(*disc->drive).front(), std::make_pair(100u, 26u));
+    EXPECT_TRUE(Samples() == Frames(0, 200));
+
+    InsertDisc({0}, 12);
+    ASSERT_EQ(Extract(0, 12), 1);
+    EXPECT_EQ(test::Reads(*disc->drive).front(), std::make_pair(0u, 12u));
+    EXPECT_TRUE(Samples() == Frames(0, 12));
+}
+
+// On an enhanced CD the offset reads past the last audio track reach the first session's
+// lead-out, which a drive cannot read: zeros, as past the disc's lead-out.
+TEST_F(ExtractTest, ReadOffsetStopsWhereTheAudioSessionEnds) {
+    test::WriteFile(dir / "audio.bin", Frames(0, 300));
+    test::WriteFile(dir / "data.bin", std::string(100 * 2352, 'Z'));
+    test::WriteFile(dir / "enhanced.cue",
+                    "FILE \"audio.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                    "REM SESSION 02\nFILE \"data.bin\" BINARY\n  TRACK 02 MODE1/2352\n"
+                    "    PREGAP 02:32:00\n    INDEX 01 00:00:00\n");
+    disc = std::make_unique<test::DiscDriver>(dir / "enhanced.cue");
+    job.driver = disc->driver.get();
+    disc->drive->SetReadOffset(30);
+    settings.ReadOffset = 30;
+    ASSERT_EQ(Extract(0, 300), 1);
+    EXPECT_EQ(job.items[0].verification.offsetZeroSamples, 30u);
+}
+
 class TestAndCopyTest : public ExtractTest, public ::testing::WithParamInterface<int> {};
 
 // Frames 100-102 read wrong, differently each time, for the first `altered` reads.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/audio/BinaryFile.h"
 #include "core/jobs/RipJob.h"
@@ -174,6 +175,26 @@ TEST(OutputPathTest, LongNamesAreCutBetweenCharactersKeepingTheNumberAndTheExten
     };
     EXPECT_EQ(name(248), "01-" + std::string(248, 't') + ".WAV");
     EXPECT_EQ(name(249), name(248));
+}
+
+// The system reads a path up to its first NUL: "Song\0One" and "Song\0Two" would both be
+// written to "Song", while the names compared before the rip looked different.
+TEST(OutputPathTest, ControlCharactersInNamesNeverCutThePath) {
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (const char* title : {"One", "Two"}) {
+        const std::string path =
+            OutputPath(Track(0, std::string("Song\0", 5) + title, std::string("A\0B", 3)),
+                       dir.path(), ".WAV", "<artist>/<title>\x01x", kDefaults);
+        EXPECT_EQ(path.find('\0'), std::string::npos);
+        ASSERT_TRUE(BinaryFile().Open(path, BinaryFile::Mode::kCreate)) << path;
+        paths.push_back(path);
+    }
+    EXPECT_EQ(paths[0], dir.path() + "/A B/Song One x.WAV");
+    EXPECT_TRUE(fs::exists(paths[0]) && fs::exists(paths[1]) && paths[0] != paths[1]);
+    EXPECT_EQ(
+        PlannedOutputPath(Track(0, "t"), std::string("/tmp\0/x", 7), ".WAV", "<title>", kDefaults),
+        "");
 }
 
 TEST(OutputPathTest, FolderGetsExactlyOneSeparator) {

@@ -245,11 +245,11 @@ TEST_F(RipThreadTest, FailingTrackEndsTheJobAndLaterTracksAreNotBegun) {
 }
 
 TEST_F(RipThreadTest, NothingTickedIsRefusedWithoutAThread) {
-    EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 0);
+    EXPECT_EQ(PrepareRip(rows, info, disc.driver.get(), notifier), 0);
     EXPECT_FALSE(StartRip(rows, info, parties, settings, notifier).started());
     EXPECT_THAT(notifier.messages, ElementsAre(kSelectTrackMessage, kSelectTrackMessage));
     Tick({3});
-    EXPECT_EQ(PrepareRip(rows, disc.driver.get(), notifier), 1);
+    EXPECT_EQ(PrepareRip(rows, info, disc.driver.get(), notifier), 1);
 }
 
 // A rule that names two tracks alike would write them one over the other and end as done.
@@ -306,7 +306,7 @@ TEST_F(RipThreadTest, TitleTooLongForAFileNameIsCutBehindTheNumberAndTheNextTrac
 int FakeMp3Stage(EncodeTask& task) {
     const std::string wav = ReadFile(task.inputPath);
     EXPECT_EQ(wav.size(), 44u + 60 * 2352) << task.inputPath;
-    EXPECT_TRUE(task.deleteInput);
+    EXPECT_TRUE(task.temporaryInput);
     task.item->outputPath = task.inputPath + ".MP3";
     std::filesystem::remove(task.inputPath);
     return 1;
@@ -347,6 +347,22 @@ TEST_F(RipThreadTest, EncodedFormatsRipToATemporaryFileForTheirStage) {
                               std::pair<std::intptr_t, std::string>(3, "FRZ039900212")));
     EXPECT_TRUE(std::filesystem::is_empty(home / "tmp"));
     EXPECT_EQ(progress.Only(WM_JOB_DONE).size(), 1u);
+}
+
+// A stage that gives up before it opens anything (an encoder library that will not load)
+// leaves no temporary WAV behind, in turn or on the workers.
+TEST_F(RipThreadTest, AStageThatGivesUpAtOnceLeavesNoTemporaryWav) {
+    settings.OutputFormat = kOutputMp3;
+    Tick({1, 2});
+    for (int threads : {1, 2}) {
+        settings.EncoderThreads = threads;
+        std::unique_ptr<RipJob> job = BuildRipJob(rows, info);
+        job->driver = disc.driver.get();
+        job->context.mainWindow = &main;
+        job->settings = settings;
+        RipThread(*job, WithMp3Stage([](JobContext&, EncodeTask&) { return 0; }));
+        EXPECT_TRUE(std::filesystem::is_empty(home / "tmp")) << threads << " thread(s)";
+    }
 }
 
 // Passes everything on to a queue handled on the test's thread, as the GUI's event loop
