@@ -174,6 +174,11 @@ void DiscController::eject() {
     driver_->Eject();
     storeDisc();
     Empty();
+    // Said at once, as a refresh would say it; a drive that cannot tell its tray is
+    // empty at least.
+    status_ = QString::fromStdString(DeviceStatusText(*driver_) +
+                                     (driver_->TrayOpen() ? kTrayOpenStatus : kNoDiscStatus));
+    emit statusChanged(status_);
     emit discLoaded(false, 0);
 }
 

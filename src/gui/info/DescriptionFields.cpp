@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPalette>
 
 #include "core/encode/Id3Tag.h"
 
@@ -34,11 +35,30 @@ QComboBox* DescriptionFields::AddGenre(QFormLayout* form, const QString& label) 
     return genre_;
 }
 
+QLineEdit* DescriptionFields::AddShown(QFormLayout* form, const QString& label,
+                                       const QString& objectName) {
+    auto* shown = new QLineEdit(ParentFor(form));
+    shown->setObjectName(objectName);
+    shown->setReadOnly(true);
+    shown->setFrame(false);
+    // The window's colour behind it, as behind a label.
+    QPalette palette = shown->palette();
+    palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
+    shown->setPalette(palette);
+    shown->setFocusPolicy(Qt::ClickFocus);
+    form->addRow(label, shown);
+    return shown;
+}
+
 void DescriptionFields::Load(const TrackInfo& info) {
-    for (const Edit& e : edits_)
+    for (const Edit& e : edits_) {
         e.edit->setText(QString::fromStdString(info.*e.field));
-    if (genre_)
+        e.edit->setCursorPosition(0);
+    }
+    if (genre_) {
         genre_->setEditText(QString::fromStdString(info.GenreName));
+        genre_->lineEdit()->setCursorPosition(0);
+    }
 }
 
 void DescriptionFields::Store(TrackInfo& info) const {
