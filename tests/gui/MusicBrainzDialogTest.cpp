@@ -120,6 +120,39 @@ TEST_F(MusicBrainzDialogTest, OneReleaseIsAppliedStoredAndItsCoverShownInTheAlbu
     test::ActionOf(window, gui::cmd::kDiscInfo)->trigger();
 }
 
+// A new pick replaces the cover or leaves none; what became of each fetch is on the
+// status line.
+TEST_F(MusicBrainzDialogTest, ANewPickReplacesOrClearsTheCoverAndTheStatusLineSaysSo) {
+    const std::string first = "1f2e3d4c-0000-4000-8000-0000000000b1";
+    const std::string second = "1f2e3d4c-0000-4000-8000-0000000000b2";
+    const std::string third = "1f2e3d4c-0000-4000-8000-0000000000b3";
+    QByteArray png;
+    QBuffer buffer(&png);
+    QImage(20, 20, QImage::Format_RGB32).save(&buffer, "PNG");
+    server.Answer("/release/" + first + "/", 200, png.toStdString(), "image/png");
+    server.Answer("/release/" + third + "/", 500, "busy", "text/plain");
+    gui::MainWindow& window = Open(true);
+    const auto pick = [&](const std::string& id, const char* note) {
+        server.Answer("/ws/2/discid/", 200, Releases({Release(id, id.substr(34), "1999", "GB")}));
+        test::ActionOf(window, gui::cmd::kQueryMusicBrainz)->trigger();  // closes by itself
+        return QTest::qWaitFor(
+            [&] { return test::StatusOf(window)->text().endsWith(QString::fromUtf8(note)); },
+            20000);
+    };
+    const auto cover = [&] { return LoadCoverArt(test::DiscsOf(window).disc()) != nullptr; };
+
+    ASSERT_TRUE(pick(first, "已获取封面图片"));
+    EXPECT_TRUE(cover());
+    // The cover server has no front image of the second: the first one's cover goes.
+    ASSERT_TRUE(pick(second, "所选唱片没有封面图片"));
+    EXPECT_EQ(test::DiscsOf(window).disc().album.Artist, "b2");
+    EXPECT_FALSE(cover());
+    ASSERT_TRUE(pick(first, "已获取封面图片"));
+    ASSERT_TRUE(pick(third, "获取封面图片失败: 封面服务器的回答: HTTP 500。"));
+    EXPECT_FALSE(cover());
+    EXPECT_TRUE(test::StatusOf(window)->text().startsWith(QStringLiteral("设备: ")));
+}
+
 TEST_F(MusicBrainzDialogTest, SeveralReleasesAreListedAndTheSecondOneIsApplied) {
     server.Answer(
         "/ws/2/discid/", 200,

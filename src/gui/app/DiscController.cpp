@@ -182,6 +182,11 @@ void DiscController::eject() {
     emit discLoaded(false, 0);
 }
 
+void DiscController::showNote(const QString& note) {
+    status_ = (driver_ ? QString::fromStdString(DeviceStatusText(*driver_)) : QString()) + note;
+    emit statusChanged(status_);
+}
+
 void DiscController::Empty() {
     // The disc's record goes with its rows: a list that shows no disc holds no TOC either,
     // so the same disc coming back compares as a change.
