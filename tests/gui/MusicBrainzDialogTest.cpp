@@ -164,10 +164,15 @@ TEST_F(MusicBrainzDialogTest, SeveralReleasesAreListedAndTheSecondOneIsApplied) 
         ASSERT_TRUE(WaitForPage(dialog, dialog.releasePage()));
         QTreeWidget* list = dialog.releasePage()->list();
         ASSERT_EQ(list->topLevelItemCount(), 3);
+        // Title first; the country by its name; the disc of the set in a column of its
+        // own, the format (CD for all) in none.
+        ASSERT_EQ(list->columnCount(), 5);
         QTreeWidgetItem* second = list->topLevelItem(1);
-        EXPECT_EQ(second->text(0), QStringLiteral("Second"));
+        EXPECT_EQ(second->text(0), QStringLiteral("Album of Second"));
+        EXPECT_EQ(second->text(1), QStringLiteral("Second"));
         EXPECT_EQ(second->text(2), QStringLiteral("2001-02-03"));
-        EXPECT_EQ(second->text(3), QStringLiteral("JP"));
+        EXPECT_EQ(second->text(3), QStringLiteral("日本"));
+        EXPECT_EQ(second->toolTip(3), QStringLiteral("日本 (JP)"));
         EXPECT_EQ(second->text(4), QStringLiteral("1/2"));
         EXPECT_EQ(dialog.focusWidget(), list);
         QTest::keyClick(list, Qt::Key_Down);

@@ -13,6 +13,7 @@
 #include "gui/freedb/WizardFrame.h"
 #include "gui/musicbrainz/MusicBrainzController.h"
 #include "gui/musicbrainz/ReleaseListPage.h"
+#include "gui/widgets/GrowToShow.h"
 
 namespace korvida::gui {
 
@@ -80,8 +81,10 @@ void MusicBrainzDialog::ShowState() {
     pages_->setCurrentIndex(static_cast<int>(page));  // pages were added in Page order
     ok_->setEnabled(controller_.okEnabled());
     ok_->setDefault(controller_.okEnabled());
-    if (listShown)
+    if (listShown) {
+        GrowToShow(this, pages_, releases_);
         releases_->list()->setFocus();
+    }
     if (page == Page::kNoMatch)
         submit_->setDefault(true);
     cancel_->setEnabled(controller_.cancelEnabled());

@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
@@ -20,6 +19,7 @@
 #include "gui/progress/LogWindow.h"
 #include "gui/progress/ProgressPage.h"
 #include "gui/progress/ProgressTexts.h"
+#include "gui/widgets/GrowToShow.h"
 
 namespace korvida::gui {
 namespace {
@@ -195,7 +195,8 @@ void ProgressWindow::HandleMessage(const Message& m) {
                 completion_->ShowJob(*job);
             tick_->stop();
             ShowPage(kCompletionPage);
-            GrowToFit();
+            // A rip of many tracks lists many files.
+            GrowToShow(this, pages_, completion_);
             setWindowTitle(tr("已完成！"));
             button_->setText(tr("关闭"));
             if (TheSettings().bOpenOutputFolder)
@@ -223,18 +224,6 @@ void ProgressWindow::ShowJobTimes() {
     const QString leftText = left ? ClockText(*left) : QStringLiteral("--:--");
     extract_->SetJobTimes(ClockText(now), leftText);
     encode_->SetJobTimes(ClockText(now), leftText);
-}
-
-void ProgressWindow::GrowToFit() {
-    // A rip of many tracks lists many files: the window grows to show them (never past
-    // most of the screen), and the user may make it larger still.
-    const QSize more = (completion_->sizeHint() - pages_->size()).expandedTo(QSize(0, 0));
-    QSize wanted = size() + more;
-    if (const QScreen* shown = screen()) {
-        const QRect room = shown->availableGeometry();
-        wanted = wanted.boundedTo(QSize(room.width() * 4 / 5, room.height() * 4 / 5));
-    }
-    resize(wanted.expandedTo(size()));
 }
 
 void ProgressWindow::reject() {

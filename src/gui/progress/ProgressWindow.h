@@ -76,7 +76,6 @@ class ProgressWindow : public QDialog {
 
   private:
     void ShowPage(Page page);
-    void GrowToFit();
     void ShowJobTimes();
     void OpenLog();
 
