@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -190,13 +191,30 @@ TEST_F(MusicBrainzDialogTest, AnUnknownDiscOffersItsSubmissionAddressAndChangesN
     Open(true);
     Run([&browser](gui::MusicBrainzDialog& dialog) {
         ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
-        QTest::mouseClick(dialog.submitButton(), Qt::LeftButton);
+        // The address is on the page, safe, to be copied; Enter opens it.
+        auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("submissionUrl"));
+        ASSERT_NE(url, nullptr);
+        EXPECT_TRUE(url->isReadOnly());
+        EXPECT_TRUE(
+            url->text().startsWith(QStringLiteral("https://musicbrainz.org/cdtoc/attach?id=")))
+            << url->text().toStdString();
+        EXPECT_EQ(dialog.focusWidget(), dialog.submitButton());
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
         ASSERT_EQ(browser.opened.size(), 1);
-        EXPECT_TRUE(browser.opened[0].toString().contains(QStringLiteral("id=")));
+        EXPECT_EQ(browser.opened[0].toString(), url->text());
+        EXPECT_TRUE(dialog.isVisible());
+
+        // No browser: the page says so and the address is selected for copying.
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        auto* missing = dialog.findChild<QLabel*>(QStringLiteral("browserMissing"));
+        ASSERT_NE(missing, nullptr);
+        EXPECT_TRUE(missing->isHidden());
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+        EXPECT_FALSE(missing->isHidden());
+        EXPECT_EQ(url->selectedText(), url->text());
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     EXPECT_EQ(server.Requests().size(), 2u);  // by disc id, then by TOC
     EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
     EXPECT_FALSE(std::filesystem::exists(demo.home / "db/14004103.db"));

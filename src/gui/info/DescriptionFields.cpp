@@ -3,9 +3,9 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QPalette>
 
 #include "core/encode/Id3Tag.h"
+#include "gui/widgets/ShownText.h"
 
 namespace korvida::gui {
 
@@ -37,15 +37,8 @@ QComboBox* DescriptionFields::AddGenre(QFormLayout* form, const QString& label) 
 
 QLineEdit* DescriptionFields::AddShown(QFormLayout* form, const QString& label,
                                        const QString& objectName) {
-    auto* shown = new QLineEdit(ParentFor(form));
+    QLineEdit* shown = NewShownText(ParentFor(form));
     shown->setObjectName(objectName);
-    shown->setReadOnly(true);
-    shown->setFrame(false);
-    // The window's colour behind it, as behind a label.
-    QPalette palette = shown->palette();
-    palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
-    shown->setPalette(palette);
-    shown->setFocusPolicy(Qt::ClickFocus);
     form->addRow(label, shown);
     return shown;
 }

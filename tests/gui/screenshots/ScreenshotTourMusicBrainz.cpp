@@ -96,7 +96,9 @@ void ScreenshotTour::MusicBrainzWizard() {
               {QStringLiteral("musicbrainz-no-match"),
                [controller] {
                    MusicBrainzLookup none = Lookup(Outcome::kNotFound);
-                   none.disc.submissionUrl = "https://musicbrainz.org/cdtoc/attach?id=demo";
+                   none.disc.submissionUrl =
+                       "https://musicbrainz.org/cdtoc/attach?id=Wn8eRBtfLDfM0qjYPdxrz.Zjs_U-"
+                       "&tracks=3&toc=1+3+22650+150+7650+15150";
                    controller->LookupDone(none);
                }},
               {QStringLiteral("musicbrainz-error"),
