@@ -104,7 +104,8 @@ void ScreenshotTour::MusicBrainzWizard() {
               {QStringLiteral("musicbrainz-error"),
                [controller] {
                    MusicBrainzLookup failed = Lookup(Outcome::kFailed);
-                   failed.errorText = "网络错误 (代码 = 111)：连接被拒绝。";
+                   failed.errorText =
+                       "网络错误 (代码 = 111)：连接被拒绝 (服务器 musicbrainz.org)。";
                    controller->LookupDone(failed);
                }}},
              [this, dialog, controller] {
