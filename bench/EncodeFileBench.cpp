@@ -17,7 +17,7 @@
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJobItem.h"
+#include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "core/audio/Normalisation.h"
 #include "core/jobs/Event.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {

@@ -16,8 +16,8 @@
 #include "core/encode/EncoderLibrary.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace korvida::cli {

@@ -10,7 +10,7 @@
 #include "cli/CliContext.h"
 #include "core/jobs/JobCaptions.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/text/FormatText.h"
 
 namespace korvida::cli {

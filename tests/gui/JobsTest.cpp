@@ -20,7 +20,7 @@
 
 #include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/rip/RipStep.h"
 #include "core/settings/Settings.h"
 #include "gui/GuiTestSupport.h"
@@ -47,7 +47,7 @@ struct LoneWindow {
             start = {w, l};
         });
     }
-    gui::JobLog log;
+    gui::LogLines log;
     test::RecordingNotifier notifier;
     ProgressWindow window;
     std::pair<int, int> start{-1, -1};

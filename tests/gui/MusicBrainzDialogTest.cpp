@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "core/musicbrainz/CoverArtStore.h"
+#include "core/disc/CoverArtStore.h"
 #include "gui/GuiTestSupport.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/DiscController.h"

@@ -231,7 +231,6 @@ struct FakeMixer : MixerControl {
         return true;
     }
     void SetSwitch(bool on) override { *switchOn = on; }
-    bool TakeChanges() override { return false; }
 
     std::array<long, 2> values{30, 60};
     bool* switchOn;

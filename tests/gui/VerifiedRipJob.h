@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/platform/OutputBase.h"
 #include "core/text/FormatText.h"
 #include "core/verify/MatchAccurateRip.h"

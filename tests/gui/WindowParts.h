@@ -16,7 +16,7 @@
 #include "gui/app/MainWindow.h"
 #include "gui/player/PlayerBar.h"
 #include "gui/player/PlayerController.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 
 namespace korvida::test {
 
@@ -63,7 +63,7 @@ inline gui::JobController& JobsOf(const gui::MainWindow& window) {
 inline gui::PlayerController& PlayerOf(const gui::MainWindow& window) {
     return PartOf<gui::PlayerController>(window);
 }
-inline gui::JobLog& LogOf(const gui::MainWindow& window) {
+inline gui::LogLines& LogOf(const gui::MainWindow& window) {
     return PartOf<gui::JobCommands>(window).log();
 }
 // The progress window of the running job, if one is open.

@@ -27,7 +27,6 @@ class BinaryFile {
     BinaryFile() = default;
 
     bool Open(const std::string& path, Mode mode);
-    bool IsOpen() const { return fd_.valid(); }
     // The file as messages name it: the path last given to Open, or the name set since
     // (a file written beside its final name is known to the user by that name).
     const std::string& path() const { return path_; }

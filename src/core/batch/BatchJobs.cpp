@@ -4,8 +4,8 @@
 #include "core/batch/EncodeFilesThread.h"
 #include "core/batch/NormaliseThread.h"
 #include "core/jobs/JobParties.h"
-#include "core/jobs/RipJob.h"
 #include "core/jobs/WorkerThread.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

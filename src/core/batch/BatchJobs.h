@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/encode/EncoderFormats.h"
-#include "core/jobs/RipJobHandle.h"
+#include "core/rip/RipJobHandle.h"
 
 namespace korvida {
 

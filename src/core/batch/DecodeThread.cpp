@@ -6,9 +6,9 @@
 #include "core/batch/BatchOutputPath.h"
 #include "core/batch/DecodeFlacToWav.h"
 #include "core/batch/RunFileJobItems.h"
-#include "core/jobs/RipJob.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
 #include "core/platform/OutputBase.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 namespace {

@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/audio/LoudnessMeter.h"
 #include "core/batch/BatchOutputPath.h"
 #include "core/batch/RunFileJobItems.h"
 #include "core/encode/EncodeTask.h"
-#include "core/jobs/RipJob.h"
 #include "core/platform/OutputBase.h"
 #include "core/platform/TickCount.h"
-#include "core/replaygain/LoudnessMeter.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 

@@ -2,7 +2,7 @@
 
 #include "core/audio/Normalisation.h"
 #include "core/batch/RunFileJobItems.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 void NormaliseThread(RipJob& job) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/jobs/EncoderPool.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/jobs/WorkerPool.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 namespace {
@@ -35,7 +35,7 @@ void RunFileJobItems(RipJob& job, const FileJobWork& work) {
     }
     bool failed = false;
     {
-        EncoderPool pool(job, workers, EncoderPool::Shown::kOldestItem);
+        WorkerPool pool(job.context, job.items.size(), workers, WorkerPool::Shown::kOldestItem);
         for (std::size_t i = 0; i < job.items.size(); ++i) {
             RipJobItem& item = job.items[i];
             if (!pool.Submit(static_cast<int>(i) + 1, item.name,

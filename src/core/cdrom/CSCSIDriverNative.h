@@ -95,8 +95,6 @@ class CSCSIDriverNative : public CSCSIDriver {
     int DeviceType() const { return deviceType_.load(); }
     // A new DigitalPlayback from the options sheet; the next PlayAudio uses it.
     void SetDigitalPlayback(bool on) { digitalPlayback_.store(on); }
-    // Device paths found by the last Init (the first drives of the table).
-    const std::vector<std::string>& DevicePaths() const { return paths_; }
     // The virtual drive at a drive-table index, or nullptr for a real drive.
     VirtualDrive* VirtualDriveAt(int driveIndex) const;
     // One "<cue>:<line>: <what>" text per image that gave no drive at the first Init, and

@@ -1,12 +1,9 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
 
 namespace korvida {
-
-class CSCSIDriver;
 
 // The names one entry of a disc's CD-Text gives, as UTF-8; empty when it gives none.
 struct CdTextEntry {
@@ -26,20 +23,5 @@ struct CdText {
         return true;
     }
 };
-
-// Reads the CD-Text of a READ TOC format 5 reply (`length` bytes, header included): the
-// block in `language` (an EBU language code, cdtext::kLanguage…) when the disc has one
-// and it names anything, else block 0. Only packs whose CRC holds are read; a string is
-// taken only when every pack it runs through arrived, so a damaged pack loses its strings
-// rather than shifting names onto other tracks. ISO-8859-1 and ASCII text is turned into
-// UTF-8; MS-JIS, Korean (KS C 5601) and Chinese (GB 2312) through iconv; a block in any
-// other character code gives nothing, and a string that does not convert is lost alone.
-// Control characters are dropped and each string is cut to 253 bytes, as database values
-// are.
-CdText ParseCdText(const std::uint8_t* reply, std::size_t length, std::uint8_t language);
-
-// READ TOC format 5 through the driver's current drive, parsed for `language`. Empty when
-// the drive has no CD-Text to give (or refuses the command).
-CdText ReadCdText(CSCSIDriver& driver, std::uint8_t language);
 
 }  // namespace korvida

@@ -7,6 +7,7 @@
 #include "core/disc/DiscDatabase.h"
 #include "core/disc/DiscToc.h"
 #include "core/disc/LocalDiscKey.h"
+#include "core/disc/ReadCdText.h"
 #include "core/disc/ReadDiscCodes.h"
 #include "core/ini/ProfileFile.h"
 #include "core/platform/UserNotifier.h"

@@ -1,3 +1,5 @@
+#include "core/disc/ParseCdText.h"
+
 #include <algorithm>
 #include <array>
 #include <map>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "core/cdrom/CdTextPack.h"
-#include "core/disc/CdText.h"
 #include "core/platform/ByteOrder.h"
 #include "core/text/ConvertCharset.h"
 #include "core/text/Utf8.h"

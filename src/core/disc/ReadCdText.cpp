@@ -1,9 +1,11 @@
+#include "core/disc/ReadCdText.h"
+
 #include <algorithm>
 #include <vector>
 
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/cdrom/Cdb.h"
-#include "core/disc/CdText.h"
+#include "core/disc/ParseCdText.h"
 #include "core/platform/ByteOrder.h"
 
 namespace korvida {

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/encode/EncodeItem.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
 
 namespace korvida {
@@ -91,7 +91,7 @@ bool EncodeFiles::HasRoomForOutput() {
 }
 
 bool EncodeFiles::Finish(bool cancelled, std::uint32_t loopStartTick) {
-    RipJobItem& item = *task_.item;
+    EncodeItem& item = *task_.item;
     if (!cancelled) {
         std::string error;
         if (!written_.MoveTo(outputPath_, &error)) {

@@ -8,7 +8,7 @@
 namespace korvida {
 
 class LoudnessMeter;
-struct RipJobItem;
+struct EncodeItem;
 class TemporaryFile;
 
 // One item for an encoder stage, planned by the job that runs it: the stage reads one WAV
@@ -16,7 +16,7 @@ class TemporaryFile;
 struct EncodeTask {
     // Named in the log lines, tagged from its description; the stage fills its outputPath
     // and outputFolder and turns its startTick into the elapsed milliseconds.
-    RipJobItem* item = nullptr;
+    EncodeItem* item = nullptr;
     std::string inputPath;  // the 16-bit PCM WAV to read
     // A rip's temporary WAV (the inputPath) is owned here, so it is deleted when the last
     // copy of the task goes: whether the stage ran to its end, returned early, or never

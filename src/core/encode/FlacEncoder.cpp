@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "core/audio/LoudnessMeter.h"
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/FlacVerifier.h"
+#include "core/encode/TrackReplayGain.h"
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
-#include "core/replaygain/LoudnessMeter.h"
-#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -182,7 +182,7 @@ unsigned FlacLevel(int level) {
 int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
     if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *task.item;
+    EncodeItem& item = *task.item;
     const Settings& settings = *context.settings;
 
     LogPlain(context, "正在编码 " + item.name + " ...");

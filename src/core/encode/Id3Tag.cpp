@@ -12,7 +12,7 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/encode/CoverPicture.h"
-#include "core/jobs/RipJobItem.h"
+#include "core/encode/EncodeItem.h"
 #include "core/text/Utf8.h"
 
 namespace korvida {
@@ -228,7 +228,7 @@ struct FrameRow {
 };
 
 // The frames in the order they are written, each only when its source is set.
-std::vector<FrameRow> Id3v2Frames(const RipJobItem& item) {
+std::vector<FrameRow> Id3v2Frames(const EncodeItem& item) {
     const TrackInfo& t = item.track;
     std::vector<FrameRow> rows;
     const auto add = [&](ID3_FrameID id, ID3_FieldID field, const std::string& text) {
@@ -307,7 +307,7 @@ int LookupGenreIndex(std::string_view name) {
     return kGenreOther;
 }
 
-Id3v1Record BuildId3v1(const RipJobItem& item) {
+Id3v1Record BuildId3v1(const EncodeItem& item) {
     Id3v1Record record{};
     const TrackInfo& t = item.track;
     std::memcpy(record.data(), "TAG", 3);
@@ -325,12 +325,12 @@ Id3v1Record BuildId3v1(const RipJobItem& item) {
     return record;
 }
 
-bool WriteId3v1(BinaryFile& output, const RipJobItem& item) {
+bool WriteId3v1(BinaryFile& output, const EncodeItem& item) {
     const Id3v1Record record = BuildId3v1(item);
     return output.Write(record.data(), record.size());
 }
 
-bool WriteId3v2(const std::string& path, const RipJobItem& item,
+bool WriteId3v2(const std::string& path, const EncodeItem& item,
                 const std::vector<std::uint8_t>* cover) {
     const std::optional<TaggedLayout> before = LayoutOf(path);
     std::unique_ptr<ID3Tag, TagDeleter> tag(ID3Tag_New());

@@ -9,7 +9,7 @@
 namespace korvida {
 
 class BinaryFile;
-struct RipJobItem;
+struct EncodeItem;
 
 // The ID3v1 genre names, index = genre number. Spelled as the genre lists of the
 // information dialogs show them ("Psychadelic", "Bebob" and "Acapella" included).
@@ -26,11 +26,11 @@ int LookupGenreIndex(std::string_view name);
 // it keeps 30.
 constexpr std::size_t kId3v1Size = 128;
 using Id3v1Record = std::array<std::uint8_t, kId3v1Size>;
-Id3v1Record BuildId3v1(const RipJobItem& item);
+Id3v1Record BuildId3v1(const EncodeItem& item);
 
 // Appends the item's ID3v1 record at the file's position (the end of the encoded data).
 // False, with the file's error, when the write fails.
-bool WriteId3v1(BinaryFile& output, const RipJobItem& item);
+bool WriteId3v1(BinaryFile& output, const EncodeItem& item);
 
 // Writes an ID3v2 tag with the item's frames in front of the closed file at `path`
 // (TIT2 TPE1 TALB TYER COMM TCOM TOPE TCOP WXXX TENC TRCK TCON TSRC, each only when its
@@ -38,7 +38,7 @@ bool WriteId3v1(BinaryFile& output, const RipJobItem& item);
 // or PNG. An ID3v1 record at the end stays as it is. False when the tag could not be
 // written or the file did not come out whole behind it (the tag library reports success
 // even when a full disk cut the file short); the file is then not to be kept.
-bool WriteId3v2(const std::string& path, const RipJobItem& item,
+bool WriteId3v2(const std::string& path, const EncodeItem& item,
                 const std::vector<std::uint8_t>* cover = nullptr);
 
 // Bytes of the ID3v2 tag at the start of the file (header included), 0 when there is

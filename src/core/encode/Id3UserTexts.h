@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/replaygain/ReplayGainFields.h"
+#include "core/audio/ReplayGainFields.h"
 
 namespace korvida {
 

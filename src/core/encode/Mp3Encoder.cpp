@@ -4,16 +4,16 @@
 #include <memory>
 #include <new>
 
+#include "core/audio/LoudnessMeter.h"
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/EncoderLibrary.h"
 #include "core/encode/Id3Tag.h"
+#include "core/encode/TrackReplayGain.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
-#include "core/replaygain/LoudnessMeter.h"
-#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -124,7 +124,7 @@ LameConfigRecord BuildLameConfig(const Settings& settings, const WavFormat& wav)
 int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoints& encoder) {
     if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *task.item;
+    EncodeItem& item = *task.item;
     const Settings& settings = *context.settings;
 
     EncodeFiles files(context, task);

@@ -10,17 +10,17 @@
 #include <optional>
 #include <string>
 
+#include "core/audio/LoudnessMeter.h"
 #include "core/encode/CoverPicture.h"
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/OggStreamSerial.h"
+#include "core/encode/TrackReplayGain.h"
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJobItem.h"
 #include "core/platform/TickCount.h"
-#include "core/replaygain/LoudnessMeter.h"
-#include "core/replaygain/TrackReplayGain.h"
 #include "core/settings/Settings.h"
 #include "core/text/Base64Encode.h"
 
@@ -101,7 +101,7 @@ float OggQuality(int quality) {
 int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
     if (!task.item || !context.settings)
         return 0;
-    RipJobItem& item = *task.item;
+    EncodeItem& item = *task.item;
     const float quality = OggQuality(context.settings->ogg.Quality);
 
     LogPlain(context, "正在编码 " + item.name + " ...");

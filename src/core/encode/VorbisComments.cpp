@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "core/encode/EncodeItem.h"
 #include "core/encode/EncodeTask.h"
-#include "core/jobs/RipJobItem.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -18,7 +18,7 @@ void AddVorbisComment(std::vector<std::string>& comments, std::string_view key,
     comments.push_back(std::move(comment));
 }
 
-std::vector<std::string> VorbisComments(const RipJobItem& item, const OggVorbisSettings& switches) {
+std::vector<std::string> VorbisComments(const EncodeItem& item, const OggVorbisSettings& switches) {
     const TrackInfo& t = item.track;
     std::vector<std::string> comments;
     const auto add = [&](int on, std::string_view key, const std::string& value) {

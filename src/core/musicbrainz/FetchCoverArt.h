@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/musicbrainz/CoverArtStore.h"
+#include "core/disc/CoverArtStore.h"
 
 namespace korvida {
 

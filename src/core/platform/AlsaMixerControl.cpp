@@ -87,8 +87,4 @@ void AlsaMixerControl::SetSwitch(bool on) {
         snd_mixer_selem_set_playback_switch_all(element_, on ? 1 : 0);
 }
 
-bool AlsaMixerControl::TakeChanges() {
-    return snd_mixer_handle_events(mixer_) > 0;
-}
-
 }  // namespace korvida

@@ -29,7 +29,6 @@ class AlsaMixerControl : public MixerControl {
     bool Value(int channel, long* value) override;
     bool SetValue(int channel, long value) override;
     void SetSwitch(bool on) override;
-    bool TakeChanges() override;
 
   private:
     AlsaMixerControl() = default;

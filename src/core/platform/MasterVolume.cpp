@@ -54,9 +54,4 @@ int MasterVolume::SetValue(long value) {
     return written > 0 ? 1 : 0;
 }
 
-void MasterVolume::CheckForChanges() {
-    if (control_ && control_->TakeChanges() && callback_)
-        callback_(CurrentValue());
-}
-
 }  // namespace korvida

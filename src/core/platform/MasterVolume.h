@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
 namespace korvida {
@@ -19,8 +18,6 @@ class MixerControl {
     // The line's playback switch: on lets the sound through. A control without one
     // ignores it.
     virtual void SetSwitch(bool on) = 0;
-    // Takes in changes made by other programs; true when there were any.
-    virtual bool TakeChanges() = 0;
 };
 
 // The master output volume of the default sound card. Without a card, or without a
@@ -47,14 +44,9 @@ class MasterVolume {
     // Writes `value` to every channel. -1 when unavailable, 0 when the value is outside
     // minimum..maximum (nothing is written), 1 when written.
     int SetValue(long value);
-    // Called with the current value when another program changed the volume and the
-    // owner asks for changes (CheckForChanges).
-    void SetChangeCallback(std::function<void(long)> callback) { callback_ = std::move(callback); }
-    void CheckForChanges();
 
   private:
     std::unique_ptr<MixerControl> control_;
-    std::function<void(long)> callback_;
 };
 
 }  // namespace korvida

@@ -3,8 +3,8 @@
 #include <map>
 
 #include "core/encode/EncoderFormats.h"
-#include "core/jobs/RipJob.h"
 #include "core/rip/OutputPath.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "core/jobs/RipJob.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "core/text/ControlCharacters.h"
 #include "core/text/Utf8.h"

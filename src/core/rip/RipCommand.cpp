@@ -3,15 +3,15 @@
 #include <algorithm>
 
 #include "core/cdrom/CSCSIDriver.h"
+#include "core/disc/CoverArtStore.h"
 #include "core/disc/DiscInfo.h"
 #include "core/disc/DiscToc.h"
 #include "core/disc/TrackList.h"
 #include "core/jobs/JobLogLine.h"
-#include "core/jobs/RipJob.h"
 #include "core/jobs/WorkerThread.h"
-#include "core/musicbrainz/CoverArtStore.h"
 #include "core/platform/UserNotifier.h"
 #include "core/rip/OutputNameClashes.h"
+#include "core/rip/RipJob.h"
 #include "core/rip/RipThread.h"
 #include "core/settings/Settings.h"
 #include "core/verify/AccurateRipDisc.h"

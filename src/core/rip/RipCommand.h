@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "core/jobs/JobParties.h"
-#include "core/jobs/RipJobHandle.h"
+#include "core/rip/RipJobHandle.h"
 
 namespace korvida {
 

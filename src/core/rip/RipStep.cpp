@@ -1,7 +1,7 @@
 #include "core/rip/RipStep.h"
 
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/text/FormatText.h"
 
 namespace korvida {

@@ -7,24 +7,24 @@
 
 #include "core/cdrom/CSCSIDriver.h"
 
+#include "core/audio/LoudnessMeter.h"
 #include "core/encode/EncodeTask.h"
-#include "core/jobs/EncoderPool.h"
 #include "core/jobs/JobLog.h"
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/jobs/WorkerPool.h"
 #include "core/platform/TemporaryFile.h"
-#include "core/replaygain/LoudnessMeter.h"
 #include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
+#include "core/rip/FinishVerification.h"
 #include "core/rip/OutputPath.h"
+#include "core/rip/RipJob.h"
 #include "core/rip/RipStep.h"
 #include "core/rip/TagAlbumReplayGain.h"
+#include "core/rip/WriteRipLogIfAsked.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
 #include "core/verify/AccurateRipLookup.h"
-#include "core/verify/FinishVerification.h"
-#include "core/verify/WriteRipLogIfAsked.h"
 
 namespace korvida {
 namespace {
@@ -145,7 +145,7 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, Accurat
     const Settings& settings = job.settings;
     bool failed = false;
     {
-        EncoderPool pool(job, workers, EncoderPool::Shown::kBehind);
+        WorkerPool pool(job.context, job.items.size(), workers, WorkerPool::Shown::kBehind);
         for (std::size_t i = 0; i < job.items.size(); ++i) {
             RipJobItem& item = job.items[i];
             job.current = &item;

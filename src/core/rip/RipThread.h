@@ -15,7 +15,7 @@ struct RipJob;
 // while it handles them. Every setting comes from the job's snapshot (job.settings).
 //
 // With EncoderThreads other than 1 and an encoded format, this thread only reads: each
-// extracted track goes to an EncoderPool behind it (the reader waits while as many tracks
+// extracted track goes to a WorkerPool behind it (the reader waits while as many tracks
 // as there are workers wait), the files are those one thread writes, and the end of the
 // rip (verification, rip log, end message) comes after every worker is through. An
 // encoder that fails ends the job as failed once the encodes under way are through.

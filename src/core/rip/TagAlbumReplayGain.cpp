@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
+#include "core/audio/LoudnessMeter.h"
+#include "core/encode/WriteReplayGainTags.h"
 #include "core/jobs/JobLog.h"
-#include "core/jobs/RipJob.h"
-#include "core/replaygain/LoudnessMeter.h"
-#include "core/replaygain/WriteReplayGainTags.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 

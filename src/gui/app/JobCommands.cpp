@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/rip/RipCommand.h"
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 #include "gui/progress/LogWindow.h"
 #include "gui/widgets/ExtendedFileDialog.h"
 #include "gui/widgets/FileNameBytes.h"
@@ -23,7 +23,7 @@ JobCommands::JobCommands(DiscController& discs, UserNotifier& notifier, Host hos
       notifier_(notifier),
       host_(std::move(host)),
       window_(window),
-      log_(new JobLog(this)),
+      log_(new LogLines(this)),
       jobs_(new JobController(*log_, notifier, this)) {
     jobs_->SetRipSource(nullptr, &discs_.rows(), &discs_.disc());
     connect(jobs_, &JobController::runningChanged, this, &JobCommands::busyChanged);

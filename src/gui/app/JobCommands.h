@@ -12,7 +12,7 @@
 namespace korvida::gui {
 
 class JobController;
-class JobLog;
+class LogLines;
 
 // The commands that run a job behind the progress window: the rip, the four batch file
 // commands (each with its file dialog) and the job log. Owns the job runner and the log,
@@ -33,7 +33,7 @@ class JobCommands : public QObject {
     ~JobCommands() override;
 
     JobController& jobs() const { return *jobs_; }
-    JobLog& log() const { return *log_; }
+    LogLines& log() const { return *log_; }
     // The progress window of the running job, if one is open.
     ProgressWindow* progressWindow() const { return progress_; }
     // A job's window is open or its worker still runs: the main window takes no commands.
@@ -55,7 +55,7 @@ class JobCommands : public QObject {
     UserNotifier& notifier_;
     Host host_;
     QWidget* window_;
-    JobLog* log_;
+    LogLines* log_;
     JobController* jobs_;
     ProgressWindow* progress_ = nullptr;
 };

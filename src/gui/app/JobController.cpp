@@ -6,11 +6,11 @@
 #include "core/jobs/Messages.h"
 #include "core/rip/RipCommand.h"
 #include "core/settings/Settings.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 
 namespace korvida::gui {
 
-JobController::JobController(JobLog& log, UserNotifier& notifier, QObject* parent)
+JobController::JobController(LogLines& log, UserNotifier& notifier, QObject* parent)
     : QObject(parent),
       log_(log),
       notifier_(notifier),

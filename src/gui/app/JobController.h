@@ -7,8 +7,8 @@
 #include "core/batch/BatchJobs.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageTarget.h"
-#include "core/jobs/RipJob.h"
-#include "core/jobs/RipJobHandle.h"
+#include "core/rip/RipJob.h"
+#include "core/rip/RipJobHandle.h"
 #include "gui/app/QtMessageTarget.h"
 
 namespace korvida {
@@ -20,7 +20,7 @@ struct DiscInfo;
 
 namespace korvida::gui {
 
-class JobLog;
+class LogLines;
 
 // Runs the core's jobs for the window: it answers the progress window's start and
 // cancel requests, owns the job handle (record, worker thread, cancel event),
@@ -31,7 +31,7 @@ class JobController : public QObject {
     Q_OBJECT
 
   public:
-    JobController(JobLog& log, UserNotifier& notifier, QObject* parent = nullptr);
+    JobController(LogLines& log, UserNotifier& notifier, QObject* parent = nullptr);
     // Cancels a running job and waits for its thread.
     ~JobController() override;
 
@@ -63,7 +63,7 @@ class JobController : public QObject {
     void Handle(const Message& message);
     void Reap();
 
-    JobLog& log_;
+    LogLines& log_;
     UserNotifier& notifier_;
     QtMessageTarget target_;
     std::vector<std::string> filePaths_;  // the next file job's items

@@ -36,7 +36,7 @@
 #include "gui/app/TrackCommands.h"
 #include "gui/player/PlayerBar.h"
 #include "gui/player/PlayerController.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 #include "gui/settings/ColorPreview.h"
 #include "gui/widgets/FileNameBytes.h"
 

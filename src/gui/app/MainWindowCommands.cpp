@@ -19,7 +19,7 @@
 #include "gui/freedb/FreedbWizards.h"
 #include "gui/musicbrainz/MusicBrainzWizard.h"
 #include "gui/player/PlayerController.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 
 namespace korvida::gui {
 

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/musicbrainz/CoverArtStore.h"
+#include "core/disc/CoverArtStore.h"
 #include "core/musicbrainz/MusicBrainzDiscId.h"
 
 namespace korvida::gui {

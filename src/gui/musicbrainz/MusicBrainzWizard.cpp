@@ -3,7 +3,7 @@
 #include <QMetaObject>
 
 #include "core/freedb/ApplyReadResult.h"
-#include "core/musicbrainz/CoverArtStore.h"
+#include "core/disc/CoverArtStore.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"

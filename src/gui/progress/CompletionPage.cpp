@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/platform/DefaultMp3Player.h"
 #include "core/platform/OutputBase.h"
 #include "core/platform/RunDetached.h"

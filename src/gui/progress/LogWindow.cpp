@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 
 namespace korvida::gui {
 
-LogWindow::LogWindow(JobLog& log, QWidget* parent)
+LogWindow::LogWindow(LogLines& log, QWidget* parent)
     : QDialog(parent), log_(log), list_(new QListWidget(this)) {
     setWindowTitle(tr("Korvida Maker 日志"));
     list_->addItems(log_.lines());
@@ -18,7 +18,7 @@ LogWindow::LogWindow(JobLog& log, QWidget* parent)
     // Lines are read, not picked: none is highlighted, and the focus starts on OK.
     list_->setSelectionMode(QAbstractItemView::NoSelection);
     list_->scrollToBottom();
-    connect(&log_, &JobLog::lineAdded, list_,
+    connect(&log_, &LogLines::lineAdded, list_,
             [this](const QString& line) { list_->addItem(line); });
 
     auto* name = new QLabel(QStringLiteral("Korvida CD Ripper"), this);

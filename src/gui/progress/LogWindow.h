@@ -6,18 +6,18 @@ class QListWidget;
 
 namespace korvida::gui {
 
-class JobLog;
+class LogLines;
 
 // Shows every job-log line in order; Clear empties the window and the log.
 class LogWindow : public QDialog {
     Q_OBJECT
 
   public:
-    explicit LogWindow(JobLog& log, QWidget* parent = nullptr);
+    explicit LogWindow(LogLines& log, QWidget* parent = nullptr);
     QListWidget* list() const { return list_; }
 
   private:
-    JobLog& log_;
+    LogLines& log_;
     QListWidget* list_;
 };
 

@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/platform/RunDetached.h"
+#include "core/rip/RipJob.h"
 #include "core/rip/RipProgress.h"
 #include "core/settings/Settings.h"
 #include "gui/progress/CompletionPage.h"
@@ -48,7 +48,7 @@ int StartKind(JobMode mode) {
 
 }  // namespace
 
-ProgressWindow::ProgressWindow(int total, JobMode mode, JobLog& log, UserNotifier& notifier,
+ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotifier& notifier,
                                QWidget* parent)
     : QDialog(parent),
       total_(total),

@@ -23,7 +23,7 @@ namespace korvida::gui {
 
 class CompletionPage;
 class ErrorPage;
-class JobLog;
+class LogLines;
 class ProgressPage;
 
 // What a progress window runs; it decides the first page and the start message.
@@ -48,7 +48,7 @@ class ProgressWindow : public QDialog {
   public:
     enum Page { kExtractPage, kEncodePage, kErrorPage, kCompletionPage };
 
-    ProgressWindow(int total, JobMode mode, JobLog& log, UserNotifier& notifier,
+    ProgressWindow(int total, JobMode mode, LogLines& log, UserNotifier& notifier,
                    QWidget* parent = nullptr);
     ~ProgressWindow() override;
 
@@ -84,7 +84,7 @@ class ProgressWindow : public QDialog {
     JobCaptions captions_;
     int startLParam_;
     bool started_ = false;
-    JobLog& log_;
+    LogLines& log_;
     UserNotifier& notifier_;
     QStackedWidget* pages_;
     ProgressPage* extract_;

@@ -8,8 +8,8 @@
 #include "Mp3Fixtures.h"
 #include "core/batch/DecodeThread.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {

@@ -8,7 +8,7 @@
 
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "support/AudioTestSupport.h"
 #include "support/TempHome.h"
 

@@ -13,8 +13,8 @@
 #include "core/encode/Id3Tag.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/mpegdec/MpegHeader.h"
+#include "core/rip/RipJob.h"
 #include "support/SmallDisk.h"
 
 namespace korvida {

@@ -8,8 +8,8 @@
 
 #include "core/batch/BatchJobs.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "support/AudioTestSupport.h"
 #include "support/TempHome.h"

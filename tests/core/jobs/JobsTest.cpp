@@ -11,14 +11,14 @@
 #include <thread>
 #include <vector>
 
-#include "core/jobs/EncoderPool.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/JobHandle.h"
 #include "core/jobs/JobLog.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/jobs/WorkerPool.h"
 #include "core/jobs/WorkerThread.h"
+#include "core/rip/RipJob.h"
 #include "support/AudioTestSupport.h"
 
 namespace korvida {
@@ -134,9 +134,9 @@ TEST(ThreadGuard, AThrowingBodyEndsWithAMessageNotTheProgram) {
     EXPECT_EQ(*job, std::vector<std::string>{"错误: 意外错误，错误原因: bug！"});
 }
 
-class EncoderPoolTest : public ::testing::Test {
+class WorkerPoolTest : public ::testing::Test {
   protected:
-    EncoderPoolTest() {
+    WorkerPoolTest() {
         job.items.resize(4);
         job.context.mainWindow = &log;
         job.context.cancelEvent = &cancel;
@@ -153,10 +153,10 @@ class EncoderPoolTest : public ::testing::Test {
 };
 
 // Every stage a cancel stops says so in its own words; the job's log tells it once.
-TEST_F(EncoderPoolTest, ACancelOnFourWorkersIsLoggedOnce) {
+TEST_F(WorkerPoolTest, ACancelOnFourWorkersIsLoggedOnce) {
     std::latch allRunning(4);
     {
-        EncoderPool pool(job, 4, EncoderPool::Shown::kOldestItem);
+        WorkerPool pool(job.context, job.items.size(), 4, WorkerPool::Shown::kOldestItem);
         for (int n = 1; n <= 4; ++n)
             ASSERT_TRUE(pool.Submit(n, "item", [&](JobContext& context) {
                 allRunning.count_down();
@@ -178,7 +178,7 @@ TEST_F(EncoderPoolTest, ACancelOnFourWorkersIsLoggedOnce) {
 
 // The system refuses a thread: the pool works with those it has; with none, the job fails
 // with a line instead of ending the program.
-TEST_F(EncoderPoolTest, AThreadTheSystemRefusesLeavesTheWorkToTheOthers) {
+TEST_F(WorkerPoolTest, AThreadTheSystemRefusesLeavesTheWorkToTheOthers) {
     for (int refuseFrom : {1, 0}) {
         int started = 0;
         const auto starter = [&](std::function<void()> body, int priority,
@@ -188,7 +188,7 @@ TEST_F(EncoderPoolTest, AThreadTheSystemRefusesLeavesTheWorkToTheOthers) {
             return StartWorkerThread(std::move(body), priority, std::move(onFailure));
         };
         std::atomic<int> done{0};
-        EncoderPool pool(job, 4, EncoderPool::Shown::kOldestItem, starter);
+        WorkerPool pool(job.context, job.items.size(), 4, WorkerPool::Shown::kOldestItem, starter);
         for (int n = 1; n <= 4; ++n)
             if (!pool.Submit(n, "item", [&](JobContext&) { return ++done, 1; }))
                 break;
@@ -203,7 +203,7 @@ TEST_F(EncoderPoolTest, AThreadTheSystemRefusesLeavesTheWorkToTheOthers) {
 
 // A window slow to take a worker's message holds that worker only: the others go on
 // taking and ending their items meanwhile.
-TEST_F(EncoderPoolTest, AWindowSlowToAnswerHoldsOnlyTheWorkerItAnswers) {
+TEST_F(WorkerPoolTest, AWindowSlowToAnswerHoldsOnlyTheWorkerItAnswers) {
     Event secondDone(false);
     bool othersWentOn = false;
     class SlowWindow : public test::RecordingTarget {
@@ -221,7 +221,7 @@ TEST_F(EncoderPoolTest, AWindowSlowToAnswerHoldsOnlyTheWorkerItAnswers) {
     } window(secondDone, othersWentOn);
     job.context.progressWindow = &window;
     {
-        EncoderPool pool(job, 2, EncoderPool::Shown::kOldestItem);
+        WorkerPool pool(job.context, job.items.size(), 2, WorkerPool::Shown::kOldestItem);
         ASSERT_TRUE(pool.Submit(1, "first", [](JobContext& context) {
             context.progressWindow->send(WM_DECODE_STATUS, 0, 0, "first");
             return 1;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/audio/BinaryFile.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "support/TempHome.h"
 

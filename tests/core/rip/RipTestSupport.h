@@ -10,7 +10,7 @@
 #include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "support/AudioTestSupport.h"
 #include "support/TempHome.h"

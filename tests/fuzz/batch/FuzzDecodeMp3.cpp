@@ -6,7 +6,7 @@
 #include "FuzzFile.h"
 #include "core/batch/DecodeMp3ToWav.h"
 #include "core/jobs/Event.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 
 using namespace korvida;
 

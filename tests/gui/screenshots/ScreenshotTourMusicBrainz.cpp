@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "core/musicbrainz/CoverArtStore.h"
+#include "core/disc/CoverArtStore.h"
 #include "core/settings/Settings.h"
 #include "gui/WindowParts.h"
 #include "gui/app/CommandIds.h"

@@ -11,14 +11,14 @@
 #include "core/settings/Settings.h"
 #include "gui/VerifiedRipJob.h"
 #include "gui/app/MainWindow.h"
-#include "gui/progress/JobLog.h"
+#include "gui/progress/LogLines.h"
 #include "gui/progress/ProgressWindow.h"
 #include "gui/screenshots/ScreenshotTour.h"
 
 namespace korvida::gui {
 
 void ScreenshotTour::LongRipPictures(Step then) {
-    static JobLog log;
+    static LogLines log;
     static SilentNotifier silent;
     auto* progress = new ProgressWindow(20, JobMode::kRip, log, silent, &window_);
     std::shared_ptr<const korvida::RipJob> job = test::VerifiedRipJob(TheSettings().OutputFolder);

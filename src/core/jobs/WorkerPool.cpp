@@ -1,12 +1,12 @@
-#include "core/jobs/EncoderPool.h"
+#include "core/jobs/WorkerPool.h"
 
 #include <algorithm>
 #include <optional>
 
 #include "core/jobs/JobLogLine.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/jobs/WorkerThread.h"
+#include "core/settings/Settings.h"
 
 namespace korvida {
 
@@ -18,9 +18,9 @@ int EncoderWorkerCount(const Settings& settings) {
 
 // One worker's progress target: passes or translates the messages of the item the window
 // follows, drops the others.
-class EncoderPool::ProgressRelay : public MessageTarget {
+class WorkerPool::ProgressRelay : public MessageTarget {
   public:
-    ProgressRelay(EncoderPool& pool) : pool_(pool) {}
+    ProgressRelay(WorkerPool& pool) : pool_(pool) {}
     void post(Message message) override { Deliver(std::move(message), false); }
     void send(Message message) override { Deliver(std::move(message), true); }
 
@@ -67,21 +67,22 @@ class EncoderPool::ProgressRelay : public MessageTarget {
         }
         return false;  // the pool announces the item itself
     }
-    EncoderPool& pool_;
+    WorkerPool& pool_;
 };
 
-EncoderPool::EncoderPool(RipJob& job, int workers, Shown shown, ThreadStarter starter)
-    : job_(job),
+WorkerPool::WorkerPool(JobContext& jobContext, std::size_t itemCount, int workers, Shown shown,
+                       ThreadStarter starter)
+    : jobContext_(jobContext),
       shownMode_(shown),
-      itemCount_(static_cast<int>(job.items.size())),
+      itemCount_(static_cast<int>(itemCount)),
       capacity_(static_cast<std::size_t>(std::max(workers, 1))),
-      progressWindow_(job.context.progressWindow),
-      mainWindow_(job.context.mainWindow),
-      names_(job.items.size() + 1) {
+      progressWindow_(jobContext.progressWindow),
+      mainWindow_(jobContext.mainWindow),
+      names_(itemCount + 1) {
     if (!starter)
         starter = StartWorkerThread;
-    job.context.jobCancelled = &cancelled_;
-    job.context.cancelReported = &cancelReported_;
+    jobContext.jobCancelled = &cancelled_;
+    jobContext.cancelReported = &cancelReported_;
     // Room for every thread first: a started thread dropped by a failing push_back would
     // end the program.
     threads_.reserve(capacity_);
@@ -89,13 +90,14 @@ EncoderPool::EncoderPool(RipJob& job, int workers, Shown shown, ThreadStarter st
     for (std::size_t i = 0; i < capacity_; ++i) {
         relays_.push_back(std::make_unique<ProgressRelay>(*this));
         ProgressRelay& relay = *relays_.back();
-        JobContext context = job.context;
+        JobContext context = jobContext;
         context.progressWindow = progressWindow_ ? &relay : nullptr;
         context.aborted = false;
         try {
-            threads_.push_back(starter(
-                [this, &relay, context]() mutable { WorkerLoop(relay, context); },
-                job.settings.ThreadPriority, [this](const std::string& text) { FailWith(text); }));
+            threads_.push_back(
+                starter([this, &relay, context]() mutable { WorkerLoop(relay, context); },
+                        jobContext.settings->ThreadPriority,
+                        [this](const std::string& text) { FailWith(text); }));
         } catch (const std::exception& error) {
             // Out of threads (std::system_error) or memory: the ones running do the work.
             relays_.pop_back();
@@ -106,7 +108,7 @@ EncoderPool::EncoderPool(RipJob& job, int workers, Shown shown, ThreadStarter st
     }
 }
 
-void EncoderPool::FailWith(const std::string& text) {
+void WorkerPool::FailWith(const std::string& text) {
     SendJobLog(mainWindow_, JobLogLine(StampStyle::kSquareBrackets, text));
     std::lock_guard lock(mutex_);
     failed_ = true;
@@ -115,11 +117,11 @@ void EncoderPool::FailWith(const std::string& text) {
     changed_.notify_all();
 }
 
-EncoderPool::~EncoderPool() {
+WorkerPool::~WorkerPool() {
     Finish();
 }
 
-bool EncoderPool::Submit(int number, const std::string& name, Work work) {
+bool WorkerPool::Submit(int number, const std::string& name, Work work) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return failed_ || cancelled() || queue_.size() < capacity_; });
     if (failed_ || cancelled())
@@ -131,7 +133,7 @@ bool EncoderPool::Submit(int number, const std::string& name, Work work) {
     return true;
 }
 
-void EncoderPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
+void WorkerPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
     for (;;) {
         Entry entry;
         {
@@ -172,11 +174,11 @@ void EncoderPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
     }
 }
 
-void EncoderPool::Queue(Message message, bool wait) {
+void WorkerPool::Queue(Message message, bool wait) {
     outbox_.emplace_back(std::move(message), wait);
 }
 
-void EncoderPool::Deliver() {
+void WorkerPool::Deliver() {
     std::unique_lock lock(mutex_);
     if (delivering_ || !progressWindow_)
         return;
@@ -200,7 +202,7 @@ void EncoderPool::Deliver() {
     delivering_ = false;
 }
 
-void EncoderPool::UpdateShown() {
+void WorkerPool::UpdateShown() {
     if (!progressWindow_)
         return;
     if (shownMode_ == Shown::kBehind)
@@ -221,7 +223,7 @@ void EncoderPool::UpdateShown() {
         }
 }
 
-void EncoderPool::Finish() {
+void WorkerPool::Finish() {
     if (finished_)
         return;
     finished_ = true;
@@ -235,13 +237,13 @@ void EncoderPool::Finish() {
     for (std::thread& thread : threads_)
         if (thread.joinable())
             thread.join();
-    job_.context.jobCancelled = nullptr;
-    job_.context.cancelReported = nullptr;
+    jobContext_.jobCancelled = nullptr;
+    jobContext_.cancelReported = nullptr;
     if (cancelled())
-        job_.context.aborted = true;
+        jobContext_.aborted = true;
 }
 
-bool EncoderPool::failed() const {
+bool WorkerPool::failed() const {
     std::lock_guard lock(mutex_);
     return failed_;
 }

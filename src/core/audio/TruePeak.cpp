@@ -1,4 +1,4 @@
-#include "core/replaygain/TruePeak.h"
+#include "core/audio/TruePeak.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "core/verify/FinishVerification.h"
+#include "core/rip/FinishVerification.h"
 
 #include "core/jobs/JobLog.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/verify/AccurateRipLookup.h"
 #include "core/verify/MatchAccurateRip.h"
 

@@ -1,7 +1,10 @@
-#include "core/replaygain/LoudnessMeter.h"
+#include "core/audio/LoudnessMeter.h"
+
+#include <ebur128.h>
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "core/platform/ThreadGuard.h"
 
@@ -24,20 +27,32 @@ std::optional<ReplayGain> GainOf(int error, double loudness) {
 
 }  // namespace
 
+// One ebur128 state, destroyed with the record.
+struct LoudnessMeter::State {
+    // The library's own true peak works sample by sample at a quarter of TruePeak's speed.
+    State(unsigned channels, unsigned long sampleRate)
+        : handle(ebur128_init(channels, sampleRate, EBUR128_MODE_I)) {}
+    ~State() {
+        if (handle)
+            ebur128_destroy(&handle);
+    }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    ebur128_state* handle;  // null when the library refused the format or had no memory
+};
+
 LoudnessMeter::LoudnessMeter() = default;
 
 LoudnessMeter::~LoudnessMeter() {
     Finish();
-    if (state_)
-        ebur128_destroy(&state_);
 }
 
 bool LoudnessMeter::Start(unsigned channels, unsigned long sampleRate) {
     Finish();
-    if (state_)
-        ebur128_destroy(&state_);
-    // The library's own true peak works sample by sample at a quarter of TruePeak's speed.
-    state_ = ebur128_init(channels, sampleRate, EBUR128_MODE_I);
+    state_.reset(new (std::nothrow) State(channels, sampleRate));
+    if (state_ && !state_->handle)
+        state_.reset();
     if (!state_)
         return false;
     truePeak_.emplace(channels);
@@ -50,7 +65,7 @@ bool LoudnessMeter::Start(unsigned channels, unsigned long sampleRate) {
         thread_ =
             StartGuardedThread([this] { Measure(); }, [this](const std::string&) { Break(); });
     } catch (const std::exception&) {
-        ebur128_destroy(&state_);  // no thread for it: the file goes without values
+        state_.reset();  // no thread for it: the file goes without values
         return false;
     }
     return true;
@@ -97,7 +112,7 @@ void LoudnessMeter::Measure() {
         queue_.pop_front();
         lock.unlock();
         changed_.notify_all();
-        ebur128_add_frames_short(state_, block.data(), block.size() / channels_);
+        ebur128_add_frames_short(state_->handle, block.data(), block.size() / channels_);
         truePeak_->Add(block.data(), block.size() / channels_);
         lock.lock();
         spare_.push_back(std::move(block));
@@ -123,7 +138,7 @@ std::optional<ReplayGain> LoudnessMeter::Result() {
     if (!state_ || broken_)
         return std::nullopt;
     double loudness = 0;
-    const int error = ebur128_loudness_global(state_, &loudness);
+    const int error = ebur128_loudness_global(state_->handle, &loudness);
     std::optional<ReplayGain> result = GainOf(error, loudness);
     if (result)
         result->peak = truePeak_->peak();
@@ -140,7 +155,7 @@ std::optional<ReplayGain> AlbumReplayGain(const std::vector<LoudnessMeter*>& met
         if (meter->broken_)
             return std::nullopt;  // an album value without one of its tracks would be wrong
         if (meter->state_) {
-            states.push_back(meter->state_);
+            states.push_back(meter->state_->handle);
             peak = std::max(peak, meter->truePeak_->peak());
         }
     }

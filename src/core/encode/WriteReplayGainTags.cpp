@@ -1,4 +1,4 @@
-#include "core/replaygain/WriteReplayGainTags.h"
+#include "core/encode/WriteReplayGainTags.h"
 
 #include <strings.h>
 
@@ -6,11 +6,11 @@
 #include <functional>
 #include <system_error>
 
+#include "core/audio/ReplayGainFields.h"
 #include "core/encode/FlacCommentUpdate.h"
 #include "core/encode/Id3UserTexts.h"
 #include "core/encode/OggCommentRewrite.h"
 #include "core/platform/TemporaryFile.h"
-#include "core/replaygain/ReplayGainFields.h"
 
 namespace korvida {
 namespace {

@@ -4,14 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
-#include <ebur128.h>
-
-#include "core/replaygain/TruePeak.h"
+#include "core/audio/TruePeak.h"
 
 namespace korvida {
 
@@ -53,13 +52,16 @@ class LoudnessMeter {
   private:
     friend std::optional<ReplayGain> AlbumReplayGain(const std::vector<LoudnessMeter*>&);
     using Block = std::vector<std::int16_t>;
+    // The library's state, known only to LoudnessMeter.cpp: users of the meter neither
+    // compile against the library nor see its types.
+    struct State;
     void Measure();
     void Hand(bool last);
     // The measuring thread failed (an exception, reported through the thread guard): the
     // meter gives no values and takes no more blocks.
     void Break();
 
-    ebur128_state* state_ = nullptr;
+    std::unique_ptr<State> state_;
     std::optional<TruePeak> truePeak_;
     unsigned channels_ = 0;
     Block filling_;  // frames gathered here, handed over a block at a time

@@ -6,10 +6,10 @@
 
 #include "core/disc/DiscInfo.h"
 #include "core/encode/EncoderFormats.h"
-#include "core/jobs/RipJob.h"
-#include "core/verify/CueSheetText.h"
+#include "core/rip/CueSheetText.h"
+#include "core/rip/RipJob.h"
+#include "core/rip/RipLogText.h"
 #include "core/verify/RipLogSeal.h"
-#include "core/verify/RipLogText.h"
 
 namespace korvida {
 namespace {

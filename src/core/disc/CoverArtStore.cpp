@@ -1,4 +1,4 @@
-#include "core/musicbrainz/CoverArtStore.h"
+#include "core/disc/CoverArtStore.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "core/verify/CueSheetText.h"
+#include "core/rip/CueSheetText.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -8,7 +8,7 @@
 #include "core/disc/DiscInfo.h"
 #include "core/encode/EncoderFormats.h"
 #include "core/freedb/FreedbDiscId.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 namespace {

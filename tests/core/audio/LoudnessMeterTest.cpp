@@ -1,5 +1,6 @@
-#include "core/replaygain/LoudnessMeter.h"
+#include "core/audio/LoudnessMeter.h"
 
+#include <ebur128.h>
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -4,15 +4,13 @@
 #include <string>
 
 #include "core/disc/TrackInfo.h"
-#include "core/verify/TrackVerification.h"
 
 namespace korvida {
 
-// One track of a rip, or one file of a file job, as it was when the job started: editing
-// the track list while the job runs changes nothing here.
-struct RipJobItem {
-    std::uint32_t start = 0;  // first frame (LBA); extraction may move it when trimming
-    std::uint32_t end = 0;    // one past the last frame
+// What a stage sees of one item of a job, a disc track of a rip or a file of a file job:
+// what to name and tag it by, and where its finished file went. The rip job's item
+// (RipJobItem) adds its frames and verification, which the encoders do not touch.
+struct EncodeItem {
     // Rip: the Title column text of the row; file job: the source file's path.
     std::string name;
     std::string outputPath;    // the finished file, filled by the stage that writes it
@@ -27,8 +25,6 @@ struct RipJobItem {
     // The disc's place in a set (DiscInfo); both 0 for a disc of one.
     std::int32_t discNumber = 0;
     std::int32_t discCount = 0;
-    // Rip items with verification on: what the checks found.
-    TrackVerification verification;
 };
 
 }  // namespace korvida

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/replaygain/LoudnessMeter.h"
+#include "core/audio/LoudnessMeter.h"
 
 namespace korvida {
 

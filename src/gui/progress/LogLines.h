@@ -7,7 +7,7 @@ namespace korvida::gui {
 
 // The job log: every line the workers wrote, time stamp included, kept from start-up to
 // exit and never written to disk. Only the log window's Clear empties it; jobs add to it.
-class JobLog : public QObject {
+class LogLines : public QObject {
     Q_OBJECT
 
   public:

@@ -1,4 +1,4 @@
-#include "core/replaygain/ReplayGainFields.h"
+#include "core/audio/ReplayGainFields.h"
 
 #include <strings.h>
 #include <algorithm>

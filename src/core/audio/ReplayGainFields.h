@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/replaygain/LoudnessMeter.h"
+#include "core/audio/LoudnessMeter.h"
 
 namespace korvida {
 

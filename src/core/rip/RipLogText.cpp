@@ -1,4 +1,4 @@
-#include "core/verify/RipLogText.h"
+#include "core/rip/RipLogText.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -7,7 +7,7 @@
 #include "core/disc/DiscInfo.h"
 #include "core/encode/EncoderFormats.h"
 #include "core/freedb/FreedbDiscId.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/verify/VerificationText.h"
 
 namespace korvida {

@@ -1,4 +1,4 @@
-#include "core/replaygain/TrackReplayGain.h"
+#include "core/encode/TrackReplayGain.h"
 
 #include "core/audio/WavFile.h"
 #include "core/encode/EncodeSteps.h"

@@ -1,4 +1,4 @@
-#include "core/verify/WriteRipLogIfAsked.h"
+#include "core/rip/WriteRipLogIfAsked.h"
 
 #include <ctime>
 #include <filesystem>
@@ -7,12 +7,12 @@
 #include "core/ini/WriteFileAtomically.h"
 #include "core/jobs/JobLog.h"
 #include "core/jobs/Messages.h"
-#include "core/jobs/RipJob.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
+#include "core/rip/CueSheetText.h"
 #include "core/rip/OutputPath.h"
-#include "core/verify/CueSheetText.h"
+#include "core/rip/RipJob.h"
+#include "core/rip/RipLogText.h"
 #include "core/verify/RipLogSeal.h"
-#include "core/verify/RipLogText.h"
 
 namespace korvida {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/jobs/RipJobHandle.h"
+#include "core/rip/RipJobHandle.h"
 
 #include <string>
 

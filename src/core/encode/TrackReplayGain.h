@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/replaygain/WriteReplayGainTags.h"
+#include "core/encode/WriteReplayGainTags.h"
 
 namespace korvida {
 

@@ -1,7 +1,7 @@
-#include "core/verify/StoreTrackChecksums.h"
+#include "core/rip/StoreTrackChecksums.h"
 
 #include "core/jobs/JobLog.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 #include "core/verify/TrackChecksumAccumulator.h"
 
 namespace korvida {

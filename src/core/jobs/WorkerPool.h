@@ -17,7 +17,6 @@
 
 namespace korvida {
 
-struct RipJob;
 struct Settings;
 
 // The workers a job runs beside its own thread for an EncoderThreads setting: 0 one per
@@ -26,7 +25,7 @@ int EncoderWorkerCount(const Settings& settings);
 
 // Items of one job worked on by several threads at once, each with a context of its own
 // that shares the job's cancel request: the stage that consumes it sets a flag that every
-// other stage (the job's own thread included, through job.context while the pool lives)
+// other stage (the job's own thread included, through the job's context while the pool lives)
 // reads as a cancel too. The job-log lines go out as they happen; the stages tell of the
 // cancel once between them (FirstToReportCancel).
 //
@@ -36,7 +35,7 @@ int EncoderWorkerCount(const Settings& settings);
 //    number, and 1000 per mille when it is through with it.
 //  - kOldestItem (file jobs): the messages of the oldest item in work go through as they
 //    are, announced by WM_ITEM_STATUS 0 (sent); the other workers' are dropped.
-class EncoderPool {
+class WorkerPool {
   public:
     enum class Shown { kBehind, kOldestItem };
     // One item's work on a worker: nonzero when done or cancelled (context.aborted tells),
@@ -48,13 +47,15 @@ class EncoderPool {
     using ThreadStarter = std::function<std::thread(std::function<void()> body, int threadPriority,
                                                     ThreadFailure onFailure)>;
 
-    // Starts `workers` threads at the job's ThreadPriority. While the pool lives,
-    // job.context reads the shared cancel flag. A thread the system will not start leaves
-    // the work to the ones that did; when none did, the job fails with a log line.
-    EncoderPool(RipJob& job, int workers, Shown shown, ThreadStarter starter = {});
-    ~EncoderPool();
-    EncoderPool(const EncoderPool&) = delete;
-    EncoderPool& operator=(const EncoderPool&) = delete;
+    // Starts `workers` threads at the ThreadPriority of the job's settings, for a job of
+    // `itemCount` items. While the pool lives, jobContext reads the shared cancel flag. A thread
+    // the system will not start leaves the work to the ones that did; when none did, the job fails
+    // with a log line.
+    WorkerPool(JobContext& jobContext, std::size_t itemCount, int workers, Shown shown,
+               ThreadStarter starter = {});
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
 
     // Queues item `number` (1-based in the job's list); waits while as many items as
     // there are workers wait already. False, the work dropped, once an item failed or the
@@ -62,7 +63,7 @@ class EncoderPool {
     bool Submit(int number, const std::string& name, Work work);
 
     // Runs every queued item to its end (or drops them after a failure or a cancel) and
-    // joins the workers. job.context gets its own targets back and, when anything was
+    // joins the workers. jobContext gets its own targets back and, when anything was
     // cancelled, aborted set.
     void Finish();
 
@@ -89,7 +90,7 @@ class EncoderPool {
     void Deliver();
     void FailWith(const std::string& text);
 
-    RipJob& job_;
+    JobContext& jobContext_;
     const Shown shownMode_;
     const int itemCount_;
     const std::size_t capacity_;

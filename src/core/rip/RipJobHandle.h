@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "core/jobs/JobHandle.h"
-#include "core/jobs/RipJob.h"
+#include "core/rip/RipJob.h"
 
 namespace korvida {
 
