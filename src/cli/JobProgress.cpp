@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <map>
 
 #include "cli/CliContext.h"
 #include "core/jobs/JobCaptions.h"
@@ -81,6 +82,7 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                     const std::function<void(const Message&)>& other) {
     ProgressBar bar(quiet);
     JobCaptions captions(itemCount, encodeMode);
+    std::map<int, std::string> behind;  // the items being encoded behind a rip's reading
     int result = -1;
     const auto handle = [&](const Message& m) {
         if (const auto caption = captions.For(m)) {
@@ -92,14 +94,30 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
             case WM_ENCODE_PROGRESS:
                 bar.Progress(static_cast<long>(m.wParam));
                 break;
-            case WM_ENCODE_BEHIND:
-                bar.Behind(FormatText("正在编码 (%02d/%02d): ", static_cast<int>(m.wParam),
-                                      static_cast<int>(m.lParam)) +
-                           m.text);
+            case WM_ENCODE_BEHIND: {
+                // One line follows the oldest item being encoded.
+                const int item = static_cast<int>(m.wParam);
+                behind[item] =
+                    FormatText("正在编码 (%02d/%02d): ", item, static_cast<int>(m.lParam)) + m.text;
+                if (behind.begin()->first == item)
+                    bar.Behind(behind[item]);
                 break;
-            case WM_ENCODE_BEHIND_PROGRESS:
-                bar.BehindProgress(static_cast<long>(m.wParam));
+            }
+            case WM_ENCODE_BEHIND_PROGRESS: {
+                const auto item = behind.find(static_cast<int>(m.lParam));
+                if (item == behind.end())
+                    break;
+                const bool shown = item == behind.begin();
+                if (shown)
+                    bar.BehindProgress(static_cast<long>(m.wParam));
+                if (m.wParam < 1000)
+                    break;
+                behind.erase(item);
+                // The last item's line stays until the job ends.
+                if (shown && !behind.empty())
+                    bar.Behind(behind.begin()->second);
                 break;
+            }
             case WM_JOB_LOG:
                 bar.Clear();
                 std::cerr << m.text << std::endl;

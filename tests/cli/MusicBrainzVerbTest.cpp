@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/AudioTestSupport.h"
 #include "support/RunCli.h"
 #include "support/SharedDemoDisc.h"
 #include "support/TempHome.h"
@@ -157,6 +158,47 @@ TEST_F(MusicBrainzCommand, ListsEveryReleaseAndAppliesThePickedOnesMedium) {
     EXPECT_EQ(r.status, 2) << r.err;
     EXPECT_TRUE(Has(r.err, "--pick 4")) << r.err;
     EXPECT_TRUE(Has(Db(), "01=Bonus 1")) << "nothing applied";
+}
+
+// A set's disc: its place goes into the entry, the tags (ID3 TPOS, the Vorbis comments
+// of FLAC) and the <disc> field of names; a release of one disc takes it away again.
+TEST_F(MusicBrainzCommand, ASetsDiscKeepsItsPlaceInTheEntryTheTagsAndTheNames) {
+    server.Answer(kById, 200,
+                  DiscReply(Json::array({Release(
+                      "mbid-set", "Set", "Band", "2001", "DE",
+                      Json::array({Medium(1, {"x1", "x2", "x3"}, {"otherdiscid-otherdiscid-000"}),
+                                   Medium(2, {"y1", "y2", "y3"}, {kDemoId}),
+                                   Medium(3, {"z1", "z2", "z3"})}))})));
+    ASSERT_EQ(Run().status, 0);
+    EXPECT_TRUE(Has(Db(), "DiscNumber=2")) << Db();
+    EXPECT_TRUE(Has(Db(), "DiscCount=3")) << Db();
+
+    const auto mp3 = test::RunCli({"--quiet", "--image", cue, "rip", "--tracks", "1", "--output",
+                                   home / "out", "--rule", "<album>/<disc>/<number>-<title>"});
+    ASSERT_EQ(mp3.status, 0) << mp3.err;
+    EXPECT_EQ(mp3.out, home / "out/Set/2/01-y1.MP3\n");
+    EXPECT_EQ(
+        test::RunCommand("/usr/bin/python3 -c \"import sys; from mutagen.id3 import ID3; "
+                         "print(ID3(sys.argv[1], translate=False, load_v1=False)['TPOS'])\" '" +
+                         home / "out/Set/2/01-y1.MP3" + "'"),
+        "2/3\n");
+    const auto flac = test::RunCli({"--quiet", "--image", cue, "rip", "--tracks", "1", "--format",
+                                    "flac", "--output", home / "flac"});
+    ASSERT_EQ(flac.status, 0) << flac.err;
+    EXPECT_EQ(test::RunCommand("metaflac --show-tag=DISCNUMBER --show-tag=DISCTOTAL '" +
+                               home / "flac/01-y1.flac" + "'"),
+              "DISCNUMBER=2\nDISCTOTAL=3\n");
+
+    // Picked again as a release of one disc: the keys go, <disc> names no folder.
+    server.Answer(
+        kById, 200,
+        DiscReply(Json::array({Release("mbid-1", "One", "Band", "1999", "GB",
+                                       Json::array({Medium(1, {"a", "b", "c"}, {kDemoId})}))})));
+    ASSERT_EQ(Run().status, 0);
+    EXPECT_FALSE(Has(Db(), "DiscNumber")) << Db();
+    const auto single = test::RunCli({"--quiet", "--image", cue, "rip", "--tracks", "1", "--output",
+                                      home / "out", "--rule", "<album>/<disc>/<number>-<title>"});
+    EXPECT_EQ(single.out, home / "out/One/01-a.MP3\n");
 }
 
 // The id is unknown (404); the lookup by TOC finds a release whose second medium has

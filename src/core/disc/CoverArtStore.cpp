@@ -81,6 +81,14 @@ bool StoreCoverArt(const DiscInfo& disc, const std::vector<std::uint8_t>& image,
     return true;
 }
 
+void RemoveCoverArt(const DiscInfo& disc) {
+    const std::string base = CoverBase(disc);
+    if (base.empty())
+        return;
+    for (CoverImageType type : {CoverImageType::kJpeg, CoverImageType::kPng})
+        std::remove((base + CoverImageExtension(type)).c_str());
+}
+
 CoverImage LoadCoverArt(const DiscInfo& disc) {
     const std::string base = CoverBase(disc);
     if (base.empty())

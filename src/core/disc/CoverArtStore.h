@@ -27,6 +27,10 @@ const char* CoverImageExtension(CoverImageType type);
 bool StoreCoverArt(const DiscInfo& disc, const std::vector<std::uint8_t>& image,
                    std::string* errorText = nullptr);
 
+// Removes the disc's stored cover, of either type: the cover of a release the user no
+// longer has picked must not reach the tags of later rips.
+void RemoveCoverArt(const DiscInfo& disc);
+
 // The disc's stored cover; null when there is none, or the file holds no JPEG or PNG.
 CoverImage LoadCoverArt(const DiscInfo& disc);
 

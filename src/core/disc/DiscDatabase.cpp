@@ -55,6 +55,10 @@ constexpr AlbumKey kAlbumKeys[] = {
     {"GENRENAME", &TrackInfo::GenreName},
 };
 
+// The disc's place in a set: keys of ours, absent for a disc of one.
+constexpr const char* kDiscNumberKey = "DiscNumber";
+constexpr const char* kDiscCountKey = "DiscCount";
+
 std::string TrackKey(int trackIndex) {
     char key[16];
     std::snprintf(key, sizeof key, "%02d", trackIndex + 1);
@@ -109,6 +113,14 @@ bool SaveDiscDatabase(const DiscInfo& disc, const TrackList& rows, UserNotifier&
     file.SetInt("DISC", "bRevision", disc.bRevision);
     for (const auto& key : kAlbumKeys)
         file.SetString("DISC", key.name, disc.album.*key.field);
+    // A set's disc only: the entry of a disc of one stays as it always was.
+    if (disc.InSet()) {
+        file.SetInt("DISC", kDiscNumberKey, disc.discNumber);
+        file.SetInt("DISC", kDiscCountKey, disc.discCount);
+    } else {
+        file.DeleteKey("DISC", kDiscNumberKey);
+        file.DeleteKey("DISC", kDiscCountKey);
+    }
     // A lost write would lose the user's titles without a word, so it is told.
     if (!file.Save(path, &error)) {
         notifier.ShowMessage("不能保存唱片信息 " + error);
@@ -120,6 +132,10 @@ bool SaveDiscDatabase(const DiscInfo& disc, const TrackList& rows, UserNotifier&
 void ReadDiscDatabase(const ProfileFile& file, const DiscToc& toc, DiscInfo& disc) {
     disc.Revision = file.GetInt("DISC", "Revision", 0);
     disc.bRevision = file.GetInt("DISC", "bRevision", 0);
+    disc.discNumber = file.GetInt("DISC", kDiscNumberKey, 0);
+    disc.discCount = file.GetInt("DISC", kDiscCountKey, 0);
+    if (!disc.InSet())
+        disc.discNumber = disc.discCount = 0;
     for (const auto& key : kAlbumKeys) {
         std::string& field = disc.album.*key.field;
         field = file.GetString("DISC", key.name, field, kValueBuffer);

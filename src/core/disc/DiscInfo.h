@@ -39,6 +39,13 @@ struct DiscInfo {
     // the database and the tag writers read field by field.
     std::string catalog;
     std::array<std::string, kMaxTracks> isrc;
+    // The disc's place in a set of several ("disc 2 of 3"), from the release it was
+    // named after; both 0 for a disc that is no part of a set (or not known to be).
+    std::int32_t discNumber = 0;
+    std::int32_t discCount = 0;
+
+    // A set's disc: a number from 1 to a count of 2 or more.
+    bool InSet() const { return discCount > 1 && discNumber >= 1 && discNumber <= discCount; }
 };
 
 }  // namespace korvida

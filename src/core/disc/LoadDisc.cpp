@@ -21,6 +21,8 @@ void ClearDiscDescriptions(DiscInfo& disc) {
         track = TrackInfo{};
     disc.Revision = 0;
     disc.bRevision = 0;
+    disc.discNumber = 0;
+    disc.discCount = 0;
 }
 
 std::string DriveStateText(const DiscLoadResult& result, const std::string& deviceStatus) {

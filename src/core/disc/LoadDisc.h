@@ -18,6 +18,7 @@ struct Settings;
 inline constexpr const char* kWaitingForDriveStatus = "正在等待驱动器就绪...";
 inline constexpr const char* kNoDiscStatus = "驱动器中没有光盘";
 inline constexpr const char* kDriveNotReadyStatus = "驱动器没有就绪";
+inline constexpr const char* kTrayOpenStatus = "托盘已打开";
 // How long a load waits for a disc that is spinning up.
 inline constexpr unsigned kDriveReadyDeadlineMs = 20000;
 

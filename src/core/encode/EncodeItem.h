@@ -22,6 +22,9 @@ struct EncodeItem {
     std::int32_t index = -1;
     TrackInfo track;   // copy of the track's description record
     std::string isrc;  // the track's ISRC as the disc gave it; empty for none
+    // The disc's place in a set (DiscInfo); both 0 for a disc of one.
+    std::int32_t discNumber = 0;
+    std::int32_t discCount = 0;
 };
 
 }  // namespace korvida

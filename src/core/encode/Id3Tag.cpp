@@ -254,6 +254,9 @@ std::vector<FrameRow> Id3v2Frames(const EncodeItem& item) {
         add(ID3FID_CONTENTTYPE, ID3FN_TEXT,
             "(" + std::to_string(LookupGenreIndex(t.GenreName)) + ")" + t.GenreName);
     add(ID3FID_ISRC, ID3FN_TEXT, item.isrc);
+    if (item.discCount > 1)
+        add(ID3FID_PARTINSET, ID3FN_TEXT,
+            std::to_string(item.discNumber) + "/" + std::to_string(item.discCount));
     return rows;
 }
 

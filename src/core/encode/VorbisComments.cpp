@@ -42,6 +42,10 @@ std::vector<std::string> VorbisComments(const EncodeItem& item, const OggVorbisS
         comments.emplace_back(number);
     }
     AddVorbisComment(comments, "ISRC", item.isrc);
+    if (item.discCount > 1) {
+        AddVorbisComment(comments, "DISCNUMBER", std::to_string(item.discNumber));
+        AddVorbisComment(comments, "DISCTOTAL", std::to_string(item.discCount));
+    }
     return comments;
 }
 

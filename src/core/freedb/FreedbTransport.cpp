@@ -11,7 +11,6 @@
 #include <chrono>
 #include <fstream>
 
-#include "core/text/Base64Encode.h"
 #include "core/freedb/FreedbReplies.h"
 #include "core/jobs/Messages.h"
 #include "core/jobs/WorkerThread.h"
@@ -19,6 +18,7 @@
 #include "core/platform/LoopbackOnly.h"
 #include "core/platform/NetworkErrorText.h"
 #include "core/platform/UniqueFd.h"
+#include "core/text/Base64Encode.h"
 #include "core/text/FormatText.h"
 
 namespace korvida {
@@ -86,7 +86,7 @@ class Transfer {
         Post(errorMessage_, std::move(text));
         return Outcome::kFailed;
     }
-    Outcome SocketError(int code) { return Fail(NetworkErrorText(code)); }
+    Outcome SocketError(int code) { return Fail(NetworkErrorText(code, peer_)); }
     // Past the exchange's end the text names the exchange's limit: that is how long the
     // user has waited, while no single wait was as long as the stall limit.
     Outcome TimedOut(FreedbPhase phase) {
@@ -212,7 +212,7 @@ class Transfer {
         resolution = pending.Result();
         if (resolution.error != 0 || resolution.addresses.empty()) {
             return Fail(NameLookupErrorText(resolution.error != 0 ? resolution.error : EAI_NONAME,
-                                            resolution.systemError));
+                                            resolution.systemError, peer_));
         }
         return Outcome::kOk;
     }

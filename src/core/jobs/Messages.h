@@ -30,10 +30,13 @@ constexpr unsigned WM_JOB_FAILED = 0x46d;       // stopped on an error
 constexpr unsigned WM_JOB_LOG = 0x47d;          // text: one job-log line
 constexpr unsigned WM_DECODE_STATUS = 0x481;    // text: the item's name
 constexpr unsigned WM_CURRENT_TRACK = 0x482;    // wParam: track index
-// Encoders working behind the stage the window shows (a rip's reading, or several files
-// at once): the item whose encoding the second line follows, and its progress.
-constexpr unsigned WM_ENCODE_BEHIND = 0x48b;  // wParam item number (1-based), lParam count, text: name
-constexpr unsigned WM_ENCODE_BEHIND_PROGRESS = 0x48c;  // wParam per-mille, lParam elapsed ms
+// Encoders working behind a rip's reading: an item a worker begins to encode, and its
+// progress; 1000 per mille ends it (the worker is through with it, whatever its end).
+constexpr unsigned WM_ENCODE_BEHIND =
+    0x48b;  // wParam item number (1-based), lParam count, text: name
+constexpr unsigned WM_ENCODE_BEHIND_PROGRESS = 0x48c;  // wParam per-mille, lParam item number
+// A rip's read pass or finishing step (RipStep in wParam; lParam: a re-read's number).
+constexpr unsigned WM_RIP_STEP = 0x48d;
 
 // freedb transport threads to the wizard pages.
 constexpr unsigned WM_FREEDB_STATUS = 0x483;

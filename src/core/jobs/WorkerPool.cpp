@@ -57,12 +57,12 @@ class WorkerPool::ProgressRelay : public MessageTarget {
                pool_.shown_.load(std::memory_order_acquire);
     }
     bool Translate(Message& message) {
-        if (!Shown())
-            return false;
         if (pool_.shownMode_ == Shown::kOldestItem)
-            return true;
+            return Shown();
+        // Behind a rip every worker's item has its line: its progress names it.
         if (message.id == WM_ENCODE_PROGRESS || message.id == WM_EXTRACT_PROGRESS) {
             message.id = WM_ENCODE_BEHIND_PROGRESS;
+            message.lParam = number.load(std::memory_order_relaxed);
             return true;
         }
         return false;  // the pool announces the item itself
@@ -145,6 +145,10 @@ void WorkerPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
             queue_.pop_front();
             relay.number = entry.number;
             relay.pending.reset();
+            // Behind a rip, the worker that takes an item announces it and ends it (1000
+            // per mille), so its line comes and goes with its own progress.
+            if (shownMode_ == Shown::kBehind && progressWindow_)
+                Queue(Message{WM_ENCODE_BEHIND, entry.number, itemCount_, entry.name}, false);
             running_.insert(entry.number);
             highestBegun_ = std::max(highestBegun_, entry.number);
             UpdateShown();
@@ -156,6 +160,8 @@ void WorkerPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
         entry.work = nullptr;  // what it owned goes before the next item is taken
         {
             std::lock_guard lock(mutex_);
+            if (shownMode_ == Shown::kBehind && progressWindow_)
+                Queue(Message{WM_ENCODE_BEHIND_PROGRESS, 1000, entry.number, {}}, false);
             running_.erase(entry.number);
             if (!ok)
                 failed_ = true;
@@ -199,16 +205,8 @@ void WorkerPool::Deliver() {
 void WorkerPool::UpdateShown() {
     if (!progressWindow_)
         return;
-    if (shownMode_ == Shown::kBehind) {
-        if (running_.empty())
-            return;  // the last item's line stays until another begins
-        const int oldest = *running_.begin();
-        if (shown_.exchange(oldest) != oldest)
-            Queue(Message{WM_ENCODE_BEHIND, oldest, itemCount_,
-                          names_[static_cast<std::size_t>(oldest)]},
-                  false);
-        return;
-    }
+    if (shownMode_ == Shown::kBehind)
+        return;  // each worker announces its own items
     // Items that ended while an older one was shown are announced on the way, so the
     // window's count stays with the list.
     const int target = running_.empty() ? highestBegun_ : *running_.begin();

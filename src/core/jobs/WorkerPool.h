@@ -30,8 +30,9 @@ int EncoderWorkerCount(const Settings& settings);
 // cancel once between them (FirstToReportCancel).
 //
 // What the progress window sees depends on the mode:
-//  - kBehind (a rip): the job's thread shows its own stage; the workers' encoding shows as
-//    WM_ENCODE_BEHIND (the oldest item being encoded) and WM_ENCODE_BEHIND_PROGRESS.
+//  - kBehind (a rip): the job's thread shows its own stage; each worker's encoding shows
+//    as WM_ENCODE_BEHIND when it takes an item, WM_ENCODE_BEHIND_PROGRESS with the item's
+//    number, and 1000 per mille when it is through with it.
 //  - kOldestItem (file jobs): the messages of the oldest item in work go through as they
 //    are, announced by WM_ITEM_STATUS 0 (sent); the other workers' are dropped.
 class WorkerPool {

@@ -19,6 +19,14 @@ bool ApplyMusicBrainzRelease(const MusicBrainzRelease& release, DiscInfo& disc) 
     if (release.title.empty() && release.artist.empty() && !anyTrackTitle)
         return false;
 
+    // The set's disc: the medium's place among the release's media.
+    if (release.media.size() > 1) {
+        disc.discNumber = medium.position > 0 ? medium.position : release.medium + 1;
+        disc.discCount = static_cast<int>(release.media.size());
+    } else {
+        disc.discNumber = disc.discCount = 0;
+    }
+
     const std::string year = release.Year();
     const auto common = [&](TrackInfo& info) {
         if (!release.title.empty())

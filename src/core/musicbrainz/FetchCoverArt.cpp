@@ -61,6 +61,7 @@ CoverArtFetch FetchCoverArt(const std::string& releaseId, const Settings& settin
 
 CoverArtFetch FetchAndStoreCoverArt(const DiscInfo& disc, const std::string& releaseId,
                                     const Settings& settings, Event* cancel) {
+    RemoveCoverArt(disc);
     if (settings.CoverArt == 0)
         return {};
     CoverArtFetch result = FetchCoverArt(releaseId, settings, cancel);

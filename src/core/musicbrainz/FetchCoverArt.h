@@ -29,9 +29,11 @@ struct CoverArtFetch {
 CoverArtFetch FetchCoverArt(const std::string& releaseId, const Settings& settings,
                             Event* cancel = nullptr);
 
-// What both front ends do after a MusicBrainz match was applied to `disc`: unless
-// [MusicBrainz] CoverArt is 0, fetch the release's front image and store it beside the
-// disc's database entry. kFound means it is stored; a store that fails is kFailed.
+// What both front ends do after a MusicBrainz match was applied to `disc`: the cover
+// stored for an earlier pick goes, then, unless [MusicBrainz] CoverArt is 0, the
+// release's front image is fetched and stored beside the disc's database entry. kFound
+// means it is stored; a store that fails is kFailed. A release without a cover, or a
+// fetch that fails, leaves the disc without one.
 CoverArtFetch FetchAndStoreCoverArt(const DiscInfo& disc, const std::string& releaseId,
                                     const Settings& settings, Event* cancel = nullptr);
 

@@ -47,6 +47,10 @@ MusicBrainzDiscId ComputeMusicBrainzDiscId(std::span<const std::uint8_t, kTocRes
     result.ok = true;
     result.id = discid_get_id(disc.get());
     result.submissionUrl = discid_get_submission_url(disc.get());
+    // libdiscid still writes the address with http; the site serves it over https, and
+    // an address a user copies should be the safe one.
+    if (result.submissionUrl.rfind("http://", 0) == 0)
+        result.submissionUrl.replace(0, 4, "https");
     result.toc = discid_get_toc_string(disc.get());
     result.firstTrack = first;
     result.lastTrack = last;

@@ -26,6 +26,7 @@ struct MusicBrainzRelease {
     std::string artist;  // the artist credit as one text ("A feat. B")
     std::string date;    // "1991-09-24", "1991" or empty
     std::string country;
+    std::string barcode;  // UPC/EAN as the release gives it; empty when unknown
     // The most-voted genre of the release and its release group together, else of the
     // recordings on the disc's medium; empty when none has one.
     std::string genre;

@@ -232,6 +232,7 @@ MusicBrainzRelease ReadRelease(const Json& release, const std::string& discId,
         result.artist = CreditText(*credit);
     result.date = Text(release, "date");
     result.country = Text(release, "country");
+    result.barcode = Text(release, "barcode");
     std::vector<const Json*> mediumJson;
     for (const Json& medium : Array(release, "media")) {
         if (!medium.is_object())

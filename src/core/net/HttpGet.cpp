@@ -227,18 +227,29 @@ std::string CancelledText() {
     return "用户取消操作。";
 }
 
+// What a connection failed to reach, for the user: the proxy when one is set, else the
+// URL's host with its port when the URL gives one.
+std::string PeerOf(const std::string& url, const Settings* proxy) {
+    if (proxy && proxy->bProxy && !proxy->ProxyServer.empty())
+        return proxy->ProxyServer + ":" + std::to_string(proxy->ProxyPort);
+    const std::string host = HostOf(url);
+    const auto port = UrlPart(url, CURLUPART_PORT);
+    return port ? host + ":" + *port : host;
+}
+
 std::string ErrorTextFor(CURLcode code, CURL* easy, const HttpRequest& request,
                          const std::string& url, const std::string& host) {
     long osError = 0;
     curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
+    const std::string peer = PeerOf(url, request.proxySettings);
     switch (code) {
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
             return FormatText("网络错误：找不到主机 %s。", host.c_str());
         case CURLE_COULDNT_CONNECT:
             if (osError != 0)
-                return NetworkErrorText(static_cast<int>(osError));
-            return FormatText("网络错误：无法连接到服务器 %s。", host.c_str());
+                return NetworkErrorText(static_cast<int>(osError), peer);
+            return FormatText("网络错误：无法连接到服务器 %s。", peer.c_str());
         case CURLE_OPERATION_TIMEDOUT:
             return FormatText("等待服务器 %s 回应超时 (%lld 秒无响应)。", host.c_str(),
                               static_cast<long long>((request.totalTimeoutMs + 999) / 1000));
@@ -257,11 +268,11 @@ std::string ErrorTextFor(CURLcode code, CURL* easy, const HttpRequest& request,
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:
             if (osError != 0)
-                return NetworkErrorText(static_cast<int>(osError));
+                return NetworkErrorText(static_cast<int>(osError), peer);
             [[fallthrough]];
         default:
-            return FormatText("网络错误 (代码 = %d)：%s。", static_cast<int>(code),
-                              curl_easy_strerror(code));
+            return FormatText("网络错误 (代码 = %d)：%s (服务器 %s)。", static_cast<int>(code),
+                              curl_easy_strerror(code), peer.c_str());
     }
 }
 

@@ -10,8 +10,11 @@ namespace korvida {
 
 namespace {
 
-std::string Format(int code, const std::string& reason) {
-    return "网络错误 (代码 = " + std::to_string(code) + ")：" + reason + "。";
+std::string Format(int code, const std::string& reason, std::string_view server) {
+    std::string text = "网络错误 (代码 = " + std::to_string(code) + ")：" + reason;
+    if (!server.empty())
+        text += " (服务器 " + std::string(server) + ")";
+    return text + "。";
 }
 
 const char* SocketReason(int errorNumber) {
@@ -47,16 +50,16 @@ const char* LookupReason(int lookupCode) {
 
 }  // namespace
 
-std::string NetworkErrorText(int errorNumber) {
+std::string NetworkErrorText(int errorNumber, std::string_view server) {
     const char* reason = SocketReason(errorNumber);
-    return Format(errorNumber, reason ? reason : ErrorText(errorNumber));
+    return Format(errorNumber, reason ? reason : ErrorText(errorNumber), server);
 }
 
-std::string NameLookupErrorText(int lookupCode, int systemError) {
+std::string NameLookupErrorText(int lookupCode, int systemError, std::string_view server) {
     if (lookupCode == EAI_SYSTEM)
-        return NetworkErrorText(systemError);
+        return NetworkErrorText(systemError, server);
     const char* reason = LookupReason(lookupCode);
-    return Format(lookupCode, reason ? reason : ::gai_strerror(lookupCode));
+    return Format(lookupCode, reason ? reason : ::gai_strerror(lookupCode), server);
 }
 
 }  // namespace korvida

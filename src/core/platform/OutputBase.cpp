@@ -14,4 +14,11 @@ std::string OutputBase(std::string_view folder) {
     return std::string(folder) + '/';
 }
 
+std::string PathWithinFolder(std::string_view path, std::string_view folder) {
+    const std::string base = OutputBase(folder);
+    if (base.empty() || path.size() <= base.size() || path.substr(0, base.size()) != base)
+        return std::string(path);
+    return std::string(path.substr(base.size()));
+}
+
 }  // namespace korvida

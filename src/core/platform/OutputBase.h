@@ -10,4 +10,8 @@ namespace korvida {
 // name is then placed anywhere.
 std::string OutputBase(std::string_view folder);
 
+// `path` as seen from the output folder `folder` ("Artist/Album/01 Title.mp3"); the whole
+// path when it lies elsewhere.
+std::string PathWithinFolder(std::string_view path, std::string_view folder);
+
 }  // namespace korvida

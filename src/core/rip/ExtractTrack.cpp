@@ -24,6 +24,7 @@
 #include "core/rip/OutputNameClashes.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipStep.h"
 #include "core/rip/RipThread.h"
 #include "core/rip/StoreTrackChecksums.h"
 #include "core/settings/Settings.h"
@@ -366,6 +367,7 @@ PassEnd ReadUntilTwoAgree(TrackReads& reads, TrackFile& out, Pass& copy) {
         ++check.rereads;
         LogPlain(job.context, "正在重新抓取 " + item.name + " (第 " +
                                   std::to_string(check.rereads) + " 次) ...");
+        PostRipStep(job, RipStep::kReread, check.rereads);
         if (!out.Restart()) {
             LogFileError(job.context, out.path, out.file.lastErrorText());
             return PassEnd::kFailed;
@@ -402,6 +404,7 @@ PassEnd ReadTrack(TrackReads& reads, TrackFile& out) {
     PassEnd end = PassEnd::kDone;
     if (testAndCopy) {
         LogPlain(job.context, "正在测试 " + item.name + " ...");
+        PostRipStep(job, RipStep::kTestRead);
         Pass test;
         test.crc = true;
         test.progressSpan = 500;
@@ -418,8 +421,10 @@ PassEnd ReadTrack(TrackReads& reads, TrackFile& out) {
     copy.progressFrom = testAndCopy ? 500 : 0;
     copy.progressSpan = testAndCopy ? 500 : 1000;
     if (end == PassEnd::kDone) {
-        if (testAndCopy)
+        if (testAndCopy) {
             DefeatCache(reads);
+            PostRipStep(job, RipStep::kCopyRead);
+        }
         LogPlain(job.context, "正在抓取 " + item.name + " ...");
         end = CopyRead(reads, out, copy);
         if (testAndCopy && end == PassEnd::kDone)

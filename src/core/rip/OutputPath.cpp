@@ -73,6 +73,7 @@ NamingFields NamingFieldsOf(const RipJobItem& item) {
     f.artist = item.track.Artist;
     f.album = item.track.Album;
     f.year = item.track.Year;
+    f.disc = item.discCount > 1 ? item.discNumber : 0;
     return f;
 }
 
@@ -107,6 +108,7 @@ std::string NamedRelativePath(const NamingFields& fields, std::string_view rule,
                ReplaceCharacters(ReplaceControlCharacters(fields.title), replaceStr));
     ReplaceAll(name, "<number>", number);
     ReplaceAll(name, "<year>", value(fields.year, "Year"));
+    ReplaceAll(name, "<disc>", fields.disc > 0 ? std::to_string(fields.disc) : std::string());
 
     // Rebuild the name level by level. A doubled separator means one, as the system reads
     // paths anyway; only the last level, the file name, must not end up empty.

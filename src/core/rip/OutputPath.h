@@ -23,6 +23,7 @@ struct NamingFields {
     std::string artist;
     std::string album;
     std::string year;
+    std::int32_t disc = 0;  // the disc's number in a set; 0 (no text) for a disc of one
 };
 
 // Title from the item's name (the text the user saw in the list), the rest from its
@@ -35,8 +36,9 @@ NamingFields NamingFieldsOf(const RipJobItem& item);
 std::string ReplaceCharacters(std::string_view text, const ReplaceStrings& replaceStr);
 
 // The name the rule gives, relative to the output folder, without extension and with '/'
-// between folders. "<artist>", "<album>", "<title>", "<number>" and "<year>" are
-// substituted in that order; both '/' and '\' written in the rule make folders.
+// between folders. "<artist>", "<album>", "<title>", "<number>", "<year>" and "<disc>"
+// are substituted in that order ("<disc>" by nothing for a disc of one, so a folder of
+// it alone is left out); both '/' and '\' written in the rule make folders.
 // Whatever the rule and the values hold, the result stays below the output folder and
 // names nothing hidden: empty folder levels are dropped, leading dots of every level
 // become '_' (so "." and ".." cannot climb or vanish), and an empty file name becomes "_".

@@ -56,6 +56,10 @@ std::unique_ptr<RipJob> BuildRipJob(const TrackList& rows, const DiscInfo& disc)
         item.index = i;
         item.track = disc.tracks[at];
         item.isrc = disc.isrc[at];
+        if (disc.InSet()) {
+            item.discNumber = disc.discNumber;
+            item.discCount = disc.discCount;
+        }
         job->items.push_back(std::move(item));
     }
     return job;

@@ -20,6 +20,7 @@
 #include "core/rip/FinishVerification.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipStep.h"
 #include "core/rip/TagAlbumReplayGain.h"
 #include "core/rip/WriteRipLogIfAsked.h"
 #include "core/settings/Settings.h"
@@ -57,13 +58,20 @@ using Meters = std::vector<std::unique_ptr<LoudnessMeter>>;
 // does not wait for it) and, when every track came through, the album's ReplayGain; the
 // rip log goes out before the end message, whose receiver reads its path.
 void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup, const Meters& meters) {
+    const Settings& settings = job.settings;
     if (message == WM_JOB_DONE) {
+        if (settings.AccurateRipVerify && settings.AccurateRipLookup && !job.context.aborted)
+            PostRipStep(job, RipStep::kAwaitAccurateRip);
         FinishVerification(job, lookup);
         if (job.ctdbLookup)
             FinishCtdbVerification(job, *job.ctdbLookup, kLookupGraceMs);
     }
-    if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty())
+    if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty()) {
+        PostRipStep(job, RipStep::kAlbumReplayGain);
         TagAlbumReplayGain(job, meters);
+    }
+    if (settings.AccurateRipWriteLog)
+        PostRipStep(job, RipStep::kRipLog);
     WriteRipLogIfAsked(job, message);
     SendJobEnd(job, message);
 }
@@ -159,6 +167,8 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, Accurat
             if (!pool.Submit(static_cast<int>(i) + 1, item.name, std::move(work)))
                 break;
         }
+        if (!failed)
+            PostRipStep(job, RipStep::kReadingDone);
         pool.Finish();
         if (pool.failed())
             failed = true;

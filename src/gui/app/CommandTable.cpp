@@ -13,7 +13,7 @@ using namespace cmd;
 #define CAPTION(text) QT_TRANSLATE_NOOP("Commands", text)
 
 // Accelerators are those of the original program, Ctrl+Q (query freedb) and Ctrl+V
-// (volume) included: its users know them.
+// (volume) included: its users know them. Ctrl+M (MusicBrainz) is ours, beside freedb's.
 const CommandSpec kCommands[] = {
     // File
     {kEncodeWavToMp3, CAPTION("编码 WAV 为 MP3..."), nullptr, nullptr},
@@ -47,7 +47,7 @@ const CommandSpec kCommands[] = {
     {kOpenOutputFolder, CAPTION("打开输出目录"), "Ctrl+F", "folder-open"},
     {kRefreshToc, CAPTION("刷新 TOC"), "F5", "view-refresh"},
     {kQueryFreedb, CAPTION("垂询 Freedb..."), "Ctrl+Q", "network-server"},
-    {kQueryMusicBrainz, CAPTION("从 MusicBrainz 获取唱片信息..."), nullptr, "korvida-disc-lookup"},
+    {kQueryMusicBrainz, CAPTION("从 MusicBrainz 获取唱片信息..."), "Ctrl+M", "korvida-disc-lookup"},
     {kSubmitFreedb, CAPTION("提交到 Freedb..."), nullptr, nullptr},
     {kPlaySelected, CAPTION("播放所选音轨"), "Ctrl+P", "media-playback-start"},
     {kPlayHighlighted, CAPTION("播放高亮显示的音轨"), "Return", nullptr},

@@ -230,7 +230,17 @@ void DiscController::eject() {
     driver_->Eject();
     storeDisc();
     Empty();
+    // Said at once, as a refresh would say it; a drive that cannot tell its tray is
+    // empty at least.
+    status_ = QString::fromStdString(DeviceStatusText(*driver_) +
+                                     (driver_->TrayOpen() ? kTrayOpenStatus : kNoDiscStatus));
+    emit statusChanged(status_);
     emit discLoaded(false, 0);
+}
+
+void DiscController::showNote(const QString& note) {
+    status_ = (driver_ ? QString::fromStdString(DeviceStatusText(*driver_)) : QString()) + note;
+    emit statusChanged(status_);
 }
 
 void DiscController::Empty() {

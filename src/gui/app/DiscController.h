@@ -54,6 +54,9 @@ class DiscController : public QObject {
     void eject();
     // Stores the disc's description in the local disc database (when a disc is listed).
     void storeDisc();
+    // What became of work done in the background (a cover fetched), after the device's
+    // name on the status line, until a load or an eject says something else.
+    void showNote(const QString& note);
     // Blocks until the worker, if any, has ended (window close).
     void waitIdle();
 

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/rip/RipJob.h"
 #include "core/rip/RipCommand.h"
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"
@@ -48,7 +49,12 @@ void JobCommands::Rip() {
         return;
     host_.beforeRip();
     jobs_->SetRipSource(discs_.driver(), &discs_.rows(), &discs_.disc());
-    OpenProgress(total, JobMode::kRip);
+    // The tracks' lengths weigh the time the rip still needs.
+    std::vector<std::uint32_t> lengths;
+    const auto planned = BuildRipJob(discs_.rows(), discs_.disc());
+    for (const RipJobItem& item : planned->items)
+        lengths.push_back(item.end > item.start ? item.end - item.start : 0);
+    OpenProgress(total, JobMode::kRip, std::move(lengths));
 }
 
 void JobCommands::FileCommand(FileJobKind kind) {
@@ -97,8 +103,9 @@ void JobCommands::FileCommand(FileJobKind kind) {
     OpenProgress(static_cast<int>(paths.size()), mode);
 }
 
-void JobCommands::OpenProgress(int total, JobMode mode) {
+void JobCommands::OpenProgress(int total, JobMode mode, std::vector<std::uint32_t> lengths) {
     progress_ = new ProgressWindow(total, mode, *log_, notifier_, window_);
+    progress_->SetItemLengths(std::move(lengths));
     progress_->setAttribute(Qt::WA_DeleteOnClose);
     connect(progress_, &ProgressWindow::startJob, jobs_, &JobController::Start);
     connect(progress_, &ProgressWindow::cancelJob, jobs_, &JobController::Cancel);

@@ -48,7 +48,8 @@ class JobCommands : public QObject {
     void busyChanged();
 
   private:
-    void OpenProgress(int total, JobMode mode);
+    // lengths: a rip's tracks' lengths in frames, in job order.
+    void OpenProgress(int total, JobMode mode, std::vector<std::uint32_t> lengths = {});
 
     DiscController& discs_;
     UserNotifier& notifier_;

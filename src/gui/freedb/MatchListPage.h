@@ -9,6 +9,8 @@ class QTreeWidget;
 
 namespace korvida::gui {
 
+class ChoiceList;
+
 // The query's matches, one row each in reply order, numbered from 1, with artist, album
 // and category; the first row is selected. A double click asks for the read of that row.
 class MatchListPage : public QWidget {
@@ -20,13 +22,13 @@ class MatchListPage : public QWidget {
     void SetMatches(const std::vector<FreedbMatch>& matches);
     // The selected row, -1 when none is.
     int selectedRow() const;
-    QTreeWidget* list() const { return list_; }
+    QTreeWidget* list() const;
 
   signals:
     void rowActivated(int row);
 
   private:
-    QTreeWidget* list_;
+    ChoiceList* list_;
 };
 
 }  // namespace korvida::gui

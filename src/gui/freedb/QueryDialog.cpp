@@ -9,6 +9,7 @@
 #include "gui/freedb/QueryController.h"
 #include "gui/freedb/StatusPage.h"
 #include "gui/freedb/WizardFrame.h"
+#include "gui/widgets/GrowToShow.h"
 
 namespace korvida::gui {
 
@@ -57,8 +58,10 @@ void QueryDialog::ShowState() {
     // Arrows move through the matches and Enter reads the one highlighted; a disabled OK
     // is never the default.
     ok_->setDefault(controller_.okEnabled());
-    if (listShown)
+    if (listShown) {
+        GrowToShow(this, pages_, matches_);
         matches_->list()->setFocus();
+    }
     cancel_->setEnabled(controller_.cancelEnabled());
     ShowBusy(this, controller_.busy());
 }

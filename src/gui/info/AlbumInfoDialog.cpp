@@ -37,10 +37,9 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
     fields_.AddEdit(form, tr("编码者"), &TrackInfo::EncodedBy);
     if (!disc_.catalog.empty()) {
         // The disc's own catalogue number: shown, never edited.
-        auto* catalog = new QLineEdit(QString::fromStdString(disc_.catalog), this);
-        catalog->setObjectName(QStringLiteral("catalog"));
-        catalog->setReadOnly(true);
-        form->addRow(tr("UPC/EAN"), catalog);
+        QLineEdit* catalog = fields_.AddShown(form, tr("条形码"), QStringLiteral("catalog"));
+        catalog->setText(QString::fromStdString(disc_.catalog));
+        catalog->setToolTip(tr("光盘上记录的 UPC/EAN 条形码"));
     }
     fields_.Load(disc_.album);
     // Only a pick from the list gives a genre number; typing takes it away again.

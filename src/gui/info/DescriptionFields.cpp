@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "core/encode/Id3Tag.h"
+#include "gui/widgets/ShownText.h"
 
 namespace korvida::gui {
 
@@ -34,11 +35,23 @@ QComboBox* DescriptionFields::AddGenre(QFormLayout* form, const QString& label) 
     return genre_;
 }
 
+QLineEdit* DescriptionFields::AddShown(QFormLayout* form, const QString& label,
+                                       const QString& objectName) {
+    QLineEdit* shown = NewShownText(ParentFor(form));
+    shown->setObjectName(objectName);
+    form->addRow(label, shown);
+    return shown;
+}
+
 void DescriptionFields::Load(const TrackInfo& info) {
-    for (const Edit& e : edits_)
+    for (const Edit& e : edits_) {
         e.edit->setText(QString::fromStdString(info.*e.field));
-    if (genre_)
+        e.edit->setCursorPosition(0);
+    }
+    if (genre_) {
         genre_->setEditText(QString::fromStdString(info.GenreName));
+        genre_->lineEdit()->setCursorPosition(0);
+    }
 }
 
 void DescriptionFields::Store(TrackInfo& info) const {

@@ -27,7 +27,12 @@ class DescriptionFields {
                        int maxLength = 0);
     // Adds the genre list (its text is GenreName).
     QComboBox* AddGenre(QFormLayout* form, const QString& label);
+    // Adds a labelled text the disc gives and nobody edits (an ISRC, the barcode): it can
+    // be selected and copied, and looks like the label it is, not like a field to type
+    // into. Not part of Load and Store.
+    QLineEdit* AddShown(QFormLayout* form, const QString& label, const QString& objectName);
 
+    // Each edit shows the beginning of its text, as a user reads it.
     void Load(const TrackInfo& info);
     // Writes the edits and the genre text back; Genre and GenreID are left alone.
     void Store(TrackInfo& info) const;

@@ -18,10 +18,7 @@ TrackInfoDialog::TrackInfoDialog(TrackList& rows, DiscInfo& disc, QWidget* paren
     fields_.AddEdit(upper, tr("注释"), &TrackInfo::Comment);
     fields_.AddGenre(upper, tr("流派"));
     // What the disc says of the recording, not a description: shown, never edited.
-    isrc_ = new QLineEdit(this);
-    isrc_->setObjectName(QStringLiteral("isrc"));
-    isrc_->setReadOnly(true);
-    upper->addRow(tr("ISRC"), isrc_);
+    isrc_ = fields_.AddShown(upper, tr("ISRC"), QStringLiteral("isrc"));
 
     more_ = new QWidget(this);
     auto* lower = new QFormLayout(more_);
@@ -82,7 +79,9 @@ void TrackInfoDialog::LoadHighlighted() {
     previous_->setEnabled(position > 0);
     next_->setEnabled(position < rows_.size() - 1);
     title_->setFocus();
-    title_->selectAll();
+    // Selected for typing over, with its beginning in view: the cursor at the start.
+    title_->setSelection(static_cast<int>(title_->text().size()),
+                         -static_cast<int>(title_->text().size()));
 }
 
 void TrackInfoDialog::Store() {

@@ -1,6 +1,8 @@
 #include "gui/musicbrainz/MusicBrainzDialog.h"
 
 #include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -13,6 +15,8 @@
 #include "gui/freedb/WizardFrame.h"
 #include "gui/musicbrainz/MusicBrainzController.h"
 #include "gui/musicbrainz/ReleaseListPage.h"
+#include "gui/widgets/GrowToShow.h"
+#include "gui/widgets/ShownText.h"
 
 namespace korvida::gui {
 
@@ -24,17 +28,29 @@ MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget*
       releases_(new ReleaseListPage(pages_)),
       noMatch_(new QWidget(pages_)),
       submit_(new QPushButton(tr("在浏览器中提交这张唱片..."), noMatch_)),
+      url_(NewShownText(noMatch_)),
+      browserMissing_(
+          new QLabel(tr("没有打开浏览器。请复制上面的地址，在浏览器中打开。"), noMatch_)),
       error_(new MessagePage(QStyle::SP_MessageBoxCritical, {}, tr("错误: 未知的错误！"), pages_)),
       ok_(new QPushButton(tr("确定(&O)"), this)),
       cancel_(new QPushButton(tr("取消(&C)"), this)) {
     setWindowTitle(tr("从 MusicBrainz 获取唱片信息"));
     auto* notKnown =
         new MessagePage(QStyle::SP_MessageBoxInformation, tr("MusicBrainz 数据库中没有这张唱片。"),
-                        tr("可以在 MusicBrainz 网站上把它加入数据库。"), noMatch_);
+                        tr("可以在 MusicBrainz 网站的这个地址把它加入数据库:"), noMatch_);
+    // The address, for copying: the CLI prints it, and a desktop without a browser has
+    // no other way to it.
+    url_->setObjectName(QStringLiteral("submissionUrl"));
+    browserMissing_->setObjectName(QStringLiteral("browserMissing"));
+    browserMissing_->setWordWrap(true);
+    browserMissing_->hide();
     auto* noMatchLayout = new QVBoxLayout(noMatch_);
     noMatchLayout->setContentsMargins(0, 0, 0, 0);
-    noMatchLayout->addWidget(notKnown, 1);
+    noMatchLayout->addWidget(notKnown);
+    noMatchLayout->addWidget(url_);
+    noMatchLayout->addWidget(browserMissing_);
     noMatchLayout->addWidget(submit_, 0, Qt::AlignRight);
+    noMatchLayout->addStretch(1);
     LayOutWizard(this, pages_, {progress_, releases_, noMatch_, error_}, {ok_, cancel_});
 
     connect(ok_, &QPushButton::clicked, this, [this] {
@@ -46,7 +62,11 @@ MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget*
         controller_.Choose(row);
     });
     connect(submit_, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl(controller_.submissionUrl(), QUrl::StrictMode));
+        if (!QDesktopServices::openUrl(QUrl(controller_.submissionUrl(), QUrl::StrictMode))) {
+            browserMissing_->show();
+            url_->setFocus();
+            url_->selectAll();
+        }
     });
     connect(cancel_, &QPushButton::clicked, this, &MusicBrainzDialog::reject);
     connect(&controller_, &MusicBrainzController::changed, this, &MusicBrainzDialog::ShowState);
@@ -77,13 +97,20 @@ void MusicBrainzDialog::ShowState() {
     if (listShown)
         releases_->SetReleases(controller_.releases());
     submit_->setEnabled(!controller_.submissionUrl().isEmpty());
+    url_->setText(controller_.submissionUrl());
+    url_->setCursorPosition(0);
     pages_->setCurrentIndex(static_cast<int>(page));  // pages were added in Page order
     ok_->setEnabled(controller_.okEnabled());
     ok_->setDefault(controller_.okEnabled());
-    if (listShown)
+    if (listShown) {
+        GrowToShow(this, pages_, releases_);
         releases_->list()->setFocus();
-    if (page == Page::kNoMatch)
+    }
+    // Enter submits: the button is the default and has the focus, which Cancel had.
+    if (page == Page::kNoMatch && submit_->isEnabled()) {
         submit_->setDefault(true);
+        submit_->setFocus();
+    }
     cancel_->setEnabled(controller_.cancelEnabled());
     ShowBusy(this, controller_.busy());
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QStackedWidget;
 
@@ -13,9 +15,9 @@ class ReleaseListPage;
 class StatusPage;
 
 // "从 MusicBrainz 获取唱片信息": the controller's pages with OK and Cancel, as the freedb
-// query dialog has them. The no-match page offers the disc's submission address in the
-// browser. Escape and the close box take Cancel's path; the dialog closes when the
-// controller has finished. A release that cannot be applied shows why on the error page.
+// query dialog has them. The no-match page shows the disc's submission address, to copy
+// or to open in the browser (Enter). Escape and the close box take Cancel's path; the dialog closes
+// when the controller has finished. A release that cannot be applied shows why on the error page.
 class MusicBrainzDialog : public QDialog {
     Q_OBJECT
 
@@ -43,6 +45,8 @@ class MusicBrainzDialog : public QDialog {
     ReleaseListPage* releases_;
     QWidget* noMatch_;
     QPushButton* submit_;
+    QLineEdit* url_;
+    QLabel* browserMissing_;
     MessagePage* error_;
     QPushButton* ok_;
     QPushButton* cancel_;

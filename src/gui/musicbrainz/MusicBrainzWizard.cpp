@@ -3,6 +3,7 @@
 #include <QMetaObject>
 
 #include "core/freedb/ApplyReadResult.h"
+#include "core/disc/CoverArtStore.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"
@@ -32,8 +33,25 @@ void RunMusicBrainzWizard(DiscController& discs, UserNotifier& notifier, QWidget
     ShowReadTitles(discs.disc(), discs.rows());
     discs.model()->rowsChanged();
     discs.storeDisc();
-    if (settings.CoverArt != 0)
+    // The cover of the release picked before goes: a fetch still at work for it is
+    // stopped first (its thread joined), so it cannot store that cover after this.
+    for (CoverArtFetcher* earlier :
+         parent->findChildren<CoverArtFetcher*>(Qt::FindDirectChildrenOnly))
+        delete earlier;
+    RemoveCoverArt(discs.disc());
+    if (settings.CoverArt == 0)
+        return;
+    auto* fetcher =
         new CoverArtFetcher(controller.disc(), controller.releaseId(), settings, parent);
+    QObject::connect(fetcher, &CoverArtFetcher::finished, &discs,
+                     [&discs](bool stored, const QString& error) {
+                         if (stored)
+                             discs.showNote(QObject::tr("已获取封面图片"));
+                         else if (error.isEmpty())
+                             discs.showNote(QObject::tr("所选唱片没有封面图片"));
+                         else
+                             discs.showNote(QObject::tr("获取封面图片失败: %1").arg(error));
+                     });
 }
 
 }  // namespace korvida::gui

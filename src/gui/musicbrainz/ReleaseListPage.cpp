@@ -1,32 +1,22 @@
 #include "gui/musicbrainz/ReleaseListPage.h"
 
-#include <QHeaderView>
 #include <QLabel>
-#include <QStyle>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/musicbrainz/ReleaseColumns.h"
+#include "gui/widgets/ChoiceList.h"
+
 namespace korvida::gui {
+namespace {
+
+constexpr int kNoteRole = Qt::UserRole;
+
+}  // namespace
 
 ReleaseListPage::ReleaseListPage(QWidget* parent)
-    : QWidget(parent), list_(new QTreeWidget(this)), note_(new QLabel(this)) {
+    : QWidget(parent), list_(new ChoiceList({}, 0, this)), note_(new QLabel(this)) {
     auto* caption = new QLabel(tr("MusicBrainz 找到多个可能匹配的唱片:"), this);
     list_->setObjectName(QStringLiteral("releases"));
-    list_->setColumnCount(5);
-    list_->setHeaderLabels({tr("艺术家"), tr("标题"), tr("日期"), tr("国家"), tr("碟片")});
-    list_->setRootIsDecorated(false);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setAllColumnsShowFocus(true);
-    // Releases of one album differ mostly in date, country and medium: those columns
-    // must show without scrolling sideways.
-    list_->setColumnWidth(0, 130);
-    list_->setColumnWidth(1, 150);
-    list_->setColumnWidth(2, 80);
-    list_->setColumnWidth(3, 40);
-    list_->setColumnWidth(4, 40);
-    list_->setMinimumWidth(list_->header()->length() + 2 * list_->frameWidth() +
-                           list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(caption);
     layout->addWidget(list_, 1);
@@ -36,38 +26,48 @@ ReleaseListPage::ReleaseListPage(QWidget* parent)
     note_->hide();
     layout->addWidget(note_);
     connect(list_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        const QString note = item ? item->toolTip(0) : QString();
+        const QString note = item ? item->data(0, kNoteRole).toString() : QString();
         note_->setText(note);
         note_->setVisible(!note.isEmpty());
     });
-    connect(list_, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { emit rowActivated(list_->indexOfTopLevelItem(item)); });
+    connect(list_, &ChoiceList::rowActivated, this, &ReleaseListPage::rowActivated);
 }
 
 void ReleaseListPage::SetReleases(const std::vector<MusicBrainzRelease>& releases) {
-    list_->clear();
+    const std::vector<ReleaseColumn> columns = ReleaseColumnsFor(releases);
+    QStringList headers;
+    for (ReleaseColumn column : columns)
+        headers << QString::fromStdString(ReleaseColumnHeader(column));
+    // The title tells an album's editions apart most often: it takes the room.
+    list_->SetColumns(headers, 0);
     note_->hide();
     for (const MusicBrainzRelease& release : releases) {
-        auto* item = new QTreeWidgetItem(list_);
-        item->setText(0, QString::fromStdString(release.artist));
-        item->setText(1, QString::fromStdString(release.title));
-        item->setText(2, QString::fromStdString(release.date));
-        item->setText(3, QString::fromStdString(release.country));
-        item->setText(4, QString::fromStdString(release.MediumText()));
+        QStringList texts;
+        for (ReleaseColumn column : columns)
+            texts << QString::fromStdString(ReleaseCell(release, column));
         const QString note = QString::fromStdString(release.note);
-        for (int column = 0; column < list_->columnCount(); ++column) {
-            item->setToolTip(column, note);
-            if (release.medium < 0)
+        QTreeWidgetItem* item = list_->AddRow(texts, note);
+        item->setData(0, kNoteRole, note);
+        // The code behind a country's name, for those who know the codes.
+        for (int at = 0; at < static_cast<int>(columns.size()); ++at)
+            if (columns[static_cast<std::size_t>(at)] == ReleaseColumn::kCountry &&
+                !release.country.empty() && texts[at] != QString::fromStdString(release.country))
+                item->setToolTip(at, item->toolTip(at) + QStringLiteral(" (") +
+                                         QString::fromStdString(release.country) +
+                                         QLatin1Char(')'));
+        if (release.medium < 0)
+            for (int column = 0; column < list_->columnCount(); ++column)
                 item->setForeground(column, palette().brush(QPalette::Disabled, QPalette::Text));
-        }
     }
-    if (list_->topLevelItemCount() > 0)
-        list_->setCurrentItem(list_->topLevelItem(0));
+    list_->RowsAdded();
 }
 
 int ReleaseListPage::selectedRow() const {
-    const QList<QTreeWidgetItem*> selected = list_->selectedItems();
-    return selected.isEmpty() ? -1 : list_->indexOfTopLevelItem(selected.first());
+    return list_->selectedRow();
+}
+
+QTreeWidget* ReleaseListPage::list() const {
+    return list_;
 }
 
 }  // namespace korvida::gui

@@ -10,11 +10,14 @@ class QTreeWidget;
 
 namespace korvida::gui {
 
-// The releases a lookup found, one row each in reply order: artist, title, date, country
-// and the disc's medium ("1/2") of a release of several; the first row is selected. A
-// double click applies that row. A release that cannot be applied is greyed; the reason
-// (or what of a release cannot be applied) is its rows' tool tip and shows under the list
-// while it is selected.
+class ChoiceList;
+
+// The releases a lookup found, one row each in reply order: title first, then artist,
+// date and country by name, and the columns that tell these releases apart (format,
+// track count, barcode, the disc of a set); the first row is selected. A double click
+// applies that row. A release that cannot be applied is greyed; the reason (or what of a
+// release cannot be applied) is in its rows' tool tips and shows under the list while it
+// is selected.
 class ReleaseListPage : public QWidget {
     Q_OBJECT
 
@@ -24,14 +27,14 @@ class ReleaseListPage : public QWidget {
     void SetReleases(const std::vector<MusicBrainzRelease>& releases);
     // The selected row, -1 when none is.
     int selectedRow() const;
-    QTreeWidget* list() const { return list_; }
+    QTreeWidget* list() const;
     QLabel* noteLabel() const { return note_; }
 
   signals:
     void rowActivated(int row);
 
   private:
-    QTreeWidget* list_;
+    ChoiceList* list_;
     QLabel* note_;
 };
 

@@ -5,41 +5,60 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "gui/progress/ProgressTexts.h"
 
 namespace korvida::gui {
+namespace {
+
+QProgressBar* PercentBar(QWidget* parent) {
+    auto* bar = new QProgressBar(parent);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(true);
+    bar->setAlignment(Qt::AlignCenter);
+    return bar;
+}
+
+}  // namespace
 
 ProgressPage::ProgressPage(const QString& groupText, const QString& barText, QWidget* parent)
     : QWidget(parent),
       group_(new QGroupBox(groupText, this)),
-      bar_(new QProgressBar(group_)),
+      bar_(PercentBar(group_)),
       elapsed_(new QLabel(QStringLiteral("00:00"), group_)),
       estimate_(new QLabel(QStringLiteral("00:00"), group_)),
-      behind_(new QLabel(group_)),
-      behindBar_(new QProgressBar(group_)) {
-    bar_->setRange(0, 100);
-    bar_->setValue(0);
-    bar_->setTextVisible(true);
-    bar_->setAlignment(Qt::AlignCenter);
+      jobElapsed_(new QLabel(QStringLiteral("00:00"), group_)),
+      jobLeft_(new QLabel(QStringLiteral("--:--"), group_)),
+      encoders_(new QGridLayout) {
+    group_->setObjectName(QStringLiteral("stageGroup"));
+    bar_->setObjectName(QStringLiteral("stageBar"));
     bar_->setFormat(barText);
+    elapsed_->setObjectName(QStringLiteral("stageElapsed"));
+    estimate_->setObjectName(QStringLiteral("stageEstimate"));
+    jobElapsed_->setObjectName(QStringLiteral("jobElapsed"));
+    jobLeft_->setObjectName(QStringLiteral("jobLeft"));
+    itemTimes_ = {new QLabel(tr("已用时间:"), group_), elapsed_,
+                  new QLabel(tr("估计需时:"), group_), estimate_};
+    jobTimes_ = {new QLabel(tr("全部已用时间:"), group_), jobElapsed_,
+                 new QLabel(tr("全部剩余时间:"), group_), jobLeft_};
+
+    // One grid, so the item's times and the whole rip's line up; the encoders' lines
+    // between them have a grid of their own.
     auto* grid = new QGridLayout(group_);
     grid->addWidget(bar_, 0, 0, 1, 4);
-    grid->addWidget(new QLabel(tr("已用时间:"), group_), 1, 0);
-    grid->addWidget(elapsed_, 1, 1);
-    grid->addWidget(new QLabel(tr("估计需时:"), group_), 1, 2);
-    grid->addWidget(estimate_, 1, 3);
-    behindBar_->setRange(0, 100);
-    behindBar_->setTextVisible(true);
-    behindBar_->setAlignment(Qt::AlignCenter);
-    behindBar_->setFormat(PercentText(0));
-    grid->addWidget(behind_, 2, 0, 1, 4);
-    grid->addWidget(behindBar_, 3, 0, 1, 4);
-    behind_->hide();
-    behindBar_->hide();
+    for (int column = 0; column < 4; ++column) {
+        grid->addWidget(itemTimes_[static_cast<std::size_t>(column)], 1, column);
+        grid->addWidget(jobTimes_[static_cast<std::size_t>(column)], 3, column);
+    }
+    encoders_->setContentsMargins(0, 0, 0, 0);
+    encoders_->setColumnStretch(1, 1);
+    grid->addLayout(encoders_, 2, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
+    for (QWidget* part : jobTimes_)
+        part->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(group_);
@@ -55,38 +74,46 @@ void ProgressPage::SetProgress(std::uint32_t perMille, std::uint32_t elapsedMs) 
     bar_->setValue(static_cast<int>(perMille / 10));
     bar_->setFormat(PercentText(perMille));
     elapsed_->setText(ClockText(elapsedMs));
-    perMille_ = perMille;
-    elapsedMs_ = elapsedMs;
-    ShowEstimate();
-}
-
-void ProgressPage::SetBehindText(const QString& text) {
-    behind_->setText(text);
-    behind_->show();
-    behindBar_->show();
-    behindBar_->setValue(0);
-    behindBar_->setFormat(PercentText(0));
-    behindLeftMs_.reset();
-}
-
-void ProgressPage::SetBehindProgress(std::uint32_t perMille, std::uint32_t elapsedMs) {
-    behindBar_->setValue(static_cast<int>(perMille / 10));
-    behindBar_->setFormat(PercentText(perMille));
     if (const auto total = EstimatedTotalMs(perMille, elapsedMs))
-        behindLeftMs_ = *total > elapsedMs ? *total - elapsedMs : 0;
-    ShowEstimate();
+        estimate_->setText(ClockText(*total));
 }
 
-void ProgressPage::ShowEstimate() {
-    const auto total = EstimatedTotalMs(perMille_, elapsedMs_);
-    if (!behindLeftMs_) {
-        if (total)
-            estimate_->setText(ClockText(*total));
-        return;
+void ProgressPage::SetItemShown(bool shown) {
+    bar_->setVisible(shown);
+    for (QWidget* part : itemTimes_)
+        part->setVisible(shown);
+}
+
+void ProgressPage::SetEncoders(const std::vector<std::pair<QString, std::uint32_t>>& lines) {
+    // Rows are made as more encoders work at once and hidden when fewer do.
+    while (encoderRows_.size() < lines.size()) {
+        auto* text = new QLabel(group_);
+        text->setObjectName(QStringLiteral("encoderText"));
+        auto* bar = PercentBar(group_);
+        bar->setObjectName(QStringLiteral("encoderBar"));
+        const int row = static_cast<int>(encoderRows_.size());
+        encoders_->addWidget(text, row, 0);
+        encoders_->addWidget(bar, row, 1);
+        encoderRows_.emplace_back(text, bar);
     }
-    // The stage shown is done when the encoding behind it is done too.
-    const std::uint32_t left = total && *total > elapsedMs_ ? *total - elapsedMs_ : 0;
-    estimate_->setText(ClockText(elapsedMs_ + std::max(left, *behindLeftMs_)));
+    for (std::size_t row = 0; row < encoderRows_.size(); ++row) {
+        auto [text, bar] = encoderRows_[row];
+        const bool used = row < lines.size();
+        text->setVisible(used);
+        bar->setVisible(used);
+        if (!used)
+            continue;
+        text->setText(lines[row].first);
+        bar->setValue(static_cast<int>(lines[row].second / 10));
+        bar->setFormat(PercentText(lines[row].second));
+    }
+}
+
+void ProgressPage::SetJobTimes(const QString& elapsed, const QString& left) {
+    for (QWidget* part : jobTimes_)
+        part->show();
+    jobElapsed_->setText(elapsed);
+    jobLeft_->setText(left);
 }
 
 QString ProgressPage::groupText() const {
@@ -100,15 +127,6 @@ QString ProgressPage::elapsedText() const {
 }
 QString ProgressPage::estimateText() const {
     return estimate_->text();
-}
-bool ProgressPage::behindShown() const {
-    return !behind_->isHidden();
-}
-QString ProgressPage::behindText() const {
-    return behind_->text();
-}
-QString ProgressPage::behindBarText() const {
-    return behindBar_->format();
 }
 
 }  // namespace korvida::gui

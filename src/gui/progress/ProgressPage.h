@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <cstdint>
-#include <optional>
+#include <utility>
+#include <vector>
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -11,7 +14,8 @@ class QProgressBar;
 namespace korvida::gui {
 
 // The extraction and the encoding page: a group box, a bar that shows its percentage
-// inside, the elapsed and the estimated time.
+// inside, the elapsed and the estimated time of the item. A rip adds a line with a bar
+// for each track encoded behind the reading, and the time of the whole rip.
 class ProgressPage : public QWidget {
     Q_OBJECT
 
@@ -21,32 +25,31 @@ class ProgressPage : public QWidget {
     void SetGroupText(const QString& text);
     // Per mille done and milliseconds elapsed, as the worker reports them.
     void SetProgress(std::uint32_t perMille, std::uint32_t elapsedMs);
+    // The item's bar and times; a rip whose reading is done hides them.
+    void SetItemShown(bool shown);
 
-    // The encoding that runs behind this page's stage: a line of its own with its bar,
-    // hidden until the first call. The estimate then covers whichever ends later.
-    void SetBehindText(const QString& text);
-    void SetBehindProgress(std::uint32_t perMille, std::uint32_t elapsedMs);
+    // The tracks being encoded behind this page's stage, a line and a bar each (text,
+    // per mille), oldest first.
+    void SetEncoders(const std::vector<std::pair<QString, std::uint32_t>>& lines);
+    // The whole rip's elapsed time and the time it still needs, already as text.
+    void SetJobTimes(const QString& elapsed, const QString& left);
 
     QString groupText() const;
     QString barText() const;
     QString elapsedText() const;
     QString estimateText() const;
-    bool behindShown() const;
-    QString behindText() const;
-    QString behindBarText() const;
 
   private:
     QGroupBox* group_;
     QProgressBar* bar_;
     QLabel* elapsed_;
     QLabel* estimate_;
-    QLabel* behind_;
-    QProgressBar* behindBar_;
-    std::uint32_t perMille_ = 0;
-    std::uint32_t elapsedMs_ = 0;
-    std::optional<std::uint32_t> behindLeftMs_;
-
-    void ShowEstimate();
+    QLabel* jobElapsed_;
+    QLabel* jobLeft_;
+    std::vector<QWidget*> itemTimes_;  // the item's times with their labels
+    std::vector<QWidget*> jobTimes_;   // the rip's
+    QGridLayout* encoders_;
+    std::vector<std::pair<QLabel*, QProgressBar*>> encoderRows_;
 };
 
 }  // namespace korvida::gui

@@ -12,13 +12,14 @@
 #include "core/jobs/Messages.h"
 #include "core/platform/RunDetached.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipProgress.h"
 #include "core/settings/Settings.h"
-#include "core/text/FormatText.h"
-#include "core/verify/VerificationText.h"
 #include "gui/progress/CompletionPage.h"
 #include "gui/progress/ErrorPage.h"
 #include "gui/progress/LogWindow.h"
 #include "gui/progress/ProgressPage.h"
+#include "gui/progress/ProgressTexts.h"
+#include "gui/widgets/GrowToShow.h"
 
 namespace korvida::gui {
 namespace {
@@ -50,6 +51,7 @@ int StartKind(JobMode mode) {
 ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotifier& notifier,
                                QWidget* parent)
     : QDialog(parent),
+      total_(total),
       encodeMode_(mode != JobMode::kRip && mode != JobMode::kNormaliseWav),
       captions_(total, encodeMode_),
       startLParam_(StartKind(mode)),
@@ -60,7 +62,8 @@ ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotif
       encode_(new ProgressPage(tr("正在编码 WAV 为 MP3 "), QString(), pages_)),
       error_(new ErrorPage(pages_)),
       completion_(new CompletionPage(notifier, pages_)),
-      button_(new QPushButton(tr("终止(&A)"), this)) {
+      button_(new QPushButton(tr("终止(&A)"), this)),
+      tick_(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Korvida CD Ripper"));
     setWindowModality(Qt::ApplicationModal);
     pages_->addWidget(extract_);
@@ -89,15 +92,28 @@ ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotif
     } else {
         ShowPage(encodeMode_ ? kEncodePage : kExtractPage);
     }
+    if (mode == JobMode::kRip) {
+        rip_ = std::make_unique<RipProgress>(total);
+        // The rip's clock runs on between the worker's messages: a long step has no
+        // progress to report.
+        tick_->setInterval(1000);
+        connect(tick_, &QTimer::timeout, this, &ProgressWindow::ShowJobTimes);
+    }
+    clock_.start();
     connect(button_, &QPushButton::clicked, this, &ProgressWindow::reject);
     connect(error_, &ErrorPage::viewLogRequested, this, &ProgressWindow::OpenLog);
 }
+
+ProgressWindow::~ProgressWindow() = default;
 
 void ProgressWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (started_)
         return;
     started_ = true;
+    clock_.start();
+    if (rip_)
+        tick_->start();
     // The job starts once the window is up, so its first messages have a page to go to.
     QTimer::singleShot(
         0, this, [this] { emit startJob(encodeMode_ || startLParam_ == 2 ? 1 : 0, startLParam_); });
@@ -114,8 +130,16 @@ void ProgressWindow::ShowPage(Page page) {
 void ProgressWindow::HandleMessage(const Message& m) {
     const auto perMille = static_cast<std::uint32_t>(m.wParam);
     const auto elapsed = static_cast<std::uint32_t>(m.lParam);
-    if (const auto caption = captions_.For(m))
+    if (const auto caption = captions_.For(m)) {
+        readCaption_ = *caption;
         setWindowTitle(QString::fromStdString(*caption));
+    }
+    if (rip_) {
+        rip_->Take(m, static_cast<std::uint32_t>(clock_.elapsed()));
+        if (const std::string title = rip_->Caption(readCaption_); !title.empty())
+            setWindowTitle(QString::fromStdString(title));
+        ShowJobTimes();
+    }
     switch (m.id) {
         case WM_EXTRACT_PROGRESS:
             extract_->SetProgress(perMille, elapsed);
@@ -146,21 +170,33 @@ void ProgressWindow::HandleMessage(const Message& m) {
             ShowPage(kEncodePage);
             break;
         case WM_ENCODE_BEHIND:
-            extract_->SetBehindText(QString::fromStdString(
-                FormatText("正在编码 (%02d/%02d): ", static_cast<int>(m.wParam),
-                           static_cast<int>(m.lParam)) +
-                m.text));
-            break;
         case WM_ENCODE_BEHIND_PROGRESS:
-            extract_->SetBehindProgress(perMille, elapsed);
+            if (rip_) {
+                std::vector<std::pair<QString, std::uint32_t>> lines;
+                for (const RipProgress::Encoding& line : rip_->encoding())
+                    lines.emplace_back(QString::fromStdString(rip_->EncodingText(line)),
+                                       line.perMille);
+                extract_->SetEncoders(lines);
+            }
+            break;
+        case WM_RIP_STEP:
+            if (rip_) {
+                extract_->SetGroupText(QString::fromStdString(rip_->stageText()));
+                if (rip_->readingDone()) {
+                    // The bar and times of the last track read would stand still.
+                    extract_->SetItemShown(false);
+                    ShowPage(kExtractPage);
+                }
+            }
             break;
         case WM_JOB_DONE: {
             // The worker waits in its send: the job and its items are there to read.
             if (const auto* job = reinterpret_cast<const RipJob*>(m.wParam))
-                for (const RipJobItem& item : job->items)
-                    if (!item.outputPath.empty())
-                        completion_->AddFile(item.outputPath, VerificationText(item.verification));
+                completion_->ShowJob(*job);
+            tick_->stop();
             ShowPage(kCompletionPage);
+            // A rip of many tracks lists many files.
+            GrowToShow(this, pages_, completion_);
             setWindowTitle(tr("已完成！"));
             button_->setText(tr("关闭"));
             if (TheSettings().bOpenOutputFolder)
@@ -168,12 +204,26 @@ void ProgressWindow::HandleMessage(const Message& m) {
             break;
         }
         case WM_JOB_FAILED:
+            tick_->stop();
             ShowPage(kErrorPage);
             button_->setText(tr("关闭"));
             break;
         default:
             break;
     }
+}
+
+void ProgressWindow::SetItemLengths(std::vector<std::uint32_t> frames) {
+    if (rip_)
+        rip_ = std::make_unique<RipProgress>(total_, std::move(frames));
+}
+
+void ProgressWindow::ShowJobTimes() {
+    const auto now = static_cast<std::uint32_t>(clock_.elapsed());
+    const auto left = rip_->LeftMs(now);
+    const QString leftText = left ? ClockText(*left) : QStringLiteral("--:--");
+    extract_->SetJobTimes(ClockText(now), leftText);
+    encode_->SetJobTimes(ClockText(now), leftText);
 }
 
 void ProgressWindow::reject() {

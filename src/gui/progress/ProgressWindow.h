@@ -1,16 +1,23 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "core/jobs/JobCaptions.h"
 #include "core/jobs/MessageTarget.h"
 
 class QPushButton;
 class QStackedWidget;
+class QTimer;
 
 namespace korvida {
+class RipProgress;
 class UserNotifier;
-}
+}  // namespace korvida
 
 namespace korvida::gui {
 
@@ -43,6 +50,11 @@ class ProgressWindow : public QDialog {
 
     ProgressWindow(int total, JobMode mode, LogLines& log, UserNotifier& notifier,
                    QWidget* parent = nullptr);
+    ~ProgressWindow() override;
+
+    // A rip's tracks' lengths in frames, in job order, before it starts: they weigh the
+    // time the rip still needs.
+    void SetItemLengths(std::vector<std::uint32_t> frames);
 
     Page page() const;
     ProgressPage* extractPage() const { return extract_; }
@@ -64,8 +76,10 @@ class ProgressWindow : public QDialog {
 
   private:
     void ShowPage(Page page);
+    void ShowJobTimes();
     void OpenLog();
 
+    const int total_;
     const bool encodeMode_;
     JobCaptions captions_;
     int startLParam_;
@@ -78,6 +92,11 @@ class ProgressWindow : public QDialog {
     ErrorPage* error_;
     CompletionPage* completion_;
     QPushButton* button_;
+    // Rips: what the window says of the whole rip, on the rip's own clock.
+    std::unique_ptr<RipProgress> rip_;
+    std::string readCaption_;
+    QElapsedTimer clock_;
+    QTimer* tick_;
 };
 
 }  // namespace korvida::gui

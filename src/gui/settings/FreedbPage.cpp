@@ -58,6 +58,10 @@ FreedbPage::FreedbPage(QWidget* parent)
     proxyForm->addRow(authorise_);
     proxyForm->addRow(tr("名称:"), user_);
     proxyForm->addRow(tr("密码:"), password_);
+    // One proxy for every server the program asks, not only freedb's.
+    auto* proxyNote = new QLabel(tr("此代理也用于 MusicBrainz、封面和 AccurateRip 的查询。"));
+    proxyNote->setWordWrap(true);
+    proxyForm->addRow(proxyNote);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(serverForm);

@@ -53,16 +53,16 @@ Misc1Page::Misc1Page(OptionsPrompter& prompter, QWidget* parent)
     }
     grid->setColumnStretch(4, 1);
 
-    auto* priorityRow = new QFormLayout;
-    priorityRow->addRow(tr("抓轨及编码线程:"), priority_);
-
-    // A row of its own: how many encoders run is not a matter of their priority.
-    auto* threadsRow = new QFormLayout;
+    // One form, so the two fields line up; the second says what it counts, so it is not
+    // read as the first one's threads.
+    auto* threadRows = new QFormLayout;
+    priority_->setToolTip(tr("抓取和编码所用线程的优先级"));
+    threadRows->addRow(tr("抓轨及编码线程:"), priority_);
     auto* threadsField = new QHBoxLayout;
     threadsField->addWidget(encoderThreads_);
     threadsField->addWidget(new QLabel(tr("(0 = 按处理器数目)")));
     threadsField->addStretch(1);
-    threadsRow->addRow(tr("编码线程数:"), threadsField);
+    threadRows->addRow(tr("同时编码的音轨数:"), threadsField);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("指定 MP3 播放器 (留空使用默认播放器):")));
@@ -70,8 +70,7 @@ Misc1Page::Misc1Page(OptionsPrompter& prompter, QWidget* parent)
     layout->addWidget(new QLabel(tr("播放文件的参数:")));
     layout->addWidget(parameters_);
     layout->addWidget(replaceGroup);
-    layout->addLayout(priorityRow);
-    layout->addLayout(threadsRow);
+    layout->addLayout(threadRows);
     layout->addStretch(1);
 
     bindText(player_, "Misc", "MP3Player");

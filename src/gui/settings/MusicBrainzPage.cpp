@@ -12,23 +12,27 @@ namespace korvida::gui {
 MusicBrainzPage::MusicBrainzPage(QWidget* parent)
     : OptionsPage(parent),
       server_(new QLineEdit),
-      coverArt_(new QCheckBox(tr("匹配后获取封面图片"))),
+      coverArt_(new QCheckBox(tr("匹配后获取封面图片(&F)"))),
       coverServer_(new QLineEdit),
-      coverFile_(new QCheckBox(tr("在专辑输出目录保存 cover.jpg"))) {
+      coverFile_(new QCheckBox(tr("在专辑输出目录保存封面图片 (cover.jpg 或 cover.png)(&C)"))) {
     auto* serverForm = new QFormLayout;
-    serverForm->addRow(tr("服务器:"), server_);
+    serverForm->addRow(tr("服务器(&S):"), server_);
 
     auto* coverGroup = new QGroupBox(tr("封面"));
     auto* coverForm = new QFormLayout(coverGroup);
     coverForm->addRow(coverArt_);
-    auto* coverServerLabel = new QLabel(tr("封面服务器:"));
+    auto* coverServerLabel = new QLabel(tr("封面服务器(&V):"));
     coverServerLabel->setBuddy(coverServer_);
     coverForm->addRow(coverServerLabel, coverServer_);
     coverForm->addRow(coverFile_);
 
+    auto* proxyNote = new QLabel(tr("联网时使用 Freedb 页上设置的代理。"));
+    proxyNote->setWordWrap(true);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(serverForm);
     layout->addWidget(coverGroup);
+    layout->addWidget(proxyNote);
     layout->addStretch(1);
 
     bindText(server_, "MusicBrainz", "Server");

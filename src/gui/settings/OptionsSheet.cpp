@@ -111,8 +111,15 @@ OptionsPageId OptionsSheet::currentPage() const {
 }
 
 bool OptionsSheet::selectPage(OptionsPageId id) {
-    tree_->setCurrentItem(tree_->topLevelItem(static_cast<int>(id)));
-    return currentPage() == id;
+    const OptionsPageId leaving = currentPage();
+    if (id != leaving) {
+        if (auto problem = page(leaving)->checkFields()) {
+            showProblem(leaving, *problem);
+            return false;
+        }
+    }
+    showPage(id);
+    return true;
 }
 
 void OptionsSheet::onCurrentItemChanged(QTreeWidgetItem* current) {
@@ -120,7 +127,13 @@ void OptionsSheet::onCurrentItemChanged(QTreeWidgetItem* current) {
         return;
     const OptionsPageId leaving = currentPage();
     if (auto problem = page(leaving)->checkFields()) {
-        showProblem(leaving, *problem);
+        // The tree is inside its key or mouse handler, which selects the row it moved to
+        // after this returns: the tree is put back on the page, and the message shown,
+        // once that handler is through. A message box's loop run from here would let the
+        // handler select the refused row under it.
+        QMetaObject::invokeMethod(
+            this, [this, leaving, problem = *problem] { showProblem(leaving, problem); },
+            Qt::QueuedConnection);
         return;
     }
     stack_->setCurrentIndex(current->data(0, Qt::UserRole).toInt());

@@ -59,7 +59,8 @@ class OptionsSheet : public QDialog {
     }
     OptionsPageId currentPage() const;
     // Selects a page as a click in the tree does: refused when the current page's
-    // field checks fail (then the message is shown and the page stays).
+    // field checks fail (then the message is shown before this returns and the page
+    // stays).
     bool selectPage(OptionsPageId id);
 
     QTreeWidget* tree() const { return tree_; }

@@ -48,6 +48,9 @@ OutputPage::OutputPage(OptionsPrompter& prompter, QWidget* parent)
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(tr("输出目录:"), folderRow);
     form->addRow(tr("命名规则:"), rule_);
+    rule_->setToolTip(
+        tr("<title> 标题、<number> 编号、<artist> 歌手、<album> 专辑、<year> 年份；"
+           "<disc> 多碟套装中的碟号 (单张唱片时为空)。/ 分隔子目录。"));
     form->addRow(tr("输出格式:"), format_);
     form->addRow(ratioRow);
 

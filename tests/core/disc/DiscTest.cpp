@@ -223,6 +223,39 @@ TEST_F(DiscTest, DatabaseRemembersEditsByTrackIndexAcrossLoads) {
     EXPECT_EQ(disc.Revision, 4);
 }
 
+// A set's disc keeps its place in two keys of its own; a disc of one writes the entry it
+// always wrote, byte for byte, also after it was taken for a set's disc.
+TEST_F(DiscTest, ASetsDiscKeepsItsNumberAndADiscOfOneItsEntryAsBefore) {
+    auto drive = TocDriver::Audio(2, {0, 22500, 45000});
+    ASSERT_TRUE(Load(drive).ok);
+    disc.album.Artist = "Band";
+    ASSERT_TRUE(SaveDiscDatabase(disc, rows, notifier));
+    const std::string path = DiscDatabasePath(LocalDiscKey(ReadDiscToc(disc.rawToc.data())));
+    const std::string single = test::ReadFile(path);
+    EXPECT_EQ(single.find("DiscNumber"), std::string::npos);
+
+    disc.discNumber = 2;
+    disc.discCount = 3;
+    ASSERT_TRUE(SaveDiscDatabase(disc, rows, notifier));
+    ProfileFile file;
+    ASSERT_TRUE(file.Load(path));
+    EXPECT_EQ(file.GetString("DISC", "DiscNumber", ""), "2");
+    EXPECT_EQ(file.GetString("DISC", "DiscCount", ""), "3");
+    ASSERT_TRUE(Load(drive).ok);
+    EXPECT_EQ(disc.discNumber, 2);
+    EXPECT_EQ(disc.discCount, 3);
+    EXPECT_TRUE(disc.InSet());
+
+    disc.discNumber = disc.discCount = 0;
+    ASSERT_TRUE(SaveDiscDatabase(disc, rows, notifier));
+    EXPECT_EQ(test::ReadFile(path), single);
+    // A number past its count is no place in a set.
+    test::WriteFile(path, single + "[DISC]\nDiscNumber=4\nDiscCount=3\n");
+    ASSERT_TRUE(Load(drive).ok);
+    EXPECT_FALSE(disc.InSet());
+    EXPECT_EQ(disc.discNumber, 0);
+}
+
 TEST_F(DiscTest, GenreComesFromTheGenreIdWhenTheEntryHasNoNumber) {
     auto drive = TocDriver::Audio(1, {0, 22500, 45000});
     ASSERT_TRUE(Load(drive).ok);

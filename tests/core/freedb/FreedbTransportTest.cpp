@@ -251,15 +251,16 @@ TEST(QueryThread, MisbehavingServersEndInTheRightMessage) {
     run = Exchange(settings, FreedbExchange::kQuery, QueryBody());
     EXPECT_EQ(run.result, -1);
     EXPECT_EQ(Texts(run, WM_FREEDB_ERROR),
-              std::vector<std::string>{"网络错误 (代码 = " + std::to_string(EAI_NONAME) +
-                                       ")：找不到主机。"});
+              std::vector<std::string>{
+                  "网络错误 (代码 = " + std::to_string(EAI_NONAME) +
+                  ")：找不到主机 (服务器 :" + std::to_string(settings.ProxyPort) + ")。"});
 
     // Nobody listening.
     settings = Direct(server);
     settings.Server = "127.0.0.1:1";
     run = Exchange(settings, FreedbExchange::kQuery, QueryBody());
     EXPECT_EQ(Texts(run, WM_FREEDB_ERROR),
-              std::vector<std::string>{"网络错误 (代码 = 111)：连接被拒绝。"});
+              std::vector<std::string>{"网络错误 (代码 = 111)：连接被拒绝 (服务器 127.0.0.1:1)。"});
 }
 
 // Lookup failures: a Chinese reason for the common ones, the system's text for the rest,
@@ -278,12 +279,12 @@ TEST(QueryThread, LookupFailuresNameTheirReason) {
         const std::vector<std::string> errors = Texts(run, WM_FREEDB_ERROR);
         return errors.size() == 1 ? errors[0] : std::string("not one error");
     };
-    EXPECT_EQ(lookUp({EAI_AGAIN, 0, {}}),
-              "网络错误 (代码 = " + std::to_string(EAI_AGAIN) + ")：域名解析暂时失败。");
+    EXPECT_EQ(lookUp({EAI_AGAIN, 0, {}}), "网络错误 (代码 = " + std::to_string(EAI_AGAIN) +
+                                              ")：域名解析暂时失败 (服务器 freedb.test)。");
     EXPECT_EQ(lookUp({EAI_FAIL, 0, {}}), "网络错误 (代码 = " + std::to_string(EAI_FAIL) + ")：" +
-                                             gai_strerror(EAI_FAIL) + "。");
-    EXPECT_EQ(lookUp({EAI_SYSTEM, EMFILE, {}}),
-              "网络错误 (代码 = " + std::to_string(EMFILE) + ")：打开的文件太多。");
+                                             gai_strerror(EAI_FAIL) + " (服务器 freedb.test)。");
+    EXPECT_EQ(lookUp({EAI_SYSTEM, EMFILE, {}}), "网络错误 (代码 = " + std::to_string(EMFILE) +
+                                                    ")：打开的文件太多 (服务器 freedb.test)。");
 }
 
 // Loopback only: a numeric host off this machine is refused before any lookup, and an

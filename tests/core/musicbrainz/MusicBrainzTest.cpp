@@ -56,6 +56,8 @@ TEST(MusicBrainzDiscId, MatchesLibdiscidForThePublishedExampleAndAnEnhancedCd) {
     ASSERT_TRUE(example.ok);
     EXPECT_EQ(example.id, "49HHV7Eb8UKF3aQiNmu1GR8vKTY-");
     EXPECT_EQ(example.toc, "1 6 95462 150 15363 32314 46592 63414 80489");
+    EXPECT_EQ(example.submissionUrl.rfind("https://musicbrainz.org/", 0), 0u)
+        << example.submissionUrl;
     EXPECT_NE(example.submissionUrl.find("id=49HHV7Eb8UKF3aQiNmu1GR8vKTY-"), std::string::npos)
         << example.submissionUrl;
 

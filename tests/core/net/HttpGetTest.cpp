@@ -69,6 +69,11 @@ TEST(HttpGet, AnErrorStatusIsACompletedExchangeThatIsNotOk) {
     const HttpResponse looped = HttpGet(loop);
     EXPECT_EQ(looped.outcome, HttpResponse::Outcome::kFailed);
     EXPECT_FALSE(looped.errorText.empty());
+
+    // Nobody listening: the text names the server, as a file error names the file.
+    const HttpResponse refused = HttpGet(Get("http://127.0.0.1:1/ws"));
+    EXPECT_EQ(refused.outcome, HttpResponse::Outcome::kFailed);
+    EXPECT_EQ(refused.errorText, "网络错误 (代码 = 111)：连接被拒绝 (服务器 127.0.0.1:1)。");
 }
 
 TEST(HttpGet, ASilentServerEndsInTheTimeoutAndACancelEndsItSooner) {

@@ -15,6 +15,7 @@
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJobHandle.h"
 #include "support/RipBench.h"
+#include "core/rip/RipProgress.h"
 
 namespace korvida {
 namespace {
@@ -101,10 +102,18 @@ TEST_F(PipelinedRipTest, FourWorkersWriteTheFilesAndLinesOneThreadWrites) {
         std::sort(sortedOne.begin(), sortedOne.end());
         std::sort(behind.begin(), behind.end());
         EXPECT_EQ(behind, sortedOne);
+        // Every track's encoding is announced and ended, whichever worker had it, and the
+        // end of the reading is told: a window that follows them ends with no encoder line.
         const auto shown = progress.Only(WM_ENCODE_BEHIND);
-        ASSERT_FALSE(shown.empty());
-        EXPECT_EQ(shown.front().wParam, 1);
+        ASSERT_EQ(shown.size(), 5u);
         EXPECT_EQ(shown.front().lParam, 5);
+        RipProgress window(5);
+        for (const Message& m : progress.messages())
+            window.Take(m, 1000);
+        EXPECT_TRUE(window.readingDone());
+        EXPECT_TRUE(window.encoding().empty());
+        EXPECT_EQ(window.encodedCount(), 5);
+        EXPECT_EQ(window.stageText(), "正在写入专辑的 ReplayGain 标签");
     }
 }
 

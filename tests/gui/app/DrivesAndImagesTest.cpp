@@ -96,8 +96,11 @@ TEST(DrivesAndImages, EveryOpenedImageShowsItsOwnDiscAndABrokenOneChangesNothing
 TEST(DrivesAndImages, ASecondEjectClosesTheTrayAndListsTheDiscAgain) {
     DemoWindow demo;
     gui::MainWindow& window = demo.Open();
+    const QString device = test::StatusOf(window)->text();
     test::ActionOf(window, gui::cmd::kEject)->trigger();
     EXPECT_EQ(Rows(window), 0);
+    // The status line says at once what became of the disc.
+    EXPECT_EQ(test::StatusOf(window)->text(), device + QStringLiteral("托盘已打开"));
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
     test::ActionOf(window, gui::cmd::kEject)->trigger();
     ASSERT_TRUE(ready.wait(30000));

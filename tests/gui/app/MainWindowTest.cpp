@@ -87,9 +87,10 @@ TEST(MainWindow, EveryCommandIsAnActionWithItsNumberAndAHandler) {
     }
     const std::pair<const char*, int> keys[] = {
         {"Ctrl+A", 32824}, {"Ctrl+C", 32789}, {"Ctrl+E", 32802}, {"Ctrl+F", 32814},
-        {"Ctrl+N", 32786}, {"Ctrl+O", 32788}, {"Ctrl+P", 32793}, {"Ctrl+Q", 32791},
-        {"Ctrl+R", 32857}, {"Ctrl+S", 32794}, {"Ctrl+V", 32830}, {"Ctrl+X", 32790},
-        {"F2", 32784},     {"F3", 32782},     {"F5", 32807},     {"F12", 32848}};
+        {"Ctrl+M", 32901}, {"Ctrl+N", 32786}, {"Ctrl+O", 32788}, {"Ctrl+P", 32793},
+        {"Ctrl+Q", 32791}, {"Ctrl+R", 32857}, {"Ctrl+S", 32794}, {"Ctrl+V", 32830},
+        {"Ctrl+X", 32790}, {"F2", 32784},     {"F3", 32782},     {"F5", 32807},
+        {"F12", 32848}};
     for (const auto& [key, id] : keys)
         EXPECT_EQ(test::ActionOf(window, id)->shortcut(), QKeySequence(QString::fromLatin1(key)))
             << key;

@@ -22,12 +22,18 @@ TEST(InfoDialogs, TrackDialogFoldsAndEditsEveryField) {
     TrackList& rows = test::DiscsOf(window).rows();
     rows.HighlightOnly(0);
     test::DiscsOf(window).disc().isrc[1] = "FRZ039900212";
+    const std::string title(120, 'x');
+    test::DiscsOf(window).disc().tracks[0].Title = "开头 " + title;
     gui::TrackInfoDialog dialog(rows, test::DiscsOf(window).disc());
     EXPECT_TRUE(dialog.folded());
+    // A long title shows its beginning, selected to be typed over.
+    EXPECT_EQ(test::PointerTo<QLineEdit>(dialog, "标题")->cursorPosition(), 0);
+    EXPECT_EQ(test::PointerTo<QLineEdit>(dialog, "标题")->selectedText().size(), 123);
     EXPECT_FALSE(test::ButtonCaptioned(dialog, QStringLiteral("上一轨(&P)"))->isEnabled());
     // The disc's ISRC of the track on screen, shown but not edited.
     auto* isrc = dialog.findChild<QLineEdit*>(QStringLiteral("isrc"));
     EXPECT_TRUE(isrc->isReadOnly());
+    EXPECT_FALSE(isrc->hasFrame());
     EXPECT_EQ(isrc->text(), QString());
     test::ButtonCaptioned(dialog, QStringLiteral("下一轨(&N)"))->click();
     EXPECT_EQ(isrc->text(), QStringLiteral("FRZ039900212"));

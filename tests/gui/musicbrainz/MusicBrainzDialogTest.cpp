@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -120,6 +121,39 @@ TEST_F(MusicBrainzDialogTest, OneReleaseIsAppliedStoredAndItsCoverShownInTheAlbu
     test::ActionOf(window, gui::cmd::kDiscInfo)->trigger();
 }
 
+// A new pick replaces the cover or leaves none; what became of each fetch is on the
+// status line.
+TEST_F(MusicBrainzDialogTest, ANewPickReplacesOrClearsTheCoverAndTheStatusLineSaysSo) {
+    const std::string first = "1f2e3d4c-0000-4000-8000-0000000000b1";
+    const std::string second = "1f2e3d4c-0000-4000-8000-0000000000b2";
+    const std::string third = "1f2e3d4c-0000-4000-8000-0000000000b3";
+    QByteArray png;
+    QBuffer buffer(&png);
+    QImage(20, 20, QImage::Format_RGB32).save(&buffer, "PNG");
+    server.Answer("/release/" + first + "/", 200, png.toStdString(), "image/png");
+    server.Answer("/release/" + third + "/", 500, "busy", "text/plain");
+    gui::MainWindow& window = Open(true);
+    const auto pick = [&](const std::string& id, const char* note) {
+        server.Answer("/ws/2/discid/", 200, Releases({Release(id, id.substr(34), "1999", "GB")}));
+        test::ActionOf(window, gui::cmd::kQueryMusicBrainz)->trigger();  // closes by itself
+        return QTest::qWaitFor(
+            [&] { return test::StatusOf(window)->text().endsWith(QString::fromUtf8(note)); },
+            20000);
+    };
+    const auto cover = [&] { return LoadCoverArt(test::DiscsOf(window).disc()) != nullptr; };
+
+    ASSERT_TRUE(pick(first, "已获取封面图片"));
+    EXPECT_TRUE(cover());
+    // The cover server has no front image of the second: the first one's cover goes.
+    ASSERT_TRUE(pick(second, "所选唱片没有封面图片"));
+    EXPECT_EQ(test::DiscsOf(window).disc().album.Artist, "b2");
+    EXPECT_FALSE(cover());
+    ASSERT_TRUE(pick(first, "已获取封面图片"));
+    ASSERT_TRUE(pick(third, "获取封面图片失败: 封面服务器的回答: HTTP 500。"));
+    EXPECT_FALSE(cover());
+    EXPECT_TRUE(test::StatusOf(window)->text().startsWith(QStringLiteral("设备: ")));
+}
+
 TEST_F(MusicBrainzDialogTest, SeveralReleasesAreListedAndTheSecondOneIsApplied) {
     server.Answer(
         "/ws/2/discid/", 200,
@@ -131,10 +165,15 @@ TEST_F(MusicBrainzDialogTest, SeveralReleasesAreListedAndTheSecondOneIsApplied) 
         ASSERT_TRUE(WaitForPage(dialog, dialog.releasePage()));
         QTreeWidget* list = dialog.releasePage()->list();
         ASSERT_EQ(list->topLevelItemCount(), 3);
+        // Title first; the country by its name; the disc of the set in a column of its
+        // own, the format (CD for all) in none.
+        ASSERT_EQ(list->columnCount(), 5);
         QTreeWidgetItem* second = list->topLevelItem(1);
-        EXPECT_EQ(second->text(0), QStringLiteral("Second"));
+        EXPECT_EQ(second->text(0), QStringLiteral("Album of Second"));
+        EXPECT_EQ(second->text(1), QStringLiteral("Second"));
         EXPECT_EQ(second->text(2), QStringLiteral("2001-02-03"));
-        EXPECT_EQ(second->text(3), QStringLiteral("JP"));
+        EXPECT_EQ(second->text(3), QStringLiteral("日本"));
+        EXPECT_EQ(second->toolTip(3), QStringLiteral("日本 (JP)"));
         EXPECT_EQ(second->text(4), QStringLiteral("1/2"));
         EXPECT_EQ(dialog.focusWidget(), list);
         QTest::keyClick(list, Qt::Key_Down);
@@ -152,13 +191,30 @@ TEST_F(MusicBrainzDialogTest, AnUnknownDiscOffersItsSubmissionAddressAndChangesN
     Open(true);
     Run([&browser](gui::MusicBrainzDialog& dialog) {
         ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
-        QTest::mouseClick(dialog.submitButton(), Qt::LeftButton);
+        // The address is on the page, safe, to be copied; Enter opens it.
+        auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("submissionUrl"));
+        ASSERT_NE(url, nullptr);
+        EXPECT_TRUE(url->isReadOnly());
+        EXPECT_TRUE(
+            url->text().startsWith(QStringLiteral("https://musicbrainz.org/cdtoc/attach?id=")))
+            << url->text().toStdString();
+        EXPECT_EQ(dialog.focusWidget(), dialog.submitButton());
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
         ASSERT_EQ(browser.opened.size(), 1);
-        EXPECT_TRUE(browser.opened[0].toString().contains(QStringLiteral("id=")));
+        EXPECT_EQ(browser.opened[0].toString(), url->text());
+        EXPECT_TRUE(dialog.isVisible());
+
+        // No browser: the page says so and the address is selected for copying.
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        auto* missing = dialog.findChild<QLabel*>(QStringLiteral("browserMissing"));
+        ASSERT_NE(missing, nullptr);
+        EXPECT_TRUE(missing->isHidden());
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+        EXPECT_FALSE(missing->isHidden());
+        EXPECT_EQ(url->selectedText(), url->text());
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     EXPECT_EQ(server.Requests().size(), 2u);  // by disc id, then by TOC
     EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
     EXPECT_FALSE(std::filesystem::exists(demo.home / "db/14004103.db"));

@@ -4,9 +4,15 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -15,8 +21,10 @@
 #include "core/cdrom/VirtualDrive.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipStep.h"
 #include "core/settings/Settings.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/VerifiedRipJob.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
@@ -62,22 +70,114 @@ TEST(ProgressWindow, ProgressTextsAndTheEstimate) {
     EXPECT_EQ(w.window.encodePage()->estimateText(), QStringLiteral("00:00"));
 }
 
-// Encoding behind the reading: a second line with its own bar, shown only once a worker
-// encodes; the estimate lasts until the later of the two is done.
-TEST(ProgressWindow, EncodingBehindTheReadingHasItsOwnLineAndStretchesTheEstimate) {
+// The visible encoder lines of a page: text and bar text.
+std::vector<std::pair<QString, QString>> EncoderLines(QWidget* page) {
+    std::vector<std::pair<QString, QString>> lines;
+    const auto texts = page->findChildren<QLabel*>(QStringLiteral("encoderText"));
+    const auto bars = page->findChildren<QProgressBar*>(QStringLiteral("encoderBar"));
+    for (int i = 0; i < texts.size() && i < bars.size(); ++i)
+        if (!texts[i]->isHidden())
+            lines.emplace_back(texts[i]->text(), bars[i]->format());
+    return lines;
+}
+
+// A rip whose reader runs ahead of two encoders: the caption, a line for each encoder,
+// the end of the reading and the steps after it, each in words.
+TEST(ProgressWindow, WhileTheReaderRunsAheadEachEncoderAndEveryStepShows) {
     test::App();
-    LoneWindow w(10, gui::JobMode::kRip);
-    gui::ProgressPage* page = w.window.extractPage();
-    EXPECT_FALSE(page->behindShown());
-    w.window.HandleMessage({WM_EXTRACT_PROGRESS, 500, 10000, {}});
-    EXPECT_EQ(page->estimateText(), QStringLiteral("00:20"));
-    w.window.HandleMessage({WM_ENCODE_BEHIND, 2, 10, "音轨 2"});
-    EXPECT_TRUE(page->behindShown());
-    EXPECT_EQ(page->behindText(), QStringLiteral("正在编码 (02/10): 音轨 2"));
-    w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 100, 5000, {}});  // 45 s left
-    EXPECT_EQ(page->behindBarText(), QStringLiteral("10.0%"));
-    EXPECT_EQ(page->estimateText(), QStringLiteral("00:55"));
-    EXPECT_EQ(page->barText(), QStringLiteral("50.0%"));  // the reading's own bar
+    LoneWindow w(20, gui::JobMode::kRip);
+    QWidget* page = w.window.extractPage();
+    auto* group = page->findChild<QGroupBox*>(QStringLiteral("stageGroup"));
+    auto* bar = page->findChild<QProgressBar*>(QStringLiteral("stageBar"));
+    auto* left = page->findChild<QLabel*>(QStringLiteral("jobLeft"));
+    ASSERT_TRUE(group && bar && left);
+    const auto name = [](int n) { return "音轨 " + std::to_string(n); };
+    for (int n = 1; n <= 19; ++n) {
+        w.window.HandleMessage({WM_ITEM_STATUS, 0, 0, name(n)});
+        w.window.HandleMessage({WM_EXTRACT_PROGRESS, 1000, 900, {}});
+        if (n <= 14) {
+            w.window.HandleMessage({WM_ENCODE_BEHIND, n, 20, name(n)});
+            w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 1000, n, {}});
+        }
+    }
+    w.window.HandleMessage({WM_RIP_STEP, static_cast<int>(RipStep::kTestRead), 0, {}});
+    w.window.HandleMessage({WM_ENCODE_BEHIND, 15, 20, name(15)});
+    w.window.HandleMessage({WM_ENCODE_BEHIND, 16, 20, name(16)});
+    w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 300, 15, {}});
+    w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 100, 16, {}});
+    EXPECT_EQ(w.window.windowTitle(), QStringLiteral("正在抓取 (19/20): 音轨 19 — 已编码 14/20"));
+    EXPECT_EQ(group->title(), QStringLiteral("正在抓取 CDDA: 测试读取"));
+    EXPECT_EQ(EncoderLines(page),
+              (std::vector<std::pair<QString, QString>>{
+                  {QStringLiteral("正在编码 (15/20): 音轨 15"), QStringLiteral("30.0%")},
+                  {QStringLiteral("正在编码 (16/20): 音轨 16"), QStringLiteral("10.0%")}}));
+    EXPECT_FALSE(left->isHidden());
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d$")).match(left->text()).hasMatch())
+        << left->text().toStdString();
+
+    // Reading done: its bar goes, the encoders go on and the caption follows them.
+    w.window.HandleMessage({WM_ITEM_STATUS, 0, 0, name(20)});
+    w.window.HandleMessage({WM_RIP_STEP, static_cast<int>(RipStep::kReadingDone), 0, {}});
+    EXPECT_EQ(group->title(), QStringLiteral("读取完成，正在编码余下的音轨"));
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_EQ(w.window.windowTitle(), QStringLiteral("正在编码 (15/20): 音轨 15"));
+    for (int n = 15; n <= 20; ++n) {
+        if (n >= 17)
+            w.window.HandleMessage({WM_ENCODE_BEHIND, n, 20, name(n)});
+        w.window.HandleMessage({WM_ENCODE_BEHIND_PROGRESS, 1000, n, {}});
+    }
+    EXPECT_TRUE(EncoderLines(page).empty());
+    w.window.HandleMessage({WM_RIP_STEP, static_cast<int>(RipStep::kAlbumReplayGain), 0, {}});
+    EXPECT_EQ(group->title(), QStringLiteral("正在写入专辑的 ReplayGain 标签"));
+    EXPECT_EQ(w.window.windowTitle(), group->title());
+    EXPECT_EQ(left->text(), QStringLiteral("00:00"));
+}
+
+// Twenty files with long names: every result stays in view beside its name, the list
+// shows many of them and grows with the window, and one line says what they mean.
+TEST(CompletionPage, EveryResultStaysInViewAndOneLineSaysWhatTheyMean) {
+    test::App();
+    LoneWindow w(20, gui::JobMode::kRip);
+    w.window.show();
+    const auto job = test::VerifiedRipJob("/home/user/Music/Korvida/");
+    w.window.HandleMessage({WM_JOB_DONE, reinterpret_cast<std::intptr_t>(job.get()), 0, {}});
+    auto* list = w.window.findChild<QTreeWidget*>(QStringLiteral("completionFiles"));
+    auto* text = w.window.findChild<QLabel*>(QStringLiteral("completionText"));
+    ASSERT_TRUE(list && text);
+    EXPECT_EQ(
+        text->text().section(QLatin1Char('\n'), 0, 0),
+        QStringLiteral("20 条音轨中 16 条与 AccurateRip 数据库中其他人的抓取一致；2 条不一致 — "
+                       "可能是划痕或读取错误；1 条在数据库中还没有记录；1 条全为静音，无法校验。"));
+    EXPECT_TRUE(text->toolTip().contains(QStringLiteral("“不准确”")));
+    ASSERT_EQ(list->topLevelItemCount(), 20);
+    QTreeWidgetItem* fourth = list->topLevelItem(3);
+    EXPECT_EQ(fourth->text(0), QStringLiteral("演示歌手/一张名字很长的专辑 (二十周年纪念版)/"
+                                              "04 - 第 4 首歌的名字也相当长.MP3"));
+    EXPECT_EQ(fourth->text(1), QStringLiteral("不准确"));
+    EXPECT_TRUE(fourth->toolTip(0).startsWith(QStringLiteral("/home/user/Music/Korvida/演示歌手")));
+
+    auto resultsInView = [list] {
+        QCoreApplication::sendPostedEvents();
+        const QHeaderView* header = list->header();
+        if (header->sectionViewportPosition(1) + header->sectionSize(1) > list->viewport()->width())
+            return false;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->fontMetrics().horizontalAdvance(list->topLevelItem(i)->text(1)) >
+                header->sectionSize(1))
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(resultsInView());
+    const int rowHeight = list->visualItemRect(fourth).height();
+    EXPECT_GE(list->viewport()->height() / rowHeight, 12);
+    // Taller: the list takes the room. Narrower: the names give way, the results stay.
+    const int height = list->height();
+    w.window.resize(w.window.width(), w.window.height() + 150);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(list->height(), height + 150);
+    w.window.resize(420, w.window.height());
+    EXPECT_TRUE(resultsInView());
 }
 
 TEST(ProgressWindow, StartMessagesCaptionsAndPagesPerMode) {

@@ -237,7 +237,7 @@ void ScreenshotTour::RipJob() {
                         [this] {
                             return !test::ProgressOf(window_) && !test::JobsOf(window_).running();
                         },
-                        [this] { FailingJob(); });
+                        [this] { LongRipPictures([this] { FailingJob(); }); });
                 });
         });
 }

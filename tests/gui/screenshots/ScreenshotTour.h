@@ -18,9 +18,10 @@ class OptionsSheet;
 // (scripts/screenshots runs it under Xvfb): the main window idle and playing, the four
 // menus, the track information dialog folded and unfolded, the album information dialog,
 // the options sheet's pages and its Advanced dialog, a rip's progress window and its
-// completion page, a failing batch job's file dialog, error page and log window, the
-// freedb wizards' pages, the MusicBrainz dialog's pages and the album dialog with a
-// cover. Everything else goes through the commands a user would give. Quits when done.
+// completion page, a long verified rip's completion page, a failing batch job's file dialog, error
+// page and log window, the freedb wizards' pages, the MusicBrainz dialog's pages and the album
+// dialog with a cover. Everything else goes through the commands a user would give. Quits when
+// done.
 class ScreenshotTour : public QObject {
     Q_OBJECT
 
@@ -44,6 +45,8 @@ class ScreenshotTour : public QObject {
     void Options();
     void OptionsPages(OptionsSheet* sheet, int page);
     void RipJob();
+    // A long rip's progress window, fed its messages (ScreenshotTourProgress.cpp).
+    void LongRipPictures(Step then);
     void FailingJob();
     void Finish();
 

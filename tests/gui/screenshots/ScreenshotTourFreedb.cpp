@@ -74,7 +74,8 @@ void ScreenshotTour::QueryWizard() {
               {QStringLiteral("query-error"),
                [controller] {
                    controller->HandleMessage(
-                       Message{WM_FREEDB_ERROR, 0, 0, "网络错误 (代码 = 111)：连接被拒绝。"});
+                       Message{WM_FREEDB_ERROR, 0, 0,
+                               "网络错误 (代码 = 111)：连接被拒绝 (服务器 gnudb.gnudb.org:80)。"});
                }}},
              [this, dialog, controller] {
                  delete dialog;

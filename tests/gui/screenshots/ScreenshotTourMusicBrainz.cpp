@@ -22,16 +22,21 @@ namespace korvida::gui {
 namespace {
 
 MusicBrainzRelease Release(const char* artist, const char* title, const char* date,
-                           const char* country, int media) {
+                           const char* country, int media, const char* format = "CD",
+                           int tracks = 3, const char* barcode = "") {
     MusicBrainzRelease r;
+    r.barcode = barcode;
     r.mbid = "00000000-0000-4000-8000-000000000000";
     r.artist = artist;
     r.title = title;
     r.date = date;
     r.country = country;
     r.media.resize(static_cast<std::size_t>(media));
-    for (int i = 0; i < media; ++i)
+    for (int i = 0; i < media; ++i) {
         r.media[static_cast<std::size_t>(i)].position = i + 1;
+        r.media[static_cast<std::size_t>(i)].format = format;
+        r.media[static_cast<std::size_t>(i)].trackCount = tracks;
+    }
     r.medium = 0;
     return r;
 }
@@ -75,21 +80,32 @@ void ScreenshotTour::MusicBrainzWizard() {
               {QStringLiteral("musicbrainz-releases"),
                [controller] {
                    MusicBrainzLookup found = Lookup(Outcome::kFound);
-                   found.releases = {Release("演示歌手", "演示专辑", "1999-05-01", "CN", 1),
-                                     Release("Demo Artist", "Demo Album", "2003", "GB", 2),
-                                     Release("Demo Artist", "Demo Album (Live)", "", "XW", 1)};
+                   // Five editions of one album: long titles, and what tells them apart.
+                   found.releases = {
+                       Release("演示歌手", "初恋 (十五周年纪念版) 豪华限定盘", "2014-03-12", "JP",
+                               2, "SHM-CD", 3, "4988006251234"),
+                       Release("演示歌手", "初恋 (十五周年纪念版)", "2014-03-12", "JP", 1, "CD", 3,
+                               "4988006251241"),
+                       Release("Demo Artist", "First Love (15th Anniversary Edition)", "2014", "XW",
+                               1, "CD", 3, "0602537761234"),
+                       Release("Demo Artist", "First Love (15th Anniversary Deluxe Edition)",
+                               "2014-04", "US", 2, "CD", 3, "0602537765678"),
+                       Release("演示歌手", "初恋", "1999-03-10", "HK", 1, "CD", 3, "")};
                    controller->LookupDone(found);
                }},
               {QStringLiteral("musicbrainz-no-match"),
                [controller] {
                    MusicBrainzLookup none = Lookup(Outcome::kNotFound);
-                   none.disc.submissionUrl = "https://musicbrainz.org/cdtoc/attach?id=demo";
+                   none.disc.submissionUrl =
+                       "https://musicbrainz.org/cdtoc/attach?id=Wn8eRBtfLDfM0qjYPdxrz.Zjs_U-"
+                       "&tracks=3&toc=1+3+22650+150+7650+15150";
                    controller->LookupDone(none);
                }},
               {QStringLiteral("musicbrainz-error"),
                [controller] {
                    MusicBrainzLookup failed = Lookup(Outcome::kFailed);
-                   failed.errorText = "网络错误 (代码 = 111)：连接被拒绝。";
+                   failed.errorText =
+                       "网络错误 (代码 = 111)：连接被拒绝 (服务器 musicbrainz.org)。";
                    controller->LookupDone(failed);
                }}},
              [this, dialog, controller] {

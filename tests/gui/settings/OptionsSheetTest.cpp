@@ -163,6 +163,44 @@ TEST_F(OptionsSheetTest, FieldChecksKeepThePageWhenLeavingAndOnOk) {
     EXPECT_EQ(settings.NormalizeRatio, 95);
 }
 
+// The keyboard's way: a refused move in the tree, answered in the message box's own loop,
+// leaves the tree on the page that stays, and the field at fault has the focus.
+TEST_F(OptionsSheetTest, ARefusedMoveFromTheKeyboardLeavesTreeAndPageAgreeing) {
+    OptionsContext context;
+    context.driveNames = {"KORVIDA VIRTUAL CD-ROM  A"};
+    context.registry = RegistryStore(home / "registry.ini");
+    context.startPage = Id::kVerify;  // the message boxes are the real ones
+    OptionsSheet sheet(settings, std::move(context));
+    sheet.show();
+    sheet.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+    NumberEdit* offset = sheet.page<VerifyPage>(Id::kVerify)->offsetEdit();
+    offset->setFocus();
+    Type(offset, QStringLiteral("99999"));
+    QTest::keyClick(offset, Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), sheet.tree());
+    QString warning;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget(); box && box != &sheet) {
+            answer.stop();
+            warning = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+            QTest::keyClick(box, Qt::Key_Enter);
+        }
+    });
+    answer.start(10);
+    QTest::keyClick(sheet.tree(), Qt::Key_Up);
+    // The sheet's own focus: the window system may not give the window back its activation.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !warning.isEmpty() && sheet.focusWidget() == offset; }));
+    EXPECT_EQ(warning, QStringLiteral("请输入一个介于 -5000 和 5000 之间的整数。"));
+    EXPECT_EQ(sheet.currentPage(), Id::kVerify);
+    EXPECT_EQ(sheet.tree()->currentItem(),
+              sheet.tree()->topLevelItem(static_cast<int>(Id::kVerify)));
+    EXPECT_EQ(sheet.tree()->selectedItems(),
+              QList<QTreeWidgetItem*>{sheet.tree()->topLevelItem(static_cast<int>(Id::kVerify))});
+}
+
 TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
     settings.OutputFormat = 7;
     settings.BitRate = 20;

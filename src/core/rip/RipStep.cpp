@@ -1,0 +1,34 @@
+#include "core/rip/RipStep.h"
+
+#include "core/jobs/Messages.h"
+#include "core/rip/RipJob.h"
+#include "core/text/FormatText.h"
+
+namespace korvida {
+
+std::string RipStepText(RipStep step, int number) {
+    switch (step) {
+        case RipStep::kTestRead:
+            return "正在抓取 CDDA: 测试读取";
+        case RipStep::kCopyRead:
+            return "正在抓取 CDDA: 复制读取";
+        case RipStep::kReread:
+            return FormatText("正在抓取 CDDA: 第 %d 次重新读取", number);
+        case RipStep::kReadingDone:
+            return "读取完成，正在编码余下的音轨";
+        case RipStep::kAwaitAccurateRip:
+            return "正在等待 AccurateRip 数据库的回复";
+        case RipStep::kAlbumReplayGain:
+            return "正在写入专辑的 ReplayGain 标签";
+        case RipStep::kRipLog:
+            return "正在写入抓取日志";
+    }
+    return {};
+}
+
+void PostRipStep(RipJob& job, RipStep step, int number) {
+    if (job.context.progressWindow)
+        job.context.progressWindow->post(WM_RIP_STEP, static_cast<std::intptr_t>(step), number);
+}
+
+}  // namespace korvida
