@@ -1,12 +1,7 @@
 #include "core/verify/AccurateRipLookup.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-
 #include "core/jobs/Event.h"
 #include "core/net/HttpGet.h"
-#include "core/platform/ThreadGuard.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -22,16 +17,6 @@ std::string AccurateRipUrl(const std::string& server, const AccurateRipDisc& dis
         base.pop_back();
     return base + "/accuraterip/" + disc.DatabasePath();
 }
-
-struct AccurateRipLookup::State {
-    AccurateRipDisc disc;
-    Settings settings;
-    Event cancel{true};
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
-    AccurateRipLookupResult result;
-};
 
 AccurateRipLookupResult AccurateRipLookup::Run(const AccurateRipDisc& disc,
                                                const Settings& settings, Event* cancel) {
@@ -64,60 +49,14 @@ AccurateRipLookupResult AccurateRipLookup::Run(const AccurateRipDisc& disc,
 }
 
 void AccurateRipLookup::Start(const AccurateRipDisc& disc, const Settings& settings) {
-    if (state_ || !disc.ok || !settings.AccurateRipVerify || !settings.AccurateRipLookup)
+    if (pending_.Started() || !disc.ok || !settings.AccurateRipVerify ||
+        !settings.AccurateRipLookup)
         return;
-    state_ = std::make_shared<State>();
-    state_->disc = disc;
-    state_->settings = settings;
-    const auto end = [](State& state, AccurateRipLookupResult result) {
-        std::lock_guard lock(state.mutex);
-        state.result = std::move(result);
-        state.done = true;
-        state.ended.notify_all();
-    };
-    const auto failed = [](const std::string& text) {
-        AccurateRipLookupResult result;
-        result.status = Status::kFailed;
-        result.detail = text;
-        return result;
-    };
-    try {
-        thread_ = StartGuardedThread(
-            [state = state_, end] {
-                end(*state, Run(state->disc, state->settings, &state->cancel));
-            },
-            [state = state_, end, failed](const std::string& text) { end(*state, failed(text)); });
-    } catch (const std::exception& error) {
-        // No thread for the lookup: the rip goes on and its verdict says why.
-        end(*state_, failed(UnexpectedErrorText(error.what())));
-    }
+    pending_.Start([disc, settings](Event& cancel) { return Run(disc, settings, &cancel); });
 }
 
 AccurateRipLookupResult AccurateRipLookup::Finish(std::uint32_t graceMs) {
-    if (!state_)
-        return {};
-    AccurateRipLookupResult result;
-    {
-        std::unique_lock lock(state_->mutex);
-        if (state_->ended.wait_for(lock, std::chrono::milliseconds(graceMs),
-                                   [&] { return state_->done; })) {
-            result = std::move(state_->result);
-        } else {
-            result.status = Status::kNotFinished;
-        }
-    }
-    state_->cancel.Set();
-    if (thread_.joinable())
-        thread_.join();
-    state_.reset();
-    return result;
-}
-
-AccurateRipLookup::~AccurateRipLookup() {
-    if (state_)
-        state_->cancel.Set();
-    if (thread_.joinable())
-        thread_.join();
+    return pending_.Finish(graceMs);
 }
 
 }  // namespace korvida

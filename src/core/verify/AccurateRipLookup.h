@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <thread>
 
 #include "core/verify/AccurateRipDisc.h"
 #include "core/verify/AccurateRipLookupResult.h"
+#include "core/verify/BackgroundLookup.h"
 
 namespace korvida {
 
@@ -21,12 +20,6 @@ std::string AccurateRipUrl(const std::string& server, const AccurateRipDisc& dis
 // so it adds no time to a rip. Owned by the rip thread, which alone calls it.
 class AccurateRipLookup {
   public:
-    AccurateRipLookup() = default;
-    // Cancels a request still running and waits for its thread.
-    ~AccurateRipLookup();
-    AccurateRipLookup(const AccurateRipLookup&) = delete;
-    AccurateRipLookup& operator=(const AccurateRipLookup&) = delete;
-
     // Starts the GET when Verify and Lookup are on and the disc has audio; else the
     // result is kOff (nothing is sent). `settings` give the server and the proxy.
     void Start(const AccurateRipDisc& disc, const Settings& settings);
@@ -39,9 +32,7 @@ class AccurateRipLookup {
                                        Event* cancel);
 
   private:
-    struct State;
-    std::shared_ptr<State> state_;
-    std::thread thread_;
+    BackgroundLookup<AccurateRipLookupResult> pending_;
 };
 
 }  // namespace korvida

@@ -1,12 +1,7 @@
 #include "core/verify/CtdbLookup.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-
 #include "core/jobs/Event.h"
 #include "core/net/HttpGet.h"
-#include "core/platform/ThreadGuard.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -22,23 +17,6 @@ CtdbLookupResult Failed(const std::string& text) {
 }
 
 }  // namespace
-
-struct CtdbLookup::State {
-    CtdbDisc disc;
-    Settings settings;
-    Event cancel{true};
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
-    CtdbLookupResult result;
-
-    void End(CtdbLookupResult value) {
-        std::lock_guard lock(mutex);
-        result = std::move(value);
-        done = true;
-        ended.notify_all();
-    }
-};
 
 CtdbLookupResult CtdbLookup::Run(const CtdbDisc& disc, const Settings& settings, Event* cancel) {
     CtdbLookupResult result;
@@ -69,46 +47,14 @@ CtdbLookupResult CtdbLookup::Run(const CtdbDisc& disc, const Settings& settings,
 }
 
 void CtdbLookup::Start(const CtdbDisc& disc, const Settings& settings) {
-    if (state_ || !disc.ok || !settings.AccurateRipVerify || !settings.CtdbVerify ||
+    if (pending_.Started() || !disc.ok || !settings.AccurateRipVerify || !settings.CtdbVerify ||
         !settings.CtdbLookup)
         return;
-    state_ = std::make_shared<State>();
-    state_->disc = disc;
-    state_->settings = settings;
-    try {
-        thread_ = StartGuardedThread(
-            [state = state_] { state->End(Run(state->disc, state->settings, &state->cancel)); },
-            [state = state_](const std::string& text) { state->End(Failed(text)); });
-    } catch (const std::exception& error) {
-        // No thread for the lookup: the rip goes on and its verdict says why.
-        state_->End(Failed(UnexpectedErrorText(error.what())));
-    }
+    pending_.Start([disc, settings](Event& cancel) { return Run(disc, settings, &cancel); });
 }
 
 CtdbLookupResult CtdbLookup::Finish(std::uint32_t graceMs) {
-    if (!state_)
-        return {};
-    CtdbLookupResult result;
-    {
-        std::unique_lock lock(state_->mutex);
-        if (state_->ended.wait_for(lock, std::chrono::milliseconds(graceMs),
-                                   [&] { return state_->done; }))
-            result = std::move(state_->result);
-        else
-            result.status = Status::kNotFinished;
-    }
-    state_->cancel.Set();
-    if (thread_.joinable())
-        thread_.join();
-    state_.reset();
-    return result;
-}
-
-CtdbLookup::~CtdbLookup() {
-    if (state_)
-        state_->cancel.Set();
-    if (thread_.joinable())
-        thread_.join();
+    return pending_.Finish(graceMs);
 }
 
 }  // namespace korvida

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <thread>
 
+#include "core/verify/BackgroundLookup.h"
 #include "core/verify/CtdbDisc.h"
 #include "core/verify/CtdbReply.h"
 
@@ -32,11 +31,6 @@ struct CtdbLookupResult {
 // AccurateRip lookup is. Owned by the rip thread, which alone calls it.
 class CtdbLookup {
   public:
-    CtdbLookup() = default;
-    ~CtdbLookup();  // cancels a request still running and waits for its thread
-    CtdbLookup(const CtdbLookup&) = delete;
-    CtdbLookup& operator=(const CtdbLookup&) = delete;
-
     // Starts the GET when [CTDB] Verify and Lookup are on (and the AccurateRip checksums
     // the CTDB figures ride on) and the disc has audio; else the result is kOff.
     void Start(const CtdbDisc& disc, const Settings& settings);
@@ -48,9 +42,7 @@ class CtdbLookup {
     static CtdbLookupResult Run(const CtdbDisc& disc, const Settings& settings, Event* cancel);
 
   private:
-    struct State;
-    std::shared_ptr<State> state_;
-    std::thread thread_;
+    BackgroundLookup<CtdbLookupResult> pending_;
 };
 
 }  // namespace korvida
