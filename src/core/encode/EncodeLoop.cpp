@@ -29,10 +29,6 @@ bool EncodeLoop::Allocate(std::size_t blockBytes) {
     return false;
 }
 
-const std::uint8_t* EncodeLoop::bytes() const {
-    return reinterpret_cast<const std::uint8_t*>(buffer_.get());
-}
-
 bool EncodeLoop::ReadBlock(std::size_t bytes) {
     const std::int64_t got = files_.input().Read(buffer_.get(), bytes);
     if (got != static_cast<std::int64_t>(bytes)) {

@@ -45,7 +45,9 @@ class EncodeLoop {
     // reads the next `bytes` (at most a block) exactly and measures them. False after
     // logging.
     bool ReadBlock(std::size_t bytes);
-    const std::uint8_t* bytes() const;
+    const std::uint8_t* bytes() const {
+        return reinterpret_cast<const std::uint8_t*>(buffer_.get());
+    }
     const std::int16_t* samples() const { return buffer_.get(); }
 
     // The end of every encode once its format has written the last of the file: the output

@@ -205,9 +205,10 @@ int EncodeWavToOgg(JobContext& context, EncodeTask& task) {
         float** channels = vorbis_analysis_buffer(&v.dsp, kReadFrames);
         if (!Succeeded(context, channels != nullptr, "vorbis_analysis_buffer"))
             return false;
+        const std::uint8_t* pcm = loop.bytes();
         for (int i = 0; i < frames; ++i) {
-            channels[0][i] = Sample(loop.bytes() + 4 * i);
-            channels[1][i] = Sample(loop.bytes() + 4 * i + 2);
+            channels[0][i] = Sample(pcm + 4 * i);
+            channels[1][i] = Sample(pcm + 4 * i + 2);
         }
         return Succeeded(context, vorbis_analysis_wrote(&v.dsp, frames) == 0,
                          "vorbis_analysis_wrote") &&
