@@ -96,7 +96,7 @@ inline gui::LogLines& LogOf(const gui::MainWindow& window) {
 }
 // The progress window of the running job, if one is open.
 inline gui::ProgressWindow* ProgressOf(const gui::MainWindow& window) {
-    return PartOf<gui::JobCommands>(window).progressWindow();
+    return window.findChild<gui::ProgressWindow*>();
 }
 
 }  // namespace korvida::test

@@ -35,6 +35,13 @@ MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget*
       ok_(new QPushButton(tr("确定(&O)"), this)),
       cancel_(new QPushButton(tr("取消(&C)"), this)) {
     setWindowTitle(tr("从 MusicBrainz 获取唱片信息"));
+    progress_->setObjectName(QStringLiteral("progressPage"));
+    releases_->setObjectName(QStringLiteral("releasePage"));
+    noMatch_->setObjectName(QStringLiteral("noMatchPage"));
+    submit_->setObjectName(QStringLiteral("submitButton"));
+    error_->setObjectName(QStringLiteral("errorPage"));
+    ok_->setObjectName(QStringLiteral("okButton"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     auto* notKnown =
         new MessagePage(QStyle::SP_MessageBoxInformation, tr("MusicBrainz 数据库中没有这张唱片。"),
                         tr("可以在 MusicBrainz 网站的这个地址把它加入数据库:"), noMatch_);
@@ -73,10 +80,6 @@ MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget*
     connect(&controller_, &MusicBrainzController::finished, this,
             [this](bool applied) { done(applied ? Accepted : Rejected); });
     ShowState();
-}
-
-QWidget* MusicBrainzDialog::currentPage() const {
-    return pages_->currentWidget();
 }
 
 void MusicBrainzDialog::ShowState() {

@@ -24,15 +24,6 @@ class MusicBrainzDialog : public QDialog {
   public:
     MusicBrainzDialog(MusicBrainzController& controller, QWidget* parent = nullptr);
 
-    StatusPage* progressPage() const { return progress_; }
-    ReleaseListPage* releasePage() const { return releases_; }
-    QWidget* noMatchPage() const { return noMatch_; }
-    QPushButton* submitButton() const { return submit_; }
-    MessagePage* errorPage() const { return error_; }
-    QWidget* currentPage() const;
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* cancelButton() const { return cancel_; }
-
   public slots:
     void reject() override;
 

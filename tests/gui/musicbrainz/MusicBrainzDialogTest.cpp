@@ -80,8 +80,8 @@ class MusicBrainzDialogTest : public testing::Test {
         });
         test::ActionOf(*demo.window, gui::cmd::kQueryMusicBrainz)->trigger();
     }
-    static bool WaitForPage(gui::MusicBrainzDialog& dialog, QWidget* page) {
-        return QTest::qWaitFor([&] { return dialog.currentPage() == page; }, 20000);
+    static bool WaitForPage(const gui::MusicBrainzDialog& dialog, const char* page) {
+        return QTest::qWaitFor([&] { return test::Shows(dialog, page); }, 20000);
     }
 
     test::DemoWindow demo;
@@ -113,9 +113,11 @@ TEST_F(MusicBrainzDialogTest, OneReleaseIsAppliedStoredAndItsCoverShownInTheAlbu
     test::OnNextModal([](QWidget* modal) {
         auto* album = qobject_cast<gui::AlbumInfoDialog*>(modal);
         ASSERT_NE(album, nullptr);
-        EXPECT_TRUE(album->coverLabel()->isVisible());
-        EXPECT_EQ(album->coverLabel()->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
-        EXPECT_TRUE(album->musicBrainzIdLabel()->text().contains(QStringLiteral("-")));
+        auto& cover = test::PartOf<QLabel>(*album, "cover");
+        EXPECT_TRUE(cover.isVisible());
+        EXPECT_EQ(cover.pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
+        EXPECT_TRUE(
+            test::PartOf<QLabel>(*album, "musicBrainzId").text().contains(QStringLiteral("-")));
         album->reject();
     });
     test::ActionOf(window, gui::cmd::kDiscInfo)->trigger();
@@ -162,8 +164,8 @@ TEST_F(MusicBrainzDialogTest, SeveralReleasesAreListedAndTheSecondOneIsApplied) 
                   Release("a0000000-0000-4000-8000-000000000003", "Third", "", "")}));
     Open(false);
     Run([](gui::MusicBrainzDialog& dialog) {
-        ASSERT_TRUE(WaitForPage(dialog, dialog.releasePage()));
-        QTreeWidget* list = dialog.releasePage()->list();
+        ASSERT_TRUE(WaitForPage(dialog, "releasePage"));
+        QTreeWidget* list = test::PointerTo<QTreeWidget>(dialog, "releases");
         ASSERT_EQ(list->topLevelItemCount(), 3);
         // Title first; the country by its name; the disc of the set in a column of its
         // own, the format (CD for all) in none.
@@ -177,7 +179,7 @@ TEST_F(MusicBrainzDialogTest, SeveralReleasesAreListedAndTheSecondOneIsApplied) 
         EXPECT_EQ(second->text(4), QStringLiteral("1/2"));
         EXPECT_EQ(dialog.focusWidget(), list);
         QTest::keyClick(list, Qt::Key_Down);
-        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        QTest::mouseClick(test::PointerTo<QPushButton>(dialog, "okButton"), Qt::LeftButton);
     });
     EXPECT_EQ(ListTitle(0), QStringLiteral("One Second"));
     EXPECT_EQ(test::DiscsOf(*demo.window).disc().album.Artist, "Second");
@@ -190,7 +192,7 @@ TEST_F(MusicBrainzDialogTest, AnUnknownDiscOffersItsSubmissionAddressAndChangesN
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
     Open(true);
     Run([&browser](gui::MusicBrainzDialog& dialog) {
-        ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
+        ASSERT_TRUE(WaitForPage(dialog, "noMatchPage"));
         // The address is on the page, safe, to be copied; Enter opens it.
         auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("submissionUrl"));
         ASSERT_NE(url, nullptr);
@@ -198,7 +200,7 @@ TEST_F(MusicBrainzDialogTest, AnUnknownDiscOffersItsSubmissionAddressAndChangesN
         EXPECT_TRUE(
             url->text().startsWith(QStringLiteral("https://musicbrainz.org/cdtoc/attach?id=")))
             << url->text().toStdString();
-        EXPECT_EQ(dialog.focusWidget(), dialog.submitButton());
+        EXPECT_EQ(dialog.focusWidget(), test::PointerTo<QPushButton>(dialog, "submitButton"));
         QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
         ASSERT_EQ(browser.opened.size(), 1);
         EXPECT_EQ(browser.opened[0].toString(), url->text());
@@ -232,18 +234,19 @@ TEST_F(MusicBrainzDialogTest, AReleaseThatDoesNotFitShowsWhyAndChangesNothing) {
         Releases({Release("a0000000-0000-4000-8000-000000000001", "First", "1990", "US"), set}));
     Open(false);
     Run([](gui::MusicBrainzDialog& dialog) {
-        ASSERT_TRUE(WaitForPage(dialog, dialog.releasePage()));
-        QTreeWidget* list = dialog.releasePage()->list();
+        ASSERT_TRUE(WaitForPage(dialog, "releasePage"));
+        QTreeWidget* list = test::PointerTo<QTreeWidget>(dialog, "releases");
         ASSERT_EQ(list->topLevelItemCount(), 2);
-        EXPECT_TRUE(dialog.releasePage()->noteLabel()->isHidden());
+        auto& note = test::PartOf<QLabel>(dialog, "releaseNote");
+        EXPECT_TRUE(note.isHidden());
         list->setCurrentItem(list->topLevelItem(1));
         EXPECT_TRUE(list->topLevelItem(1)->toolTip(1).contains(QStringLiteral("无法分辨")));
-        EXPECT_TRUE(dialog.releasePage()->noteLabel()->isVisibleTo(dialog.releasePage()));
-        EXPECT_TRUE(dialog.releasePage()->noteLabel()->text().contains(QStringLiteral("无法分辨")));
-        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-        ASSERT_TRUE(WaitForPage(dialog, dialog.errorPage()));
-        EXPECT_TRUE(dialog.errorPage()->text().contains(QStringLiteral("无法分辨")))
-            << dialog.errorPage()->text().toStdString();
+        EXPECT_TRUE(note.isVisibleTo(test::PointerTo(dialog, "releasePage")));
+        EXPECT_TRUE(note.text().contains(QStringLiteral("无法分辨")));
+        QTest::mouseClick(test::PointerTo<QPushButton>(dialog, "okButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitForPage(dialog, "errorPage"));
+        const QString error = test::PartOf<gui::MessagePage>(dialog, "errorPage").text();
+        EXPECT_TRUE(error.contains(QStringLiteral("无法分辨"))) << error.toStdString();
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
     EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
