@@ -79,6 +79,10 @@ inline QPushButton* DemoButtonOf(const gui::MainWindow& window) {
 inline gui::PlayerBar* PlayerBarOf(const gui::MainWindow& window) {
     return &PartOf<gui::PlayerBar>(window);
 }
+// The title the track list shows in `row`.
+inline QString TitleOf(const gui::MainWindow& window, int row) {
+    return ListOf(window)->model()->index(row, 1).data().toString();
+}
 inline QLabel* TimeOf(const gui::MainWindow& window) {
     return PointerTo<QLabel>(window, "timeDisplay");
 }
