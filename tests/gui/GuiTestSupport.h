@@ -1,7 +1,11 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QDialog>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -38,6 +42,25 @@ inline void OnNextModal(std::function<void(QWidget*)> inside) {
         }
     });
     timer->start(10);
+}
+
+// Triggers command `id` of `window` and runs `inside` on the dialog it opens, which must be
+// a `Dialog` (the command returns when `inside` has closed it). A dialog still open after
+// a minute is cancelled, so a fault fails the test instead of hanging it.
+template <class Dialog>
+void RunDialogCommand(gui::MainWindow& window, int id, std::function<void(QDialog&)> inside) {
+    OnNextModal([inside](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        QTimer::singleShot(60000, dialog, [dialog] { dialog->reject(); });
+        ASSERT_NE(qobject_cast<Dialog*>(modal), nullptr);
+        inside(*dialog);
+    });
+    ActionOf(window, id)->trigger();
+}
+
+// Waits until the wizard dialog shows the page named `name`.
+inline bool WaitForPage(const QObject& dialog, const char* name) {
+    return QTest::qWaitFor([&] { return Shows(dialog, name); }, 20000);
 }
 
 // A fresh app home with the demo disc, and the real main window on it, its first disc

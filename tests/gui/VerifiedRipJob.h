@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "core/rip/RipJob.h"
 #include "core/platform/OutputBase.h"
+#include "core/rip/RipJob.h"
 #include "core/text/FormatText.h"
 #include "core/verify/MatchAccurateRip.h"
 

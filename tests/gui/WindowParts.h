@@ -79,6 +79,10 @@ inline QPushButton* DemoButtonOf(const gui::MainWindow& window) {
 inline gui::PlayerBar* PlayerBarOf(const gui::MainWindow& window) {
     return &PartOf<gui::PlayerBar>(window);
 }
+// The title the track list shows in `row`.
+inline QString TitleOf(const gui::MainWindow& window, int row) {
+    return ListOf(window)->model()->index(row, 1).data().toString();
+}
 inline QLabel* TimeOf(const gui::MainWindow& window) {
     return PointerTo<QLabel>(window, "timeDisplay");
 }
@@ -96,7 +100,7 @@ inline gui::LogLines& LogOf(const gui::MainWindow& window) {
 }
 // The progress window of the running job, if one is open.
 inline gui::ProgressWindow* ProgressOf(const gui::MainWindow& window) {
-    return PartOf<gui::JobCommands>(window).progressWindow();
+    return window.findChild<gui::ProgressWindow*>();
 }
 
 }  // namespace korvida::test

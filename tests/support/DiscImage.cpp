@@ -6,6 +6,7 @@
 
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/ScsiTypes.h"
+#include "core/platform/ByteOrder.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {
@@ -27,6 +28,23 @@ std::string Frames(std::uint32_t first, std::uint32_t count) {
 
 void WritePatternBin(const std::string& path, std::uint32_t frames, std::uint32_t firstLba) {
     WriteFile(path, Frames(firstLba, frames));
+}
+
+std::array<std::uint8_t, DiscInfo::kRawTocSize> LbaToc(const std::vector<std::uint32_t>& starts,
+                                                       std::uint32_t leadout,
+                                                       const std::vector<bool>& data) {
+    std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
+    const auto n = starts.size();
+    PutBe16(&toc[0], static_cast<std::uint16_t>(2 + 8 * (n + 1)));
+    toc[2] = 1;
+    toc[3] = static_cast<std::uint8_t>(n);
+    for (std::size_t i = 0; i <= n; ++i) {
+        std::uint8_t* d = &toc[4 + 8 * i];
+        d[1] = static_cast<std::uint8_t>(0x10 | (i < data.size() && data[i] ? 0x04 : 0));
+        d[2] = i < n ? static_cast<std::uint8_t>(i + 1) : 0xAA;
+        PutBe32(d + 4, i < n ? starts[i] : leadout);
+    }
+    return toc;
 }
 
 std::string Msf(std::uint32_t lba) {

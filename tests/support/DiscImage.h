@@ -2,6 +2,7 @@
 
 // Small CD images for the tests, written where a test wants them, and a driver that
 // plays one through the virtual drive.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "core/cdrom/CSCSIDriverNative.h"
 #include "core/cdrom/VirtualDrive.h"
+#include "core/disc/DiscInfo.h"
 #include "core/settings/Settings.h"
 
 namespace korvida::test {
@@ -23,6 +25,12 @@ std::uint8_t PatternByte(std::uint32_t lba, std::uint32_t offset);
 // `count` frames of the pattern, the first one numbered `first`.
 std::string Frames(std::uint32_t first, std::uint32_t count);
 void WritePatternBin(const std::string& path, std::uint32_t frames, std::uint32_t firstLba = 0);
+
+// A READ TOC format-0 reply with LBA addresses, as DiscInfo keeps it: tracks at `starts`
+// (those flagged in `data` are data tracks), then the lead-out.
+std::array<std::uint8_t, DiscInfo::kRawTocSize> LbaToc(const std::vector<std::uint32_t>& starts,
+                                                       std::uint32_t leadout,
+                                                       const std::vector<bool>& data = {});
 
 // "mm:ss:ff" of a frame count.
 std::string Msf(std::uint32_t lba);

@@ -1,13 +1,19 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "core/disc/DiscInfo.h"
+#include "core/disc/LoadDisc.h"
 #include "core/disc/TrackList.h"
 #include "core/jobs/Event.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJobHandle.h"
 #include "core/settings/Settings.h"
 #include "support/DiscImage.h"
 #include "support/RecordingNotifier.h"
@@ -21,15 +27,36 @@ namespace korvida::test {
 // windows' messages recorded.
 class RipBench {
   public:
-    RipBench(const std::vector<std::uint32_t>& starts, std::uint32_t leadout);
+    RipBench(const std::vector<std::uint32_t>& starts, std::uint32_t leadout)
+        : disc(WriteDisc(home.path(), starts, leadout)) {
+        std::filesystem::create_directories(home / "tmp");
+        settings = Settings::Defaults();
+        settings.TEMPDIRECTORY = home / "tmp";
+        parties.driver = disc.driver.get();
+        parties.progressWindow = &progress;
+        parties.mainWindow = &main;
+    }
 
     // Loads the disc with `settings`; the rows come ticked as the program ticks them.
-    void Load();
+    void Load() { EXPECT_TRUE(LoadDisc(*disc.driver, settings, info, rows, notifier).ok); }
     // Rips the ticked rows and waits for the job's end; false when it did not start.
-    bool RunRip();
+    bool RunRip() {
+        RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
+        if (!job.started())
+            return false;
+        cancelEvent = job.cancelEvent().get();
+        job.Wait();
+        cancelEvent = nullptr;
+        return true;
+    }
     // The Abort button, from a message handler on the worker's thread: the worker may be
     // that far before StartRip has returned the handle.
-    void Cancel();
+    void Cancel() {
+        Event* event = nullptr;
+        while (!(event = cancelEvent.load()))
+            std::this_thread::yield();
+        event->Set();
+    }
 
     TempHome home;
     DriverOnImage disc;

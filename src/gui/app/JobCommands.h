@@ -34,8 +34,6 @@ class JobCommands : public QObject {
 
     JobController& jobs() const { return *jobs_; }
     LogLines& log() const { return *log_; }
-    // The progress window of the running job, if one is open.
-    ProgressWindow* progressWindow() const { return progress_; }
     // A job's window is open or its worker still runs: the main window takes no commands.
     bool busy() const;
 

@@ -49,10 +49,11 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
     auto* info =
         new QLabel(tr("唱片音量 ID: %1   \n总计音轨数目:  %2").arg(QString()).arg(rowCount), this);
     const MusicBrainzDiscId discId = ComputeMusicBrainzDiscId(disc_.rawToc);
-    musicBrainzId_ = new QLabel(
+    auto* musicBrainzId = new QLabel(
         tr("MusicBrainz 唱片标识: %1").arg(QString::fromStdString(discId.ok ? discId.id : "")),
         this);
-    musicBrainzId_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    musicBrainzId->setObjectName(QStringLiteral("musicBrainzId"));
+    musicBrainzId->setTextInteractionFlags(Qt::TextSelectableByMouse);
     cover_ = new QLabel(this);
     cover_->setObjectName(QStringLiteral("cover"));
     cover_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
@@ -76,7 +77,7 @@ AlbumInfoDialog::AlbumInfoDialog(DiscInfo& disc, int rowCount, QWidget* parent)
     layout->addWidget(banner);
     layout->addLayout(body);
     layout->addWidget(info);
-    layout->addWidget(musicBrainzId_);
+    layout->addWidget(musicBrainzId);
     layout->addLayout(buttons);
 
     // Wide enough for the copy button's caption beside OK and Cancel; a cover beside the

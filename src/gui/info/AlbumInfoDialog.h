@@ -23,9 +23,6 @@ class AlbumInfoDialog : public QDialog {
     void accept() override;
     void CopyToEveryTrack();
 
-    QLabel* coverLabel() const { return cover_; }
-    QLabel* musicBrainzIdLabel() const { return musicBrainzId_; }
-
   private:
     void LoadCover();
 
@@ -34,7 +31,6 @@ class AlbumInfoDialog : public QDialog {
     int picked_ = -1;
     DescriptionFields fields_;
     QLabel* cover_ = nullptr;
-    QLabel* musicBrainzId_ = nullptr;
 };
 
 }  // namespace korvida::gui

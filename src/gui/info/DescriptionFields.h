@@ -37,8 +37,6 @@ class DescriptionFields {
     // Writes the edits and the genre text back; Genre and GenreID are left alone.
     void Store(TrackInfo& info) const;
 
-    QComboBox* genre() const { return genre_; }
-
   private:
     // A widget made without a parent would join the tab order only when its form is laid
     // out, after the dialog's buttons.

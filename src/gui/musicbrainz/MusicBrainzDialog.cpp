@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -12,29 +11,24 @@
 
 #include "gui/freedb/MessagePage.h"
 #include "gui/freedb/StatusPage.h"
-#include "gui/freedb/WizardFrame.h"
 #include "gui/musicbrainz/MusicBrainzController.h"
 #include "gui/musicbrainz/ReleaseListPage.h"
-#include "gui/widgets/GrowToShow.h"
 #include "gui/widgets/ShownText.h"
 
 namespace korvida::gui {
 
 MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget* parent)
-    : QDialog(parent),
+    : WizardFrame(tr("从 MusicBrainz 获取唱片信息"), parent),
       controller_(controller),
-      pages_(new QStackedWidget(this)),
-      progress_(new StatusPage(pages_)),
-      releases_(new ReleaseListPage(pages_)),
-      noMatch_(new QWidget(pages_)),
+      releases_(new ReleaseListPage),
+      noMatch_(new QWidget),
       submit_(new QPushButton(tr("在浏览器中提交这张唱片..."), noMatch_)),
       url_(NewShownText(noMatch_)),
       browserMissing_(
           new QLabel(tr("没有打开浏览器。请复制上面的地址，在浏览器中打开。"), noMatch_)),
-      error_(new MessagePage(QStyle::SP_MessageBoxCritical, {}, tr("错误: 未知的错误！"), pages_)),
-      ok_(new QPushButton(tr("确定(&O)"), this)),
-      cancel_(new QPushButton(tr("取消(&C)"), this)) {
-    setWindowTitle(tr("从 MusicBrainz 获取唱片信息"));
+      error_(new MessagePage(QStyle::SP_MessageBoxCritical, {}, tr("错误: 未知的错误！"))),
+      ok_(new QPushButton(tr("确定(&O)"))) {
+    submit_->setObjectName(QStringLiteral("submitButton"));
     auto* notKnown =
         new MessagePage(QStyle::SP_MessageBoxInformation, tr("MusicBrainz 数据库中没有这张唱片。"),
                         tr("可以在 MusicBrainz 网站的这个地址把它加入数据库:"), noMatch_);
@@ -51,7 +45,11 @@ MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget*
     noMatchLayout->addWidget(browserMissing_);
     noMatchLayout->addWidget(submit_, 0, Qt::AlignRight);
     noMatchLayout->addStretch(1);
-    LayOutWizard(this, pages_, {progress_, releases_, noMatch_, error_}, {ok_, cancel_});
+    LayOut({{statusPage(), "progressPage"},
+            {releases_, "releasePage"},
+            {noMatch_, "noMatchPage"},
+            {error_, "errorPage"}},
+           {{ok_, "okButton"}});
 
     connect(ok_, &QPushButton::clicked, this, [this] {
         chosenRow_ = std::max(releases_->selectedRow(), 0);
@@ -68,20 +66,11 @@ MusicBrainzDialog::MusicBrainzDialog(MusicBrainzController& controller, QWidget*
             url_->selectAll();
         }
     });
-    connect(cancel_, &QPushButton::clicked, this, &MusicBrainzDialog::reject);
-    connect(&controller_, &MusicBrainzController::changed, this, &MusicBrainzDialog::ShowState);
-    connect(&controller_, &MusicBrainzController::finished, this,
-            [this](bool applied) { done(applied ? Accepted : Rejected); });
-    ShowState();
-}
-
-QWidget* MusicBrainzDialog::currentPage() const {
-    return pages_->currentWidget();
+    Follow(controller_, /*acceptedWhen=*/true);
 }
 
 void MusicBrainzDialog::ShowState() {
     using Page = MusicBrainzController::Page;
-    progress_->SetText(controller_.statusText());
     QString error =
         controller_.errorText().isEmpty() ? tr("错误: 未知的错误！") : controller_.errorText();
     // A release the controller could not apply: the reason it was listed with.
@@ -93,30 +82,22 @@ void MusicBrainzDialog::ShowState() {
                  QString::fromStdString(found[static_cast<std::size_t>(chosenRow_)].note);
     error_->SetText(error);
     const Page page = controller_.page();
-    const bool listShown = page == Page::kReleases && pages_->currentWidget() != releases_;
+    const bool listShown = page == Page::kReleases && Arriving(static_cast<int>(page));
     if (listShown)
         releases_->SetReleases(controller_.releases());
     submit_->setEnabled(!controller_.submissionUrl().isEmpty());
     url_->setText(controller_.submissionUrl());
     url_->setCursorPosition(0);
-    pages_->setCurrentIndex(static_cast<int>(page));  // pages were added in Page order
+    ShowPageOf(controller_);
     ok_->setEnabled(controller_.okEnabled());
     ok_->setDefault(controller_.okEnabled());
-    if (listShown) {
-        GrowToShow(this, pages_, releases_);
-        releases_->list()->setFocus();
-    }
+    if (listShown)
+        Present(releases_, releases_->list());
     // Enter submits: the button is the default and has the focus, which Cancel had.
     if (page == Page::kNoMatch && submit_->isEnabled()) {
         submit_->setDefault(true);
         submit_->setFocus();
     }
-    cancel_->setEnabled(controller_.cancelEnabled());
-    ShowBusy(this, controller_.busy());
-}
-
-void MusicBrainzDialog::reject() {
-    controller_.Cancel();
 }
 
 }  // namespace korvida::gui

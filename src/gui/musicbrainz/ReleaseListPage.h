@@ -28,7 +28,6 @@ class ReleaseListPage : public QWidget {
     // The selected row, -1 when none is.
     int selectedRow() const;
     QTreeWidget* list() const;
-    QLabel* noteLabel() const { return note_; }
 
   signals:
     void rowActivated(int row);

@@ -13,6 +13,7 @@ namespace korvida::gui {
 LogWindow::LogWindow(LogLines& log, QWidget* parent)
     : QDialog(parent), log_(log), list_(new QListWidget(this)) {
     setWindowTitle(tr("Korvida Maker 日志"));
+    list_->setObjectName(QStringLiteral("lines"));
     list_->addItems(log_.lines());
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // Lines are read, not picked: none is highlighted, and the focus starts on OK.

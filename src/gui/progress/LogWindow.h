@@ -14,7 +14,6 @@ class LogWindow : public QDialog {
 
   public:
     explicit LogWindow(LogLines& log, QWidget* parent = nullptr);
-    QListWidget* list() const { return list_; }
 
   private:
     LogLines& log_;

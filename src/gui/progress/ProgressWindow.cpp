@@ -66,6 +66,11 @@ ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotif
       tick_(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Korvida CD Ripper"));
     setWindowModality(Qt::ApplicationModal);
+    extract_->setObjectName(QStringLiteral("extractPage"));
+    encode_->setObjectName(QStringLiteral("encodePage"));
+    error_->setObjectName(QStringLiteral("errorPage"));
+    completion_->setObjectName(QStringLiteral("completionPage"));
+    button_->setObjectName(QStringLiteral("button"));
     pages_->addWidget(extract_);
     pages_->addWidget(encode_);
     pages_->addWidget(error_);

@@ -57,10 +57,6 @@ class ProgressWindow : public QDialog {
     void SetItemLengths(std::vector<std::uint32_t> frames);
 
     Page page() const;
-    ProgressPage* extractPage() const { return extract_; }
-    ProgressPage* encodePage() const { return encode_; }
-    CompletionPage* completionPage() const { return completion_; }
-    QPushButton* button() const { return button_; }
 
   public slots:
     void HandleMessage(const korvida::Message& message);

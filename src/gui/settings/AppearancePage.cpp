@@ -47,10 +47,13 @@ AppearancePage::AppearancePage(OptionsPrompter& prompter, RegistryStore registry
     auto* grid = new QGridLayout;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         auto* button = new QPushButton(tr(kSlots[slot].label));
+        button->setObjectName(QStringLiteral("COLOR/") + QString::fromLatin1(kSlots[slot].key));
         buttons_[slot] = button;
         grid->addWidget(button, slot / 3, slot % 3);
         connect(button, &QPushButton::clicked, this, [this, slot] { choose(Slot(slot)); });
     }
+    defaults_->setObjectName(QStringLiteral("defaultsButton"));
+    preview_->setObjectName(QStringLiteral("preview"));
     grid->addWidget(defaults_, 1, 2);
     auto* previewGroup = new QGroupBox(tr("预览"));
     auto* previewLayout = new QVBoxLayout(previewGroup);

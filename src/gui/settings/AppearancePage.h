@@ -29,12 +29,6 @@ class AppearancePage : public OptionsPage {
     // Stores the colours and the switch, and the custom colours in the registry store.
     std::optional<PageProblem> commit(Settings& settings) override;
 
-    QPushButton* colorButton(Slot slot) const { return buttons_[slot]; }
-    QPushButton* defaultsButton() const { return defaults_; }
-    QCheckBox* shadowBox() const { return shadow_; }
-    ColorPreview* preview() const { return preview_; }
-    int color(Slot slot) const { return colors_[slot]; }
-
   private:
     void choose(Slot slot);
     void setDefaults();

@@ -20,15 +20,6 @@ class CdromPage : public OptionsPage {
     // `driveNames`: the main window's drive list, in drive-table order.
     explicit CdromPage(const std::vector<std::string>& driveNames, QWidget* parent = nullptr);
 
-    QComboBox* driveList() const { return drive_; }
-    QComboBox* typeList() const { return type_; }
-    QCheckBox* deleteSilenceBox() const { return deleteSilence_; }
-    NumberEdit* leadingEdit() const { return leading_; }
-    NumberEdit* trailingEdit() const { return trailing_; }
-    NumberEdit* retryEdit() const { return retries_; }
-    NumberEdit* bufferEdit() const { return buffer_; }
-    QCheckBox* digitalPlaybackBox() const { return digitalPlayback_; }
-
   protected:
     // The two silence frame counts follow the delete-silence box.
     void updateEnables() override;

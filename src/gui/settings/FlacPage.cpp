@@ -11,6 +11,7 @@ namespace korvida::gui {
 
 FlacPage::FlacPage(QWidget* parent)
     : OptionsPage(parent), level_(new QSlider(Qt::Horizontal)), shown_(new QLabel) {
+    level_->setObjectName(QStringLiteral("FLAC/Level"));
     level_->setRange(0, 8);
     level_->setPageStep(1);
     level_->setTickPosition(QSlider::TicksBelow);

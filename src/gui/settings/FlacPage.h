@@ -17,8 +17,6 @@ class FlacPage : public OptionsPage {
     void load(const Settings& settings) override;
     std::optional<PageProblem> commit(Settings& settings) override;
 
-    QSlider* levelSlider() const { return level_; }
-
   private:
     QSlider* level_;
     QLabel* shown_;

@@ -42,6 +42,7 @@ FreedbPage::FreedbPage(QWidget* parent)
          {"gnudb.gnudb.org", "freedb.dbpoweramp.com", "freedb.freedb.org", "us.freedb.org",
           "de.freedb.org", "uk.freedb.org", "ca.freedb.org", "jp.freedb.org"})
         server_->addItem(QString::fromUtf8(host));
+    password_->setObjectName(QStringLiteral("proxyPassword"));
     password_->setEchoMode(QLineEdit::Password);
     port_->setButtonSymbols(QAbstractSpinBox::NoButtons);
 

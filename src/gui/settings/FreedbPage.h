@@ -20,14 +20,6 @@ class FreedbPage : public OptionsPage {
     void load(const Settings& settings) override;
     std::optional<PageProblem> commit(Settings& settings) override;
 
-    QComboBox* serverBox() const { return server_; }
-    QCheckBox* proxyBox() const { return proxy_; }
-    QLineEdit* proxyServerEdit() const { return proxyServer_; }
-    NumberEdit* portEdit() const { return port_; }
-    QCheckBox* authorisationBox() const { return authorise_; }
-    QLineEdit* userEdit() const { return user_; }
-    QLineEdit* passwordEdit() const { return password_; }
-
   protected:
     void updateEnables() override;
 

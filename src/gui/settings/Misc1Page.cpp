@@ -44,7 +44,6 @@ Misc1Page::Misc1Page(OptionsPrompter& prompter, QWidget* parent)
     for (int i = 0; i < 10; ++i) {
         auto* edit = new QLineEdit;
         edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMM")));
-        replace_[static_cast<std::size_t>(i)] = edit;
         auto* label = new QLabel(i == 9 ? tr("空格") : QString::fromUtf8(kCharacters[i]));
         label->setBuddy(edit);
         grid->addWidget(label, i % 5, (i / 5) * 2, Qt::AlignRight);

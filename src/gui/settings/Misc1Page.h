@@ -1,7 +1,5 @@
 #pragma once
 
-#include <array>
-
 #include "gui/settings/OptionsPage.h"
 
 class QComboBox;
@@ -24,18 +22,11 @@ class Misc1Page : public OptionsPage {
     // The player path loses its trailing white space.
     std::optional<PageProblem> commit(Settings& settings) override;
 
-    QLineEdit* playerEdit() const { return player_; }
-    QPushButton* playerButton() const { return browse_; }
-    const std::array<QLineEdit*, 10>& replacementEdits() const { return replace_; }
-    QComboBox* priorityList() const { return priority_; }
-    NumberEdit* encoderThreadsEdit() const { return encoderThreads_; }
-
   private:
     OptionsPrompter& prompter_;
     QLineEdit* player_;
     QPushButton* browse_;
     QLineEdit* parameters_;
-    std::array<QLineEdit*, 10> replace_{};
     QComboBox* priority_;
     NumberEdit* encoderThreads_;
 };

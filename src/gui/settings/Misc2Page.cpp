@@ -20,7 +20,6 @@ Misc2Page::Misc2Page(OptionsPrompter& prompter, QWidget* parent)
     auto* openOutput = new QCheckBox(tr("抓轨完成后打开输出文件夹"));
     auto* replayGain = new QCheckBox(tr("为编码文件计算并写入 ReplayGain 标签"));
     auto* aspi = new QCheckBox(tr("强制使用 ASPI 管理器"));
-    aspi_ = aspi;
     // Only one transport exists here: the box is hidden, its setting kept as stored.
     aspi->setVisible(false);
 

@@ -18,13 +18,9 @@ class Misc2Page : public OptionsPage {
     // The switches are stored; the folder only when it, or the previous one, can be made.
     std::optional<PageProblem> commit(Settings& settings) override;
 
-    QLineEdit* tempEdit() const { return temp_; }
-    QWidget* aspiBox() const { return aspi_; }
-
   private:
     OptionsPrompter& prompter_;
     QLineEdit* temp_;
-    QWidget* aspi_;
 };
 
 }  // namespace korvida::gui

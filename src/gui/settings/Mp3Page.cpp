@@ -58,6 +58,7 @@ Mp3Page::Mp3Page(const Settings& live, StoreAdvancedBits storeAdvanced, QWidget*
         grid->addWidget(field, row, column + 1);
     };
     labelled(tr("编码引擎(&E):"), engine_, 0);
+    advanced_->setObjectName(QStringLiteral("advancedButton"));
     grid->addWidget(advanced_, row++, 3);
     grid->addWidget(id3v1_, row, 0, 1, 2);
     grid->addWidget(id3v2_, row++, 2, 1, 2);

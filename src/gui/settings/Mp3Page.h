@@ -19,15 +19,6 @@ class Mp3Page : public OptionsPage {
     using StoreAdvancedBits = std::function<void(int copyright, int original, int privateBit)>;
     Mp3Page(const Settings& live, StoreAdvancedBits storeAdvanced, QWidget* parent = nullptr);
 
-    QCheckBox* vbrBox() const { return vbr_; }
-    QCheckBox* vbrHeaderBox() const { return vbrHeader_; }
-    QComboBox* minBitRateList() const { return minBitRate_; }
-    QComboBox* maxBitRateList() const { return maxBitRate_; }
-    QComboBox* mpegQualityList() const { return mpegQuality_; }
-    QComboBox* vbrQualityList() const { return vbrQuality_; }
-    QComboBox* stereoModeList() const { return stereoMode_; }
-    QPushButton* advancedButton() const { return advanced_; }
-
   protected:
     // The four VBR-only controls follow the VBR box.
     void updateEnables() override;

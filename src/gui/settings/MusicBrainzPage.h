@@ -15,11 +15,6 @@ class MusicBrainzPage : public OptionsPage {
   public:
     explicit MusicBrainzPage(QWidget* parent = nullptr);
 
-    QLineEdit* serverEdit() const { return server_; }
-    QCheckBox* coverArtBox() const { return coverArt_; }
-    QLineEdit* coverServerEdit() const { return coverServer_; }
-    QCheckBox* coverFileBox() const { return coverFile_; }
-
   protected:
     void updateEnables() override;
 

@@ -39,7 +39,6 @@ OggPage::OggPage(QWidget* parent) : OptionsPage(parent), quality_(new QSlider(Qt
     auto* grid = new QGridLayout(group);
     for (int i = 0; i < 12; ++i) {
         auto* box = new QCheckBox(tr(kComments[i].label));
-        comments_[static_cast<std::size_t>(i)] = box;
         grid->addWidget(box, i / 3, i % 3);
         bindCheck(box, "Ogg Vorbis", kComments[i].key);
     }

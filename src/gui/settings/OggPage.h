@@ -1,7 +1,5 @@
 #pragma once
 
-#include <array>
-
 #include "gui/settings/OptionsPage.h"
 
 class QCheckBox;
@@ -19,12 +17,8 @@ class OggPage : public OptionsPage {
     void load(const Settings& settings) override;
     std::optional<PageProblem> commit(Settings& settings) override;
 
-    QSlider* qualitySlider() const { return quality_; }
-    const std::array<QCheckBox*, 12>& commentBoxes() const { return comments_; }
-
   private:
     QSlider* quality_;
-    std::array<QCheckBox*, 12> comments_{};
 };
 
 }  // namespace korvida::gui

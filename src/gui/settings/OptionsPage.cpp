@@ -29,6 +29,9 @@ void OptionsPage::bind(Kind kind, QWidget* widget, const char* section, const ch
     if (!field || (kind == Kind::kText) != (field.text != nullptr))
         qFatal("options page: no %s key [%s] %s", kind == Kind::kText ? "text" : "integer", section,
                key);
+    // Named after what it edits, for the tools that find controls by name.
+    widget->setObjectName(QString::fromLatin1(section) + QLatin1Char('/') +
+                          QString::fromLatin1(key));
     bindings_.push_back(Binding{kind, widget, section, key, option});
 }
 

@@ -25,7 +25,8 @@ struct PageProblem {
 
 // One page of the options sheet. Controls are bound to settings by their Settings.ini
 // section and key, so the sheet edits exactly the keys the store loads and saves, with
-// the store's clamps; a page adds its own rules by overriding load and commit.
+// the store's clamps; a page adds its own rules by overriding load and commit. A bound
+// control is named "section/key".
 class OptionsPage : public QWidget {
     Q_OBJECT
 

@@ -42,11 +42,14 @@ OptionsSheet::OptionsSheet(Settings& settings, OptionsContext context, QWidget* 
       ownPrompter_(context.prompter ? nullptr : std::make_unique<DialogPrompter>()),
       prompter_(context.prompter ? context.prompter : ownPrompter_.get()),
       tree_(new QTreeWidget),
-      stack_(new QStackedWidget),
-      header_(new QLabel(QStringLiteral("Korvida CD Ripper"))),
-      ok_(new QPushButton(tr("确定"))),
-      cancel_(new QPushButton(tr("取消"))) {
+      stack_(new QStackedWidget) {
     setWindowTitle(tr("选项"));
+    auto* header = new QLabel(QStringLiteral("Korvida CD Ripper"));
+    auto* ok = new QPushButton(tr("确定"));
+    auto* cancel = new QPushButton(tr("取消"));
+    tree_->setObjectName(QStringLiteral("pageTree"));
+    ok->setObjectName(QStringLiteral("okButton"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
 
     auto storeAdvanced = [this](int copyright, int original, int privateBit) {
         session_.StoreAdvancedBits(copyright, original, privateBit);
@@ -81,26 +84,26 @@ OptionsSheet::OptionsSheet(Settings& settings, OptionsContext context, QWidget* 
     tree_->setFixedWidth(widest + 2 * tree_->frameWidth() + 40);
     tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    QFont bold = header_->font();
+    QFont bold = header->font();
     bold.setBold(true);
-    header_->setFont(bold);
-    ok_->setDefault(true);
+    header->setFont(bold);
+    ok->setDefault(true);
 
     auto* body = new QHBoxLayout;
     body->addWidget(tree_);
     body->addWidget(stack_, 1);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(header_);
+    bottom->addWidget(header);
     bottom->addStretch(1);
-    bottom->addWidget(ok_);
-    bottom->addWidget(cancel_);
+    bottom->addWidget(ok);
+    bottom->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(bottom);
 
     connect(tree_, &QTreeWidget::currentItemChanged, this, &OptionsSheet::onCurrentItemChanged);
-    connect(ok_, &QPushButton::clicked, this, &OptionsSheet::accept);
-    connect(cancel_, &QPushButton::clicked, this, &OptionsSheet::reject);
+    connect(ok, &QPushButton::clicked, this, &OptionsSheet::accept);
+    connect(cancel, &QPushButton::clicked, this, &OptionsSheet::reject);
     showPage(context.startPage);
 }
 

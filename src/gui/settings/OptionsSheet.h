@@ -10,8 +10,6 @@
 #include "gui/settings/OptionsPage.h"
 #include "gui/settings/OptionsSession.h"
 
-class QLabel;
-class QPushButton;
 class QStackedWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -52,21 +50,11 @@ class OptionsSheet : public QDialog {
     // After OK: what the caller applies. Also sent as `applied`.
     const OptionsOutcome& outcome() const { return session_.outcome(); }
 
-    OptionsPage* page(OptionsPageId id) const { return pages_[static_cast<std::size_t>(id)]; }
-    template <class Page>
-    Page* page(OptionsPageId id) const {
-        return static_cast<Page*>(page(id));
-    }
     OptionsPageId currentPage() const;
     // Selects a page as a click in the tree does: refused when the current page's
     // field checks fail (then the message is shown before this returns and the page
     // stays).
     bool selectPage(OptionsPageId id);
-
-    QTreeWidget* tree() const { return tree_; }
-    QLabel* headerLabel() const { return header_; }
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* cancelButton() const { return cancel_; }
 
   public slots:
     void accept() override;
@@ -80,15 +68,13 @@ class OptionsSheet : public QDialog {
     // Shows a page without the leave check of the page shown before.
     void showPage(OptionsPageId id);
     void showProblem(OptionsPageId id, const PageProblem& problem);
+    OptionsPage* page(OptionsPageId id) const { return pages_[static_cast<std::size_t>(id)]; }
 
     OptionsSession session_;
     std::unique_ptr<OptionsPrompter> ownPrompter_;
     OptionsPrompter* prompter_;
     QTreeWidget* tree_;
     QStackedWidget* stack_;
-    QLabel* header_;
-    QPushButton* ok_;
-    QPushButton* cancel_;
     std::array<OptionsPage*, kOptionsPageCount> pages_{};
 };
 

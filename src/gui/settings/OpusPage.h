@@ -13,8 +13,6 @@ class OpusPage : public OptionsPage {
   public:
     explicit OpusPage(QWidget* parent = nullptr);
 
-    NumberEdit* bitRateEdit() const { return bitRate_; }
-
   private:
     NumberEdit* bitRate_;
 };

@@ -23,13 +23,6 @@ class OutputPage : public OptionsPage {
     // The folder is trimmed, given one '/', and created; the rule must name a field.
     std::optional<PageProblem> commit(Settings& settings) override;
 
-    QLineEdit* folderEdit() const { return folder_; }
-    QPushButton* browseButton() const { return browse_; }
-    QComboBox* ruleBox() const { return rule_; }
-    QComboBox* formatList() const { return format_; }
-    QCheckBox* normalizeBox() const { return normalize_; }
-    NumberEdit* ratioEdit() const { return ratio_; }
-
   private:
     void browse();
 

@@ -17,13 +17,6 @@ class VerifyPage : public OptionsPage {
   public:
     explicit VerifyPage(QWidget* parent = nullptr);
 
-    NumberEdit* offsetEdit() const { return offset_; }
-    QCheckBox* testAndCopyBox() const { return testAndCopy_; }
-    QCheckBox* verifyBox() const { return verify_; }
-    QCheckBox* lookupBox() const { return lookup_; }
-    QLineEdit* serverEdit() const { return server_; }
-    QCheckBox* writeLogBox() const { return writeLog_; }
-
   protected:
     // The lookup follows the checksums, the server the lookup.
     void updateEnables() override;

@@ -5,6 +5,7 @@
 #include "core/disc/DiscInfo.h"
 #include "core/net/HttpGet.h"
 #include "core/settings/Settings.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 #include "support/http/HttpTestServer.h"
 
@@ -16,17 +17,7 @@ constexpr const char* kRelease = "b84ee12a-09ef-421b-82de-0441a926375b";
 // A disc of two audio tracks, enough for a key in the local database.
 DiscInfo TwoTrackDisc() {
     DiscInfo disc;
-    const std::uint32_t starts[] = {0, 1000, 5000};  // the last is the lead-out
-    disc.rawToc[1] = 2 + 3 * 8;
-    disc.rawToc[2] = 1;
-    disc.rawToc[3] = 2;
-    for (int i = 0; i < 3; ++i) {
-        std::uint8_t* d = &disc.rawToc[static_cast<std::size_t>(4 + 8 * i)];
-        d[1] = 0x10;
-        d[2] = static_cast<std::uint8_t>(i < 2 ? i + 1 : 0xAA);
-        for (int b = 0; b < 4; ++b)
-            d[4 + b] = static_cast<std::uint8_t>(starts[i] >> (24 - 8 * b));
-    }
+    disc.rawToc = test::LbaToc({0, 1000}, 5000);
     disc.trackCount = 2;
     return disc;
 }

@@ -14,45 +14,18 @@
 #include "core/musicbrainz/MusicBrainzDiscId.h"
 #include "core/musicbrainz/MusicBrainzReply.h"
 #include "core/settings/Settings.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 #include "support/http/HttpTestServer.h"
 
 namespace korvida {
 namespace {
 
-struct TocTrack {
-    std::uint32_t lba;
-    bool data = false;
-};
-
-// A READ TOC format-0 reply with LBA addresses, as DiscInfo keeps it.
-std::array<std::uint8_t, kTocResponseSize> LbaToc(const std::vector<TocTrack>& tracks,
-                                                  std::uint32_t leadout) {
-    std::array<std::uint8_t, kTocResponseSize> toc{};
-    const std::size_t length = 2 + 8 * (tracks.size() + 1);
-    toc[0] = static_cast<std::uint8_t>(length >> 8);
-    toc[1] = static_cast<std::uint8_t>(length);
-    toc[2] = 1;
-    toc[3] = static_cast<std::uint8_t>(tracks.size());
-    for (std::size_t i = 0; i <= tracks.size(); ++i) {
-        std::uint8_t* d = &toc[4 + 8 * i];
-        const bool isLeadout = i == tracks.size();
-        const std::uint32_t lba = isLeadout ? leadout : tracks[i].lba;
-        d[1] = static_cast<std::uint8_t>(0x10 | (!isLeadout && tracks[i].data ? 0x04 : 0x00));
-        d[2] = isLeadout ? 0xAA : static_cast<std::uint8_t>(i + 1);
-        d[4] = static_cast<std::uint8_t>(lba >> 24);
-        d[5] = static_cast<std::uint8_t>(lba >> 16);
-        d[6] = static_cast<std::uint8_t>(lba >> 8);
-        d[7] = static_cast<std::uint8_t>(lba);
-    }
-    return toc;
-}
-
 // The expected ids are libdiscid's (python3-libdiscid) for the same offsets.
 TEST(MusicBrainzDiscId, MatchesLibdiscidForThePublishedExampleAndAnEnhancedCd) {
     // The six-track example of MusicBrainz's own disc id documentation.
     const auto example =
-        ComputeMusicBrainzDiscId(LbaToc({{0}, {15213}, {32164}, {46442}, {63264}, {80339}}, 95312));
+        ComputeMusicBrainzDiscId(test::LbaToc({0, 15213, 32164, 46442, 63264, 80339}, 95312));
     ASSERT_TRUE(example.ok);
     EXPECT_EQ(example.id, "49HHV7Eb8UKF3aQiNmu1GR8vKTY-");
     EXPECT_EQ(example.toc, "1 6 95462 150 15363 32314 46592 63414 80489");
@@ -62,14 +35,14 @@ TEST(MusicBrainzDiscId, MatchesLibdiscidForThePublishedExampleAndAnEnhancedCd) {
         << example.submissionUrl;
 
     // Three audio tracks, then the data session: the audio ends 11,400 sectors before it.
-    const auto enhanced =
-        ComputeMusicBrainzDiscId(LbaToc({{0}, {20000}, {40000}, {71400, true}}, 90000));
+    const auto enhanced = ComputeMusicBrainzDiscId(
+        test::LbaToc({0, 20000, 40000, 71400}, 90000, {false, false, false, true}));
     ASSERT_TRUE(enhanced.ok);
     EXPECT_EQ(enhanced.id, "iAoQXo7zSQkzWa96adYtN3NEQPk-");
     EXPECT_EQ(enhanced.toc, "1 3 60150 150 20150 40150");
     EXPECT_EQ(enhanced.lastTrack, 3);
 
-    EXPECT_FALSE(ComputeMusicBrainzDiscId(LbaToc({{0, true}}, 90000)).ok);
+    EXPECT_FALSE(ComputeMusicBrainzDiscId(test::LbaToc({0}, 90000, {true})).ok);
     EXPECT_FALSE(ComputeMusicBrainzDiscId(std::array<std::uint8_t, kTocResponseSize>{}).ok);
 }
 
@@ -154,10 +127,10 @@ TEST(MusicBrainzReply, ReadsARealBoxSetWhoseMediaComeWithoutTracks) {
     const std::string reply = Json{{"releases", Json::array({release})}}.dump();
     // The second CD's TOC as the service stores it (offsets with the 150-sector pre-gap).
     const std::vector<std::uint32_t> offsets = {150, 91851, 148493, 230435, 240674, 273050};
-    std::vector<TocTrack> tracks;
+    std::vector<std::uint32_t> starts;
     for (const std::uint32_t offset : offsets)
-        tracks.push_back({offset - 150});
-    const auto disc = ComputeMusicBrainzDiscId(LbaToc(tracks, 301068 - 150));
+        starts.push_back(offset - 150);
+    const auto disc = ComputeMusicBrainzDiscId(test::LbaToc(starts, 301068 - 150));
     ASSERT_TRUE(disc.ok);
     EXPECT_EQ(disc.id, "6NksHllhjO74WpVDabBDhj3P0qk-");  // the id the reply attaches to it
     EXPECT_EQ(disc.trackSectors, (std::vector<int>{91701, 56642, 81942, 10239, 32376, 28018}));
@@ -265,7 +238,7 @@ TEST(LookUpMusicBrainz, ASilentServerEndsInTheDeadlineOrTheCancel) {
     server.SetRoute("/", silent);
     Settings settings;
     settings.MusicBrainzServer = server.BaseUrl() + "/";
-    const auto toc = LbaToc({{0}, {15213}}, 30000);
+    const auto toc = test::LbaToc({0, 15213}, 30000);
 
     auto lookup = LookUpMusicBrainz(toc, settings, nullptr, 300);
     EXPECT_EQ(lookup.outcome, MusicBrainzLookup::Outcome::kFailed);

@@ -19,26 +19,8 @@
 namespace korvida {
 namespace {
 
-// A READ TOC reply with LBA addresses: tracks at `starts` (data tracks flagged), lead-out.
-std::array<std::uint8_t, DiscInfo::kRawTocSize> LbaToc(const std::vector<std::uint32_t>& starts,
-                                                       std::uint32_t leadout,
-                                                       const std::vector<bool>& data = {}) {
-    std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
-    const auto n = starts.size();
-    PutBe16(&toc[0], static_cast<std::uint16_t>(2 + 8 * (n + 1)));
-    toc[2] = 1;
-    toc[3] = static_cast<std::uint8_t>(n);
-    for (std::size_t i = 0; i <= n; ++i) {
-        std::uint8_t* d = &toc[4 + 8 * i];
-        d[1] = static_cast<std::uint8_t>(0x10 | (i < data.size() && data[i] ? 0x04 : 0));
-        d[2] = i < n ? static_cast<std::uint8_t>(i + 1) : 0xAA;
-        PutBe32(d + 4, i < n ? starts[i] : leadout);
-    }
-    return toc;
-}
-
 TEST(AccurateRipDisc, TheKnownFourTrackDiscGivesItsIdsAndDatabasePath) {
-    const auto toc = LbaToc({0, 11413, 25024, 45713}, 55220);
+    const auto toc = test::LbaToc({0, 11413, 25024, 45713}, 55220);
     const AccurateRipDisc disc = AccurateRipDiscOf(toc.data());
     ASSERT_TRUE(disc.ok);
     EXPECT_EQ(disc.IdText(), "004-0002189a-00087f33-1f02e004");

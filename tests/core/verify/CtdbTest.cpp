@@ -17,30 +17,14 @@
 #include "core/verify/CtdbReply.h"
 #include "core/verify/MatchCtdb.h"
 #include "core/verify/TrackChecksumAccumulator.h"
+#include "support/DiscImage.h"
 #include "support/http/HttpTestServer.h"
 
 namespace korvida {
 namespace {
 
-std::array<std::uint8_t, DiscInfo::kRawTocSize> LbaToc(const std::vector<std::uint32_t>& starts,
-                                                       std::uint32_t leadout,
-                                                       const std::vector<bool>& data = {}) {
-    std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
-    const auto n = starts.size();
-    PutBe16(&toc[0], static_cast<std::uint16_t>(2 + 8 * (n + 1)));
-    toc[2] = 1;
-    toc[3] = static_cast<std::uint8_t>(n);
-    for (std::size_t i = 0; i <= n; ++i) {
-        std::uint8_t* d = &toc[4 + 8 * i];
-        d[1] = static_cast<std::uint8_t>(0x10 | (i < data.size() && data[i] ? 0x04 : 0));
-        d[2] = i < n ? static_cast<std::uint8_t>(i + 1) : 0xAA;
-        PutBe32(d + 4, i < n ? starts[i] : leadout);
-    }
-    return toc;
-}
-
 TEST(CtdbDisc, IdsAndLookupTocsOfKnownDiscs) {
-    const auto four = LbaToc({0, 11413, 25024, 45713}, 55220);
+    const auto four = test::LbaToc({0, 11413, 25024, 45713}, 55220);
     const CtdbDisc disc = CtdbDiscOf(four.data());
     ASSERT_TRUE(disc.ok);
     EXPECT_EQ(disc.id, "VukMWWItblELRM.CEFpXxw0FlME-");
@@ -59,7 +43,7 @@ TEST(CtdbDisc, IdsAndLookupTocsOfKnownDiscs) {
         223797, 233685, 244447, 251252, 264720, 270952, 297682};
     std::vector<bool> data(extra.size(), false);
     data.back() = true;
-    const auto enhanced = LbaToc(extra, 320565, data);
+    const auto enhanced = test::LbaToc(extra, 320565, data);
     const CtdbDisc cdExtra = CtdbDiscOf(enhanced.data());
     EXPECT_EQ(cdExtra.id, "sBOUSHYC0oLdQZtAEQcmnc3V3Ak-");
     EXPECT_NE(cdExtra.tocParameter.find(":270952:-297682:320565"), std::string::npos);
@@ -219,7 +203,7 @@ TEST(CtdbLookup, LoopbackServerRepliesBecomeStatuses) {
     test::HttpTestServer server;
     Settings settings;
     settings.CtdbServer = server.BaseUrl();
-    const auto four = LbaToc({0, 11413, 25024, 45713}, 55220);
+    const auto four = test::LbaToc({0, 11413, 25024, 45713}, 55220);
     const CtdbDisc disc = CtdbDiscOf(four.data());
     using Status = CtdbLookupResult::Status;
 

@@ -10,7 +10,6 @@
 #include "gui/GuiTestSupport.h"
 #include "gui/app/CommandIds.h"
 #include "gui/app/DiscController.h"
-#include "gui/settings/CdromPage.h"
 #include "gui/settings/OptionsSheet.h"
 
 namespace korvida {
@@ -49,7 +48,7 @@ TEST(DrivesAndImages, TheImageGivenAtStartIsChosenOnceThenThePageChooses) {
         auto* sheet = qobject_cast<gui::OptionsSheet*>(modal);
         ASSERT_NE(sheet, nullptr);
         sheet->selectPage(gui::OptionsPageId::kCdrom);
-        sheet->page<gui::CdromPage>(gui::OptionsPageId::kCdrom)->driveList()->setCurrentIndex(0);
+        test::PartOf<QComboBox>(*sheet, "CDROM/CDROMDriver").setCurrentIndex(0);
         sheet->accept();
     });
     test::ActionOf(window, gui::cmd::kOptions)->trigger();

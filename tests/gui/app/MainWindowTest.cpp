@@ -27,8 +27,6 @@
 #include "gui/app/DiscController.h"
 #include "gui/app/QtMessageTarget.h"
 #include "gui/app/TrackTableModel.h"
-#include "gui/settings/AppearancePage.h"
-#include "gui/settings/CdromPage.h"
 #include "gui/settings/OptionsSheet.h"
 
 namespace korvida {
@@ -268,7 +266,7 @@ TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
     // The drive type alone: the same driver reads with it from now on; nothing reloads.
     ChangeOptions(window, [](gui::OptionsSheet& sheet) {
         sheet.selectPage(OptionsPageId::kCdrom);
-        sheet.page<gui::CdromPage>(OptionsPageId::kCdrom)->typeList()->setCurrentIndex(3);
+        test::PartOf<QComboBox>(sheet, "CDROM/DeviceType").setCurrentIndex(3);
     });
     EXPECT_EQ(test::DiscsOf(window).driver(), driver);
     EXPECT_FALSE(test::DiscsOf(window).busy());
@@ -278,9 +276,9 @@ TEST(MainWindow, TheOptionsSheetIsAppliedAfterOkAndSavedAtExit) {
     // The other drive and the default colours.
     ChangeOptions(window, [](gui::OptionsSheet& sheet) {
         sheet.selectPage(OptionsPageId::kCdrom);
-        sheet.page<gui::CdromPage>(OptionsPageId::kCdrom)->driveList()->setCurrentIndex(1);
+        test::PartOf<QComboBox>(sheet, "CDROM/CDROMDriver").setCurrentIndex(1);
         sheet.selectPage(OptionsPageId::kAppearance);
-        sheet.page<gui::AppearancePage>(OptionsPageId::kAppearance)->defaultsButton()->click();
+        test::PartOf<QPushButton>(sheet, "defaultsButton").click();
     });
     EXPECT_EQ(test::ListOf(window)->palette().color(QPalette::Base), QColor(0x00, 0x40, 0x80));
     ASSERT_TRUE(ready.wait(30000));
@@ -312,7 +310,7 @@ TEST(MainWindow, TheBatchFileDialogOpensTheOptionsSheetOverItself) {
             watch->stop();
             overFileDialog = sheet->parentWidget() == fileDialog;
             sheet->selectPage(gui::OptionsPageId::kCdrom);
-            sheet->page<gui::CdromPage>(gui::OptionsPageId::kCdrom)->typeList()->setCurrentIndex(5);
+            test::PartOf<QComboBox>(*sheet, "CDROM/DeviceType").setCurrentIndex(5);
             sheet->accept();
             qobject_cast<QDialog*>(fileDialog)->reject();
         });
@@ -343,9 +341,7 @@ TEST(MainWindow, TheTrackListDrawsTheTextShadowWhileItIsSwitchedOn) {
     EXPECT_GT(PixelsOf(window, green), 20);
     ChangeOptions(window, [](gui::OptionsSheet& sheet) {
         sheet.selectPage(gui::OptionsPageId::kAppearance);
-        sheet.page<gui::AppearancePage>(gui::OptionsPageId::kAppearance)
-            ->shadowBox()
-            ->setChecked(false);
+        test::PartOf<QCheckBox>(sheet, "COLOR/BoolShadowColor").setChecked(false);
     });
     EXPECT_EQ(PixelsOf(window, green), 0);
 }

@@ -26,10 +26,6 @@ namespace {
 
 using test::DemoWindow;
 
-QString Title(gui::MainWindow& window, int row) {
-    return test::ListOf(window)->model()->index(row, 1).data().toString();
-}
-
 // "测试" in GBK: not valid UTF-8, so a QString cannot hold these bytes.
 TEST(MainWindowUse, AnImageInAGbkNamedFolderOpensFromTheCommandLineAndByDrop) {
     DemoWindow demo({}, false);
@@ -77,7 +73,7 @@ TEST(MainWindowUse, TheListFollowsTheTrackDialogAndF5KeepsItsEdits) {
         dialog->findChild<QLineEdit*>(QStringLiteral("标题"))->setText(QStringLiteral("第一首"));
         test::ButtonCaptioned(*dialog, QStringLiteral("下一轨(&N)"))->click();
         followed = selection->isRowSelected(1, {}) && !selection->isRowSelected(0, {}) &&
-                   Title(window, 0) == QStringLiteral("第一首");
+                   test::TitleOf(window, 0) == QStringLiteral("第一首");
         dialog->findChild<QLineEdit*>(QStringLiteral("标题"))->setText(QStringLiteral("第二首"));
         dialog->accept();
     });
@@ -87,8 +83,8 @@ TEST(MainWindowUse, TheListFollowsTheTrackDialogAndF5KeepsItsEdits) {
     QSignalSpy ready(&window, &gui::MainWindow::discReady);
     test::ActionOf(window, gui::cmd::kRefreshToc)->trigger();
     ASSERT_TRUE(ready.wait(30000));
-    EXPECT_EQ(Title(window, 0), QStringLiteral("第一首"));
-    EXPECT_EQ(Title(window, 1), QStringLiteral("第二首"));
+    EXPECT_EQ(test::TitleOf(window, 0), QStringLiteral("第一首"));
+    EXPECT_EQ(test::TitleOf(window, 1), QStringLiteral("第二首"));
 }
 
 TEST(MainWindowUse, SpaceTicksTheRowFromAnyCellAndTheAlbumDialogTabsThroughItsFields) {

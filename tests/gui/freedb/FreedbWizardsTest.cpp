@@ -53,9 +53,6 @@ class FreedbWizards : public testing::Test {
                         "[CDDB]\nServer=" + server.address() + "\nEmail=" + email + "\n");
         return demo.Open();
     }
-    QString ListTitle(int row) {
-        return test::ListOf(*demo.window)->model()->index(row, 1).data().toString();
-    }
     FreedbServerSettings Settings() {
         FreedbServerSettings s;
         s.Server = server.address();
@@ -70,21 +67,6 @@ class FreedbWizards : public testing::Test {
     Server server{database.path()};
 };
 
-// Runs `inside` on the command's dialog, then triggers the command (exec returns when
-// the dialog closes). A dialog still open after a minute is cancelled, so a fault fails
-// the test instead of hanging it.
-void RunCommand(gui::MainWindow& window, int id, std::function<void(QDialog*)> inside) {
-    test::OnNextModal([inside](QWidget* modal) {
-        auto* dialog = qobject_cast<QDialog*>(modal);
-        QTimer::singleShot(60000, dialog, [dialog] { dialog->reject(); });
-        inside(dialog);
-    });
-    test::ActionOf(window, id)->trigger();
-}
-
-bool WaitForPage(const QDialog& dialog, const char* page) {
-    return QTest::qWaitFor([&] { return test::Shows(dialog, page); }, 20000);
-}
 QPushButton* Button(const QDialog& dialog, const char* name) {
     return test::PointerTo<QPushButton>(dialog, name);
 }
@@ -95,8 +77,8 @@ QString StatusText(const QDialog& dialog) {
 TEST_F(FreedbWizards, OneMatchIsReadAtOnceAppliedToTheListAndStored) {
     AddEntry("rock", "Solo");
     gui::MainWindow& window = Open();
-    RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog*) {});
-    EXPECT_EQ(ListTitle(1), QStringLiteral("Two Solo"));
+    test::RunDialogCommand<gui::QueryDialog>(window, gui::cmd::kQueryFreedb, [](QDialog&) {});
+    EXPECT_EQ(test::TitleOf(*demo.window, 1), QStringLiteral("Two Solo"));
     EXPECT_EQ(test::DiscsOf(window).disc().album.Artist, "Solo");
     EXPECT_EQ(test::DiscsOf(window).disc().Revision, 2);
     EXPECT_EQ(server.Requests().size(), 2u);  // the query and the read, nothing else
@@ -107,9 +89,8 @@ TEST_F(FreedbWizards, SeveralMatchesAreListedAndOkWithoutSelectionReadsTheFirst)
     for (const char* category : {"rock", "jazz", "folk"})
         AddEntry(category, std::string("Band-") + category);
     gui::MainWindow& window = Open();
-    RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
-        auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
-        ASSERT_TRUE(WaitForPage(dialog, "matchPage"));
+    test::RunDialogCommand<gui::QueryDialog>(window, gui::cmd::kQueryFreedb, [](QDialog& dialog) {
+        ASSERT_TRUE(test::WaitForPage(dialog, "matchPage"));
         QTreeWidget* list = test::PointerTo<QTreeWidget>(dialog, "matches");
         ASSERT_EQ(list->topLevelItemCount(), 3);
         EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("1"));
@@ -122,7 +103,7 @@ TEST_F(FreedbWizards, SeveralMatchesAreListedAndOkWithoutSelectionReadsTheFirst)
         EXPECT_TRUE(test::Shows(dialog, "progressPage"));
         EXPECT_FALSE(Button(dialog, "okButton")->isEnabled());
     });
-    EXPECT_EQ(ListTitle(0), QStringLiteral("One Band-folk"));
+    EXPECT_EQ(test::TitleOf(*demo.window, 0), QStringLiteral("One Band-folk"));
 }
 
 // The list has the focus and OK is the default: Down and Enter read the second match. The
@@ -131,9 +112,8 @@ TEST_F(FreedbWizards, EnterOnTheMatchListReadsTheHighlightedMatch) {
     for (const char* category : {"rock", "jazz", "folk"})
         AddEntry(category, "Band");
     gui::MainWindow& window = Open();
-    RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
-        auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
-        ASSERT_TRUE(WaitForPage(dialog, "matchPage"));
+    test::RunDialogCommand<gui::QueryDialog>(window, gui::cmd::kQueryFreedb, [](QDialog& dialog) {
+        ASSERT_TRUE(test::WaitForPage(dialog, "matchPage"));
         QTreeWidget* list = test::PointerTo<QTreeWidget>(dialog, "matches");
         ASSERT_EQ(list->topLevelItemCount(), 3);
         EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("jazz"));
@@ -155,7 +135,7 @@ TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
         gui::QueryDialog dialog(controller);
         dialog.show();
         controller.Start();
-        ASSERT_TRUE(WaitForPage(dialog, "noMatchPage"));
+        ASSERT_TRUE(test::WaitForPage(dialog, "noMatchPage"));
         QSignalSpy closed(&dialog, &QDialog::finished);
         QTest::keyClick(&dialog, Qt::Key_Escape);
         ASSERT_TRUE(closed.count() == 1 || closed.wait(20000));
@@ -179,7 +159,7 @@ TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
     ASSERT_TRUE(closed.wait(20000));
     EXPECT_EQ(closed.count(), 1);
     EXPECT_NE(dialog.cursor().shape(), Qt::WaitCursor);
-    EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
+    EXPECT_EQ(test::TitleOf(*demo.window, 0), QStringLiteral("音轨 1"));
 }
 
 // A transport error shows its text; a read that yields nothing shows the no-match page
@@ -193,7 +173,7 @@ TEST_F(FreedbWizards, FailedQueriesAndEmptyReadsStayOnTheirPageUntilCancel) {
         gui::QueryDialog dialog(controller);
         dialog.show();
         controller.Start();
-        ASSERT_TRUE(WaitForPage(dialog, "errorPage"));
+        ASSERT_TRUE(test::WaitForPage(dialog, "errorPage"));
         EXPECT_FALSE(test::PartOf<gui::MessagePage>(dialog, "errorPage").text().isEmpty());
         EXPECT_NE(test::PartOf<gui::MessagePage>(dialog, "errorPage").text(),
                   QStringLiteral("错误: 未知的错误！"));
@@ -206,7 +186,7 @@ TEST_F(FreedbWizards, FailedQueriesAndEmptyReadsStayOnTheirPageUntilCancel) {
     gui::QueryDialog dialog(controller);
     dialog.show();
     controller.Start();
-    ASSERT_TRUE(WaitForPage(dialog, "noMatchPage"));
+    ASSERT_TRUE(test::WaitForPage(dialog, "noMatchPage"));
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_FALSE(controller.applied());
     QSignalSpy closed(&dialog, &QDialog::finished);
@@ -220,13 +200,12 @@ TEST_F(FreedbWizards, AnEntryWithoutTitlesIsNoMatchAndStoresNothing) {
     std::filesystem::create_directories(database / "rock");
     test::WriteFile(database / "rock/0b004103", "# xmcd\n");
     gui::MainWindow& window = Open();
-    RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
-        auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
-        ASSERT_TRUE(WaitForPage(dialog, "noMatchPage"));
+    test::RunDialogCommand<gui::QueryDialog>(window, gui::cmd::kQueryFreedb, [](QDialog& dialog) {
+        ASSERT_TRUE(test::WaitForPage(dialog, "noMatchPage"));
         QTest::mouseClick(Button(dialog, "cancelButton"), Qt::LeftButton);
     });
     EXPECT_EQ(server.Requests().size(), 2u);  // the query and the read
-    EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
+    EXPECT_EQ(test::TitleOf(*demo.window, 0), QStringLiteral("音轨 1"));
     EXPECT_FALSE(std::filesystem::exists(demo.home / "db/14004103.db"));
 }
 
@@ -264,44 +243,44 @@ TEST_F(FreedbWizards, SubmitNeedsAnEmailAddressAndOpensWithTheDiscsGenreAndNextR
 
 TEST_F(FreedbWizards, EditedTitlesReachTheListBeforeTheSubmissionIsSent) {
     gui::MainWindow& window = Open();
-    RunCommand(window, gui::cmd::kSubmitFreedb, [this](QDialog* modal) {
-        auto& dialog = *qobject_cast<gui::SubmitDialog*>(modal);
-        test::PartOf<QLineEdit>(dialog, "artist").setText(QStringLiteral("A"));
-        test::PartOf<QLineEdit>(dialog, "album").setText(QStringLiteral("B"));
-        auto& genre = test::PartOf<QComboBox>(dialog, "genre");
-        genre.setCurrentIndex(genre.findText(QStringLiteral("jazz")));
-        // A default title still in the list refuses the form.
-        QTest::mouseClick(Button(dialog, "submitButton"), Qt::LeftButton);
-        ASSERT_EQ(demo.notifier.messages.size(), 1u);
-        EXPECT_EQ(demo.notifier.messages[0], "缺少音轨 #01 的标题。");
-        EXPECT_TRUE(test::Shows(dialog, "editPage"));
+    test::RunDialogCommand<gui::SubmitDialog>(
+        window, gui::cmd::kSubmitFreedb, [this](QDialog& dialog) {
+            test::PartOf<QLineEdit>(dialog, "artist").setText(QStringLiteral("A"));
+            test::PartOf<QLineEdit>(dialog, "album").setText(QStringLiteral("B"));
+            auto& genre = test::PartOf<QComboBox>(dialog, "genre");
+            genre.setCurrentIndex(genre.findText(QStringLiteral("jazz")));
+            // A default title still in the list refuses the form.
+            QTest::mouseClick(Button(dialog, "submitButton"), Qt::LeftButton);
+            ASSERT_EQ(demo.notifier.messages.size(), 1u);
+            EXPECT_EQ(demo.notifier.messages[0], "缺少音轨 #01 的标题。");
+            EXPECT_TRUE(test::Shows(dialog, "editPage"));
 
-        QTreeWidget* titles = test::PointerTo<QTreeWidget>(dialog, "titles");
-        for (int row = 0; row < 3; ++row) {
-            QTreeWidgetItem* item = titles->topLevelItem(row);
-            const QRect cell = titles->visualItemRect(item);
-            // The view takes a double click only on the row the press before it hit.
-            QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, cell.center());
-            QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, cell.center());
-            QLineEdit* editor = nullptr;  // the open one; a closed one waits for deletion
-            for (QLineEdit* e : titles->viewport()->findChildren<QLineEdit*>())
-                if (e->isVisible())
-                    editor = e;
-            ASSERT_NE(editor, nullptr);
-            EXPECT_EQ(editor->selectedText(), QStringLiteral("音轨 %1").arg(row + 1));
-            QTest::keyClicks(editor, QStringLiteral("Song %1").arg(row + 1));
-            QTest::keyClick(editor, Qt::Key_Return);
-            // The view commits on its next turn; the main list has the title with the cell.
-            const QString title = QStringLiteral("Song %1").arg(row + 1);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return item->text(1) == title; }, 5000));
-            EXPECT_EQ(ListTitle(row), title);
-        }
-        EXPECT_EQ(server.Requests().size(), 0u);
-        QTest::mouseClick(Button(dialog, "submitButton"), Qt::LeftButton);
-        ASSERT_TRUE(WaitForPage(dialog, "acceptedPage"));
-        EXPECT_EQ(Button(dialog, "cancelButton")->text(), QStringLiteral("关闭"));
-        QTest::mouseClick(Button(dialog, "cancelButton"), Qt::LeftButton);
-    });
+            QTreeWidget* titles = test::PointerTo<QTreeWidget>(dialog, "titles");
+            for (int row = 0; row < 3; ++row) {
+                QTreeWidgetItem* item = titles->topLevelItem(row);
+                const QRect cell = titles->visualItemRect(item);
+                // The view takes a double click only on the row the press before it hit.
+                QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, cell.center());
+                QTest::mouseDClick(titles->viewport(), Qt::LeftButton, {}, cell.center());
+                QLineEdit* editor = nullptr;  // the open one; a closed one waits for deletion
+                for (QLineEdit* e : titles->viewport()->findChildren<QLineEdit*>())
+                    if (e->isVisible())
+                        editor = e;
+                ASSERT_NE(editor, nullptr);
+                EXPECT_EQ(editor->selectedText(), QStringLiteral("音轨 %1").arg(row + 1));
+                QTest::keyClicks(editor, QStringLiteral("Song %1").arg(row + 1));
+                QTest::keyClick(editor, Qt::Key_Return);
+                // The view commits on its next turn; the main list has the title with the cell.
+                const QString title = QStringLiteral("Song %1").arg(row + 1);
+                ASSERT_TRUE(QTest::qWaitFor([&] { return item->text(1) == title; }, 5000));
+                EXPECT_EQ(test::TitleOf(*demo.window, row), title);
+            }
+            EXPECT_EQ(server.Requests().size(), 0u);
+            QTest::mouseClick(Button(dialog, "submitButton"), Qt::LeftButton);
+            ASSERT_TRUE(test::WaitForPage(dialog, "acceptedPage"));
+            EXPECT_EQ(Button(dialog, "cancelButton")->text(), QStringLiteral("关闭"));
+            QTest::mouseClick(Button(dialog, "cancelButton"), Qt::LeftButton);
+        });
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_NE(server.Requests()[0].find("TTITLE1=Song 2\r\n"), std::string::npos);
     const DiscInfo& disc = test::DiscsOf(window).disc();

@@ -66,22 +66,9 @@ class MusicBrainzDialogTest : public testing::Test {
                             server.BaseUrl() + "\nCoverArt=" + (coverArt ? "1" : "0") + "\n");
         return demo.Open();
     }
-    QString ListTitle(int row) {
-        return test::ListOf(*demo.window)->model()->index(row, 1).data().toString();
-    }
-    // Runs `inside` on the dialog the command opens; a dialog still open after a minute
-    // is cancelled, so a fault fails the test instead of hanging it.
-    void Run(std::function<void(gui::MusicBrainzDialog&)> inside) {
-        test::OnNextModal([inside](QWidget* modal) {
-            auto* dialog = qobject_cast<gui::MusicBrainzDialog*>(modal);
-            QTimer::singleShot(60000, modal, [modal] { qobject_cast<QDialog*>(modal)->reject(); });
-            ASSERT_NE(dialog, nullptr);
-            inside(*dialog);
-        });
-        test::ActionOf(*demo.window, gui::cmd::kQueryMusicBrainz)->trigger();
-    }
-    static bool WaitForPage(gui::MusicBrainzDialog& dialog, QWidget* page) {
-        return QTest::qWaitFor([&] { return dialog.currentPage() == page; }, 20000);
+    void Run(std::function<void(QDialog&)> inside) {
+        test::RunDialogCommand<gui::MusicBrainzDialog>(*demo.window, gui::cmd::kQueryMusicBrainz,
+                                                       std::move(inside));
     }
 
     test::DemoWindow demo;
@@ -101,7 +88,7 @@ TEST_F(MusicBrainzDialogTest, OneReleaseIsAppliedStoredAndItsCoverShownInTheAlbu
 
     gui::MainWindow& window = Open(true);
     test::ActionOf(window, gui::cmd::kQueryMusicBrainz)->trigger();  // closes by itself
-    EXPECT_EQ(ListTitle(1), QStringLiteral("Two Solo"));
+    EXPECT_EQ(test::TitleOf(*demo.window, 1), QStringLiteral("Two Solo"));
     const DiscInfo& disc = test::DiscsOf(window).disc();
     EXPECT_EQ(disc.album.Album, "Album of Solo");
     EXPECT_EQ(disc.album.Year, "1999");
@@ -113,9 +100,11 @@ TEST_F(MusicBrainzDialogTest, OneReleaseIsAppliedStoredAndItsCoverShownInTheAlbu
     test::OnNextModal([](QWidget* modal) {
         auto* album = qobject_cast<gui::AlbumInfoDialog*>(modal);
         ASSERT_NE(album, nullptr);
-        EXPECT_TRUE(album->coverLabel()->isVisible());
-        EXPECT_EQ(album->coverLabel()->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
-        EXPECT_TRUE(album->musicBrainzIdLabel()->text().contains(QStringLiteral("-")));
+        auto& cover = test::PartOf<QLabel>(*album, "cover");
+        EXPECT_TRUE(cover.isVisible());
+        EXPECT_EQ(cover.pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
+        EXPECT_TRUE(
+            test::PartOf<QLabel>(*album, "musicBrainzId").text().contains(QStringLiteral("-")));
         album->reject();
     });
     test::ActionOf(window, gui::cmd::kDiscInfo)->trigger();
@@ -161,9 +150,9 @@ TEST_F(MusicBrainzDialogTest, SeveralReleasesAreListedAndTheSecondOneIsApplied) 
                   Release("a0000000-0000-4000-8000-000000000002", "Second", "2001-02-03", "JP", 2),
                   Release("a0000000-0000-4000-8000-000000000003", "Third", "", "")}));
     Open(false);
-    Run([](gui::MusicBrainzDialog& dialog) {
-        ASSERT_TRUE(WaitForPage(dialog, dialog.releasePage()));
-        QTreeWidget* list = dialog.releasePage()->list();
+    Run([](QDialog& dialog) {
+        ASSERT_TRUE(test::WaitForPage(dialog, "releasePage"));
+        QTreeWidget* list = test::PointerTo<QTreeWidget>(dialog, "releases");
         ASSERT_EQ(list->topLevelItemCount(), 3);
         // Title first; the country by its name; the disc of the set in a column of its
         // own, the format (CD for all) in none.
@@ -177,9 +166,9 @@ TEST_F(MusicBrainzDialogTest, SeveralReleasesAreListedAndTheSecondOneIsApplied) 
         EXPECT_EQ(second->text(4), QStringLiteral("1/2"));
         EXPECT_EQ(dialog.focusWidget(), list);
         QTest::keyClick(list, Qt::Key_Down);
-        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        QTest::mouseClick(test::PointerTo<QPushButton>(dialog, "okButton"), Qt::LeftButton);
     });
-    EXPECT_EQ(ListTitle(0), QStringLiteral("One Second"));
+    EXPECT_EQ(test::TitleOf(*demo.window, 0), QStringLiteral("One Second"));
     EXPECT_EQ(test::DiscsOf(*demo.window).disc().album.Artist, "Second");
     EXPECT_EQ(server.Requests().size(), 1u);  // no cover asked for: switched off
 }
@@ -189,8 +178,8 @@ TEST_F(MusicBrainzDialogTest, AnUnknownDiscOffersItsSubmissionAddressAndChangesN
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &browser, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
     Open(true);
-    Run([&browser](gui::MusicBrainzDialog& dialog) {
-        ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
+    Run([&browser](QDialog& dialog) {
+        ASSERT_TRUE(test::WaitForPage(dialog, "noMatchPage"));
         // The address is on the page, safe, to be copied; Enter opens it.
         auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("submissionUrl"));
         ASSERT_NE(url, nullptr);
@@ -198,7 +187,7 @@ TEST_F(MusicBrainzDialogTest, AnUnknownDiscOffersItsSubmissionAddressAndChangesN
         EXPECT_TRUE(
             url->text().startsWith(QStringLiteral("https://musicbrainz.org/cdtoc/attach?id=")))
             << url->text().toStdString();
-        EXPECT_EQ(dialog.focusWidget(), dialog.submitButton());
+        EXPECT_EQ(dialog.focusWidget(), test::PointerTo<QPushButton>(dialog, "submitButton"));
         QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
         ASSERT_EQ(browser.opened.size(), 1);
         EXPECT_EQ(browser.opened[0].toString(), url->text());
@@ -216,7 +205,7 @@ TEST_F(MusicBrainzDialogTest, AnUnknownDiscOffersItsSubmissionAddressAndChangesN
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
     EXPECT_EQ(server.Requests().size(), 2u);  // by disc id, then by TOC
-    EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
+    EXPECT_EQ(test::TitleOf(*demo.window, 0), QStringLiteral("音轨 1"));
     EXPECT_FALSE(std::filesystem::exists(demo.home / "db/14004103.db"));
 }
 
@@ -231,22 +220,23 @@ TEST_F(MusicBrainzDialogTest, AReleaseThatDoesNotFitShowsWhyAndChangesNothing) {
         "/ws/2/discid/", 200,
         Releases({Release("a0000000-0000-4000-8000-000000000001", "First", "1990", "US"), set}));
     Open(false);
-    Run([](gui::MusicBrainzDialog& dialog) {
-        ASSERT_TRUE(WaitForPage(dialog, dialog.releasePage()));
-        QTreeWidget* list = dialog.releasePage()->list();
+    Run([](QDialog& dialog) {
+        ASSERT_TRUE(test::WaitForPage(dialog, "releasePage"));
+        QTreeWidget* list = test::PointerTo<QTreeWidget>(dialog, "releases");
         ASSERT_EQ(list->topLevelItemCount(), 2);
-        EXPECT_TRUE(dialog.releasePage()->noteLabel()->isHidden());
+        auto& note = test::PartOf<QLabel>(dialog, "releaseNote");
+        EXPECT_TRUE(note.isHidden());
         list->setCurrentItem(list->topLevelItem(1));
         EXPECT_TRUE(list->topLevelItem(1)->toolTip(1).contains(QStringLiteral("无法分辨")));
-        EXPECT_TRUE(dialog.releasePage()->noteLabel()->isVisibleTo(dialog.releasePage()));
-        EXPECT_TRUE(dialog.releasePage()->noteLabel()->text().contains(QStringLiteral("无法分辨")));
-        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-        ASSERT_TRUE(WaitForPage(dialog, dialog.errorPage()));
-        EXPECT_TRUE(dialog.errorPage()->text().contains(QStringLiteral("无法分辨")))
-            << dialog.errorPage()->text().toStdString();
+        EXPECT_TRUE(note.isVisibleTo(test::PointerTo(dialog, "releasePage")));
+        EXPECT_TRUE(note.text().contains(QStringLiteral("无法分辨")));
+        QTest::mouseClick(test::PointerTo<QPushButton>(dialog, "okButton"), Qt::LeftButton);
+        ASSERT_TRUE(test::WaitForPage(dialog, "errorPage"));
+        const QString error = test::PartOf<gui::MessagePage>(dialog, "errorPage").text();
+        EXPECT_TRUE(error.contains(QStringLiteral("无法分辨"))) << error.toStdString();
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
+    EXPECT_EQ(test::TitleOf(*demo.window, 0), QStringLiteral("音轨 1"));
     EXPECT_FALSE(std::filesystem::exists(demo.home / "db/14004103.db"));
 }
 

@@ -41,6 +41,17 @@ namespace {
 namespace fs = std::filesystem;
 using gui::ProgressWindow;
 
+// The progress window's parts.
+gui::ProgressPage* Page(const ProgressWindow& window, const char* name) {
+    return test::PointerTo<gui::ProgressPage>(window, name);
+}
+QPushButton* ButtonOf(const ProgressWindow& window) {
+    return test::PointerTo<QPushButton>(window, "button");
+}
+gui::CompletionPage* CompletionOf(const ProgressWindow& window) {
+    return test::PointerTo<gui::CompletionPage>(window, "completionPage");
+}
+
 struct LoneWindow {
     LoneWindow(int total, gui::JobMode mode) : window(total, mode, log, notifier) {
         QObject::connect(&window, &ProgressWindow::startJob, [this](int w, int l) {
@@ -56,7 +67,7 @@ struct LoneWindow {
 TEST(ProgressWindow, ProgressTextsAndTheEstimate) {
     test::App();
     LoneWindow w(1, gui::JobMode::kRip);
-    gui::ProgressPage* page = w.window.extractPage();
+    gui::ProgressPage* page = Page(w.window, "extractPage");
     EXPECT_EQ(page->barText(), QStringLiteral("正在初始化....."));
     w.window.HandleMessage({WM_EXTRACT_PROGRESS, 453, 90500, {}});
     EXPECT_EQ(page->barText(), QStringLiteral("45.3%"));
@@ -67,7 +78,7 @@ TEST(ProgressWindow, ProgressTextsAndTheEstimate) {
     EXPECT_EQ(page->estimateText(), QStringLiteral("03:19"));  // kept
     // e × 1000 wraps in 32 bits after 71 minutes, as it always did.
     w.window.HandleMessage({WM_ENCODE_PROGRESS, 1000, 4294968, {}});
-    EXPECT_EQ(w.window.encodePage()->estimateText(), QStringLiteral("00:00"));
+    EXPECT_EQ(Page(w.window, "encodePage")->estimateText(), QStringLiteral("00:00"));
 }
 
 // The visible encoder lines of a page: text and bar text.
@@ -86,7 +97,7 @@ std::vector<std::pair<QString, QString>> EncoderLines(QWidget* page) {
 TEST(ProgressWindow, WhileTheReaderRunsAheadEachEncoderAndEveryStepShows) {
     test::App();
     LoneWindow w(20, gui::JobMode::kRip);
-    QWidget* page = w.window.extractPage();
+    QWidget* page = Page(w.window, "extractPage");
     auto* group = page->findChild<QGroupBox*>(QStringLiteral("stageGroup"));
     auto* bar = page->findChild<QProgressBar*>(QStringLiteral("stageBar"));
     auto* left = page->findChild<QLabel*>(QStringLiteral("jobLeft"));
@@ -200,14 +211,15 @@ TEST(ProgressWindow, StartMessagesCaptionsAndPagesPerMode) {
         rip.window.HandleMessage({WM_ITEM_STATUS, 0, 0, name});
         rip.window.HandleMessage({WM_ITEM_STATUS, 1, 0, name});  // normalising
     }
-    EXPECT_EQ(rip.window.extractPage()->groupText(), QStringLiteral("正在规格化 WAV "));
+    EXPECT_EQ(Page(rip.window, "extractPage")->groupText(), QStringLiteral("正在规格化 WAV "));
     rip.window.HandleMessage({WM_ENCODE_STATUS, 1, 0, "c"});
     EXPECT_EQ(rip.window.windowTitle(), QStringLiteral("正在编码 (03/03): c"));
     EXPECT_EQ(rip.window.page(), ProgressWindow::kEncodePage);
-    EXPECT_EQ(rip.window.encodePage()->groupText(), QStringLiteral("正在编码 WAV 为 Ogg"));
+    EXPECT_EQ(Page(rip.window, "encodePage")->groupText(), QStringLiteral("正在编码 WAV 为 Ogg"));
 
     LoneWindow decode(2, gui::JobMode::kDecodeMp3);
-    EXPECT_EQ(decode.window.encodePage()->groupText(), QStringLiteral("解码 MP3 为 WAV    "));
+    EXPECT_EQ(Page(decode.window, "encodePage")->groupText(),
+              QStringLiteral("解码 MP3 为 WAV    "));
 }
 
 TEST(ProgressWindow, EscapeAbortsLikeTheButton) {
@@ -219,7 +231,7 @@ TEST(ProgressWindow, EscapeAbortsLikeTheButton) {
     QTest::keyClick(&w.window, Qt::Key_Escape);
     EXPECT_EQ(cancels, 1);
     EXPECT_FALSE(w.window.isVisible());
-    EXPECT_EQ(w.window.button()->text(), QStringLiteral("终止(&A)"));
+    EXPECT_EQ(ButtonOf(w.window)->text(), QStringLiteral("终止(&A)"));
 }
 
 // Waits for the job started by a command to end: its window on its last page, its worker
@@ -270,15 +282,15 @@ TEST(JobsFromTheGui, ARipThroughTheMenuMakesTheCliSFiles) {
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kCompletionPage);
     EXPECT_EQ(progress->windowTitle(), QStringLiteral("已完成！"));
-    EXPECT_EQ(progress->button()->text(), QStringLiteral("关闭"));
-    const QStringList files = progress->completionPage()->files();
+    EXPECT_EQ(ButtonOf(*progress)->text(), QStringLiteral("关闭"));
+    const QStringList files = CompletionOf(*progress)->files();
     ASSERT_EQ(files.size(), 3);
     EXPECT_TRUE(files[0].endsWith(QStringLiteral("/01-音轨 1.MP3"))) << files[0].toStdString();
     // Each file's verification beside it, both databases': the tests' lookups never leave
     // this machine.
-    EXPECT_EQ(progress->completionPage()->results(),
+    EXPECT_EQ(CompletionOf(*progress)->results(),
               QStringList(3, QStringLiteral("查询失败; CTDB: 查询失败")));
-    CloseAndWait(progress, [progress] { progress->button()->click(); });
+    CloseAndWait(progress, [progress] { ButtonOf(*progress)->click(); });
     EXPECT_EQ(test::ProgressOf(window), nullptr);
 
     const std::string theirs = demo.home / "cli";
@@ -316,10 +328,10 @@ TEST(JobsFromTheGui, ABatchEncodeOfTwoWavFilesThroughTheFileDialog) {
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kCompletionPage);
-    EXPECT_EQ(progress->completionPage()->files().size(), 2);
+    EXPECT_EQ(CompletionOf(*progress)->files().size(), 2);
     EXPECT_TRUE(fs::exists(demo.home / "output/一.MP3"));
     EXPECT_TRUE(fs::exists(demo.home / "output/two.MP3"));
-    progress->button()->click();
+    ButtonOf(*progress)->click();
 }
 
 TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTheFailure) {
@@ -335,19 +347,20 @@ TEST(JobsFromTheGui, AJobFailingOnItsFirstItemShowsTheErrorPageAndTheLogEndsOnTh
     ProgressWindow* progress = WaitForEnd(window);
     ASSERT_NE(progress, nullptr);
     EXPECT_EQ(progress->page(), ProgressWindow::kErrorPage);
-    EXPECT_EQ(progress->button()->text(), QStringLiteral("关闭"));
+    EXPECT_EQ(ButtonOf(*progress)->text(), QStringLiteral("关闭"));
     QString last;
     test::OnNextModal([&](QWidget* modal) {
         auto* log = qobject_cast<gui::LogWindow*>(modal);
         ASSERT_NE(log, nullptr);
         EXPECT_EQ(log->windowTitle(), QStringLiteral("Korvida Maker 日志"));
-        last = log->list()->item(log->list()->count() - 1)->text();
+        auto& lines = test::PartOf<QListWidget>(*log, "lines");
+        last = lines.item(lines.count() - 1)->text();
         log->accept();
     });
     progress->findChild<QPushButton*>(QStringLiteral("viewLog"))->click();
     EXPECT_TRUE(last.contains(QStringLiteral("bad.wav"))) << last.toStdString();
     EXPECT_EQ(test::LogOf(window).lines().back(), last);
-    progress->button()->click();
+    ButtonOf(*progress)->click();
 }
 
 TEST(JobsFromTheGui, ARipWhoseRuleNamesTracksAlikeIsRefusedOnTheErrorPage) {
@@ -363,7 +376,7 @@ TEST(JobsFromTheGui, ARipWhoseRuleNamesTracksAlikeIsRefusedOnTheErrorPage) {
         << message;
     EXPECT_TRUE(test::LogOf(window).lines().back().contains(QStringLiteral("命名规则 <album>")));
     EXPECT_FALSE(fs::exists(demo.home / "output/Album.WAV"));
-    progress->button()->click();
+    ButtonOf(*progress)->click();
 }
 
 // Escape over a running rip cancels it: the window closes at once, the main window stays

@@ -22,7 +22,6 @@
 #include "gui/app/MainWindow.h"
 #include "gui/progress/ProgressPage.h"
 #include "gui/progress/ProgressWindow.h"
-#include "gui/settings/Mp3Page.h"
 #include "gui/settings/OptionsSheet.h"
 #include "gui/widgets/ExtendedFileDialog.h"
 
@@ -211,7 +210,7 @@ void ScreenshotTour::OptionsPages(OptionsSheet* sheet, int page) {
                 QTimer::singleShot(kSettleMs, this, [this] { RipJob(); });
             });
         });
-    sheet->page<Mp3Page>(OptionsPageId::kMp3)->advancedButton()->click();
+    test::PartOf<QPushButton>(*sheet, "advancedButton").click();
 }
 
 void ScreenshotTour::RipJob() {
@@ -220,8 +219,12 @@ void ScreenshotTour::RipJob() {
     WaitFor(
         [this] {
             ProgressWindow* p = test::ProgressOf(window_);
-            return p && p->extractPage()->barText().endsWith(QLatin1Char('%')) &&
-                   p->extractPage()->barText() != QStringLiteral("0.0%");
+            return p &&
+                   test::PartOf<ProgressPage>(*p, "extractPage")
+                       .barText()
+                       .endsWith(QLatin1Char('%')) &&
+                   test::PartOf<ProgressPage>(*p, "extractPage").barText() !=
+                       QStringLiteral("0.0%");
         },
         [this] {
             Save(test::ProgressOf(window_), QStringLiteral("progress"));
@@ -232,7 +235,7 @@ void ScreenshotTour::RipJob() {
                 },
                 [this] {
                     Save(test::ProgressOf(window_), QStringLiteral("completion"));
-                    test::ProgressOf(window_)->button()->click();
+                    test::PartOf<QPushButton>(*test::ProgressOf(window_), "button").click();
                     WaitFor(
                         [this] {
                             return !test::ProgressOf(window_) && !test::JobsOf(window_).running();
@@ -277,7 +280,9 @@ void ScreenshotTour::FailingJob() {
                                   Save(log, QStringLiteral("log-window"));
                                   qobject_cast<QDialog*>(log)->accept();
                                   QTimer::singleShot(kSettleMs, this, [this] {
-                                      test::ProgressOf(window_)->button()->click();
+                                      test::PartOf<QPushButton>(*test::ProgressOf(window_),
+                                                                "button")
+                                          .click();
                                       QueryWizard();
                                   });
                               });

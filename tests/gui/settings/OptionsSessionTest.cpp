@@ -34,9 +34,9 @@ struct FakePages {
     }
 };
 
-const std::vector<Id> kCommitOrder = {Id::kOutput,     Id::kMp3,   Id::kFreedb, Id::kCdrom,
-                                      Id::kVerify,     Id::kAppearance, Id::kMisc1, Id::kMisc2,
-                                      Id::kOgg,        Id::kFlac,  Id::kOpus, Id::kMusicBrainz};
+const std::vector<Id> kCommitOrder = {Id::kOutput, Id::kMp3,        Id::kFreedb, Id::kCdrom,
+                                      Id::kVerify, Id::kAppearance, Id::kMisc1,  Id::kMisc2,
+                                      Id::kOgg,    Id::kFlac,       Id::kOpus,   Id::kMusicBrainz};
 
 TEST(OptionsSession, ChecksEveryPageThenCommitsInOrderAndReportsWhatChanged) {
     Settings live;

@@ -17,21 +17,11 @@
 
 #include "core/encode/EncoderFormats.h"
 #include "core/settings/Settings.h"
-#include "gui/settings/AppearancePage.h"
-#include "gui/settings/CdromPage.h"
+#include "gui/WindowParts.h"
 #include "gui/settings/ColorPreview.h"
-#include "gui/settings/FlacPage.h"
-#include "gui/settings/FreedbPage.h"
-#include "gui/settings/Misc1Page.h"
-#include "gui/settings/Misc2Page.h"
 #include "gui/settings/Mp3AdvancedDialog.h"
-#include "gui/settings/Mp3Page.h"
-#include "gui/settings/MusicBrainzPage.h"
 #include "gui/settings/NumberEdit.h"
 #include "gui/settings/OptionsPrompter.h"
-#include "gui/settings/OpusPage.h"
-#include "gui/settings/OutputPage.h"
-#include "gui/settings/VerifyPage.h"
 #include "support/TempHome.h"
 
 namespace korvida::gui {
@@ -68,6 +58,7 @@ class OptionsSheetTest : public testing::Test {
         context.prompter = &prompter;
         context.startPage = start;
         auto sheet = std::make_unique<OptionsSheet>(settings, std::move(context));
+        last_ = sheet.get();
         sheet->show();
         sheet->activateWindow();
         return sheet;
@@ -83,27 +74,36 @@ class OptionsSheetTest : public testing::Test {
         QTest::keyClicks(edit, text);
     }
     static void ClickOk(OptionsSheet& sheet) {
-        QTest::mouseClick(sheet.okButton(), Qt::LeftButton);
+        QTest::mouseClick(test::PointerTo<QPushButton>(sheet, "okButton"), Qt::LeftButton);
+    }
+    static QTreeWidget* Tree(OptionsSheet& sheet) {
+        return test::PointerTo<QTreeWidget>(sheet, "pageTree");
+    }
+    // A control of the sheet opened last, by name: a bound control is named "section/key".
+    template <typename T = QWidget>
+    T* In(const char* name) const {
+        return test::PointerTo<T>(*last_, name);
     }
 
     test::TempHome home;
     Settings settings;
     RecordingPrompter prompter;
+    OptionsSheet* last_ = nullptr;
 };
 
 TEST_F(OptionsSheetTest, NamingRuleAndFolderAreCheckedOnOk) {
     auto sheet = Open();
-    auto* output = sheet->page<OutputPage>(Id::kOutput);
-    EXPECT_EQ(sheet->headerLabel()->text(), QStringLiteral("Korvida CD Ripper"));
-    EXPECT_TRUE(sheet->headerLabel()->font().bold());
-    ASSERT_EQ(sheet->tree()->topLevelItemCount(), 12);
-    EXPECT_EQ(sheet->tree()->topLevelItem(6)->text(0), QStringLiteral("MusicBrainz"));
-    EXPECT_EQ(sheet->tree()->topLevelItem(8)->text(0), QStringLiteral("校验"));
-    EXPECT_EQ(sheet->tree()->topLevelItem(9)->text(0), QStringLiteral("外观"));
+    // An entry of the tree opens its page: "校验" the one with the read offset.
+    Tree(*sheet)->setCurrentItem(
+        Tree(*sheet)->findItems(QStringLiteral("校验"), Qt::MatchExactly).value(0));
+    EXPECT_EQ(sheet->currentPage(), Id::kVerify);
+    EXPECT_TRUE(In<NumberEdit>("CDROM/ReadOffset")->isVisible());
+    sheet->selectPage(Id::kOutput);
     // The folder shows without its trailing separator.
-    EXPECT_EQ(output->folderEdit()->text(), QString::fromStdString(home / "output"));
+    EXPECT_EQ(In<QLineEdit>("General/OutputFolder")->text(),
+              QString::fromStdString(home / "output"));
 
-    Type(output->ruleBox()->lineEdit(), QStringLiteral("Track"));
+    Type(In<QComboBox>("Misc/NamingRule")->lineEdit(), QStringLiteral("Track"));
     sheet->selectPage(Id::kCdrom);  // the page is left; the rule is checked on OK only
     ClickOk(*sheet);
     ASSERT_EQ(prompter.warnings.size(), 1);
@@ -111,29 +111,27 @@ TEST_F(OptionsSheetTest, NamingRuleAndFolderAreCheckedOnOk) {
                                                    "<标题> <编号> <歌手> <专辑> <年份>"));
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->currentPage(), Id::kOutput);
-    EXPECT_TRUE(sheet->focusWidget() == output->ruleBox() ||
-                sheet->focusWidget() == output->ruleBox()->lineEdit());
+    EXPECT_TRUE(sheet->focusWidget() == In<QComboBox>("Misc/NamingRule") ||
+                sheet->focusWidget() == In<QComboBox>("Misc/NamingRule")->lineEdit());
     EXPECT_EQ(settings.NamingRule, "<number>-<title>");
 
-    Type(output->folderEdit(), QString::fromStdString("  " + (home / "music") + "//  "));
-    Type(output->ruleBox()->lineEdit(), QStringLiteral("Track<year>"));
+    Type(In<QLineEdit>("General/OutputFolder"),
+         QString::fromStdString("  " + (home / "music") + "//  "));
+    Type(In<QComboBox>("Misc/NamingRule")->lineEdit(), QStringLiteral("Track<year>"));
     ClickOk(*sheet);
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(settings.NamingRule, "Track<year>");
     EXPECT_EQ(settings.OutputFolder, home / "music/");
 
     auto again = Open();
-    Type(again->page<OutputPage>(Id::kOutput)->ruleBox()->lineEdit(), QString());
+    Type(In<QComboBox>("Misc/NamingRule")->lineEdit(), QString());
     test::WriteFile(home / "file", "");
-    Type(again->page<OutputPage>(Id::kOutput)->folderEdit(),
-         QString::fromStdString(home / "file/sub"));
+    Type(In<QLineEdit>("General/OutputFolder"), QString::fromStdString(home / "file/sub"));
     ClickOk(*again);
     EXPECT_EQ(prompter.warnings.back(),
               QString::fromStdString("不能创建目录  " + (home / "file/sub/")));
     EXPECT_EQ(settings.OutputFolder, home / "music/");
-    again->page<OutputPage>(Id::kOutput)
-        ->folderEdit()
-        ->setText(QString::fromStdString(home / "music"));
+    In<QLineEdit>("General/OutputFolder")->setText(QString::fromStdString(home / "music"));
     ClickOk(*again);
     EXPECT_EQ(settings.NamingRule, "<title>");
 }
@@ -141,11 +139,11 @@ TEST_F(OptionsSheetTest, NamingRuleAndFolderAreCheckedOnOk) {
 TEST_F(OptionsSheetTest, FieldChecksKeepThePageWhenLeavingAndOnOk) {
     settings.BufferSize = 300;  // the store's load clamp lets it through
     auto sheet = Open();
-    NumberEdit* ratio = sheet->page<OutputPage>(Id::kOutput)->ratioEdit();
+    NumberEdit* ratio = In<NumberEdit>("Misc/NormalizeRatio");
     Type(ratio, QStringLiteral("0"));
     EXPECT_FALSE(sheet->selectPage(Id::kMp3));
     EXPECT_EQ(sheet->currentPage(), Id::kOutput);
-    EXPECT_EQ(sheet->tree()->currentItem(), sheet->tree()->topLevelItem(0));
+    EXPECT_EQ(Tree(*sheet)->currentItem(), Tree(*sheet)->topLevelItem(0));
     ASSERT_EQ(prompter.warnings.size(), 1);
     EXPECT_EQ(prompter.warnings[0], QStringLiteral("请输入一个介于 1 和 100 之间的整数。"));
 
@@ -174,11 +172,11 @@ TEST_F(OptionsSheetTest, ARefusedMoveFromTheKeyboardLeavesTreeAndPageAgreeing) {
     sheet.show();
     sheet.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
-    NumberEdit* offset = sheet.page<VerifyPage>(Id::kVerify)->offsetEdit();
+    NumberEdit* offset = test::PointerTo<NumberEdit>(sheet, "CDROM/ReadOffset");
     offset->setFocus();
     Type(offset, QStringLiteral("99999"));
     QTest::keyClick(offset, Qt::Key_Tab, Qt::ShiftModifier);
-    ASSERT_EQ(QApplication::focusWidget(), sheet.tree());
+    ASSERT_EQ(QApplication::focusWidget(), Tree(sheet));
     QString warning;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -189,16 +187,15 @@ TEST_F(OptionsSheetTest, ARefusedMoveFromTheKeyboardLeavesTreeAndPageAgreeing) {
         }
     });
     answer.start(10);
-    QTest::keyClick(sheet.tree(), Qt::Key_Up);
+    QTest::keyClick(Tree(sheet), Qt::Key_Up);
     // The sheet's own focus: the window system may not give the window back its activation.
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !warning.isEmpty() && sheet.focusWidget() == offset; }));
     EXPECT_EQ(warning, QStringLiteral("请输入一个介于 -5000 和 5000 之间的整数。"));
     EXPECT_EQ(sheet.currentPage(), Id::kVerify);
-    EXPECT_EQ(sheet.tree()->currentItem(),
-              sheet.tree()->topLevelItem(static_cast<int>(Id::kVerify)));
-    EXPECT_EQ(sheet.tree()->selectedItems(),
-              QList<QTreeWidgetItem*>{sheet.tree()->topLevelItem(static_cast<int>(Id::kVerify))});
+    EXPECT_EQ(Tree(sheet)->currentItem(), Tree(sheet)->topLevelItem(static_cast<int>(Id::kVerify)));
+    EXPECT_EQ(Tree(sheet)->selectedItems(),
+              QList<QTreeWidgetItem*>{Tree(sheet)->topLevelItem(static_cast<int>(Id::kVerify))});
 }
 
 TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
@@ -206,46 +203,40 @@ TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
     settings.BitRate = 20;
     settings.NormalizeRatio = 0;
     auto sheet = Open(Id::kMp3);
-    EXPECT_EQ(sheet->page<OutputPage>(Id::kOutput)->formatList()->currentText(),
+    EXPECT_EQ(In<QComboBox>("General/OutputFormat")->currentText(),
               QStringLiteral("MP3 文件 (*.MP3)"));
-    EXPECT_EQ(sheet->page<OutputPage>(Id::kOutput)->ratioEdit()->value(), 95);
+    EXPECT_EQ(In<NumberEdit>("Misc/NormalizeRatio")->value(), 95);
 
-    auto* mp3 = sheet->page<Mp3Page>(Id::kMp3);
-    EXPECT_EQ(mp3->minBitRateList()->currentText(), QStringLiteral("160 kbit/s"));
-    const QList<QWidget*> vbrOnly = {mp3->vbrHeaderBox(), mp3->maxBitRateList(),
-                                     mp3->mpegQualityList(), mp3->vbrQualityList()};
+    EXPECT_EQ(In<QComboBox>("MP3/BitRate")->currentText(), QStringLiteral("160 kbit/s"));
+    const QList<QWidget*> vbrOnly = {
+        In<QCheckBox>("MP3/WriteVBRHeader"), In<QComboBox>("MP3/MaxBitRate"),
+        In<QComboBox>("MP3/MPEGQuality"), In<QComboBox>("MP3/VBRQuality")};
     for (QWidget* w : vbrOnly)
         EXPECT_FALSE(w->isEnabled());
-    mp3->vbrBox()->click();
+    In<QCheckBox>("MP3/EnableVBR")->click();
     for (QWidget* w : vbrOnly)
         EXPECT_TRUE(w->isEnabled());
 
-    auto* freedb = sheet->page<FreedbPage>(Id::kFreedb);
-    EXPECT_FALSE(freedb->proxyServerEdit()->isEnabled());
-    freedb->proxyBox()->setChecked(true);
-    EXPECT_TRUE(freedb->portEdit()->isEnabled());
-    EXPECT_FALSE(freedb->passwordEdit()->isEnabled());
-    freedb->authorisationBox()->setChecked(true);
-    EXPECT_TRUE(freedb->passwordEdit()->isEnabled());
+    EXPECT_FALSE(In<QLineEdit>("CDDB/ProxyServer")->isEnabled());
+    In<QCheckBox>("CDDB/bProxy")->setChecked(true);
+    EXPECT_TRUE(In<NumberEdit>("CDDB/ProxyPort")->isEnabled());
+    EXPECT_FALSE(In<QLineEdit>("proxyPassword")->isEnabled());
+    In<QCheckBox>("CDDB/ProxyAuthorization")->setChecked(true);
+    EXPECT_TRUE(In<QLineEdit>("proxyPassword")->isEnabled());
 
-    auto* mb = sheet->page<MusicBrainzPage>(Id::kMusicBrainz);
-    EXPECT_EQ(mb->serverEdit()->text(), QStringLiteral("https://musicbrainz.org"));
-    EXPECT_TRUE(mb->coverServerEdit()->isEnabled());
-    mb->coverArtBox()->click();
-    EXPECT_FALSE(mb->coverServerEdit()->isEnabled());
-    mb->coverFileBox()->click();
-    mb->serverEdit()->setText(QStringLiteral("http://127.0.0.1:8000"));
+    EXPECT_EQ(In<QLineEdit>("MusicBrainz/Server")->text(),
+              QStringLiteral("https://musicbrainz.org"));
+    EXPECT_TRUE(In<QLineEdit>("MusicBrainz/CoverArtServer")->isEnabled());
+    In<QCheckBox>("MusicBrainz/CoverArt")->click();
+    EXPECT_FALSE(In<QLineEdit>("MusicBrainz/CoverArtServer")->isEnabled());
+    In<QCheckBox>("MusicBrainz/CoverFile")->click();
+    In<QLineEdit>("MusicBrainz/Server")->setText(QStringLiteral("http://127.0.0.1:8000"));
 
-    auto* cdrom = sheet->page<CdromPage>(Id::kCdrom);
-    EXPECT_FALSE(cdrom->leadingEdit()->isEnabled());
-    cdrom->deleteSilenceBox()->setChecked(true);
-    EXPECT_TRUE(cdrom->trailingEdit()->isEnabled());
-    const auto misc2Boxes = sheet->page(Id::kMisc2)->findChildren<QCheckBox*>();
-    EXPECT_TRUE(misc2Boxes.size() == 5);
-    for (QCheckBox* box : misc2Boxes)
-        if (box->text().contains(QStringLiteral("ReplayGain")))
-            box->click();
-    EXPECT_FALSE(sheet->page<Misc2Page>(Id::kMisc2)->aspiBox()->isVisibleTo(sheet.get()));
+    EXPECT_FALSE(In<NumberEdit>("CDROM/LeadingFrame")->isEnabled());
+    In<QCheckBox>("CDROM/DeleteSilence")->setChecked(true);
+    EXPECT_TRUE(In<NumberEdit>("CDROM/TrailingFrame")->isEnabled());
+    In<QCheckBox>("Misc/ReplayGain")->click();
+    EXPECT_FALSE(In<QCheckBox>("Misc/bUseASPI")->isVisibleTo(sheet.get()));
 
     ClickOk(*sheet);
     EXPECT_EQ(settings.OutputFormat, 0);
@@ -261,24 +252,23 @@ TEST_F(OptionsSheetTest, PagesOpenWithTheirResetsAndFollowTheirEnableRules) {
 TEST_F(OptionsSheetTest, VerificationPageEditsTheOffsetAndTheSwitches) {
     settings.ReadOffset = -1164;
     auto sheet = Open(Id::kVerify);
-    auto* page = sheet->page<VerifyPage>(Id::kVerify);
-    EXPECT_EQ(page->offsetEdit()->value(), -1164);
-    EXPECT_TRUE(page->lookupBox()->isEnabled());
-    EXPECT_TRUE(page->serverEdit()->isEnabled());
-    page->lookupBox()->setChecked(false);
-    EXPECT_FALSE(page->serverEdit()->isEnabled());
-    page->verifyBox()->setChecked(false);
-    EXPECT_FALSE(page->lookupBox()->isEnabled());
+    EXPECT_EQ(In<NumberEdit>("CDROM/ReadOffset")->value(), -1164);
+    EXPECT_TRUE(In<QCheckBox>("AccurateRip/Lookup")->isEnabled());
+    EXPECT_TRUE(In<QLineEdit>("AccurateRip/Server")->isEnabled());
+    In<QCheckBox>("AccurateRip/Lookup")->setChecked(false);
+    EXPECT_FALSE(In<QLineEdit>("AccurateRip/Server")->isEnabled());
+    In<QCheckBox>("AccurateRip/Verify")->setChecked(false);
+    EXPECT_FALSE(In<QCheckBox>("AccurateRip/Lookup")->isEnabled());
 
-    Type(page->offsetEdit(), QStringLiteral("-5001"));
+    Type(In<NumberEdit>("CDROM/ReadOffset"), QStringLiteral("-5001"));
     ClickOk(*sheet);
     ASSERT_EQ(prompter.warnings.size(), 1);
     EXPECT_EQ(sheet->currentPage(), Id::kVerify);
     EXPECT_EQ(settings.ReadOffset, -1164);
 
-    Type(page->offsetEdit(), QStringLiteral("667"));
-    page->testAndCopyBox()->setChecked(true);
-    page->writeLogBox()->setChecked(true);
+    Type(In<NumberEdit>("CDROM/ReadOffset"), QStringLiteral("667"));
+    In<QCheckBox>("CDROM/TestAndCopy")->setChecked(true);
+    In<QCheckBox>("AccurateRip/WriteLog")->setChecked(true);
     ClickOk(*sheet);
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(settings.ReadOffset, 667);
@@ -294,19 +284,17 @@ TEST_F(OptionsSheetTest, FlacAndOpusPagesAndAKnownFormatThatStays) {
     settings.OutputFormat = kOutputOpus;
     settings.FlacLevel = 12;
     auto sheet = Open();
-    EXPECT_EQ(sheet->page<OutputPage>(Id::kOutput)->formatList()->currentText(),
+    EXPECT_EQ(In<QComboBox>("General/OutputFormat")->currentText(),
               QStringLiteral("Opus 文件 (*.opus)"));
-    auto* flac = sheet->page<FlacPage>(Id::kFlac);
-    EXPECT_EQ(flac->levelSlider()->value(), 5);
-    flac->levelSlider()->setValue(8);
-    auto* opus = sheet->page<OpusPage>(Id::kOpus);
-    EXPECT_EQ(opus->bitRateEdit()->value(), 160);
-    Type(opus->bitRateEdit(), QStringLiteral("5"));
+    EXPECT_EQ(In<QSlider>("FLAC/Level")->value(), 5);
+    In<QSlider>("FLAC/Level")->setValue(8);
+    EXPECT_EQ(In<NumberEdit>("Opus/Bitrate")->value(), 160);
+    Type(In<NumberEdit>("Opus/Bitrate"), QStringLiteral("5"));
     ClickOk(*sheet);
     EXPECT_EQ(prompter.warnings.back(), QStringLiteral("请输入一个介于 6 和 510 之间的整数。"));
     EXPECT_EQ(sheet->currentPage(), Id::kOpus);
 
-    Type(opus->bitRateEdit(), QStringLiteral("96"));
+    Type(In<NumberEdit>("Opus/Bitrate"), QStringLiteral("96"));
     ClickOk(*sheet);
     EXPECT_EQ(settings.OutputFormat, kOutputOpus);
     EXPECT_EQ(settings.FlacLevel, 8);
@@ -315,7 +303,6 @@ TEST_F(OptionsSheetTest, FlacAndOpusPagesAndAKnownFormatThatStays) {
 
 TEST_F(OptionsSheetTest, CancelKeepsOnlyTheAdvancedBits) {
     auto sheet = Open(Id::kMp3);
-    auto* mp3 = sheet->page<Mp3Page>(Id::kMp3);
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<Mp3AdvancedDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
@@ -323,15 +310,15 @@ TEST_F(OptionsSheetTest, CancelKeepsOnlyTheAdvancedBits) {
         dialog->privateBox()->click();
         dialog->accept();
     });
-    QTest::mouseClick(mp3->advancedButton(), Qt::LeftButton);
+    QTest::mouseClick(In<QPushButton>("advancedButton"), Qt::LeftButton);
     EXPECT_EQ(settings.Copyright, 0);
     EXPECT_EQ(settings.Original, 1);
     EXPECT_EQ(settings.Private, 0);
 
-    mp3->stereoModeList()->setCurrentIndex(2);
-    sheet->page<CdromPage>(Id::kCdrom)->driveList()->setCurrentIndex(1);
+    In<QComboBox>("MP3/StereoMode")->setCurrentIndex(2);
+    In<QComboBox>("CDROM/CDROMDriver")->setCurrentIndex(1);
     QSignalSpy applied(sheet.get(), &OptionsSheet::applied);
-    QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+    QTest::mouseClick(In<QPushButton>("cancelButton"), Qt::LeftButton);
     EXPECT_EQ(applied.count(), 0);
     EXPECT_EQ(settings.StereoMode, 0);
     EXPECT_EQ(settings.CDROMDriver, 0);
@@ -341,9 +328,8 @@ TEST_F(OptionsSheetTest, CancelKeepsOnlyTheAdvancedBits) {
 
 TEST_F(OptionsSheetTest, OkReportsADriveChangeButNotATypeChange) {
     auto sheet = Open(Id::kCdrom);
-    auto* cdrom = sheet->page<CdromPage>(Id::kCdrom);
-    EXPECT_EQ(cdrom->driveList()->count(), 2);
-    cdrom->typeList()->setCurrentIndex(9);
+    EXPECT_EQ(In<QComboBox>("CDROM/CDROMDriver")->count(), 2);
+    In<QComboBox>("CDROM/DeviceType")->setCurrentIndex(9);
     ClickOk(*sheet);
     EXPECT_EQ(settings.DeviceType, 9);
     EXPECT_TRUE(sheet->outcome().accepted);
@@ -353,7 +339,7 @@ TEST_F(OptionsSheetTest, OkReportsADriveChangeButNotATypeChange) {
 
     auto again = Open(Id::kCdrom);
     QSignalSpy applied(again.get(), &OptionsSheet::applied);
-    again->page<CdromPage>(Id::kCdrom)->driveList()->setCurrentIndex(1);
+    In<QComboBox>("CDROM/CDROMDriver")->setCurrentIndex(1);
     ClickOk(*again);
     ASSERT_EQ(applied.count(), 1);
     const auto outcome = applied.at(0).at(0).value<OptionsOutcome>();
@@ -364,24 +350,22 @@ TEST_F(OptionsSheetTest, OkReportsADriveChangeButNotATypeChange) {
 
 TEST_F(OptionsSheetTest, ColoursAndCustomColoursReachTheSettingsAndTheRegistry) {
     auto sheet = Open(Id::kAppearance);
-    auto* page = sheet->page<AppearancePage>(Id::kAppearance);
     prompter.colorAnswer = QColor(0x11, 0x22, 0x33);
     prompter.customAnswer = QColor(0x44, 0x55, 0x66);
-    QTest::mouseClick(page->colorButton(AppearancePage::kBackground), Qt::LeftButton);
-    EXPECT_EQ(page->preview()->colors().background, prompter.colorAnswer);
+    QTest::mouseClick(In<QPushButton>("COLOR/BackgroundColor"), Qt::LeftButton);
+    EXPECT_EQ(In<ColorPreview>("preview")->colors().background, prompter.colorAnswer);
     prompter.colorAnswer = QColor(0x01, 0x02, 0x03);
-    QTest::mouseClick(page->colorButton(AppearancePage::kShadow), Qt::LeftButton);
-    QTest::mouseClick(page->colorButton(AppearancePage::kText), Qt::LeftButton);
+    QTest::mouseClick(In<QPushButton>("COLOR/TextShadowColor"), Qt::LeftButton);
+    QTest::mouseClick(In<QPushButton>("COLOR/TextColor"), Qt::LeftButton);
     // Defaults restore four colours and leave the shadow alone.
-    QTest::mouseClick(page->defaultsButton(), Qt::LeftButton);
-    EXPECT_EQ(page->color(AppearancePage::kText), 0xF8E1CB);
-    EXPECT_EQ(page->color(AppearancePage::kBackground), 0x804000);
-    EXPECT_EQ(page->color(AppearancePage::kShadow), 0x030201);
-    EXPECT_EQ(page->preview()->colors().background, ColorFromBgr(0x804000));
-    page->shadowBox()->click();
-    EXPECT_FALSE(page->preview()->colors().drawShadow);
+    QTest::mouseClick(In<QPushButton>("defaultsButton"), Qt::LeftButton);
+    EXPECT_EQ(In<ColorPreview>("preview")->colors().background, ColorFromBgr(0x804000));
+    In<QCheckBox>("COLOR/BoolShadowColor")->click();
+    EXPECT_FALSE(In<ColorPreview>("preview")->colors().drawShadow);
     ClickOk(*sheet);
     EXPECT_TRUE(sheet->outcome().colorsChanged);
+    EXPECT_EQ(settings.TextColor, 0xF8E1CB);
+    EXPECT_EQ(settings.BackgroundColor, 0x804000);
     EXPECT_EQ(settings.TextShadowColor, 0x030201);
     EXPECT_EQ(settings.BoolShadowColor, 0);
     const auto custom = RegistryStore(home / "registry.ini").ReadCustomColors();
@@ -393,19 +377,16 @@ TEST_F(OptionsSheetTest, MiscellaneousPagesRefuseWithoutKeepingTheSheetOpen) {
     test::WriteFile(home / "file", "");  // nothing can be made below it
     settings.TEMPDIRECTORY = home / "file/old/";
     auto sheet = Open(Id::kMisc1);
-    auto* misc1 = sheet->page<Misc1Page>(Id::kMisc1);
-    Type(misc1->playerEdit(), QStringLiteral("/usr/bin/player  "));
-    Type(misc1->replacementEdits()[0], QStringLiteral("1234567"));
-    sheet->page<Misc2Page>(Id::kMisc2)->tempEdit()->setText(QString::fromStdString(home / "x"));
+    Type(In<QLineEdit>("Misc/MP3Player"), QStringLiteral("/usr/bin/player  "));
+    Type(In<QLineEdit>("Misc/ReplaceStr01"), QStringLiteral("1234567"));
+    In<QLineEdit>("Misc/TEMPDIRECTORY")->setText(QString::fromStdString(home / "x"));
     ClickOk(*sheet);
     // A field too long keeps the sheet open on its page, whichever page it is on.
     ASSERT_EQ(prompter.warnings, QStringList{QStringLiteral("请输入不超过 6 个字符。")});
     EXPECT_TRUE(sheet->isVisible());
 
-    Type(misc1->replacementEdits()[0], QStringLiteral("12"));
-    sheet->page<Misc2Page>(Id::kMisc2)
-        ->tempEdit()
-        ->setText(QString::fromStdString(home / "file/new"));
+    Type(In<QLineEdit>("Misc/ReplaceStr01"), QStringLiteral("12"));
+    In<QLineEdit>("Misc/TEMPDIRECTORY")->setText(QString::fromStdString(home / "file/new"));
     ClickOk(*sheet);
     EXPECT_EQ(prompter.warnings.back(), QStringLiteral("不能打开临时目录！"));
     EXPECT_FALSE(sheet->isVisible());
@@ -417,11 +398,10 @@ TEST_F(OptionsSheetTest, MiscellaneousPagesRefuseWithoutKeepingTheSheetOpen) {
 
 TEST_F(OptionsSheetTest, TheProxyPasswordRoundTripsScrambled) {
     auto sheet = Open(Id::kFreedb);
-    auto* freedb = sheet->page<FreedbPage>(Id::kFreedb);
-    freedb->proxyBox()->click();
-    freedb->authorisationBox()->click();
-    freedb->passwordEdit()->setText(QStringLiteral("pa55 wörd"));
-    Type(freedb->portEdit(), QStringLiteral("8080"));
+    In<QCheckBox>("CDDB/bProxy")->click();
+    In<QCheckBox>("CDDB/ProxyAuthorization")->click();
+    In<QLineEdit>("proxyPassword")->setText(QStringLiteral("pa55 wörd"));
+    Type(In<NumberEdit>("CDDB/ProxyPort"), QStringLiteral("8080"));
     ClickOk(*sheet);
     ASSERT_TRUE(SaveSettings(settings, SettingsPath()));
     const std::string text = test::ReadFile(SettingsPath());
@@ -431,10 +411,8 @@ TEST_F(OptionsSheetTest, TheProxyPasswordRoundTripsScrambled) {
 
     ASSERT_TRUE(LoadSettings(settings, SettingsPath()));
     auto again = Open(Id::kFreedb);
-    EXPECT_EQ(again->page<FreedbPage>(Id::kFreedb)->passwordEdit()->text(),
-              QStringLiteral("pa55 wörd"));
-    EXPECT_EQ(again->page<FreedbPage>(Id::kFreedb)->passwordEdit()->echoMode(),
-              QLineEdit::Password);
+    EXPECT_EQ(In<QLineEdit>("proxyPassword")->text(), QStringLiteral("pa55 wörd"));
+    EXPECT_EQ(In<QLineEdit>("proxyPassword")->echoMode(), QLineEdit::Password);
 }
 
 }  // namespace

@@ -122,9 +122,7 @@ std::string FreedbTestServer::DefaultDatabaseDir() {
 FreedbTestServer::FreedbTestServer(std::string databaseDir, Loopback loopback)
     : databaseDir_(std::move(databaseDir)),
       loopback_(loopback),
-      server_([this](int fd) { Serve(fd); }, loopback == Loopback::kIpv6
-                                                 ? LoopbackServer::Family::kIpv6
-                                                 : LoopbackServer::Family::kIpv4) {}
+      server_([this](int fd) { Serve(fd); }, loopback) {}
 
 FreedbTestServer::~FreedbTestServer() {
     server_.Stop();

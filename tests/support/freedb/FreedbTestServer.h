@@ -34,7 +34,7 @@ class FreedbTestServer {
     static constexpr const char* kQueryScript = "/~cddb/cddb.cgi";
     static constexpr const char* kSubmitScript = "/~cddb/submit.cgi";
 
-    enum class Loopback { kIpv4, kIpv6 };
+    using Loopback = LoopbackServer::Family;
 
     // Listens on 127.0.0.1 or ::1 (throws when that cannot be bound).
     explicit FreedbTestServer(std::string databaseDir = DefaultDatabaseDir(),
