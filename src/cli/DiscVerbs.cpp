@@ -11,6 +11,7 @@
 #include "core/freedb/FreedbDiscId.h"
 #include "core/musicbrainz/MusicBrainzDiscId.h"
 #include "core/text/FormatText.h"
+#include "core/verify/CtdbDisc.h"
 
 namespace korvida::cli {
 
@@ -67,6 +68,8 @@ int RunTocCommand(CliContext& context) {
     const MusicBrainzDiscId musicBrainz = ComputeMusicBrainzDiscId(session.disc.rawToc);
     if (musicBrainz.ok)
         std::cout << "musicbrainz id: " << musicBrainz.id << "\n";
+    if (const CtdbDisc ctdb = CtdbDiscOf(session.disc.rawToc.data()); ctdb.ok)
+        std::cout << "ctdb id: " << ctdb.id << "\n";
     return kExitOk;
 }
 

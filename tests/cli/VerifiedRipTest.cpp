@@ -51,13 +51,19 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// The verification lines of a rip's standard error, by track number ("01").
-std::map<std::string, std::string> VerificationLines(const std::string& err) {
+// The verification lines of a rip's standard error, by track number ("01"), up to their
+// CTDB part (or from it on, `ctdb`).
+std::map<std::string, std::string> VerificationLines(const std::string& err, bool ctdb = false) {
     std::map<std::string, std::string> lines;
     std::istringstream in(err);
-    for (std::string line; std::getline(in, line);)
-        if (line.size() > 9 && line.compare(2, 7, " CRC32 ") == 0)
-            lines[line.substr(0, 2)] = line;
+    for (std::string line; std::getline(in, line);) {
+        if (line.size() > 9 && line.compare(2, 7, " CRC32 ") == 0) {
+            const std::size_t at = line.find(" CTDB ");
+            lines[line.substr(0, 2)] = !ctdb                     ? line.substr(0, at)
+                                       : at == std::string::npos ? std::string()
+                                                                 : line.substr(at + 1);
+        }
+    }
     return lines;
 }
 
@@ -370,6 +376,60 @@ TEST(AccurateRipCommand, CtrlCEndsALookupUnderWay) {
     ASSERT_TRUE(asked);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 130);
+}
+
+}  // namespace
+}  // namespace korvida
+
+namespace korvida {
+namespace {
+
+// The CTDB figures of a rip equal Python's zlib over the ripped files less CTDB's edges;
+// a loopback database holding them confirms every track, one holding another figure for
+// a track says it differs, and the rip log carries both.
+TEST(VerifiedRip, CtdbFiguresEqualZlibAndALoopbackDatabaseConfirmsThem) {
+    test::TempHome home;
+    const std::vector<std::uint32_t> lengths = {300, 200, 250};
+    const std::string cue = WriteLayout(home / "disc", lengths);
+    test::HttpTestServer server;
+    test::WriteFile(home / "Settings.ini",
+                    "[AccurateRip]\nLookup=0\n[CTDB]\nServer=" + server.BaseUrl() + "\n");
+    const auto first = test::RunCli(
+        {"--image", cue, "rip", "--format", "wav", "--rule", "<number>", "--output", home / "out"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    // 750 sectors: the end leaves out 5880 + 750 × 588 mod 5880 samples.
+    // 750 sectors: the end leaves out 5880 + 750 × 588 mod 5880 samples.
+    const std::string expected = Capture(
+        "/usr/bin/python3 -c \"import sys, zlib; t = [open(f, 'rb').read()[44:] for f in "
+        "sys.argv[1:]]; d = b''.join(t); e = 4 * (5880 + 750 * 588 % 5880); "
+        "print('%08x' % zlib.crc32(d[4 * 5880:len(d) - e]), '%08x' % zlib.crc32(t[0][4 * 5880:]), "
+        "'%08x' % zlib.crc32(t[1]), '%08x' % zlib.crc32(t[2][:len(t[2]) - e]))\" " +
+        (home / "out/01.WAV") + " " + (home / "out/02.WAV") + " " + (home / "out/03.WAV"));
+    ASSERT_EQ(expected.size(), 35u) << expected;
+    const std::string disc = expected.substr(0, 8);
+    const std::string tracks = expected.substr(9, 26);
+    const auto lines = VerificationLines(first.err, true);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines.at("01"), "CTDB " + tracks.substr(0, 8) + " 不在数据库中");
+    EXPECT_EQ(lines.at("03"), "CTDB " + tracks.substr(18, 8) + " 不在数据库中");
+
+    server.Answer("/lookup2.php", 200,
+                  "<ctdb><entry confidence=\"4\" crc32=\"" + disc + "\" trackcrcs=\"" + tracks +
+                      "\"/><entry confidence=\"1\" crc32=\"00000001\" trackcrcs=\"" +
+                      tracks.substr(0, 9) + "00000002 " + tracks.substr(18, 8) + "\"/></ctdb>",
+                  "text/xml");
+    const auto r = test::RunCli({"--image", cue, "rip", "--format", "wav", "--rule", "<number>",
+                                 "--output", home / "again", "--log"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto confirmed = VerificationLines(r.err, true);
+    EXPECT_EQ(confirmed.at("01"), "CTDB " + tracks.substr(0, 8) + " 准确 (可信度 5/5)");
+    EXPECT_EQ(confirmed.at("02"), "CTDB " + tracks.substr(9, 8) + " 准确 (可信度 4/5)");
+    const std::string logPath = r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1);
+    const std::string log = test::ReadFile(logPath.substr(0, logPath.size() - 1));
+    EXPECT_NE(log.find("  CTDB: " + tracks.substr(9, 8) + " 准确 (可信度 4/5)\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("CTDB 校验: 开"), std::string::npos);
 }
 
 }  // namespace

@@ -318,7 +318,7 @@ int Extract(RipJob& job, const Settings& settings) {
     auto startChecksums = [&] {
         if (!settings.AccurateRipVerify)
             return;
-        sums.emplace(job.accurateRip.PositionOf(item.index));
+        sums.emplace(job.accurateRip.PositionOf(item.index), settings.CtdbVerify != 0);
         ReadForChecksums(job, settings, area, {whole.start, item.start}, buffer, *sums);
     };
 

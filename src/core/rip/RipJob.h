@@ -15,6 +15,7 @@ namespace korvida {
 
 class CSCSIDriver;
 struct DiscInfo;
+class CtdbLookup;
 
 // One job, a rip or a file job, handed to one worker thread, which alone touches it while
 // it runs. Its stages see only its context.
@@ -42,6 +43,8 @@ struct RipJob {
     // Rips: the whole disc the items were taken from (TOC, every track), for the rip log
     // and the cue sheet, which describe the disc and not only the ticked tracks.
     std::shared_ptr<const DiscInfo> disc;
+    // Rips: the CTDB lookup, the rip thread's own while it runs.
+    CtdbLookup* ctdbLookup = nullptr;
     // Rips: ticked data tracks left out of items (track indexes), named in the job log.
     std::vector<int> skippedDataTracks;
     // The rip log and cue sheet written at the job's end; empty when none was.

@@ -51,7 +51,7 @@ const char* FormatName(int outputFormat) {
 // The outcome in the words the completion page uses; ours only when the verification left
 // its text empty.
 std::string ResultText(const TrackVerification& v) {
-    if (const std::string text = VerificationText(v); !text.empty())
+    if (const std::string text = AccurateRipVerificationText(v); !text.empty())
         return text;
     switch (v.outcome) {
         case AccurateRipOutcome::kAccurate:
@@ -127,6 +127,8 @@ void AppendSettings(std::string& log, const Settings& s) {
                            : std::string("  读取速度: 光驱最快速度\n");
     log += Format("  AccurateRip 校验: %s, 查询: %s\n", OnOff(s.AccurateRipVerify),
                   OnOff(s.AccurateRipVerify && s.AccurateRipLookup));
+    if (s.CtdbVerify && s.AccurateRipVerify)
+        log += Format("  CTDB 校验: 开, 查询: %s\n", OnOff(s.CtdbLookup));
     log += Format("  输出格式: %s\n\n", FormatName(s.OutputFormat));
 }
 
@@ -194,6 +196,11 @@ void AppendItem(std::string& log, const RipJob& job, const RipJobItem& item) {
         log += "  CRC32, ARv1, ARv2: 未计算\n";
     }
     log += "  AccurateRip: " + ResultText(v) + "\n";
+    if (!v.ctdbText.empty()) {
+        log += v.sums.hasCtdb ? Format("  CTDB: %08x %s", v.sums.ctdb, v.ctdbText.c_str())
+                              : "  CTDB: " + v.ctdbText;
+        log += "\n";
+    }
     if (trimmed || Normalised(job, item)) {
         log += Format("  写入的文件与校验的音频不同: %s\n", trimmed && Normalised(job, item)
                                                                 ? "已删除静音并规格化"

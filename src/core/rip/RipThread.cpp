@@ -16,6 +16,7 @@
 #include "core/platform/TemporaryFile.h"
 #include "core/rip/AlbumCoverFile.h"
 #include "core/rip/ExtractTrack.h"
+#include "core/rip/FinishCtdbVerification.h"
 #include "core/rip/FinishVerification.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
@@ -25,6 +26,7 @@
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
 #include "core/verify/AccurateRipLookup.h"
+#include "core/verify/CtdbLookup.h"
 
 namespace korvida {
 namespace {
@@ -61,6 +63,11 @@ void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup, const Mete
         if (settings.AccurateRipVerify && settings.AccurateRipLookup && !job.context.aborted)
             PostRipStep(job, RipStep::kAwaitAccurateRip);
         FinishVerification(job, lookup);
+        if (job.ctdbLookup) {
+            if (!job.context.aborted)
+                PostRipStep(job, RipStep::kAwaitCtdb);
+            FinishCtdbVerification(job, *job.ctdbLookup, kLookupGraceMs);
+        }
     }
     if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty()) {
         PostRipStep(job, RipStep::kAlbumReplayGain);
@@ -187,6 +194,9 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     // Runs while the drive reads; the end of the rip waits for it a little at most.
     AccurateRipLookup lookup;
     lookup.Start(job.accurateRip, settings);
+    CtdbLookup ctdbLookup;
+    StartCtdbLookup(job, ctdbLookup);
+    job.ctdbLookup = &ctdbLookup;
     for (const int index : job.skippedDataTracks)
         LogPlain(job.context, FormatText("跳过数据音轨 %02d。", index + 1));
     SetReadSpeed(job, settings.ReadSpeed);
@@ -200,6 +210,7 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     else
         RipPipelined(job, FindEncoder(encoders, format), EncoderWorkerCount(settings), lookup,
                      meters);
+    job.ctdbLookup = nullptr;
 }
 
 }  // namespace korvida

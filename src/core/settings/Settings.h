@@ -129,6 +129,10 @@ struct Settings {
     int AccurateRipLookup = 1;    // 0: checksums only, nothing is sent
     int AccurateRipWriteLog = 0;  // 1: the rip log and the cue sheet in the output folder
     std::string AccurateRipServer = "www.accuraterip.com";
+    // [CTDB]: the second database, looked up beside AccurateRip by the same rules
+    int CtdbVerify = 1;  // its checksums while extracting, and the lookup
+    int CtdbLookup = 1;  // 0: checksums only, nothing is sent
+    std::string CtdbServer = "http://db.cuetools.net";
 
     // [FLAC] and [Opus]: the formats beside MP3, WAV and Ogg Vorbis. Their comments
     // follow the Ogg Vorbis section's switches.

@@ -144,6 +144,9 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("AccurateRip", "Lookup", s.AccurateRipLookup, kSwitch);
     v.Int("AccurateRip", "WriteLog", s.AccurateRipWriteLog, kSwitch);
     v.Str("AccurateRip", "Server", s.AccurateRipServer, {kCddb, 255});
+    v.Int("CTDB", "Verify", s.CtdbVerify, kSwitch);
+    v.Int("CTDB", "Lookup", s.CtdbLookup, kSwitch);
+    v.Str("CTDB", "Server", s.CtdbServer, {kCddb, 255});
     v.Int("FLAC", "Level", s.FlacLevel, {[](int x) { return x < 0 || x > 8 ? 5 : x; }, 0, 8});
     v.Int("Opus", "Bitrate", s.OpusBitrate,
           {[](int x) { return x < 6 || x > 510 ? 160 : x; }, 6, 510});

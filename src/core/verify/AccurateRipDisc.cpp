@@ -6,6 +6,7 @@
 #include "core/disc/DiscToc.h"
 #include "core/freedb/FreedbDiscId.h"
 #include "core/text/FormatText.h"
+#include "core/verify/CtdbChecksums.h"
 
 namespace korvida {
 namespace {
@@ -59,6 +60,7 @@ AccurateRipDisc AccurateRipDiscOf(const std::uint8_t* rawToc) {
         // ReadDiscToc ends an enhanced CD's last audio track with its session.
         position.samples = std::uint64_t{track.end - track.start} * kSectorSamples;
     }
+    disc.tracks[audio.back()].ctdbTailSkip = CtdbTailSkip(toc.tracks[audio.back()].end);
     disc.id1 = id1 + lead;
     disc.id2 = id2 + lead * static_cast<std::uint32_t>(disc.audioTracks + 1);
     std::span<const std::uint8_t, DiscInfo::kRawTocSize> view(rawToc, DiscInfo::kRawTocSize);

@@ -13,6 +13,8 @@ struct AccurateRipPosition {
     int track = 0;              // t: 1 … audioTracks; 0 for a data track (no AR figures)
     int audioTracks = 0;        // A
     std::uint64_t samples = 0;  // N: the track's stereo samples (frames of 4 bytes)
+    // The last audio track: the samples the CTDB figures leave out at the disc's end.
+    std::uint64_t ctdbTailSkip = 0;
 };
 
 // The checksums of one track taken while it is extracted, chunk by chunk, so that no
@@ -22,7 +24,8 @@ struct AccurateRipPosition {
 // the CRC32 figures, never the AccurateRip ones.
 class TrackChecksumAccumulator {
   public:
-    explicit TrackChecksumAccumulator(AccurateRipPosition position);
+    // `ctdb`: also the running CRC32 about CTDB's edges (CtdbCrcWindows).
+    explicit TrackChecksumAccumulator(AccurateRipPosition position, bool ctdb = false);
 
     // Little-endian 16-bit stereo PCM as read; `bytes` a multiple of 4.
     void Feed(const std::uint8_t* pcm, std::size_t bytes);
@@ -34,6 +37,8 @@ class TrackChecksumAccumulator {
 
   private:
     void FeedCrcs(const std::uint8_t* pcm, std::size_t bytes, bool hasZero);
+    void FeedWindow(CtdbCrcWindows::Window& window, std::uint64_t to, const std::uint8_t* pcm,
+                    std::size_t count) const;
 
     AccurateRipPosition position_;
     std::uint64_t fed_ = 0;  // samples seen or skipped so far
@@ -44,6 +49,10 @@ class TrackChecksumAccumulator {
     std::uint32_t frame450_ = 0;
     int peak_ = 0;
     std::vector<std::uint32_t> skipped_;
+    bool ctdb_ = false;
+    CtdbCrcWindows windows_;
+    std::uint64_t headTo_ = 0;  // the last k of each window
+    std::uint64_t tailTo_ = 0;
 };
 
 }  // namespace korvida

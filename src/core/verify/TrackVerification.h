@@ -1,12 +1,30 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/cdrom/CacheDefeat.h"
 
 namespace korvida {
+
+// The running CRC32 of a track's audio (the figure of its first k samples) at every k of
+// a few ranges: where the CTDB figures start and end, give or take kCtdbMaxShift samples.
+// From them the CTDB figures of the track and the disc at any shift in that range follow
+// without a second pass over the audio (CtdbChecksums.h).
+struct CtdbCrcWindows {
+    struct Window {
+        std::uint64_t from = 0;              // the first k
+        std::vector<std::uint32_t> figures;  // k = from, from + 1, …
+    };
+    std::uint64_t samples = 0;  // N, the track's length
+    Window head;                // about the figure's start
+    Window tail;                // about its end
+    Window whole;               // k = N alone
+    // The figure of the first k samples when a window holds it (k = 0 always).
+    std::optional<std::uint32_t> At(std::uint64_t k) const;
+};
 
 // The figures taken of one track's audio as it was read, before trimming and
 // normalisation change what is written.
@@ -17,6 +35,22 @@ struct TrackChecksums {
     std::uint32_t arV2 = 0;
     std::uint32_t frame450 = 0;  // the offset-finding checksum of frame 450
     bool hasFrame450 = false;    // the track reaches frame 450 at all
+    // The CTDB figure (CRC32 of the track less CTDB's edges), when [CTDB] Verify is on.
+    bool hasCtdb = false;
+    std::uint32_t ctdb = 0;
+    CtdbCrcWindows ctdbWindows;
+};
+
+// What the CUETools database says of one track.
+enum class CtdbOutcome {
+    kNotChecked,     // CTDB verification off, or the track was not extracted whole
+    kAccurate,       // entries hold this track's figure (at the disc's shift)
+    kDiffers,        // the disc is known, no entry holds this figure
+    kNotInDatabase,  // 404, or no entry of this disc's track count
+    kLookupOff,      // [CTDB] Lookup=0
+    kLookupFailed,
+    kLookupNotFinished,
+    kReplyUnreadable,
 };
 
 // What the disc database says of one track.
@@ -67,6 +101,13 @@ struct TrackVerification {
     int version = 0;     // kAccurate: 1 or 2
     // The text the completion page and the CLI show for the outcome.
     std::string resultText;
+
+    CtdbOutcome ctdbOutcome = CtdbOutcome::kNotChecked;
+    int ctdbConfidence = 0;  // kAccurate: the confidence of the entries that hold it
+    int ctdbTotal = 0;       // the confidence of every entry of this track count
+    int ctdbShift = 0;       // samples the rip lies off the database's rips
+    // "CTDB: 准确 (可信度 3/4)"; empty when CTDB verification is off.
+    std::string ctdbText;
 };
 
 }  // namespace korvida

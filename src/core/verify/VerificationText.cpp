@@ -3,6 +3,13 @@
 namespace korvida {
 
 std::string VerificationText(const TrackVerification& verification) {
+    std::string text = AccurateRipVerificationText(verification);
+    if (!verification.ctdbText.empty())
+        text += (text.empty() ? "CTDB: " : "; CTDB: ") + verification.ctdbText;
+    return text;
+}
+
+std::string AccurateRipVerificationText(const TrackVerification& verification) {
     if (!verification.suspicious)
         return verification.resultText;
     std::string text = std::string(kSuspiciousMark) + " (多次读取不一致)";

@@ -9,8 +9,13 @@ namespace korvida {
 // The mark of a track whose reads never agreed, in the job log and beside its result.
 inline constexpr char kSuspiciousMark[] = "可疑";
 
-// What the completion page and the CLI show for one track: the database's result text,
-// behind the suspicious mark when test and copy never got two reads to agree.
+// What the completion page and the CLI show for one track: the AccurateRip result text,
+// behind the suspicious mark when test and copy never got two reads to agree, then the
+// CTDB result ("; CTDB: 准确 (可信度 3/4)") when CTDB verification is on.
 std::string VerificationText(const TrackVerification& verification);
+
+// The same without the CTDB result: the verification line and the rip log give that
+// with its figure.
+std::string AccurateRipVerificationText(const TrackVerification& verification);
 
 }  // namespace korvida

@@ -82,7 +82,7 @@ TEST(RipLogText, FiguresAsFilledAndASummaryThatNamesEveryDoubtfulTrack) {
     AddItems(job, {0, 1, 2});
     TrackVerification& accurate = job.items[0].verification;
     accurate.checked = true;
-    accurate.sums = {0x1234abcd, 0x0badcafe, 0xdeadbeef, 0x00c0ffee, 0, false};
+    accurate.sums = {0x1234abcd, 0x0badcafe, 0xdeadbeef, 0x00c0ffee, 0, false, false, 0, {}};
     accurate.peak = 32767;
     accurate.outcome = AccurateRipOutcome::kAccurate;
     accurate.confidence = 7;
