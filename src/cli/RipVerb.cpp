@@ -124,6 +124,49 @@ bool ParseTrackList(const std::string& text, int trackCount, std::set<int>& numb
     }
 }
 
+// The format, log, output folder and naming rule of the options, in the settings. False
+// after printing why the folder or the rule is refused.
+bool ApplyToSettings(const RipOptions& options, Settings& settings) {
+    if (options.format >= 0)
+        settings.OutputFormat = options.format;
+    if (options.log)
+        settings.AccurateRipWriteLog = 1;
+    if (options.hasOutput || options.hasRule) {
+        const NamingValidation naming =
+            ValidateNamingSettings(options.hasOutput ? options.output : settings.OutputFolder,
+                                   options.hasRule ? options.rule : settings.NamingRule);
+        if (!naming.accepted) {
+            PrintError(naming.message);
+            return false;
+        }
+        settings.OutputFolder = naming.folder;
+        settings.NamingRule = naming.rule;
+    }
+    return true;
+}
+
+// Ticks the tracks of --tracks, or without it every audio track (a data track named in
+// --tracks is skipped with a log line). False when the list does not fit the disc.
+bool TickTracks(const std::string& tracks, DiscSession& session, std::string& error) {
+    std::set<int> numbers;
+    if (!tracks.empty() && !ParseTrackList(tracks, session.disc.trackCount, numbers, error))
+        return false;
+    for (int i = 0; i < session.rows.size(); ++i) {
+        TrackList::Row& row = session.rows.row(i);
+        row.checked = tracks.empty() ? !IsDataTrack(session.disc, row.trackIndex)
+                                     : numbers.count(row.trackIndex + 1) > 0;
+    }
+    return true;
+}
+
+// After the job log: each extracted track's figures and the database's word on them.
+// They are reported, never turned into the exit status.
+void PrintVerification(const RipJob& job) {
+    for (const RipJobItem& item : job.items)
+        if (!VerificationText(item.verification).empty())
+            std::cerr << VerificationLine(item.index + 1, item.verification) << "\n";
+}
+
 }  // namespace
 
 int RunRipCommand(CliContext& context) {
@@ -138,37 +181,11 @@ int RunRipCommand(CliContext& context) {
 
     // Options change the settings for this run only; nothing is saved.
     Settings& settings = TheSettings();
-    if (options.format >= 0)
-        settings.OutputFormat = options.format;
-    if (options.log)
-        settings.AccurateRipWriteLog = 1;
-    if (options.hasOutput || options.hasRule) {
-        const NamingValidation naming =
-            ValidateNamingSettings(options.hasOutput ? options.output : settings.OutputFolder,
-                                   options.hasRule ? options.rule : settings.NamingRule);
-        if (!naming.accepted) {
-            PrintError(naming.message);
-            return kExitFailed;
-        }
-        settings.OutputFolder = naming.folder;
-        settings.NamingRule = naming.rule;
-    }
-    if (!options.tracks.empty()) {
-        std::set<int> numbers;
-        std::string error;
-        if (!ParseTrackList(options.tracks, session.disc.trackCount, numbers, error))
-            return UsageError(context, error);
-        for (int i = 0; i < session.rows.size(); ++i) {
-            TrackList::Row& row = session.rows.row(i);
-            row.checked = numbers.count(row.trackIndex + 1) > 0;
-        }
-    } else {
-        // Every audio track. A data track named in --tracks is skipped with a log line.
-        for (int i = 0; i < session.rows.size(); ++i) {
-            TrackList::Row& row = session.rows.row(i);
-            row.checked = !IsDataTrack(session.disc, row.trackIndex);
-        }
-    }
+    if (!ApplyToSettings(options, settings))
+        return kExitFailed;
+    std::string error;
+    if (!TickTracks(options.tracks, session, error))
+        return UsageError(context, error);
 
     // The main window binds the encoder module at start-up; a command line binds it when
     // the run needs it.
@@ -198,13 +215,8 @@ int RunRipCommand(CliContext& context) {
                 session.rows.HighlightOnly(session.rows.FindTrack(static_cast<int>(m.wParam)));
         });
     job.Wait();
-    // After the job log: each extracted track's figures and the database's word on them.
-    // They are reported, never turned into the exit status.
-    if (settings.AccurateRipVerify) {
-        for (const RipJobItem& item : job->items)
-            if (!VerificationText(item.verification).empty())
-                std::cerr << VerificationLine(item.index + 1, item.verification) << "\n";
-    }
+    if (settings.AccurateRipVerify)
+        PrintVerification(*job);
     return interrupt.interrupted() ? interrupt.exitStatus() : result;
 }
 

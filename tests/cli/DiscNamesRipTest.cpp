@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/rip/RipTestSupport.h"
+#include "support/RipTestSupport.h"
 #include "support/RunCli.h"
 #include "support/TempHome.h"
 

@@ -10,7 +10,7 @@
 #include <map>
 #include <sstream>
 
-#include "core/rip/RipTestSupport.h"
+#include "support/RipTestSupport.h"
 #include "support/RunCli.h"
 #include "support/TempHome.h"
 
@@ -30,10 +30,6 @@ std::vector<std::int16_t> Track(double amplitude, double hz) {
             static_cast<std::int16_t>(32767 * amplitude * std::sin(3 * M_PI * hz * t));
     }
     return samples;
-}
-
-bool Have(const char* program) {
-    return std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Numbers at the start of "-6.02 dB" or "0.912345".
@@ -88,7 +84,7 @@ for key in tags.keys():
 
 TEST(ReplayGain, RipTagsTrackAndAlbumValuesAsLoudgainMeasuresThem) {
     for (const char* program : {"loudgain", "ogginfo", "flac", "/usr/bin/python3"})
-        if (!Have(program))
+        if (!test::HaveTool(program))
             GTEST_SKIP() << program << " is not installed";
     test::TempHome home;
     const std::vector<std::vector<std::int16_t>> tracks = {Track(0.9, 997), Track(0.25, 440),

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "core/rip/RipTestSupport.h"
 #include "core/text/FormatText.h"
+#include "support/RipTestSupport.h"
 #include "support/RunCli.h"
 #include "support/SharedDemoDisc.h"
 #include "support/SmallDisk.h"
@@ -20,18 +20,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-bool HaveCdInfo() {
-    return std::system("command -v cd-info >/dev/null 2>&1") == 0;
-}
 
 // The disc whose TOC the sheet must give back: the demo disc as it is, and the same
 // frames with a first track that starts two seconds in and a track with pre-emphasis and
@@ -68,8 +56,8 @@ TEST_P(RipLog, WavRipWritesSealedLogAndCueThatGivesTheDiscBack) {
     const std::string out = home / "output/";
     const std::string log = out + "Artist - Album.log";
     const std::string cue = out + "Artist - Album.cue";
-    EXPECT_THAT(Lines(r.out), ElementsAre(out + "01-音轨 1.WAV", out + "02-音轨 2.WAV",
-                                          out + "03-音轨 3.WAV", cue, log));
+    EXPECT_THAT(test::Lines(r.out), ElementsAre(out + "01-音轨 1.WAV", out + "02-音轨 2.WAV",
+                                                out + "03-音轨 3.WAV", cue, log));
 
     // The sheet as a CD image has the disc's TOC, track list and ids.
     const auto original = test::RunCli({"--image", disc, "toc"});
@@ -95,7 +83,7 @@ TEST_P(RipLog, WavRipWritesSealedLogAndCueThatGivesTheDiscBack) {
     EXPECT_EQ(changed.status, 1);
     EXPECT_EQ(changed.out, "changed\n");
 
-    if (!HaveCdInfo())
+    if (!test::HaveTool("cd-info"))
         return;
     // cd-info opens the binary named like the sheet whatever its FILE lines say, and lays
     // every FILE at LSN 0: it checks that the sheet parses, with its tracks and titles.
@@ -161,7 +149,7 @@ TEST_P(DataTrackRip, AudioTracksRipAndTheCueSheetKeepsTheDataTrack) {
     for (int n = first; n < first + 3; ++n)
         files.push_back(out + FormatText("%02d-音轨 %d.WAV", n, n));
     const std::string cue = out + "Artist - Album.cue";
-    EXPECT_THAT(Lines(r.out),
+    EXPECT_THAT(test::Lines(r.out),
                 ElementsAre(files[0], files[1], files[2], cue, out + "Artist - Album.log"));
     EXPECT_THAT(r.err, Not(HasSubstr("跳过数据音轨")));
     EXPECT_EQ(test::ReadFile(files[2]).size(), 44u + 300 * 2352);
@@ -192,7 +180,7 @@ TEST(RipLogFiles, FlacRipsGetTheCueSheetToo) {
         {"--image", test::SharedDemoDisc(), "rip", "--format", "flac", "--log", "--tracks", "1-3"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string out = home / "output/";
-    EXPECT_THAT(Lines(r.out),
+    EXPECT_THAT(test::Lines(r.out),
                 ElementsAre(out + "01-音轨 1.flac", out + "02-音轨 2.flac", out + "03-音轨 3.flac",
                             out + "Artist - Album.cue", out + "Artist - Album.log"));
     EXPECT_THAT(test::ReadFile(out + "Artist - Album.cue"),
@@ -210,7 +198,7 @@ TEST(RipLogFiles, WithoutLogNoNewFilesAndPartialOrFailedRipsGetNoCue) {
     const auto partial = test::RunCli({"--image", disc, "rip", "--format", "wav", "--log",
                                        "--tracks", "2", "--output", home / "partial"});
     ASSERT_EQ(partial.status, 0) << partial.err;
-    EXPECT_THAT(Lines(partial.out),
+    EXPECT_THAT(test::Lines(partial.out),
                 ElementsAre(home / "partial/02-音轨 2.WAV", home / "partial/Artist - Album.log"));
     EXPECT_FALSE(std::filesystem::exists(home / "partial/Artist - Album.cue"));
     EXPECT_THAT(test::ReadFile(home / "partial/Artist - Album.log"),

@@ -12,7 +12,7 @@
 #include <functional>
 #include <sstream>
 
-#include "core/rip/RipTestSupport.h"
+#include "support/RipTestSupport.h"
 #include "support/RunCli.h"
 #include "support/SharedDemoDisc.h"
 #include "support/SmallDisk.h"
@@ -24,18 +24,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-bool HaveCdParanoia() {
-    return std::system("command -v cd-paranoia >/dev/null 2>&1") == 0;
-}
 
 class RipCommand : public ::testing::Test {
   protected:
@@ -52,7 +40,7 @@ TEST_F(RipCommand, RipsEveryTrackToWavWithCaptionsLogAndPaths) {
     const auto r = Rip({"--format", "wav"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string out = home / "output/";
-    EXPECT_THAT(Lines(r.out),
+    EXPECT_THAT(test::Lines(r.out),
                 ElementsAre(out + "01-音轨 1.WAV", out + "02-音轨 2.WAV", out + "03-音轨 3.WAV"));
     EXPECT_THAT(r.err, HasSubstr("正在抓取 (01/03): 音轨 1"));
     EXPECT_THAT(r.err, HasSubstr("正在抓取 (03/03): 音轨 3"));
@@ -90,7 +78,7 @@ TEST_F(RipCommand, TwoTickedTracksCountOneOfTwoAndTwoOfTwo) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.err, HasSubstr("正在抓取 (01/02): 音轨 1"));
     EXPECT_THAT(r.err, HasSubstr("正在抓取 (02/02): 音轨 3"));
-    EXPECT_THAT(Lines(r.out),
+    EXPECT_THAT(test::Lines(r.out),
                 ElementsAre(home / "music/Album/01.WAV", home / "music/Album/03.WAV"));
     // Options hold for this run only.
     EXPECT_FALSE(std::filesystem::exists(home / "Settings.ini"));
@@ -140,7 +128,7 @@ TEST_F(RipCommand, OutputFolderThatCannotBeMadeFailsTheJobNamingTheFile) {
 class SameAsCdParanoia : public ::testing::TestWithParam<bool> {};
 
 TEST_P(SameAsCdParanoia, EveryTrackByteForByte) {
-    if (!HaveCdParanoia())
+    if (!test::HaveTool("cd-paranoia"))
         GTEST_SKIP() << "cd-paranoia is not installed";
     test::TempHome home;
     std::string cue;
@@ -153,7 +141,7 @@ TEST_P(SameAsCdParanoia, EveryTrackByteForByte) {
     }
     const auto r = test::RunCli({"--image", cue, "rip", "--format", "wav", "--rule", "<number>"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::vector<std::string> ours = Lines(r.out);
+    const std::vector<std::string> ours = test::Lines(r.out);
 
     const std::string theirs = home / "paranoia";
     std::filesystem::create_directories(theirs);
@@ -240,15 +228,6 @@ std::string WriteLongDisc(const std::string& folder) {
     return folder + "/disc.cue";
 }
 
-std::vector<std::string> TemporaryFilesUnder(const std::string& folder) {
-    std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (entry.path().filename().string().rfind("PW", 0) == 0)
-            found.push_back(entry.path());
-    }
-    return found;
-}
-
 TEST(RipInterrupt, CtrlCCancelsTheTrackKeepsAWellFormedWavAndExits130) {
     test::TempHome home;
     constexpr std::uint32_t kTrack = kLongTrack;
@@ -260,7 +239,7 @@ TEST(RipInterrupt, CtrlCCancelsTheTrackKeepsAWellFormedWavAndExits130) {
     EXPECT_THAT(r.err, Not(HasSubstr("(02/03)")));
     EXPECT_THAT(r.err, Not(HasSubstr("完成")));
     // The completion page's list: the cancelled track's partial file.
-    ASSERT_THAT(Lines(r.out), ElementsAre(home / "output/01-音轨 1.WAV"));
+    ASSERT_THAT(test::Lines(r.out), ElementsAre(home / "output/01-音轨 1.WAV"));
     const std::string wav = test::ReadFile(home / "output/01-音轨 1.WAV");
     EXPECT_EQ(test::SizesOf(wav).data, wav.size() - 44);
     EXPECT_EQ(test::SizesOf(wav).riff, wav.size() - 8);
@@ -276,16 +255,16 @@ TEST(RipInterrupt, SigtermSighupAndASecondCtrlCLeaveNoTemporaryFile) {
          std::vector<std::vector<int>>{{SIGTERM}, {SIGHUP}, {SIGINT, SIGINT}, {SIGTERM, SIGINT}}) {
         SCOPED_TRACE(::testing::PrintToString(signals));
         test::TempHome home;
-        std::filesystem::create_directories(home / "tmp");
-        test::WriteFile(home / "Settings.ini", "[Misc]\nTEMPDIRECTORY=" + (home / "tmp") + "\n");
+        home.KeepTemporaryFilesInside();
         const std::string cue = WriteLongDisc(home / "disc");
         // Signalled once the job's files exist.
         const auto r = RunAndInterrupt(
             {"--image", cue, "rip", "--format", "mp3"},
-            [&](const std::string&) { return !TemporaryFilesUnder(home.path()).empty(); }, signals);
+            [&](const std::string&) { return !test::TemporaryFilesUnder(home.path()).empty(); },
+            signals);
         EXPECT_EQ(r.status, 128 + signals[0]) << r.err;
         EXPECT_THAT(r.err, HasSubstr("用户取消操作"));
-        EXPECT_THAT(TemporaryFilesUnder(home.path()), ::testing::IsEmpty());
+        EXPECT_THAT(test::TemporaryFilesUnder(home.path()), ::testing::IsEmpty());
     }
 }
 

@@ -18,10 +18,10 @@
 #include <sstream>
 
 #include "core/disc/DiscInfo.h"
-#include "core/rip/RipTestSupport.h"
 #include "core/text/FormatText.h"
 #include "core/verify/AccurateRipDisc.h"
 #include "core/verify/TrackChecksumAccumulator.h"
+#include "support/RipTestSupport.h"
 #include "support/RunCli.h"
 #include "support/TempHome.h"
 #include "support/http/HttpTestServer.h"
@@ -33,13 +33,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 std::string Capture(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            out += buffer;
-        ::pclose(pipe);
-    }
+    std::string out = test::RunCommand(command);
     while (!out.empty() && (out.back() == '\n' || out.back() == ' '))
         out.pop_back();
     return out;
@@ -99,7 +93,7 @@ class VerifiedRipChecksums : public ::testing::TestWithParam<Layout> {};
 // sectors they leave out included. Trimming the silence changes the files, never the
 // figures: they describe the tracks as they are on the disc.
 TEST_P(VerifiedRipChecksums, EqualAnIndependentImplementationAndIgnoreTrimming) {
-    if (Capture("command -v accuraterip-checksum").empty())
+    if (!test::HaveTool("accuraterip-checksum"))
         GTEST_SKIP() << "accuraterip-checksum is not installed";
     const auto& lengths = GetParam().lengths;
     test::TempHome home;
@@ -183,7 +177,7 @@ struct DiscFigures {
 
 DiscFigures FiguresOf(const std::string& cue, const std::vector<std::uint32_t>& lengths) {
     DiscFigures figures;
-    test::DiscDriver drive(cue);
+    test::DriverOnImage drive(cue);
     std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
     if (!drive.driver->ReadTOC(toc.data(), 0))
         return figures;

@@ -1,12 +1,14 @@
 #pragma once
 
-// The main window's parts, found as the user's tools would find them: by type or by
-// object name among the window's children. The window keeps no accessors for tests.
+// The windows' parts, found as the user's tools would find them: by type or by object
+// name among a window's children. The windows keep no accessors for tests.
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -23,8 +25,34 @@ namespace korvida::test {
 template <typename T>
 T& PartOf(const QObject& window, const QString& name = {}) {
     T* part = window.findChild<T*>(name);
-    Q_ASSERT(part);
+    if (!part)
+        qFatal("no part %s named \"%s\"", T::staticMetaObject.className(), qPrintable(name));
     return *part;
+}
+template <typename T>
+T& PartOf(const QObject& window, const char* name) {
+    return PartOf<T>(window, QString::fromUtf8(name));
+}
+template <typename T = QWidget>
+T* PointerTo(const QObject& window, const char* name) {
+    return &PartOf<T>(window, name);
+}
+
+// A button by its caption, mnemonic included, as the user finds it; null when none has it.
+inline QPushButton* ButtonCaptioned(const QObject& parent, const QString& caption) {
+    for (QPushButton* button : parent.findChildren<QPushButton*>()) {
+        if (button->text() == caption)
+            return button;
+    }
+    return nullptr;
+}
+
+// The page a wizard dialog shows now, and whether it is the one named `name`.
+inline QWidget* PageOf(const QObject& dialog) {
+    return PartOf<QStackedWidget>(dialog, "pages").currentWidget();
+}
+inline bool Shows(const QObject& dialog, const char* name) {
+    return PageOf(dialog)->objectName() == QLatin1String(name);
 }
 
 // The action of a command number (menus, toolbar and accelerators share it).
@@ -52,7 +80,7 @@ inline gui::PlayerBar* PlayerBarOf(const gui::MainWindow& window) {
     return &PartOf<gui::PlayerBar>(window);
 }
 inline QLabel* TimeOf(const gui::MainWindow& window) {
-    return PlayerBarOf(window)->timeDisplay();
+    return PointerTo<QLabel>(window, "timeDisplay");
 }
 inline gui::DiscController& DiscsOf(const gui::MainWindow& window) {
     return PartOf<gui::DiscController>(window);

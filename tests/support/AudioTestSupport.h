@@ -2,47 +2,13 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "core/jobs/MessageTarget.h"
+#include "support/RecordingTarget.h"
 
 namespace korvida::test {
-
-// Records every message a worker posts or sends, in order.
-class RecordingTarget : public MessageTarget {
-  public:
-    void post(Message message) override { Add(std::move(message)); }
-    void send(Message message) override { Add(std::move(message)); }
-    using MessageTarget::post;
-    using MessageTarget::send;
-
-    std::vector<Message> messages() const {
-        std::lock_guard lock(mutex_);
-        return messages_;
-    }
-    void Clear() {
-        std::lock_guard lock(mutex_);
-        messages_.clear();
-    }
-    // The messages with this id.
-    std::vector<Message> Only(unsigned id) const {
-        std::vector<Message> out;
-        for (const Message& m : messages())
-            if (m.id == id)
-                out.push_back(m);
-        return out;
-    }
-
-  private:
-    void Add(Message message) {
-        std::lock_guard lock(mutex_);
-        messages_.push_back(std::move(message));
-    }
-    mutable std::mutex mutex_;
-    std::vector<Message> messages_;
-};
 
 // Little-endian bytes of 16-bit samples.
 inline std::string PcmBytes(const std::vector<std::int16_t>& samples) {
@@ -104,6 +70,11 @@ inline std::string RiffFile(const std::vector<std::string>& chunks) {
 // The canonical 44-byte-header file of 44100 Hz 16-bit stereo samples.
 inline std::string CdWav(const std::vector<std::int16_t>& samples) {
     return RiffFile({Chunk("fmt ", FmtBody(44100, 2, 16)), Chunk("data", PcmBytes(samples))});
+}
+
+// Whether `program` is on the PATH: tests against other tools skip without them.
+inline bool HaveTool(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Runs a shell command and returns its standard output.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <sstream>
 
 #include "support/TempHome.h"
 
@@ -38,6 +39,14 @@ CliResult RunCli(const std::vector<std::string>& args) {
     result.out = ReadFile(out);
     result.err = ReadFile(err);
     return result;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 }  // namespace korvida::test

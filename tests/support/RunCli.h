@@ -15,4 +15,7 @@ struct CliResult {
 // (set KORVIDA_HOME first, e.g. with TempHome).
 CliResult RunCli(const std::vector<std::string>& args);
 
+// The lines of a program's output, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+
 }  // namespace korvida::test

@@ -29,7 +29,8 @@ TempDir::~TempDir() {
     for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         // A link may point outside the folder (tests link to /dev/full): leave its target be.
-        if (it->is_symlink(ec)) continue;
+        if (it->is_symlink(ec))
+            continue;
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
     }
@@ -49,6 +50,20 @@ TempHome::~TempHome() {
         ::setenv("KORVIDA_HOME", previous_.c_str(), 1);
     else
         ::unsetenv("KORVIDA_HOME");
+}
+
+void TempHome::KeepTemporaryFilesInside() const {
+    std::filesystem::create_directories(*this / "tmp");
+    WriteFile(*this / "Settings.ini", "[Misc]\nTEMPDIRECTORY=" + (*this / "tmp") + "\n");
+}
+
+std::vector<std::string> TemporaryFilesUnder(const std::string& folder) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.path().filename().string().rfind("PW", 0) == 0)
+            found.push_back(entry.path());
+    }
+    return found;
 }
 
 std::string ReadFile(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace korvida::test {
 
@@ -28,10 +29,17 @@ class TempHome : public TempDir {
     TempHome();
     ~TempHome();
 
+    // Makes the home's "tmp" the temporary folder in a fresh Settings.ini, so that a test
+    // sees every temporary file a job leaves behind.
+    void KeepTemporaryFilesInside() const;
+
   private:
     std::string previous_;
     bool hadPrevious_ = false;
 };
+
+// The temporary files ("PW…") anywhere below `folder`.
+std::vector<std::string> TemporaryFilesUnder(const std::string& folder);
 
 // Whole-file helpers for tests.
 std::string ReadFile(const std::string& path);

@@ -40,7 +40,13 @@ constexpr std::size_t kId3v1Bytes = 128;
 // unread byte is kept for progress.
 class InputBuffer {
   public:
-    explicit InputBuffer(BinaryFile& file, std::uint64_t offset) : file_(file), offset_(offset) {}
+    explicit InputBuffer(BinaryFile& file) : file_(file) {}
+
+    // Reading starts at `offset` of the file. False when the file cannot go there.
+    bool Start(std::uint64_t offset) {
+        offset_ = offset;
+        return file_.Seek(offset);
+    }
 
     bool Allocate() {
         data_.reset(new (std::nothrow) std::uint8_t[kDecodeInputBytes]);
@@ -78,7 +84,7 @@ class InputBuffer {
     std::size_t start_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
-    std::uint64_t offset_;
+    std::uint64_t offset_ = 0;
 };
 
 // The layer III frame length of a decodable header at p; 0 when p holds none.
@@ -107,6 +113,174 @@ bool ConfirmedFirstFrame(const InputBuffer& in) {
     if (after == 0 || (after == kId3v1Bytes && std::memcmp(next, "TAG", 3) == 0))
         return true;
     return DecodableFrameBytes(next, after) != 0 && SameStream(in.Here(), next);
+}
+
+// Steps to the stream's first frame: past an ID3v2 tag and the VBR info frames, then past
+// whatever precedes the first decodable header that the next frame confirms. The buffer
+// then starts with that frame, or holds fewer than four bytes when there is none. False
+// after logging.
+bool FindFirstFrame(JobContext& context, BinaryFile& in, InputBuffer& input) {
+    if (!input.Start(SkipVbrInfoFrames(in, Id3v2TagBytes(in)))) {
+        LogFormatted(context, "解码过程发生文件读取错误。");
+        return false;
+    }
+    if (!input.Allocate()) {
+        LogFormatted(context, "解码时不能分配缓冲。");
+        return false;
+    }
+    for (;;) {
+        if (!input.Refill()) {
+            LogFormatted(context, "解码过程发生文件读取错误。");
+            return false;
+        }
+        if (input.Remaining() < 4 || ConfirmedFirstFrame(input))
+            return true;
+        input.Advance(1);
+    }
+}
+
+// The WAV being written: the decoded PCM is collected in one buffer and written out in
+// large pieces, never past the data size limit, and its level is measured for
+// normalising. The file takes its name only when finished; after a failed write nothing
+// more is written and nothing is left of it.
+class DecodedWav {
+  public:
+    DecodedWav(JobContext& context, std::uint32_t maxDataBytes)
+        : context_(context), maxDataBytes_(maxDataBytes) {}
+
+    // Opens the file and the buffer. False after logging.
+    bool Open(const std::string& source, const std::string& output) {
+        output_ = output;
+        if (!OpenDecodedWav(context_, source, output, written_, out_))
+            return false;
+        pcm_.reset(new (std::nothrow) std::uint8_t[kDecodePcmBytes]);
+        if (!pcm_) {
+            LogFormatted(context_, "不能分配 PCM 缓冲。");
+            return false;
+        }
+        return true;
+    }
+
+    // The header of the decoder's output format, sizes to be filled in by Finish. False
+    // after logging.
+    bool WriteHeader(const MpegOutputInfo& info) {
+        blockAlign_ = static_cast<std::size_t>(info.channels) * 2;
+        if (WriteDecoderWavHeader(out_, static_cast<std::uint32_t>(info.sampleRate),
+                                  static_cast<std::uint16_t>(info.channels),
+                                  static_cast<std::uint16_t>(info.bitsPerSample), info.outputType))
+            return true;
+        LogFormatted(context_, "文件写入出错。");
+        return false;
+    }
+
+    // Where the next frame's samples go: room for one frame at least while the buffer
+    // holds no more than kDecodePcmWriteAbove bytes.
+    std::uint8_t* Free() { return pcm_.get() + fill_; }
+    std::size_t FreeBytes() const { return kDecodePcmBytes - fill_; }
+    void Added(std::size_t bytes) { fill_ += bytes; }
+    bool Full() const { return fill_ > kDecodePcmWriteAbove; }
+
+    // Writes the collected PCM. False when a write failed or the size limit stopped it
+    // (both logged); nothing is written after either.
+    bool Flush() {
+        if (failed_ || limitReached_)
+            return false;
+        if (fill_ == 0)
+            return true;
+        std::size_t n = fill_;
+        if (n > maxDataBytes_ - dataBytes_) {
+            n = (maxDataBytes_ - dataBytes_) / blockAlign_ * blockAlign_;
+            limitReached_ = true;
+        }
+        if (!out_.Write(pcm_.get(), n)) {
+            failed_ = true;
+            LogFormatted(context_, "文件写入出错。");
+            return false;
+        }
+        peak_.Update(pcm_.get(), n);
+        dataBytes_ += static_cast<std::uint32_t>(n);
+        fill_ = 0;
+        if (limitReached_)
+            LogFormatted(context_, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
+        return !limitReached_;
+    }
+
+    // The header update makes the file's sizes tell the truth; then it takes its name.
+    // False after a failed write, logged then or here.
+    bool Finish() {
+        if (failed_)
+            return false;
+        const bool ok =
+            UpdateWavSizes(out_, dataBytes_) && out_.Close() && written_.MoveTo(output_);
+        if (!ok)
+            LogFormatted(context_, "文件写入出错。");
+        return ok;
+    }
+
+    const PeakMeter& peak() const { return peak_; }
+
+  private:
+    JobContext& context_;
+    const std::uint32_t maxDataBytes_;
+    std::string output_;
+    TemporaryFile written_;
+    BinaryFile out_;
+    std::unique_ptr<std::uint8_t[]> pcm_;
+    std::size_t fill_ = 0;
+    std::size_t blockAlign_ = 4;
+    std::uint32_t dataBytes_ = 0;
+    bool failed_ = false;
+    bool limitReached_ = false;
+    PeakMeter peak_;
+};
+
+enum class DecodeEnd { kEnded, kCancelled };
+
+// Decodes frame after frame into the WAV: to the end of the stream (its tail shorter than
+// a frame: an ID3v1 record, a truncated last frame), a frame that does not decode, a read
+// or write error (logged) or the size limit; or until the user cancels.
+DecodeEnd DecodeFrames(JobContext& context, InputBuffer& input, MpegDecoder& decoder,
+                       std::size_t firstFrameBytes, std::uint64_t fileSize, std::uint32_t t0,
+                       DecodedWav& wav) {
+    unsigned frames = 0;
+    for (;;) {
+        if (ConsumeCancelRequest(context)) {
+            if (FirstToReportCancel(context))
+                LogFormatted(context, "用户已取消。");
+            context.aborted = true;
+            return DecodeEnd::kCancelled;
+        }
+        if (!input.Refill()) {
+            LogFormatted(context, "解码过程发生文件读取错误。");
+            return DecodeEnd::kEnded;
+        }
+        const std::uint8_t* here = input.Here();
+        const std::size_t left = input.Remaining();
+        const std::size_t frameBytes = DecodableFrameBytes(here, left);
+        // Without a header at hand, the tail is measured against a frame of the stream.
+        if (left < (frameBytes != 0 ? frameBytes : firstFrameBytes))
+            return DecodeEnd::kEnded;
+        if (frameBytes == 0) {
+            input.Advance(1);
+            continue;
+        }
+        const MpegFrameResult r = decoder.DecodeFrame(here, left, wav.Free(), wav.FreeBytes());
+        if (r.consumed < 1) {
+            LogFormatted(context, "坏同步在 MPEG 文件中。");
+            return DecodeEnd::kEnded;
+        }
+        input.Advance(static_cast<std::size_t>(r.consumed));
+        wav.Added(r.pcmBytes);
+        if (wav.Full() && !wav.Flush())
+            return DecodeEnd::kEnded;
+        if (++frames % kDecodeProgressFrames == 0 && context.progressWindow) {
+            const std::uint64_t perMille =
+                fileSize > 0 ? std::min<std::uint64_t>(1000, input.FileOffset() * 1000 / fileSize)
+                             : 0;
+            context.progressWindow->post(WM_ENCODE_PROGRESS, static_cast<std::intptr_t>(perMille),
+                                         static_cast<std::intptr_t>(TickCount() - t0));
+        }
+    }
 }
 
 }  // namespace
@@ -161,31 +335,10 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
     BinaryFile in;
     if (!OpenDecoderInput(context, source, in))
         return 0;
-    const std::int64_t fileSize = std::max<std::int64_t>(0, in.Size());
-    const std::uint64_t tagEnd = Id3v2TagBytes(in);
-    const std::uint64_t audioStart = SkipVbrInfoFrames(in, tagEnd);
-    if (!in.Seek(audioStart)) {
-        LogFormatted(context, "解码过程发生文件读取错误。");
+    const auto fileSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, in.Size()));
+    InputBuffer input(in);
+    if (!FindFirstFrame(context, in, input))
         return 0;
-    }
-
-    InputBuffer input(in, audioStart);
-    if (!input.Allocate()) {
-        LogFormatted(context, "解码时不能分配缓冲。");
-        return 0;
-    }
-    for (;;) {
-        if (!input.Refill()) {
-            LogFormatted(context, "解码过程发生文件读取错误。");
-            return 0;
-        }
-        if (input.Remaining() < 4)
-            break;
-        if (ConfirmedFirstFrame(input))
-            break;
-        input.Advance(1);
-    }
-
     MpegHeader first;
     const std::size_t firstFrameBytes = MpegReadHeader(input.Here(), input.Remaining(), first);
     if (firstFrameBytes == 0) {
@@ -193,115 +346,24 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
         return 0;
     }
 
-    TemporaryFile written;
-    BinaryFile out;
-    if (!OpenDecodedWav(context, source, output, written, out))
+    DecodedWav wav(context, options.maxDataBytes);
+    if (!wav.Open(source, output))
         return 0;
-    std::unique_ptr<std::uint8_t[]> pcm(new (std::nothrow) std::uint8_t[kDecodePcmBytes]);
-    if (!pcm) {
-        LogFormatted(context, "不能分配 PCM 缓冲。");
-        return 0;
-    }
     MpegDecoder decoder;
     if (!decoder.Init(first, firstFrameBytes, 0, 0, 0, kFullBandwidth)) {
         LogFormatted(context, "解码器初始化失败。");
         return 0;
     }
-    const MpegOutputInfo info = decoder.Info();
-    if (!WriteDecoderWavHeader(out, static_cast<std::uint32_t>(info.sampleRate),
-                               static_cast<std::uint16_t>(info.channels),
-                               static_cast<std::uint16_t>(info.bitsPerSample), info.outputType)) {
-        LogFormatted(context, "文件写入出错。");
+    if (!wav.WriteHeader(decoder.Info()))
         return 0;
-    }
-
-    const std::size_t blockAlign = static_cast<std::size_t>(info.channels) * 2;
-    std::uint32_t dataBytes = 0;
-    std::size_t pcmFill = 0;
-    bool writeFailed = false;
-    bool limitReached = false;
-    PeakMeter peak;
-    // Writes the collected PCM, never past the 32-bit size limit. False when the write
-    // failed or the limit stopped it.
-    const auto flushPcm = [&]() {
-        std::size_t n = pcmFill;
-        if (n > options.maxDataBytes - dataBytes) {
-            n = (options.maxDataBytes - dataBytes) / blockAlign * blockAlign;
-            limitReached = true;
-        }
-        if (!out.Write(pcm.get(), n)) {
-            writeFailed = true;
-            LogFormatted(context, "文件写入出错。");
-            return false;
-        }
-        peak.Update(pcm.get(), n);
-        dataBytes += static_cast<std::uint32_t>(n);
-        pcmFill = 0;
-        if (limitReached)
-            LogFormatted(context, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
-        return !limitReached;
-    };
-    // The header update makes the file's sizes tell the truth; then it takes its name.
-    const auto finishWav = [&]() {
-        const bool ok = UpdateWavSizes(out, dataBytes) && out.Close() && written.MoveTo(output);
-        if (!ok)
-            LogFormatted(context, "文件写入出错。");
-        return ok;
-    };
 
     const std::uint32_t t0 = TickCount();
-    unsigned frames = 0;
-    for (;;) {
-        if (ConsumeCancelRequest(context)) {
-            if (FirstToReportCancel(context))
-                LogFormatted(context, "用户已取消。");
-            context.aborted = true;
-            // What was decoded stays, as a sound WAV, unless it could not all be written.
-            if (pcmFill > 0)
-                flushPcm();
-            if (!writeFailed)
-                finishWav();
-            return 0;
-        }
-        if (!input.Refill()) {
-            LogFormatted(context, "解码过程发生文件读取错误。");
-            break;
-        }
-        const std::uint8_t* here = input.Here();
-        const std::size_t left = input.Remaining();
-        const std::size_t frameBytes = DecodableFrameBytes(here, left);
-        // The stream ends with a tail shorter than the frame at hand (or than a frame of
-        // the stream when there is no header): an ID3v1 record, a truncated last frame.
-        if (left < (frameBytes != 0 ? frameBytes : firstFrameBytes))
-            break;
-        if (frameBytes == 0) {
-            input.Advance(1);
-            continue;
-        }
-        const MpegFrameResult r =
-            decoder.DecodeFrame(here, left, pcm.get() + pcmFill, kDecodePcmBytes - pcmFill);
-        if (r.consumed < 1) {
-            LogFormatted(context, "坏同步在 MPEG 文件中。");
-            break;
-        }
-        input.Advance(static_cast<std::size_t>(r.consumed));
-        pcmFill += r.pcmBytes;
-        if (pcmFill > kDecodePcmWriteAbove && !flushPcm())
-            break;
-        if (++frames % kDecodeProgressFrames == 0 && context.progressWindow) {
-            const std::uint64_t perMille =
-                fileSize > 0 ? std::min<std::uint64_t>(
-                                   1000, input.FileOffset() * 1000 / std::uint64_t(fileSize))
-                             : 0;
-            context.progressWindow->post(WM_ENCODE_PROGRESS, static_cast<std::intptr_t>(perMille),
-                                         static_cast<std::intptr_t>(TickCount() - t0));
-        }
-    }
-    if (pcmFill > 0 && !writeFailed && !limitReached)
-        flushPcm();
-    // A write that failed (a full disk) is a failure the user must see, not a decoded
-    // file: nothing is left of it.
-    if (writeFailed || !finishWav())
+    const DecodeEnd end = DecodeFrames(context, input, decoder, firstFrameBytes, fileSize, t0, wav);
+    // After a cancel, what was decoded stays as a sound WAV, unless it could not all be
+    // written. A write that failed (a full disk) is a failure the user must see, not a
+    // decoded file: nothing is left of it.
+    wav.Flush();
+    if (!wav.Finish() || end == DecodeEnd::kCancelled)
         return 0;
     in.Close();
 
@@ -314,7 +376,8 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
         if (context.progressWindow)
             context.progressWindow->send(WM_ITEM_STATUS, 1, 0, output);
         // A silent file has no gain; ApplyGain's result does not change this one's.
-        if (const std::optional<double> gain = NormalizeGain(options.normalizeRatio, peak.Peak()))
+        if (const std::optional<double> gain =
+                NormalizeGain(options.normalizeRatio, wav.peak().Peak()))
             ApplyGain(context.progressWindow, output, *gain, context);
     }
     return 1;

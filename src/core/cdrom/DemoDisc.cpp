@@ -134,4 +134,14 @@ std::string MakeDemoDisc(const std::string& folder, std::string* errorText) {
     return base + ".cue";
 }
 
+std::string PrepareDemoDisc(const std::string& folder, std::string* errorText) {
+    const std::filesystem::path base = std::filesystem::path(folder) / "demo";
+    // A folder that cannot be looked into counts as empty: MakeDemoDisc then says why.
+    std::error_code missing;
+    if (std::filesystem::exists(base.string() + ".cue", missing) &&
+        std::filesystem::exists(base.string() + ".bin", missing))
+        return base.string() + ".cue";
+    return MakeDemoDisc(folder, errorText);
+}
+
 }  // namespace korvida

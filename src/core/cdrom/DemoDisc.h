@@ -10,4 +10,9 @@ namespace korvida {
 // CUE sheet's path; empty on failure, with *errorText naming the file and the cause.
 std::string MakeDemoDisc(const std::string& folder, std::string* errorText = nullptr);
 
+// The demo disc in `folder`, made once: written as MakeDemoDisc writes it unless both of
+// its files are there (they are written whole or not at all). The CUE sheet's path, or
+// empty with *errorText as MakeDemoDisc's.
+std::string PrepareDemoDisc(const std::string& folder, std::string* errorText = nullptr);
+
 }  // namespace korvida

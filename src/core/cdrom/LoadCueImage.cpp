@@ -453,6 +453,48 @@ struct ParseState {
         image.cdTextPacks = std::move(*packs);
     }
 
+    bool Catalog(const std::vector<std::string>& words) {
+        if (words.size() == 2 && words[1].size() == 13 &&
+            std::all_of(words[1].begin(), words[1].end(),
+                        [](char c) { return c >= '0' && c <= '9'; })) {
+            image.catalog = words[1];
+            return true;
+        }
+        return Fail("CATALOG 需要 13 位数字");
+    }
+
+    // Remarks are ignored, but for those our own sheets write about the disc: a data
+    // track left out of the rip, the lead-out after it, the session a track opens.
+    bool Remark(const std::vector<std::string>& words) {
+        if (words.size() == 8 && Upper(words[1]) == "DATA" && Upper(words[2]) == "TRACK" &&
+            Upper(words[4]) == "LBA" && Upper(words[6]) == "NOT" && Upper(words[7]) == "RIPPED")
+            return DataTrackNotRipped(words);
+        if (words.size() == 4 && Upper(words[1]) == "LEAD-OUT" && Upper(words[2]) == "LBA") {
+            leadoutLine = ParseLba(words[3]);
+            leadoutLineNumber = line;
+            return leadoutLine ? true : Fail("错误的导出区 LBA " + words[3]);
+        }
+        if (words.size() == 3 && Upper(words[1]) == "SESSION") {
+            const std::optional<int> number = ParseNumber(words[2], 1, 99);
+            if (!number || *number < session)
+                return Fail("错误的区段号 " + words[2]);
+            session = *number;
+        }
+        return true;
+    }
+
+    // TITLE, PERFORMER or SONGWRITER: before the first TRACK the line names the disc,
+    // after it the track.
+    void Text(const std::string& command, const std::vector<std::string>& words) {
+        ImageText& text = image.tracks.empty() ? image.text : image.tracks.back().text;
+        std::string& field = command == "TITLE"       ? text.title
+                             : command == "PERFORMER" ? text.performer
+                                                      : text.songwriter;
+        field.clear();
+        for (std::size_t i = 1; i < words.size(); ++i)
+            field += (i > 1 ? " " : "") + words[i];
+    }
+
     bool Line(const std::string& text) {
         for (unsigned char c : text) {
             if ((c < 0x20 && c != '\t') || c == 0x7F)
@@ -479,41 +521,12 @@ struct ParseState {
             return Gap(words, true);
         if (command == "FLAGS")
             return Flags(words);
-        if (command == "CATALOG") {
-            if (words.size() == 2 && words[1].size() == 13 &&
-                std::all_of(words[1].begin(), words[1].end(),
-                            [](char c) { return c >= '0' && c <= '9'; })) {
-                image.catalog = words[1];
-                return true;
-            }
-            return Fail("CATALOG 需要 13 位数字");
-        }
-        if (command == "REM" && words.size() == 8 && Upper(words[1]) == "DATA" &&
-            Upper(words[2]) == "TRACK" && Upper(words[4]) == "LBA" && Upper(words[6]) == "NOT" &&
-            Upper(words[7]) == "RIPPED")
-            return DataTrackNotRipped(words);
-        if (command == "REM" && words.size() == 4 && Upper(words[1]) == "LEAD-OUT" &&
-            Upper(words[2]) == "LBA") {
-            leadoutLine = ParseLba(words[3]);
-            leadoutLineNumber = line;
-            return leadoutLine ? true : Fail("错误的导出区 LBA " + words[3]);
-        }
-        if (command == "REM" && words.size() == 3 && Upper(words[1]) == "SESSION") {
-            const std::optional<int> number = ParseNumber(words[2], 1, 99);
-            if (!number || *number < session)
-                return Fail("错误的区段号 " + words[2]);
-            session = *number;
-            return true;
-        }
+        if (command == "CATALOG")
+            return Catalog(words);
+        if (command == "REM")
+            return Remark(words);
         if (command == "TITLE" || command == "PERFORMER" || command == "SONGWRITER") {
-            // Before the first TRACK the line names the disc, after it the track.
-            ImageText& text = image.tracks.empty() ? image.text : image.tracks.back().text;
-            std::string& field = command == "TITLE"       ? text.title
-                                 : command == "PERFORMER" ? text.performer
-                                                          : text.songwriter;
-            field.clear();
-            for (std::size_t i = 1; i < words.size(); ++i)
-                field += (i > 1 ? " " : "") + words[i];
+            Text(command, words);
             return true;
         }
         if (command == "CDTEXTFILE") {
@@ -527,7 +540,7 @@ struct ParseState {
                 image.tracks.back().isrc = Upper(words[1]);
             return true;
         }
-        static const char* const kIgnored[] = {"REM", "COMPOSER", "ARRANGER", "MESSAGE"};
+        static const char* const kIgnored[] = {"COMPOSER", "ARRANGER", "MESSAGE"};
         for (const char* ignored : kIgnored) {
             if (command == ignored)
                 return true;

@@ -87,6 +87,109 @@ ScsiReply SendReply(const ScsiRequest& request, const std::vector<std::uint8_t>&
     return Good(count);
 }
 
+// The frames a read command asks for: READ CD counts in 24 bits, the 12-byte vendor read
+// in 32, the others in 16.
+std::uint32_t ReadFrameCount(const std::uint8_t* cdb) {
+    if (cdb[0] == opcode::kReadCd)
+        return (std::uint32_t{cdb[6]} << 16) | Be16(&cdb[7]);
+    if (cdb[0] == opcode::kVendorReadCdda12)
+        return Be32(&cdb[6]);
+    return Be16(&cdb[7]);
+}
+
+// What a read returns: the size of each frame's reply and their sum.
+struct ReadLayout {
+    std::vector<std::uint32_t> sizes;
+    std::size_t total = 0;
+    bool anyData = false;  // the range crosses a data track
+};
+
+// Lays out a read of `count` frames from `lba` track by track, before anything is
+// written: a data track gives whole frames or, when byte 9 selects the user data alone,
+// its 2048 bytes; READ CD's expected sector type must fit every track. The refusal when
+// it does not.
+std::optional<ScsiReply> LayOutRead(const DiscImage& image, std::uint32_t lba, std::uint32_t count,
+                                    std::uint8_t fields, std::uint8_t expectedType,
+                                    ReadLayout& layout) {
+    layout.sizes.reserve(count);
+    for (std::uint32_t i = 0; i < count;) {
+        const ImageTrack* track = image.TrackAt(lba + i);
+        const ImageTrack* next = track + 1;
+        std::uint32_t spanEnd = next < image.tracks.data() + image.tracks.size()
+                                    ? (next->hasIndex0 ? next->indexLbas.front() : next->startLba)
+                                    : image.leadout;
+        std::uint32_t span = std::min(count - i, spanEnd - (lba + i));
+        std::uint32_t size = kRawSectorSize;
+        if (track->IsData()) {
+            layout.anyData = true;
+            if (expectedType == 1)
+                return Illegal(kAscIllegalModeForTrack);
+            if ((fields & 0xF8) == 0x10) {
+                size = kMode1UserSize;
+            } else if ((fields & 0xF8) != 0xF8) {
+                return Illegal();
+            }
+        } else if (expectedType >= 2) {
+            return Illegal(kAscIllegalModeForTrack);
+        }
+        layout.sizes.insert(layout.sizes.end(), span, size);
+        layout.total += std::size_t{span} * size;
+        i += span;
+    }
+    return std::nullopt;
+}
+
+// The first `good` frames of a read that crosses a data track, frame by frame at their
+// laid-out sizes; `written` counts the bytes. The error reply when a frame cannot be read.
+std::optional<ScsiReply> ReadMixedFrames(const DiscImage& image, std::uint32_t lba,
+                                         std::uint32_t good,
+                                         const std::vector<std::uint32_t>& sizes, std::uint8_t* out,
+                                         std::size_t& written) {
+    std::vector<std::uint8_t> frame(kRawSectorSize);
+    for (std::uint32_t i = 0; i < good; ++i) {
+        std::uint32_t at = lba + i;
+        if (!image.ReadFrames(at, 1, frame.data())) {
+            return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &at, written);
+        }
+        if (sizes[i] == kMode1UserSize) {
+            std::memcpy(out + written, frame.data() + kMode1UserOffset, kMode1UserSize);
+        } else {
+            std::memcpy(out + written, frame.data(), kRawSectorSize);
+        }
+        written += sizes[i];
+    }
+    return std::nullopt;
+}
+
+// The current-position data of READ SUB-CHANNEL (bytes 5 to 15 of format 1): control,
+// track, index, and the absolute and track-relative addresses of `position`.
+void PutCurrentPosition(const DiscImage& image, std::uint32_t position, bool msf,
+                        std::uint8_t* reply) {
+    const ImageTrack* track = image.TrackAt(std::min(position, image.leadout - 1));
+    reply[5] = static_cast<std::uint8_t>(0x10 | track->control);
+    reply[6] = static_cast<std::uint8_t>(track->number);
+    std::uint8_t index = 0;
+    std::size_t firstNumber = track->hasIndex0 ? 0 : 1;
+    for (std::size_t i = 0; i < track->indexLbas.size(); ++i) {
+        if (track->indexLbas[i] <= position)
+            index = static_cast<std::uint8_t>(i + firstNumber);
+    }
+    reply[7] = index;
+    PutTocAddress(&reply[8], position, msf);
+    // Relative to INDEX 01; negative (counting down) inside the pregap.
+    std::int32_t relative =
+        static_cast<std::int32_t>(position) - static_cast<std::int32_t>(track->startLba);
+    if (msf) {
+        std::uint32_t magnitude = static_cast<std::uint32_t>(relative < 0 ? -relative : relative);
+        reply[12] = 0;
+        reply[13] = static_cast<std::uint8_t>(magnitude / (60 * 75));
+        reply[14] = static_cast<std::uint8_t>(magnitude / 75 % 60);
+        reply[15] = static_cast<std::uint8_t>(magnitude % 75);
+    } else {
+        PutBe32(&reply[12], static_cast<std::uint32_t>(relative));
+    }
+}
+
 }  // namespace
 
 VirtualDrive::VirtualDrive(DiscImage image, std::function<std::uint64_t()> clockMs)
@@ -267,14 +370,7 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
     const std::uint8_t* cdb = request.cdb;
     const std::uint8_t op = cdb[0];
     std::uint32_t lba = Be32(&cdb[2]);
-    std::uint32_t count = 0;
-    if (op == opcode::kReadCd) {
-        count = (std::uint32_t{cdb[6]} << 16) | Be16(&cdb[7]);
-    } else if (op == opcode::kVendorReadCdda12) {
-        count = Be32(&cdb[6]);
-    } else {
-        count = Be16(&cdb[7]);
-    }
+    const std::uint32_t count = ReadFrameCount(cdb);
     if (trayOpen_)
         return TrayOpenReply();
     if (op == opcode::kRead10 && (cdb[1] & 0x08)) {
@@ -294,54 +390,16 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
     if (count == 0 || fields == 0)
         return Good();
 
-    // Size of each frame's reply; checked for the whole range before anything is written.
-    std::size_t total = 0;
-    bool anyData = false;
-    std::vector<std::uint32_t> sizes;
-    sizes.reserve(count);
-    for (std::uint32_t i = 0; i < count;) {
-        const ImageTrack* track = image_.TrackAt(lba + i);
-        const ImageTrack* next = track + 1;
-        std::uint32_t spanEnd = next < image_.tracks.data() + image_.tracks.size()
-                                    ? (next->hasIndex0 ? next->indexLbas.front() : next->startLba)
-                                    : image_.leadout;
-        std::uint32_t span = std::min(count - i, spanEnd - (lba + i));
-        std::uint32_t size = kRawSectorSize;
-        if (track->IsData()) {
-            anyData = true;
-            if (expectedType == 1)
-                return Illegal(kAscIllegalModeForTrack);
-            if ((fields & 0xF8) == 0x10) {
-                size = kMode1UserSize;
-            } else if ((fields & 0xF8) != 0xF8) {
-                return Illegal();
-            }
-        } else if (expectedType >= 2) {
-            return Illegal(kAscIllegalModeForTrack);
-        }
-        sizes.insert(sizes.end(), span, size);
-        total += std::size_t{span} * size;
-        i += span;
-    }
-    if (!WantsData(request) || request.dataLength < total)
+    ReadLayout layout;
+    if (std::optional<ScsiReply> refused =
+            LayOutRead(image_, lba, count, fields, expectedType, layout))
+        return *refused;
+    if (!WantsData(request) || request.dataLength < layout.total)
         return Illegal();
 
-    std::uint32_t good = count;
-    for (const VirtualDriveFaults::Range& bad : faults_.unreadable) {
-        if (bad.count == 0)
-            continue;
-        if (bad.first < lba + good && bad.first + bad.count > lba) {
-            good = std::min(good, bad.first > lba ? bad.first - lba : 0);
-        }
-    }
-    bool transient = faults_.transientReadFailures > 0;
-    if (transient) {
-        --faults_.transientReadFailures;
-        good = 0;
-    }
-
+    const std::uint32_t good = ReadableFrames(lba, count);
     std::size_t written = 0;
-    if (!anyData) {
+    if (!layout.anyData) {
         const bool cached =
             good > 0 && faults_.cacheFrames > 0 && cache_.Lookup(lba, good, request.data);
         if (good > 0 && !cached) {
@@ -350,27 +408,31 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
             cache_.Store(lba, good, request.data, faults_.cacheFrames);
         }
         written = std::size_t{good} * kRawSectorSize;
-    } else {
-        std::vector<std::uint8_t> frame(kRawSectorSize);
-        for (std::uint32_t i = 0; i < good; ++i) {
-            std::uint32_t at = lba + i;
-            if (!image_.ReadFrames(at, 1, frame.data())) {
-                return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &at, written);
-            }
-            if (sizes[i] == kMode1UserSize) {
-                std::memcpy(request.data + written, frame.data() + kMode1UserOffset,
-                            kMode1UserSize);
-            } else {
-                std::memcpy(request.data + written, frame.data(), kRawSectorSize);
-            }
-            written += sizes[i];
-        }
+    } else if (std::optional<ScsiReply> failed =
+                   ReadMixedFrames(image_, lba, good, layout.sizes, request.data, written)) {
+        return *failed;
     }
     if (good < count) {
         std::uint32_t badLba = lba + good;
         return Check(kSenseMediumError, kAscUnrecoveredRead, 0, &badLba, written);
     }
     return Good(written);
+}
+
+std::uint32_t VirtualDrive::ReadableFrames(std::uint32_t lba, std::uint32_t count) {
+    std::uint32_t good = count;
+    for (const VirtualDriveFaults::Range& bad : faults_.unreadable) {
+        if (bad.count == 0)
+            continue;
+        if (bad.first < lba + good && bad.first + bad.count > lba) {
+            good = std::min(good, bad.first > lba ? bad.first - lba : 0);
+        }
+    }
+    if (faults_.transientReadFailures > 0) {
+        --faults_.transientReadFailures;
+        good = 0;
+    }
+    return good;
 }
 
 bool VirtualDrive::ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out) {
@@ -530,30 +592,7 @@ ScsiReply VirtualDrive::ReadSubChannel(const ScsiRequest& request) {
         reply.resize(format == 1 ? 16 : 24, 0);
         reply[4] = format;
         if (format == 1) {
-            const ImageTrack* track = image_.TrackAt(std::min(position, image_.leadout - 1));
-            reply[5] = static_cast<std::uint8_t>(0x10 | track->control);
-            reply[6] = static_cast<std::uint8_t>(track->number);
-            std::uint8_t index = 0;
-            std::size_t firstNumber = track->hasIndex0 ? 0 : 1;
-            for (std::size_t i = 0; i < track->indexLbas.size(); ++i) {
-                if (track->indexLbas[i] <= position)
-                    index = static_cast<std::uint8_t>(i + firstNumber);
-            }
-            reply[7] = index;
-            PutTocAddress(&reply[8], position, msf);
-            // Relative to INDEX 01; negative (counting down) inside the pregap.
-            std::int32_t relative =
-                static_cast<std::int32_t>(position) - static_cast<std::int32_t>(track->startLba);
-            if (msf) {
-                std::uint32_t magnitude =
-                    static_cast<std::uint32_t>(relative < 0 ? -relative : relative);
-                reply[12] = 0;
-                reply[13] = static_cast<std::uint8_t>(magnitude / (60 * 75));
-                reply[14] = static_cast<std::uint8_t>(magnitude / 75 % 60);
-                reply[15] = static_cast<std::uint8_t>(magnitude % 75);
-            } else {
-                PutBe32(&reply[12], static_cast<std::uint32_t>(relative));
-            }
+            PutCurrentPosition(image_, position, msf, reply.data());
         } else if (format == 2 && !image_.catalog.empty()) {
             reply[8] = 0x80;  // MCVal
             std::memcpy(&reply[9], image_.catalog.data(), 13);

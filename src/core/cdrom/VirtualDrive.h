@@ -144,6 +144,9 @@ class VirtualDrive : public ScsiTarget {
     // Audio frames as this drive answers them: shifted by the read offset, then altered
     // by the faults.
     bool ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out);
+    // How many frames from `lba` on read before the first unreadable one; none when a
+    // transient failure is due (it is used up).
+    std::uint32_t ReadableFrames(std::uint32_t lba, std::uint32_t count);
 
     DiscImage image_;
     std::vector<std::uint8_t> cdText_;  // the packs, built once from the sheet

@@ -37,6 +37,19 @@ void LogFileError(const JobContext& context, const BinaryFile& file) {
 
 EncodeFiles::EncodeFiles(JobContext& context, EncodeTask& task) : context_(context), task_(task) {}
 
+void EncodeFiles::Announce(int format) {
+    LogPlain(context_, "正在编码 " + task_.item->name + " ...");
+    if (context_.progressWindow)
+        context_.progressWindow->post(WM_ENCODE_STATUS, format, 0, task_.item->name);
+}
+
+bool EncodeFiles::Begin(int format) {
+    if (!task_.item || !context_.settings)
+        return false;
+    Announce(format);
+    return CreateOutput() && OpenInput(Accept::kCdAudio);
+}
+
 bool EncodeFiles::CreateOutput() {
     inputPath_ = task_.inputPath;
     outputPath_ = task_.outputPath;

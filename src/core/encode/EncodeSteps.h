@@ -1,6 +1,6 @@
 #pragma once
 
-// Steps the MP3 and Ogg Vorbis stages share: naming and opening the files, reading the
+// Steps the encoder stages share: naming and opening the files, reading the
 // WAV header, the free-space test, and the end of an item.
 
 #include <cstdint>
@@ -31,6 +31,15 @@ void LogFileError(const JobContext& context, const BinaryFile& file);
 class EncodeFiles {
   public:
     EncodeFiles(JobContext& context, EncodeTask& task);
+
+    // The "正在编码 <item> ..." line and WM_ENCODE_STATUS with the format's number (0 MP3,
+    // 1 Ogg Vorbis, 3 FLAC, 4 Opus).
+    void Announce(int format);
+
+    // The start of an encode of CD audio: false for a task without an item or a context
+    // without settings; then Announce, CreateOutput and OpenInput of CD audio, false (and
+    // logged) when one fails.
+    bool Begin(int format);
 
     // Creates the file the task's output is written to. Logs and returns false when it
     // cannot be created. An output that would be the input itself is refused.

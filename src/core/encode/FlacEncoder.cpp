@@ -5,22 +5,16 @@
 #include <FLAC/stream_encoder.h>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "core/audio/LoudnessMeter.h"
-#include "core/encode/EncodeItem.h"
+#include "core/encode/EncodeLoop.h"
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/FlacVerifier.h"
-#include "core/encode/TrackReplayGain.h"
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
-#include "core/jobs/MessageTarget.h"
-#include "core/jobs/Messages.h"
-#include "core/platform/TickCount.h"
 #include "core/settings/Settings.h"
 
 namespace korvida {
@@ -173,6 +167,29 @@ void LogEncoderFailure(JobContext& context, const Sink& sink, const FLAC__Stream
                           FLAC__StreamEncoderStateString[state] + ")！");
 }
 
+// The encoder's settings for one file of `totalFrames` frames with the metadata blocks,
+// then its stream opened onto the sink. False after logging.
+bool StartEncoder(JobContext& context, FLAC__StreamEncoder* e, unsigned level,
+                  std::uint64_t totalFrames, MetadataBlocks& metadata, Sink& sink) {
+    // The setters fail only on an encoder already initialised. libFLAC's own verify mode
+    // is left off: the verifier does the same check on a thread of its own.
+    FLAC__stream_encoder_set_compression_level(e, level);
+    FLAC__stream_encoder_set_channels(e, 2);
+    FLAC__stream_encoder_set_bits_per_sample(e, 16);
+    FLAC__stream_encoder_set_sample_rate(e, 44100);
+    FLAC__stream_encoder_set_total_samples_estimate(e, totalFrames);
+    FLAC__stream_encoder_set_metadata(e, metadata.blocks().data(),
+                                      static_cast<uint32_t>(metadata.blocks().size()));
+    if (FLAC__stream_encoder_init_stream(e, WriteBytes, SeekTo, Tell, nullptr, &sink) ==
+        FLAC__STREAM_ENCODER_INIT_STATUS_OK)
+        return true;
+    if (sink.failed)
+        LogFileError(context, sink.output);
+    else
+        LogPlain(context, "错误: 初始化 FLAC 编码器错误！");
+    return false;
+}
+
 }  // namespace
 
 unsigned FlacLevel(int level) {
@@ -180,22 +197,12 @@ unsigned FlacLevel(int level) {
 }
 
 int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
-    if (!task.item || !context.settings)
-        return 0;
-    EncodeItem& item = *task.item;
-    const Settings& settings = *context.settings;
-
-    LogPlain(context, "正在编码 " + item.name + " ...");
-    if (context.progressWindow)
-        context.progressWindow->post(WM_ENCODE_STATUS, 3, 0, item.name);
-
     EncodeFiles files(context, task);
-    if (!files.CreateOutput() || !files.OpenInput(EncodeFiles::Accept::kCdAudio) ||
-        !files.HasRoomForOutput())
+    if (!files.Begin(3) || !files.HasRoomForOutput())
         return 0;
-    BinaryFile& input = files.input();
-    const std::uint64_t length = files.dataLength();
-    const std::uint64_t totalFrames = length / 4;  // an incomplete last frame is dropped
+    const Settings& settings = *context.settings;
+    const std::uint64_t totalFrames =
+        files.dataLength() / 4;  // an incomplete last frame is dropped
 
     // Declared before the encoder: they outlive it, whose deletion may still write.
     MetadataBlocks metadata;
@@ -207,93 +214,43 @@ int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
         return 0;
     }
     FLAC__StreamEncoder* e = encoder.get();
-    // The setters fail only on an encoder already initialised. libFLAC's own verify mode
-    // is left off: the verifier does the same check on a thread of its own.
-    FLAC__stream_encoder_set_compression_level(e, FlacLevel(settings.FlacLevel));
-    FLAC__stream_encoder_set_channels(e, 2);
-    FLAC__stream_encoder_set_bits_per_sample(e, 16);
-    FLAC__stream_encoder_set_sample_rate(e, 44100);
-    FLAC__stream_encoder_set_total_samples_estimate(e, totalFrames);
-    FLAC__stream_encoder_set_metadata(e, metadata.blocks().data(),
-                                      static_cast<uint32_t>(metadata.blocks().size()));
-    if (FLAC__stream_encoder_init_stream(e, WriteBytes, SeekTo, Tell, nullptr, &sink) !=
-        FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
-        if (sink.failed)
-            LogFileError(context, sink.output);
-        else
-            LogPlain(context, "错误: 初始化 FLAC 编码器错误！");
+    if (!StartEncoder(context, e, FlacLevel(settings.FlacLevel), totalFrames, metadata, sink))
         return 0;
-    }
 
-    if (!StartTrackMeter(context, task, files.wav().format))
+    EncodeLoop loop(context, task, files);
+    if (!loop.Allocate(kReadFrames * 4))
         return 0;
-    std::uint64_t done = 0;
-    bool cancelled = false;
-    std::vector<std::uint8_t> bytes(kReadFrames * 4);
     std::vector<FLAC__int32> samples(kReadFrames * 2);
-    std::uint32_t reads = 0;
-    const std::uint32_t loopStart = TickCount();
-    if (!input.Seek(files.wav().dataOffset)) {
-        LogFileError(context, input);
-        return 0;
-    }
-    while (done / 4 < totalFrames) {
-        if (ConsumeCancelRequest(context)) {
-            if (FirstToReportCancel(context))
-                LogPlain(context, "用户取消操作。");
-            cancelled = true;
-            context.aborted = true;
-            sink.abandoned = true;  // the encoder's last frames are not written
-            break;
-        }
-        // Reads stop at the end of the data chunk: chunks after it are not samples.
-        const auto want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), totalFrames * 4 - done));
-        const std::int64_t got = input.Read(bytes.data(), want);
-        if (got < 0) {
-            LogFileError(context, input);
-            return 0;
-        }
-        if (got == 0) {
-            LogFormatted(context, "错误: 不能读取文件 " + files.inputPath() + "！");
-            return 0;
-        }
-        const std::size_t frames = static_cast<std::size_t>(got) / 4;
-        for (std::size_t i = 0; i < frames * 2; ++i)
-            samples[i] = static_cast<std::int16_t>(
-                static_cast<std::uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8)));
-        if (task.loudness)  // the WAV's little-endian samples are the host's
-            task.loudness->Add(reinterpret_cast<const std::int16_t*>(bytes.data()), frames);
+    const auto encode = [&](std::size_t bytes) {
+        const std::size_t frames = bytes / 4;
+        std::copy_n(loop.samples(), frames * 2, samples.begin());
         verifier.Expect(samples.data(), frames * 2);
-        if (!FLAC__stream_encoder_process_interleaved(e, samples.data(),
-                                                      static_cast<uint32_t>(frames))) {
-            LogEncoderFailure(context, sink, e, "FLAC__stream_encoder_process_interleaved");
+        if (FLAC__stream_encoder_process_interleaved(e, samples.data(),
+                                                     static_cast<uint32_t>(frames)))
+            return true;
+        LogEncoderFailure(context, sink, e, "FLAC__stream_encoder_process_interleaved");
+        return false;
+    };
+    const EncodeLoopEnd end = loop.Run(totalFrames * 4, kReadsPerProgress, encode);
+    if (end == EncodeLoopEnd::kFailed)
+        return 0;
+    const bool cancelled = end == EncodeLoopEnd::kCancelled;
+    if (cancelled) {
+        sink.abandoned = true;  // the encoder's last frames are not written
+    } else {
+        // Finishing writes the last frames, checks them, and rewrites STREAMINFO (sample
+        // count, MD5) and the seek table at the start of the file.
+        if (!FLAC__stream_encoder_finish(e)) {
+            LogEncoderFailure(context, sink, e, "FLAC__stream_encoder_finish");
             return 0;
         }
-        done += frames * 4;
-        if (++reads % kReadsPerProgress == 0 && context.progressWindow)
-            context.progressWindow->post(WM_ENCODE_PROGRESS, PerMille(done, length),
-                                         static_cast<std::intptr_t>(TickCount() - loopStart));
-    }
-    // Finishing writes the last frames, checks them, and rewrites STREAMINFO (sample
-    // count, MD5) and the seek table at the start of the file.
-    if (!cancelled && !FLAC__stream_encoder_finish(e)) {
-        LogEncoderFailure(context, sink, e, "FLAC__stream_encoder_finish");
-        return 0;
-    }
-    if (!cancelled && verifier.Finish() != FlacVerifier::Result::kSame) {
-        LogPlain(context, "错误: FLAC 校验失败，编码结果与原始采样不符！");
-        return 0;
+        if (verifier.Finish() != FlacVerifier::Result::kSame) {
+            LogPlain(context, "错误: FLAC 校验失败，编码结果与原始采样不符！");
+            return 0;
+        }
     }
     encoder.reset();
-    if (!files.output().Close() && !cancelled) {
-        LogFileError(context, files.output());
-        return 0;
-    }
-    if (!cancelled && !TagTrackReplayGain(context, task, files, TagFormat::kFlac))
-        return 0;
-    input.Close();
-    return files.Finish(cancelled, loopStart) ? 1 : 0;
+    return loop.Finish(cancelled, TagFormat::kFlac);
 }
 
 }  // namespace korvida

@@ -170,6 +170,32 @@ void ParseQueryReply(std::string_view reply, FreedbRequest& request) {
     }
 }
 
+namespace {
+
+// "210 rock 7a0b5c09 …": the category is the first word after the code.
+std::string ReplyCategory(std::string_view status) {
+    std::string_view afterCode = TrimLeft(status.substr(status.size() < 3 ? status.size() : 3));
+    afterCode = TrimRight(afterCode.substr(0, afterCode.find(' ')));
+    return FieldText(afterCode, FreedbReadResult::kDiscTitleSize);
+}
+
+// A comment line "# Revision: n" gives the entry's revision.
+void ReadRevision(std::string_view comment, FreedbRequest& request) {
+    constexpr std::string_view kRevision = "# Revision: ";
+    const std::size_t at = comment.find(kRevision);
+    long long number = 0;
+    if (at != std::string_view::npos &&
+        ReadFreedbInt(comment.substr(at + kRevision.size()), number)) {
+        // The revision travels in 16 bits of the completion message.
+        request.revision = static_cast<std::uint16_t>(number < 0        ? 0
+                                                      : number > 0xFFFF ? 0xFFFF
+                                                                        : number);
+        request.hasRevision = 1;
+    }
+}
+
+}  // namespace
+
 void ParseReadReply(std::string_view reply, FreedbRequest& request) {
     request.hasRevision = 0;
     request.serverError = ServerErrorLine(reply);
@@ -186,14 +212,7 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
     LineReader lines(text);
     std::string_view line;
     lines.Next(line);
-    {
-        // "210 rock 7a0b5c09 …": the category is the first word after the code.
-        const std::string status = ReplyLineToUtf8(line, charset);
-        std::string_view afterCode = std::string_view(status);
-        afterCode = TrimLeft(afterCode.substr(afterCode.size() < 3 ? afterCode.size() : 3));
-        afterCode = TrimRight(afterCode.substr(0, afterCode.find(' ')));
-        request.readResult.category = FieldText(afterCode, FreedbReadResult::kDiscTitleSize);
-    }
+    request.readResult.category = ReplyCategory(ReplyLineToUtf8(line, charset));
 
     std::array<std::string, TITLE_SLOTS> titles;
     int highest = -1;  // no TTITLE line yet
@@ -210,17 +229,7 @@ void ParseReadReply(std::string_view reply, FreedbRequest& request) {
         if (entry.empty())  // a line cut inside its only character
             continue;
         if (entry.front() == '#') {
-            constexpr std::string_view kRevision = "# Revision: ";
-            const std::size_t at = entry.find(kRevision);
-            long long number = 0;
-            if (at != std::string_view::npos &&
-                ReadFreedbInt(entry.substr(at + kRevision.size()), number)) {
-                // The revision travels in 16 bits of the completion message.
-                request.revision = static_cast<std::uint16_t>(number < 0        ? 0
-                                                              : number > 0xFFFF ? 0xFFFF
-                                                                                : number);
-                request.hasRevision = 1;
-            }
+            ReadRevision(entry, request);
         } else if (StartsWith(entry, "DTITLE")) {
             // A DTITLE continued over several lines is joined like a title.
             if (KeywordValue(entry, value) && discTitle.size() < FreedbReadResult::kDiscTitleSize) {

@@ -344,6 +344,112 @@ bool IsRedirect(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+// The request's header lines as libcurl takes them. False when memory ran out.
+bool BuildHeaders(const HttpRequest& request, std::unique_ptr<curl_slist, ListDeleter>& headers) {
+    for (const std::string& line : request.headers) {
+        curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
+        if (!grown)
+            return false;
+        (void)headers.release();
+        headers.reset(grown);
+    }
+    return true;
+}
+
+// What stays the same for every hop of an exchange.
+void SetOptions(CURL* e, const HttpRequest& request, Transfer& transfer, curl_slist* headers) {
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeoutMs));
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "");
+    if (!request.userAgent.empty())
+        curl_easy_setopt(e, CURLOPT_USERAGENT, request.userAgent.c_str());
+    if (headers)
+        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBytes));
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, OnOpenSocket);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, &transfer);
+    SetProxy(e, request.proxySettings);
+}
+
+// Runs one hop's transfer to its end. The multi interface so that a quiet connection
+// still wakes up every slice: the progress callback alone runs only about once a second
+// while nothing arrives. `cancelled` when the request's cancel event ended it.
+CURLcode Perform(CURLM* multi, CURL* e, const HttpRequest& request, bool& cancelled) {
+    curl_multi_add_handle(multi, e);
+    CURLcode result = CURLE_OK;
+    cancelled = false;
+    for (;;) {
+        int running = 0;
+        const CURLMcode step = curl_multi_perform(multi, &running);
+        if (step != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE)
+                    result = message->data.result;
+            }
+            break;
+        }
+        if (Cancelled(request)) {
+            cancelled = true;
+            break;
+        }
+        curl_multi_poll(multi, nullptr, 0, kSliceMs, nullptr);
+    }
+    curl_multi_remove_handle(multi, e);
+    return result;
+}
+
+// How a hop's transfer failed, in the user's words; none when it brought an answer.
+std::optional<HttpResponse> HopFailure(CURLcode result, bool cancelled, const Transfer& transfer,
+                                       CURL* e, const HttpRequest& request, const std::string& url,
+                                       const std::string& host) {
+    if (cancelled || result == CURLE_ABORTED_BY_CALLBACK)
+        return Fail(HttpResponse::Outcome::kCancelled, CancelledText());
+    if (transfer.refused)
+        return Fail(HttpResponse::Outcome::kFailed, LoopbackOnlyText(url));
+    if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+        return Fail(HttpResponse::Outcome::kTooLarge,
+                    FormatText("服务器 %s 的回应太长 (最多 %lld 字节)。", host.c_str(),
+                               static_cast<long long>(request.maxBytes)));
+    }
+    if (result == CURLE_OPERATION_TIMEDOUT)
+        return Fail(HttpResponse::Outcome::kTimedOut, ErrorTextFor(result, e, request, url, host));
+    if (result != CURLE_OK)
+        return Fail(HttpResponse::Outcome::kFailed, ErrorTextFor(result, e, request, url, host));
+    return std::nullopt;
+}
+
+// The answer of the last hop, whatever its status: the body, its type, and a busy
+// server's Retry-After.
+HttpResponse Answer(CURL* e, long status, Transfer& transfer, const std::string& url,
+                    const std::string& host) {
+    HttpResponse response;
+    response.outcome = HttpResponse::Outcome::kOk;
+    response.status = status;
+    const char* contentType = nullptr;
+    if (curl_easy_getinfo(e, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
+        response.contentType = contentType;
+    response.effectiveUrl = url;
+    curl_off_t retryAfter = 0;
+    if (curl_easy_getinfo(e, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK)
+        response.retryAfterSeconds = static_cast<long long>(retryAfter);
+    response.body = std::move(transfer.body);
+    if (!response.Ok())
+        response.errorText = FormatText("服务器 %s 回应 HTTP %ld。", host.c_str(), response.status);
+    return response;
+}
+
 // One exchange, redirects followed here (not by libcurl), so that each hop's URL is
 // checked before it is resolved and every error names the hop that failed.
 HttpResponse Exchange(const HttpRequest& request) {
@@ -357,33 +463,10 @@ HttpResponse Exchange(const HttpRequest& request) {
     transfer.request = &request;
     transfer.loopbackOnly = LoopbackOnly();
     std::unique_ptr<curl_slist, ListDeleter> headers;
-    for (const std::string& line : request.headers) {
-        curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
-        if (!grown)
-            return Fail(HttpResponse::Outcome::kFailed, "网络错误：内存不足。");
-        (void)headers.release();
-        headers.reset(grown);
-    }
-
+    if (!BuildHeaders(request, headers))
+        return Fail(HttpResponse::Outcome::kFailed, "网络错误：内存不足。");
     CURL* e = easy.get();
-    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeoutMs));
-    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "");
-    if (!request.userAgent.empty())
-        curl_easy_setopt(e, CURLOPT_USERAGENT, request.userAgent.c_str());
-    if (headers)
-        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBytes));
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnBody);
-    curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(e, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, OnOpenSocket);
-    curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, &transfer);
-    SetProxy(e, request.proxySettings);
+    SetOptions(e, request, transfer, headers.get());
 
     std::optional<Clock::time_point> end;  // the whole exchange's, from its first hop
     for (int hop = 0;; ++hop) {
@@ -406,80 +489,27 @@ HttpResponse Exchange(const HttpRequest& request) {
         transfer.refused = false;
         curl_easy_setopt(e, CURLOPT_URL, url.c_str());
         curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
-
-        // The multi interface so that a quiet connection still wakes up every slice: the
-        // progress callback alone runs only about once a second while nothing arrives.
-        curl_multi_add_handle(multi.get(), e);
-        CURLcode result = CURLE_OK;
         bool cancelled = false;
-        for (;;) {
-            int running = 0;
-            const CURLMcode step = curl_multi_perform(multi.get(), &running);
-            if (step != CURLM_OK) {
-                result = CURLE_FAILED_INIT;
-                break;
-            }
-            if (running == 0) {
-                int queued = 0;
-                while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
-                    if (message->msg == CURLMSG_DONE)
-                        result = message->data.result;
-                }
-                break;
-            }
-            if (Cancelled(request)) {
-                cancelled = true;
-                break;
-            }
-            curl_multi_poll(multi.get(), nullptr, 0, kSliceMs, nullptr);
-        }
-        curl_multi_remove_handle(multi.get(), e);
+        const CURLcode result = Perform(multi.get(), e, request, cancelled);
+        if (std::optional<HttpResponse> failure =
+                HopFailure(result, cancelled, transfer, e, request, url, host))
+            return std::move(*failure);
 
-        if (cancelled || result == CURLE_ABORTED_BY_CALLBACK)
-            return Fail(HttpResponse::Outcome::kCancelled, CancelledText());
-        if (transfer.refused)
-            return Fail(HttpResponse::Outcome::kFailed, LoopbackOnlyText(url));
-        if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
-            return Fail(HttpResponse::Outcome::kTooLarge,
-                        FormatText("服务器 %s 的回应太长 (最多 %lld 字节)。", host.c_str(),
-                                   static_cast<long long>(request.maxBytes)));
-        }
-        if (result == CURLE_OPERATION_TIMEDOUT)
-            return Fail(HttpResponse::Outcome::kTimedOut,
-                        ErrorTextFor(result, e, request, url, host));
-        if (result != CURLE_OK)
-            return Fail(HttpResponse::Outcome::kFailed,
-                        ErrorTextFor(result, e, request, url, host));
-
-        HttpResponse response;
-        response.outcome = HttpResponse::Outcome::kOk;
-        curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &response.status);
+        long status = 0;
+        curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
         const char* location = nullptr;
-        if (IsRedirect(response.status) && request.maxRedirects > 0 &&
-            curl_easy_getinfo(e, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location) {
-            if (hop >= request.maxRedirects)
-                return Fail(HttpResponse::Outcome::kFailed,
-                            ErrorTextFor(CURLE_TOO_MANY_REDIRECTS, e, request, url, host));
-            const std::string next = location;
-            const std::optional<std::string> scheme = UrlPart(next, CURLUPART_SCHEME);
-            if (!scheme || (*scheme != "http" && *scheme != "https"))
-                return Fail(HttpResponse::Outcome::kFailed,
-                            ErrorTextFor(CURLE_UNSUPPORTED_PROTOCOL, e, request, next, host));
-            url = next;
-            continue;
-        }
-        const char* contentType = nullptr;
-        if (curl_easy_getinfo(e, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
-            response.contentType = contentType;
-        response.effectiveUrl = url;
-        curl_off_t retryAfter = 0;
-        if (curl_easy_getinfo(e, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK)
-            response.retryAfterSeconds = static_cast<long long>(retryAfter);
-        response.body = std::move(transfer.body);
-        if (!response.Ok())
-            response.errorText =
-                FormatText("服务器 %s 回应 HTTP %ld。", host.c_str(), response.status);
-        return response;
+        if (!IsRedirect(status) || request.maxRedirects <= 0 ||
+            curl_easy_getinfo(e, CURLINFO_REDIRECT_URL, &location) != CURLE_OK || !location)
+            return Answer(e, status, transfer, url, host);
+        if (hop >= request.maxRedirects)
+            return Fail(HttpResponse::Outcome::kFailed,
+                        ErrorTextFor(CURLE_TOO_MANY_REDIRECTS, e, request, url, host));
+        const std::string next = location;
+        const std::optional<std::string> scheme = UrlPart(next, CURLUPART_SCHEME);
+        if (!scheme || (*scheme != "http" && *scheme != "https"))
+            return Fail(HttpResponse::Outcome::kFailed,
+                        ErrorTextFor(CURLE_UNSUPPORTED_PROTOCOL, e, request, next, host));
+        url = next;
     }
 }
 

@@ -44,6 +44,54 @@ const RipJobItem* ItemOfTrack(const RipJob& job, int index) {
     return nullptr;
 }
 
+// The lines of one audio track's file: its name, number, texts, the flags the TOC gives it,
+// and the frames before it that no file holds (from `gapFrom` on) as its PREGAP.
+std::string TrackLines(const TocDescriptor& d, const RipJobItem& item, const std::string& file,
+                       std::optional<std::uint32_t> gapFrom) {
+    std::string lines = "FILE " + Quoted(file) + " WAVE\n";
+    char line[64];
+    std::snprintf(line, sizeof line, "  TRACK %02u AUDIO\n", d.trackNumber);
+    lines += line;
+    lines += "    TITLE " + Quoted(item.name) + "\n";
+    if (!item.track.Artist.empty())
+        lines += "    PERFORMER " + Quoted(item.track.Artist) + "\n";
+    // Pre-emphasis, copy permission and four channels are the track's own, as the TOC
+    // gives them.
+    std::string flags;
+    if (d.adrControl & 0x02)
+        flags += " DCP";
+    if (d.adrControl & 0x08)
+        flags += " 4CH";
+    if (d.adrControl & 0x01)
+        flags += " PRE";
+    if (!flags.empty())
+        lines += "    FLAGS" + flags + "\n";
+    if (gapFrom && d.lba > *gapFrom)
+        lines += "    PREGAP " + Time(d.lba - *gapFrom) + "\n";
+    return lines + "    INDEX 01 00:00:00\n";
+}
+
+// The lines before the tracks: the disc's id, the program, a word on trimmed tracks, and
+// the album's texts.
+std::string HeaderLines(const RipJob& job, const std::string& program, bool trimmed) {
+    std::string text;
+    std::uint32_t freedbId = 0;
+    if (FreedbDiscIdOfLbaToc(job.disc->rawToc, freedbId)) {
+        char line[64];
+        std::snprintf(line, sizeof line, "REM DISCID %08X\n", freedbId);
+        text += line;
+    }
+    text += "REM COMMENT " + Quoted(program) + "\n";
+    if (trimmed)
+        text += "REM 文件已删除静音，音轨长度是文件的长度，不是光盘 TOC 的长度\n";
+    const TrackInfo& album = job.items.front().track;
+    if (!album.Artist.empty())
+        text += "PERFORMER " + Quoted(album.Artist) + "\n";
+    if (!album.Album.empty())
+        text += "TITLE " + Quoted(album.Album) + "\n";
+    return text;
+}
+
 }  // namespace
 
 CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std::string& program) {
@@ -89,26 +137,7 @@ CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std
         const TrackRange range = disc.trackRanges[i];
         trimmed = trimmed || range.start != item->start || range.end != item->end;
 
-        body += "FILE " + Quoted(file) + " WAVE\n";
-        std::snprintf(line, sizeof line, "  TRACK %02u AUDIO\n", d.trackNumber);
-        body += line;
-        body += "    TITLE " + Quoted(item->name) + "\n";
-        if (!item->track.Artist.empty())
-            body += "    PERFORMER " + Quoted(item->track.Artist) + "\n";
-        // Pre-emphasis, copy permission and four channels are the track's own, as the TOC
-        // gives them.
-        std::string flags;
-        if (d.adrControl & 0x02)
-            flags += " DCP";
-        if (d.adrControl & 0x08)
-            flags += " 4CH";
-        if (d.adrControl & 0x01)
-            flags += " PRE";
-        if (!flags.empty())
-            body += "    FLAGS" + flags + "\n";
-        if (gapFrom && d.lba > *gapFrom)
-            body += "    PREGAP " + Time(d.lba - *gapFrom) + "\n";
-        body += "    INDEX 01 00:00:00\n";
+        body += TrackLines(d, *item, file, gapFrom);
         first = false;
         gapFrom.reset();
     }
@@ -123,22 +152,7 @@ CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std
         return sheet;
     }
 
-    std::string& text = sheet.text;
-    std::uint32_t freedbId = 0;
-    if (FreedbDiscIdOfLbaToc(disc.rawToc, freedbId)) {
-        char line[64];
-        std::snprintf(line, sizeof line, "REM DISCID %08X\n", freedbId);
-        text += line;
-    }
-    text += "REM COMMENT " + Quoted(program) + "\n";
-    if (trimmed)
-        text += "REM 文件已删除静音，音轨长度是文件的长度，不是光盘 TOC 的长度\n";
-    const TrackInfo& album = job.items.front().track;
-    if (!album.Artist.empty())
-        text += "PERFORMER " + Quoted(album.Artist) + "\n";
-    if (!album.Album.empty())
-        text += "TITLE " + Quoted(album.Album) + "\n";
-    text += body;
+    sheet.text = HeaderLines(job, program, trimmed) + body;
     return sheet;
 }
 

@@ -70,30 +70,71 @@ ReadableArea AudioAreaOf(RipJob& job) {
     return AudioAreaAround(ParseTocReply(toc, sizeof toc), job.current->start);
 }
 
+// What every read of one track shares.
+struct TrackReads {
+    TrackReads(RipJob& job, const Settings& settings)
+        : job(job), settings(settings), whole{job.current->start, job.current->end} {}
+
+    RipJob& job;
+    const Settings& settings;
+    TrackRange whole;  // the track as on the disc, before trimming: the checksums' range
+    ReadableArea area;
+    // One buffer for every read of the track, so memory does not grow with its length.
+    std::vector<std::uint8_t> buffer;
+    std::uint32_t firstFrame = 0;  // the first frame a read of the track asks for
+    std::uint32_t endFrame = 0;    // one past the last
+    std::uint32_t t0 = 0;          // when the reads began, for the progress messages
+    // Verification: the checksums of the read the file holds.
+    std::optional<TrackChecksumAccumulator> sums;
+
+    std::uint32_t bufferFrames() const {
+        return static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes);
+    }
+};
+
+// The file a track is read into: a temporary WAV for the encoder, or the WAV the user
+// wants, written beside its name and moved there at the end. Every failure before that
+// deletes it.
+struct TrackFile {
+    TemporaryFile wav;
+    std::string folder;  // keepWav: the output folder with one trailing '/'
+    std::string path;    // the name the user (or the encoder) knows the file by
+    BinaryFile file;
+    PeakMeter peak;  // normalising: the level of what the file holds
+    std::uint32_t bytesWritten = 0;
+
+    // Empties the file for another read of the track: a header and no samples.
+    bool Restart() {
+        peak = PeakMeter();
+        bytesWritten = 0;
+        return file.Close() && file.Open(wav.path(), BinaryFile::Mode::kCreate) &&
+               WriteCdAudioWavHeader(file, 0);
+    }
+};
+
 enum class PassEnd { kDone, kCancelled, kFailed };
 
 // One read of the whole track.
 struct Pass {
-    BinaryFile* file = nullptr;  // null: the test read, which writes nothing
-    PeakMeter* peak = nullptr;   // normalising: the level of what is written
-    bool crc = false;            // test and copy: the CRC32 of the bytes read
+    TrackFile* file = nullptr;  // null: the test read, which writes nothing
+    bool peak = false;          // normalising: the file's level is measured
+    bool crc = false;           // test and copy: the CRC32 of the bytes read
     // Verification: the checksums of the track, fed every chunk of this read.
     TrackChecksumAccumulator* sums = nullptr;
     int progressFrom = 0;  // the per-mille range this read's progress takes
     int progressSpan = 1000;
 
     std::uint32_t crc32 = 0;
-    std::uint32_t bytesWritten = 0;
     std::uint32_t zeroSamples = 0;
     std::vector<std::uint32_t> skipped;  // first frame of every read left out
 };
 
-PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area,
-                 std::vector<std::uint8_t>& buffer, const std::string& path, std::uint32_t t0,
-                 Pass& pass) {
+PassEnd ReadPass(TrackReads& reads, const std::string& path, Pass& pass) {
+    RipJob& job = reads.job;
+    const Settings& settings = reads.settings;
     const RipJobItem& item = *job.current;
-    OffsetReader reader(job.driver, {item.start, item.end}, settings.ReadOffset, area,
-                        static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes), buffer);
+    OffsetReader reader(job.driver, {item.start, item.end}, settings.ReadOffset, reads.area,
+                        reads.bufferFrames(), reads.buffer);
     std::uint32_t crc = 0;
     for (;;) {
         if (ConsumeCancelRequest(job.context)) {
@@ -111,8 +152,7 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
                 return PassEnd::kFailed;
             pass.skipped.push_back(reader.failedFrame());
             if (pass.sums)
-                pass.sums->Skip(reader.failedFrame(),
-                                static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes));
+                pass.sums->Skip(reader.failedFrame(), reads.bufferFrames());
             continue;  // skipped: the file is shorter by this chunk
         }
 
@@ -125,12 +165,12 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
             pass.sums->Feed(pcm, bytes);
         if (pass.file) {
             if (pass.peak)
-                pass.peak->Update(pcm, bytes);
-            if (!pass.file->Write(pcm, bytes)) {
-                LogFileError(job.context, path, pass.file->lastErrorText());
+                pass.file->peak.Update(pcm, bytes);
+            if (!pass.file->file.Write(pcm, bytes)) {
+                LogFileError(job.context, path, pass.file->file.lastErrorText());
                 return PassEnd::kFailed;
             }
-            pass.bytesWritten += static_cast<std::uint32_t>(bytes);
+            pass.file->bytesWritten += static_cast<std::uint32_t>(bytes);
         }
 
         // The chunk's first sample: the figure lags one chunk behind the reads.
@@ -141,7 +181,7 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
         if (job.context.progressWindow)
             job.context.progressWindow->post(WM_EXTRACT_PROGRESS,
                                              static_cast<std::intptr_t>(perMille),
-                                             static_cast<std::intptr_t>(TickCount() - t0));
+                                             static_cast<std::intptr_t>(TickCount() - reads.t0));
     }
     pass.crc32 = crc;
     pass.zeroSamples = reader.zeroSamples();
@@ -150,21 +190,19 @@ PassEnd ReadPass(RipJob& job, const Settings& settings, const ReadableArea& area
 
 // Frames that trimming leaves out of the file are still read, for the checksums only:
 // they describe the track as it is on the disc, whatever the file keeps of it.
-void ReadForChecksums(RipJob& job, const Settings& settings, const ReadableArea& area,
-                      TrackRange range, std::vector<std::uint8_t>& buffer,
-                      TrackChecksumAccumulator& sums) {
+void ReadForChecksums(TrackReads& reads, TrackRange range) {
     if (range.end <= range.start)
         return;
-    const auto chunkFrames = static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes);
-    OffsetReader reader(job.driver, range, settings.ReadOffset, area, chunkFrames, buffer);
+    OffsetReader reader(reads.job.driver, range, reads.settings.ReadOffset, reads.area,
+                        reads.bufferFrames(), reads.buffer);
     for (;;) {
         const OffsetReader::Result got = reader.Next();
         if (got == OffsetReader::Result::kDone)
             return;
         if (got == OffsetReader::Result::kFailed)
-            sums.Skip(reader.failedFrame(), chunkFrames);
+            reads.sums->Skip(reader.failedFrame(), reads.bufferFrames());
         else
-            sums.Feed(reader.data(), reader.bytes());
+            reads.sums->Feed(reader.data(), reader.bytes());
     }
 }
 
@@ -176,6 +214,278 @@ std::string Hex32(std::uint32_t value) {
 
 std::string SignedNumber(int value) {
     return (value > 0 ? "+" : "") + std::to_string(value);
+}
+
+// Makes room for the file: the temporary WAV is made here (a kept WAV gets its name only
+// once the reads can start), and its file system must hold `size` bytes. False after
+// logging.
+bool ReserveOutput(RipJob& job, const Settings& settings, std::uint64_t size, TrackFile& out) {
+    std::string spaceProbe;  // the path whose file system must hold the track
+    if (job.keepWav) {
+        out.folder = OutputBase(settings.OutputFolder);
+        spaceProbe = out.folder;
+    } else {
+        out.wav = TemporaryFile::Create(settings.TEMPDIRECTORY, "PW", ".tmp",
+                                        TemporaryFile::Access::kPrivate);
+        if (!out.wav.owned()) {
+            LogPlain(job.context, "错误: 不能打开临时文件 " +
+                                      NormalizedFolder(settings.TEMPDIRECTORY) + "PW*.tmp！");
+            return false;
+        }
+        spaceProbe = out.wav.path();
+    }
+    const FreeDiskSpace space = FreeSpaceFor(job.context, spaceProbe);
+    if (!HasRoomFor(space, size)) {
+        LogPlain(job.context, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
+        return false;
+    }
+    return true;
+}
+
+// The buffer, the frames the reads may reach, and the warm-up read, which spins the drive
+// up and settles its read position just before the track (its data is thrown away).
+// False after logging.
+bool PrepareReads(TrackReads& reads) {
+    RipJob& job = reads.job;
+    const Settings& settings = reads.settings;
+    const RipJobItem& item = *job.current;
+    const auto bufferFrames = static_cast<std::uint32_t>(std::max(settings.BufferSize, 1));
+    try {
+        reads.buffer.resize(std::size_t{bufferFrames} * kCdFrameBytes);
+    } catch (const std::bad_alloc&) {
+        LogPlain(job.context, "错误: 内存不足！");
+        return false;
+    }
+
+    // Found before the warm-up (a drive may be asked for its TOC), so the warm-up still
+    // settles the drive just before the track's first read.
+    reads.area = AudioAreaOf(job);
+    const OffsetReader plan(nullptr, {item.start, item.end}, settings.ReadOffset, reads.area,
+                            bufferFrames, reads.buffer);
+    reads.firstFrame = plan.firstReadFrame();
+    reads.endFrame = std::max(reads.firstFrame, plan.endFrame());
+
+    const TrackRange warmUp = WarmUpRead(reads.firstFrame, bufferFrames, reads.area);
+    if (warmUp.end > warmUp.start &&
+        !ReadFrames(job.driver, warmUp.start, warmUp.end - warmUp.start, reads.buffer.data())) {
+        LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
+        if (!settings.BoolSkipError)
+            return false;
+    }
+    return true;
+}
+
+// Opens the file under its name, the temporary one or the kept WAV's beside its own, and
+// writes a header of no samples. False after logging.
+bool OpenOutput(RipJob& job, const Settings& settings, TrackFile& out) {
+    if (job.keepWav) {
+        out.path = OutputPath(*job.current, out.folder, RipOutputExtension(kOutputWav), settings);
+        if (!out.path.empty())
+            out.wav = TemporaryFile::CreateBeside(out.path);
+        if (!out.wav.owned() || !out.file.Open(out.wav.path(), BinaryFile::Mode::kCreate)) {
+            LogPlain(job.context, "错误: 不能打开文件 " + out.path + "！");
+            return false;
+        }
+    } else {
+        out.path = out.wav.path();
+        job.tempWavPath = out.path;
+        if (!out.file.Open(out.path, BinaryFile::Mode::kCreate)) {
+            LogPlain(job.context, "错误: 不能打开临时文件 " + out.path + "！");
+            return false;
+        }
+    }
+    if (!WriteCdAudioWavHeader(out.file, 0)) {
+        LogFileError(job.context, out.path, out.file.lastErrorText());
+        return false;
+    }
+    return true;
+}
+
+// Every read after the test read must come from the disc: a drive answering from its
+// cache would repeat a misread and make it look confirmed.
+void DefeatCache(TrackReads& reads) {
+    if (reads.job.driver)
+        reads.job.current->verification.cacheDefeat =
+            reads.job.driver->DefeatCache(reads.firstFrame, reads.endFrame - reads.firstFrame);
+}
+
+// One read of the track into the file. The checksums cover the track as on the disc: the
+// frames trimming cuts off its head are read for them first (those of its tail once the
+// file holds its last read). Every read into the file starts them afresh, so they describe
+// the read the file holds.
+PassEnd CopyRead(TrackReads& reads, TrackFile& out, Pass& copy) {
+    copy.sums = nullptr;
+    if (reads.settings.AccurateRipVerify) {
+        reads.sums.emplace(reads.job.accurateRip.PositionOf(reads.job.current->index),
+                           reads.settings.CtdbVerify != 0);
+        ReadForChecksums(reads, {reads.whole.start, reads.job.current->start});
+        copy.sums = &*reads.sums;
+    }
+    return ReadPass(reads, out.path, copy);
+}
+
+// The index of an earlier read whose CRC32 is the last one's; the count of reads when
+// none is.
+std::size_t AgreeingRead(const std::vector<std::uint32_t>& crcs) {
+    for (std::size_t i = 0; i + 1 < crcs.size(); ++i)
+        if (crcs[i] == crcs.back())
+            return i;
+    return crcs.size();
+}
+
+void LogAgreement(RipJob& job, std::size_t agreed) {
+    const RipJobItem& item = *job.current;
+    const TrackVerification& check = item.verification;
+    if (check.suspicious) {
+        LogPlain(job.context, std::string(kSuspiciousMark) + ": " + item.name + " 的 " +
+                                  std::to_string(check.readCrcs.size()) +
+                                  " 次读取互不一致，文件保存的是最后一次读取！");
+    } else if (check.rereads == 0) {
+        LogPlain(job.context, "测试与复制: 两次读取一致 (CRC32 " + Hex32(check.copyCrc) + ")。");
+    } else {
+        LogPlain(job.context, "测试与复制: 第 " + std::to_string(check.readCrcs.size()) +
+                                  " 次读取与第 " + std::to_string(agreed + 1) +
+                                  " 次读取一致 (CRC32 " + Hex32(check.copyCrc) + ")。");
+    }
+}
+
+// Test and copy after the copy read: a copy that disagrees with the test is read again,
+// each time into the file, until a read agrees with one before it (RetryTimes re-reads at
+// most): the file then holds bytes two reads agree on. Reads that never agree leave the
+// last one in the file and the item suspicious.
+PassEnd ReadUntilTwoAgree(TrackReads& reads, TrackFile& out, Pass& copy) {
+    RipJob& job = reads.job;
+    const RipJobItem& item = *job.current;
+    TrackVerification& check = job.current->verification;
+    check.readCrcs.push_back(copy.crc32);
+    std::size_t agreed = AgreeingRead(check.readCrcs);
+    if (agreed == check.readCrcs.size())
+        LogPlain(job.context, "测试与复制: 测试读取 (CRC32 " + Hex32(check.readCrcs[0]) +
+                                  ") 与复制读取 (CRC32 " + Hex32(copy.crc32) +
+                                  ") 不一致，重新读取。");
+    while (agreed == check.readCrcs.size() && check.rereads < reads.settings.RetryTimes) {
+        ++check.rereads;
+        LogPlain(job.context, "正在重新抓取 " + item.name + " (第 " +
+                                  std::to_string(check.rereads) + " 次) ...");
+        PostRipStep(job, RipStep::kReread, check.rereads);
+        if (!out.Restart()) {
+            LogFileError(job.context, out.path, out.file.lastErrorText());
+            return PassEnd::kFailed;
+        }
+        DefeatCache(reads);
+        copy.skipped.clear();
+        const PassEnd end = CopyRead(reads, out, copy);
+        if (end != PassEnd::kDone)
+            return end;
+        check.readCrcs.push_back(copy.crc32);
+        agreed = AgreeingRead(check.readCrcs);
+    }
+    check.tested = true;
+    check.testCrc = check.readCrcs[0];
+    check.copyCrc = check.readCrcs.back();
+    check.suspicious = agreed == check.readCrcs.size();
+    check.agreedWith = check.suspicious ? -1 : static_cast<int>(agreed);
+    LogAgreement(job, agreed);
+    return PassEnd::kDone;
+}
+
+// Reads the track into the file: with test and copy, a test read first, which writes
+// nothing (its CRC32 is what the copy must match), and after the copy the re-reads until
+// two reads agree. Then the checksums are completed and the item's verification keeps
+// what the read in the file met.
+PassEnd ReadTrack(TrackReads& reads, TrackFile& out) {
+    RipJob& job = reads.job;
+    const Settings& settings = reads.settings;
+    RipJobItem& item = *job.current;
+    TrackVerification& check = item.verification;
+    const bool testAndCopy = settings.TestAndCopy != 0;
+    reads.t0 = TickCount();
+
+    PassEnd end = PassEnd::kDone;
+    if (testAndCopy) {
+        LogPlain(job.context, "正在测试 " + item.name + " ...");
+        PostRipStep(job, RipStep::kTestRead);
+        Pass test;
+        test.crc = true;
+        test.progressSpan = 500;
+        end = ReadPass(reads, out.path, test);
+        if (end == PassEnd::kFailed)
+            return end;
+        check.readCrcs.push_back(test.crc32);
+    }
+
+    Pass copy;
+    copy.file = &out;
+    copy.peak = settings.Normalize != 0;
+    copy.crc = testAndCopy;
+    copy.progressFrom = testAndCopy ? 500 : 0;
+    copy.progressSpan = testAndCopy ? 500 : 1000;
+    if (end == PassEnd::kDone) {
+        if (testAndCopy) {
+            DefeatCache(reads);
+            PostRipStep(job, RipStep::kCopyRead);
+        }
+        LogPlain(job.context, "正在抓取 " + item.name + " ...");
+        end = CopyRead(reads, out, copy);
+        if (testAndCopy && end == PassEnd::kDone)
+            end = ReadUntilTwoAgree(reads, out, copy);
+        if (end == PassEnd::kFailed)
+            return end;
+    }
+
+    check.offsetZeroSamples = copy.zeroSamples;
+    check.skippedSectors = copy.skipped;
+    if (reads.sums && end == PassEnd::kDone) {
+        ReadForChecksums(reads, {item.end, reads.whole.end});
+        StoreTrackChecksums(job, *reads.sums, reads.whole, settings.Normalize != 0);
+    }
+    if (copy.zeroSamples > 0)
+        LogPlain(job.context, "读取偏移 " + SignedNumber(settings.ReadOffset) + ": " +
+                                  std::to_string(copy.zeroSamples) +
+                                  " 个采样在光盘之外，以零填充。");
+    if (job.context.progressWindow)
+        job.context.progressWindow->post(WM_EXTRACT_PROGRESS, 1000,
+                                         static_cast<std::intptr_t>(TickCount() - reads.t0));
+    return end;
+}
+
+// After the reads: the header tells the file's size, the file is normalised when the
+// settings ask, and a kept WAV takes its name (a cancelled one too: it is well-formed
+// and holds the frames read so far) while a temporary one is left to the encoder. False
+// after logging.
+bool FinishOutput(RipJob& job, const Settings& settings, TrackFile& out, bool cancelled) {
+    if (!WriteCdAudioWavHeader(out.file, out.bytesWritten) || !out.file.Close()) {
+        LogFileError(job.context, out.path, out.file.lastErrorText());
+        return false;
+    }
+    if (settings.Normalize != 0) {
+        if (job.context.progressWindow)
+            job.context.progressWindow->send(
+                WM_ITEM_STATUS, 1, 0, job.keepWav ? out.path : std::string(kTemporaryWaveName));
+        // A silent track has no gain (peak 0); ApplyGain then leaves it as it is.
+        const double gain = NormalizeGain(settings.NormalizeRatio, out.peak.Peak()).value_or(0.0);
+        // The track counts as extracted whatever the gain pass says, but a cancel seen
+        // there cancels the track: the rip thread stops at once, so no encoder stage would
+        // ever read or delete the temporary file.
+        ApplyGain(job.context.progressWindow, out.wav.path(), gain, job.context);
+        if (job.context.aborted)
+            cancelled = true;
+    }
+    RipJobItem& item = *job.current;
+    if (job.keepWav) {
+        std::string error;
+        if (!out.wav.MoveTo(out.path, &error)) {
+            LogFileError(job.context, out.path, error);
+            return false;
+        }
+        item.outputPath = out.path;
+        item.outputFolder = out.folder;
+    } else if (!cancelled) {
+        out.wav.Keep();  // the encoder's input, deleted by the encoder
+    }
+    if (!cancelled)
+        LogPlain(job.context, "抓取 " + item.name + " 完成！");
+    return true;
 }
 
 }  // namespace
@@ -205,8 +515,7 @@ TrackRange WarmUpRead(std::uint32_t firstFrame, std::uint32_t bufferFrames, Read
 int Extract(RipJob& job, const Settings& settings) {
     RipJobItem& item = *job.current;
     item.startTick = TickCount();
-    const TrackRange whole{item.start, item.end};  // the checksums' range, before trimming
-
+    TrackReads reads(job, settings);
     if (settings.DeleteSilence) {
         const TrackRange trimmed =
             TrimSilence({item.start, item.end}, settings.LeadingFrame, settings.TrailingFrame);
@@ -214,258 +523,15 @@ int Extract(RipJob& job, const Settings& settings) {
         item.end = trimmed.end;
     }
     const std::uint32_t frames = item.end > item.start ? item.end - item.start : 0;
-    const std::uint64_t size = std::uint64_t{frames} * kCdFrameBytes;
 
-    // The file being written: a temporary WAV for the encoder (made here), or the WAV the
-    // user wants, written beside its name and moved there at the end. Every failure
-    // return below deletes it.
-    TemporaryFile wav;
-    std::string folder;      // keepWav: the output folder with one trailing '/'
-    std::string spaceProbe;  // the path whose file system must hold the track
-    if (job.keepWav) {
-        folder = OutputBase(settings.OutputFolder);
-        spaceProbe = folder;
-    } else {
-        wav = TemporaryFile::Create(settings.TEMPDIRECTORY, "PW", ".tmp",
-                                    TemporaryFile::Access::kPrivate);
-        if (!wav.owned()) {
-            LogPlain(job.context, "错误: 不能打开临时文件 " +
-                                      NormalizedFolder(settings.TEMPDIRECTORY) + "PW*.tmp！");
-            return 0;
-        }
-        spaceProbe = wav.path();
-    }
-
-    const FreeDiskSpace space = FreeSpaceFor(job.context, spaceProbe);
-    if (!HasRoomFor(space, size)) {
-        LogPlain(job.context, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
+    TrackFile out;
+    if (!ReserveOutput(job, settings, std::uint64_t{frames} * kCdFrameBytes, out) ||
+        !PrepareReads(reads) || !OpenOutput(job, settings, out))
         return 0;
-    }
-
-    // One buffer for every read of the track, so memory does not grow with its length.
-    const auto bufferFrames = static_cast<std::uint32_t>(std::max(settings.BufferSize, 1));
-    std::vector<std::uint8_t> buffer;
-    try {
-        buffer.resize(std::size_t{bufferFrames} * kCdFrameBytes);
-    } catch (const std::bad_alloc&) {
-        LogPlain(job.context, "错误: 内存不足！");
+    const PassEnd end = ReadTrack(reads, out);
+    if (end == PassEnd::kFailed)
         return 0;
-    }
-
-    // Frames the reads may reach; found before the warm-up (a drive may be asked for its
-    // TOC), so the warm-up still settles the drive just before the track's first read.
-    const ReadableArea area = AudioAreaOf(job);
-
-    // Spins the drive up and settles its read position just before the track; the data
-    // is thrown away.
-    const std::uint32_t firstFrame = OffsetReader(nullptr, {item.start, item.end},
-                                                  settings.ReadOffset, area, bufferFrames, buffer)
-                                         .firstReadFrame();
-    const TrackRange warmUp = WarmUpRead(firstFrame, bufferFrames, area);
-    if (warmUp.end > warmUp.start &&
-        !ReadFrames(job.driver, warmUp.start, warmUp.end - warmUp.start, buffer.data())) {
-        LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
-        if (!settings.BoolSkipError)
-            return 0;
-    }
-
-    std::string path;  // the name the user (or the encoder) knows the file by
-    BinaryFile file;
-    if (job.keepWav) {
-        path = OutputPath(item, folder, RipOutputExtension(kOutputWav), settings);
-        if (!path.empty())
-            wav = TemporaryFile::CreateBeside(path);
-        if (!wav.owned() || !file.Open(wav.path(), BinaryFile::Mode::kCreate)) {
-            LogPlain(job.context, "错误: 不能打开文件 " + path + "！");
-            return 0;
-        }
-    } else {
-        path = wav.path();
-        job.tempWavPath = path;
-        if (!file.Open(path, BinaryFile::Mode::kCreate)) {
-            LogPlain(job.context, "错误: 不能打开临时文件 " + path + "！");
-            return 0;
-        }
-    }
-    if (!WriteCdAudioWavHeader(file, 0)) {
-        LogFileError(job.context, path, file.lastErrorText());
-        return 0;
-    }
-
-    const std::uint32_t t0 = TickCount();
-    const bool testAndCopy = settings.TestAndCopy != 0;
-    TrackVerification& check = item.verification;
-    bool cancelled = false;
-
-    // Test and copy: the test read writes nothing; its CRC32 is what the copy must match.
-    if (testAndCopy) {
-        LogPlain(job.context, "正在测试 " + item.name + " ...");
-        PostRipStep(job, RipStep::kTestRead);
-        Pass test;
-        test.crc = true;
-        test.progressSpan = 500;
-        const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, test);
-        if (end == PassEnd::kFailed)
-            return 0;
-        cancelled = end == PassEnd::kCancelled;
-        check.readCrcs.push_back(test.crc32);
-    }
-
-    // The checksums cover the track as on the disc: the frames trimming cuts off its head
-    // are read for them first, those of its tail at the end. Every read into the file
-    // starts them afresh, so they describe the read the file holds.
-    std::optional<TrackChecksumAccumulator> sums;
-    auto startChecksums = [&] {
-        if (!settings.AccurateRipVerify)
-            return;
-        sums.emplace(job.accurateRip.PositionOf(item.index), settings.CtdbVerify != 0);
-        ReadForChecksums(job, settings, area, {whole.start, item.start}, buffer, *sums);
-    };
-
-    const bool normalize = settings.Normalize != 0;
-    PeakMeter peak;
-    Pass copy;
-    copy.file = &file;
-    copy.peak = normalize ? &peak : nullptr;
-    copy.crc = testAndCopy;
-    copy.progressFrom = testAndCopy ? 500 : 0;
-    copy.progressSpan = testAndCopy ? 500 : 1000;
-    // Every read after the test read must come from the disc: a drive answering from its
-    // cache would repeat a misread and make it look confirmed.
-    const std::uint32_t endFrame =
-        std::max(firstFrame, OffsetReader(nullptr, {item.start, item.end}, settings.ReadOffset,
-                                          area, bufferFrames, buffer)
-                                 .endFrame());
-    auto defeatCache = [&] {
-        if (job.driver)
-            check.cacheDefeat = job.driver->DefeatCache(firstFrame, endFrame - firstFrame);
-    };
-    if (!cancelled) {
-        if (testAndCopy) {
-            defeatCache();
-            PostRipStep(job, RipStep::kCopyRead);
-        }
-        LogPlain(job.context, "正在抓取 " + item.name + " ...");
-        startChecksums();
-        copy.sums = sums ? &*sums : nullptr;
-        const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, copy);
-        if (end == PassEnd::kFailed)
-            return 0;
-        cancelled = end == PassEnd::kCancelled;
-    }
-
-    // A copy that disagrees with the test is read again, each time into the file, until a
-    // read agrees with one before it: the file then holds bytes two reads agree on.
-    if (testAndCopy && !cancelled) {
-        check.readCrcs.push_back(copy.crc32);
-        auto agreeing = [&check]() -> std::size_t {
-            const std::uint32_t last = check.readCrcs.back();
-            for (std::size_t i = 0; i + 1 < check.readCrcs.size(); ++i)
-                if (check.readCrcs[i] == last)
-                    return i;
-            return check.readCrcs.size();
-        };
-        std::size_t agreed = agreeing();
-        if (agreed == check.readCrcs.size())
-            LogPlain(job.context, "测试与复制: 测试读取 (CRC32 " + Hex32(check.readCrcs[0]) +
-                                      ") 与复制读取 (CRC32 " + Hex32(copy.crc32) +
-                                      ") 不一致，重新读取。");
-        while (agreed == check.readCrcs.size() && check.rereads < settings.RetryTimes) {
-            ++check.rereads;
-            LogPlain(job.context, "正在重新抓取 " + item.name + " (第 " +
-                                      std::to_string(check.rereads) + " 次) ...");
-            PostRipStep(job, RipStep::kReread, check.rereads);
-            if (!file.Close() || !file.Open(wav.path(), BinaryFile::Mode::kCreate) ||
-                !WriteCdAudioWavHeader(file, 0)) {
-                LogFileError(job.context, path, file.lastErrorText());
-                return 0;
-            }
-            peak = PeakMeter();
-            defeatCache();
-            copy.bytesWritten = 0;
-            copy.skipped.clear();
-            startChecksums();
-            copy.sums = sums ? &*sums : nullptr;
-            const PassEnd end = ReadPass(job, settings, area, buffer, path, t0, copy);
-            if (end == PassEnd::kFailed)
-                return 0;
-            if (end == PassEnd::kCancelled) {
-                cancelled = true;
-                break;
-            }
-            check.readCrcs.push_back(copy.crc32);
-            agreed = agreeing();
-        }
-        if (!cancelled) {
-            check.tested = true;
-            check.testCrc = check.readCrcs[0];
-            check.copyCrc = check.readCrcs.back();
-            check.suspicious = agreed == check.readCrcs.size();
-            check.agreedWith = check.suspicious ? -1 : static_cast<int>(agreed);
-            if (check.suspicious) {
-                LogPlain(job.context, std::string(kSuspiciousMark) + ": " + item.name + " 的 " +
-                                          std::to_string(check.readCrcs.size()) +
-                                          " 次读取互不一致，文件保存的是最后一次读取！");
-            } else if (check.rereads == 0) {
-                LogPlain(job.context,
-                         "测试与复制: 两次读取一致 (CRC32 " + Hex32(copy.crc32) + ")。");
-            } else {
-                LogPlain(job.context, "测试与复制: 第 " + std::to_string(check.readCrcs.size()) +
-                                          " 次读取与第 " + std::to_string(agreed + 1) +
-                                          " 次读取一致 (CRC32 " + Hex32(copy.crc32) + ")。");
-            }
-        }
-    }
-
-    check.offsetZeroSamples = copy.zeroSamples;
-    check.skippedSectors = copy.skipped;
-    if (sums && !cancelled) {
-        ReadForChecksums(job, settings, area, {item.end, whole.end}, buffer, *sums);
-        StoreTrackChecksums(job, *sums, whole, normalize);
-    }
-    if (copy.zeroSamples > 0)
-        LogPlain(job.context, "读取偏移 " + SignedNumber(settings.ReadOffset) + ": " +
-                                  std::to_string(copy.zeroSamples) +
-                                  " 个采样在光盘之外，以零填充。");
-    const std::uint32_t bytesWritten = copy.bytesWritten;
-    if (job.context.progressWindow)
-        job.context.progressWindow->post(WM_EXTRACT_PROGRESS, 1000,
-                                         static_cast<std::intptr_t>(TickCount() - t0));
-
-    if (!WriteCdAudioWavHeader(file, bytesWritten) || !file.Close()) {
-        LogFileError(job.context, path, file.lastErrorText());
-        return 0;
-    }
-
-    if (normalize) {
-        if (job.context.progressWindow)
-            job.context.progressWindow->send(WM_ITEM_STATUS, 1, 0,
-                                             job.keepWav ? path : std::string(kTemporaryWaveName));
-        // A silent track has no gain (peak 0); ApplyGain then leaves it as it is.
-        const double gain = NormalizeGain(settings.NormalizeRatio, peak.Peak()).value_or(0.0);
-        // The track counts as extracted whatever the gain pass says, but a cancel seen
-        // there cancels the track: the rip thread stops at once, so no encoder stage would
-        // ever read or delete the temporary file.
-        ApplyGain(job.context.progressWindow, wav.path(), gain, job.context);
-        if (job.context.aborted)
-            cancelled = true;
-    }
-
-    if (job.keepWav) {
-        // A cancelled WAV stays too: it is well-formed and holds the frames read so far.
-        std::string error;
-        if (!wav.MoveTo(path, &error)) {
-            LogFileError(job.context, path, error);
-            return 0;
-        }
-        item.outputPath = path;
-        item.outputFolder = folder;
-    } else if (!cancelled) {
-        wav.Keep();  // the encoder's input, deleted by the encoder
-    }
-    if (!cancelled)
-        LogPlain(job.context, "抓取 " + item.name + " 完成！");
-    return 1;
+    return FinishOutput(job, settings, out, end == PassEnd::kCancelled) ? 1 : 0;
 }
 
 }  // namespace korvida

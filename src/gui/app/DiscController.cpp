@@ -2,9 +2,7 @@
 
 #include <QMetaObject>
 #include <algorithm>
-#include <filesystem>
 #include <functional>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -57,7 +55,65 @@ struct DiscController::Outcome {
     DiscInfo disc;
     TrackList rows;
     CollectingNotifier messages;
+
+    // The steps of the worker, in this order.
+    void WriteDemoDisc();
+    void PlaceImage();
+    CSCSIDriver* SelectDrive();
 };
+
+void DiscController::Outcome::WriteDemoDisc() {
+    if (demoFolder.empty())
+        return;
+    std::string error;
+    image = PrepareDemoDisc(demoFolder, &error);
+    if (image.empty()) {
+        messages.ShowMessage(error, UserNotifier::Icon::kStop);
+        imageRefused = true;
+    }
+}
+
+// The image goes into the table of the drives about to be found, or is opened as a drive
+// of the driver's own table.
+void DiscController::Outcome::PlaceImage() {
+    if (imageRefused || image.empty())
+        return;  // the demo disc could not be written, or no image is asked for
+    if (findDrives) {
+        if (std::find(sources.images.begin(), sources.images.end(), image) == sources.images.end())
+            sources.images.push_back(image);
+        sources.selectImage = image;
+        return;
+    }
+    auto* native = static_cast<CSCSIDriverNative*>(driver);
+    std::string error;
+    if (native->OpenImage(image, &error)) {
+        driveOk = true;
+        status = DeviceStatusText(*native);
+    } else {
+        messages.ShowMessage(error, UserNotifier::Icon::kWarning);
+        imageRefused = true;
+    }
+}
+
+// The drive asked for, selected; the driver to load the disc from.
+CSCSIDriver* DiscController::Outcome::SelectDrive() {
+    if (imageRefused)
+        return driver;  // nothing to load: the list before comes back
+    if (changeTo >= 0) {
+        // The drive chosen goes into the snapshot; Finish stores it on the UI thread.
+        status = ChangeDrive(*driver, settings, changeTo, driveOk);
+        if (auto* native = dynamic_cast<CSCSIDriverNative*>(driver);
+            native && !driveOk && !native->SelectionProblem().empty())
+            messages.ShowMessage(native->SelectionProblem(), UserNotifier::Icon::kStop);
+    } else if (findDrives) {
+        DriveSelection selection = CreateAndSelectDriver(settings, sources, messages);
+        newDriver = std::move(selection.driver);
+        driveOk = selection.ok;
+        status = selection.statusText;
+        return newDriver.get();
+    }
+    return driver;
+}
 
 DiscController::DiscController(UserNotifier& notifier, DriveSources sources, QObject* parent)
     : QObject(parent), notifier_(notifier), sources_(std::move(sources)), model_(rows_) {}
@@ -212,56 +268,11 @@ void DiscController::Run(std::shared_ptr<Outcome> outcome, const QString& waitTe
     // with its message shown, not the program with the user's edits.
     std::function<void()> work = [this, outcome] {
         Outcome& o = *outcome;
-        CSCSIDriver* driver = o.driver;
-        if (!o.demoFolder.empty()) {
-            std::string error;
-            // Made once: its files are written whole or not at all.
-            std::string cue = o.demoFolder + "/demo.cue";
-            std::error_code missing;  // a folder that cannot be looked into: MakeDemoDisc says why
-            if (!std::filesystem::exists(cue, missing) ||
-                !std::filesystem::exists(o.demoFolder + "/demo.bin", missing))
-                cue = MakeDemoDisc(o.demoFolder, &error);
-            if (cue.empty()) {
-                o.messages.ShowMessage(error, UserNotifier::Icon::kStop);
-                o.imageRefused = true;
-            }
-            o.image = cue;
-        }
+        o.WriteDemoDisc();
         if (o.closeTray)
-            driver->CloseTray();
-        if (o.imageRefused) {
-            // The demo disc could not be written.
-        } else if (!o.image.empty() && o.findDrives) {
-            if (std::find(o.sources.images.begin(), o.sources.images.end(), o.image) ==
-                o.sources.images.end())
-                o.sources.images.push_back(o.image);
-            o.sources.selectImage = o.image;
-        } else if (!o.image.empty()) {
-            auto* native = static_cast<CSCSIDriverNative*>(driver);
-            std::string error;
-            if (native->OpenImage(o.image, &error)) {
-                o.driveOk = true;
-                o.status = DeviceStatusText(*native);
-            } else {
-                o.messages.ShowMessage(error, UserNotifier::Icon::kWarning);
-                o.imageRefused = true;
-            }
-        }
-        if (o.imageRefused) {
-            // Nothing to load: the list before comes back.
-        } else if (o.changeTo >= 0) {
-            // The drive chosen goes into the snapshot; Finish stores it on the UI thread.
-            o.status = ChangeDrive(*driver, o.settings, o.changeTo, o.driveOk);
-            if (auto* native = dynamic_cast<CSCSIDriverNative*>(driver);
-                native && !o.driveOk && !native->SelectionProblem().empty())
-                o.messages.ShowMessage(native->SelectionProblem(), UserNotifier::Icon::kStop);
-        } else if (o.findDrives) {
-            DriveSelection selection = CreateAndSelectDriver(o.settings, o.sources, o.messages);
-            o.newDriver = std::move(selection.driver);
-            o.driveOk = selection.ok;
-            o.status = selection.statusText;
-            driver = o.newDriver.get();
-        }
+            o.driver->CloseTray();
+        o.PlaceImage();
+        CSCSIDriver* driver = o.SelectDrive();
         const bool selected = o.findDrives || o.changeTo >= 0 || !o.image.empty();
         if (driver && !o.imageRefused && (o.driveOk || !selected)) {
             o.loaded = true;

@@ -25,6 +25,12 @@ QueryDialog::QueryDialog(QueryController& controller, QWidget* parent)
       ok_(new QPushButton(tr("确定(&O)"), this)),
       cancel_(new QPushButton(tr("取消(&C)"), this)) {
     setWindowTitle(tr("垂询 Freedb"));
+    progress_->setObjectName(QStringLiteral("progressPage"));
+    matches_->setObjectName(QStringLiteral("matchPage"));
+    noMatch_->setObjectName(QStringLiteral("noMatchPage"));
+    error_->setObjectName(QStringLiteral("errorPage"));
+    ok_->setObjectName(QStringLiteral("okButton"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     LayOutWizard(this, pages_, {progress_, matches_, noMatch_, error_}, {ok_, cancel_});
 
     connect(ok_, &QPushButton::clicked, this,
@@ -36,10 +42,6 @@ QueryDialog::QueryDialog(QueryController& controller, QWidget* parent)
     connect(&controller_, &QueryController::finished, this,
             [this](bool read) { done(read ? Accepted : Rejected); });
     ShowState();
-}
-
-QWidget* QueryDialog::currentPage() const {
-    return pages_->currentWidget();
 }
 
 void QueryDialog::ShowState() {

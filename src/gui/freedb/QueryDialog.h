@@ -20,14 +20,6 @@ class QueryDialog : public QDialog {
   public:
     QueryDialog(QueryController& controller, QWidget* parent = nullptr);
 
-    StatusPage* progressPage() const { return progress_; }
-    MatchListPage* matchPage() const { return matches_; }
-    MessagePage* noMatchPage() const { return noMatch_; }
-    MessagePage* errorPage() const { return error_; }
-    QWidget* currentPage() const;
-    QPushButton* okButton() const { return ok_; }
-    QPushButton* cancelButton() const { return cancel_; }
-
   public slots:
     void reject() override;
 

@@ -24,6 +24,12 @@ SubmitDialog::SubmitDialog(SubmitController& controller, QWidget* parent)
       submit_(new QPushButton(tr("提交(&S)"), this)),
       cancel_(new QPushButton(tr("取消(&C)"), this)) {
     setWindowTitle(tr("正提交到 freedb"));
+    edit_->setObjectName(QStringLiteral("editPage"));
+    progress_->setObjectName(QStringLiteral("progressPage"));
+    accepted_->setObjectName(QStringLiteral("acceptedPage"));
+    error_->setObjectName(QStringLiteral("errorPage"));
+    submit_->setObjectName(QStringLiteral("submitButton"));
+    cancel_->setObjectName(QStringLiteral("cancelButton"));
     LayOutWizard(this, pages_, {edit_, progress_, accepted_, error_}, {submit_, cancel_});
     edit_->Load(controller_.openingForm());
 
@@ -36,10 +42,6 @@ SubmitDialog::SubmitDialog(SubmitController& controller, QWidget* parent)
     connect(&controller_, &SubmitController::finished, this,
             [this](bool cancelled) { done(cancelled ? Rejected : Accepted); });
     ShowState();
-}
-
-QWidget* SubmitDialog::currentPage() const {
-    return pages_->currentWidget();
 }
 
 void SubmitDialog::ShowState() {

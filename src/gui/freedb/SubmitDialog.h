@@ -20,14 +20,6 @@ class SubmitDialog : public QDialog {
   public:
     SubmitDialog(SubmitController& controller, QWidget* parent = nullptr);
 
-    SubmitEditPage* editPage() const { return edit_; }
-    StatusPage* progressPage() const { return progress_; }
-    MessagePage* acceptedPage() const { return accepted_; }
-    MessagePage* errorPage() const { return error_; }
-    QWidget* currentPage() const;
-    QPushButton* submitButton() const { return submit_; }
-    QPushButton* cancelButton() const { return cancel_; }
-
   public slots:
     void reject() override;
 

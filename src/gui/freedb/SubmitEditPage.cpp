@@ -18,6 +18,10 @@ SubmitEditPage::SubmitEditPage(QWidget* parent)
       titles_(new QTreeWidget(this)) {
     for (const char* category : FREEDB_CATEGORIES)
         genre_->addItem(QString::fromLatin1(category));
+    artist_->setObjectName(QStringLiteral("artist"));
+    album_->setObjectName(QStringLiteral("album"));
+    genre_->setObjectName(QStringLiteral("genre"));
+    revision_->setObjectName(QStringLiteral("revision"));
     titles_->setObjectName(QStringLiteral("titles"));
     titles_->setColumnCount(2);
     titles_->setHeaderLabels({tr("No."), tr("Title")});

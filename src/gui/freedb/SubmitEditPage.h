@@ -25,12 +25,6 @@ class SubmitEditPage : public QWidget {
     void Load(const SubmitForm& form);
     SubmitForm Form() const;
 
-    QLineEdit* artistEdit() const { return artist_; }
-    QLineEdit* albumEdit() const { return album_; }
-    QComboBox* genreList() const { return genre_; }
-    QLineEdit* revisionEdit() const { return revision_; }
-    QTreeWidget* titleList() const { return titles_; }
-
   signals:
     void titleEdited(int row, const QString& title);
 

@@ -10,6 +10,7 @@ namespace korvida::gui {
 
 void LayOutWizard(QDialog* dialog, QStackedWidget* area, std::initializer_list<QWidget*> pages,
                   std::initializer_list<QPushButton*> buttons) {
+    area->setObjectName(QStringLiteral("pages"));
     for (QWidget* page : pages)
         area->addWidget(page);
     auto* column = new QVBoxLayout;

@@ -28,7 +28,6 @@ class PlayerBar : public QWidget {
     // User moves of the volume slider set the volume.
     void SetUpVolume(MasterVolume& volume);
 
-    QSlider* positionSlider() const { return position_; }
     QSlider* volumeSlider() const { return volumeSlider_; }
     QLabel* timeDisplay() const { return time_; }
 

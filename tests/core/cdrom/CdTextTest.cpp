@@ -6,7 +6,6 @@
 #include <random>
 #include <set>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/BuildCdTextPacks.h"
 #include "core/cdrom/CdTextPack.h"
 #include "core/disc/DiscDatabase.h"
@@ -14,6 +13,7 @@
 #include "core/disc/ParseCdText.h"
 #include "core/platform/ByteOrder.h"
 #include "core/text/Utf8.h"
+#include "support/DiscImage.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempHome.h"
 

@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/ScsiTypes.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {

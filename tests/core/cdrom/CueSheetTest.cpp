@@ -10,23 +10,13 @@
 #include <future>
 #include <thread>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "core/cdrom/Toc.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {
 namespace {
-
-std::string PatternFrames(std::uint32_t first, std::uint32_t count) {
-    std::string bytes(std::size_t{count} * kRawSectorSize, '\0');
-    for (std::uint32_t f = 0; f < count; ++f) {
-        for (std::uint32_t i = 0; i < kRawSectorSize; ++i) {
-            bytes[f * kRawSectorSize + i] = static_cast<char>(PatternByte(first + f, i));
-        }
-    }
-    return bytes;
-}
 
 std::string Le32(std::uint32_t v) {
     return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
@@ -43,10 +33,10 @@ std::string Wave(const std::string& data) {
 
 TEST(CueLayout, FilesGapsAndIndexesLandWhereTheDiscHasThem) {
     TempDir dir;
-    WriteFile(dir / "a.bin", PatternFrames(0, 20));
+    WriteFile(dir / "a.bin", Frames(0, 20));
     // Ten and a half frames: the last frame's second half reads as silence.
-    WriteFile(dir / "b.wav", Wave(PatternFrames(1000, 11).substr(0, 10 * kRawSectorSize + 1176)));
-    std::string motorola = PatternFrames(2000, 8);
+    WriteFile(dir / "b.wav", Wave(Frames(1000, 11).substr(0, 10 * kRawSectorSize + 1176)));
+    std::string motorola = Frames(2000, 8);
     for (std::size_t i = 0; i < motorola.size(); i += 2)
         std::swap(motorola[i], motorola[i + 1]);
     WriteFile(dir / "c.bin", motorola);
@@ -90,10 +80,10 @@ TEST(CueLayout, FilesGapsAndIndexesLandWhereTheDiscHasThem) {
     request.buffer = disc.data();
     ASSERT_EQ(setup.driver->ReadAudio(request), 1) << setup.driver->LastErrorText();
 
-    std::string expected = PatternFrames(0, 20) + PatternFrames(1000, 2) +
+    std::string expected = Frames(0, 20) + Frames(1000, 2) +
                            std::string(8 * kRawSectorSize, '\0') +  // postgap 3 + pregap 5
-                           PatternFrames(1002, 9).substr(0, 8 * kRawSectorSize + 1176) +
-                           std::string(1176, '\0') + PatternFrames(2000, 8);
+                           Frames(1002, 9).substr(0, 8 * kRawSectorSize + 1176) +
+                           std::string(1176, '\0') + Frames(2000, 8);
     ASSERT_EQ(expected.size(), disc.size());
     for (std::uint32_t f = 0; f < 47; ++f) {
         ASSERT_EQ(0, std::memcmp(disc.data() + f * kRawSectorSize,
@@ -107,7 +97,7 @@ TEST(CueLayout, FilesGapsAndIndexesLandWhereTheDiscHasThem) {
 // reading their frames or the gap fails as on a drive, where silence would be wrong data.
 TEST(CueLayout, DataTracksARipLeftOutAreInTheTocAndUnreadable) {
     TempDir dir;
-    WriteFile(dir / "a.bin", PatternFrames(0, 20));
+    WriteFile(dir / "a.bin", Frames(0, 20));
     auto drive = LoadDrive(dir.path(),
                            "REM DATA TRACK 01 LBA 0 NOT RIPPED\n"
                            "FILE \"a.bin\" BINARY\n"
@@ -174,7 +164,7 @@ class RefusedSheet : public ::testing::TestWithParam<BadSheet> {};
 
 TEST_P(RefusedSheet, GivesAnErrorNamingFileAndLine) {
     TempDir dir;
-    WriteFile(dir / "good.bin", PatternFrames(0, 120));
+    WriteFile(dir / "good.bin", Frames(0, 120));
     WriteFile(dir / "odd.bin", std::string(3 * kRawSectorSize + 1, 'x'));
     WriteFile(dir / "disc.cue", GetParam().cue);
     std::string error;

@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/DriveSelection.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "core/cdrom/Toc.h"
 #include "core/platform/UserNotifier.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {

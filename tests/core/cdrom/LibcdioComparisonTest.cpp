@@ -8,31 +8,15 @@
 #include <cstring>
 #include <sstream>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/DemoDisc.h"
 #include "core/cdrom/ScsiTypes.h"
 #include "core/cdrom/Toc.h"
+#include "support/AudioTestSupport.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {
 namespace {
-
-std::string RunCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return output;
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        output.append(chunk, got);
-    ::pclose(pipe);
-    return output;
-}
-
-bool HaveTool(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 struct CdInfoTrack {
     unsigned number;

@@ -3,9 +3,9 @@
 
 #include <functional>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/ScsiTypes.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {

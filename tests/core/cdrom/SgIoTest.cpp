@@ -16,10 +16,10 @@
 #include <set>
 #include <thread>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/DriveSelection.h"
 #include "core/cdrom/ScsiTypes.h"
+#include "support/DiscImage.h"
 #include "support/FakeSgIoKernel.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempHome.h"

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <thread>
 
-#include "CdromTestSupport.h"
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/LoadCueImage.h"
 #include "core/cdrom/ScsiTypes.h"
+#include "support/DiscImage.h"
 #include "support/TempHome.h"
 
 namespace korvida::test {

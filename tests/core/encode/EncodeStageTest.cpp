@@ -136,6 +136,31 @@ TEST_P(EncodeStageTest, AFullDiskLeavesNoOutputAndNoTemporaryWav) {
                            GetParam().extension + "|an earlier rip|");
 }
 
+// A source cut short while it is read (another program rewriting it) fails the encode
+// with the read error: the file would otherwise end early and be taken for the track.
+TEST_P(EncodeStageTest, ASourceThatShrinksWhileReadFailsTheEncode) {
+    const std::string source = UseSource(ToneWav(44100 * 5));
+    // The first progress message comes after a few reads; the file is cut there.
+    class Truncating : public MessageTarget {
+      public:
+        explicit Truncating(std::string path) : path_(std::move(path)) {}
+        void post(Message message) override {
+            if (message.id == WM_ENCODE_PROGRESS && message.wParam < 1000)
+                std::filesystem::resize_file(path_, 1000);
+        }
+        void send(Message message) override { post(std::move(message)); }
+        using MessageTarget::post;
+        using MessageTarget::send;
+
+      private:
+        std::string path_;
+    } truncating(source);
+    job.context.progressWindow = &truncating;
+    EXPECT_EQ(Encode(), 0);
+    EXPECT_EQ(LogTexts().back(), "错误: 不能读取文件 " + source + "！");
+    EXPECT_EQ(FolderListing(dir / "out"), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(Stages, EncodeStageTest, ::testing::Values(kMp3, kOgg, kFlac, kOpus),
                          [](const auto& info) { return std::string(info.param.name); });
 

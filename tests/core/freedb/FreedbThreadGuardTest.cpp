@@ -12,20 +12,20 @@
 #include "core/freedb/FreedbSession.h"
 #include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
-#include "support/freedb/MessageRecorder.h"
+#include "support/RecordingTarget.h"
 
 namespace korvida {
 namespace {
 
 // A dialog whose first message throws, as a target running out of memory would.
-class ThrowsOnce : public test::MessageRecorder {
+class ThrowsOnce : public test::RecordingTarget {
   public:
     void post(Message message) override {
         if (!thrown_.exchange(true))
             throw std::runtime_error("no room for the message");
-        MessageRecorder::post(std::move(message));
+        RecordingTarget::post(std::move(message));
     }
-    using MessageRecorder::post;
+    using RecordingTarget::post;
 
   private:
     std::atomic<bool> thrown_{false};
@@ -55,7 +55,7 @@ TEST(FreedbThreads, AThrowEndsTheTransferWithItsFailureMessage) {
         request->window = window;
         std::thread thread = submit ? StartSubmitThread(request) : StartQueryThread(request);
         thread.join();
-        const std::vector<Message> seen = window->Messages();
+        const std::vector<Message> seen = window->messages();
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].id, submit ? WM_FREEDB_SUBMIT_FAILED : WM_FREEDB_ERROR);
         EXPECT_EQ(seen[0].text, kGuardText);
@@ -65,8 +65,8 @@ TEST(FreedbThreads, AThrowEndsTheTransferWithItsFailureMessage) {
     // The waiter of a cancel still reports the end.
     auto window = std::make_shared<ThrowsOnce>();
     StartCancelWaitThread(std::make_shared<Event>(true, true), window).join();
-    ASSERT_EQ(window->Messages().size(), 1u);
-    EXPECT_EQ(window->Messages()[0].id, WM_FREEDB_STOPPED);
+    ASSERT_EQ(window->messages().size(), 1u);
+    EXPECT_EQ(window->messages()[0].id, WM_FREEDB_STOPPED);
 
     // The command line's exchange: a status callback that throws fails the run.
     const FreedbOutcome outcome =
@@ -81,10 +81,10 @@ TEST(FreedbThreads, ALookupThatThrowsFailsTheQuery) {
     request->resolver = [](const std::string&, std::uint16_t) -> FreedbResolution {
         throw std::runtime_error("resolver broke");
     };
-    auto window = std::make_shared<test::MessageRecorder>();
+    auto window = std::make_shared<test::RecordingTarget>();
     request->window = window;
     EXPECT_EQ(QueryThread(request), -1);
-    EXPECT_EQ(window->Messages().back().id, WM_FREEDB_ERROR);
+    EXPECT_EQ(window->messages().back().id, WM_FREEDB_ERROR);
 }
 
 }  // namespace

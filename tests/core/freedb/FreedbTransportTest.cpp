@@ -16,16 +16,16 @@
 #include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
 #include "core/text/Base64Encode.h"
+#include "support/RecordingTarget.h"
 #include "support/TempHome.h"
 #include "support/freedb/FreedbRequestFormat.h"
 #include "support/freedb/FreedbTestServer.h"
-#include "support/freedb/MessageRecorder.h"
 
 namespace korvida {
 namespace {
 
 using test::FreedbTestServer;
-using test::MessageRecorder;
+using test::RecordingTarget;
 
 constexpr const char* kEmail = "me@example.net";
 
@@ -50,7 +50,7 @@ FreedbServerSettings ViaProxy(const FreedbTestServer& server) {
 
 struct Transfer {
     std::shared_ptr<FreedbRequest> request;
-    std::shared_ptr<MessageRecorder> messages;
+    std::shared_ptr<RecordingTarget> messages;
     int result = 0;
 };
 
@@ -59,7 +59,7 @@ Transfer Exchange(const FreedbServerSettings& settings, FreedbExchange exchange,
                   const std::function<void(FreedbRequest&)>& prepare = {}) {
     Transfer run;
     run.request = MakeFreedbRequest(settings, exchange);
-    run.messages = std::make_shared<MessageRecorder>();
+    run.messages = std::make_shared<RecordingTarget>();
     run.request->window = run.messages;
     run.request->body = std::move(body);
     if (prepare)
@@ -96,7 +96,7 @@ std::string SubmissionBody() {
 
 std::vector<std::string> Texts(const Transfer& run, unsigned id) {
     std::vector<std::string> texts;
-    for (const Message& m : run.messages->Messages()) {
+    for (const Message& m : run.messages->messages()) {
         if (m.id == id)
             texts.push_back(m.text);
     }
@@ -120,7 +120,7 @@ TEST(QueryThread, DirectQueryIsSentByteForByteAndParsed) {
               (std::vector<std::string>{
                   "正在初始化 WinSock...", "连接到服务器: " + server.address() + " ...",
                   "正在发送询问命令...", "正在接收询问结果...", "正在处理询问结果..."}));
-    const auto messages = run.messages->Messages();
+    const auto messages = run.messages->messages();
     EXPECT_EQ(messages.back().id, WM_FREEDB_QUERY_DONE);
     EXPECT_EQ(run.request->statusCode, 210);  // a list of one line at level 6
     ASSERT_EQ(run.request->matches.size(), 1u);
@@ -132,7 +132,7 @@ TEST(QueryThread, ReadReportsRevisionInTheCompletionMessage) {
     FreedbTestServer server;
     const Transfer readRun = Exchange(Direct(server), FreedbExchange::kRead,
                                       BuildReadCommand("rock", "12025603", kEmail));
-    const Message done = readRun.messages->Messages().back();
+    const Message done = readRun.messages->messages().back();
     EXPECT_EQ(done.id, WM_FREEDB_READ_DONE);
     EXPECT_EQ(done.lParam, 5 << 16 | 1);
     const FreedbReadResult& r = readRun.request->readResult;
@@ -151,7 +151,7 @@ TEST(QueryThread, ReadReportsRevisionInTheCompletionMessage) {
     // An entry without a revision line.
     const Transfer jazz = Exchange(Direct(server), FreedbExchange::kRead,
                                    BuildReadCommand("jazz", "29042a04", kEmail));
-    EXPECT_EQ(jazz.messages->Messages().back().lParam, 0);
+    EXPECT_EQ(jazz.messages->messages().back().lParam, 0);
 }
 
 // Proxy credentials: what the Proxy-Authorization line carries, if anything.
@@ -232,18 +232,18 @@ TEST(QueryThread, MisbehavingServersEndInTheRightMessage) {
     FreedbTestServer server;
     server.SetCannedReply("garbage without any HTTP\r\n\r\n200 rock 1 A / B\r\n");
     Transfer run = Exchange(Direct(server), FreedbExchange::kQuery, QueryBody());
-    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.messages->messages().back().id, WM_FREEDB_QUERY_DONE);
     EXPECT_TRUE(run.request->matches.empty());
 
     // Closed before or after the request was read (a reset or an orderly end), or after
     // it without a word: a failure either way, never "no match".
     server.SetMode(FreedbTestServer::Mode::kCloseAtOnce);
     run = Exchange(Direct(server), FreedbExchange::kQuery, QueryBody());
-    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_ERROR);
+    EXPECT_EQ(run.messages->messages().back().id, WM_FREEDB_ERROR);
     server.SetCannedReply("");
     run = Exchange(Direct(server), FreedbExchange::kRead, QueryBody());
-    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_ERROR);
-    EXPECT_EQ(run.messages->Messages().back().text, kNoReplyText);
+    EXPECT_EQ(run.messages->messages().back().id, WM_FREEDB_ERROR);
+    EXPECT_EQ(run.messages->messages().back().text, kNoReplyText);
 
     // A proxy host name that does not resolve (empty: no lookup leaves the machine).
     FreedbServerSettings settings = ViaProxy(server);
@@ -338,7 +338,7 @@ TEST_P(CancelWhileWaiting, EndsPromptlyWithTheCancelledText) {
     server.SetMode(GetParam());
     server.SetTrickleDelayMs(1000);
     auto request = MakeFreedbRequest(Direct(server), FreedbExchange::kQuery);
-    auto messages = std::make_shared<MessageRecorder>();
+    auto messages = std::make_shared<RecordingTarget>();
     request->window = messages;
     request->body = QueryBody();
     std::thread thread = StartQueryThread(request);
@@ -353,7 +353,7 @@ TEST_P(CancelWhileWaiting, EndsPromptlyWithTheCancelledText) {
     thread.join();
     waiter.join();
     EXPECT_TRUE(request->doneEvent->IsSet());
-    const std::vector<Message> all = messages->Messages();
+    const std::vector<Message> all = messages->messages();
     std::string cancelled;
     for (const Message& m : all) {
         if (m.id == WM_FREEDB_STATUS)
@@ -422,7 +422,7 @@ TEST(QueryThread, ASlowButSteadyReplyIsReadToItsEnd) {
         Exchange(Direct(server), FreedbExchange::kQuery, QueryBody(),
                  [](FreedbRequest& r) { r.stallTimeout = std::chrono::milliseconds(500); });
     EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.messages->messages().back().id, WM_FREEDB_QUERY_DONE);
     EXPECT_EQ(run.request->matches.size(), 1u);
 }
 
@@ -452,7 +452,7 @@ TEST(QueryThread, ALookupThatNeverReturnsEndsOnCancelOrDeadline) {
 
     StuckResolver stuck;
     auto request = MakeFreedbRequest(settings, FreedbExchange::kQuery);
-    auto messages = std::make_shared<MessageRecorder>();
+    auto messages = std::make_shared<RecordingTarget>();
     request->window = messages;
     request->body = QueryBody();
     request->resolver = stuck.resolver();
@@ -462,7 +462,7 @@ TEST(QueryThread, ALookupThatNeverReturnsEndsOnCancelOrDeadline) {
     request->cancelEvent->Set();
     thread.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    EXPECT_TRUE(IsCancelledText(messages->Messages().back().text));
+    EXPECT_TRUE(IsCancelledText(messages->messages().back().text));
     EXPECT_TRUE(request->doneEvent->IsSet());
 
     // Nobody cancels: the lookup's own deadline ends the query.
@@ -489,7 +489,7 @@ TEST(QueryThread, ConnectsToTheFirstAddressThatAccepts) {
     }
     // The system's lookup of "[::1]:port".
     Transfer run = Exchange(Direct(*server), FreedbExchange::kQuery, QueryBody());
-    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.messages->messages().back().id, WM_FREEDB_QUERY_DONE);
 
     std::string looked;
     run = Exchange(Direct(*server), FreedbExchange::kQuery, QueryBody(), [&](FreedbRequest& r) {
@@ -503,19 +503,19 @@ TEST(QueryThread, ConnectsToTheFirstAddressThatAccepts) {
         };
     });
     EXPECT_EQ(looked, "::1 " + std::to_string(server->port()));
-    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_QUERY_DONE);
+    EXPECT_EQ(run.messages->messages().back().id, WM_FREEDB_QUERY_DONE);
     EXPECT_EQ(run.request->matches.size(), 1u);
     EXPECT_EQ(server->Requests().size(), 2u);
 }
 
 TEST(CancelWaitThread, GivesUpAfterItsStepsAndStillReportsStopped) {
     auto done = std::make_shared<Event>(true, false);
-    auto messages = std::make_shared<MessageRecorder>();
+    auto messages = std::make_shared<RecordingTarget>();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(CancelWaitThread(done, messages, 20, 5), 0);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-    ASSERT_EQ(messages->Messages().size(), 1u);
-    EXPECT_EQ(messages->Messages()[0].id, WM_FREEDB_STOPPED);
+    ASSERT_EQ(messages->messages().size(), 1u);
+    EXPECT_EQ(messages->messages()[0].id, WM_FREEDB_STOPPED);
 }
 
 TEST(SubmitThread, SendsTheBodyAfterRequestAndHostLinesAndTracesIt) {
@@ -533,7 +533,7 @@ TEST(SubmitThread, SendsTheBodyAfterRequestAndHostLinesAndTracesIt) {
               (std::vector<std::string>{
                   "正在初始化 WinSock...", "连接到服务器: " + server.address() + " ...",
                   "正在发送提交命令...", "正在等待回应...", "处理提交结果..."}));
-    EXPECT_EQ(run.messages->Messages().back().id, WM_FREEDB_SUBMIT_DONE);
+    EXPECT_EQ(run.messages->messages().back().id, WM_FREEDB_SUBMIT_DONE);
 }
 
 // The submit outcome rests on the three characters after the blank line alone; an
@@ -552,7 +552,7 @@ TEST_P(SubmitOutcome, FollowsTheFreedbCode) {
     FreedbTestServer server;
     server.SetCannedReply(GetParam().reply);
     const Transfer run = Exchange(Direct(server), FreedbExchange::kSubmit, SubmissionBody());
-    const Message last = run.messages->Messages().back();
+    const Message last = run.messages->messages().back();
     EXPECT_EQ(last.id, GetParam().message);
     if (GetParam().message == WM_FREEDB_SUBMIT_FAILED) {
         EXPECT_EQ(last.text, "提交到 " + server.address() +

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "core/jobs/Messages.h"
-#include "core/rip/RipTestSupport.h"
 #include "core/verify/VerificationText.h"
+#include "support/RipTestSupport.h"
 #include "support/SmallDisk.h"
 
 namespace korvida {
@@ -41,7 +41,7 @@ class ExtractTest : public ::testing::Test {
 
     void InsertDisc(const std::vector<std::uint32_t>& starts, std::uint32_t leadout,
                     std::string bin = {}) {
-        disc = std::make_unique<test::DiscDriver>(
+        disc = std::make_unique<test::DriverOnImage>(
             test::WriteDisc(dir.path(), starts, leadout, std::move(bin)));
         disc->drive->SetRecording(true);
         job.driver = disc->driver.get();
@@ -67,7 +67,7 @@ class ExtractTest : public ::testing::Test {
     test::ScriptedTarget progress;
     Event cancel{false};
     RipJob job;
-    std::unique_ptr<test::DiscDriver> disc;
+    std::unique_ptr<test::DriverOnImage> disc;
 };
 
 struct TrimCase {
@@ -446,7 +446,7 @@ TEST_F(ExtractTest, ReadOffsetStopsAtADataTrack) {
                     "FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n"
                     "    INDEX 01 00:00:00\n  TRACK 02 MODE1/2352\n"
                     "    INDEX 01 00:04:00\n");
-    disc = std::make_unique<test::DiscDriver>(dir / "disc.cue");
+    disc = std::make_unique<test::DriverOnImage>(dir / "disc.cue");
     job.driver = disc->driver.get();
     disc->drive->SetReadOffset(30);
     settings.ReadOffset = 30;
@@ -465,7 +465,7 @@ TEST_F(ExtractTest, WarmUpStaysInsideTheAudio) {
     test::WriteFile(dir / "mixed.cue",
                     "FILE \"data.bin\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n"
                     "FILE \"audio.bin\" BINARY\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n");
-    disc = std::make_unique<test::DiscDriver>(dir / "mixed.cue");
+    disc = std::make_unique<test::DriverOnImage>(dir / "mixed.cue");
     disc->drive->SetRecording(true);
     job.driver = disc->driver.get();
     ASSERT_EQ(Extract(100, 300, 1), 1);
@@ -487,7 +487,7 @@ TEST_F(ExtractTest, ReadOffsetStopsWhereTheAudioSessionEnds) {
                     "FILE \"audio.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
                     "REM SESSION 02\nFILE \"data.bin\" BINARY\n  TRACK 02 MODE1/2352\n"
                     "    PREGAP 02:32:00\n    INDEX 01 00:00:00\n");
-    disc = std::make_unique<test::DiscDriver>(dir / "enhanced.cue");
+    disc = std::make_unique<test::DriverOnImage>(dir / "enhanced.cue");
     job.driver = disc->driver.get();
     disc->drive->SetReadOffset(30);
     settings.ReadOffset = 30;

@@ -14,9 +14,8 @@
 #include "core/encode/EncoderLibrary.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJobHandle.h"
+#include "support/RipBench.h"
 #include "core/rip/RipProgress.h"
-#include "core/rip/RipTestSupport.h"
-#include "support/RecordingNotifier.h"
 
 namespace korvida {
 namespace {
@@ -43,21 +42,14 @@ std::map<std::string, std::string> FilesIn(const fs::path& folder) {
     return files;
 }
 
-class PipelinedRipTest : public ::testing::Test {
+class PipelinedRipTest : public ::testing::Test, public test::RipBench {
   protected:
     PipelinedRipTest()
-        : disc(test::WriteDisc(
-              home.path(), {0, kTrackFrames, 2 * kTrackFrames, 3 * kTrackFrames, 4 * kTrackFrames},
-              5 * kTrackFrames)) {
+        : RipBench({0, kTrackFrames, 2 * kTrackFrames, 3 * kTrackFrames, 4 * kTrackFrames},
+                   5 * kTrackFrames) {
         EXPECT_TRUE(LoadEncoderLibrary(0));
-        fs::create_directories(home / "tmp");
-        settings = Settings::Defaults();
-        settings.TEMPDIRECTORY = home / "tmp";
         settings.ReplayGain = 1;  // track values from the workers, album values at the end
-        EXPECT_TRUE(LoadDisc(*disc.driver, settings, info, rows, notifier).ok);
-        parties.driver = disc.driver.get();
-        parties.progressWindow = &progress;
-        parties.mainWindow = &main;
+        Load();
     }
 
     // Rips every track into `folder` with `workers` encoder threads; how it ended.
@@ -67,24 +59,10 @@ class PipelinedRipTest : public ::testing::Test {
         settings.EncoderThreads = workers;
         progress.Clear();
         main.Clear();
-        RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
-        cancelEvent = job.cancelEvent().get();
-        job.Wait();
-        cancelEvent = nullptr;
+        RunRip();
         const auto ends = progress.Only(WM_JOB_DONE);
         return ends.empty() ? "failed" : "done";
     }
-
-    test::TempHome home;
-    test::DiscDriver disc;
-    Settings settings;
-    DiscInfo info;
-    TrackList rows;
-    test::RecordingNotifier notifier;
-    test::ScriptedTarget progress;
-    test::ScriptedTarget main;
-    std::atomic<Event*> cancelEvent{nullptr};
-    JobParties parties;
 };
 
 TEST_F(PipelinedRipTest, FourWorkersWriteTheFilesAndLinesOneThreadWrites) {

@@ -23,10 +23,10 @@
 #include "core/jobs/Messages.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJobHandle.h"
-#include "core/rip/RipTestSupport.h"
 #include "core/text/Utf8.h"
 #include "support/FakeSgIoKernel.h"
 #include "support/RecordingNotifier.h"
+#include "support/RipBench.h"
 
 namespace korvida {
 namespace {
@@ -42,19 +42,13 @@ using ::testing::Not;
 
 // Five tracks of 60 frames on the pattern disc, loaded as the main window loads a disc;
 // the rip runs on its own thread, as the GUI starts it.
-class RipThreadTest : public ::testing::Test {
+class RipThreadTest : public ::testing::Test, public test::RipBench {
   protected:
-    RipThreadTest() : disc(test::WriteDisc(home.path(), {0, 60, 120, 180, 240}, 300)) {
-        std::filesystem::create_directories(home / "tmp");
-        settings = Settings::Defaults();
+    RipThreadTest() : RipBench({0, 60, 120, 180, 240}, 300) {
         settings.OutputFolder = home / "out";
-        settings.TEMPDIRECTORY = home / "tmp";
         settings.OutputFormat = kOutputWav;
-        EXPECT_TRUE(LoadDisc(*disc.driver, settings, info, rows, notifier).ok);
+        Load();
         rows.CheckAll(false);
-        parties.driver = disc.driver.get();
-        parties.progressWindow = &progress;
-        parties.mainWindow = &main;
     }
 
     void Tick(std::initializer_list<int> trackNumbers) {
@@ -74,20 +68,7 @@ class RipThreadTest : public ::testing::Test {
                 jobCover = reinterpret_cast<const RipJob*>(m.wParam)->coverArt;
             }
         };
-        RipJobHandle job = StartRip(rows, info, parties, settings, notifier);
-        ASSERT_TRUE(job.started());
-        cancelEvent = job.cancelEvent().get();
-        job.Wait();
-        cancelEvent = nullptr;
-    }
-
-    // The Abort button, from a message handler on the worker's thread: the worker may
-    // be that far before StartRip has returned the handle.
-    void Cancel() {
-        Event* event = nullptr;
-        while (!(event = cancelEvent.load()))
-            std::this_thread::yield();
-        event->Set();
+        ASSERT_TRUE(RunRip());
     }
 
     // The item names announced to the progress window, in order.
@@ -111,16 +92,6 @@ class RipThreadTest : public ::testing::Test {
         return names;
     }
 
-    test::TempHome home;
-    test::DiscDriver disc;
-    Settings settings;
-    DiscInfo info;
-    TrackList rows;
-    test::RecordingNotifier notifier;
-    test::ScriptedTarget progress;
-    test::ScriptedTarget main;
-    std::atomic<Event*> cancelEvent{nullptr};
-    JobParties parties;
     std::string ended;
     std::vector<RipJobItem> finalItems;
     CoverImage jobCover;

@@ -9,12 +9,12 @@
 
 #include "core/disc/DiscInfo.h"
 #include "core/platform/ByteOrder.h"
-#include "core/rip/RipTestSupport.h"
 #include "core/verify/AccurateRipDisc.h"
 #include "core/verify/AccurateRipReply.h"
 #include "core/verify/Crc32.h"
 #include "core/verify/MatchAccurateRip.h"
 #include "core/verify/TrackChecksumAccumulator.h"
+#include "support/RipTestSupport.h"
 
 namespace korvida {
 namespace {
@@ -59,7 +59,7 @@ TEST(AccurateRipDisc, AnEnhancedCdImageGivesTheIdsOfTheTrueLeadOut) {
                     "  TRACK 02 AUDIO\n    INDEX 01 00:04:00\n"
                     "REM SESSION 02\nFILE \"data.bin\" BINARY\n  TRACK 03 MODE1/2352\n"
                     "    PREGAP 02:32:00\n    INDEX 01 00:00:00\n");
-    test::DiscDriver disc(dir / "disc.cue");
+    test::DriverOnImage disc(dir / "disc.cue");
     ASSERT_TRUE(disc.drive);
     std::array<std::uint8_t, DiscInfo::kRawTocSize> toc{};
     ASSERT_TRUE(disc.driver->ReadTOC(toc.data(), 0));

@@ -32,13 +32,6 @@ namespace {
 // Long enough for a window to be mapped and painted by the X server.
 constexpr int kSettleMs = 400;
 
-QPushButton* ButtonWithText(QWidget* parent, const QString& text) {
-    for (QPushButton* b : parent->findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    return nullptr;
-}
-
 // A window's picture with its caption above it: Xvfb runs no window manager, so no
 // title bar would show the caption, and captions carry much of what a window says.
 QPixmap WithCaption(QWidget* window) {
@@ -159,7 +152,7 @@ void ScreenshotTour::Dialogs() {
     WithModal([this] { test::ActionOf(window_, cmd::kTrackInfo)->trigger(); },
               [this](QWidget* dialog) {
                   Save(dialog, QStringLiteral("track-info"));
-                  if (QPushButton* more = ButtonWithText(dialog, tr("更多 >>>")))
+                  if (QPushButton* more = test::ButtonCaptioned(*dialog, tr("更多 >>>")))
                       more->click();
                   QTimer::singleShot(kSettleMs, this, [this, dialog] {
                       Save(dialog, QStringLiteral("track-info-more"));
@@ -278,15 +271,16 @@ void ScreenshotTour::FailingJob() {
                       [this] {
                           ProgressWindow* p = test::ProgressOf(window_);
                           Save(p, QStringLiteral("error-page"));
-                          WithModal([p] { ButtonWithText(p, tr("查看日志(&V)..."))->click(); },
-                                    [this](QWidget* log) {
-                                        Save(log, QStringLiteral("log-window"));
-                                        qobject_cast<QDialog*>(log)->accept();
-                                        QTimer::singleShot(kSettleMs, this, [this] {
-                                            test::ProgressOf(window_)->button()->click();
-                                            QueryWizard();
-                                        });
-                                    });
+                          WithModal(
+                              [p] { test::ButtonCaptioned(*p, tr("查看日志(&V)..."))->click(); },
+                              [this](QWidget* log) {
+                                  Save(log, QStringLiteral("log-window"));
+                                  qobject_cast<QDialog*>(log)->accept();
+                                  QTimer::singleShot(kSettleMs, this, [this] {
+                                      test::ProgressOf(window_)->button()->click();
+                                      QueryWizard();
+                                  });
+                              });
                       });
               });
 }

@@ -24,7 +24,6 @@
 #include "gui/freedb/StatusPage.h"
 #include "gui/freedb/SubmitController.h"
 #include "gui/freedb/SubmitDialog.h"
-#include "gui/freedb/SubmitEditPage.h"
 #include "gui/screenshots/ScreenshotTour.h"
 
 namespace korvida::gui {
@@ -92,23 +91,25 @@ void ScreenshotTour::SubmitWizard() {
     auto controller = std::make_shared<SubmitController>(settings, test::DiscsOf(window_).disc(),
                                                          window_.messageTarget(), silent);
     auto* dialog = new SubmitDialog(*controller, &window_);
-    SubmitEditPage* edit = dialog->editPage();
-    edit->artistEdit()->setText(QStringLiteral("演示歌手"));
-    edit->albumEdit()->setText(QStringLiteral("演示专辑"));
-    edit->genreList()->setCurrentIndex(edit->genreList()->findText(QStringLiteral("rock")));
-    for (int row = 0; row < edit->titleList()->topLevelItemCount(); ++row)
-        edit->titleList()->topLevelItem(row)->setText(1, QStringLiteral("第 %1 首歌").arg(row + 1));
+    test::PartOf<QLineEdit>(*dialog, "artist").setText(QStringLiteral("演示歌手"));
+    test::PartOf<QLineEdit>(*dialog, "album").setText(QStringLiteral("演示专辑"));
+    auto& genre = test::PartOf<QComboBox>(*dialog, "genre");
+    genre.setCurrentIndex(genre.findText(QStringLiteral("rock")));
+    auto& titles = test::PartOf<QTreeWidget>(*dialog, "titles");
+    for (int row = 0; row < titles.topLevelItemCount(); ++row)
+        titles.topLevelItem(row)->setText(1, QStringLiteral("第 %1 首歌").arg(row + 1));
     dialog->show();
     Pictures(dialog,
              {{QStringLiteral("submit-edit"), [] {}},
-              {QStringLiteral("submit-progress"), [dialog] { dialog->submitButton()->click(); }}},
+              {QStringLiteral("submit-progress"),
+               [dialog] { test::PartOf<QPushButton>(*dialog, "submitButton").click(); }}},
              [this, dialog, controller, port] {
                  // The silent server is let go of: Cancel, and the dialog closes.
                  connect(dialog, &QDialog::finished, this, [this, dialog, controller, port] {
                      dialog->deleteLater();
                      SubmitResults();
                  });
-                 dialog->cancelButton()->click();
+                 test::PartOf<QPushButton>(*dialog, "cancelButton").click();
              });
 }
 

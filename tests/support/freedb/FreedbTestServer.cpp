@@ -2,12 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "support/freedb/FreedbRequestFormat.h"
 
 #include <algorithm>
@@ -18,13 +12,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
+#include <thread>
 
 namespace korvida::test {
 
 namespace {
-
-constexpr int kSliceMs = 20;
 
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -65,17 +57,6 @@ std::string Header(const std::string& head, const std::string& name) {
 
 std::string Http(const std::string& status, const std::string& body) {
     return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" + body;
-}
-
-bool SendAll(int fd, const std::string& bytes) {
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // DTITLE of an entry: its DTITLE lines joined, for query match lines.
@@ -139,52 +120,20 @@ std::string FreedbTestServer::DefaultDatabaseDir() {
 }
 
 FreedbTestServer::FreedbTestServer(std::string databaseDir, Loopback loopback)
-    : databaseDir_(std::move(databaseDir)), loopback_(loopback) {
-    const int family = loopback == Loopback::kIpv6 ? AF_INET6 : AF_INET;
-    listenFd_ = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0)
-        throw std::runtime_error("test server: socket");
-    sockaddr_storage address{};
-    socklen_t length;
-    if (loopback == Loopback::kIpv6) {
-        auto& v6 = reinterpret_cast<sockaddr_in6&>(address);
-        v6.sin6_family = AF_INET6;
-        v6.sin6_addr = in6addr_loopback;
-        length = sizeof v6;
-    } else {
-        auto& v4 = reinterpret_cast<sockaddr_in&>(address);
-        v4.sin_family = AF_INET;
-        v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        length = sizeof v4;
-    }
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listenFd_, 16) != 0) {
-        ::close(listenFd_);
-        throw std::runtime_error("test server: bind/listen");
-    }
-    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(loopback == Loopback::kIpv6 ? reinterpret_cast<sockaddr_in6&>(address).sin6_port
-                                              : reinterpret_cast<sockaddr_in&>(address).sin_port);
-    acceptThread_ = std::thread([this] { AcceptLoop(); });
-}
+    : databaseDir_(std::move(databaseDir)),
+      loopback_(loopback),
+      server_([this](int fd) { Serve(fd); }, loopback == Loopback::kIpv6
+                                                 ? LoopbackServer::Family::kIpv6
+                                                 : LoopbackServer::Family::kIpv4) {}
 
 FreedbTestServer::~FreedbTestServer() {
-    stopping_ = true;
-    acceptThread_.join();
-    ::close(listenFd_);
-    std::vector<std::thread> workers;
-    {
-        std::lock_guard lock(mutex_);
-        workers.swap(workers_);
-    }
-    for (std::thread& worker : workers)
-        worker.join();
+    server_.Stop();
     for (const std::string& problem : problems_)
         ADD_FAILURE() << "the client sent a malformed request: " << problem;
 }
 
 std::string FreedbTestServer::address() const {
-    return (loopback_ == Loopback::kIpv6 ? "[::1]:" : "127.0.0.1:") + std::to_string(port_);
+    return (loopback_ == Loopback::kIpv6 ? "[::1]:" : "127.0.0.1:") + std::to_string(port());
 }
 
 void FreedbTestServer::SetMode(Mode mode) {
@@ -208,34 +157,6 @@ void FreedbTestServer::SetRequiredProxyCredentials(std::string base64) {
     requiredCredentials_ = std::move(base64);
 }
 
-std::vector<std::string> FreedbTestServer::Requests() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
-}
-
-bool FreedbTestServer::WaitForRequests(std::size_t count, int timeoutMs) const {
-    std::unique_lock lock(mutex_);
-    return recorded_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return requests_.size() >= count; });
-}
-
-void FreedbTestServer::AcceptLoop() {
-    while (!stopping_) {
-        pollfd entry{listenFd_, POLLIN, 0};
-        if (::poll(&entry, 1, kSliceMs) <= 0)
-            continue;
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue;
-        ++connections_;
-        std::lock_guard lock(mutex_);
-        workers_.emplace_back([this, fd] {
-            Serve(fd);
-            ::close(fd);
-        });
-    }
-}
-
 void FreedbTestServer::Serve(int fd) {
     Mode mode;
     std::string canned;
@@ -255,7 +176,7 @@ void FreedbTestServer::Serve(int fd) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     std::size_t expected = std::string::npos;
     int quietSlices = 0;
-    while (!stopping_ && std::chrono::steady_clock::now() < deadline) {
+    while (!server_.stopping() && std::chrono::steady_clock::now() < deadline) {
         if (expected == std::string::npos) {
             const std::size_t blank = request.find("\r\n\r\n");
             if (blank != std::string::npos) {
@@ -266,46 +187,36 @@ void FreedbTestServer::Serve(int fd) {
         // Once the declared bytes are in, wait two quiet slices for any extra bytes.
         if (expected != std::string::npos && request.size() >= expected && quietSlices >= 2)
             break;
-        pollfd entry{fd, POLLIN, 0};
-        if (::poll(&entry, 1, kSliceMs) <= 0) {
-            ++quietSlices;
-            continue;
-        }
-        char buffer[4096];
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
+        const std::size_t before = request.size();
+        if (!LoopbackServer::ReceiveSlice(fd, request))
             break;
-        request.append(buffer, static_cast<std::size_t>(n));
-        quietSlices = 0;
+        quietSlices = request.size() == before ? quietSlices + 1 : 0;
     }
     const std::string problem = RequestFormatProblem(request, address());
-    {
+    if (!problem.empty()) {
         std::lock_guard lock(mutex_);
-        requests_.push_back(request);
-        if (!problem.empty())
-            problems_.push_back(problem + " in:\n" + request);
+        problems_.push_back(problem + " in:\n" + request);
     }
-    recorded_.notify_all();
+    requests_.Add(request);
 
     switch (mode) {
         case Mode::kCanned:
-            SendAll(fd, canned);
+            LoopbackServer::SendAll(fd, canned);
             return;
         case Mode::kNeverAnswer:
-            while (!stopping_)
-                std::this_thread::sleep_for(std::chrono::milliseconds(kSliceMs));
+            server_.SleepUntil(std::chrono::steady_clock::time_point::max());
             return;
         case Mode::kTrickle: {
             const std::string reply = Answer(request);
             for (char c : reply) {
-                if (stopping_ || !SendAll(fd, std::string(1, c)))
+                if (server_.stopping() || !LoopbackServer::SendAll(fd, std::string(1, c)))
                     return;
                 std::this_thread::sleep_for(std::chrono::milliseconds(trickleDelayMs));
             }
             return;
         }
         default:
-            SendAll(fd, Answer(request));
+            LoopbackServer::SendAll(fd, Answer(request));
     }
 }
 

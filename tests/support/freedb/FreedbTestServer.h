@@ -1,13 +1,11 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/LoopbackServer.h"
 
 namespace korvida::test {
 
@@ -47,7 +45,7 @@ class FreedbTestServer {
 
     static std::string DefaultDatabaseDir();
 
-    std::uint16_t port() const { return port_; }
+    std::uint16_t port() const { return server_.port(); }
     // "127.0.0.1:<port>" or "[::1]:<port>", a Server setting that reaches this server.
     std::string address() const;
 
@@ -59,11 +57,13 @@ class FreedbTestServer {
     void SetRequiredProxyCredentials(std::string base64);
 
     // Every request received so far, as the raw bytes read from the connection.
-    std::vector<std::string> Requests() const;
+    std::vector<std::string> Requests() const { return requests_.All(); }
     // Waits until `count` requests have been recorded; false after timeoutMs.
-    bool WaitForRequests(std::size_t count, int timeoutMs) const;
+    bool WaitForRequests(std::size_t count, int timeoutMs) const {
+        return requests_.WaitFor(count, timeoutMs);
+    }
     // Connections accepted so far (a connection closed at once records no request).
-    int Connections() const { return connections_.load(); }
+    int Connections() const { return server_.Connections(); }
 
     // The database answer for one request (no transport): the whole HTTP reply.
     std::string Answer(const std::string& request) const;
@@ -72,29 +72,22 @@ class FreedbTestServer {
     std::string Entry(const std::string& category, const std::string& discId) const;
 
   private:
-    void AcceptLoop();
     void Serve(int fd);
     std::string AnswerQuery(const std::vector<std::string>& words) const;
     std::string AnswerRead(const std::vector<std::string>& words) const;
     std::string AnswerSubmit(const std::string& headerAndBody) const;
 
     std::string databaseDir_;
-    int listenFd_ = -1;
-    std::uint16_t port_ = 0;
     Loopback loopback_;
-    std::atomic<bool> stopping_{false};
-    std::atomic<int> connections_{0};
-    std::thread acceptThread_;
 
     mutable std::mutex mutex_;
-    mutable std::condition_variable recorded_;
-    std::vector<std::string> requests_;
     std::vector<std::string> problems_;  // requests that break the client's formats
-    std::vector<std::thread> workers_;
     Mode mode_ = Mode::kDatabase;
     std::string canned_;
     int trickleDelayMs_ = 1000;
     std::string requiredCredentials_;
+    RequestLog<std::string> requests_;
+    LoopbackServer server_;  // last: it stops before the state it serves goes away
 };
 
 }  // namespace korvida::test

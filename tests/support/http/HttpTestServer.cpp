@@ -1,20 +1,11 @@
 #include "support/http/HttpTestServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <stdexcept>
 
 namespace korvida::test {
 
 namespace {
-
-constexpr int kSliceMs = 20;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -45,17 +36,6 @@ std::string ReasonPhrase(int status) {
     }
 }
 
-bool SendAll(int fd, const std::string& bytes) {
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string HttpTestServer::Request::Header(const std::string& name) const {
@@ -70,39 +50,10 @@ std::string HttpTestServer::Request::Header(const std::string& name) const {
     return raw.substr(start, raw.find("\r\n", start) - start);
 }
 
-HttpTestServer::HttpTestServer() {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0)
-        throw std::runtime_error("http test server: socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(listenFd_, 16) != 0) {
-        ::close(listenFd_);
-        throw std::runtime_error("http test server: bind/listen");
-    }
-    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    acceptThread_ = std::thread([this] { AcceptLoop(); });
-}
-
-HttpTestServer::~HttpTestServer() {
-    stopping_ = true;
-    acceptThread_.join();
-    ::close(listenFd_);
-    std::vector<std::thread> workers;
-    {
-        std::lock_guard lock(mutex_);
-        workers.swap(workers_);
-    }
-    for (std::thread& worker : workers)
-        worker.join();
-}
+HttpTestServer::HttpTestServer() : server_([this](int fd) { Serve(fd); }) {}
 
 std::string HttpTestServer::BaseUrl() const {
-    return "http://127.0.0.1:" + std::to_string(port_);
+    return "http://127.0.0.1:" + std::to_string(port());
 }
 
 void HttpTestServer::SetRoute(const std::string& prefix, Route route) {
@@ -126,17 +77,6 @@ void HttpTestServer::Redirect(const std::string& prefix, int status, const std::
     SetRoute(prefix, std::move(route));
 }
 
-std::vector<HttpTestServer::Request> HttpTestServer::Requests() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
-}
-
-bool HttpTestServer::WaitForRequests(std::size_t count, int timeoutMs) const {
-    std::unique_lock lock(mutex_);
-    return recorded_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return requests_.size() >= count; });
-}
-
 HttpTestServer::Route HttpTestServer::RouteFor(const std::string& target) const {
     std::lock_guard lock(mutex_);
     const Route* best = nullptr;
@@ -154,37 +94,14 @@ HttpTestServer::Route HttpTestServer::RouteFor(const std::string& target) const 
     return notFound;
 }
 
-void HttpTestServer::AcceptLoop() {
-    while (!stopping_) {
-        pollfd entry{listenFd_, POLLIN, 0};
-        if (::poll(&entry, 1, kSliceMs) <= 0)
-            continue;
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue;
-        ++connections_;
-        std::lock_guard lock(mutex_);
-        workers_.emplace_back([this, fd] {
-            Serve(fd);
-            ::close(fd);
-        });
-    }
-}
-
 void HttpTestServer::Serve(int fd) {
     // Each connection carries one request: the replies say "Connection: close".
     std::string raw;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!stopping_ && raw.find("\r\n\r\n") == std::string::npos &&
+    while (!server_.stopping() && raw.find("\r\n\r\n") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline) {
-        pollfd entry{fd, POLLIN, 0};
-        if (::poll(&entry, 1, kSliceMs) <= 0)
-            continue;
-        char buffer[4096];
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
+        if (!LoopbackServer::ReceiveSlice(fd, raw))
             return;
-        raw.append(buffer, static_cast<std::size_t>(n));
     }
     if (raw.find("\r\n\r\n") == std::string::npos)
         return;
@@ -201,22 +118,14 @@ void HttpTestServer::Serve(int fd) {
 
     if (route.mode == Mode::kCloseAtOnce)
         return;  // the request is not recorded: a real server that drops it never saw it
-    {
-        std::lock_guard lock(mutex_);
-        requests_.push_back(request);
-    }
-    recorded_.notify_all();
+    requests_.Add(request);
 
-    if (route.mode == Mode::kNeverAnswer || route.mode == Mode::kDelay) {
-        const auto until =
-            std::chrono::steady_clock::now() +
-            std::chrono::milliseconds(route.mode == Mode::kDelay ? route.delayMs : 0);
-        while (!stopping_ &&
-               (route.mode == Mode::kNeverAnswer || std::chrono::steady_clock::now() < until))
-            std::this_thread::sleep_for(std::chrono::milliseconds(kSliceMs));
-        if (stopping_)
-            return;
-    }
+    if (route.mode == Mode::kNeverAnswer &&
+        !server_.SleepUntil(std::chrono::steady_clock::time_point::max()))
+        return;
+    if (route.mode == Mode::kDelay && !server_.SleepUntil(std::chrono::steady_clock::now() +
+                                                          std::chrono::milliseconds(route.delayMs)))
+        return;
     std::string reply =
         "HTTP/1.1 " + std::to_string(route.status) + " " + ReasonPhrase(route.status) + "\r\n";
     for (const std::string& header : route.headers)
@@ -225,7 +134,7 @@ void HttpTestServer::Serve(int fd) {
     reply += "Connection: close\r\n\r\n";
     if (request.method != "HEAD")
         reply += route.body;
-    SendAll(fd, reply);
+    LoopbackServer::SendAll(fd, reply);
 }
 
 }  // namespace korvida::test

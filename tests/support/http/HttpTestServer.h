@@ -1,14 +1,13 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/LoopbackServer.h"
 
 namespace korvida::test {
 
@@ -44,11 +43,10 @@ class HttpTestServer {
 
     // Listens on 127.0.0.1 (throws when that cannot be bound).
     HttpTestServer();
-    ~HttpTestServer();
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
-    std::uint16_t port() const { return port_; }
+    std::uint16_t port() const { return server_.port(); }
     // "http://127.0.0.1:<port>", without a closing slash.
     std::string BaseUrl() const;
 
@@ -59,28 +57,22 @@ class HttpTestServer {
                 const std::string& contentType = "application/json");
     void Redirect(const std::string& prefix, int status, const std::string& location);
 
-    std::vector<Request> Requests() const;
+    std::vector<Request> Requests() const { return requests_.All(); }
     // Waits until `count` requests have been recorded; false after timeoutMs.
-    bool WaitForRequests(std::size_t count, int timeoutMs) const;
+    bool WaitForRequests(std::size_t count, int timeoutMs) const {
+        return requests_.WaitFor(count, timeoutMs);
+    }
     // Connections accepted so far (a connection closed at once records no request).
-    int Connections() const { return connections_.load(); }
+    int Connections() const { return server_.Connections(); }
 
   private:
-    void AcceptLoop();
     void Serve(int fd);
     Route RouteFor(const std::string& target) const;
 
-    int listenFd_ = -1;
-    std::uint16_t port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::atomic<int> connections_{0};
-    std::thread acceptThread_;
-
     mutable std::mutex mutex_;
-    mutable std::condition_variable recorded_;
     std::map<std::string, Route> routes_;
-    std::vector<Request> requests_;
-    std::vector<std::thread> workers_;
+    RequestLog<Request> requests_;
+    LoopbackServer server_;  // last: it stops before the state it serves goes away
 };
 
 }  // namespace korvida::test

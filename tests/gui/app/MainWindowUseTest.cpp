@@ -75,9 +75,7 @@ TEST(MainWindowUse, TheListFollowsTheTrackDialogAndF5KeepsItsEdits) {
         auto* dialog = qobject_cast<gui::TrackInfoDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         dialog->findChild<QLineEdit*>(QStringLiteral("标题"))->setText(QStringLiteral("第一首"));
-        for (QPushButton* button : dialog->findChildren<QPushButton*>())
-            if (button->text() == QStringLiteral("下一轨(&N)"))
-                button->click();
+        test::ButtonCaptioned(*dialog, QStringLiteral("下一轨(&N)"))->click();
         followed = selection->isRowSelected(1, {}) && !selection->isRowSelected(0, {}) &&
                    Title(window, 0) == QStringLiteral("第一首");
         dialog->findChild<QLineEdit*>(QStringLiteral("标题"))->setText(QStringLiteral("第二首"));

@@ -82,8 +82,14 @@ void RunCommand(gui::MainWindow& window, int id, std::function<void(QDialog*)> i
     test::ActionOf(window, id)->trigger();
 }
 
-bool WaitForPage(gui::QueryDialog& dialog, QWidget* page) {
-    return QTest::qWaitFor([&] { return dialog.currentPage() == page; }, 20000);
+bool WaitForPage(const QDialog& dialog, const char* page) {
+    return QTest::qWaitFor([&] { return test::Shows(dialog, page); }, 20000);
+}
+QPushButton* Button(const QDialog& dialog, const char* name) {
+    return test::PointerTo<QPushButton>(dialog, name);
+}
+QString StatusText(const QDialog& dialog) {
+    return test::PartOf<gui::StatusPage>(dialog, "progressPage").text();
 }
 
 TEST_F(FreedbWizards, OneMatchIsReadAtOnceAppliedToTheListAndStored) {
@@ -103,18 +109,18 @@ TEST_F(FreedbWizards, SeveralMatchesAreListedAndOkWithoutSelectionReadsTheFirst)
     gui::MainWindow& window = Open();
     RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
         auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
-        ASSERT_TRUE(WaitForPage(dialog, dialog.matchPage()));
-        QTreeWidget* list = dialog.matchPage()->list();
+        ASSERT_TRUE(WaitForPage(dialog, "matchPage"));
+        QTreeWidget* list = test::PointerTo<QTreeWidget>(dialog, "matches");
         ASSERT_EQ(list->topLevelItemCount(), 3);
         EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("1"));
         EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("Band-folk"));
-        EXPECT_EQ(dialog.matchPage()->selectedRow(), 0);
-        EXPECT_TRUE(dialog.okButton()->isEnabled());
+        EXPECT_EQ(test::PartOf<gui::MatchListPage>(dialog, "matchPage").selectedRow(), 0);
+        EXPECT_TRUE(Button(dialog, "okButton")->isEnabled());
         list->clearSelection();
-        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        QTest::mouseClick(Button(dialog, "okButton"), Qt::LeftButton);
         // The read is on its way: the list page is gone and OK cannot start another.
-        EXPECT_EQ(dialog.currentPage(), dialog.progressPage());
-        EXPECT_FALSE(dialog.okButton()->isEnabled());
+        EXPECT_TRUE(test::Shows(dialog, "progressPage"));
+        EXPECT_FALSE(Button(dialog, "okButton")->isEnabled());
     });
     EXPECT_EQ(ListTitle(0), QStringLiteral("One Band-folk"));
 }
@@ -127,15 +133,15 @@ TEST_F(FreedbWizards, EnterOnTheMatchListReadsTheHighlightedMatch) {
     gui::MainWindow& window = Open();
     RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
         auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
-        ASSERT_TRUE(WaitForPage(dialog, dialog.matchPage()));
-        QTreeWidget* list = dialog.matchPage()->list();
+        ASSERT_TRUE(WaitForPage(dialog, "matchPage"));
+        QTreeWidget* list = test::PointerTo<QTreeWidget>(dialog, "matches");
         ASSERT_EQ(list->topLevelItemCount(), 3);
         EXPECT_EQ(list->topLevelItem(1)->text(3), QStringLiteral("jazz"));
         EXPECT_EQ(dialog.focusWidget(), list);
-        EXPECT_TRUE(dialog.okButton()->isDefault());
+        EXPECT_TRUE(Button(dialog, "okButton")->isDefault());
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Return);
-        EXPECT_EQ(dialog.currentPage(), dialog.progressPage());
+        EXPECT_TRUE(test::Shows(dialog, "progressPage"));
     });
     EXPECT_EQ(test::DiscsOf(window).disc().album.GenreName, "jazz");
 }
@@ -149,7 +155,7 @@ TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
         gui::QueryDialog dialog(controller);
         dialog.show();
         controller.Start();
-        ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
+        ASSERT_TRUE(WaitForPage(dialog, "noMatchPage"));
         QSignalSpy closed(&dialog, &QDialog::finished);
         QTest::keyClick(&dialog, Qt::Key_Escape);
         ASSERT_TRUE(closed.count() == 1 || closed.wait(20000));
@@ -166,8 +172,8 @@ TEST_F(FreedbWizards, CancelClosesTheQueryDialogAndIgnoresASecondCancel) {
     dialog.close();  // the close box
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(controller.state(), gui::QueryController::State::kCancelling);
-    EXPECT_EQ(dialog.progressPage()->text(), QStringLiteral("正在取消 CDDB 垂询..."));
-    EXPECT_FALSE(dialog.cancelButton()->isEnabled());
+    EXPECT_EQ(StatusText(dialog), QStringLiteral("正在取消 CDDB 垂询..."));
+    EXPECT_FALSE(Button(dialog, "cancelButton")->isEnabled());
     EXPECT_EQ(dialog.cursor().shape(), Qt::WaitCursor);
     QTest::keyClick(&dialog, Qt::Key_Escape);  // the second cancel
     ASSERT_TRUE(closed.wait(20000));
@@ -187,10 +193,11 @@ TEST_F(FreedbWizards, FailedQueriesAndEmptyReadsStayOnTheirPageUntilCancel) {
         gui::QueryDialog dialog(controller);
         dialog.show();
         controller.Start();
-        ASSERT_TRUE(WaitForPage(dialog, dialog.errorPage()));
-        EXPECT_FALSE(dialog.errorPage()->text().isEmpty());
-        EXPECT_NE(dialog.errorPage()->text(), QStringLiteral("错误: 未知的错误！"));
-        EXPECT_FALSE(dialog.okButton()->isEnabled());
+        ASSERT_TRUE(WaitForPage(dialog, "errorPage"));
+        EXPECT_FALSE(test::PartOf<gui::MessagePage>(dialog, "errorPage").text().isEmpty());
+        EXPECT_NE(test::PartOf<gui::MessagePage>(dialog, "errorPage").text(),
+                  QStringLiteral("错误: 未知的错误！"));
+        EXPECT_FALSE(Button(dialog, "okButton")->isEnabled());
     }
     // One match, whose read is answered with the query's reply: no 210, nothing read.
     server.SetMode(Server::Mode::kCanned);
@@ -199,11 +206,11 @@ TEST_F(FreedbWizards, FailedQueriesAndEmptyReadsStayOnTheirPageUntilCancel) {
     gui::QueryDialog dialog(controller);
     dialog.show();
     controller.Start();
-    ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
+    ASSERT_TRUE(WaitForPage(dialog, "noMatchPage"));
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_FALSE(controller.applied());
     QSignalSpy closed(&dialog, &QDialog::finished);
-    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog, "cancelButton"), Qt::LeftButton);
     ASSERT_TRUE(closed.wait(20000));
 }
 
@@ -215,8 +222,8 @@ TEST_F(FreedbWizards, AnEntryWithoutTitlesIsNoMatchAndStoresNothing) {
     gui::MainWindow& window = Open();
     RunCommand(window, gui::cmd::kQueryFreedb, [](QDialog* modal) {
         auto& dialog = *qobject_cast<gui::QueryDialog*>(modal);
-        ASSERT_TRUE(WaitForPage(dialog, dialog.noMatchPage()));
-        QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+        ASSERT_TRUE(WaitForPage(dialog, "noMatchPage"));
+        QTest::mouseClick(Button(dialog, "cancelButton"), Qt::LeftButton);
     });
     EXPECT_EQ(server.Requests().size(), 2u);  // the query and the read
     EXPECT_EQ(ListTitle(0), QStringLiteral("音轨 1"));
@@ -245,31 +252,31 @@ TEST_F(FreedbWizards, SubmitNeedsAnEmailAddressAndOpensWithTheDiscsGenreAndNextR
     disc.Revision = 3;
     gui::SubmitController controller(Settings(), disc, window.messageTarget(), demo.notifier);
     gui::SubmitDialog dialog(controller);
-    EXPECT_EQ(dialog.editPage()->genreList()->currentText(), QStringLiteral("rock"));
-    EXPECT_EQ(dialog.editPage()->revisionEdit()->text(), QStringLiteral("4"));
+    EXPECT_EQ(test::PointerTo<QComboBox>(dialog, "genre")->currentText(), QStringLiteral("rock"));
+    EXPECT_EQ(test::PointerTo<QLineEdit>(dialog, "revision")->text(), QStringLiteral("4"));
     disc.album.GenreName = "Pop";  // no freedb category: nothing selected
     disc.bRevision = 0;
     gui::SubmitController other(Settings(), disc, window.messageTarget(), demo.notifier);
     gui::SubmitDialog second(other);
-    EXPECT_EQ(second.editPage()->genreList()->currentIndex(), -1);
-    EXPECT_EQ(second.editPage()->revisionEdit()->text(), QStringLiteral("0"));
+    EXPECT_EQ(test::PointerTo<QComboBox>(second, "genre")->currentIndex(), -1);
+    EXPECT_EQ(test::PointerTo<QLineEdit>(second, "revision")->text(), QStringLiteral("0"));
 }
 
 TEST_F(FreedbWizards, EditedTitlesReachTheListBeforeTheSubmissionIsSent) {
     gui::MainWindow& window = Open();
     RunCommand(window, gui::cmd::kSubmitFreedb, [this](QDialog* modal) {
         auto& dialog = *qobject_cast<gui::SubmitDialog*>(modal);
-        gui::SubmitEditPage& edit = *dialog.editPage();
-        edit.artistEdit()->setText(QStringLiteral("A"));
-        edit.albumEdit()->setText(QStringLiteral("B"));
-        edit.genreList()->setCurrentIndex(edit.genreList()->findText(QStringLiteral("jazz")));
+        test::PartOf<QLineEdit>(dialog, "artist").setText(QStringLiteral("A"));
+        test::PartOf<QLineEdit>(dialog, "album").setText(QStringLiteral("B"));
+        auto& genre = test::PartOf<QComboBox>(dialog, "genre");
+        genre.setCurrentIndex(genre.findText(QStringLiteral("jazz")));
         // A default title still in the list refuses the form.
-        QTest::mouseClick(dialog.submitButton(), Qt::LeftButton);
+        QTest::mouseClick(Button(dialog, "submitButton"), Qt::LeftButton);
         ASSERT_EQ(demo.notifier.messages.size(), 1u);
         EXPECT_EQ(demo.notifier.messages[0], "缺少音轨 #01 的标题。");
-        EXPECT_EQ(dialog.currentPage(), dialog.editPage());
+        EXPECT_TRUE(test::Shows(dialog, "editPage"));
 
-        QTreeWidget* titles = edit.titleList();
+        QTreeWidget* titles = test::PointerTo<QTreeWidget>(dialog, "titles");
         for (int row = 0; row < 3; ++row) {
             QTreeWidgetItem* item = titles->topLevelItem(row);
             const QRect cell = titles->visualItemRect(item);
@@ -290,11 +297,10 @@ TEST_F(FreedbWizards, EditedTitlesReachTheListBeforeTheSubmissionIsSent) {
             EXPECT_EQ(ListTitle(row), title);
         }
         EXPECT_EQ(server.Requests().size(), 0u);
-        QTest::mouseClick(dialog.submitButton(), Qt::LeftButton);
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return dialog.currentPage() == dialog.acceptedPage(); }, 20000));
-        EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("关闭"));
-        QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+        QTest::mouseClick(Button(dialog, "submitButton"), Qt::LeftButton);
+        ASSERT_TRUE(WaitForPage(dialog, "acceptedPage"));
+        EXPECT_EQ(Button(dialog, "cancelButton")->text(), QStringLiteral("关闭"));
+        QTest::mouseClick(Button(dialog, "cancelButton"), Qt::LeftButton);
     });
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_NE(server.Requests()[0].find("TTITLE1=Song 2\r\n"), std::string::npos);
@@ -316,13 +322,13 @@ TEST_F(FreedbWizards, CancelWhileSubmittingClosesOnceTheTransferHasStopped) {
     gui::SubmitController controller(Settings(), disc, window.messageTarget(), demo.notifier);
     gui::SubmitDialog dialog(controller);
     dialog.show();
-    QTest::mouseClick(dialog.submitButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.currentPage(), dialog.progressPage());
-    EXPECT_FALSE(dialog.submitButton()->isEnabled());
+    QTest::mouseClick(Button(dialog, "submitButton"), Qt::LeftButton);
+    EXPECT_TRUE(test::Shows(dialog, "progressPage"));
+    EXPECT_FALSE(Button(dialog, "submitButton")->isEnabled());
     ASSERT_TRUE(server.WaitForRequests(1, 20000));
     QSignalSpy closed(&dialog, &QDialog::finished);
-    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.progressPage()->text(), QStringLiteral("取消 CDDB 提交..."));
+    QTest::mouseClick(Button(dialog, "cancelButton"), Qt::LeftButton);
+    EXPECT_EQ(StatusText(dialog), QStringLiteral("取消 CDDB 提交..."));
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(controller.state(), gui::SubmitController::State::kCancelling);
     ASSERT_TRUE(closed.wait(20000));

@@ -60,7 +60,7 @@ struct PlayerWindow {
     }
     TrackList& rows() { return test::DiscsOf(*window).rows(); }
     PlayerController& player() { return test::PlayerOf(*window); }
-    QSlider* slider() { return test::PlayerBarOf(*window)->positionSlider(); }
+    QSlider* slider() { return test::PointerTo<QSlider>(*window, "positionSlider"); }
     QString time() { return test::TimeOf(*window)->text(); }
     void Trigger(int id) { test::ActionOf(*window, id)->trigger(); }
     void Advance(std::uint64_t ms) { nowMs += ms; }

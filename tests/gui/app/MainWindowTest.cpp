@@ -317,9 +317,7 @@ TEST(MainWindow, TheBatchFileDialogOpensTheOptionsSheetOverItself) {
             qobject_cast<QDialog*>(fileDialog)->reject();
         });
         watch->start(10);
-        for (QPushButton* button : fileDialog->findChildren<QPushButton*>())
-            if (button->text() == QStringLiteral("选项..."))
-                button->click();
+        test::ButtonCaptioned(*fileDialog, QStringLiteral("选项..."))->click();
     });
     test::ActionOf(window, gui::cmd::kEncodeWavToMp3)->trigger();
     EXPECT_TRUE(overFileDialog);

@@ -9,25 +9,31 @@
 
 namespace korvida::test {
 
-// A MessageTarget that keeps every message, for assertions from the test thread.
-class MessageRecorder : public MessageTarget {
+// Records every message a worker posts or sends, in order, for assertions from the test
+// thread.
+class RecordingTarget : public MessageTarget {
   public:
-    void post(Message message) override {
-        {
-            std::lock_guard lock(mutex_);
-            messages_.push_back(std::move(message));
-        }
-        arrived_.notify_all();
-    }
-    void send(Message message) override { post(std::move(message)); }
+    void post(Message message) override { Add(std::move(message)); }
+    void send(Message message) override { Add(std::move(message)); }
     using MessageTarget::post;
     using MessageTarget::send;
 
-    std::vector<Message> Messages() const {
+    std::vector<Message> messages() const {
         std::lock_guard lock(mutex_);
         return messages_;
     }
-
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        messages_.clear();
+    }
+    // The messages with this id.
+    std::vector<Message> Only(unsigned id) const {
+        std::vector<Message> out;
+        for (const Message& m : messages())
+            if (m.id == id)
+                out.push_back(m);
+        return out;
+    }
     // Waits for a message with `id`; returns it, or a message with id 0 after timeoutMs.
     Message WaitFor(unsigned id, int timeoutMs) const {
         std::unique_lock lock(mutex_);
@@ -45,6 +51,13 @@ class MessageRecorder : public MessageTarget {
     }
 
   private:
+    void Add(Message message) {
+        {
+            std::lock_guard lock(mutex_);
+            messages_.push_back(std::move(message));
+        }
+        arrived_.notify_all();
+    }
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;
     std::vector<Message> messages_;

@@ -20,23 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> TemporaryFilesUnder(const std::string& folder) {
-    std::vector<std::string> found;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.path().filename().string().rfind("PW", 0) == 0)
-            found.push_back(entry.path());
-    }
-    return found;
-}
-
 // SIGTERM during a rip: the program hears it on the UI thread instead of dying, and
 // ending the window then, as the program does, cancels the job, waits for its clean-up
 // (no temporary file stays) and stores the settings as a normal close does.
 TEST(Ending, SigtermDuringARipEndsTheJobCleanlyAndStoresTheSettings) {
     test::DemoWindow demo;
-    fs::create_directories(demo.home / "tmp");
-    test::WriteFile(demo.home / "Settings.ini",
-                    "[Misc]\nTEMPDIRECTORY=" + (demo.home / "tmp") + "\n");
+    demo.home.KeepTemporaryFilesInside();
     // Reads that take their time, so the signal comes while the first track is read.
     ASSERT_TRUE(demo.SlowDownReads(20));
     gui::TerminationSignals termination;
@@ -52,7 +41,7 @@ TEST(Ending, SigtermDuringARipEndsTheJobCleanlyAndStoresTheSettings) {
         messages.clear();
     }
     ASSERT_TRUE(reading);
-    ASSERT_FALSE(TemporaryFilesUnder(demo.home.path()).empty());
+    ASSERT_FALSE(test::TemporaryFilesUnder(demo.home.path()).empty());
 
     ::raise(SIGTERM);
     ::raise(SIGTERM);  // a second one changes nothing
@@ -60,7 +49,7 @@ TEST(Ending, SigtermDuringARipEndsTheJobCleanlyAndStoresTheSettings) {
     EXPECT_EQ(requested[0][0].toInt(), SIGTERM);
     EXPECT_TRUE(test::JobsOf(window).running());
     demo.window.reset();
-    EXPECT_TRUE(TemporaryFilesUnder(demo.home.path()).empty());
+    EXPECT_TRUE(test::TemporaryFilesUnder(demo.home.path()).empty());
     EXPECT_NE(test::ReadFile(demo.home / "Settings.ini").find("WindowWidth="), std::string::npos);
 }
 
