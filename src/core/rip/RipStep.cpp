@@ -22,6 +22,8 @@ std::string RipStepText(RipStep step, int number) {
             return "正在写入专辑的 ReplayGain 标签";
         case RipStep::kRipLog:
             return "正在写入抓取日志";
+        case RipStep::kAwaitCtdb:
+            return "正在等待 CTDB 数据库的回复";
     }
     return {};
 }

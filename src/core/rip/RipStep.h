@@ -16,6 +16,7 @@ enum class RipStep {
     kAwaitAccurateRip = 5,  // the rip waits for the AccurateRip database's answer
     kAlbumReplayGain = 6,   // the album's ReplayGain goes into every file's tags
     kRipLog = 7,            // the rip log and the cue sheet are written
+    kAwaitCtdb = 8,         // the rip waits for the CTDB database's answer
 };
 
 // What the progress window and the CLI say of a step; `number` is kReread's count.

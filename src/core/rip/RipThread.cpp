@@ -63,8 +63,11 @@ void EndRip(RipJob& job, unsigned message, AccurateRipLookup& lookup, const Mete
         if (settings.AccurateRipVerify && settings.AccurateRipLookup && !job.context.aborted)
             PostRipStep(job, RipStep::kAwaitAccurateRip);
         FinishVerification(job, lookup);
-        if (job.ctdbLookup)
+        if (job.ctdbLookup) {
+            if (!job.context.aborted)
+                PostRipStep(job, RipStep::kAwaitCtdb);
             FinishCtdbVerification(job, *job.ctdbLookup, kLookupGraceMs);
+        }
     }
     if (message == WM_JOB_DONE && !job.context.aborted && !meters.empty()) {
         PostRipStep(job, RipStep::kAlbumReplayGain);

@@ -16,6 +16,14 @@ struct Counts {
     int tested = 0;            // test and copy ran
     int suspicious = 0;        // its reads never agreed
     std::string noAnswerText;  // the first such track's result, which says why
+    // The CUETools database beside AccurateRip.
+    int ctdbChecked = 0;
+    int ctdbAccurate = 0;
+    int ctdbDiffers = 0;
+    int ctdbNotInDatabase = 0;
+    std::string ctdbNoAnswerText;
+    // Tracks one database or the other confirms.
+    int confirmed = 0;
 
     int compared() const { return accurate + notAccurate + notInDatabase + silent + noAnswer; }
 };
@@ -50,12 +58,54 @@ Counts CountResults(const std::vector<const TrackVerification*>& tracks) {
                     ++c.unreadable;
                 break;
         }
+        switch (v->ctdbOutcome) {
+            case CtdbOutcome::kNotChecked:
+                break;
+            case CtdbOutcome::kAccurate:
+                ++c.ctdbAccurate;
+                break;
+            case CtdbOutcome::kDiffers:
+                ++c.ctdbDiffers;
+                break;
+            case CtdbOutcome::kNotInDatabase:
+                ++c.ctdbNotInDatabase;
+                break;
+            case CtdbOutcome::kLookupOff:
+            case CtdbOutcome::kLookupFailed:
+            case CtdbOutcome::kLookupNotFinished:
+            case CtdbOutcome::kReplyUnreadable:
+                if (c.ctdbNoAnswerText.empty())
+                    c.ctdbNoAnswerText = v->ctdbText;
+                break;
+        }
+        if (v->ctdbOutcome != CtdbOutcome::kNotChecked)
+            ++c.ctdbChecked;
+        if (v->outcome == AccurateRipOutcome::kAccurate || v->ctdbOutcome == CtdbOutcome::kAccurate)
+            ++c.confirmed;
         if (v->tested)
             ++c.tested;
         if (v->suspicious)
             ++c.suspicious;
     }
     return c;
+}
+
+// What the CUETools database adds, when it was asked.
+void CtdbParts(const Counts& c, std::vector<std::string>& parts) {
+    if (c.ctdbChecked == 0)
+        return;
+    if (c.ctdbAccurate == c.total) {
+        parts.push_back(FormatText("CTDB 数据库确认了全部 %d 条", c.total));
+    } else if (c.ctdbAccurate + c.ctdbDiffers > 0) {
+        std::string part = FormatText("CTDB 数据库中 %d 条一致", c.ctdbAccurate);
+        if (c.ctdbDiffers > 0)
+            part += FormatText("，%d 条有差异", c.ctdbDiffers);
+        parts.push_back(part);
+    } else if (c.ctdbNotInDatabase == c.total) {
+        parts.push_back("CTDB 数据库中没有这张光盘");
+    } else if (!c.ctdbNoAnswerText.empty()) {
+        parts.push_back("未能从 CTDB 数据库得到结果 (" + c.ctdbNoAnswerText + ")");
+    }
 }
 
 std::vector<std::string> LineParts(const Counts& c) {
@@ -87,6 +137,7 @@ std::vector<std::string> LineParts(const Counts& c) {
             parts.push_back(
                 FormatText("%d 条未能与数据库比较 (%s)", c.noAnswer, c.noAnswerText.c_str()));
     }
+    CtdbParts(c, parts);
     if (c.unreadable > 0)
         parts.push_back(FormatText("%d 条有无法读取的扇区，未能校验", c.unreadable));
     if (c.suspicious > 0)
@@ -124,6 +175,10 @@ std::string Details(const Counts& c) {
             "这并不表示抓取有误。");
     if (c.silent > 0)
         paragraph("“全为静音”: 静音的校验和为 0，与任何光盘都相同，证明不了什么。");
+    if (c.ctdbChecked > 0)
+        paragraph(
+            "CTDB (CUETools 数据库) 是另一个收集抓取结果的数据库，两者互相独立；“有差异”表示"
+            "数据库中有这张光盘，但这条音轨与所有记录都不同。");
     if (c.noAnswer > 0)
         paragraph("没有得到数据库的结果时，日志中写有原因 (例如没有联网)。");
     if (c.unreadable > 0)
@@ -153,9 +208,10 @@ VerificationSummary SummariseVerification(const std::vector<const TrackVerificat
         return summary;
     summary.details = Details(c);
     using Level = VerificationSummary::Level;
-    if (c.notAccurate > 0 || c.suspicious > 0 || c.unreadable > 0)
+    const bool noDatabase = c.compared() == 0 && c.ctdbChecked == 0;
+    if (c.notAccurate > 0 || c.ctdbDiffers > 0 || c.suspicious > 0 || c.unreadable > 0)
         summary.level = Level::kProblem;
-    else if (c.accurate == c.total || (c.compared() == 0 && c.tested == c.total))
+    else if (c.confirmed == c.total || (noDatabase && c.tested == c.total))
         summary.level = Level::kConfirmed;
     else
         summary.level = Level::kUnconfirmed;
@@ -188,6 +244,20 @@ std::string VerificationExplanation(const TrackVerification& v) {
         case AccurateRipOutcome::kNotChecked:
             text = v.skippedSectors.empty() ? "没有计算校验和 (校验已关闭，或音轨没有完整读取)。"
                                             : "有无法读取的扇区，这些部分没有写入文件，未能校验。";
+            break;
+    }
+    switch (v.ctdbOutcome) {
+        case CtdbOutcome::kNotChecked:
+            break;
+        case CtdbOutcome::kAccurate:
+            text += FormatText(" CTDB 数据库中 %d 次提交 (共 %d 次) 与它一致。", v.ctdbConfidence,
+                               v.ctdbTotal);
+            break;
+        case CtdbOutcome::kDiffers:
+            text += " CTDB 数据库中有这张光盘，但这条音轨与所有记录都不同。";
+            break;
+        default:
+            text += " CTDB: " + v.ctdbText + "。";
             break;
     }
     if (v.suspicious) {

@@ -70,6 +70,34 @@ TEST(VerificationSummary, SaysWhatTheDatabaseFoundAndTakesTheIconFromTheWorst) {
     EXPECT_EQ(Summary({skipped}).level, Level::kProblem);
 }
 
+// The CUETools database speaks beside AccurateRip: a track either one confirms is
+// confirmed, a track either one finds different is a problem.
+TEST(VerificationSummary, TheSecondDatabaseConfirmsOrFindsFaultToo) {
+    using O = AccurateRipOutcome;
+    auto track = [](O outcome, CtdbOutcome ctdb) {
+        TrackVerification v = Track(outcome, Status::kNotInDatabase);
+        v.ctdbOutcome = ctdb;
+        v.ctdbConfidence = 3;
+        v.ctdbTotal = 4;
+        return v;
+    };
+    const auto confirmed = Summary({track(O::kNotInDatabase, CtdbOutcome::kAccurate),
+                                    track(O::kNotInDatabase, CtdbOutcome::kAccurate)});
+    EXPECT_EQ(
+        confirmed.line,
+        "AccurateRip 数据库中还没有这张光盘，无法与其他人的抓取比较；CTDB 数据库确认了全部 2 条。");
+    EXPECT_EQ(confirmed.level, Level::kConfirmed);
+    EXPECT_NE(confirmed.details.find("CUETools"), std::string::npos);
+    EXPECT_NE(VerificationExplanation(track(O::kNotInDatabase, CtdbOutcome::kAccurate))
+                  .find("CTDB 数据库中 3 次提交 (共 4 次) 与它一致"),
+              std::string::npos);
+    const auto differs = Summary({track(O::kNotInDatabase, CtdbOutcome::kAccurate),
+                                  track(O::kNotInDatabase, CtdbOutcome::kDiffers)});
+    EXPECT_EQ(differs.level, Level::kProblem);
+    EXPECT_NE(differs.line.find("CTDB 数据库中 1 条一致，1 条有差异"), std::string::npos)
+        << differs.line;
+}
+
 TEST(VerificationSummary, TestAndCopyIsToldWhenItPassesAndWhenItFails) {
     using O = AccurateRipOutcome;
     TrackVerification agreed = Track(O::kNotChecked);
