@@ -175,31 +175,48 @@ void WorkerPool::WorkerLoop(ProgressRelay& relay, JobContext& context) {
 }
 
 void WorkerPool::Queue(Message message, bool wait) {
-    outbox_.emplace_back(std::move(message), wait);
+    outbox_.push_back(Outgoing{std::move(message), wait, std::this_thread::get_id()});
 }
 
 void WorkerPool::Deliver() {
     std::unique_lock lock(mutex_);
-    if (delivering_ || !progressWindow_)
+    if (!progressWindow_)
         return;
-    delivering_ = true;
-    while (!outbox_.empty()) {
-        auto [message, wait] = std::move(outbox_.front());
+    const auto me = std::this_thread::get_id();
+    const auto waitsOnMe = [&] {
+        return std::any_of(outbox_.begin(), outbox_.end(),
+                           [&](const Outgoing& o) { return o.wait && o.owner == me; });
+    };
+    for (;;) {
+        const bool othersSend =
+            !outbox_.empty() && outbox_.front().wait && outbox_.front().owner != me;
+        if (delivering_ || othersSend || outbox_.empty()) {
+            // What is left is another thread's to hand over; only a send of ours must
+            // wait here until its turn comes.
+            if (!waitsOnMe())
+                return;
+            delivered_.wait(lock);
+            continue;
+        }
+        Outgoing next = std::move(outbox_.front());
         outbox_.pop_front();
+        delivering_ = true;
         lock.unlock();
         try {
-            if (wait)
-                progressWindow_->send(std::move(message));
+            if (next.wait)
+                progressWindow_->send(std::move(next.message));
             else
-                progressWindow_->post(std::move(message));
+                progressWindow_->post(std::move(next.message));
         } catch (...) {
             lock.lock();
             delivering_ = false;
+            delivered_.notify_all();
             throw;
         }
         lock.lock();
+        delivering_ = false;
+        delivered_.notify_all();
     }
-    delivering_ = false;
 }
 
 void WorkerPool::UpdateShown() {

@@ -109,8 +109,17 @@ class WorkerPool {
     bool closing_ = false;
     bool failed_ = false;
     bool finished_ = false;
-    std::deque<std::pair<Message, bool>> outbox_;  // for the progress window; bool: send
+    // For the progress window, in order. A message sent (waited for) is handed over by the
+    // thread that queued it, never by another: a window slow to answer one worker must
+    // not hold a second worker that only happened to be delivering.
+    struct Outgoing {
+        Message message;
+        bool wait = false;
+        std::thread::id owner;
+    };
+    std::deque<Outgoing> outbox_;
     bool delivering_ = false;
+    std::condition_variable delivered_;
 
     std::vector<std::unique_ptr<ProgressRelay>> relays_;
     std::vector<std::thread> threads_;
