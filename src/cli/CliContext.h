@@ -57,5 +57,6 @@ int RunDecodeCommand(CliContext& context);
 int RunNormalizeCommand(CliContext& context);
 int RunVerifyLogCommand(CliContext& context);
 int RunAccurateRipCommand(CliContext& context);
+int RunVerifyCommand(CliContext& context);
 
 }  // namespace korvida::cli

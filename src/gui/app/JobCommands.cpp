@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/rip/RipJob.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
@@ -85,6 +85,8 @@ void JobCommands::FileCommand(FileJobKind kind) {
         case FileJobKind::kNormaliseWav:
             title = tr("规格化 WAV 文件"), filter = wave, mode = JobMode::kNormaliseWav;
             break;
+        case FileJobKind::kVerifyRip:
+            return;  // VerifyRip: a path of another kind
     }
     // The previous batch's items go now, whatever the user answers.
     jobs_->SetFileItems({});
