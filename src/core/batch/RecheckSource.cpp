@@ -97,6 +97,9 @@ class Preparer {
         return true;
     }
 
+    // `standsFor`: the user's sheet the copy keeps the lines of; empty for a sheet made
+    // here, whose line numbers would mean nothing to the user: a message about it names
+    // the file at fault, and the sheet is left out of it (Explain).
     bool WriteSheet(const std::string& text, const std::string& standsFor) {
         std::string error;
         TemporaryFile sheet = TemporaryFile::Create(context_.settings->TEMPDIRECTORY, "PW", ".cue",
@@ -214,7 +217,7 @@ class Preparer {
         source_.expectedToc.push_back(log.leadout);
         if (log.tracks.back().data)
             sheet += "REM LEAD-OUT LBA " + std::to_string(log.leadout) + "\n";
-        return WriteSheet(sheet, logPath);
+        return WriteSheet(sheet, {});
     }
 
     // A folder: its one cue sheet, else its WAV and FLAC files in name order, one track
@@ -254,7 +257,7 @@ class Preparer {
             std::snprintf(line, sizeof line, "  TRACK %02zu AUDIO\n    INDEX 01 00:00:00\n", i + 1);
             sheet += fileLine + line;
         }
-        return WriteSheet(sheet, path);
+        return WriteSheet(sheet, {});
     }
 
   private:
@@ -280,6 +283,14 @@ std::string RecheckSource::OriginalOf(const std::string& path) const {
 
 std::string RecheckSource::Explain(std::string text) const {
     for (const auto& [standIn, original] : standIns) {
+        if (original.empty()) {
+            // "<sheet>:<line>: " of a sheet made here.
+            if (text.compare(0, standIn.size(), standIn) == 0) {
+                const std::size_t end = text.find(": ", standIn.size() + 1);
+                text.erase(0, end == std::string::npos ? standIn.size() : end + 2);
+            }
+            continue;
+        }
         for (std::size_t at = text.find(standIn); at != std::string::npos;
              at = text.find(standIn, at + original.size()))
             text.replace(at, standIn.size(), original);
