@@ -58,5 +58,6 @@ int RunNormalizeCommand(CliContext& context);
 int RunVerifyLogCommand(CliContext& context);
 int RunAccurateRipCommand(CliContext& context);
 int RunVerifyCommand(CliContext& context);
+int RunFindOffsetCommand(CliContext& context);
 
 }  // namespace korvida::cli

@@ -51,6 +51,9 @@ constexpr CommandEntry kCommands[] = {
      "check a rip on disk (a cue sheet over WAV/FLAC files, a rip log with its files, or a\n"
      "folder of WAV/FLAC tracks) against AccurateRip and CTDB: exit 0 when every track is\n"
      "confirmed, 1 otherwise, 2 when nothing could be checked"},
+    {"find-offset", RunFindOffsetCommand, "find-offset [--save]",
+     "find the drive's read offset with a disc AccurateRip knows: one line per offset\n"
+     "that matched, best first; --save stores the best as [CDROM] ReadOffset"},
     {"make-demo-disc", RunMakeDemoDiscCommand, "make-demo-disc DIR",
      "write the demo disc image (CUE and BIN) into DIR"},
 };
