@@ -8,6 +8,7 @@
 #include "cli/Interrupt.h"
 #include "cli/JobProgress.h"
 #include "core/batch/BatchJobs.h"
+#include "core/batch/RecheckSource.h"
 #include "core/jobs/JobParties.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/rip/RipJob.h"
@@ -62,7 +63,8 @@ int RunVerifyCommand(CliContext& context) {
     if (!running.started())
         return interrupt.interrupted() ? interrupt.exitStatus() : kExitUsage;
     interrupt.Watch(running.cancelEvent());
-    const int result = PumpJobMessages(queue, running, 1, context.quiet, false, {}, false);
+    const int result = PumpJobMessages(queue, running, ExpectedRecheckTracks(operands.front()),
+                                       context.quiet, false, {}, false);
     running.Wait();
     if (interrupt.interrupted())
         return interrupt.exitStatus();

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <optional>
 #include <set>
+#include <sstream>
 
 #include "core/batch/DecodeFlacToWav.h"
 #include "core/batch/ParseRipLog.h"
@@ -296,6 +297,41 @@ std::string RecheckSource::Explain(std::string text) const {
             text.replace(at, standIn.size(), original);
     }
     return text;
+}
+
+int ExpectedRecheckTracks(const std::string& path) {
+    std::error_code error;
+    std::string sheet = path;
+    if (fs::is_directory(path, error)) {
+        int tracks = 0, cues = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator(path, error)) {
+            const std::string ext = LowerExtension(entry.path());
+            if (ext == ".cue" && ++cues == 1)
+                sheet = entry.path().string();
+            tracks += ext == ".wav" || ext == ".flac";
+        }
+        if (cues != 1)
+            return std::max(tracks, 1);
+    }
+    const RegularFileText file = ReadRegularFile(sheet, kMaxSheetBytes);
+    if (file.status != RegularFileText::Status::kRead)
+        return 1;
+    int tracks = 0;
+    if (LowerExtension(sheet) == ".cue") {
+        std::istringstream in(file.bytes);
+        for (std::string word, line; std::getline(in, line);) {
+            std::istringstream words(line);
+            std::string number, mode;
+            words >> word >> number >> mode;
+            for (char& c : word)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            tracks += word == "TRACK" && mode.rfind("AUDIO", 0) == 0;
+        }
+    } else {
+        for (const RipLogContents::Track& track : ParseRipLog(file.bytes).tracks)
+            tracks += !track.data;
+    }
+    return std::max(tracks, 1);
 }
 
 bool PrepareRecheckSource(const std::string& path, JobContext& context, RecheckSource& source,

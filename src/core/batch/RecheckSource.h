@@ -42,4 +42,9 @@ struct RecheckSource {
 bool PrepareRecheckSource(const std::string& path, JobContext& context, RecheckSource& source,
                           std::string& problem);
 
+// The audio tracks PATH is likely to give, from a glance at its text or its folder (no
+// file is decoded): for the progress window's count before the job knows it. 1 when it
+// cannot tell.
+int ExpectedRecheckTracks(const std::string& path);
+
 }  // namespace korvida
