@@ -6,11 +6,8 @@
 
 #include <filesystem>
 
-#include "core/verify/AccurateRipDisc.h"
-#include "core/verify/TrackChecksumAccumulator.h"
-#include "support/AudioTestSupport.h"
-#include "support/DiscImage.h"
 #include "support/RunCli.h"
+#include "support/ShiftedDisc.h"
 #include "support/TempHome.h"
 #include "support/http/HttpTestServer.h"
 
@@ -19,9 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-
-const std::vector<std::uint32_t> kStarts = {0, 1000, 2200, 3000};
-constexpr std::uint32_t kLeadout = 4000;
 
 struct Drive {
     const char* name;
@@ -36,52 +30,21 @@ std::string FormatOffsetLine(int offset) {
 
 class FindOffset : public ::testing::TestWithParam<Drive> {
   protected:
-    // The disc's audio, and an image of it as the drive reads it: a drive with read offset
-    // +N answers for sample s with the disc's sample s - N.
     void SetUp() override {
-        audio_ = test::Frames(0, kLeadout);
-        const std::int64_t shift = std::int64_t{GetParam().offset} * 4;
-        std::string image(audio_.size(), '\0');
-        for (std::int64_t at = 0; at < static_cast<std::int64_t>(image.size()); ++at) {
-            const std::int64_t from = at - shift;
-            if (from >= 0 && from < static_cast<std::int64_t>(audio_.size()))
-                image[static_cast<std::size_t>(at)] = audio_[static_cast<std::size_t>(from)];
-        }
-        fs::create_directories(home_ / "disc");
-        cue_ = test::WriteDisc(home_ / "disc", kStarts, kLeadout, image);
-        disc_ = AccurateRipDiscOf(test::LbaToc(kStarts, kLeadout).data());
         test::WriteFile(home_ / "Settings.ini",
                         "[AccurateRip]\nServer=127.0.0.1:" + std::to_string(server_.port()) +
                             "\n[CTDB]\nVerify=0\n");
     }
 
-    // A pressing of the disc holding each track's figure of the true audio.
-    std::string Pressing(int confidence, bool v2) const {
-        std::string bytes(1, static_cast<char>(kStarts.size()));
-        bytes += test::Le32(disc_.id1) + test::Le32(disc_.id2) + test::Le32(disc_.freedbId);
-        for (std::size_t t = 0; t < kStarts.size(); ++t) {
-            const std::uint32_t end = t + 1 < kStarts.size() ? kStarts[t + 1] : kLeadout;
-            TrackChecksumAccumulator sums(disc_.PositionOf(static_cast<int>(t)));
-            sums.Feed(reinterpret_cast<const std::uint8_t*>(audio_.data()) + kStarts[t] * 2352,
-                      std::size_t{end - kStarts[t]} * 2352);
-            TrackVerification v;
-            sums.Store(v);
-            bytes += static_cast<char>(confidence) + test::Le32(v2 ? v.sums.arV2 : v.sums.arV1) +
-                     test::Le32(0);
-        }
-        return bytes;
-    }
-
+    std::string Pressing(int confidence, bool v2) const { return disc_.Pressing(confidence, v2); }
     void Serve(const std::string& reply) {
-        server_.Answer("/accuraterip/" + disc_.DatabasePath(), 200, reply,
-                       "application/octet-stream");
+        server_.Answer(disc_.DatabaseTarget(), 200, reply, "application/octet-stream");
     }
 
     test::TempHome home_;
     test::HttpTestServer server_;
-    std::string audio_;
-    std::string cue_;
-    AccurateRipDisc disc_;
+    test::ShiftedDisc disc_{home_ / "disc", GetParam().offset};
+    const std::string cue_ = disc_.cue;
 };
 
 // The offset is found exactly, with every track read agreeing, whichever figure the
