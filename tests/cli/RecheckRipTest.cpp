@@ -2,6 +2,7 @@
 // from its cue sheet, its log, its folder and a one-file image, and a changed sample found.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -177,6 +178,15 @@ TEST_F(RecheckDisc, RefusesWhatItCannotCheckByName) {
     r = test::RunCli({"--quiet", "verify", OutputEndingIn(rip.out, ".cue")});
     EXPECT_EQ(r.status, 2);
     EXPECT_THAT(r.err, HasSubstr("02.WAV"));
+
+    // A sheet naming a FIFO is refused at once, never waiting for a writer.
+    ASSERT_EQ(::mkfifo((home_ / "fifo.wav").c_str(), 0600), 0);
+    test::WriteFile(home_ / "fifo.cue",
+                    "FILE \"fifo.wav\" WAVE\n  TRACK 01 AUDIO\n"
+                    "    INDEX 01 00:00:00\n");
+    r = test::RunCli({"--quiet", "verify", home_ / "fifo.cue"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_THAT(r.err, HasSubstr("fifo.wav"));
 
     // Lossy files, alone in a folder or named themselves.
     fs::create_directories(home_ / "mp3");

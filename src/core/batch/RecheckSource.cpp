@@ -1,10 +1,13 @@
 #include "core/batch/RecheckSource.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -15,6 +18,7 @@
 #include "core/ini/WriteFileAtomically.h"
 #include "core/jobs/JobContext.h"
 #include "core/platform/ErrorText.h"
+#include "core/platform/UniqueFd.h"
 #include "core/settings/Settings.h"
 #include "core/verify/RipLogSeal.h"
 
@@ -42,10 +46,18 @@ std::string LossyProblem(const std::string& file) {
     return file + ": 有损压缩的文件解码后的长度与音轨不同，不能校验 (只能校验 WAV 和 FLAC 文件)";
 }
 
+// Whether a regular file begins with `magic`. Opened without blocking and never read
+// unless regular: a sheet may name a FIFO, which would hold the job until a writer came.
 bool StartsWith(const std::string& path, const char* magic) {
-    std::ifstream in(path, std::ios::binary);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const UniqueFd file(fd);
+    struct stat info {};
     char head[4] = {};
-    return in.read(head, 4) && std::equal(head, head + 4, magic);
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+           ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
+           std::equal(head, head + 4, magic);
 }
 
 // A length in frames as the sheet's mm:ss:ff.
