@@ -90,6 +90,17 @@ TEST_P(FindOffset, NothingFoundChangesNothing) {
     EXPECT_EQ(test::ReadFile(home_ / "Settings.ini"), before);
 }
 
+// Ctrl+C while the database keeps the lookup open ends the search at once (exit 130).
+TEST_P(FindOffset, CtrlCEndsTheSearch) {
+    test::HttpTestServer::Route silent;
+    silent.mode = test::HttpTestServer::Mode::kNeverAnswer;
+    server_.SetRoute("/", silent);
+    const auto r = test::InterruptCli({"--quiet", "--image", cue_, "find-offset", "--save"},
+                                      [this] { return !server_.Requests().empty(); });
+    EXPECT_EQ(r.status, 130);
+    EXPECT_LT(r.secondsAfterSignal, 10.0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Drives, FindOffset,
                          ::testing::Values(Drive{"Plus667ByV1", 667, false},
                                            Drive{"Minus1164ByV2", -1164, true}),

@@ -156,6 +156,18 @@ TEST_F(RecheckDisc, AOneFileImageChecksLikeItsTracksAndAChangedSampleIsFound) {
     EXPECT_EQ(lines[2], expected[2]);
 }
 
+// Ctrl+C while a database keeps the lookup open ends the check at once (exit 130), as it
+// ends a rip, not after the request's own time-out.
+TEST_F(RecheckDisc, CtrlCEndsTheCheckWhileTheLookupIsUnanswered) {
+    test::HttpTestServer::Route silent;
+    silent.mode = test::HttpTestServer::Mode::kNeverAnswer;
+    server_.SetRoute("/", silent);
+    const auto r = test::InterruptCli({"--quiet", "verify", cue_},
+                                      [this] { return server_.Requests().size() >= 2; });
+    EXPECT_EQ(r.status, 130);
+    EXPECT_LT(r.secondsAfterSignal, 10.0);
+}
+
 // What cannot be checked is refused, naming the file at fault: exit 2.
 TEST_F(RecheckDisc, RefusesWhatItCannotCheckByName) {
     const auto rip = test::RunCli({"--quiet", "--image", cue_, "rip", "--format", "wav", "--log",
