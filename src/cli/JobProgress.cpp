@@ -79,9 +79,10 @@ void ProgressBar::Draw(long perMille) {
 }
 
 int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool quiet, bool encodeMode,
-                    const std::function<void(const Message&)>& other, bool printOutputs) {
+                    const std::function<void(const Message&)>& other, bool printOutputs,
+                    const char* itemCaption) {
     ProgressBar bar(quiet);
-    JobCaptions captions(itemCount, encodeMode);
+    JobCaptions captions(itemCount, encodeMode, itemCaption);
     std::map<int, std::string> behind;  // the items being encoded behind a rip's reading
     int result = -1;
     const auto handle = [&](const Message& m) {

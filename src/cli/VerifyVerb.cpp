@@ -8,6 +8,7 @@
 #include "cli/Interrupt.h"
 #include "cli/JobProgress.h"
 #include "core/batch/BatchJobs.h"
+#include "core/batch/RecheckRip.h"
 #include "core/batch/RecheckSource.h"
 #include "core/jobs/JobParties.h"
 #include "core/jobs/MessageQueue.h"
@@ -64,7 +65,7 @@ int RunVerifyCommand(CliContext& context) {
         return interrupt.interrupted() ? interrupt.exitStatus() : kExitUsage;
     interrupt.Watch(running.cancelEvent());
     const int result = PumpJobMessages(queue, running, ExpectedRecheckTracks(operands.front()),
-                                       context.quiet, false, {}, false);
+                                       context.quiet, false, {}, false, kRecheckCaption);
     running.Wait();
     if (interrupt.interrupted())
         return interrupt.exitStatus();

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/batch/RecheckRip.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/RunDetached.h"
 #include "core/rip/RipJob.h"
@@ -56,7 +57,7 @@ ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotif
       total_(total),
       encodeMode_(mode != JobMode::kRip && mode != JobMode::kNormaliseWav &&
                   mode != JobMode::kVerifyRip),
-      captions_(total, encodeMode_),
+      captions_(total, encodeMode_, mode == JobMode::kVerifyRip ? kRecheckCaption : nullptr),
       startLParam_(StartKind(mode)),
       log_(log),
       notifier_(notifier),
