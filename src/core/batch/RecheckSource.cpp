@@ -17,6 +17,7 @@
 #include "core/ini/ReadRegularFile.h"
 #include "core/ini/WriteFileAtomically.h"
 #include "core/jobs/JobContext.h"
+#include "core/jobs/JobLog.h"
 #include "core/platform/ErrorText.h"
 #include "core/platform/UniqueFd.h"
 #include "core/settings/Settings.h"
@@ -361,7 +362,10 @@ bool PrepareRecheckSource(const std::string& path, JobContext& context, RecheckS
         return preparer.Fail(
             path + ": " +
             (file.status == RegularFileText::Status::kMissing ? ErrorText(ENOENT) : file.reason));
-    if (CheckRipLogSeal(file.bytes) != RipLogSealCheck::kNoSeal)
+    const RipLogSealCheck seal = CheckRipLogSeal(file.bytes);
+    if (seal == RipLogSealCheck::kChanged)
+        LogPlain(context, path + ": 日志的校验和与内容不符 (日志被改动过)，仍按其中的 TOC 校验。");
+    if (seal != RipLogSealCheck::kNoSeal)
         return preparer.RipLog(path, file.bytes);
     return preparer.Fail(path + ": 不是 cue 表、本程序的抓取日志或文件夹");
 }

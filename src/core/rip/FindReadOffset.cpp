@@ -175,6 +175,8 @@ std::string FindOffsetOutcomeText(const FindOffsetJob& job) {
             return "读取光盘失败，无法检测读取偏移。";
         case Outcome::kCancelled:
             return "检测已取消。";
+        case Outcome::kFailed:
+            return "检测失败: " + job.detail;
     }
     return {};
 }
@@ -200,6 +202,8 @@ FindOffsetJobHandle StartFindReadOffset(const DiscInfo& disc, CSCSIDriver* drive
         },
         priority,
         [](FindOffsetJob& record, const std::string& text) {
+            record.outcome = Outcome::kFailed;
+            record.detail = text;
             LogFormatted(record.context, text);
             if (record.context.progressWindow)
                 record.context.progressWindow->send(WM_JOB_FAILED,

@@ -31,6 +31,7 @@ struct FindOffsetJob {
         kNoTracks,       // no audio track long enough to search with
         kReadFailed,     // the drive could not read the tracks
         kCancelled,
+        kFailed,  // the worker stopped on an unexpected error (`detail`)
     };
 
     JobContext context;  // progress, job log, cancel; settings point at `settings`
