@@ -57,5 +57,7 @@ int RunDecodeCommand(CliContext& context);
 int RunNormalizeCommand(CliContext& context);
 int RunVerifyLogCommand(CliContext& context);
 int RunAccurateRipCommand(CliContext& context);
+int RunVerifyCommand(CliContext& context);
+int RunFindOffsetCommand(CliContext& context);
 
 }  // namespace korvida::cli

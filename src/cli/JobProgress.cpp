@@ -79,9 +79,10 @@ void ProgressBar::Draw(long perMille) {
 }
 
 int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool quiet, bool encodeMode,
-                    const std::function<void(const Message&)>& other) {
+                    const std::function<void(const Message&)>& other, bool printOutputs,
+                    const char* itemCaption) {
     ProgressBar bar(quiet);
-    JobCaptions captions(itemCount, encodeMode);
+    JobCaptions captions(itemCount, encodeMode, itemCaption);
     std::map<int, std::string> behind;  // the items being encoded behind a rip's reading
     int result = -1;
     const auto handle = [&](const Message& m) {
@@ -127,7 +128,7 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                 // The worker waits in its send, so the job is still there to read.
                 const auto* ended = reinterpret_cast<const RipJob*>(m.wParam);
                 for (const RipJobItem& item : ended->items)
-                    if (!item.outputPath.empty())
+                    if (printOutputs && !item.outputPath.empty())
                         std::cout << item.outputPath << "\n";
                 if (!ended->cueSheetPath.empty())
                     std::cout << ended->cueSheetPath << "\n";

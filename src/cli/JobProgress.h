@@ -42,11 +42,14 @@ class ProgressBar {
 // progress on the bar, job-log lines on standard error, the output paths of the items on
 // standard output when it is done. encodeMode: items are announced as encoded (encode
 // and decode jobs), else as ripped (rips and normalise jobs). Messages it does not
-// handle go to `other`. Returns kExitOk for WM_JOB_DONE, kExitFailed for WM_JOB_FAILED,
+// handle go to `other`. printOutputs false: the items name files the job only read, and
+// nothing is printed for them. itemCaption: the words items are announced in (JobCaptions).
+// Returns kExitOk for WM_JOB_DONE, kExitFailed for WM_JOB_FAILED,
 // and kExitFailed with a message when the job's worker ended without either. Closes the
 // queue when it returns, however it returns, so stopping the job afterwards never waits
 // for a worker blocked in a send to this thread.
 int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool quiet, bool encodeMode,
-                    const std::function<void(const Message&)>& other = {});
+                    const std::function<void(const Message&)>& other = {}, bool printOutputs = true,
+                    const char* itemCaption = nullptr);
 
 }  // namespace korvida::cli

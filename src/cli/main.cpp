@@ -47,6 +47,13 @@ constexpr CommandEntry kCommands[] = {
      "holds for it"},
     {"verify-log", RunVerifyLogCommand, "verify-log FILE",
      "check a rip log's closing checksum: prints ok or changed (exit 0 or 1)"},
+    {"verify", RunVerifyCommand, "verify PATH",
+     "check a rip on disk (a cue sheet over WAV/FLAC files, a rip log with its files, or a\n"
+     "folder of WAV/FLAC tracks) against AccurateRip and CTDB: exit 0 when every track is\n"
+     "confirmed, 1 otherwise, 2 when nothing could be checked"},
+    {"find-offset", RunFindOffsetCommand, "find-offset [--save]",
+     "find the drive's read offset with a disc AccurateRip knows: one line per offset\n"
+     "that matched, best first; --save stores the best as [CDROM] ReadOffset"},
     {"make-demo-disc", RunMakeDemoDiscCommand, "make-demo-disc DIR",
      "write the demo disc image (CUE and BIN) into DIR"},
 };

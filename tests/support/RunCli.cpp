@@ -4,8 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <cerrno>
+#include <chrono>
 #include <sstream>
+#include <thread>
 
 #include "support/TempHome.h"
 
@@ -38,6 +42,37 @@ CliResult RunCli(const std::vector<std::string>& args) {
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     result.out = ReadFile(out);
     result.err = ReadFile(err);
+    return result;
+}
+
+InterruptedCli InterruptCli(const std::vector<std::string>& args,
+                            const std::function<bool()>& ready) {
+    std::vector<std::string> argv = {KORVIDA_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargs;
+    for (auto& a : argv)
+        cargs.push_back(a.data());
+    cargs.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::execv(cargs[0], cargs.data());
+        ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!ready() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto signalled = std::chrono::steady_clock::now();
+    ::kill(pid, SIGINT);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    InterruptedCli result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.secondsAfterSignal =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count();
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,15 @@ struct CliResult {
 // Runs the built korvida-cli with the given arguments and the current environment
 // (set KORVIDA_HOME first, e.g. with TempHome).
 CliResult RunCli(const std::vector<std::string>& args);
+
+// Runs korvida-cli as RunCli does, sends it SIGINT (Ctrl+C) once `ready` holds (polled;
+// at once after 30 s), and gives its exit status and the seconds from the signal to its end.
+struct InterruptedCli {
+    int status = -1;
+    double secondsAfterSignal = 0;
+};
+InterruptedCli InterruptCli(const std::vector<std::string>& args,
+                            const std::function<bool()>& ready);
 
 // The lines of a program's output, without their line ends.
 std::vector<std::string> Lines(const std::string& text);

@@ -3,6 +3,7 @@
 #include "core/batch/DecodeThread.h"
 #include "core/batch/EncodeFilesThread.h"
 #include "core/batch/NormaliseThread.h"
+#include "core/batch/RecheckRip.h"
 #include "core/jobs/JobParties.h"
 #include "core/jobs/WorkerThread.h"
 #include "core/rip/RipJob.h"
@@ -50,6 +51,8 @@ RipJobHandle StartFileJob(std::unique_ptr<RipJob> job, FileJobKind kind, const J
             return StartJobThread(std::move(job), DecodeThread, priority);
         case FileJobKind::kNormaliseWav:
             return StartJobThread(std::move(job), NormaliseThread, priority);
+        case FileJobKind::kVerifyRip:
+            return StartJobThread(std::move(job), RecheckRipThread, priority);
         case FileJobKind::kEncodeOgg:
         case FileJobKind::kEncodeMp3:
         case FileJobKind::kEncodeFlac:

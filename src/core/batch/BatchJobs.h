@@ -22,6 +22,7 @@ enum class FileJobKind {
     kEncodeFlac = 5,    // WAV to FLAC
     kEncodeOpus = 6,    // WAV to Ogg Opus
     kDecodeFlac = 7,    // FLAC to WAV: the decode job, which takes MP3 and FLAC alike
+    kVerifyRip = 8,     // a rip on disk checked against the databases (RecheckRipThread)
 };
 
 // The OutputFormat value of an encode job's format; MP3 for the other kinds.

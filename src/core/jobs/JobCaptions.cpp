@@ -11,9 +11,15 @@ std::optional<std::string> JobCaptions::For(const Message& m) {
             if (m.wParam != 0)  // the item is being normalised
                 return Caption("正在规格化(%02d/%02d): ", m.text);
             ++counter_;
-            return Caption(encodeMode_ ? "正在编码 (%02d/%02d): " : "正在抓取 (%02d/%02d): ",
+            return Caption(itemFormat_   ? itemFormat_
+                           : encodeMode_ ? "正在编码 (%02d/%02d): "
+                                         : "正在抓取 (%02d/%02d): ",
                            m.text);
         case WM_DECODE_STATUS:
+            // A decode before the job's first item (the FLAC files of a rip being checked)
+            // has no item number.
+            if (counter_ == 0)
+                return "正在解码: " + m.text;
             return Caption("正在解码(%02d/%02d): ", m.text);
         case WM_ENCODE_STATUS:
             return Caption("正在编码 (%02d/%02d): ", m.text);

@@ -14,8 +14,10 @@ namespace korvida {
 class JobCaptions {
   public:
     // encodeMode: a new item is announced as encoded (encode and decode jobs), else as
-    // ripped (rips and normalise jobs).
-    JobCaptions(int total, bool encodeMode) : total_(total), encodeMode_(encodeMode) {}
+    // ripped (rips and normalise jobs). itemFormat ("…(%02d/%02d): "), when given,
+    // announces new items in its words instead (a check of files ripped before).
+    JobCaptions(int total, bool encodeMode, const char* itemFormat = nullptr)
+        : total_(total), encodeMode_(encodeMode), itemFormat_(itemFormat) {}
 
     // The caption a status message announces; none for any other message.
     std::optional<std::string> For(const Message& message);
@@ -25,6 +27,7 @@ class JobCaptions {
 
     int total_;
     bool encodeMode_;
+    const char* itemFormat_;
     int counter_ = 0;
 };
 

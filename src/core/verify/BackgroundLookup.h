@@ -33,6 +33,13 @@ class BackgroundLookup {
     BackgroundLookup& operator=(const BackgroundLookup&) = delete;
 
     bool Started() const { return state_ != nullptr; }
+    // The request has ended (or none was started): Finish returns without waiting.
+    bool Ended() const {
+        if (!state_)
+            return true;
+        std::lock_guard lock(state_->mutex);
+        return state_->done;
+    }
 
     // Runs `request(Event& cancel) -> Result` on a guarded thread; a thread that cannot
     // start, or an exception in it, gives kFailed with the reason.

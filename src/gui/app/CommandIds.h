@@ -25,6 +25,7 @@ enum : int {
     kEncodeWavToFlac = 32910,
     kEncodeWavToOpus = 32911,
     kDecodeFlacToWav = 32912,
+    kVerifyRip = 32913,
 
     // Edit menu
     kTrackInfo = 32784,

@@ -23,6 +23,7 @@ const CommandSpec kCommands[] = {
     {kEncodeWavToOpus, CAPTION("编码 WAV 为 Opus..."), nullptr, nullptr},
     {kDecodeFlacToWav, CAPTION("解码 FLAC 为 WAV..."), nullptr, nullptr},
     {kNormaliseWav, CAPTION("规格化 WAV 文件..."), nullptr, nullptr},
+    {kVerifyRip, CAPTION("校验已抓取的文件..."), nullptr, nullptr},
     {kOpenImage, CAPTION("打开 CD 映像..."), nullptr, "document-open"},
     {kImportCdPlayerIni, CAPTION("从 cdplayer.ini 导入"), "Ctrl+R", nullptr},
     {kExportCdPlayerIni, CAPTION("导出到 cdplayer.ini"), nullptr, nullptr},
@@ -115,7 +116,7 @@ const std::vector<MenuSpec>& MenuBarLayout() {
     static const std::vector<MenuSpec> menus = {
         {CAPTION("文件(&F)"),
          {kOpenImage, 0, kEncodeWavToMp3, kEncodeWavToOgg, kDecodeMp3ToWav, kEncodeWavToFlac,
-          kEncodeWavToOpus, kDecodeFlacToWav, kNormaliseWav, 0, kImportCdPlayerIni,
+          kEncodeWavToOpus, kDecodeFlacToWav, kNormaliseWav, kVerifyRip, 0, kImportCdPlayerIni,
           kExportCdPlayerIni, 0, kDefaultPlayer, kViewLog, kEject, 0, kExit}},
         {CAPTION("编辑(&E)"),
          {kTrackInfo, kDiscInfo, 0, kSelectAll, kSelectNone, kInvertSelection, 0, kUpperCase,

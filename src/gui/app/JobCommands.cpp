@@ -1,12 +1,14 @@
 #include "gui/app/JobCommands.h"
 
 #include <QUrl>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "core/rip/RipJob.h"
+#include "core/batch/RecheckSource.h"
 #include "core/rip/RipCommand.h"
+#include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
@@ -85,6 +87,9 @@ void JobCommands::FileCommand(FileJobKind kind) {
         case FileJobKind::kNormaliseWav:
             title = tr("规格化 WAV 文件"), filter = wave, mode = JobMode::kNormaliseWav;
             break;
+        case FileJobKind::kVerifyRip:
+            VerifyRip();  // not files to convert: a rip to check
+            return;
     }
     // The previous batch's items go now, whatever the user answers.
     jobs_->SetFileItems({});
@@ -101,6 +106,24 @@ void JobCommands::FileCommand(FileJobKind kind) {
         return;
     jobs_->SetFileItems(paths);
     OpenProgress(static_cast<int>(paths.size()), mode);
+}
+
+void JobCommands::VerifyRip() {
+    jobs_->SetFileItems({});
+    ExtendedFileDialog dialog(tr("校验已抓取的文件"),
+                              tr("cue 表、抓取日志或音轨文件 (*.cue *.log *.wav *.flac)"),
+                              FileNameText(NormalizedFolder(TheSettings().OutputFolder)), window_);
+    connect(&dialog, &ExtendedFileDialog::optionsRequested, this,
+            [this, &dialog] { host_.openOptions(&dialog); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedUrls().isEmpty())
+        return;
+    std::string path = FileNameBytes(dialog.selectedUrls().front());
+    // A track file stands for its folder: the rip is its files together.
+    const std::string extension = std::filesystem::path(path).extension().string();
+    if (extension != ".cue" && extension != ".CUE" && extension != ".log" && extension != ".LOG")
+        path = std::filesystem::path(path).parent_path().string();
+    jobs_->SetFileItems({path});
+    OpenProgress(ExpectedRecheckTracks(path), JobMode::kVerifyRip);
 }
 
 void JobCommands::OpenProgress(int total, JobMode mode, std::vector<std::uint32_t> lengths) {

@@ -14,9 +14,9 @@ namespace korvida::gui {
 class JobController;
 class LogLines;
 
-// The commands that run a job behind the progress window: the rip, the four batch file
-// commands (each with its file dialog) and the job log. Owns the job runner and the log,
-// and knows whether a job holds the window.
+// The commands that run a job behind the progress window: the rip, the batch file
+// commands (each with its file dialog), the check of a rip on disk and the job log. Owns the job
+// runner and the log, and knows whether a job holds the window.
 class JobCommands : public QObject {
     Q_OBJECT
 
@@ -39,6 +39,8 @@ class JobCommands : public QObject {
 
     void Rip();
     void FileCommand(FileJobKind kind);
+    // "校验已抓取的文件...": a cue sheet, a rip log, or a track file standing for its folder.
+    void VerifyRip();
     void ViewLog();
 
   signals:

@@ -36,6 +36,7 @@ void MainWindow::BindHandlers() {
     Bind(kEncodeWavToOpus, [jobs] { jobs->FileCommand(FileJobKind::kEncodeOpus); });
     Bind(kDecodeFlacToWav, [jobs] { jobs->FileCommand(FileJobKind::kDecodeFlac); });
     Bind(kNormaliseWav, [jobs] { jobs->FileCommand(FileJobKind::kNormaliseWav); });
+    Bind(kVerifyRip, [jobs] { jobs->VerifyRip(); });
     Bind(kOpenImage, [files] { files->OpenImage(); });
     Bind(kImportCdPlayerIni, [files] { files->ImportCdPlayerIni(); });
     Bind(kExportCdPlayerIni, [files] { files->ExportCdPlayerIni(); });

@@ -5,6 +5,7 @@
 
 #include "core/settings/Settings.h"
 #include "gui/app/DiscController.h"
+#include "gui/app/FindOffsetDialog.h"
 #include "gui/settings/OptionsSheet.h"
 
 namespace korvida::gui {
@@ -19,6 +20,14 @@ void OptionsApplication::Open(QWidget* over) {
     OptionsContext context;
     if (discs_.hasDrive())
         context.driveNames = DriveNamesOf(discs_.driver());
+    if (discs_.hasDrive() && discs_.disc().trackCount > 0) {
+        context.detectOffset = [this](QWidget* over) -> std::optional<int> {
+            FindOffsetDialog dialog(discs_.disc(), discs_.driver(), TheSettings(), over);
+            if (dialog.exec() != QDialog::Accepted)
+                return std::nullopt;
+            return dialog.chosenOffset();
+        };
+    }
     OptionsOutcome outcome;
     if (!RunOptionsSheet(over ? over : window_, TheSettings(), std::move(context), &outcome))
         return;

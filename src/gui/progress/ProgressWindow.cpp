@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/batch/RecheckRip.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/RunDetached.h"
 #include "core/rip/RipJob.h"
@@ -39,6 +40,8 @@ int StartKind(JobMode mode) {
             return 6;
         case JobMode::kDecodeFlac:
             return 7;
+        case JobMode::kVerifyRip:
+            return 8;
         case JobMode::kRip:
         case JobMode::kEncodeMp3:
             return 4;
@@ -52,8 +55,9 @@ ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotif
                                QWidget* parent)
     : QDialog(parent),
       total_(total),
-      encodeMode_(mode != JobMode::kRip && mode != JobMode::kNormaliseWav),
-      captions_(total, encodeMode_),
+      encodeMode_(mode != JobMode::kRip && mode != JobMode::kNormaliseWav &&
+                  mode != JobMode::kVerifyRip),
+      captions_(total, encodeMode_, mode == JobMode::kVerifyRip ? kRecheckCaption : nullptr),
       startLParam_(StartKind(mode)),
       log_(log),
       notifier_(notifier),
@@ -94,6 +98,11 @@ ProgressWindow::ProgressWindow(int total, JobMode mode, LogLines& log, UserNotif
     } else if (mode == JobMode::kNormaliseWav) {
         encode_->SetGroupText(tr("规格化 WAV 文件    "));
         ShowPage(kEncodePage);
+    } else if (mode == JobMode::kVerifyRip) {
+        // FLAC files are decoded before they are read.
+        encode_->SetGroupText(tr("解码 FLAC 为 WAV    "));
+        extract_->SetGroupText(tr("正在校验已抓取的文件 "));
+        ShowPage(kExtractPage);
     } else {
         ShowPage(encodeMode_ ? kEncodePage : kExtractPage);
     }
@@ -120,8 +129,9 @@ void ProgressWindow::showEvent(QShowEvent* event) {
     if (rip_)
         tick_->start();
     // The job starts once the window is up, so its first messages have a page to go to.
-    QTimer::singleShot(
-        0, this, [this] { emit startJob(encodeMode_ || startLParam_ == 2 ? 1 : 0, startLParam_); });
+    QTimer::singleShot(0, this, [this] {
+        emit startJob(encodeMode_ || startLParam_ == 2 || startLParam_ == 8 ? 1 : 0, startLParam_);
+    });
 }
 
 ProgressWindow::Page ProgressWindow::page() const {
@@ -155,7 +165,8 @@ void ProgressWindow::HandleMessage(const Message& m) {
         case WM_ITEM_STATUS:
             if (m.wParam == 0 && !encodeMode_) {
                 ShowPage(kExtractPage);
-                extract_->SetGroupText(tr("正在抓取 CDDA "));
+                extract_->SetGroupText(startLParam_ == 8 ? tr("正在校验已抓取的文件 ")
+                                                         : tr("正在抓取 CDDA "));
             } else if (m.wParam == 0) {
                 ShowPage(kEncodePage);
             } else {

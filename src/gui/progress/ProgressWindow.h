@@ -35,7 +35,8 @@ enum class JobMode {
     kNormaliseWav,
     kEncodeFlac,
     kEncodeOpus,
-    kDecodeFlac
+    kDecodeFlac,
+    kVerifyRip,  // a rip on disk read and checked: shown as a rip's reads are
 };
 
 // The window every long job runs behind. Once shown it asks for its job to be started

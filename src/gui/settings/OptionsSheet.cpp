@@ -62,7 +62,7 @@ OptionsSheet::OptionsSheet(Settings& settings, OptionsContext context, QWidget* 
               new FreedbPage,
               new MusicBrainzPage,
               new CdromPage(context.driveNames),
-              new VerifyPage,
+              new VerifyPage(context.detectOffset),
               new AppearancePage(*prompter_, std::move(context.registry)),
               new Misc1Page(*prompter_),
               new Misc2Page(*prompter_)};

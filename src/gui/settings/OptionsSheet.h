@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,10 @@ struct OptionsContext {
     // Message boxes and choosers; null for the real ones.
     OptionsPrompter* prompter = nullptr;
     OptionsPageId startPage = OptionsPageId::kOutput;
+    // The 校验 page's "检测..." beside the read offset: finds the drive's offset with the
+    // disc in it, over `over`, and gives the one the user took. Empty without a disc: no
+    // button then.
+    std::function<std::optional<int>(QWidget* over)> detectOffset;
 };
 
 // The modal "选项" dialog: a tree of the eight pages, the selected page beside it, the

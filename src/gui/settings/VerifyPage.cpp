@@ -3,14 +3,17 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "gui/settings/NumberEdit.h"
 
 namespace korvida::gui {
 
-VerifyPage::VerifyPage(QWidget* parent)
+VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOffset,
+                       QWidget* parent)
     : OptionsPage(parent),
       offset_(new NumberEdit),
       speed_(new NumberEdit),
@@ -24,7 +27,22 @@ VerifyPage::VerifyPage(QWidget* parent)
 
     auto* readGroup = new QGroupBox(tr("读取"));
     auto* readForm = new QFormLayout(readGroup);
-    readForm->addRow(tr("读取偏移(采样数)(&O):"), offset_);
+    if (detectOffset) {
+        // A new user does not know the drive's offset: the disc in it can tell.
+        auto* detect = new QPushButton(tr("检测..."));
+        detect->setObjectName(QStringLiteral("detectOffsetButton"));
+        detect->setToolTip(tr("用光驱中的光盘 (AccurateRip 数据库中有的) 检测光驱的读取偏移。"));
+        auto* row = new QHBoxLayout;
+        row->addWidget(offset_, 1);
+        row->addWidget(detect);
+        readForm->addRow(tr("读取偏移(采样数)(&O):"), row);
+        connect(detect, &QPushButton::clicked, this, [this, detectOffset] {
+            if (const std::optional<int> offset = detectOffset(this))
+                offset_->setValue(*offset);
+        });
+    } else {
+        readForm->addRow(tr("读取偏移(采样数)(&O):"), offset_);
+    }
     readForm->addRow(testAndCopy_);
     // Users slow a drive down to quieten it or to read a worn disc more gently.
     speed_->setToolTip(

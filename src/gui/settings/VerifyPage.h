@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include "gui/settings/OptionsPage.h"
 
 class QCheckBox;
@@ -15,7 +18,9 @@ class VerifyPage : public OptionsPage {
     Q_OBJECT
 
   public:
-    explicit VerifyPage(QWidget* parent = nullptr);
+    // `detectOffset`: the "检测..." button's search (OptionsContext); none when empty.
+    explicit VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOffset = {},
+                        QWidget* parent = nullptr);
 
   protected:
     // The lookup follows the checksums, the server the lookup.

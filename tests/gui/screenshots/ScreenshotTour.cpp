@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "gui/app/DiscController.h"
 #include "gui/app/JobController.h"
 #include "gui/app/MainWindow.h"
+#include "gui/progress/CompletionPage.h"
 #include "gui/progress/ProgressPage.h"
 #include "gui/progress/ProgressWindow.h"
 #include "gui/settings/OptionsSheet.h"
@@ -190,7 +192,10 @@ void ScreenshotTour::OptionsPages(OptionsSheet* sheet, int page) {
         sheet->selectPage(OptionsPageId(page));
         QTimer::singleShot(kSettleMs, this, [this, sheet, page] {
             Save(sheet, QString::fromLatin1(kNames[page]));
-            OptionsPages(sheet, page + 1);
+            if (OptionsPageId(page) == OptionsPageId::kVerify)
+                FindOffset(sheet, [this, sheet, page] { OptionsPages(sheet, page + 1); });
+            else
+                OptionsPages(sheet, page + 1);
         });
         return;
     }
@@ -235,14 +240,83 @@ void ScreenshotTour::RipJob() {
                 },
                 [this] {
                     Save(test::ProgressOf(window_), QStringLiteral("completion"));
+                    const QStringList files =
+                        test::PartOf<CompletionPage>(*test::ProgressOf(window_), "completionPage")
+                            .files();
                     test::PartOf<QPushButton>(*test::ProgressOf(window_), "button").click();
                     WaitFor(
                         [this] {
                             return !test::ProgressOf(window_) && !test::JobsOf(window_).running();
                         },
-                        [this] { LongRipPictures([this] { FailingJob(); }); });
+                        [this, files] {
+                            // The tour rips MP3, which cannot be checked: the disc image's
+                            // own sheet stands in for a rip on disk then.
+                            QString rip = files.value(0);
+                            const QStringList args = QCoreApplication::arguments();
+                            const auto image = args.indexOf(QStringLiteral("--image"));
+                            if (!rip.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive) &&
+                                image >= 0 && image + 1 < args.size())
+                                rip = args[image + 1];
+                            VerifyJob(rip, [this] { LongRipPictures([this] { FailingJob(); }); });
+                        });
                 });
         });
+}
+
+void ScreenshotTour::FindOffset(OptionsSheet* sheet, Step then) {
+    auto* detect = sheet->findChild<QPushButton*>(QStringLiteral("detectOffsetButton"));
+    if (!detect) {
+        then();
+        return;
+    }
+    WaitFor(
+        [sheet] {
+            QWidget* modal = QApplication::activeModalWidget();
+            return modal && modal != sheet;
+        },
+        [this, then] {
+            QWidget* search = QApplication::activeModalWidget();
+            WaitFor(
+                [search] {
+                    return test::PartOf<QPushButton>(*search, "closeButton").text() == tr("关闭");
+                },
+                [this, search, then] {
+                    Save(search, QStringLiteral("find-offset"));
+                    qobject_cast<QDialog*>(search)->reject();
+                    QTimer::singleShot(kSettleMs, this, then);
+                });
+        });
+    QTimer::singleShot(0, detect, &QPushButton::click);
+}
+
+void ScreenshotTour::VerifyJob(const QString& trackFile, Step then) {
+    WithModal([this] { test::ActionOf(window_, cmd::kVerifyRip)->trigger(); },
+              [this, trackFile, then](QWidget* widget) {
+                  auto* dialog = qobject_cast<QFileDialog*>(widget);
+                  if (!dialog || trackFile.isEmpty()) {
+                      if (dialog)
+                          dialog->reject();
+                      then();
+                      return;
+                  }
+                  dialog->setDirectory(QFileInfo(trackFile).absolutePath());
+                  if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                      name->setText(QFileInfo(trackFile).fileName());
+                  QMetaObject::invokeMethod(dialog, &QDialog::accept);
+                  WaitFor(
+                      [this] {
+                          ProgressWindow* p = test::ProgressOf(window_);
+                          return p &&
+                                 (p->page() == ProgressWindow::kCompletionPage ||
+                                  p->page() == ProgressWindow::kErrorPage) &&
+                                 !test::JobsOf(window_).running();
+                      },
+                      [this, then] {
+                          Save(test::ProgressOf(window_), QStringLiteral("verify-completion"));
+                          test::PartOf<QPushButton>(*test::ProgressOf(window_), "button").click();
+                          WaitFor([this] { return !test::ProgressOf(window_); }, then);
+                      });
+              });
 }
 
 void ScreenshotTour::FailingJob() {

@@ -45,6 +45,10 @@ class ScreenshotTour : public QObject {
     void Options();
     void OptionsPages(OptionsSheet* sheet, int page);
     void RipJob();
+    // The check of the rip just made (a track file chosen stands for its folder).
+    void VerifyJob(const QString& trackFile, Step then);
+    // The read-offset search over the 校验 page (the demo disc is in no database here).
+    void FindOffset(OptionsSheet* sheet, Step then);
     // A long rip's progress window, fed its messages (ScreenshotTourProgress.cpp).
     void LongRipPictures(Step then);
     void FailingJob();
