@@ -2,8 +2,7 @@
 
 #include <dlfcn.h>
 
-#include <filesystem>
-
+#include "core/platform/ProgramFolder.h"
 #include "core/platform/UserNotifier.h"
 
 // The module folder relative to the executable's folder; the build sets it from the install
@@ -20,12 +19,6 @@ namespace {
 template <class Fn>
 Fn As(void* symbol) {
     return reinterpret_cast<Fn>(symbol);
-}
-
-std::string ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : exe.parent_path().string();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 #include "core/text/Utf8.h"
 
 namespace korvida {
@@ -123,6 +124,12 @@ TextSetting CheckTextSetting(const TextRule& rule, std::string_view value) {
                 return result;
             }
             break;
+        case TextRule::Check::kLanguage:
+            if (!ParseLanguage(value)) {
+                result.message = Tr("语言只能是 zh、en 或 auto");
+                return result;
+            }
+            break;
     }
     result.accepted = true;
     return result;
@@ -137,6 +144,8 @@ std::optional<std::string> LoadedTextSetting(const TextRule& rule, std::string v
         if (CheckNamingRule(value))
             return std::nullopt;
     }
+    if (rule.check == TextRule::Check::kLanguage && !ParseLanguage(value))
+        return std::nullopt;
     return value;
 }
 

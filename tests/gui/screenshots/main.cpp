@@ -12,6 +12,7 @@
 
 #include "core/platform/AppHome.h"
 #include "gui/app/ApplicationSetup.h"
+#include "gui/app/CatalogueTranslator.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
 #include "gui/screenshots/ScreenshotTour.h"
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     QTranslator qtTexts;
-    korvida::gui::SetUpApplication(qtTexts);
+    korvida::gui::CatalogueTranslator ourTexts;
+    korvida::gui::SetUpApplication(qtTexts, ourTexts);
 
     korvida::DriveSources drives;
     QString folder;
