@@ -23,11 +23,12 @@ struct SlotInfo {
     const char* key;
     const char* label;
 };
-constexpr SlotInfo kSlots[AppearancePage::kSlotCount] = {{"TextColor", "文本(&T)"},
-                                                         {"TextSelColor", "高亮文本(&H)"},
-                                                         {"TextShadowColor", "文本阴影(&A)"},
-                                                         {"StatusLineColor", "状态行(&S)"},
-                                                         {"BackgroundColor", "背景(&B)"}};
+constexpr SlotInfo kSlots[AppearancePage::kSlotCount] = {
+    {"TextColor", QT_TR_NOOP("文本(&T)")},
+    {"TextSelColor", QT_TR_NOOP("高亮文本(&H)")},
+    {"TextShadowColor", QT_TR_NOOP("文本阴影(&A)")},
+    {"StatusLineColor", QT_TR_NOOP("状态行(&S)")},
+    {"BackgroundColor", QT_TR_NOOP("背景(&B)")}};
 
 int& ColorOf(Settings& settings, int slot) {
     return *FindSetting(settings, "COLOR", kSlots[slot].key).integer;
@@ -68,7 +69,8 @@ AppearancePage::AppearancePage(OptionsPrompter& prompter, RegistryStore registry
     // Each language in its own words, so a user who cannot read the current one still
     // finds theirs.
     language_->setObjectName(QStringLiteral("Misc/Language"));
-    language_->addItem(QStringLiteral("中文"), QStringLiteral("zh"));
+    language_->addItem(QStringLiteral("中文"),
+                       QStringLiteral("zh"));  // not translated: its own name
     language_->addItem(QStringLiteral("English"), QStringLiteral("en"));
     language_->addItem(tr("跟随系统"), QStringLiteral("auto"));
     auto* languageRow = new QFormLayout;
