@@ -4,6 +4,7 @@
 
 #include "core/platform/ProgramFolder.h"
 #include "core/platform/UserNotifier.h"
+#include "core/text/Translate.h"
 
 // The module folder relative to the executable's folder; the build sets it from the install
 // layout (cmake/InstallLayout.cmake).
@@ -100,7 +101,7 @@ bool LoadEncoderLibrary(int engine) {
 bool BindEncoderAtStartUp(int engine, UserNotifier& notifier) {
     if (LoadEncoderLibrary(engine))
         return true;
-    notifier.ShowMessage("没有找到编码所需的 DLL！", UserNotifier::Icon::kWarning);
+    notifier.ShowMessage(Tr("没有找到编码所需的 DLL！"), UserNotifier::Icon::kWarning);
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/jobs/Messages.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -9,14 +10,14 @@ std::optional<std::string> JobCaptions::For(const Message& m) {
     switch (m.id) {
         case WM_ITEM_STATUS:
             if (m.wParam != 0)  // the item is being normalised
-                return Caption("正在规格化(%02d/%02d): ", m.text);
+                return Caption(Tr("正在规格化(%02d/%02d): "), m.text);
             ++counter_;
-            return Caption(encodeMode_ ? "正在编码 (%02d/%02d): " : "正在抓取 (%02d/%02d): ",
-                           m.text);
+            return Caption(
+                encodeMode_ ? Tr("正在编码 (%02d/%02d): ") : Tr("正在抓取 (%02d/%02d): "), m.text);
         case WM_DECODE_STATUS:
-            return Caption("正在解码(%02d/%02d): ", m.text);
+            return Caption(Tr("正在解码(%02d/%02d): "), m.text);
         case WM_ENCODE_STATUS:
-            return Caption("正在编码 (%02d/%02d): ", m.text);
+            return Caption(Tr("正在编码 (%02d/%02d): "), m.text);
         default:
             return std::nullopt;
     }

@@ -25,8 +25,8 @@ Language CurrentLanguage();
 
 // A user-visible text in the chosen language. `chinese` is the message id; without a
 // catalogue entry it comes back unchanged, so a missing translation shows Chinese rather
-// than nothing.
-const char* Tr(const char* chinese);
+// than nothing. A printf format stays checked against its arguments through Tr().
+const char* Tr(const char* chinese) __attribute__((format_arg(1)));
 std::string Tr(const std::string& chinese);
 
 // Marks a text for the catalogue where it stands in a table; Tr() translates it where it

@@ -69,8 +69,8 @@ AppearancePage::AppearancePage(OptionsPrompter& prompter, RegistryStore registry
     // Each language in its own words, so a user who cannot read the current one still
     // finds theirs.
     language_->setObjectName(QStringLiteral("Misc/Language"));
-    language_->addItem(QStringLiteral("中文"),
-                       QStringLiteral("zh"));  // not translated: its own name
+    language_->addItem(QStringLiteral("中文"),  // not translated: its own name
+                       QStringLiteral("zh"));
     language_->addItem(QStringLiteral("English"), QStringLiteral("en"));
     language_->addItem(tr("跟随系统"), QStringLiteral("auto"));
     auto* languageRow = new QFormLayout;
