@@ -26,6 +26,7 @@
 #include "gui/progress/ProgressPage.h"
 #include "gui/progress/ProgressWindow.h"
 #include "gui/screenshots/ForeignTexts.h"
+#include "gui/screenshots/Mnemonics.h"
 #include "gui/settings/OptionsSheet.h"
 #include "gui/widgets/ExtendedFileDialog.h"
 
@@ -89,6 +90,12 @@ void ScreenshotTour::Save(QWidget* widget, const QString& name) {
         for (const QString& text : ForeignTexts(widget, DataTexts(), kLater)) {
             qWarning("screenshot %s: Chinese in an English window: %s", qPrintable(name),
                      qPrintable(text));
+            ok_ = false;
+        }
+        // The English texts have accelerators of their own, chosen anew.
+        for (const QString& clash : MnemonicClashes(widget)) {
+            qWarning("screenshot %s: one accelerator for two controls: %s", qPrintable(name),
+                     qPrintable(clash));
             ok_ = false;
         }
     }
