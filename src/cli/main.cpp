@@ -2,10 +2,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/CliContext.h"
+#include "core/platform/ProgramFolder.h"
+#include "core/settings/Settings.h"
+#include "core/settings/StartLanguage.h"
 
 namespace korvida::cli {
 namespace {
@@ -58,7 +62,7 @@ constexpr CommandEntry kCommands[] = {
      "write the demo disc image (CUE and BIN) into DIR"},
 };
 
-constexpr char kOptionsUsage[] = "[--image FILE] [--drive N] [--quiet]";
+constexpr char kOptionsUsage[] = "[--image FILE] [--drive N] [--quiet] [--lang en|zh]";
 
 const CommandEntry* FindCommand(const std::string& name) {
     for (const CommandEntry& entry : kCommands) {
@@ -90,6 +94,7 @@ std::string ProgramUsage() {
         "  --image FILE   add a virtual drive for a CD image (CUE) and use it\n"
         "  --drive N      use drive N of the drive table\n"
         "  --quiet        no progress bar\n"
+        "  --lang en|zh   the language of every text for this run (default: Misc.Language)\n"
         "  --help         this text; after a command, that command's usage\n"
         "  --version      the program's version\n"
         "\n"
@@ -122,6 +127,15 @@ bool AsksForHelp(const std::vector<std::string>& args) {
             return true;
     }
     return false;
+}
+
+bool ParseLangOption(const std::string& word, std::optional<Language>& language) {
+    if (word != "en" && word != "zh") {
+        PrintError("--lang takes en or zh, not " + word);
+        return false;
+    }
+    language = ParseLanguage(word);
+    return true;
 }
 
 }  // namespace
@@ -180,6 +194,7 @@ void StderrNotifier::ShowMessage(const std::string& text, Icon) {
 
 int Main(int argc, char** argv) {
     CliContext context;
+    std::optional<Language> language;
     int i = 1;
     for (; i < argc && argv[i][0] == '-'; ++i) {
         const std::string option = argv[i];
@@ -191,6 +206,9 @@ int Main(int argc, char** argv) {
             return kExitOk;
         } else if (option == "--quiet") {
             context.quiet = true;
+        } else if (option == "--lang" && i + 1 < argc) {
+            if (!ParseLangOption(argv[++i], language))
+                return kExitUsage;
         } else if ((option == "--image" || option == "--drive") && i + 1 < argc) {
             if (option == "--image") {
                 context.images.emplace_back(argv[++i]);
@@ -220,6 +238,9 @@ int Main(int argc, char** argv) {
             context.quiet = true;
         } else if (arg == "--image" && i + 1 < argc) {
             context.images.emplace_back(argv[++i]);
+        } else if (arg == "--lang" && i + 1 < argc) {
+            if (!ParseLangOption(argv[++i], language))
+                return kExitUsage;
         } else if (arg == "--drive" && i + 1 < argc) {
             if (!ParseCliNumber(argv[++i], 0, 1000, &context.drive)) {
                 PrintError("--drive needs a drive number, not " + std::string(argv[i]));
@@ -229,6 +250,8 @@ int Main(int argc, char** argv) {
             context.args.push_back(arg);
         }
     }
+    // Before anything the command says, after every option that could choose it.
+    UseLanguage(language ? *language : StartLanguage(SettingsPath()), LocaleFolder());
     if (AsksForHelp(context.args)) {
         std::cout << CommandUsage(*command);
         return kExitOk;

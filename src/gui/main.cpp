@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "gui/app/ApplicationSetup.h"
+#include "gui/app/CatalogueTranslator.h"
 #include "gui/app/CommandLineImages.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
@@ -12,7 +13,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KORVIDA_VERSION));
     QTranslator qtTexts;
-    korvida::gui::SetUpApplication(qtTexts);
+    korvida::gui::CatalogueTranslator ourTexts;
+    korvida::gui::SetUpApplication(qtTexts, ourTexts);
     korvida::gui::MessageBoxNotifier notifier;
     // Asked to end by a signal, the program ends as its Exit command makes it end: the loop
     // ends, and the window's destruction cancels a running job, waits for its clean-up and

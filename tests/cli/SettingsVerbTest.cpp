@@ -75,6 +75,28 @@ TEST(SettingsCommand, RefusesWhatTheOptionsSheetRefusesAndStoresNothing) {
     }
 }
 
+// The texts follow [Misc] Language from the next run on, and --lang (before or after the
+// command) overrides it for one run, also where the C locale leaves gettext alone.
+TEST(SettingsCommand, TextsFollowTheLanguageSettingAndTheOption) {
+    test::TempHome home;
+    const std::string chinese = "语言只能是 zh、en 或 auto";
+    const std::string english = "The language must be zh, en or auto";
+    const auto refusal = [](std::vector<std::string> extra) {
+        std::vector<std::string> args = {"settings", "--set", "Misc.Language=fr"};
+        args.insert(args.begin(), extra.begin(), extra.end());
+        const auto r = test::RunCli(args);
+        EXPECT_EQ(r.status, 2) << r.err;
+        return r.err;
+    };
+    EXPECT_NE(refusal({}).find(chinese), std::string::npos);
+    EXPECT_NE(refusal({"--lang", "en"}).find(english), std::string::npos);
+    ASSERT_EQ(test::RunCli({"settings", "--set", "Misc.Language=en"}).status, 0);
+    EXPECT_NE(refusal({}).find(english), std::string::npos);
+    const auto zh = test::RunCli({"settings", "--set", "Misc.Language=fr", "--lang", "zh"});
+    EXPECT_NE(zh.err.find(chinese), std::string::npos) << zh.err;
+    EXPECT_EQ(test::RunCli({"--lang", "fr", "settings"}).status, 2);
+}
+
 // Each writer re-reads the file under a lock and stores only its own key, so none of
 // them puts back the old value of another's.
 TEST(SettingsCommand, ParallelSetsOfDifferentKeysAllKeepTheirValues) {

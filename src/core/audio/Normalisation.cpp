@@ -11,6 +11,7 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -80,14 +81,15 @@ void ReportPassEnd(JobContext& context, PassEnd end, const std::string& path,
             return;
         case PassEnd::kCancelled:
             if (FirstToReportCancel(context))
-                LogPlain(context, "用户取消操作。");
+                LogPlain(context, Tr("用户取消操作。"));
             context.aborted = true;
             return;
         case PassEnd::kReadFailed:
-            LogFormatted(context, "错误: 不能读取文件 " + path + "！");
+            LogFormatted(context, Tr("错误: 不能读取文件 ") + path + Tr("！"));
             return;
         case PassEnd::kWriteFailed:
-            LogFormatted(context, "错误: 文件操作错误，错误原因: " + file.lastErrorText() + "！");
+            LogFormatted(context,
+                         Tr("错误: 文件操作错误，错误原因: ") + file.lastErrorText() + Tr("！"));
             return;
     }
 }
@@ -173,12 +175,12 @@ bool ApplyGain(MessageTarget* progressWindow, const std::string& path, double ga
 
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::kReadWrite)) {
-        LogFormatted(context, "错误: 不能断开文件 " + path + "！");
+        LogFormatted(context, Tr("错误: 不能断开文件 ") + path + Tr("！"));
         return false;
     }
     WavInfo info;
     if (ReadWavInfo(file, info) != WavReadResult::kOk) {
-        LogFormatted(context, "错误: 不能读取文件 " + path + "！");
+        LogFormatted(context, Tr("错误: 不能读取文件 ") + path + Tr("！"));
         return false;
     }
     if (!ScaleAndClose(file, info, context, path, gain, 26, progress))
@@ -201,17 +203,17 @@ bool NormaliseFile(const std::string& path, JobContext& context, int normalizeRa
 
     BinaryFile file;
     if (!file.Open(path, BinaryFile::Mode::kReadWrite)) {
-        LogFormatted(context, "错误: 不能断开文件 " + path + "！");
+        LogFormatted(context, Tr("错误: 不能断开文件 ") + path + Tr("！"));
         return false;
     }
     WavInfo info;
     const WavReadResult read = ReadWavInfo(file, info);
     if (read == WavReadResult::kShort) {
-        LogFormatted(context, "错误: 不能读取文件 " + path + "！");
+        LogFormatted(context, Tr("错误: 不能读取文件 ") + path + Tr("！"));
         return false;
     }
     if (read != WavReadResult::kOk || !IsCdAudio(info.format)) {
-        LogFormatted(context, "错误: 不支持文件 " + path + " 的 wave 格式！");
+        LogFormatted(context, Tr("错误: 不支持文件 ") + path + Tr(" 的 wave 格式！"));
         return false;
     }
 

@@ -17,6 +17,7 @@
 #include "core/jobs/Messages.h"
 #include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -137,7 +138,7 @@ struct DecoderDeleter {
 }  // namespace
 
 int DecodeFlacToWav(const std::string& source, const std::string& output, JobContext& context) {
-    LogFormatted(context, "解码文件 " + source);
+    LogFormatted(context, Tr("解码文件 ") + source);
     if (context.progressWindow)
         context.progressWindow->send(WM_DECODE_STATUS, 0, 0, source);
 
@@ -153,44 +154,44 @@ int DecodeFlacToWav(const std::string& source, const std::string& output, JobCon
     d.t0 = TickCount();
     std::unique_ptr<FLAC__StreamDecoder, DecoderDeleter> decoder(FLAC__stream_decoder_new());
     if (!decoder) {
-        LogFormatted(context, "解码器初始化失败。");
+        LogFormatted(context, Tr("解码器初始化失败。"));
         return 0;
     }
     FLAC__stream_decoder_set_md5_checking(decoder.get(), true);
     if (FLAC__stream_decoder_init_stream(decoder.get(), ReadInput, nullptr, nullptr, nullptr,
                                          nullptr, WriteFrame, ReadMetadata, NoteError,
                                          &d) != FLAC__STREAM_DECODER_INIT_STATUS_OK) {
-        LogFormatted(context, "不能打开输入文件 " + source + "。");
+        LogFormatted(context, Tr("不能打开输入文件 ") + source + Tr("。"));
         return 0;
     }
     const bool processed = FLAC__stream_decoder_process_until_end_of_stream(decoder.get());
     if (d.cancelled) {
         if (FirstToReportCancel(context))
-            LogFormatted(context, "用户已取消。");
+            LogFormatted(context, Tr("用户已取消。"));
         context.aborted = true;
         return 0;
     }
     if (d.writeFailed) {
-        LogFormatted(context, "文件写入出错。");
+        LogFormatted(context, Tr("文件写入出错。"));
         return 0;
     }
     if (d.tooLong) {
-        LogFormatted(context, "FLAC 文件的音频超出 WAV 文件的 4 GB 上限，未解码。");
+        LogFormatted(context, Tr("FLAC 文件的音频超出 WAV 文件的 4 GB 上限，未解码。"));
         return 0;
     }
     // Only the whole stream is an archive's exact copy: a damaged frame fails the file
     // rather than leave a WAV with a gap or noise in it.
     if (!processed || d.badStream || d.damaged || !d.headerWritten) {
-        LogFormatted(context, "坏的或不支持的 FLAC 文件。");
+        LogFormatted(context, Tr("坏的或不支持的 FLAC 文件。"));
         return 0;
     }
     // Finishing compares the decoded samples with the stream's MD5 signature.
     if (!FLAC__stream_decoder_finish(decoder.get())) {
-        LogFormatted(context, "FLAC 文件的 MD5 校验不符，解码结果与原始采样不同。");
+        LogFormatted(context, Tr("FLAC 文件的 MD5 校验不符，解码结果与原始采样不同。"));
         return 0;
     }
     if (!UpdateWavSizes(out, d.dataBytes) || !out.Close()) {
-        LogFormatted(context, "文件写入出错。");
+        LogFormatted(context, Tr("文件写入出错。"));
         return 0;
     }
     std::string error;
@@ -201,7 +202,7 @@ int DecodeFlacToWav(const std::string& source, const std::string& output, JobCon
     if (context.progressWindow)
         context.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
                                      static_cast<std::intptr_t>(TickCount() - d.t0));
-    LogFormatted(context, "解码 FLAC 文件成功！");
+    LogFormatted(context, Tr("解码 FLAC 文件成功！"));
     return 1;
 }
 

@@ -19,6 +19,7 @@
 #include "core/platform/TemporaryFile.h"
 #include "core/platform/TickCount.h"
 #include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -121,16 +122,16 @@ bool ConfirmedFirstFrame(const InputBuffer& in) {
 // after logging.
 bool FindFirstFrame(JobContext& context, BinaryFile& in, InputBuffer& input) {
     if (!input.Start(SkipVbrInfoFrames(in, Id3v2TagBytes(in)))) {
-        LogFormatted(context, "解码过程发生文件读取错误。");
+        LogFormatted(context, Tr("解码过程发生文件读取错误。"));
         return false;
     }
     if (!input.Allocate()) {
-        LogFormatted(context, "解码时不能分配缓冲。");
+        LogFormatted(context, Tr("解码时不能分配缓冲。"));
         return false;
     }
     for (;;) {
         if (!input.Refill()) {
-            LogFormatted(context, "解码过程发生文件读取错误。");
+            LogFormatted(context, Tr("解码过程发生文件读取错误。"));
             return false;
         }
         if (input.Remaining() < 4 || ConfirmedFirstFrame(input))
@@ -155,7 +156,7 @@ class DecodedWav {
             return false;
         pcm_.reset(new (std::nothrow) std::uint8_t[kDecodePcmBytes]);
         if (!pcm_) {
-            LogFormatted(context_, "不能分配 PCM 缓冲。");
+            LogFormatted(context_, Tr("不能分配 PCM 缓冲。"));
             return false;
         }
         return true;
@@ -169,7 +170,7 @@ class DecodedWav {
                                   static_cast<std::uint16_t>(info.channels),
                                   static_cast<std::uint16_t>(info.bitsPerSample), info.outputType))
             return true;
-        LogFormatted(context_, "文件写入出错。");
+        LogFormatted(context_, Tr("文件写入出错。"));
         return false;
     }
 
@@ -194,14 +195,14 @@ class DecodedWav {
         }
         if (!out_.Write(pcm_.get(), n)) {
             failed_ = true;
-            LogFormatted(context_, "文件写入出错。");
+            LogFormatted(context_, Tr("文件写入出错。"));
             return false;
         }
         peak_.Update(pcm_.get(), n);
         dataBytes_ += static_cast<std::uint32_t>(n);
         fill_ = 0;
         if (limitReached_)
-            LogFormatted(context_, "已达 WAV 文件的 4 GB 上限，其后的音频未解码。");
+            LogFormatted(context_, Tr("已达 WAV 文件的 4 GB 上限，其后的音频未解码。"));
         return !limitReached_;
     }
 
@@ -213,7 +214,7 @@ class DecodedWav {
         const bool ok =
             UpdateWavSizes(out_, dataBytes_) && out_.Close() && written_.MoveTo(output_);
         if (!ok)
-            LogFormatted(context_, "文件写入出错。");
+            LogFormatted(context_, Tr("文件写入出错。"));
         return ok;
     }
 
@@ -246,12 +247,12 @@ DecodeEnd DecodeFrames(JobContext& context, InputBuffer& input, MpegDecoder& dec
     for (;;) {
         if (ConsumeCancelRequest(context)) {
             if (FirstToReportCancel(context))
-                LogFormatted(context, "用户已取消。");
+                LogFormatted(context, Tr("用户已取消。"));
             context.aborted = true;
             return DecodeEnd::kCancelled;
         }
         if (!input.Refill()) {
-            LogFormatted(context, "解码过程发生文件读取错误。");
+            LogFormatted(context, Tr("解码过程发生文件读取错误。"));
             return DecodeEnd::kEnded;
         }
         const std::uint8_t* here = input.Here();
@@ -266,7 +267,7 @@ DecodeEnd DecodeFrames(JobContext& context, InputBuffer& input, MpegDecoder& dec
         }
         const MpegFrameResult r = decoder.DecodeFrame(here, left, wav.Free(), wav.FreeBytes());
         if (r.consumed < 1) {
-            LogFormatted(context, "坏同步在 MPEG 文件中。");
+            LogFormatted(context, Tr("坏同步在 MPEG 文件中。"));
             return DecodeEnd::kEnded;
         }
         input.Advance(static_cast<std::size_t>(r.consumed));
@@ -328,7 +329,7 @@ std::uint64_t SkipVbrInfoFrames(BinaryFile& file, std::uint64_t from) {
 
 int DecodeMp3ToWav(const std::string& source, const std::string& output, JobContext& context,
                    const DecodeOptions& options) {
-    LogFormatted(context, "解码文件 " + source);
+    LogFormatted(context, Tr("解码文件 ") + source);
     if (context.progressWindow)
         context.progressWindow->send(WM_DECODE_STATUS, 0, 0, source);
 
@@ -342,7 +343,7 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
     MpegHeader first;
     const std::size_t firstFrameBytes = MpegReadHeader(input.Here(), input.Remaining(), first);
     if (firstFrameBytes == 0) {
-        LogFormatted(context, "坏的或不支持的 MPEG 文件。");
+        LogFormatted(context, Tr("坏的或不支持的 MPEG 文件。"));
         return 0;
     }
 
@@ -351,7 +352,7 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
         return 0;
     MpegDecoder decoder;
     if (!decoder.Init(first, firstFrameBytes, 0, 0, 0, kFullBandwidth)) {
-        LogFormatted(context, "解码器初始化失败。");
+        LogFormatted(context, Tr("解码器初始化失败。"));
         return 0;
     }
     if (!wav.WriteHeader(decoder.Info()))
@@ -370,7 +371,7 @@ int DecodeMp3ToWav(const std::string& source, const std::string& output, JobCont
     if (context.progressWindow)
         context.progressWindow->post(WM_ENCODE_PROGRESS, 1000,
                                      static_cast<std::intptr_t>(TickCount() - t0));
-    LogFormatted(context, "解码 MPEG 文件成功！");
+    LogFormatted(context, Tr("解码 MPEG 文件成功！"));
 
     if (options.normalize) {
         if (context.progressWindow)

@@ -6,6 +6,7 @@
 #include "core/audio/BinaryFile.h"
 #include "core/jobs/JobLog.h"
 #include "core/platform/TemporaryFile.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -13,9 +14,9 @@ bool OpenDecoderInput(JobContext& context, const std::string& source, BinaryFile
     if (in.Open(source, BinaryFile::Mode::kReadRegular))
         return true;
     if (in.notRegular())
-        LogFormatted(context, "不能打开输入文件 " + source + "：它不是普通文件。");
+        LogFormatted(context, Tr("不能打开输入文件 ") + source + Tr("：它不是普通文件。"));
     else
-        LogFormatted(context, "不能打开输入文件 " + source + "。");
+        LogFormatted(context, Tr("不能打开输入文件 ") + source + Tr("。"));
     return false;
 }
 
@@ -27,7 +28,7 @@ bool OpenDecodedWav(JobContext& context, const std::string& source, const std::s
         if (written.owned() && out.Open(written.path(), BinaryFile::Mode::kCreate))
             return true;
     }
-    LogFormatted(context, "不能打开输出文件 " + output + "。");
+    LogFormatted(context, Tr("不能打开输出文件 ") + output + Tr("。"));
     return false;
 }
 

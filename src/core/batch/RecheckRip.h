@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/text/Translate.h"
+
 namespace korvida {
 
 struct RipJob;
 
 // The words the front ends announce each track of the check in (JobCaptions).
-inline constexpr char kRecheckCaption[] = "正在校验 (%02d/%02d): ";
+inline constexpr char kRecheckCaption[] = TR_NOOP("正在校验 (%02d/%02d): ");
 
 // The file job that checks a rip already on disk: job.items holds one item naming the
 // PATH (PrepareRecheckSource). The worker opens it as a CD image, replaces the items by

@@ -74,7 +74,7 @@ std::uint32_t CdPlayerVolumeId(const std::uint8_t* msfToc, std::size_t size) {
 bool ReadCdPlayerVolumeId(CSCSIDriver& driver, std::uint32_t* id, UserNotifier& notifier) {
     std::uint8_t toc[DiscInfo::kRawTocSize] = {};
     if (!driver.ReadTOC(toc, 1)) {
-        notifier.ShowMessage(kVolumeIdErrorMessage);
+        notifier.ShowMessage(Tr(kVolumeIdErrorMessage));
         return false;
     }
     *id = CdPlayerVolumeId(toc, sizeof toc);

@@ -5,6 +5,7 @@
 
 #include "core/disc/DiscInfo.h"
 #include "core/disc/TrackList.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -12,7 +13,7 @@ class CSCSIDriver;
 class UserNotifier;
 
 // "读取 CD 音量 ID 时出错。": the volume id could not be read, nothing was imported or exported.
-inline constexpr const char* kVolumeIdErrorMessage = "读取 CD 音量 ID 时出错。";
+inline constexpr const char* kVolumeIdErrorMessage = TR_NOOP("读取 CD 音量 ID 时出错。");
 
 // cdplayer.ini in the app home.
 std::string CdPlayerIniPath();

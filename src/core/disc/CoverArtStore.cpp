@@ -12,6 +12,7 @@
 #include "core/ini/WriteFileAtomically.h"
 #include "core/platform/AppHome.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -62,13 +63,13 @@ bool StoreCoverArt(const DiscInfo& disc, const std::vector<std::uint8_t>& image,
     const std::string base = CoverBase(disc);
     if (type == CoverImageType::kNone || base.empty()) {
         if (errorText)
-            *errorText = type == CoverImageType::kNone ? "封面图片不是 JPEG 或 PNG 格式。"
-                                                       : "没有 CD 可以使用！";
+            *errorText = type == CoverImageType::kNone ? Tr("封面图片不是 JPEG 或 PNG 格式。")
+                                                       : Tr("没有 CD 可以使用！");
         return false;
     }
     if (!MakeSureDirectoryPathExists(AppHome() + "db")) {
         if (errorText)
-            *errorText = "不能打开目录 " + AppHome() + "db 。";
+            *errorText = Tr("不能打开目录 ") + AppHome() + Tr("db 。");
         return false;
     }
     const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());

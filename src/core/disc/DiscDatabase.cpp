@@ -7,6 +7,7 @@
 #include "core/platform/AppHome.h"
 #include "core/platform/MakeSureDirectoryPathExists.h"
 #include "core/platform/UserNotifier.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -73,7 +74,7 @@ int LeadingNumber(const std::string& text) {
 }
 
 std::string DbFolderMessage() {
-    return "不能打开目录 " + AppHome() + "db 。";
+    return Tr("不能打开目录 ") + AppHome() + Tr("db 。");
 }
 
 bool EnsureDbFolder(UserNotifier& notifier) {
@@ -94,7 +95,7 @@ bool SaveDiscDatabase(const DiscInfo& disc, const TrackList& rows, UserNotifier&
     ProfileFile file;
     std::string error;
     if (!file.Load(path, &error)) {
-        notifier.ShowMessage("不能读取唱片信息文件 " + error);
+        notifier.ShowMessage(Tr("不能读取唱片信息文件 ") + error);
         return false;
     }
     for (const auto& row : rows.rows()) {
@@ -123,7 +124,7 @@ bool SaveDiscDatabase(const DiscInfo& disc, const TrackList& rows, UserNotifier&
     }
     // A lost write would lose the user's titles without a word, so it is told.
     if (!file.Save(path, &error)) {
-        notifier.ShowMessage("不能保存唱片信息 " + error);
+        notifier.ShowMessage(Tr("不能保存唱片信息 ") + error);
         return false;
     }
     return true;
@@ -150,7 +151,7 @@ void ReadDiscDatabase(const ProfileFile& file, const DiscToc& toc, DiscInfo& dis
             field = file.GetString(section.name, key, field, kValueBuffer);
         }
         if (track.Title.empty())
-            track.Title = "音轨 " + std::to_string(toc.tracks[i].tocTrackNumber);
+            track.Title = Tr("音轨 ") + std::to_string(toc.tracks[i].tocTrackNumber);
         track.Genre = LeadingNumber(file.GetString("GENRE", key, track.GenreID, kValueBuffer));
     }
 }

@@ -12,6 +12,7 @@
 #include "core/ini/ProfileFile.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -27,9 +28,9 @@ void ClearDiscDescriptions(DiscInfo& disc) {
 
 std::string DriveStateText(const DiscLoadResult& result, const std::string& deviceStatus) {
     if (result.readiness == DriveReadiness::kNoDisc)
-        return deviceStatus + kNoDiscStatus;
+        return deviceStatus + Tr(kNoDiscStatus);
     if (result.readiness == DriveReadiness::kNotReady)
-        return deviceStatus + kDriveNotReadyStatus;
+        return deviceStatus + Tr(kDriveNotReadyStatus);
     return {};
 }
 
@@ -47,7 +48,7 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
     // A disc just put in spins up for seconds; a disc change is news, not a failure.
     result.readiness = driver.WaitUntilReady(kDriveReadyDeadlineMs, [&] {
         if (status)
-            status(kWaitingForDriveStatus);
+            status(Tr(kWaitingForDriveStatus));
     });
     if (result.readiness != DriveReadiness::kReady)
         return result;
@@ -59,7 +60,7 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
 
     const DiscToc toc = ReadDiscToc(disc.rawToc.data());
     if (!toc.ok) {
-        result.problem = "光盘目录表无效: " + toc.problem;
+        result.problem = Tr("光盘目录表无效: ") + toc.problem;
         notifier.ShowMessage(result.problem);
         return result;
     }
@@ -69,7 +70,7 @@ DiscLoadResult LoadDisc(CSCSIDriver& driver, const Settings& settings, DiscInfo&
         return result;
     }
 
-    disc.album.Title = "所有音轨";
+    disc.album.Title = Tr("所有音轨");
     disc.album.Genre = 0;
     const int count = static_cast<int>(toc.tracks.size());
     const bool inCdPlayerIni =

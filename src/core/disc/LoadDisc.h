@@ -7,6 +7,7 @@
 #include "core/cdrom/CSCSIDriver.h"
 #include "core/disc/DiscInfo.h"
 #include "core/disc/TrackList.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -15,10 +16,10 @@ class UserNotifier;
 struct Settings;
 
 // Status line texts of a load that waits for the drive.
-inline constexpr const char* kWaitingForDriveStatus = "正在等待驱动器就绪...";
-inline constexpr const char* kNoDiscStatus = "驱动器中没有光盘";
-inline constexpr const char* kDriveNotReadyStatus = "驱动器没有就绪";
-inline constexpr const char* kTrayOpenStatus = "托盘已打开";
+inline constexpr const char* kWaitingForDriveStatus = TR_NOOP("正在等待驱动器就绪...");
+inline constexpr const char* kNoDiscStatus = TR_NOOP("驱动器中没有光盘");
+inline constexpr const char* kDriveNotReadyStatus = TR_NOOP("驱动器没有就绪");
+inline constexpr const char* kTrayOpenStatus = TR_NOOP("托盘已打开");
 // How long a load waits for a disc that is spinning up.
 inline constexpr unsigned kDriveReadyDeadlineMs = 20000;
 

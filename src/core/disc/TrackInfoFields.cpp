@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "core/ini/ProfileFile.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -38,11 +39,11 @@ bool SetTrackInfoField(TrackInfo& info, const std::string& name, const std::stri
             return true;
         }
         if (errorText)
-            *errorText = "Genre 必须是数字，而不是 " + value;
+            *errorText = Tr("Genre 必须是数字，而不是 ") + value;
         return false;
     }
     if (errorText)
-        *errorText = "未知的字段: " + name;
+        *errorText = Tr("未知的字段: ") + name;
     return false;
 }
 

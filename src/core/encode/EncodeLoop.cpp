@@ -10,6 +10,7 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -25,7 +26,7 @@ bool EncodeLoop::Allocate(std::size_t blockBytes) {
     blockBytes_ = blockBytes;
     if (buffer_)
         return true;
-    LogPlain(context_, "错误: 内存不足！");
+    LogPlain(context_, Tr("错误: 内存不足！"));
     return false;
 }
 
@@ -35,7 +36,7 @@ bool EncodeLoop::ReadBlock(std::size_t bytes) {
         if (got < 0)
             LogFileError(context_, files_.input());
         else  // the file shrank while we read it
-            LogFormatted(context_, "错误: 不能读取文件 " + files_.inputPath() + "！");
+            LogFormatted(context_, Tr("错误: 不能读取文件 ") + files_.inputPath() + Tr("！"));
         return false;
     }
     // The WAV's little-endian samples are the host's.
@@ -59,7 +60,7 @@ EncodeLoopEnd EncodeLoop::Run(std::uint64_t total, std::uint32_t readsPerProgres
     while (done < total) {
         if (ConsumeCancelRequest(context_)) {
             if (FirstToReportCancel(context_))
-                LogPlain(context_, "用户取消操作。");
+                LogPlain(context_, Tr("用户取消操作。"));
             context_.aborted = true;
             return EncodeLoopEnd::kCancelled;
         }

@@ -9,6 +9,7 @@
 #include "core/jobs/MessageTarget.h"
 #include "core/jobs/Messages.h"
 #include "core/platform/TickCount.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -38,7 +39,7 @@ void LogFileError(const JobContext& context, const BinaryFile& file) {
 EncodeFiles::EncodeFiles(JobContext& context, EncodeTask& task) : context_(context), task_(task) {}
 
 void EncodeFiles::Announce(int format) {
-    LogPlain(context_, "正在编码 " + task_.item->name + " ...");
+    LogPlain(context_, Tr("正在编码 ") + task_.item->name + " ...");
     if (context_.progressWindow)
         context_.progressWindow->post(WM_ENCODE_STATUS, format, 0, task_.item->name);
 }
@@ -58,7 +59,7 @@ bool EncodeFiles::CreateOutput() {
     if (!outputPath_.empty() && !SameFile(outputPath_, inputPath_))
         written_ = TemporaryFile::CreateBeside(outputPath_);
     if (!written_.owned() || !output_.Open(written_.path(), BinaryFile::Mode::kCreate)) {
-        LogPlain(context_, "错误: 不能打开文件 " + outputPath_ + "！");
+        LogPlain(context_, Tr("错误: 不能打开文件 ") + outputPath_ + Tr("！"));
         return false;
     }
     output_.SetShownPath(outputPath_);
@@ -69,20 +70,20 @@ bool EncodeFiles::OpenInput(Accept accept) {
     // A FIFO named as a file job's input would hold the open until a writer came.
     if (!input_.Open(inputPath_, BinaryFile::Mode::kReadRegular)) {
         if (input_.notRegular())
-            LogPlain(context_, "错误: 不能打开文件 " + inputPath_ + "：它不是普通文件！");
+            LogPlain(context_, Tr("错误: 不能打开文件 ") + inputPath_ + Tr("：它不是普通文件！"));
         else
-            LogPlain(context_, "错误: 不能打开文件 " + inputPath_ + "！");
+            LogPlain(context_, Tr("错误: 不能打开文件 ") + inputPath_ + Tr("！"));
         return false;
     }
     const WavReadResult read = ReadWavInfo(input_, wav_);
     if (read == WavReadResult::kShort) {
-        LogFormatted(context_, "错误: 不能读取文件 " + inputPath_ + "！");
+        LogFormatted(context_, Tr("错误: 不能读取文件 ") + inputPath_ + Tr("！"));
         return false;
     }
     const bool accepted = read == WavReadResult::kOk && IsPcm16(wav_.format) &&
                           (accept == Accept::kAnyPcm16 || IsCdAudio(wav_.format));
     if (!accepted) {
-        LogFormatted(context_, "错误: 不支持文件 " + inputPath_ + " 的 wave 格式！");
+        LogFormatted(context_, Tr("错误: 不支持文件 ") + inputPath_ + Tr(" 的 wave 格式！"));
         return false;
     }
     // A data chunk that claims more than the file holds (a writer that stopped early, or
@@ -99,7 +100,7 @@ bool EncodeFiles::HasRoomForOutput() {
     const FreeDiskSpace space = FreeSpaceFor(context_, outputPath_);
     if (HasRoomFor(space, dataLength_ / 4))
         return true;
-    LogPlain(context_, "错误: 磁盘 " + space.mountPoint + " 没有足够的可用空间！");
+    LogPlain(context_, Tr("错误: 磁盘 ") + space.mountPoint + Tr(" 没有足够的可用空间！"));
     return false;
 }
 
@@ -122,7 +123,7 @@ bool EncodeFiles::Finish(bool cancelled, std::uint32_t loopStartTick) {
     written_.Discard();  // cancelled: nothing was moved
     item.startTick = TickCount() - item.startTick;
     if (!cancelled)
-        LogPlain(context_, "编码 " + item.name + " 完成！");
+        LogPlain(context_, Tr("编码 ") + item.name + Tr(" 完成！"));
     return true;
 }
 

@@ -2,9 +2,9 @@
 
 #include <dlfcn.h>
 
-#include <filesystem>
-
+#include "core/platform/ProgramFolder.h"
 #include "core/platform/UserNotifier.h"
+#include "core/text/Translate.h"
 
 // The module folder relative to the executable's folder; the build sets it from the install
 // layout (cmake/InstallLayout.cmake).
@@ -20,12 +20,6 @@ namespace {
 template <class Fn>
 Fn As(void* symbol) {
     return reinterpret_cast<Fn>(symbol);
-}
-
-std::string ProgramFolder() {
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : exe.parent_path().string();
 }
 
 }  // namespace
@@ -107,7 +101,7 @@ bool LoadEncoderLibrary(int engine) {
 bool BindEncoderAtStartUp(int engine, UserNotifier& notifier) {
     if (LoadEncoderLibrary(engine))
         return true;
-    notifier.ShowMessage("没有找到编码所需的 DLL！", UserNotifier::Icon::kWarning);
+    notifier.ShowMessage(Tr("没有找到编码所需的 DLL！"), UserNotifier::Icon::kWarning);
     return false;
 }
 

@@ -16,6 +16,7 @@
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
 #include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -163,8 +164,8 @@ void LogEncoderFailure(JobContext& context, const Sink& sink, const FLAC__Stream
         return;
     }
     const FLAC__StreamEncoderState state = FLAC__stream_encoder_get_state(encoder);
-    LogPlain(context, std::string("错误: 编码器功能 ") + call + "() 失败 (" +
-                          FLAC__StreamEncoderStateString[state] + ")！");
+    LogPlain(context, std::string(Tr("错误: 编码器功能 ")) + call + Tr("() 失败 (") +
+                          FLAC__StreamEncoderStateString[state] + Tr(")！"));
 }
 
 // The encoder's settings for one file of `totalFrames` frames with the metadata blocks,
@@ -186,7 +187,7 @@ bool StartEncoder(JobContext& context, FLAC__StreamEncoder* e, unsigned level,
     if (sink.failed)
         LogFileError(context, sink.output);
     else
-        LogPlain(context, "错误: 初始化 FLAC 编码器错误！");
+        LogPlain(context, Tr("错误: 初始化 FLAC 编码器错误！"));
     return false;
 }
 
@@ -210,7 +211,7 @@ int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
     Sink sink{files.output(), verifier};
     EncoderPointer encoder(FLAC__stream_encoder_new());
     if (!encoder || !AddMetadata(metadata, TaskComments(task, settings.ogg), task, totalFrames)) {
-        LogPlain(context, "错误: 初始化 FLAC 编码器错误！");
+        LogPlain(context, Tr("错误: 初始化 FLAC 编码器错误！"));
         return 0;
     }
     FLAC__StreamEncoder* e = encoder.get();
@@ -245,7 +246,7 @@ int EncodeWavToFlac(JobContext& context, EncodeTask& task) {
             return 0;
         }
         if (verifier.Finish() != FlacVerifier::Result::kSame) {
-            LogPlain(context, "错误: FLAC 校验失败，编码结果与原始采样不符！");
+            LogPlain(context, Tr("错误: FLAC 校验失败，编码结果与原始采样不符！"));
             return 0;
         }
     }

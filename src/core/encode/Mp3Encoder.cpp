@@ -11,6 +11,7 @@
 #include "core/encode/Id3Tag.h"
 #include "core/jobs/JobContext.h"
 #include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -51,7 +52,7 @@ class EncoderStream {
         std::uint32_t bytes = 0;
         if (encoder_.beEncodeChunk(handle_, samples, pcm, buffer_.get(), &bytes) !=
             BE_ERR_SUCCESSFUL) {
-            LogPlain(context, "错误: 编码器功能 beEncodeChunk() 失败！");
+            LogPlain(context, Tr("错误: 编码器功能 beEncodeChunk() 失败！"));
             return false;
         }
         return Write(context, output, bytes);
@@ -60,7 +61,7 @@ class EncoderStream {
     bool Flush(JobContext& context, BinaryFile& output) {
         std::uint32_t bytes = 0;
         if (encoder_.beDeinitStream(handle_, buffer_.get(), &bytes) != BE_ERR_SUCCESSFUL) {
-            LogPlain(context, "错误: 编码器功能 beDeinitStream() 失败！");
+            LogPlain(context, Tr("错误: 编码器功能 beDeinitStream() 失败！"));
             return false;
         }
         return Write(context, output, bytes);
@@ -97,12 +98,12 @@ bool WriteVbrHeader(JobContext& context, const EncoderStream& stream, const std:
     if (encoder.beWriteStreamVBRHeader) {
         if (encoder.beWriteStreamVBRHeader(stream.handle(), path.c_str()) == BE_ERR_SUCCESSFUL)
             return true;
-        LogPlain(context, "错误: 编码器功能 beWriteStreamVBRHeader() 失败！");
+        LogPlain(context, Tr("错误: 编码器功能 beWriteStreamVBRHeader() 失败！"));
         return false;
     }
     if (!encoder.beWriteVBRHeader || encoder.beWriteVBRHeader(path.c_str()) == BE_ERR_SUCCESSFUL)
         return true;
-    LogPlain(context, "错误: 编码器功能 beWriteVBRHeader() 失败！");
+    LogPlain(context, Tr("错误: 编码器功能 beWriteVBRHeader() 失败！"));
     return false;
 }
 
@@ -125,7 +126,7 @@ bool FinishMp3File(JobContext& context, const EncodeTask& task, EncodeFiles& fil
         !WriteVbrHeader(context, stream, files.writtenPath()))
         return false;
     if (settings.EnableID3V2 && !WriteId3v2(files.writtenPath(), *task.item, task.coverArt.get())) {
-        LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ID3v2 标签！");
+        LogPlain(context, Tr("错误: 不能写入文件 ") + files.outputPath() + Tr(" 的 ID3v2 标签！"));
         return false;
     }
     return true;
@@ -183,7 +184,7 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
     std::uint32_t samplesPerChunk = 0;
     // A chunk of no samples would never advance the loop below.
     if (!stream.Open(record, &samplesPerChunk) || samplesPerChunk == 0) {
-        LogPlain(context, "错误: 初始化 mp3 编码器错误！");
+        LogPlain(context, Tr("错误: 初始化 mp3 编码器错误！"));
         return 0;
     }
     const std::uint64_t chunkBytes = std::uint64_t{samplesPerChunk} * 2;
@@ -191,7 +192,7 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
     if (!loop.Allocate(chunkBytes))
         return 0;
     if (!stream.Allocate()) {
-        LogPlain(context, "错误: 内存不足！");
+        LogPlain(context, Tr("错误: 内存不足！"));
         return 0;
     }
     if (!files.HasRoomForOutput())
@@ -215,7 +216,7 @@ int EncodeWavToMp3(JobContext& context, EncodeTask& task, const EncoderEntryPoin
     if (!FinishMp3File(context, task, files, stream, cancelled))
         return 0;
     if (!stream.Close()) {
-        LogPlain(context, "错误: 编码器功能 beCloseStream() 失败！");
+        LogPlain(context, Tr("错误: 编码器功能 beCloseStream() 失败！"));
         return 0;
     }
     return loop.Finish(cancelled, TagFormat::kId3v2);

@@ -9,6 +9,7 @@
 
 #include "core/audio/BinaryFile.h"
 #include "core/platform/TemporaryFile.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -163,14 +164,14 @@ struct Headers {
 std::optional<Headers> ReadHeaders(PageReader& reader, std::string& error) {
     ogg_page page;
     if (reader.Next(page) != PageReader::Result::kPage || !ogg_page_bos(&page)) {
-        error = "不是 Ogg 文件";
+        error = Tr("不是 Ogg 文件");
         return std::nullopt;
     }
     Headers headers{};
     headers.serial = ogg_page_serialno(&page);
     StreamState stream(headers.serial);
     if (!stream.ready || ogg_stream_pagein(&stream.state, &page) != 0) {
-        error = "Ogg 页已损坏";
+        error = Tr("Ogg 页已损坏");
         return std::nullopt;
     }
     headers.pages = 1;
@@ -179,12 +180,12 @@ std::optional<Headers> ReadHeaders(PageReader& reader, std::string& error) {
         ogg_packet packet;
         const int out = ogg_stream_packetout(&stream.state, &packet);
         if (out < 0) {
-            error = "Ogg 流已损坏";
+            error = Tr("Ogg 流已损坏");
             return std::nullopt;
         }
         if (out == 1) {
             if (!codec && !(codec = CodecOf(packet))) {
-                error = "既不是 Vorbis 也不是 Opus";
+                error = Tr("既不是 Vorbis 也不是 Opus");
                 return std::nullopt;
             }
             headers.packets.emplace_back(packet.packet, packet.packet + packet.bytes);
@@ -195,13 +196,13 @@ std::optional<Headers> ReadHeaders(PageReader& reader, std::string& error) {
         if (reader.Next(page) != PageReader::Result::kPage ||
             ogg_page_serialno(&page) != headers.serial ||
             ogg_stream_pagein(&stream.state, &page) != 0) {
-            error = "Ogg 文件头不完整";
+            error = Tr("Ogg 文件头不完整");
             return std::nullopt;
         }
         ++headers.pages;
     }
     if (stream.state.lacing_returned < stream.state.lacing_fill) {
-        error = "音频数据与最后一个文件头页混在一起";
+        error = Tr("音频数据与最后一个文件头页混在一起");
         return std::nullopt;
     }
     headers.codec = *codec;
@@ -285,7 +286,7 @@ bool RewriteOggComments(const std::string& path,
             return fail(out.lastErrorText());
     }
     if (result == PageReader::Result::kError)
-        return fail(in.lastError() ? in.lastErrorText() : "Ogg 页已损坏");
+        return fail(in.lastError() ? in.lastErrorText() : Tr("Ogg 页已损坏"));
     if (!out.Close())
         return fail(out.lastErrorText());
     return written.MoveTo(path, &error) || fail(error);

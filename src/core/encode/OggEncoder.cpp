@@ -17,6 +17,7 @@
 #include "core/jobs/JobContext.h"
 #include "core/settings/Settings.h"
 #include "core/text/Base64Encode.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -81,7 +82,7 @@ float Sample(const std::uint8_t* p) {
 // A libvorbis or libogg call that failed, in the words of the MP3 encoder's lines.
 bool Succeeded(JobContext& context, bool ok, const char* call) {
     if (!ok)
-        LogPlain(context, std::string("错误: 编码器功能 ") + call + "() 失败！");
+        LogPlain(context, std::string(Tr("错误: 编码器功能 ")) + call + Tr("() 失败！"));
     return ok;
 }
 
@@ -93,7 +94,7 @@ bool StartVorbis(JobContext& context, const EncodeTask& task, float quality, Vor
     // Cannot fail for 44100 Hz stereo and a quality in range; checked all the same,
     // because the analysis calls below would run on an unset mode.
     if (vorbis_encode_init_vbr(&v.info, 2, 44100, quality) != 0) {
-        LogPlain(context, "错误: 初始化 ogg 编码器错误！");
+        LogPlain(context, Tr("错误: 初始化 ogg 编码器错误！"));
         return false;
     }
     vorbis_comment_init(&v.comment);

@@ -12,6 +12,7 @@
 #include "core/encode/VorbisComments.h"
 #include "core/jobs/JobContext.h"
 #include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -59,8 +60,8 @@ void LogFailure(JobContext& context, const Sink& sink, const char* call, int err
     if (sink.failed)
         LogFileError(context, sink.output);
     else
-        LogPlain(context, std::string("错误: 编码器功能 ") + call + "() 失败 (" +
-                              ope_strerror(error) + ")！");
+        LogPlain(context, std::string(Tr("错误: 编码器功能 ")) + call + Tr("() 失败 (") +
+                              ope_strerror(error) + Tr(")！"));
 }
 
 // The task's comments and cover as libopusenc takes them; null after logging.
@@ -68,12 +69,12 @@ CommentsPointer MakeComments(JobContext& context, const EncodeTask& task,
                              const EncodeFiles& files) {
     CommentsPointer comments(ope_comments_create());
     if (!comments) {
-        LogPlain(context, "错误: 初始化 Opus 编码器错误！");
+        LogPlain(context, Tr("错误: 初始化 Opus 编码器错误！"));
         return nullptr;
     }
     for (const std::string& comment : TaskComments(task, context.settings->ogg)) {
         if (ope_comments_add_string(comments.get(), comment.c_str()) != OPE_OK) {
-            LogPlain(context, "错误: 初始化 Opus 编码器错误！");
+            LogPlain(context, Tr("错误: 初始化 Opus 编码器错误！"));
             return nullptr;
         }
     }
@@ -83,7 +84,7 @@ CommentsPointer MakeComments(JobContext& context, const EncodeTask& task,
         ope_comments_add_picture_from_memory(comments.get(),
                                              reinterpret_cast<const char*>(task.coverArt->data()),
                                              task.coverArt->size(), kFrontCover, nullptr) != OPE_OK)
-        LogPlain(context, "封面图片的格式无法识别，未写入 " + files.outputPath() + "。");
+        LogPlain(context, Tr("封面图片的格式无法识别，未写入 ") + files.outputPath() + Tr("。"));
     return comments;
 }
 

@@ -4,13 +4,14 @@
 #include "core/encode/EncodeSteps.h"
 #include "core/encode/EncodeTask.h"
 #include "core/jobs/JobLog.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
 bool StartTrackMeter(const JobContext& context, EncodeTask& task, const WavFormat& wav) {
     if (!task.loudness || task.loudness->Start(wav.channels, wav.sampleRate))
         return true;
-    LogPlain(context, "错误: 内存不足！");
+    LogPlain(context, Tr("错误: 内存不足！"));
     return false;
 }
 
@@ -20,7 +21,7 @@ bool TagTrackReplayGain(const JobContext& context, EncodeTask& task, const Encod
     if (!track ||
         WriteReplayGainTags(files.writtenPath(), format, *track, std::nullopt, true, nullptr))
         return true;
-    LogPlain(context, "错误: 不能写入文件 " + files.outputPath() + " 的 ReplayGain 标签！");
+    LogPlain(context, Tr("错误: 不能写入文件 ") + files.outputPath() + Tr(" 的 ReplayGain 标签！"));
     return false;
 }
 

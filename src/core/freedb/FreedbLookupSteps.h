@@ -8,6 +8,7 @@
 
 #include "core/freedb/FreedbDiscId.h"
 #include "core/freedb/FreedbRequest.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -15,7 +16,7 @@ namespace korvida {
 // alike; each front end runs the transfers and asks the user in its own way.
 
 // The text shown when the TOC yields no disc id.
-inline constexpr const char* kNoDiscIdText = "不能读取 CD 的目录信息，无法计算唱片 ID。";
+inline constexpr const char* kNoDiscIdText = TR_NOOP("不能读取 CD 的目录信息，无法计算唱片 ID。");
 
 struct FreedbQueryStart {
     std::shared_ptr<FreedbRequest> request;  // null when the TOC yields no id

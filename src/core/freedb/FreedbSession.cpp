@@ -88,7 +88,7 @@ FreedbLookup LookUpDisc(const FreedbServerSettings& settings,
     FreedbLookup lookup;
     const FreedbQueryStart query = MakeQueryRequest(settings, msfToc);
     if (!query.request) {
-        lookup.outcome = {FreedbOutcome::Kind::kFailed, kNoDiscIdText};
+        lookup.outcome = {FreedbOutcome::Kind::kFailed, Tr(kNoDiscIdText)};
         return lookup;
     }
     lookup.discId = query.discId;
@@ -102,7 +102,7 @@ FreedbLookup LookUpDisc(const FreedbServerSettings& settings,
     const FreedbNextStep next = NextAfterQuery(lookup.matches, pick);
     switch (next.kind) {
         case FreedbNextStep::Kind::kNoMatch:
-            lookup.outcome = {FreedbOutcome::Kind::kNoMatch, kNoMatchText};
+            lookup.outcome = {FreedbOutcome::Kind::kNoMatch, Tr(kNoMatchText)};
             return lookup;
         case FreedbNextStep::Kind::kBadPick:
             lookup.outcome = {FreedbOutcome::Kind::kBadPick, {}};
@@ -120,7 +120,7 @@ FreedbLookup LookUpDisc(const FreedbServerSettings& settings,
     if (lookup.outcome.kind != FreedbOutcome::Kind::kDone)
         return lookup;
     if (!ApplyReadResult(read->readResult, lookup.outcome.lParam, disc))
-        lookup.outcome = {FreedbOutcome::Kind::kNoMatch, kNoMatchText};
+        lookup.outcome = {FreedbOutcome::Kind::kNoMatch, Tr(kNoMatchText)};
     return lookup;
 }
 

@@ -11,6 +11,7 @@
 #include "core/freedb/FreedbDiscId.h"
 #include "core/freedb/FreedbRequest.h"
 #include "core/freedb/FreedbSubmission.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -18,7 +19,7 @@ namespace korvida {
 // transport thread to its end and reports what the pages would show.
 
 // The no-match page's text.
-inline constexpr const char* kNoMatchText = "抱歉！未发现相匹配的唱片！";
+inline constexpr const char* kNoMatchText = TR_NOOP("抱歉！未发现相匹配的唱片！");
 
 struct FreedbOutcome {
     enum class Kind {

@@ -9,18 +9,19 @@
 #include "core/freedb/FreedbText.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
-const char* const kEmailMissingText =
+const char* const kEmailMissingText = TR_NOOP(
     "请从“编辑 -> 选项...”菜单的“Freedb”页面输入您的 E-mail 地址。\n\n"
     "当提交被拒绝，将会连同被拒绝的理由解释通过此 E-mail "
-    "地址退回。如果提交成功，将不会有通知发送。";
+    "地址退回。如果提交成功，将不会有通知发送。");
 
 namespace {
 
 std::string DefaultTrackTitle(std::size_t row) {
-    return "音轨 " + std::to_string(row + 1);
+    return Tr("音轨 ") + std::to_string(row + 1);
 }
 
 std::string LowerAscii(std::string text) {
@@ -48,14 +49,14 @@ SubmitForm SubmitFormFromDisc(const DiscInfo& disc) {
 
 std::string ValidateSubmitForm(const SubmitForm& form) {
     if (form.artist.empty())
-        return "请输入 CD 的艺术家信息！";
+        return Tr("请输入 CD 的艺术家信息！");
     if (form.album.empty())
-        return "请输入 CD 专辑的标题！";
+        return Tr("请输入 CD 专辑的标题！");
     if (form.category.empty())
-        return "请输入 CD 的流派信息！";
+        return Tr("请输入 CD 的流派信息！");
     for (std::size_t row = 0; row < form.titles.size(); ++row) {
         if (form.titles[row] == DefaultTrackTitle(row))
-            return FormatText("缺少音轨 #%02lld 的标题。", static_cast<long long>(row + 1));
+            return FormatText(Tr("缺少音轨 #%02lld 的标题。"), static_cast<long long>(row + 1));
     }
     return {};
 }
@@ -119,7 +120,7 @@ bool BuildSubmissionText(const SubmitForm& form, const FreedbTocSummary& summary
     if (header.size() >= kSubmitHeaderSize || xmcd.size() >= kSubmitXmcdSize ||
         body.size() >= FreedbRequest::kBodySize) {
         if (message)
-            *message = FormatText("唱片信息太长，无法提交 (最多 %lld 字节)。请缩短音轨标题。",
+            *message = FormatText(Tr("唱片信息太长，无法提交 (最多 %lld 字节)。请缩短音轨标题。"),
                                   static_cast<long long>(FreedbRequest::kBodySize - 1));
         return false;
     }
@@ -136,7 +137,7 @@ std::shared_ptr<FreedbRequest> SubmitDisc(const SubmitForm& form,
     std::string refusal = ValidateSubmitForm(form);
     FreedbTocSummary summary{};
     if (refusal.empty() && !ComputeFreedbDiscId(msfToc, summary))
-        refusal = kNoDiscIdText;
+        refusal = Tr(kNoDiscIdText);
     SubmissionText text;
     if (refusal.empty())
         BuildSubmissionText(form, summary, settings.Email, text, &refusal);

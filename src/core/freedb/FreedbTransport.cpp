@@ -20,6 +20,7 @@
 #include "core/platform/UniqueFd.h"
 #include "core/text/Base64Encode.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -103,13 +104,13 @@ class Transfer {
 
     // Steps 1 to 10: start, resolve, connect. kOk leaves a connected socket.
     Outcome Connect(Socket& socket) {
-        Status("正在初始化 WinSock...");
+        Status(Tr("正在初始化 WinSock..."));
         if (std::string problem = CheckFreedbRequest(*request_); !problem.empty())
             return Fail(std::move(problem));
         if (Cancelled())
             return Cancel();
         StartWinsock();
-        Status("连接到服务器: " + request_->server + " ...");
+        Status(Tr("连接到服务器: ") + request_->server + " ...");
         if (Cancelled())
             return Cancel();
 
@@ -350,28 +351,28 @@ std::string CheckFreedbRequest(const FreedbRequest& request) {
     constexpr std::size_t kText = FreedbRequest::kTextSize;
     const auto tooLong = [](const char* what, std::size_t size) {
         return std::string(what) +
-               FormatText(" 太长 (最多 %lld 字节)。", static_cast<long long>(size - 1));
+               FormatText(Tr(" 太长 (最多 %lld 字节)。"), static_cast<long long>(size - 1));
     };
     if (!Fits(request.server, kText))
-        return tooLong("服务器名称", kText);
+        return tooLong(Tr("服务器名称"), kText);
     if (!Fits(request.script, kText))
-        return tooLong("服务器脚本路径", kText);
+        return tooLong(Tr("服务器脚本路径"), kText);
     if (!Fits(request.email, kText))
-        return tooLong("E-mail 地址", kText);
+        return tooLong(Tr("E-mail 地址"), kText);
     if (!Fits(request.proxyServer, kText))
-        return tooLong("代理服务器名称", kText);
+        return tooLong(Tr("代理服务器名称"), kText);
     if (!Fits(request.body, FreedbRequest::kBodySize))
-        return tooLong("请求内容", FreedbRequest::kBodySize);
+        return tooLong(Tr("请求内容"), FreedbRequest::kBodySize);
     if (request.useProxy && request.useProxyAuth && !request.proxyUser.empty() &&
         request.proxyUser.size() + 1 + request.proxyPassword.size() > kMaxProxyCredentialBytes) {
-        return FormatText("代理服务器的用户名和密码太长 (合计最多 %lld 字节)。",
+        return FormatText(Tr("代理服务器的用户名和密码太长 (合计最多 %lld 字节)。"),
                           static_cast<long long>(kMaxProxyCredentialBytes - 1));
     }
     // A line break in a value that goes into a header line would end that line early.
     for (const std::string* value :
          {&request.server, &request.script, &request.proxyUser, &request.proxyPassword}) {
         if (value->find_first_of("\r\n") != std::string::npos)
-            return "服务器设置中含有换行符。";
+            return Tr("服务器设置中含有换行符。");
     }
     return {};
 }
@@ -398,7 +399,7 @@ std::string CancelledStatusText(std::time_t now) {
     ::localtime_r(&now, &local);
     char stamp[64];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-    return std::string("(") + stamp + ") 用户取消操作。";
+    return std::string("(") + stamp + Tr(") 用户取消操作。");
 }
 
 std::string FreedbTimeoutText(FreedbPhase phase, const std::string& host,
@@ -406,15 +407,17 @@ std::string FreedbTimeoutText(FreedbPhase phase, const std::string& host,
     const long long seconds = (limit.count() + 999) / 1000;
     // In the order of FreedbPhase.
     static constexpr const char* kFormats[] = {
-        "解析服务器地址 %s 超时 (%lld 秒无响应)。", "连接服务器 %s 超时 (%lld 秒无响应)。",
-        "向服务器 %s 发送请求超时 (%lld 秒无进展)。", "等待服务器 %s 回应超时 (%lld 秒无响应)。",
-        "接收服务器 %s 的回应超时 (%lld 秒无进展)。"};
-    const char* format = kFormats[static_cast<int>(phase)];
+        TR_NOOP("解析服务器地址 %s 超时 (%lld 秒无响应)。"),
+        TR_NOOP("连接服务器 %s 超时 (%lld 秒无响应)。"),
+        TR_NOOP("向服务器 %s 发送请求超时 (%lld 秒无进展)。"),
+        TR_NOOP("等待服务器 %s 回应超时 (%lld 秒无响应)。"),
+        TR_NOOP("接收服务器 %s 的回应超时 (%lld 秒无进展)。")};
+    const char* format = Tr(kFormats[static_cast<int>(phase)]);
     return FormatText(format, host.c_str(), seconds);
 }
 
 std::string SubmitErrorText(const std::string& server, const std::string& code) {
-    return "提交到 " + server + " 时出错。\n错误代码 = " + code + " 。";
+    return Tr("提交到 ") + server + Tr(" 时出错。\n错误代码 = ") + code + Tr(" 。");
 }
 
 int QueryThread(std::shared_ptr<FreedbRequest> request) {
@@ -422,7 +425,7 @@ int QueryThread(std::shared_ptr<FreedbRequest> request) {
     Socket socket;
     if (transfer.Connect(socket) != Transfer::Outcome::kOk)
         return -1;
-    transfer.Status("正在发送询问命令...");
+    transfer.Status(Tr("正在发送询问命令..."));
     const std::string text = BuildQueryRequestText(*request);
     if (transfer.Cancelled()) {
         transfer.Cancel();
@@ -430,18 +433,18 @@ int QueryThread(std::shared_ptr<FreedbRequest> request) {
     }
     if (transfer.Send(socket, text) != Transfer::Outcome::kOk)
         return -1;
-    transfer.Status("正在接收询问结果...");
+    transfer.Status(Tr("正在接收询问结果..."));
     std::string reply;
     if (transfer.Receive(socket, reply) != Transfer::Outcome::kOk)
         return -1;
     // A connection closed before a single byte is a failed exchange, not a server that
     // knows no such disc: "no match" would send the user looking at the disc.
     if (reply.empty()) {
-        transfer.Fail(kNoReplyText);
+        transfer.Fail(Tr(kNoReplyText));
         return -1;
     }
 
-    transfer.Status("正在处理询问结果...");
+    transfer.Status(Tr("正在处理询问结果..."));
     if (request->isRead == 1)
         ParseReadReply(reply, *request);
     else
@@ -467,7 +470,7 @@ int SubmitThread(std::shared_ptr<FreedbRequest> request) {
     Socket socket;
     if (transfer.Connect(socket) != Transfer::Outcome::kOk)
         return -1;
-    transfer.Status("正在发送提交命令...");
+    transfer.Status(Tr("正在发送提交命令..."));
     const std::string text = BuildSubmitRequestText(*request);
     if (transfer.Cancelled()) {
         transfer.Cancel();
@@ -476,12 +479,12 @@ int SubmitThread(std::shared_ptr<FreedbRequest> request) {
     WriteTrace(text);
     if (transfer.Send(socket, text) != Transfer::Outcome::kOk)
         return -1;
-    transfer.Status("正在等待回应...");
+    transfer.Status(Tr("正在等待回应..."));
     std::string reply;
     if (transfer.Receive(socket, reply) != Transfer::Outcome::kOk)
         return -1;
 
-    transfer.Status("处理提交结果...");
+    transfer.Status(Tr("处理提交结果..."));
     const std::size_t blank = reply.find("\r\n\r\n");
     if (blank != std::string::npos && reply.compare(blank + 4, 3, "200") == 0) {
         // The server's own words, for a front end that reports its answer.

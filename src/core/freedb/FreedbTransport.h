@@ -10,6 +10,7 @@
 #include "core/freedb/FreedbRequest.h"
 #include "core/jobs/Event.h"
 #include "core/jobs/MessageTarget.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -58,7 +59,7 @@ std::string SubmitErrorText(const std::string& server, const std::string& code);
 // record is shared, so it stays valid for the thread even when its dialog gave up.
 int QueryThread(std::shared_ptr<FreedbRequest> request);
 // The error of a query or read whose server closed the connection without a reply.
-inline constexpr const char* kNoReplyText = "服务器没有回答就关闭了连接。";
+inline constexpr const char* kNoReplyText = TR_NOOP("服务器没有回答就关闭了连接。");
 // WM_FREEDB_SUBMIT_DONE carries the server's status line as its text.
 int SubmitThread(std::shared_ptr<FreedbRequest> request);
 

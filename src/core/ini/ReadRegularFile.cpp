@@ -9,6 +9,7 @@
 
 #include "core/platform/ErrorText.h"
 #include "core/platform/UniqueFd.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -37,7 +38,7 @@ RegularFileText ReadRegularFile(const std::string& path, std::size_t maxBytes) {
     if (::fstat(fd.get(), &info) != 0)
         return Refused(ErrorText(errno));
     if (!S_ISREG(info.st_mode))
-        return Refused("不是普通文件");  // a FIFO, a device, a folder
+        return Refused(Tr("不是普通文件"));  // a FIFO, a device, a folder
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes)
         return Refused(ErrorText(EFBIG));
 

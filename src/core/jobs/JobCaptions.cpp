@@ -2,6 +2,7 @@
 
 #include "core/jobs/Messages.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -9,20 +10,20 @@ std::optional<std::string> JobCaptions::For(const Message& m) {
     switch (m.id) {
         case WM_ITEM_STATUS:
             if (m.wParam != 0)  // the item is being normalised
-                return Caption("正在规格化(%02d/%02d): ", m.text);
+                return Caption(Tr("正在规格化(%02d/%02d): "), m.text);
             ++counter_;
-            return Caption(itemFormat_   ? itemFormat_
-                           : encodeMode_ ? "正在编码 (%02d/%02d): "
-                                         : "正在抓取 (%02d/%02d): ",
+            return Caption(itemFormat_   ? Tr(itemFormat_)
+                           : encodeMode_ ? Tr("正在编码 (%02d/%02d): ")
+                                         : Tr("正在抓取 (%02d/%02d): "),
                            m.text);
         case WM_DECODE_STATUS:
             // A decode before the job's first item (the FLAC files of a rip being checked)
             // has no item number.
             if (counter_ == 0)
-                return "正在解码: " + m.text;
-            return Caption("正在解码(%02d/%02d): ", m.text);
+                return Tr("正在解码: ") + m.text;
+            return Caption(Tr("正在解码(%02d/%02d): "), m.text);
         case WM_ENCODE_STATUS:
-            return Caption("正在编码 (%02d/%02d): ", m.text);
+            return Caption(Tr("正在编码 (%02d/%02d): "), m.text);
         default:
             return std::nullopt;
     }

@@ -4,6 +4,7 @@
 
 #include "core/net/HttpGet.h"
 #include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -52,10 +53,10 @@ CoverArtFetch FetchCoverArt(const std::string& releaseId, const Settings& settin
     if (response.status == 404)
         return {};
     if (!response.Ok())
-        return Failed("封面服务器的回答: HTTP " + std::to_string(response.status) + "。");
+        return Failed(Tr("封面服务器的回答: HTTP ") + std::to_string(response.status) + Tr("。"));
     auto image = std::make_shared<std::vector<std::uint8_t>>(response.body);
     if (SniffCoverImage(*image) == CoverImageType::kNone)
-        return Failed("封面图片不是 JPEG 或 PNG 格式。");
+        return Failed(Tr("封面图片不是 JPEG 或 PNG 格式。"));
     return {CoverArtFetch::Outcome::kFound, std::move(image), {}};
 }
 
@@ -69,7 +70,7 @@ CoverArtFetch FetchAndStoreCoverArt(const DiscInfo& disc, const std::string& rel
         return result;
     std::string error;
     if (!StoreCoverArt(disc, *result.image, &error))
-        return Failed("不能保存封面图片 " + error);
+        return Failed(Tr("不能保存封面图片 ") + error);
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "core/net/HttpGet.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -33,8 +34,8 @@ std::string TocParameter(const std::string& toc) {
 
 std::string StatusText(long status) {
     if (status == 503)
-        return "MusicBrainz 服务器暂时不能回应 (HTTP 503)，请稍后再试。";
-    return FormatText("MusicBrainz 服务器回应错误 (HTTP %ld)。", status);
+        return Tr("MusicBrainz 服务器暂时不能回应 (HTTP 503)，请稍后再试。");
+    return FormatText(Tr("MusicBrainz 服务器回应错误 (HTTP %ld)。"), status);
 }
 
 enum class Step { kReleases, kNothing, kStop };
@@ -94,7 +95,7 @@ MusicBrainzLookup LookUpMusicBrainz(std::span<const std::uint8_t, kTocResponseSi
     MusicBrainzLookup lookup;
     lookup.disc = ComputeMusicBrainzDiscId(lbaToc);
     if (!lookup.disc.ok) {
-        lookup.errorText = "这张唱片没有音轨，无法计算 MusicBrainz 唱片标识。";
+        lookup.errorText = Tr("这张唱片没有音轨，无法计算 MusicBrainz 唱片标识。");
         return lookup;
     }
     const std::string base =

@@ -8,6 +8,7 @@
 
 #include "core/text/ControlCharacters.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -201,14 +202,14 @@ MediumChoice ChooseMedium(const std::vector<MusicBrainzMedium>& media, const std
     if (unknownCount == 1)
         return {unknown, {}};
     if (unknownCount > 1)
-        return {-1, FormatText("这个版本有几张 %d 首曲目的碟片，回应中没有曲目长度，"
-                               "无法分辨这张 CD 是哪一张。",
+        return {-1, FormatText(Tr("这个版本有几张 %d 首曲目的碟片，回应中没有曲目长度，"
+                                  "无法分辨这张 CD 是哪一张。"),
                                trackCount)};
     if (sameCount > 0)
-        return {-1, FormatText("这个版本中 %d 首曲目的碟片与这张 CD 的曲目长度不符 "
-                               "(相差超过 %d 秒)。",
+        return {-1, FormatText(Tr("这个版本中 %d 首曲目的碟片与这张 CD 的曲目长度不符 "
+                                  "(相差超过 %d 秒)。"),
                                trackCount, kTrackLengthToleranceMs / 1000)};
-    return {-1, FormatText("这个版本中没有 %d 首曲目的碟片。", trackCount)};
+    return {-1, FormatText(Tr("这个版本中没有 %d 首曲目的碟片。"), trackCount)};
 }
 
 bool HasSomethingToApply(const MusicBrainzRelease& release) {
@@ -245,7 +246,7 @@ MusicBrainzRelease ReadRelease(const Json& release, const std::string& discId,
     result.note = std::move(choice.note);
     if (result.medium >= 0 && result.media[static_cast<std::size_t>(result.medium)].tracks.empty())
         result.note =
-            "MusicBrainz 的回应中没有这张碟片的曲目，只套用唱片的标题、艺术家、年份和流派。";
+            Tr("MusicBrainz 的回应中没有这张碟片的曲目，只套用唱片的标题、艺术家、年份和流派。");
 
     // Few releases carry genres of their own; their release group more often does. The
     // recordings' votes speak for the album only when neither has any.
@@ -266,7 +267,7 @@ MusicBrainzRelease ReadRelease(const Json& release, const std::string& discId,
 
 MusicBrainzReply Refuse() {
     MusicBrainzReply reply;
-    reply.errorText = "MusicBrainz 服务器的回应无法识别。";
+    reply.errorText = Tr("MusicBrainz 服务器的回应无法识别。");
     return reply;
 }
 

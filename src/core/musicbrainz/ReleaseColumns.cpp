@@ -1,4 +1,5 @@
 #include "core/musicbrainz/ReleaseColumns.h"
+#include "core/text/Translate.h"
 
 #include <algorithm>
 #include <set>
@@ -14,18 +15,22 @@ struct Country {
     std::string_view name;
 };
 constexpr Country kCountries[] = {
-    {"XW", "全世界"}, {"XE", "欧洲"},       {"XG", "东德"},   {"XU", "未知"},
-    {"CN", "中国"},   {"HK", "香港"},       {"TW", "台湾"},   {"MO", "澳门"},
-    {"JP", "日本"},   {"KR", "韩国"},       {"SG", "新加坡"}, {"MY", "马来西亚"},
-    {"TH", "泰国"},   {"ID", "印度尼西亚"}, {"PH", "菲律宾"}, {"IN", "印度"},
-    {"US", "美国"},   {"CA", "加拿大"},     {"MX", "墨西哥"}, {"BR", "巴西"},
-    {"AR", "阿根廷"}, {"GB", "英国"},       {"IE", "爱尔兰"}, {"DE", "德国"},
-    {"FR", "法国"},   {"IT", "意大利"},     {"ES", "西班牙"}, {"PT", "葡萄牙"},
-    {"NL", "荷兰"},   {"BE", "比利时"},     {"AT", "奥地利"}, {"CH", "瑞士"},
-    {"SE", "瑞典"},   {"NO", "挪威"},       {"DK", "丹麦"},   {"FI", "芬兰"},
-    {"PL", "波兰"},   {"CZ", "捷克"},       {"HU", "匈牙利"}, {"GR", "希腊"},
-    {"RU", "俄罗斯"}, {"UA", "乌克兰"},     {"TR", "土耳其"}, {"IL", "以色列"},
-    {"ZA", "南非"},   {"AU", "澳大利亚"},   {"NZ", "新西兰"},
+    {"XW", TR_NOOP("全世界")},   {"XE", TR_NOOP("欧洲")},       {"XG", TR_NOOP("东德")},
+    {"XU", TR_NOOP("未知")},     {"CN", TR_NOOP("中国")},       {"HK", TR_NOOP("香港")},
+    {"TW", TR_NOOP("台湾")},     {"MO", TR_NOOP("澳门")},       {"JP", TR_NOOP("日本")},
+    {"KR", TR_NOOP("韩国")},     {"SG", TR_NOOP("新加坡")},     {"MY", TR_NOOP("马来西亚")},
+    {"TH", TR_NOOP("泰国")},     {"ID", TR_NOOP("印度尼西亚")}, {"PH", TR_NOOP("菲律宾")},
+    {"IN", TR_NOOP("印度")},     {"US", TR_NOOP("美国")},       {"CA", TR_NOOP("加拿大")},
+    {"MX", TR_NOOP("墨西哥")},   {"BR", TR_NOOP("巴西")},       {"AR", TR_NOOP("阿根廷")},
+    {"GB", TR_NOOP("英国")},     {"IE", TR_NOOP("爱尔兰")},     {"DE", TR_NOOP("德国")},
+    {"FR", TR_NOOP("法国")},     {"IT", TR_NOOP("意大利")},     {"ES", TR_NOOP("西班牙")},
+    {"PT", TR_NOOP("葡萄牙")},   {"NL", TR_NOOP("荷兰")},       {"BE", TR_NOOP("比利时")},
+    {"AT", TR_NOOP("奥地利")},   {"CH", TR_NOOP("瑞士")},       {"SE", TR_NOOP("瑞典")},
+    {"NO", TR_NOOP("挪威")},     {"DK", TR_NOOP("丹麦")},       {"FI", TR_NOOP("芬兰")},
+    {"PL", TR_NOOP("波兰")},     {"CZ", TR_NOOP("捷克")},       {"HU", TR_NOOP("匈牙利")},
+    {"GR", TR_NOOP("希腊")},     {"RU", TR_NOOP("俄罗斯")},     {"UA", TR_NOOP("乌克兰")},
+    {"TR", TR_NOOP("土耳其")},   {"IL", TR_NOOP("以色列")},     {"ZA", TR_NOOP("南非")},
+    {"AU", TR_NOOP("澳大利亚")}, {"NZ", TR_NOOP("新西兰")},
 };
 
 const MusicBrainzMedium* ShownMedium(const MusicBrainzRelease& release) {
@@ -60,21 +65,21 @@ std::vector<ReleaseColumn> ReleaseColumnsFor(const std::vector<MusicBrainzReleas
 std::string ReleaseColumnHeader(ReleaseColumn column) {
     switch (column) {
         case ReleaseColumn::kTitle:
-            return "标题";
+            return Tr("标题");
         case ReleaseColumn::kArtist:
-            return "艺术家";
+            return Tr("艺术家");
         case ReleaseColumn::kDate:
-            return "日期";
+            return Tr("日期");
         case ReleaseColumn::kCountry:
-            return "国家/地区";
+            return Tr("国家/地区");
         case ReleaseColumn::kFormat:
-            return "格式";
+            return Tr("格式");
         case ReleaseColumn::kTracks:
-            return "音轨数";
+            return Tr("音轨数");
         case ReleaseColumn::kBarcode:
-            return "条形码";
+            return Tr("条形码");
         case ReleaseColumn::kMedium:
-            return "碟片";
+            return Tr("碟片");
     }
     return {};
 }
@@ -109,7 +114,7 @@ std::string ReleaseCell(const MusicBrainzRelease& release, ReleaseColumn column)
 std::string ReleaseCountryName(const std::string& code) {
     for (const Country& country : kCountries)
         if (country.code == code)
-            return std::string(country.name);
+            return Tr(std::string(country.name));
     return code;
 }
 

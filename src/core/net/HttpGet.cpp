@@ -26,6 +26,7 @@
 #include "core/platform/UniqueFd.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -224,7 +225,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 }
 
 std::string CancelledText() {
-    return "用户取消操作。";
+    return Tr("用户取消操作。");
 }
 
 // What a connection failed to reach, for the user: the proxy when one is set, else the
@@ -245,33 +246,33 @@ std::string ErrorTextFor(CURLcode code, CURL* easy, const HttpRequest& request,
     switch (code) {
         case CURLE_COULDNT_RESOLVE_HOST:
         case CURLE_COULDNT_RESOLVE_PROXY:
-            return FormatText("网络错误：找不到主机 %s。", host.c_str());
+            return FormatText(Tr("网络错误：找不到主机 %s。"), host.c_str());
         case CURLE_COULDNT_CONNECT:
             if (osError != 0)
                 return NetworkErrorText(static_cast<int>(osError), peer);
-            return FormatText("网络错误：无法连接到服务器 %s。", peer.c_str());
+            return FormatText(Tr("网络错误：无法连接到服务器 %s。"), peer.c_str());
         case CURLE_OPERATION_TIMEDOUT:
-            return FormatText("等待服务器 %s 回应超时 (%lld 秒无响应)。", host.c_str(),
+            return FormatText(Tr("等待服务器 %s 回应超时 (%lld 秒无响应)。"), host.c_str(),
                               static_cast<long long>((request.totalTimeoutMs + 999) / 1000));
         case CURLE_TOO_MANY_REDIRECTS:
-            return FormatText("服务器 %s 的重定向次数太多 (最多 %d 次)。", host.c_str(),
+            return FormatText(Tr("服务器 %s 的重定向次数太多 (最多 %d 次)。"), host.c_str(),
                               request.maxRedirects);
         case CURLE_PEER_FAILED_VERIFICATION:
         case CURLE_SSL_CONNECT_ERROR:
         case CURLE_SSL_CERTPROBLEM:
         case CURLE_SSL_CACERT_BADFILE:
-            return FormatText("与服务器 %s 的安全连接失败：%s。", host.c_str(),
+            return FormatText(Tr("与服务器 %s 的安全连接失败：%s。"), host.c_str(),
                               curl_easy_strerror(code));
         case CURLE_UNSUPPORTED_PROTOCOL:
         case CURLE_URL_MALFORMAT:
-            return FormatText("服务器地址无效：%s。", url.c_str());
+            return FormatText(Tr("服务器地址无效：%s。"), url.c_str());
         case CURLE_RECV_ERROR:
         case CURLE_SEND_ERROR:
             if (osError != 0)
                 return NetworkErrorText(static_cast<int>(osError), peer);
             [[fallthrough]];
         default:
-            return FormatText("网络错误 (代码 = %d)：%s (服务器 %s)。", static_cast<int>(code),
+            return FormatText(Tr("网络错误 (代码 = %d)：%s (服务器 %s)。"), static_cast<int>(code),
                               curl_easy_strerror(code), peer.c_str());
     }
 }
@@ -420,7 +421,7 @@ std::optional<HttpResponse> HopFailure(CURLcode result, bool cancelled, const Tr
         return Fail(HttpResponse::Outcome::kFailed, LoopbackOnlyText(url));
     if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED) {
         return Fail(HttpResponse::Outcome::kTooLarge,
-                    FormatText("服务器 %s 的回应太长 (最多 %lld 字节)。", host.c_str(),
+                    FormatText(Tr("服务器 %s 的回应太长 (最多 %lld 字节)。"), host.c_str(),
                                static_cast<long long>(request.maxBytes)));
     }
     if (result == CURLE_OPERATION_TIMEDOUT)
@@ -446,7 +447,8 @@ HttpResponse Answer(CURL* e, long status, Transfer& transfer, const std::string&
         response.retryAfterSeconds = static_cast<long long>(retryAfter);
     response.body = std::move(transfer.body);
     if (!response.Ok())
-        response.errorText = FormatText("服务器 %s 回应 HTTP %ld。", host.c_str(), response.status);
+        response.errorText =
+            FormatText(Tr("服务器 %s 回应 HTTP %ld。"), host.c_str(), response.status);
     return response;
 }
 
@@ -457,14 +459,14 @@ HttpResponse Exchange(const HttpRequest& request) {
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
     if (!easy || !multi)
-        return Fail(HttpResponse::Outcome::kFailed, "网络错误：无法初始化网络库。");
+        return Fail(HttpResponse::Outcome::kFailed, Tr("网络错误：无法初始化网络库。"));
 
     Transfer transfer;
     transfer.request = &request;
     transfer.loopbackOnly = LoopbackOnly();
     std::unique_ptr<curl_slist, ListDeleter> headers;
     if (!BuildHeaders(request, headers))
-        return Fail(HttpResponse::Outcome::kFailed, "网络错误：内存不足。");
+        return Fail(HttpResponse::Outcome::kFailed, Tr("网络错误：内存不足。"));
     CURL* e = easy.get();
     SetOptions(e, request, transfer, headers.get());
 
@@ -524,7 +526,7 @@ HttpResponse HttpGet(const HttpRequest& request) {
         response.retryAfterSeconds * 1000 > static_cast<long long>(kMaxRetryAfterMs))
         return response;
     if (request.onWait)
-        request.onWait(FormatText("服务器 %s 繁忙，%lld 秒后再试一次……",
+        request.onWait(FormatText(Tr("服务器 %s 繁忙，%lld 秒后再试一次……"),
                                   HostOf(WithScheme(request.url)).c_str(),
                                   response.retryAfterSeconds));
     if (!WaitUntil(Clock::now() + std::chrono::seconds(response.retryAfterSeconds), request))

@@ -1,4 +1,5 @@
 #include "core/platform/ErrorText.h"
+#include "core/text/Translate.h"
 
 #include <cerrno>
 #include <cstring>
@@ -10,46 +11,46 @@ std::string ErrorText(int errorNumber) {
     // message; anything rarer keeps the system's own words.
     switch (errorNumber) {
         case ENOENT:
-            return "文件或文件夹不存在";
+            return Tr("文件或文件夹不存在");
         case EACCES:
-            return "没有访问权限";
+            return Tr("没有访问权限");
         case EROFS:
-            return "文件系统是只读的";
+            return Tr("文件系统是只读的");
         case ENOSPC:
-            return "磁盘空间已满";
+            return Tr("磁盘空间已满");
         case EEXIST:
-            return "文件已存在";
+            return Tr("文件已存在");
         case ENAMETOOLONG:
-            return "文件名太长";
+            return Tr("文件名太长");
         case EISDIR:
-            return "这是一个文件夹";
+            return Tr("这是一个文件夹");
         case ENOTDIR:
-            return "路径中有一部分不是文件夹";
+            return Tr("路径中有一部分不是文件夹");
         case EFBIG:
-            return "文件太大";
+            return Tr("文件太大");
         case EDQUOT:
-            return "超出磁盘配额";
+            return Tr("超出磁盘配额");
         case EIO:
-            return "输入/输出错误";
+            return Tr("输入/输出错误");
         case EPERM:
-            return "不允许这样操作";
+            return Tr("不允许这样操作");
         case EBUSY:
-            return "设备正忙";
+            return Tr("设备正忙");
         case ENXIO:
         case ENODEV:
-            return "设备不存在";
+            return Tr("设备不存在");
         case ENOMEDIUM:
-            return "驱动器中没有光盘";
+            return Tr("驱动器中没有光盘");
         case EMFILE:
         case ENFILE:
-            return "打开的文件太多";
+            return Tr("打开的文件太多");
         default:
             break;
     }
     char buffer[256] = {};
     // GNU strerror_r may return a static string instead of filling the buffer.
     const char* text = ::strerror_r(errorNumber, buffer, sizeof buffer);
-    return text ? std::string(text) : std::string("错误 ") + std::to_string(errorNumber);
+    return text ? std::string(text) : std::string(Tr("错误 ")) + std::to_string(errorNumber);
 }
 
 }  // namespace korvida

@@ -1,4 +1,5 @@
 #include "core/platform/LoopbackOnly.h"
+#include "core/text/Translate.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -57,7 +58,7 @@ bool IsLoopbackHost(std::string_view host) {
 }
 
 std::string LoopbackOnlyText(const std::string& what) {
-    return "只允许连接本机服务器: " + what;
+    return Tr("只允许连接本机服务器: ") + what;
 }
 
 }  // namespace korvida

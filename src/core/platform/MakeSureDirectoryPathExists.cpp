@@ -1,4 +1,5 @@
 #include "core/platform/MakeSureDirectoryPathExists.h"
+#include "core/text/Translate.h"
 
 #include <filesystem>
 #include <system_error>
@@ -8,7 +9,7 @@ namespace korvida {
 bool MakeSureDirectoryPathExists(const std::string& path, std::string* errorText) {
     if (path.empty()) {
         if (errorText)
-            *errorText = "路径为空";
+            *errorText = Tr("路径为空");
         return false;
     }
     std::error_code ec;

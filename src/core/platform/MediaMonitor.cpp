@@ -1,4 +1,5 @@
 #include "core/platform/MediaMonitor.h"
+#include "core/text/Translate.h"
 
 #include <libudev.h>
 
@@ -62,7 +63,7 @@ std::unique_ptr<MediaMonitor> MediaMonitor::Open(std::string* errorText) {
         udev_unref(context);
     }
     if (errorText)
-        *errorText = "无法监视光盘的插入和取出 (udev)";
+        *errorText = Tr("无法监视光盘的插入和取出 (udev)");
     return nullptr;
 }
 

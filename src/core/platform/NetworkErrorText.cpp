@@ -5,30 +5,31 @@
 #include <cerrno>
 
 #include "core/platform/ErrorText.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
 namespace {
 
 std::string Format(int code, const std::string& reason, std::string_view server) {
-    std::string text = "网络错误 (代码 = " + std::to_string(code) + ")：" + reason;
+    std::string text = Tr("网络错误 (代码 = ") + std::to_string(code) + Tr(")：") + reason;
     if (!server.empty())
-        text += " (服务器 " + std::string(server) + ")";
-    return text + "。";
+        text += Tr(" (服务器 ") + std::string(server) + ")";
+    return text + Tr("。");
 }
 
 const char* SocketReason(int errorNumber) {
     switch (errorNumber) {
         case ECONNREFUSED:
-            return "连接被拒绝";
+            return Tr("连接被拒绝");
         case ETIMEDOUT:
-            return "连接超时";
+            return Tr("连接超时");
         case EHOSTUNREACH:
-            return "无法到达主机";
+            return Tr("无法到达主机");
         case ENETUNREACH:
-            return "网络不可达";
+            return Tr("网络不可达");
         case ECONNRESET:
-            return "连接被对方重置";
+            return Tr("连接被对方重置");
         default:
             return nullptr;
     }
@@ -40,9 +41,9 @@ const char* LookupReason(int lookupCode) {
 #if defined(EAI_NODATA) && EAI_NODATA != EAI_NONAME
         case EAI_NODATA:
 #endif
-            return "找不到主机";
+            return Tr("找不到主机");
         case EAI_AGAIN:
-            return "域名解析暂时失败";
+            return Tr("域名解析暂时失败");
         default:
             return nullptr;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/platform/ThreadGuard.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
@@ -63,7 +64,7 @@ std::unique_ptr<PcmOutput> PcmOutput::Play(const std::string& device, std::uint3
     std::call_once(quiet, [] { snd_lib_error_set_handler(Silent); });
     if (endLba <= startLba || !reader) {
         if (errorText)
-            *errorText = "没有可播放的内容";
+            *errorText = Tr("没有可播放的内容");
         return nullptr;
     }
     snd_pcm_t* raw = nullptr;

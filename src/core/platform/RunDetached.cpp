@@ -9,13 +9,14 @@
 
 #include "core/platform/ErrorText.h"
 #include "core/platform/UniqueFd.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 
 bool RunDetached(const std::vector<std::string>& argv, std::string* errorText) {
     if (argv.empty() || argv[0].empty()) {
         if (errorText)
-            *errorText = "没有指定程序";
+            *errorText = Tr("没有指定程序");
         return false;
     }
     std::vector<char*> args;

@@ -1,4 +1,5 @@
 #include "core/platform/ThreadGuard.h"
+#include "core/text/Translate.h"
 
 #include <exception>
 
@@ -23,7 +24,7 @@ void Report(const ThreadFailure& onFailure, const char* what) noexcept {
 }  // namespace
 
 std::string UnexpectedErrorText(const char* what) {
-    return std::string("错误: 意外错误，错误原因: ") + what + "！";
+    return std::string(Tr("错误: 意外错误，错误原因: ")) + what + Tr("！");
 }
 
 void RunGuarded(const std::function<void()>& body, const ThreadFailure& onFailure) noexcept {

@@ -4,6 +4,7 @@
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 #include "core/text/Utf8.h"
 
 namespace korvida {
@@ -31,7 +32,7 @@ std::size_t MaxCharsOf(const char* section, const char* key) {
 std::optional<std::string> CheckRange(int value, int lo, int hi) {
     if (value >= lo && value <= hi)
         return std::nullopt;
-    return FormatText("请输入一个介于 %d 和 %d 之间的整数。", lo, hi);
+    return FormatText(Tr("请输入一个介于 %d 和 %d 之间的整数。"), lo, hi);
 }
 
 std::optional<std::string> CheckLength(std::string_view text, std::size_t maxChars) {
@@ -42,14 +43,14 @@ std::optional<std::string> CheckLength(std::string_view text, std::size_t maxCha
         NextCodePoint(text, i);
     if (characters <= maxChars)
         return std::nullopt;
-    return FormatText("请输入不超过 %zu 个字符。", maxChars);
+    return FormatText(Tr("请输入不超过 %zu 个字符。"), maxChars);
 }
 
 std::optional<std::string> CheckNamingRule(std::string_view rule) {
     for (const char* token : {"<title>", "<number>", "<artist>", "<album>", "<year>"})
         if (rule.find(token) != std::string_view::npos)
             return std::nullopt;
-    return "标准的命名字符串格式必须包括以下内容:\n<标题> <编号> <歌手> <专辑> <年份>";
+    return Tr("标准的命名字符串格式必须包括以下内容:\n<标题> <编号> <歌手> <专辑> <年份>");
 }
 
 NamingValidation ValidateNamingSettings(std::string_view folder, std::string_view rule) {
@@ -70,7 +71,7 @@ NamingValidation ValidateNamingSettings(std::string_view folder, std::string_vie
     }
     // A blank entry would otherwise be taken as the root of the file system.
     if (MadeFolder(folder).empty()) {
-        v.message = "不能创建目录  " + v.folder;
+        v.message = Tr("不能创建目录  ") + v.folder;
         return v;
     }
     v.accepted = true;
@@ -85,7 +86,7 @@ TempFolderCommit CommitTempFolder(const std::string& entered, const std::string&
     result.accepted = !result.folder.empty();
     if (!result.accepted) {
         result.folder = previous;
-        result.message = "不能打开临时目录！";
+        result.message = Tr("不能打开临时目录！");
     }
     return result;
 }
@@ -112,14 +113,20 @@ TextSetting CheckTextSetting(const TextRule& rule, std::string_view value) {
         case TextRule::Check::kOutputFolder:
             result.value = MadeFolder(value);
             if (result.value.empty()) {
-                result.message = "不能创建目录  " + NormalizedFolder(std::string(value));
+                result.message = Tr("不能创建目录  ") + NormalizedFolder(std::string(value));
                 return result;
             }
             break;
         case TextRule::Check::kTempFolder:
             result.value = MadeFolder(value);
             if (result.value.empty()) {
-                result.message = "不能打开临时目录！";
+                result.message = Tr("不能打开临时目录！");
+                return result;
+            }
+            break;
+        case TextRule::Check::kLanguage:
+            if (!ParseLanguage(value)) {
+                result.message = Tr("语言只能是 zh、en 或 auto");
                 return result;
             }
             break;
@@ -137,6 +144,8 @@ std::optional<std::string> LoadedTextSetting(const TextRule& rule, std::string v
         if (CheckNamingRule(value))
             return std::nullopt;
     }
+    if (rule.check == TextRule::Check::kLanguage && !ParseLanguage(value))
+        return std::nullopt;
     return value;
 }
 

@@ -31,7 +31,7 @@ struct IntRule {
 // A text key: the read buffer (terminator included), the most characters the sheet's
 // field takes (0: no limit), and the check of the value itself.
 struct TextRule {
-    enum class Check { kNone, kNamingRule, kOutputFolder, kTempFolder };
+    enum class Check { kNone, kNamingRule, kOutputFolder, kTempFolder, kLanguage };
     std::size_t buffer = 0;
     std::size_t maxChars = 0;
     Check check = Check::kNone;

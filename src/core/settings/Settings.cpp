@@ -10,6 +10,7 @@
 #include "core/platform/UserNotifier.h"
 #include "core/settings/ProxyPassword.h"
 #include "core/settings/SettingsKeys.h"
+#include "core/text/Translate.h"
 
 namespace korvida {
 namespace {
@@ -215,7 +216,7 @@ bool SetSettingByName(Settings& settings, const std::string& section, const std:
     std::string error;
     int parsed = 0;
     if (!field) {
-        error = "没有这个设置: " + name;
+        error = Tr("没有这个设置: ") + name;
     } else if (field.text) {
         TextSetting checked = CheckTextSetting(field.textRule, value);
         if (checked.accepted)
@@ -223,7 +224,7 @@ bool SetSettingByName(Settings& settings, const std::string& section, const std:
         else
             error = name + ": " + checked.message;
     } else if (!ParseLeadingInt(value, &parsed) || !IsWholeNumber(value, parsed)) {
-        error = name + ": 不是整数: " + value;
+        error = name + Tr(": 不是整数: ") + value;
     } else if (!field.intRule.Ranged()) {
         *field.integer = field.intRule.clamp(parsed);
     } else if (auto outside = CheckRange(parsed, field.intRule.lo, field.intRule.hi)) {
@@ -257,14 +258,14 @@ void PrepareFolders(Settings& settings, UserNotifier& notifier) {
         if (tryCreate(fallback))
             settings.OutputFolder = fallback;
         else
-            notifier.ShowMessage("不能打开输出目录！");
+            notifier.ShowMessage(Tr("不能打开输出目录！"));
     }
     if (!tryCreate(settings.TEMPDIRECTORY)) {
         const std::string fallback = SystemTempFolder();
         if (tryCreate(fallback))
             settings.TEMPDIRECTORY = fallback;
         else
-            notifier.ShowMessage("不能打开临时目录！");
+            notifier.ShowMessage(Tr("不能打开临时目录！"));
     }
 }
 

@@ -95,6 +95,9 @@ struct Settings {
     int bOpenOutputFolder = 0;
     // 1: ReplayGain track and album values in the tags of the encoded files
     int ReplayGain = 0;
+    // The language of every text: "zh" (the program's own), "en", or "auto" (English
+    // unless the locale asks for Chinese). Read at start: a change shows at the next one.
+    std::string Language = "zh";
 
     // [Ogg Vorbis]
     OggVorbisSettings ogg;

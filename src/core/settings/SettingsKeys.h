@@ -151,6 +151,7 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("Opus", "Bitrate", s.OpusBitrate,
           {[](int x) { return x < 6 || x > 510 ? 160 : x; }, 6, 510});
     v.Int("Misc", "ReplayGain", s.ReplayGain, kSwitch);
+    v.Str("Misc", "Language", s.Language, {kGeneral, 4, Check::kLanguage});
 }
 
 // One key of the table found by its section and key name (case-insensitive): exactly one

@@ -233,7 +233,7 @@ void DiscController::eject() {
     // Said at once, as a refresh would say it; a drive that cannot tell its tray is
     // empty at least.
     status_ = QString::fromStdString(DeviceStatusText(*driver_) +
-                                     (driver_->TrayOpen() ? kTrayOpenStatus : kNoDiscStatus));
+                                     Tr(driver_->TrayOpen() ? kTrayOpenStatus : kNoDiscStatus));
     emit statusChanged(status_);
     emit discLoaded(false, 0);
 }

@@ -8,13 +8,22 @@
 #include <QUrl>
 
 #include "core/platform/UserNotifier.h"
+#include "core/text/Translate.h"
 
 namespace korvida::gui {
 
 QString HelpPagePath() {
     const QDir bin(QCoreApplication::applicationDirPath());
-    const QString page = bin.absoluteFilePath(QStringLiteral("../share/korvida/help/index.html"));
-    return QFileInfo::exists(page) ? QDir::cleanPath(page) : QString();
+    const QString chinese = QStringLiteral("../share/korvida/help/index.html");
+    const QString english = QStringLiteral("../share/korvida/help/index.en.html");
+    // The Chinese page stands in for a translation that is not installed.
+    for (const QString& name :
+         {CurrentLanguage() == Language::kEnglish ? english : chinese, chinese}) {
+        const QString page = bin.absoluteFilePath(name);
+        if (QFileInfo::exists(page))
+            return QDir::cleanPath(page);
+    }
+    return QString();
 }
 
 void ShowHelp(UserNotifier& notifier) {

@@ -14,7 +14,8 @@ namespace {
 // falls back to a font of its own, and a line is as tall as the largest ascent plus the
 // largest descent of the fonts in it, taller than a line in any one of them.
 const QString& MixedScripts() {
-    static const QString text = QStringLiteral("ÁÉgjpqy 音轨標題 あア 한 Йй");
+    static const QString text =
+        QStringLiteral("ÁÉgjpqy 音轨標題 あア 한 Йй");  // not translated: a sample
     return text;
 }
 

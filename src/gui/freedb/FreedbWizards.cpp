@@ -6,6 +6,7 @@
 #include "core/freedb/FreedbSubmission.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 #include "gui/app/DiscController.h"
 #include "gui/freedb/QueryController.h"
 #include "gui/freedb/QueryDialog.h"
@@ -33,7 +34,7 @@ void RunSubmitWizard(DiscController& discs, MessageTarget& mainWindow, UserNotif
         return;
     const FreedbServerSettings settings = FreedbServerSettingsFrom(TheSettings());
     if (!IsPlausibleEmail(settings.Email)) {
-        notifier.ShowMessage(kEmailMissingText, UserNotifier::Icon::kInformation);
+        notifier.ShowMessage(Tr(kEmailMissingText), UserNotifier::Icon::kInformation);
         return;
     }
     SubmitController controller(settings, discs.disc(), mainWindow, notifier);

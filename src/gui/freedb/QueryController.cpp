@@ -21,7 +21,7 @@ void QueryController::Start() {
     // nothing touches it from this thread while a disc load may use it.
     const FreedbQueryStart query = MakeQueryRequest(settings_, LbaTocToMsfToc(disc_.rawToc));
     if (!query.request) {
-        error_ = QString::fromUtf8(kNoDiscIdText);
+        error_ = QString::fromUtf8(Tr(kNoDiscIdText));
         ShowPage(Page::kError);
         return;
     }

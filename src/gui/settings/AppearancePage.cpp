@@ -1,8 +1,13 @@
 #include "gui/settings/AppearancePage.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -18,11 +23,12 @@ struct SlotInfo {
     const char* key;
     const char* label;
 };
-constexpr SlotInfo kSlots[AppearancePage::kSlotCount] = {{"TextColor", "文本(&T)"},
-                                                         {"TextSelColor", "高亮文本(&H)"},
-                                                         {"TextShadowColor", "文本阴影(&A)"},
-                                                         {"StatusLineColor", "状态行(&S)"},
-                                                         {"BackgroundColor", "背景(&B)"}};
+constexpr SlotInfo kSlots[AppearancePage::kSlotCount] = {
+    {"TextColor", QT_TR_NOOP("文本(&T)")},
+    {"TextSelColor", QT_TR_NOOP("高亮文本(&H)")},
+    {"TextShadowColor", QT_TR_NOOP("文本阴影(&A)")},
+    {"StatusLineColor", QT_TR_NOOP("状态行(&S)")},
+    {"BackgroundColor", QT_TR_NOOP("背景(&B)")}};
 
 int& ColorOf(Settings& settings, int slot) {
     return *FindSetting(settings, "COLOR", kSlots[slot].key).integer;
@@ -43,7 +49,8 @@ AppearancePage::AppearancePage(OptionsPrompter& prompter, RegistryStore registry
       registry_(std::move(registry)),
       defaults_(new QPushButton(tr("默认设置(&D)"))),
       shadow_(new QCheckBox(tr("显示文本阴影(&W)"))),
-      preview_(new ColorPreview) {
+      preview_(new ColorPreview),
+      language_(new QComboBox) {
     auto* grid = new QGridLayout;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         auto* button = new QPushButton(tr(kSlots[slot].label));
@@ -59,10 +66,24 @@ AppearancePage::AppearancePage(OptionsPrompter& prompter, RegistryStore registry
     auto* previewLayout = new QVBoxLayout(previewGroup);
     previewLayout->addWidget(preview_);
 
+    // Each language in its own words, so a user who cannot read the current one still
+    // finds theirs.
+    language_->setObjectName(QStringLiteral("Misc/Language"));
+    language_->addItem(QStringLiteral("中文"),  // not translated: its own name
+                       QStringLiteral("zh"));
+    language_->addItem(QStringLiteral("English"), QStringLiteral("en"));
+    language_->addItem(tr("跟随系统"), QStringLiteral("auto"));
+    auto* languageRow = new QFormLayout;
+    auto* languageLabel = new QLabel(tr("语言(&L):"));
+    languageLabel->setBuddy(language_);
+    languageRow->addRow(languageLabel, language_);
+    languageRow->addRow(QString(), new QLabel(tr("更改语言后，重新启动程序时生效。")));
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(shadow_);
     layout->addWidget(previewGroup, 1);
+    layout->addLayout(languageRow);
 
     bindCheck(shadow_, "COLOR", "BoolShadowColor");
     connect(defaults_, &QPushButton::clicked, this, &AppearancePage::setDefaults);
@@ -77,11 +98,14 @@ void AppearancePage::load(const Settings& settings) {
     for (std::size_t i = 0; i < custom.size(); ++i)
         custom_[i] = ColorFromBgr(static_cast<int>(custom[i]));
     OptionsPage::load(settings);
+    language_->setCurrentIndex(
+        std::max(0, language_->findData(QString::fromStdString(settings.Language))));
     showColors();
 }
 
 std::optional<PageProblem> AppearancePage::commit(Settings& settings) {
     OptionsPage::commit(settings);
+    settings.Language = language_->currentData().toString().toStdString();
     for (int slot = 0; slot < kSlotCount; ++slot)
         ColorOf(settings, slot) = colors_[slot];
     std::array<std::uint32_t, 16> custom{};

@@ -7,6 +7,7 @@
 #include "gui/settings/OptionsPage.h"
 
 class QCheckBox;
+class QComboBox;
 class QPushButton;
 
 namespace korvida::gui {
@@ -14,8 +15,9 @@ namespace korvida::gui {
 class ColorPreview;
 class OptionsPrompter;
 
-// "外观": the colours of the main window's list and status line, with a preview. The
-// colour chooser's 16 custom colours are kept in the registry store between sheets.
+// "外观": the colours of the main window's list and status line, with a preview, and the
+// language of the program's texts. The colour chooser's 16 custom colours are kept in the
+// registry store between sheets.
 class AppearancePage : public OptionsPage {
     Q_OBJECT
 
@@ -40,6 +42,7 @@ class AppearancePage : public OptionsPage {
     QPushButton* defaults_;
     QCheckBox* shadow_;
     ColorPreview* preview_;
+    QComboBox* language_;
     std::array<int, kSlotCount> colors_{};  // 0x00BBGGRR
     std::array<QColor, 16> custom_;
 };

@@ -19,9 +19,12 @@ struct CommentSwitch {
 };
 
 constexpr CommentSwitch kComments[12] = {
-    {"标题", "Title"},     {"艺术家", "Artist"}, {"专辑", "Album"},       {"年份", "Year"},
-    {"流派", "Genre"},     {"注释", "Comment"},  {"作曲家", "Composer"},  {"原创者", "Orig.Artist"},
-    {"版权", "Copyright"}, {"URL", "URL"},       {"编码者", "EncodedBy"}, {"音轨编号", "TrackNo"}};
+    {QT_TR_NOOP("标题"), "Title"},       {QT_TR_NOOP("艺术家"), "Artist"},
+    {QT_TR_NOOP("专辑"), "Album"},       {QT_TR_NOOP("年份"), "Year"},
+    {QT_TR_NOOP("流派"), "Genre"},       {QT_TR_NOOP("注释"), "Comment"},
+    {QT_TR_NOOP("作曲家"), "Composer"},  {QT_TR_NOOP("原创者"), "Orig.Artist"},
+    {QT_TR_NOOP("版权"), "Copyright"},   {"URL", "URL"},
+    {QT_TR_NOOP("编码者"), "EncodedBy"}, {QT_TR_NOOP("音轨编号"), "TrackNo"}};
 
 }  // namespace
 

@@ -1,11 +1,22 @@
 #include "gui/settings/OptionsSession.h"
 
+#include <QtGlobal>
+
 namespace korvida::gui {
 
 const char* OptionsPageLabel(OptionsPageId page) {
-    static constexpr const char* kLabels[kOptionsPageCount] = {
-        "输出",     "MP3",    "Ogg Vorbis", "FLAC",   "Opus",   "Freedb",
-        "MusicBrainz", "CD-ROM", "校验",       "外观",   "杂项一", "杂项二"};
+    static constexpr const char* kLabels[kOptionsPageCount] = {QT_TR_NOOP("输出"),
+                                                               "MP3",
+                                                               "Ogg Vorbis",
+                                                               "FLAC",
+                                                               "Opus",
+                                                               "Freedb",
+                                                               "MusicBrainz",
+                                                               "CD-ROM",
+                                                               QT_TR_NOOP("校验"),
+                                                               QT_TR_NOOP("外观"),
+                                                               QT_TR_NOOP("杂项一"),
+                                                               QT_TR_NOOP("杂项二")};
     return kLabels[static_cast<int>(page)];
 }
 

@@ -25,7 +25,7 @@ class EvenRowDelegate : public QStyledItemDelegate {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         QStyleOptionViewItem sample = option;
         initStyleOption(&sample, index);
-        sample.text = QStringLiteral("Ág国");
+        sample.text = QStringLiteral("Ág国");  // not translated: a sample
         const QWidget* widget = option.widget;
         const QStyle* style = widget ? widget->style() : QApplication::style();
         size.setHeight(std::max(

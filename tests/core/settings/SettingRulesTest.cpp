@@ -4,8 +4,10 @@
 
 #include <filesystem>
 
+#include "core/platform/ProgramFolder.h"
 #include "core/settings/Settings.h"
 #include "core/settings/SettingsKeys.h"
+#include "core/text/Translate.h"
 #include "support/TempHome.h"
 
 namespace korvida {
@@ -152,6 +154,26 @@ TEST(SettingRules, LoadReadsRefusedValuesAsDefaults) {
     test::WriteFile(home / "Settings.ini", "[Misc]\nNamingRule=\n");
     ASSERT_TRUE(LoadSettings(s, SettingsPath()));
     EXPECT_EQ(s.NamingRule, "<title>");
+}
+
+}  // namespace
+}  // namespace korvida
+
+namespace korvida {
+namespace {
+
+// The checks' texts reach an English user through the catalogue, the numbers in their
+// places; back in Chinese they are the program's own words again.
+TEST(SettingRules, TextsInTheChosenLanguage) {
+    UseLanguage(Language::kEnglish, LocaleFolder());
+    const std::optional<std::string> english = CheckRange(0, 1, 9);
+    const std::optional<std::string> naming = CheckNamingRule("no fields");
+    UseLanguage(Language::kChinese, LocaleFolder());
+    EXPECT_EQ(english, "Please enter a whole number between 1 and 9.");
+    EXPECT_EQ(naming,
+              "A valid naming string must contain one of these:\n"
+              "<title> <number> <artist> <album> <year>");
+    EXPECT_EQ(CheckRange(0, 1, 9), "请输入一个介于 1 和 9 之间的整数。");
 }
 
 }  // namespace

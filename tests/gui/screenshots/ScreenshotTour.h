@@ -32,7 +32,9 @@ class ScreenshotTour : public QObject {
 
   private:
     using Step = std::function<void()>;
+    // Saves the picture; in English, also finds the Chinese texts left in the window.
     void Save(QWidget* widget, const QString& name);
+    QStringList DataTexts() const;
     // Calls `then` once `ready` holds, polling; gives up (and quits) after a minute.
     void WaitFor(std::function<bool()> ready, Step then);
     // Runs `inside` on the next modal dialog once it is up, while `open` runs its loop.

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <cerrno>
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -12,7 +13,9 @@
 #include <QTreeWidget>
 #include <memory>
 
+#include "core/freedb/FreedbTransport.h"
 #include "core/jobs/Messages.h"
+#include "core/platform/NetworkErrorText.h"
 #include "core/platform/UniqueFd.h"
 #include "core/platform/UserNotifier.h"
 #include "core/settings/Settings.h"
@@ -62,25 +65,25 @@ void ScreenshotTour::QueryWizard() {
                                                         test::DiscsOf(window_).disc());
     auto* dialog = new QueryDialog(*controller, &window_);
     dialog->show();
-    Pictures(dialog,
-             {{QStringLiteral("query-progress"), [] {}},
-              {QStringLiteral("query-matches"),
-               [controller] {
-                   controller->QueryDone({Match("folk", "演示歌手", "演示专辑"),
-                                          Match("jazz", "Demo Artist", "Demo Album (Live)"),
-                                          Match("rock", "Demo Artist", "Demo Album")});
-               }},
-              {QStringLiteral("query-no-match"), [controller] { controller->QueryDone({}); }},
-              {QStringLiteral("query-error"),
-               [controller] {
-                   controller->HandleMessage(
-                       Message{WM_FREEDB_ERROR, 0, 0,
-                               "网络错误 (代码 = 111)：连接被拒绝 (服务器 gnudb.gnudb.org:80)。"});
-               }}},
-             [this, dialog, controller] {
-                 delete dialog;
-                 SubmitWizard();
-             });
+    Pictures(
+        dialog,
+        {{QStringLiteral("query-progress"), [] {}},
+         {QStringLiteral("query-matches"),
+          [controller] {
+              controller->QueryDone({Match("folk", "演示歌手", "演示专辑"),
+                                     Match("jazz", "Demo Artist", "Demo Album (Live)"),
+                                     Match("rock", "Demo Artist", "Demo Album")});
+          }},
+         {QStringLiteral("query-no-match"), [controller] { controller->QueryDone({}); }},
+         {QStringLiteral("query-error"),
+          [controller] {
+              controller->HandleMessage(Message{
+                  WM_FREEDB_ERROR, 0, 0, NetworkErrorText(ECONNREFUSED, "gnudb.gnudb.org:80")});
+          }}},
+        [this, dialog, controller] {
+            delete dialog;
+            SubmitWizard();
+        });
 }
 
 void ScreenshotTour::SubmitWizard() {
@@ -127,9 +130,8 @@ void ScreenshotTour::SubmitResults() {
                }},
               {QStringLiteral("submit-error"),
                [controller] {
-                   controller->HandleMessage(
-                       Message{WM_FREEDB_SUBMIT_FAILED, 0, 0,
-                               "提交到 freedb.example.org 时出错。\n错误代码 = 500 。"});
+                   controller->HandleMessage(Message{WM_FREEDB_SUBMIT_FAILED, 0, 0,
+                                                     SubmitErrorText("freedb.example.org", "500")});
                }}},
              [this, dialog, controller] {
                  delete dialog;

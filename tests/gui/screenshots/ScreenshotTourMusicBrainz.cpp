@@ -1,5 +1,7 @@
 // The MusicBrainz dialog's pages for the screenshot tour, fed the answers a lookup would
 // give, and the album dialog with a cover stored for the disc.
+#include <cerrno>
+
 #include <QBuffer>
 #include <QDialog>
 #include <QImage>
@@ -9,6 +11,7 @@
 #include <memory>
 
 #include "core/disc/CoverArtStore.h"
+#include "core/platform/NetworkErrorText.h"
 #include "core/settings/Settings.h"
 #include "gui/WindowParts.h"
 #include "gui/app/CommandIds.h"
@@ -104,8 +107,7 @@ void ScreenshotTour::MusicBrainzWizard() {
               {QStringLiteral("musicbrainz-error"),
                [controller] {
                    MusicBrainzLookup failed = Lookup(Outcome::kFailed);
-                   failed.errorText =
-                       "网络错误 (代码 = 111)：连接被拒绝 (服务器 musicbrainz.org)。";
+                   failed.errorText = NetworkErrorText(ECONNREFUSED, "musicbrainz.org");
                    controller->LookupDone(failed);
                }}},
              [this, dialog, controller] {

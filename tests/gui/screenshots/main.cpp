@@ -2,7 +2,9 @@
 // by ScreenshotTour, a picture of each saved into DIR (scripts/screenshots runs it under
 // Xvfb). It rips, stores titles and changes settings as a user would, so it runs only in
 // an app home made for it.
-//   korvida-screenshots [--image FILE ...] DIR     with KORVIDA_HOME set to a fresh folder
+//   korvida-screenshots [--lang zh|en] [--image FILE ...] DIR
+// with KORVIDA_HOME set to a fresh folder. --lang stores that language in the home's
+// settings before the window starts, as a user who chose it would have.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +13,10 @@
 #include <cstdlib>
 
 #include "core/platform/AppHome.h"
+#include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 #include "gui/app/ApplicationSetup.h"
+#include "gui/app/CatalogueTranslator.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageBoxNotifier.h"
 #include "gui/screenshots/ScreenshotTour.h"
@@ -51,25 +56,38 @@ int main(int argc, char** argv) {
                      qPrintable(problem));
         return 2;
     }
-    QTranslator qtTexts;
-    korvida::gui::SetUpApplication(qtTexts);
-
     korvida::DriveSources drives;
     QString folder;
+    QString language;
     bool usage = false;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--image") && i + 1 < args.size())
             drives.images.push_back(args[++i].toStdString());
+        else if (args[i] == QStringLiteral("--lang") && i + 1 < args.size())
+            language = args[++i];
         else if (folder.isEmpty() && !args[i].startsWith(QLatin1Char('-')))
             folder = args[i];
         else
             usage = true;
     }
-    if (usage || folder.isEmpty()) {
-        std::fprintf(stderr, "usage: korvida-screenshots [--image FILE ...] DIR\n");
+    if (usage || folder.isEmpty() ||
+        (!language.isEmpty() && !korvida::ParseLanguage(language.toStdString()))) {
+        std::fprintf(stderr, "usage: korvida-screenshots [--lang zh|en] [--image FILE ...] DIR\n");
         return 2;
     }
+    if (!language.isEmpty()) {
+        korvida::Settings settings = korvida::Settings::Defaults();
+        settings.Language = language.toStdString();
+        std::string error;
+        if (!korvida::SaveSettings(settings, korvida::SettingsPath(), &error)) {
+            std::fprintf(stderr, "korvida-screenshots: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    QTranslator qtTexts;
+    korvida::gui::CatalogueTranslator ourTexts;
+    korvida::gui::SetUpApplication(qtTexts, ourTexts);
     if (!drives.images.empty())
         drives.selectImage = drives.images.back();
 
