@@ -11,6 +11,7 @@
 #include "core/jobs/JobCaptions.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipStep.h"
 #include "core/text/FormatText.h"
 
 namespace korvida::cli {
@@ -93,6 +94,10 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
             case WM_EXTRACT_PROGRESS:
             case WM_ENCODE_PROGRESS:
                 bar.Progress(static_cast<long>(m.wParam));
+                break;
+            case WM_RIP_STEP:
+                if (static_cast<RipStep>(m.wParam) == RipStep::kDetectGaps)
+                    bar.Caption(RipStepText(RipStep::kDetectGaps, static_cast<int>(m.lParam)));
                 break;
             case WM_ENCODE_BEHIND: {
                 // One line follows the oldest item being encoded.

@@ -36,7 +36,9 @@ struct RipOptions {
     std::string rule;
     bool hasOutput = false;
     bool hasRule = false;
-    bool log = false;  // --log: the rip log and the cue sheet for this run
+    bool log = false;        // --log: the rip log and the cue sheet for this run
+    bool gaps = false;       // --gaps: [CDROM] DetectGaps for this run
+    bool wholeDisc = false;  // --whole-disc: [Misc] WholeDiscImage for this run
 };
 
 bool ParseFormat(const std::string& text, int* format) {
@@ -62,6 +64,10 @@ bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options,
         const std::string& arg = args[i];
         if (arg == "--log") {
             options.log = true;
+            continue;
+        }
+        if (arg == "--gaps" || arg == "--whole-disc") {
+            (arg == "--gaps" ? options.gaps : options.wholeDisc) = true;
             continue;
         }
         if (std::find(std::begin(kOptions), std::end(kOptions), arg) == std::end(kOptions)) {
@@ -131,6 +137,10 @@ bool ApplyToSettings(const RipOptions& options, Settings& settings) {
         settings.OutputFormat = options.format;
     if (options.log)
         settings.AccurateRipWriteLog = 1;
+    if (options.gaps)
+        settings.DetectGaps = 1;
+    if (options.wholeDisc)
+        settings.WholeDiscImage = 1;
     if (options.hasOutput || options.hasRule) {
         const NamingValidation naming =
             ValidateNamingSettings(options.hasOutput ? options.output : settings.OutputFolder,

@@ -15,6 +15,8 @@
 #include "core/jobs/WorkerPool.h"
 #include "core/platform/TemporaryFile.h"
 #include "core/rip/AlbumCoverFile.h"
+#include "core/rip/DeEmphasiseTrack.h"
+#include "core/rip/DetectGaps.h"
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/FinishCtdbVerification.h"
 #include "core/rip/FinishVerification.h"
@@ -126,7 +128,7 @@ void RipInTurn(RipJob& job, const EncoderFormats& encoders, AccurateRipLookup& l
         RipJobItem& item = job.items[i];
         job.current = &item;
         AnnounceItem(job, item);
-        if (!Extract(job, settings)) {
+        if (!Extract(job, settings) || !DeEmphasiseTrack(job)) {
             EndRip(job, WM_JOB_FAILED, lookup, meters);
             return;
         }
@@ -157,7 +159,7 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, Accurat
             RipJobItem& item = job.items[i];
             job.current = &item;
             AnnounceItem(job, item);
-            if (!Extract(job, settings)) {
+            if (!Extract(job, settings) || !DeEmphasiseTrack(job)) {
                 failed = true;
                 break;
             }
@@ -200,6 +202,14 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     for (const int index : job.skippedDataTracks)
         LogPlain(job.context, FormatText("跳过数据音轨 %02d。", index + 1));
     SetReadSpeed(job, settings.ReadSpeed);
+    if (settings.DetectGaps && job.driver && job.disc) {
+        job.indexes = DetectGaps(*job.driver, *job.disc, job.context);
+        if (job.context.aborted) {
+            EndRip(job, WM_JOB_DONE, lookup, {});
+            job.ctdbLookup = nullptr;
+            return;
+        }
+    }
     // One meter a track, kept to the end for the album's values. WAV files take no tags.
     Meters meters;
     if (settings.ReplayGain && format != kOutputWav)
