@@ -89,6 +89,27 @@ bool HasMusic(CSCSIDriver& driver, std::uint32_t frames) {
 
 }  // namespace
 
+std::vector<std::string> IndexLines(const DiscIndexes& indexes, const TocView& toc) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < indexes.tracks.size() && i + 1 < toc.descriptors.size(); ++i) {
+        const TocDescriptor& d = toc.descriptors[i];
+        if (d.IsData())
+            continue;
+        const TrackIndexes& track = indexes.tracks[i];
+        std::string line = FormatText("音轨 %02d: ", d.trackNumber);
+        if (track.index0)
+            line += "间隙 " + GapLength(d.lba - *track.index0) + " (INDEX 00 " +
+                    FormatMsf(*track.index0) + ")";
+        else
+            line += "无间隙";
+        for (std::size_t k = 0; k < track.later.size(); ++k)
+            line +=
+                FormatText(", INDEX %02d ", static_cast<int>(k) + 2) + FormatMsf(track.later[k]);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 std::string GapLength(std::uint32_t frames) {
     return FormatText("%02u:%02u.%02u", frames / (60 * 75), frames / 75 % 60, frames % 75);
 }
@@ -212,21 +233,8 @@ DiscIndexes DetectGaps(CSCSIDriver& driver, const DiscInfo& disc, JobContext& co
         found.hiddenFrames = toc.descriptors[0].lba;
         LogPlain(context, "发现隐藏音轨 (" + GapLength(found.hiddenFrames) + ")");
     }
-    for (std::size_t i = 0; i < trackCount; ++i) {
-        const TrackIndexes& indexes = found.tracks[i];
-        const std::uint32_t start = toc.descriptors[i].lba;
-        std::string line = FormatText("音轨 %02d: ", toc.descriptors[i].trackNumber);
-        if (indexes.index0)
-            line += "间隙 " + GapLength(start - *indexes.index0) + " (INDEX 00 " +
-                    FormatMsf(*indexes.index0) + ")";
-        else
-            line += "无间隙";
-        for (std::size_t k = 0; k < indexes.later.size(); ++k)
-            line +=
-                FormatText(", INDEX %02d ", static_cast<int>(k) + 2) + FormatMsf(indexes.later[k]);
-        if (!toc.descriptors[i].IsData())
-            LogPlain(context, line);
-    }
+    for (const std::string& line : IndexLines(found, toc))
+        LogPlain(context, line);
     for (int number : found.unreadable)
         LogPlain(context, FormatText("音轨 %02d 的索引位置无法读取 (子通道损坏)", number));
     return found;

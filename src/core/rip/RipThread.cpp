@@ -20,6 +20,7 @@
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/FinishCtdbVerification.h"
 #include "core/rip/FinishVerification.h"
+#include "core/rip/HiddenTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
 #include "core/rip/RipStep.h"
@@ -209,6 +210,7 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
             job.ctdbLookup = nullptr;
             return;
         }
+        AddHiddenTrackItem(job);
     }
     // One meter a track, kept to the end for the album's values. WAV files take no tags.
     Meters meters;

@@ -1,0 +1,106 @@
+// korvida-cli rip --gaps and --whole-disc on discs whose sub-channel holds more than their
+// TOC: the cue sheet must give the disc back, and a rip of that sheet the same files.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/AudioTestSupport.h"
+#include "support/DiscImage.h"
+#include "support/GapDiscs.h"
+#include "support/RunCli.h"
+#include "support/TempHome.h"
+
+namespace korvida {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class DiscLayoutRip : public ::testing::TestWithParam<test::GapDisc> {
+  protected:
+    test::TempHome home;
+    test::TempDir discs;
+};
+
+// The WAV files of a plain rip of `cue` into `folder`, by name.
+std::vector<std::pair<std::string, std::string>> PlainRip(const std::string& cue,
+                                                          const std::string& folder) {
+    const auto r =
+        test::RunCli({"--quiet", "--image", cue, "rip", "--format", "wav", "--output", folder});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& path : test::Lines(r.out))
+        files.emplace_back(std::filesystem::path(path).filename(), test::ReadFile(path));
+    return files;
+}
+
+TEST_P(DiscLayoutRip, TheCueSheetGivesTheDiscBackAndRipsTheSame) {
+    const test::GapDisc& disc = GetParam();
+    const std::string source = test::WriteGapDisc(discs.path(), disc);
+    ASSERT_EQ(test::RunCli({"settings", "--set", "CDROM.HiddenTrack=1"}).status, 0);
+    const std::string out = home / "output/";
+    const auto r = test::RunCli({"--image", source, "rip", "--format", "wav", "--log", "--gaps"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("音轨 03: "));
+    const std::string cue = out + "Artist - Album.cue";
+    const std::string cueText = test::ReadFile(cue);
+
+    // The sheet, opened as a CD image, has the disc's TOC and ids.
+    const auto original = test::RunCli({"--image", source, "toc"});
+    const auto again = test::RunCli({"--image", cue, "toc"});
+    ASSERT_EQ(again.status, 0) << again.err << cueText;
+    EXPECT_EQ(again.out, original.out) << cueText;
+
+    // And its frames are the disc's: a rip of either gives the same files.
+    EXPECT_EQ(PlainRip(cue, home / "from-sheet"), PlainRip(source, home / "from-disc"));
+
+    const bool hidden = std::string(disc.name) == "HiddenTrack";
+    const std::string hiddenFile = out + "00-隐藏音轨.WAV";
+    EXPECT_EQ(std::filesystem::exists(hiddenFile), hidden);
+    if (hidden) {
+        EXPECT_THAT(r.err, HasSubstr("发现隐藏音轨 (00:13.37)"));
+        EXPECT_EQ(test::ReadFile(hiddenFile).substr(44), test::Frames(0, 1012));
+        EXPECT_THAT(cueText, HasSubstr("FILE \"00-隐藏音轨.WAV\" WAVE\n  TRACK 01 AUDIO\n"));
+    }
+    if (std::string(disc.name) == "TwoSecondGap") {
+        // Gaps appended: track 2's pregap ends track 1's file.
+        EXPECT_THAT(cueText, HasSubstr("    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    TITLE "));
+        EXPECT_THAT(cueText, HasSubstr("    INDEX 00 00:08:00\nFILE \"02-音轨 2.WAV\" WAVE\n"));
+    }
+    if (std::string(disc.name) == "PreEmphasis") {
+        EXPECT_THAT(r.err, HasSubstr("音轨 02 带有预加重 (未去加重)"));
+        EXPECT_THAT(cueText, HasSubstr("    FLAGS DCP PRE\n"));
+        // Asked for, the track is de-emphasised before it is written.
+        ASSERT_EQ(test::RunCli({"settings", "--set", "CDROM.DeEmphasis=1"}).status, 0);
+        const auto filtered = test::RunCli({"--image", source, "rip", "--format", "wav", "--tracks",
+                                            "2", "--output", home / "filtered"});
+        ASSERT_EQ(filtered.status, 0) << filtered.err;
+        EXPECT_THAT(filtered.err, HasSubstr("音轨 02 带有预加重，已去加重 (50/15 µs)"));
+        const std::string plain = test::ReadFile(out + "02-音轨 2.WAV");
+        const std::string changed = test::ReadFile(home / "filtered/02-音轨 2.WAV");
+        EXPECT_EQ(changed.size(), plain.size());
+        EXPECT_NE(changed, plain);
+    }
+    const std::string log = test::ReadFile(out + "Artist - Album.log");
+    EXPECT_THAT(log, HasSubstr("音轨间隙 (从子通道检测)\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Discs, DiscLayoutRip, ::testing::ValuesIn(test::GapDiscs()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Without detection the rip log says so, and the sheet is today's.
+TEST(DiscLayoutRipDefaults, WithoutDetectionTheLogSaysGapsWereNotDetected) {
+    test::TempHome home;
+    test::TempDir discs;
+    const std::string source = test::WriteGapDisc(discs.path(), test::GapDiscs()[0]);
+    const auto r = test::RunCli({"--image", source, "rip", "--format", "wav", "--log"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(test::ReadFile(home / "output/Artist - Album.log"),
+                HasSubstr("\n音轨间隙: 未检测\n"));
+    EXPECT_THAT(test::ReadFile(home / "output/Artist - Album.cue"), Not(HasSubstr("INDEX 00")));
+}
+
+}  // namespace
+}  // namespace korvida
