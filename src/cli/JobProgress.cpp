@@ -131,9 +131,11 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                 bar.Finish();
                 // The worker waits in its send, so the job is still there to read.
                 const auto* ended = reinterpret_cast<const RipJob*>(m.wParam);
+                // A whole-disc image is every item's file: it is named once.
+                std::string last;
                 for (const RipJobItem& item : ended->items)
-                    if (!item.outputPath.empty())
-                        std::cout << item.outputPath << "\n";
+                    if (!item.outputPath.empty() && item.outputPath != last)
+                        std::cout << (last = item.outputPath) << "\n";
                 if (!ended->cueSheetPath.empty())
                     std::cout << ended->cueSheetPath << "\n";
                 if (!ended->ripLogPath.empty())

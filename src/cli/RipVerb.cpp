@@ -21,6 +21,7 @@
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
 #include "core/rip/RipThread.h"
+#include "core/rip/WholeDiscImage.h"
 #include "core/settings/SettingRules.h"
 #include "core/settings/Settings.h"
 #include "core/verify/VerificationLine.h"
@@ -193,6 +194,10 @@ int RunRipCommand(CliContext& context) {
     Settings& settings = TheSettings();
     if (!ApplyToSettings(options, settings))
         return kExitFailed;
+    if (const std::string refusal = WholeDiscImageRefusal(settings); !refusal.empty()) {
+        PrintError(refusal);
+        return kExitFailed;
+    }
     std::string error;
     if (!TickTracks(options.tracks, session, error))
         return UsageError(context, error);

@@ -24,7 +24,7 @@ class DiscLayoutRip : public ::testing::TestWithParam<test::GapDisc> {
     test::TempDir discs;
 };
 
-// The WAV files of a plain rip of `cue` into `folder`, by name.
+// The WAV files of a plain rip of `cue` into `folder`, by name, as digests.
 std::vector<std::pair<std::string, std::string>> PlainRip(const std::string& cue,
                                                           const std::string& folder) {
     const auto r =
@@ -32,8 +32,19 @@ std::vector<std::pair<std::string, std::string>> PlainRip(const std::string& cue
     EXPECT_EQ(r.status, 0) << r.err;
     std::vector<std::pair<std::string, std::string>> files;
     for (const std::string& path : test::Lines(r.out))
-        files.emplace_back(std::filesystem::path(path).filename(), test::ReadFile(path));
+        // A digest keeps a failure's message short; any changed byte still shows.
+        files.emplace_back(std::filesystem::path(path).filename(),
+                           std::to_string(std::hash<std::string>{}(test::ReadFile(path))));
     return files;
+}
+
+// The verification lines of a rip's standard error.
+std::vector<std::string> Checksums(const std::string& err) {
+    std::vector<std::string> lines;
+    for (const std::string& line : test::Lines(err))
+        if (line.find(" CRC32 ") != std::string::npos)
+            lines.push_back(line);
+    return lines;
 }
 
 TEST_P(DiscLayoutRip, TheCueSheetGivesTheDiscBackAndRipsTheSame) {
@@ -82,16 +93,47 @@ TEST_P(DiscLayoutRip, TheCueSheetGivesTheDiscBackAndRipsTheSame) {
         const std::string changed = test::ReadFile(home / "filtered/02-音轨 2.WAV");
         EXPECT_EQ(changed.size(), plain.size());
         EXPECT_NE(changed, plain);
+        ASSERT_EQ(test::RunCli({"settings", "--set", "CDROM.DeEmphasis=0"}).status, 0);
     }
     const std::string log = test::ReadFile(out + "Artist - Album.log");
     EXPECT_THAT(log, HasSubstr("音轨间隙 (从子通道检测)\n"));
+
+    // One image of the disc: the same checksums, a sheet with one FILE that gives the
+    // disc back, and for FLAC a CUESHEET block that metaflac reads.
+    for (const char* format : {"wav", "flac"}) {
+        SCOPED_TRACE(format);
+        const std::string folder = home / (std::string("image-") + format);
+        const auto image = test::RunCli({"--quiet", "--image", source, "rip", "--format", format,
+                                         "--gaps", "--whole-disc", "--output", folder});
+        ASSERT_EQ(image.status, 0) << image.err;
+        const std::string file = folder + "/Artist - Album." + format;
+        const std::string sheet = folder + "/Artist - Album.cue";
+        EXPECT_EQ(test::Lines(image.out), (std::vector<std::string>{file, sheet}));
+        EXPECT_EQ(Checksums(image.err), Checksums(r.err));
+        const std::string sheetText = test::ReadFile(sheet);
+        EXPECT_EQ(sheetText.find("FILE "), sheetText.rfind("FILE ")) << sheetText;
+        if (std::string(format) == "wav") {
+            EXPECT_EQ(test::RunCli({"--image", sheet, "toc"}).out, original.out) << sheetText;
+            EXPECT_EQ(PlainRip(sheet, folder + "/again"), PlainRip(source, home / "from-disc"));
+        } else if (test::HaveTool("flac") && test::HaveTool("metaflac")) {
+            EXPECT_EQ(std::system(("flac -s -t '" + file + "'").c_str()), 0);
+            const std::string exported = folder + "/exported.cue";
+            ASSERT_EQ(
+                std::system(
+                    ("metaflac --export-cuesheet-to='" + exported + "' '" + file + "'").c_str()),
+                0);
+            const std::string text = test::ReadFile(exported);
+            EXPECT_THAT(text, HasSubstr("  TRACK 03 AUDIO\n"));
+            EXPECT_EQ(text.find("INDEX 00 00:00:00") != std::string::npos, hidden) << text;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Discs, DiscLayoutRip, ::testing::ValuesIn(test::GapDiscs()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Without detection the rip log says so, and the sheet is today's.
-TEST(DiscLayoutRipDefaults, WithoutDetectionTheLogSaysGapsWereNotDetected) {
+// Without detection the rip log says so, and the sheet is today's; images are WAV or FLAC.
+TEST(DiscLayoutRipDefaults, WithoutDetectionTheLogSaysSoAndLossyImagesAreRefused) {
     test::TempHome home;
     test::TempDir discs;
     const std::string source = test::WriteGapDisc(discs.path(), test::GapDiscs()[0]);
@@ -100,6 +142,13 @@ TEST(DiscLayoutRipDefaults, WithoutDetectionTheLogSaysGapsWereNotDetected) {
     EXPECT_THAT(test::ReadFile(home / "output/Artist - Album.log"),
                 HasSubstr("\n音轨间隙: 未检测\n"));
     EXPECT_THAT(test::ReadFile(home / "output/Artist - Album.cue"), Not(HasSubstr("INDEX 00")));
+
+    // A lossy whole-disc image is refused before a frame is read.
+    const auto lossy = test::RunCli(
+        {"--image", source, "rip", "--format", "ogg", "--whole-disc", "--output", home / "lossy"});
+    EXPECT_EQ(lossy.status, 1);
+    EXPECT_THAT(lossy.err, HasSubstr("整张光盘映像只能是 WAV 或 FLAC 文件"));
+    EXPECT_FALSE(std::filesystem::exists(home / "lossy/Artist - Album.cue"));
 }
 
 }  // namespace

@@ -144,6 +144,9 @@ CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std
     // Codes, song writers, genre and date come with the disc's layout, so a sheet of
     // today's settings stays as it was.
     const bool full = job.settings.DetectGaps || job.settings.WholeDiscImage;
+    // A whole-disc image: one FILE, named once.
+    const bool oneFile = job.settings.WholeDiscImage != 0;
+    bool fileNamed = false;
     for (std::size_t i = 0; i + 1 < toc.descriptors.size(); ++i) {
         const TocDescriptor& d = toc.descriptors[i];
         char line[128];
@@ -171,6 +174,30 @@ CueSheet CueSheetText(const RipJob& job, const std::string& cueFolder, const std
                                           : nullptr;
         const std::optional<std::uint32_t> index0 =
             indexes && indexes->index0 && *indexes->index0 < d.lba ? indexes->index0 : std::nullopt;
+        if (oneFile) {
+            // One image: every index counts from its start, the first item's.
+            const std::uint32_t base = job.items.front().start;
+            if (!fileNamed)
+                body += *file;
+            fileNamed = true;
+            body += TrackHead(d, *item, full);
+            if (!previous && hidden)
+                body += "    INDEX 00 00:00:00\n";
+            else if (index0 && *index0 >= base)
+                body += "    INDEX 00 " + Time(*index0 - base) + "\n";
+            else if (gapFrom && d.lba > *gapFrom && d.lba == base)
+                body += "    PREGAP " + Time(d.lba - *gapFrom) + "\n";
+            body += "    INDEX 01 " + Time(d.lba - base) + "\n";
+            for (std::size_t k = 0; indexes && k < indexes->later.size(); ++k) {
+                char line[64];
+                std::snprintf(line, sizeof line, "    INDEX %02zu ", k + 2);
+                body += line + Time(indexes->later[k] - base) + "\n";
+            }
+            first = false;
+            gapFrom.reset();
+            previous = item;
+            continue;
+        }
         if (i == 0 && hidden && index0 == 0u) {
             // The hidden track's own file is track 1's INDEX 00.
             const std::optional<std::string> hiddenFile = FileLine(*hidden, cueFolder, sheet);
