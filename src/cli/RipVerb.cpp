@@ -17,6 +17,7 @@
 #include "core/encode/EncoderLibrary.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
+#include "core/rip/HiddenTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
@@ -208,9 +209,11 @@ int RunRipCommand(CliContext& context) {
         BindEncoderAtStartUp(settings.MP3Encoder, session.notifier);
 
     CSCSIDriver* driver = session.selection.driver.get();
-    const int total = PrepareRip(session.rows, session.disc, driver, session.notifier);
+    int total = PrepareRip(session.rows, session.disc, driver, session.notifier);
     if (total == 0)
         return kExitFailed;
+    if (HiddenTrackCandidate(session.rows, session.disc, settings) > 0)
+        ++total;
 
     MessageQueue queue;
     JobParties parties;

@@ -1,6 +1,10 @@
 #include "core/rip/HiddenTrack.h"
 
+#include <algorithm>
+
 #include "core/disc/DiscInfo.h"
+#include "core/disc/DiscToc.h"
+#include "core/disc/TrackList.h"
 #include "core/rip/RipJob.h"
 
 namespace korvida {
@@ -20,6 +24,17 @@ void AddHiddenTrackItem(RipJob& job) {
     item.discNumber = first.discNumber;
     item.discCount = first.discCount;
     job.items.insert(job.items.begin(), std::move(item));
+}
+
+std::uint32_t HiddenTrackCandidate(const TrackList& rows, const DiscInfo& disc,
+                                   const Settings& settings) {
+    if (!settings.HiddenTrack || !settings.DetectGaps || disc.trackCount < 1 ||
+        IsDataTrack(disc, 0))
+        return 0;
+    const std::vector<int> ticked = rows.CheckedTracks();
+    if (std::find(ticked.begin(), ticked.end(), 0) == ticked.end())
+        return 0;
+    return disc.trackRanges[0].start;
 }
 
 }  // namespace korvida
