@@ -149,6 +149,10 @@ TEST(DiscLayoutRipDefaults, WithoutDetectionTheLogSaysSoAndLossyImagesAreRefused
     EXPECT_EQ(lossy.status, 1);
     EXPECT_THAT(lossy.err, HasSubstr("整张光盘映像只能是 WAV 或 FLAC 文件"));
     EXPECT_FALSE(std::filesystem::exists(home / "lossy/Artist - Album.cue"));
+    const auto some = test::RunCli({"--image", source, "rip", "--format", "wav", "--whole-disc",
+                                    "--tracks", "1,3", "--output", home / "some"});
+    EXPECT_EQ(some.status, 1);
+    EXPECT_THAT(some.err, HasSubstr("整张光盘映像需要选中所有音频音轨。"));
 }
 
 }  // namespace

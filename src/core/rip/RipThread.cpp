@@ -231,7 +231,7 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
         }
         AddHiddenTrackItem(job);
     }
-    if (const std::string refusal = WholeDiscImageRefusal(settings); !refusal.empty()) {
+    if (const std::string refusal = WholeDiscImageRefusal(job); !refusal.empty()) {
         LogPlain(job.context, "错误: " + refusal);
         EndRip(job, WM_JOB_FAILED, lookup, {});
         job.ctdbLookup = nullptr;

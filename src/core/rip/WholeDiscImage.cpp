@@ -41,6 +41,18 @@ std::string WholeDiscImageRefusal(const Settings& settings) {
     return "整张光盘映像只能是 WAV 或 FLAC 文件：有损格式不能保留每条音轨准确的长度。";
 }
 
+std::string WholeDiscImageRefusal(const RipJob& job) {
+    if (std::string refusal = WholeDiscImageRefusal(job.settings); !refusal.empty())
+        return refusal;
+    if (!job.settings.WholeDiscImage || !job.disc)
+        return {};
+    const TocView toc = ParseTocReply(job.disc->rawToc.data(), job.disc->rawToc.size());
+    for (std::size_t i = 0; i + 1 < toc.descriptors.size(); ++i)
+        if (!toc.descriptors[i].IsData() && !ItemOfTrack(job, static_cast<int>(i)))
+            return "整张光盘映像需要选中所有音频音轨。";
+    return {};
+}
+
 FlacCueLayout WholeDiscLayout(const RipJob& job, std::uint32_t frames) {
     FlacCueLayout layout;
     layout.frames = frames;

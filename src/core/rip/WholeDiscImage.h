@@ -15,6 +15,9 @@ struct Settings;
 // Why WholeDiscImage cannot be made in the chosen format (empty when it can): only WAV
 // and FLAC keep every track's exact length.
 std::string WholeDiscImageRefusal(const Settings& settings);
+// The same, and an image needs every audio track of the disc: a few of them glued
+// together would be no disc.
+std::string WholeDiscImageRefusal(const RipJob& job);
 
 // The image's tracks and indexes in frames from its start, for its cue sheet and the
 // FLAC CUESHEET block. The image starts with the job's first item: the hidden track, or
