@@ -153,6 +153,11 @@ TEST(DiscLayoutRipDefaults, WithoutDetectionTheLogSaysSoAndLossyImagesAreRefused
                                     "--tracks", "1,3", "--output", home / "some"});
     EXPECT_EQ(some.status, 1);
     EXPECT_THAT(some.err, HasSubstr("整张光盘映像需要选中所有音频音轨。"));
+    ASSERT_EQ(test::RunCli({"settings", "--set", "CDROM.DeleteSilence=1"}).status, 0);
+    const auto trimmed = test::RunCli({"--image", source, "rip", "--format", "wav", "--whole-disc",
+                                       "--output", home / "trimmed"});
+    EXPECT_EQ(trimmed.status, 1);
+    EXPECT_THAT(trimmed.err, HasSubstr("整张光盘映像不能删除静音"));
 }
 
 }  // namespace

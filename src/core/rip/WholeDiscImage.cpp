@@ -35,10 +35,14 @@ const RipJobItem* ItemOfTrack(const RipJob& job, int index) {
 }  // namespace
 
 std::string WholeDiscImageRefusal(const Settings& settings) {
-    if (!settings.WholeDiscImage || settings.OutputFormat == kOutputWav ||
-        settings.OutputFormat == kOutputFlac)
+    if (!settings.WholeDiscImage)
         return {};
-    return "整张光盘映像只能是 WAV 或 FLAC 文件：有损格式不能保留每条音轨准确的长度。";
+    if (settings.OutputFormat != kOutputWav && settings.OutputFormat != kOutputFlac)
+        return "整张光盘映像只能是 WAV 或 FLAC 文件：有损格式不能保留每条音轨准确的长度。";
+    // Shortened tracks would move every index after them away from the disc's.
+    if (settings.DeleteSilence)
+        return "整张光盘映像不能删除静音：音轨的位置将不再是光盘上的位置。";
+    return {};
 }
 
 std::string WholeDiscImageRefusal(const RipJob& job) {

@@ -7,6 +7,7 @@
 
 #include "core/cdrom/Cdb.h"
 #include "core/cdrom/SubchannelQ.h"
+#include "core/jobs/Event.h"
 #include "core/jobs/JobContext.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/DetectGaps.h"
@@ -80,6 +81,23 @@ TEST_P(DetectGapsOn, FindsEveryIndexTheSubchannelHolds) {
     ASSERT_FALSE(steps.empty());
     EXPECT_EQ(RipStepText(RipStep::kDetectGaps, static_cast<int>(steps.back().lParam)),
               "正在检测音轨间隙 (03/03)");
+}
+
+// A cancel before the search leaves nothing detected, said once in the log.
+TEST(DetectGaps, ACancelStopsTheSearch) {
+    test::TempDir folder;
+    test::DriverOnImage on(test::WriteGapDisc(folder.path(), test::GapDiscs()[0]));
+    const DiscInfo disc = DiscFrom(*on.driver);
+    test::RecordingTarget target;
+    Event cancel(false);
+    cancel.Set();
+    JobContext context;
+    context.mainWindow = &target;
+    context.cancelEvent = &cancel;
+    EXPECT_FALSE(DetectGaps(*on.driver, disc, context).detected);
+    EXPECT_TRUE(context.aborted);
+    ASSERT_EQ(target.Only(WM_JOB_LOG).size(), 1u);
+    EXPECT_THAT(target.Only(WM_JOB_LOG)[0].text, HasSubstr("检测音轨间隙已取消。"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Discs, DetectGapsOn,
