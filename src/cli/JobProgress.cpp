@@ -11,6 +11,7 @@
 #include "core/jobs/JobCaptions.h"
 #include "core/jobs/Messages.h"
 #include "core/rip/RipJob.h"
+#include "core/rip/RipStep.h"
 #include "core/text/FormatText.h"
 
 namespace korvida::cli {
@@ -95,6 +96,10 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
             case WM_ENCODE_PROGRESS:
                 bar.Progress(static_cast<long>(m.wParam));
                 break;
+            case WM_RIP_STEP:
+                if (static_cast<RipStep>(m.wParam) == RipStep::kDetectGaps)
+                    bar.Caption(RipStepText(RipStep::kDetectGaps, static_cast<int>(m.lParam)));
+                break;
             case WM_ENCODE_BEHIND: {
                 // One line follows the oldest item being encoded.
                 const int item = static_cast<int>(m.wParam);
@@ -127,9 +132,11 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                 bar.Finish();
                 // The worker waits in its send, so the job is still there to read.
                 const auto* ended = reinterpret_cast<const RipJob*>(m.wParam);
+                // A whole-disc image is every item's file: it is named once.
+                std::string last;
                 for (const RipJobItem& item : ended->items)
-                    if (printOutputs && !item.outputPath.empty())
-                        std::cout << item.outputPath << "\n";
+                    if (printOutputs && !item.outputPath.empty() && item.outputPath != last)
+                        std::cout << (last = item.outputPath) << "\n";
                 if (!ended->cueSheetPath.empty())
                     std::cout << ended->cueSheetPath << "\n";
                 if (!ended->ripLogPath.empty())

@@ -17,10 +17,12 @@
 #include "core/encode/EncoderLibrary.h"
 #include "core/jobs/MessageQueue.h"
 #include "core/jobs/Messages.h"
+#include "core/rip/HiddenTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
 #include "core/rip/RipThread.h"
+#include "core/rip/WholeDiscImage.h"
 #include "core/settings/SettingRules.h"
 #include "core/settings/Settings.h"
 #include "core/verify/VerificationLine.h"
@@ -36,7 +38,9 @@ struct RipOptions {
     std::string rule;
     bool hasOutput = false;
     bool hasRule = false;
-    bool log = false;  // --log: the rip log and the cue sheet for this run
+    bool log = false;        // --log: the rip log and the cue sheet for this run
+    bool gaps = false;       // --gaps: [CDROM] DetectGaps for this run
+    bool wholeDisc = false;  // --whole-disc: [Misc] WholeDiscImage for this run
 };
 
 bool ParseFormat(const std::string& text, int* format) {
@@ -62,6 +66,10 @@ bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options,
         const std::string& arg = args[i];
         if (arg == "--log") {
             options.log = true;
+            continue;
+        }
+        if (arg == "--gaps" || arg == "--whole-disc") {
+            (arg == "--gaps" ? options.gaps : options.wholeDisc) = true;
             continue;
         }
         if (std::find(std::begin(kOptions), std::end(kOptions), arg) == std::end(kOptions)) {
@@ -131,6 +139,10 @@ bool ApplyToSettings(const RipOptions& options, Settings& settings) {
         settings.OutputFormat = options.format;
     if (options.log)
         settings.AccurateRipWriteLog = 1;
+    if (options.gaps)
+        settings.DetectGaps = 1;
+    if (options.wholeDisc)
+        settings.WholeDiscImage = 1;
     if (options.hasOutput || options.hasRule) {
         const NamingValidation naming =
             ValidateNamingSettings(options.hasOutput ? options.output : settings.OutputFolder,
@@ -183,6 +195,10 @@ int RunRipCommand(CliContext& context) {
     Settings& settings = TheSettings();
     if (!ApplyToSettings(options, settings))
         return kExitFailed;
+    if (const std::string refusal = WholeDiscImageRefusal(settings); !refusal.empty()) {
+        PrintError(refusal);
+        return kExitFailed;
+    }
     std::string error;
     if (!TickTracks(options.tracks, session, error))
         return UsageError(context, error);
@@ -193,9 +209,11 @@ int RunRipCommand(CliContext& context) {
         BindEncoderAtStartUp(settings.MP3Encoder, session.notifier);
 
     CSCSIDriver* driver = session.selection.driver.get();
-    const int total = PrepareRip(session.rows, session.disc, driver, session.notifier);
+    int total = PrepareRip(session.rows, session.disc, driver, session.notifier);
     if (total == 0)
         return kExitFailed;
+    if (HiddenTrackCandidate(session.rows, session.disc, settings) > 0)
+        ++total;
 
     MessageQueue queue;
     JobParties parties;

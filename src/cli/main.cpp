@@ -32,9 +32,12 @@ constexpr CommandEntry kCommands[] = {
     {"info", RunInfoCommand, "info [--album | --track N] --set Field=Value ...",
      "edit the disc's descriptions and store them (--set may be repeated)"},
     {"rip", RunRipCommand,
-     "rip [--tracks LIST] [--format mp3|ogg|wav|flac|opus] [--output DIR] [--rule RULE] [--log]",
+     "rip [--tracks LIST] [--format mp3|ogg|wav|flac|opus] [--output DIR] [--rule RULE] [--log]\n"
+     "    [--gaps] [--whole-disc]",
      "rip the tracks (LIST like 1,3-5; default all); --log also writes the rip log and\n"
-     "the cue sheet, as [AccurateRip] WriteLog=1 does"},
+     "the cue sheet, as [AccurateRip] WriteLog=1 does; --gaps detects pregaps and\n"
+     "indexes first ([CDROM] DetectGaps=1); --whole-disc writes one WAV or FLAC of the\n"
+     "disc with its cue sheet ([Misc] WholeDiscImage=1)"},
     {"query", RunQueryCommand, "query [--pick N] [--server HOST] [--proxy HOST:PORT]",
      "look the disc up on the freedb server and store it"},
     {"submit", RunSubmitCommand, "submit [--category CAT] [--server HOST]",
@@ -103,6 +106,10 @@ std::string ProgramUsage() {
         "                         AccurateRip's drive offset, the same as cd-paranoia -O\n"
         "  CDROM.TestAndCopy=1    read every track twice and compare the two reads\n"
         "  CDROM.ReadSpeed=N      ask the drive for N times 1x speed (0: its own)\n"
+        "  CDROM.DetectGaps=1     pregaps and indexes from the sub-channel, as --gaps\n"
+        "  CDROM.HiddenTrack=1    music before track 1 is ripped as track 00 (with gaps)\n"
+        "  CDROM.DeEmphasis=1     tracks with pre-emphasis are de-emphasised\n"
+        "  Misc.WholeDiscImage=1  one WAV or FLAC of the whole disc, as --whole-disc\n"
         "  AccurateRip.Verify=0   no checksums and no AccurateRip lookup\n"
         "  AccurateRip.WriteLog=1 the rip log (and cue sheet) after every rip, as --log\n"
         "\n"

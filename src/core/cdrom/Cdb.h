@@ -21,6 +21,7 @@ inline constexpr std::uint8_t kTestUnitReady = 0x00;
 inline constexpr std::uint8_t kInquiry = 0x12;
 inline constexpr std::uint8_t kStartStopUnit = 0x1B;
 inline constexpr std::uint8_t kRead10 = 0x28;
+inline constexpr std::uint8_t kSeek10 = 0x2B;
 inline constexpr std::uint8_t kReadSubChannel = 0x42;
 inline constexpr std::uint8_t kReadToc = 0x43;
 inline constexpr std::uint8_t kPauseResume = 0x4B;

@@ -320,12 +320,15 @@ struct ParseState {
             return Fail("TRACK " + std::to_string(track.number) + " 的 INDEX " + words[1] + " " +
                         words[2] + " 与前一个索引重叠");
         }
+        std::optional<std::uint32_t> pregapFrom;
         if (!trackHasIndex) {
             // The frames before this track's first index belong to the track before it;
             // gaps the sheet asks for are inserted here, after them.
             Lay(currentFile, fileCursor, *pos - fileCursor);
             fileCursor = *pos;
             Lay(-1, 0, pendingPostgap);
+            if (pregap > 0 && !track.IsData())
+                pregapFrom = disc;
             Lay(inDataNotRipped ? kFramesNotInImage : -1, 0, pregap);
             pendingPostgap = 0;
             trackHasIndex = true;
@@ -334,8 +337,18 @@ struct ParseState {
         std::uint32_t lba = disc + (*pos - fileCursor);
         if (lba + (file.frames - *pos) > kMaxDiscFrames)
             return Fail("光盘将长于 99:59:74");
-        if (*number == 0)
+        if (pregapFrom) {
+            // An audio track's PREGAP is its INDEX 00 on the disc's Q sub-channel; an
+            // INDEX 00 line after it only lengthens it.
             track.hasIndex0 = true;
+            track.indexLbas.push_back(*pregapFrom);
+            if (*number == 0) {
+                lastIndexPos = *pos;
+                return true;
+            }
+        } else if (*number == 0) {
+            track.hasIndex0 = true;
+        }
         track.indexLbas.push_back(lba);
         if (*number == 1)
             track.startLba = lba;

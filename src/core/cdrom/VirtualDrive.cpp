@@ -304,6 +304,8 @@ ScsiReply VirtualDrive::Dispatch(const ScsiRequest& request) {
             return StartStop(request);
         case opcode::kSetCdSpeed:
             return Good();  // an image reads at one speed
+        case opcode::kSeek10:
+            return Seek(request);
         default:
             return Illegal(kAscInvalidOpcode);
     }
@@ -385,8 +387,10 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
     // READ CD returns the fields byte 9 selects; the other reads return whole frames.
     std::uint8_t fields = op == opcode::kReadCd ? cdb[9] : 0xF8;
     std::uint8_t expectedType = op == opcode::kReadCd ? (cdb[1] >> 2) & 0x7 : 0;
+    if (op == opcode::kReadCd && (cdb[10] & 0x7) == 2)
+        return ReadWithSubchannel(request);
     if (op == opcode::kReadCd && (cdb[10] & 0x7) != 0)
-        return Illegal();  // no sub-channel data
+        return Illegal();  // raw P-W and R-W sub-channel data are not offered
     if (count == 0 || fields == 0)
         return Good();
 
@@ -593,6 +597,8 @@ ScsiReply VirtualDrive::ReadSubChannel(const ScsiRequest& request) {
         reply[4] = format;
         if (format == 1) {
             PutCurrentPosition(image_, position, msf, reply.data());
+            if (faults_.damagedQ.count(position))
+                reply[5] &= 0x0F;  // ADR 0: the drive read no position there
         } else if (format == 2 && !image_.catalog.empty()) {
             reply[8] = 0x80;  // MCVal
             std::memcpy(&reply[9], image_.catalog.data(), 13);

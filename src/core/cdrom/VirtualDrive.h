@@ -64,12 +64,16 @@ struct VirtualDriveFaults {
     std::uint32_t cacheFrames = 0;
     // READ (10) with FUA refused (ILLEGAL REQUEST, invalid field in CDB).
     bool rejectsFua = false;
+    // Frames whose Q sub-channel comes back damaged: READ CD's formatted Q with a CRC
+    // that does not match, READ SUB-CHANNEL with no position (ADR 0) after a seek there.
+    std::set<std::uint32_t> damagedQ;
 };
 
 // A SCSI target in user space that answers like an MMC drive from a CD image: INQUIRY,
 // TEST UNIT READY, READ TOC (formats 0 and 1, LBA and MSF; format 5, the packs of the
 // sheet's CDTEXTFILE or else the CD-Text its TITLE, PERFORMER and SONGWRITER lines give),
-// READ CD, READ (10) and the vendor reads 0xD4 and 0xD8 of 2352-byte frames, PLAY AUDIO
+// READ CD (with the formatted Q sub-channel the sheet's INDEX lines and FLAGS give),
+// READ (10) and the vendor reads 0xD4 and 0xD8 of 2352-byte frames, SEEK (10), PLAY AUDIO
 // (12), PAUSE/RESUME,
 // READ SUB-CHANNEL (formats 1-3; the catalogue number and ISRCs from the sheet's CATALOG
 // and ISRC lines), START STOP UNIT (stop, eject, load) and SET CD SPEED. After a disc
@@ -137,6 +141,10 @@ class VirtualDrive : public ScsiTarget {
     ScsiReply PauseResume(const ScsiRequest& request);
     ScsiReply ReadSubChannel(const ScsiRequest& request);
     ScsiReply StartStop(const ScsiRequest& request);
+    // READ CD with the formatted Q sub-channel (selection 010b) after each frame's data.
+    ScsiReply ReadWithSubchannel(const ScsiRequest& request);
+    // SEEK (10): the head goes to the frame, and READ SUB-CHANNEL reports it.
+    ScsiReply Seek(const ScsiRequest& request);
     // NOT READY or UNIT ATTENTION when the medium state keeps a command from running;
     // nullopt when the command may go on.
     std::optional<ScsiReply> MediumState(std::uint8_t op);

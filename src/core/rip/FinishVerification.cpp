@@ -37,7 +37,9 @@ void FinishVerification(RipJob& job, AccurateRipLookup& lookup, std::uint32_t gr
     const AccurateRipLookupResult result = lookup.Finish(job.context.aborted ? 0 : graceMs);
     LogPlain(job.context, LookupLogLine(result, job.accurateRip));
     for (RipJobItem& item : job.items) {
-        MatchAccurateRip(result, job.accurateRip.PositionOf(item.index).track, item.verification);
+        if (item.index >= 0)  // the hidden track is in no database
+            MatchAccurateRip(result, job.accurateRip.PositionOf(item.index).track,
+                             item.verification);
         if (&item == job.current)
             break;  // the tracks after it were never read
     }

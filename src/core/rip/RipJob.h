@@ -7,6 +7,7 @@
 
 #include "core/jobs/JobContext.h"
 #include "core/jobs/MessageTarget.h"
+#include "core/rip/DiscIndexes.h"
 #include "core/rip/RipJobItem.h"
 #include "core/settings/Settings.h"
 #include "core/verify/AccurateRipDisc.h"
@@ -45,6 +46,8 @@ struct RipJob {
     std::shared_ptr<const DiscInfo> disc;
     // Rips: the CTDB lookup, the rip thread's own while it runs.
     CtdbLookup* ctdbLookup = nullptr;
+    // Rips: the gaps and indexes the Q sub-channel gave (DetectGaps), before the first read.
+    DiscIndexes indexes;
     // Rips: ticked data tracks left out of items (track indexes), named in the job log.
     std::vector<int> skippedDataTracks;
     // The rip log and cue sheet written at the job's end; empty when none was.

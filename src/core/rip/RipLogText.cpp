@@ -7,6 +7,7 @@
 #include "core/disc/DiscInfo.h"
 #include "core/encode/EncoderFormats.h"
 #include "core/freedb/FreedbDiscId.h"
+#include "core/rip/DiscLayoutLog.h"
 #include "core/rip/RipJob.h"
 #include "core/verify/VerificationText.h"
 
@@ -107,6 +108,9 @@ std::string NotAccurateReason(const RipJobItem& item) {
         return "未完成";
     if (item.verification.suspicious)
         return "测试与复制的两次读取始终不一致，可疑";
+    // The hidden track: no database has it, its CRC is its whole check.
+    if (item.index < 0)
+        return {};
     if (item.verification.outcome != AccurateRipOutcome::kAccurate)
         return ResultText(item.verification);
     return {};
@@ -234,6 +238,7 @@ std::string RipLogText(const RipJob& job, RipEnd end, const RipLogFacts& facts) 
     }
     log += "驱动器: " + (facts.driveName.empty() ? std::string("未知") : facts.driveName) + "\n\n";
     AppendSettings(log, job.settings);
+    log += DiscLayoutLogText(job);
     if (job.disc)
         AppendToc(log, *job.disc);
     for (const RipJobItem& item : job.items)

@@ -24,6 +24,8 @@ std::string RipStepText(RipStep step, int number) {
             return "正在写入抓取日志";
         case RipStep::kAwaitCtdb:
             return "正在等待 CTDB 数据库的回复";
+        case RipStep::kDetectGaps:
+            return FormatText("正在检测音轨间隙 (%02d/%02d)", number / 100, number % 100);
     }
     return {};
 }

@@ -15,13 +15,17 @@
 #include "core/jobs/WorkerPool.h"
 #include "core/platform/TemporaryFile.h"
 #include "core/rip/AlbumCoverFile.h"
+#include "core/rip/DeEmphasiseTrack.h"
+#include "core/rip/DetectGaps.h"
 #include "core/rip/ExtractTrack.h"
 #include "core/rip/FinishCtdbVerification.h"
 #include "core/rip/FinishVerification.h"
+#include "core/rip/HiddenTrack.h"
 #include "core/rip/OutputPath.h"
 #include "core/rip/RipJob.h"
 #include "core/rip/RipStep.h"
 #include "core/rip/TagAlbumReplayGain.h"
+#include "core/rip/WholeDiscImage.h"
 #include "core/rip/WriteRipLogIfAsked.h"
 #include "core/settings/Settings.h"
 #include "core/text/FormatText.h"
@@ -122,16 +126,27 @@ void RipInTurn(RipJob& job, const EncoderFormats& encoders, AccurateRipLookup& l
     const Settings& settings = job.settings;
     const int format = settings.OutputFormat;
     bool coverWritten = false;
+    // A whole-disc image takes each track's samples instead of an encoder.
+    std::unique_ptr<WholeDiscImage> image;
+    if (settings.WholeDiscImage)
+        image = std::make_unique<WholeDiscImage>(job);
     for (std::size_t i = 0; i < job.items.size(); ++i) {
         RipJobItem& item = job.items[i];
         job.current = &item;
         AnnounceItem(job, item);
-        if (!Extract(job, settings)) {
+        if (!Extract(job, settings) || !DeEmphasiseTrack(job)) {
             EndRip(job, WM_JOB_FAILED, lookup, meters);
             return;
         }
         if (job.context.aborted)
             break;
+        if (image) {
+            if (!image->Append()) {
+                EndRip(job, WM_JOB_FAILED, lookup, meters);
+                return;
+            }
+            continue;
+        }
         if (format != kOutputWav &&
             !Encode(job, FindEncoder(encoders, format), MeterOf(meters, i))) {
             EndRip(job, WM_JOB_FAILED, lookup, meters);
@@ -140,6 +155,13 @@ void RipInTurn(RipJob& job, const EncoderFormats& encoders, AccurateRipLookup& l
         if (job.context.aborted)
             break;
         WriteCoverFileOnce(job, item, coverWritten);
+    }
+    if (image && !job.context.aborted) {
+        if (!image->Finish(encoders)) {
+            EndRip(job, WM_JOB_FAILED, lookup, meters);
+            return;
+        }
+        WriteCoverFileOnce(job, job.items.front(), coverWritten);
     }
     EndRip(job, WM_JOB_DONE, lookup, meters);
 }
@@ -157,7 +179,7 @@ void RipPipelined(RipJob& job, const EncoderFormat& format, int workers, Accurat
             RipJobItem& item = job.items[i];
             job.current = &item;
             AnnounceItem(job, item);
-            if (!Extract(job, settings)) {
+            if (!Extract(job, settings) || !DeEmphasiseTrack(job)) {
                 failed = true;
                 break;
             }
@@ -200,12 +222,30 @@ void RipThread(RipJob& job, const EncoderFormats& encoders) {
     for (const int index : job.skippedDataTracks)
         LogPlain(job.context, FormatText("跳过数据音轨 %02d。", index + 1));
     SetReadSpeed(job, settings.ReadSpeed);
+    if (settings.DetectGaps && job.driver && job.disc) {
+        job.indexes = DetectGaps(*job.driver, *job.disc, job.context);
+        if (job.context.aborted) {
+            EndRip(job, WM_JOB_DONE, lookup, {});
+            job.ctdbLookup = nullptr;
+            return;
+        }
+        AddHiddenTrackItem(job);
+    }
+    if (const std::string refusal = WholeDiscImageRefusal(job); !refusal.empty()) {
+        LogPlain(job.context, "错误: " + refusal);
+        EndRip(job, WM_JOB_FAILED, lookup, {});
+        job.ctdbLookup = nullptr;
+        return;
+    }
+    // The image is made from each track's temporary WAV, whatever the format.
+    if (settings.WholeDiscImage)
+        job.keepWav = false;
     // One meter a track, kept to the end for the album's values. WAV files take no tags.
     Meters meters;
-    if (settings.ReplayGain && format != kOutputWav)
+    if (settings.ReplayGain && format != kOutputWav && !settings.WholeDiscImage)
         for (std::size_t i = 0; i < job.items.size(); ++i)
             meters.push_back(std::make_unique<LoudnessMeter>());
-    if (format == kOutputWav || settings.EncoderThreads == 1)
+    if (format == kOutputWav || settings.EncoderThreads == 1 || settings.WholeDiscImage)
         RipInTurn(job, encoders, lookup, meters);
     else
         RipPipelined(job, FindEncoder(encoders, format), EncoderWorkerCount(settings), lookup,

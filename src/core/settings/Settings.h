@@ -120,6 +120,11 @@ struct Settings {
     // The read speed a rip asks the drive for, in multiples of 1× (176.4 kB/s); 0 asks
     // nothing and the drive reads as fast as it likes.
     int ReadSpeed = 0;
+    // The disc as it is, beyond its TOC; all off by default, which rips as before.
+    int DetectGaps = 0;      // 1: INDEX 00 and 02+ from the Q sub-channel before the rip
+    int HiddenTrack = 0;     // 1: music before track 1 is ripped as track 0 (with DetectGaps)
+    int DeEmphasis = 0;      // 1: tracks with pre-emphasis are de-emphasised before encoding
+    int WholeDiscImage = 0;  // [Misc] 1: one WAV or FLAC of the whole disc with a cue sheet
 
     // [MusicBrainz]
     std::string MusicBrainzServer = "https://musicbrainz.org";

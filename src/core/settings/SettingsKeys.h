@@ -152,6 +152,10 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
           {[](int x) { return x < 6 || x > 510 ? 160 : x; }, 6, 510});
     v.Int("Misc", "ReplayGain", s.ReplayGain, kSwitch);
     v.Str("Misc", "Language", s.Language, {kGeneral, 4, Check::kLanguage});
+    v.Int("CDROM", "DetectGaps", s.DetectGaps, kSwitch);
+    v.Int("CDROM", "HiddenTrack", s.HiddenTrack, kSwitch);
+    v.Int("CDROM", "DeEmphasis", s.DeEmphasis, kSwitch);
+    v.Int("Misc", "WholeDiscImage", s.WholeDiscImage, kSwitch);
 }
 
 // One key of the table found by its section and key name (case-insensitive): exactly one

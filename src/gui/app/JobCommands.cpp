@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/batch/RecheckSource.h"
+#include "core/rip/HiddenTrack.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJob.h"
 #include "core/settings/Settings.h"
@@ -46,13 +47,19 @@ bool JobCommands::busy() const {
 void JobCommands::Rip() {
     if (discs_.busy())
         return;
-    const int total = PrepareRip(discs_.rows(), discs_.disc(), discs_.driver(), notifier_);
+    int total = PrepareRip(discs_.rows(), discs_.disc(), discs_.driver(), notifier_);
     if (total == 0)
         return;
     host_.beforeRip();
     jobs_->SetRipSource(discs_.driver(), &discs_.rows(), &discs_.disc());
     // The tracks' lengths weigh the time the rip still needs.
     std::vector<std::uint32_t> lengths;
+    // The hidden track, when the rip may find one, is read first.
+    if (const std::uint32_t hidden =
+            HiddenTrackCandidate(discs_.rows(), discs_.disc(), TheSettings())) {
+        ++total;
+        lengths.push_back(hidden);
+    }
     const auto planned = BuildRipJob(discs_.rows(), discs_.disc());
     for (const RipJobItem& item : planned->items)
         lengths.push_back(item.end > item.start ? item.end - item.start : 0);

@@ -21,7 +21,11 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
       verify_(new QCheckBox(tr("抓取时计算校验和并与 AccurateRip 数据库比较(&V)"))),
       lookup_(new QCheckBox(tr("联网查询 AccurateRip 数据库(&L)"))),
       server_(new QLineEdit),
-      writeLog_(new QCheckBox(tr("在输出文件夹中写入抓取日志和 CUE 文件(&W)"))) {
+      writeLog_(new QCheckBox(tr("在输出文件夹中写入抓取日志和 CUE 文件(&W)"))),
+      detectGaps_(new QCheckBox(tr("抓取前检测音轨间隙和索引(&G)"))),
+      hiddenTrack_(new QCheckBox(tr("抓取第一条音轨之前的隐藏音轨(&H)"))),
+      deEmphasis_(new QCheckBox(tr("对带预加重的音轨去加重(&E)"))),
+      wholeDisc_(new QCheckBox(tr("整张光盘抓取为一个文件和 CUE 文件 (WAV 或 FLAC)(&I)"))) {
     offset_->setToolTip(tr("光驱的读取偏移，以采样计 (每帧 588 个采样)；0 表示不校正。"));
     testAndCopy_->setToolTip(tr("两次读取的 CRC32 不同时重新读取，始终不一致的音轨标为可疑。"));
 
@@ -56,9 +60,19 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
     databaseForm->addRow(tr("服务器(&S):"), server_);
     databaseForm->addRow(writeLog_);
 
+    // Gaps are read from the sub-channel before the rip; the hidden track is found by it.
+    hiddenTrack_->setToolTip(tr("需要检测音轨间隙；隐藏音轨以 00 号音轨抓取。"));
+    auto* discGroup = new QGroupBox(tr("光盘结构"));
+    auto* discForm = new QFormLayout(discGroup);
+    discForm->addRow(detectGaps_);
+    discForm->addRow(hiddenTrack_);
+    discForm->addRow(deEmphasis_);
+    discForm->addRow(wholeDisc_);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(readGroup);
     layout->addWidget(databaseGroup);
+    layout->addWidget(discGroup);
     layout->addStretch(1);
 
     bindNumber(offset_, "CDROM", "ReadOffset");
@@ -68,6 +82,11 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
     bindCheck(lookup_, "AccurateRip", "Lookup");
     bindText(server_, "AccurateRip", "Server");
     bindCheck(writeLog_, "AccurateRip", "WriteLog");
+    bindCheck(detectGaps_, "CDROM", "DetectGaps");
+    bindCheck(hiddenTrack_, "CDROM", "HiddenTrack");
+    bindCheck(deEmphasis_, "CDROM", "DeEmphasis");
+    bindCheck(wholeDisc_, "Misc", "WholeDiscImage");
+    connect(detectGaps_, &QCheckBox::toggled, this, &VerifyPage::updateEnables);
 
     connect(verify_, &QCheckBox::toggled, this, &VerifyPage::updateEnables);
     connect(lookup_, &QCheckBox::toggled, this, &VerifyPage::updateEnables);
@@ -75,6 +94,7 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
 
 void VerifyPage::updateEnables() {
     lookup_->setEnabled(verify_->isChecked());
+    hiddenTrack_->setEnabled(detectGaps_->isChecked());
     const bool server = verify_->isChecked() && lookup_->isChecked();
     server_->setEnabled(server);
     if (auto* form = qobject_cast<QFormLayout*>(server_->parentWidget()->layout()))

@@ -34,6 +34,11 @@ class VerifyPage : public OptionsPage {
     QCheckBox* lookup_;
     QLineEdit* server_;
     QCheckBox* writeLog_;
+    // The disc beyond its TOC: gaps and indexes, the hidden track, pre-emphasis, one image.
+    QCheckBox* detectGaps_;
+    QCheckBox* hiddenTrack_;
+    QCheckBox* deEmphasis_;
+    QCheckBox* wholeDisc_;
 };
 
 }  // namespace korvida::gui

@@ -177,5 +177,45 @@ TEST(CueSheetText, DataTracksLeftOutFirstAudioTrackGetsItsPregapNamesStayQuoted)
     EXPECT_NE(CueSheetText(job, "/music/Album", "").problem, "");
 }
 
+// With the disc's layout detected the sheet carries what the disc says beyond its TOC,
+// and only what it says: no empty SONGWRITER, no CATALOG of the wrong length.
+TEST(CueSheetText, DetectedLayoutAddsIndexesCodesAndTexts) {
+    RipJob job;
+    job.settings.OutputFormat = kOutputWav;
+    job.settings.DetectGaps = 1;
+    auto disc = Disc({{1, 0x10, 0}, {2, 0x10, 1000}, {3, 0x10, 2000}, {0xAA, 0x10, 3000}});
+    disc->catalog = "0123456789012";
+    job.disc = disc;
+    AddItems(job, {0, 1, 2});
+    job.items[0].track.GenreName = "Jazz";
+    job.items[0].track.Year = "1971";
+    job.items[1].isrc = "USABC7100001";
+    job.items[1].track.Composer = "Writer";
+    job.indexes.detected = true;
+    job.indexes.tracks.resize(3);
+    job.indexes.tracks[1].index0 = 963;  // 37 frames before track 2
+    job.indexes.tracks[1].later = {1500};
+    const std::string text = CueSheetText(job, "/music/Album", "K").text;
+    EXPECT_THAT(text, HasSubstr("REM GENRE \"Jazz\"\nREM DATE \"1971\"\nREM DISCID "));
+    EXPECT_THAT(text, HasSubstr("CATALOG 0123456789012\nPERFORMER \"Band\"\n"));
+    EXPECT_THAT(text, HasSubstr("    INDEX 01 00:00:00\n"
+                                "  TRACK 02 AUDIO\n"
+                                "    TITLE \"Song '2'\"\n"
+                                "    PERFORMER \"Band\"\n"
+                                "    SONGWRITER \"Writer\"\n"
+                                "    ISRC USABC7100001\n"
+                                "    INDEX 00 00:12:63\n"
+                                "FILE \"02.WAV\" WAVE\n"
+                                "    INDEX 01 00:00:00\n"
+                                "    INDEX 02 00:06:50\n"));
+    EXPECT_THAT(text, Not(HasSubstr("SONGWRITER \"\"")));
+    // Without detection the same job gets today's sheet.
+    job.settings.DetectGaps = 0;
+    job.indexes = {};
+    EXPECT_THAT(
+        CueSheetText(job, "/music/Album", "K").text,
+        Not(::testing::AnyOf(HasSubstr("INDEX 00"), HasSubstr("ISRC"), HasSubstr("REM GENRE"))));
+}
+
 }  // namespace
 }  // namespace korvida
