@@ -71,7 +71,7 @@ void BM_ReadAudioWholeDisc(benchmark::State& state) {
     korvida::DriveSources sources;
     sources.scanRealDrives = false;
     sources.images = {dir + "/bench.cue"};
-    korvida::CSCSIDriverNative driver(settings, sources);
+    korvida::CSCSIDriverNative driver(korvida::DriverOptionsFrom(settings), sources);
     if (!driver.Init(0)) {
         state.SkipWithError("the image did not load");
         return;
