@@ -87,6 +87,8 @@ class CSCSIDriverNative : public CSCSIDriver {
                                   const std::function<void()>& waiting) override;
     int SetReadSpeed(std::uint16_t kbPerSecond) override;
     CacheDefeat DefeatCache(std::uint32_t lba, std::uint32_t count) override;
+    int ReadAudioC2(AudioReadRequest& request, std::uint8_t* c2Flags) override;
+    int ReadCapabilities(DriveCapabilities& capabilities) override;
 
     int RetryTimes() const { return retryTimes_; }
     // A new DeviceType from the options sheet; the next audio read uses it, also in a job

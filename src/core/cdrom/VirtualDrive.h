@@ -42,6 +42,7 @@ struct VirtualDriveFaults {
         std::uint32_t first = 0;  // LBA as the read asks for it
         std::uint32_t count = 0;
         int reads = kAlways;
+        bool c2Flagged = true;  // a drive with C2 pointers flags the altered frames
     };
     std::vector<Altered> altered;
     // Opcodes answered with ILLEGAL REQUEST / invalid command operation code, as a drive
@@ -64,6 +65,13 @@ struct VirtualDriveFaults {
     std::uint32_t cacheFrames = 0;
     // READ (10) with FUA refused (ILLEGAL REQUEST, invalid field in CDB).
     bool rejectsFua = false;
+    // C2 error pointers: page 2Ah says so and READ CD with the error field answers them
+    // (2646 or 2648 bytes a frame); without, such a READ CD is refused.
+    bool c2Pointers = false;
+    // A drive that claims C2 pointers and never sets one.
+    bool c2FlagsNothing = false;
+    // Varies the altered bytes, so that each seed gives its own damaged disc.
+    std::uint32_t seed = 0;
 };
 
 // A SCSI target in user space that answers like an MMC drive from a CD image: INQUIRY,
@@ -137,13 +145,20 @@ class VirtualDrive : public ScsiTarget {
     ScsiReply PauseResume(const ScsiRequest& request);
     ScsiReply ReadSubChannel(const ScsiRequest& request);
     ScsiReply StartStop(const ScsiRequest& request);
+    ScsiReply ModeSense(const ScsiRequest& request);
+    // READ CD of audio frames with the C2 error field set.
+    ScsiReply ReadWithC2(const ScsiRequest& request, std::uint32_t lba, std::uint32_t count);
+    // The altered faults applied to frames lba … lba + count - 1 as read; `c2` (one byte a
+    // frame, or null) gets 1 where an altered frame is flagged.
+    void AlterFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out, std::uint8_t* c2);
     // NOT READY or UNIT ATTENTION when the medium state keeps a command from running;
     // nullopt when the command may go on.
     std::optional<ScsiReply> MediumState(std::uint8_t op);
     std::uint32_t Position();
     // Audio frames as this drive answers them: shifted by the read offset, then altered
     // by the faults.
-    bool ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out);
+    bool ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out,
+                         std::uint8_t* c2 = nullptr);
     // How many frames from `lba` on read before the first unreadable one; none when a
     // transient failure is due (it is used up).
     std::uint32_t ReadableFrames(std::uint32_t lba, std::uint32_t count);

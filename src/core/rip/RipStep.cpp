@@ -24,6 +24,8 @@ std::string RipStepText(RipStep step, int number) {
             return "正在写入抓取日志";
         case RipStep::kAwaitCtdb:
             return "正在等待 CTDB 数据库的回复";
+        case RipStep::kSecureReread:
+            return FormatText("正在重读第 %d 个可疑扇区", number);
     }
     return {};
 }

@@ -17,6 +17,7 @@ enum class RipStep {
     kAlbumReplayGain = 6,   // the album's ReplayGain goes into every file's tags
     kRipLog = 7,            // the rip log and the cue sheet are written
     kAwaitCtdb = 8,         // the rip waits for the CTDB database's answer
+    kSecureReread = 9,      // secure reads settle a sector; lParam: its number in the read
 };
 
 // What the progress window and the CLI say of a step; `number` is kReread's count.

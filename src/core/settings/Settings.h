@@ -117,6 +117,11 @@ struct Settings {
     // The read speed a rip asks the drive for, in multiples of 1× (176.4 kB/s); 0 asks
     // nothing and the drive reads as fast as it likes.
     int ReadSpeed = 0;
+    // Secure reads: 0 reads every chunk once; 1 reads it twice with the drive's cache
+    // defeated in between and re-reads the sectors that differ; 2 reads it once with the
+    // drive's C2 error pointers and re-reads the flagged sectors.
+    int SecureMode = 0;
+    int SecureRereads = 16;  // re-reads of one sector before it is called suspicious
 
     // [MusicBrainz]
     std::string MusicBrainzServer = "https://musicbrainz.org";
