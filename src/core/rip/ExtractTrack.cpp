@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -365,17 +366,18 @@ void KeepSecureResults(TrackReads& reads) {
     check.secureMode = secure.mode();
     check.c2Used = secure.c2Used();
     check.rereadSectors = secure.rereadSectors();
-    std::vector<std::uint32_t> frames;
+    // A read offset of part of a frame spreads a sector over two of the track's frames.
+    std::set<std::uint32_t> frames;
     for (std::uint32_t lba : secure.suspicious()) {
-        const std::int64_t sample = std::int64_t{lba} * kSamplesPerFrame -
-                                    reads.settings.ReadOffset -
-                                    std::int64_t{reads.whole.start} * kSamplesPerFrame;
-        const auto frame =
-            static_cast<std::uint32_t>(std::max<std::int64_t>(sample, 0) / kSamplesPerFrame);
-        if (frames.empty() || frames.back() < frame)
-            frames.push_back(frame);
+        const std::int64_t first = std::int64_t{lba} * kSamplesPerFrame -
+                                   reads.settings.ReadOffset -
+                                   std::int64_t{reads.whole.start} * kSamplesPerFrame;
+        const std::int64_t last = first + kSamplesPerFrame - 1;
+        for (std::int64_t sample : {first, last})
+            if (sample >= 0)
+                frames.insert(static_cast<std::uint32_t>(sample / kSamplesPerFrame));
     }
-    check.suspiciousSpans = SpansOf(frames);
+    check.suspiciousSpans = SpansOf({frames.begin(), frames.end()});
     if (check.rereadSectors > 0)
         LogPlain(job.context, "安全读取: " + job.current->name + " 有 " +
                                   std::to_string(check.rereadSectors) + " 个扇区重新读取。");
