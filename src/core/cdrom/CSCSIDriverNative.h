@@ -156,6 +156,7 @@ class CSCSIDriverNative : public CSCSIDriver {
     std::string selectionProblem_;
     // The current drive's answer to a FUA read: not asked yet, accepted or refused.
     enum class Fua { kUnknown, kHonoured, kRefused } fua_ = Fua::kUnknown;
+    std::vector<std::uint8_t> c2Reply_;  // frames with their C2 pointers, as the drive sent them
 
     std::atomic<bool> digitalPlayback_;
     const std::string audioDevice_;

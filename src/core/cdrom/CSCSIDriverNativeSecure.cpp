@@ -24,13 +24,14 @@ int CSCSIDriverNative::ReadAudioC2(AudioReadRequest& request, std::uint8_t* c2Fl
         lastError_ = "bad audio read request";
         return 0;
     }
-    std::vector<std::uint8_t> reply(std::size_t{request.sectorCount} * kC2FrameBytes);
+    // Kept from read to read: a rip reads in chunks of one size.
+    c2Reply_.resize(std::size_t{request.sectorCount} * kC2FrameBytes);
     const Cdb cdb = MakeReadCdC2Cdb(CurrentLun(), request.startLba, request.sectorCount);
-    if (!Run(cdb, DataDirection::kFromDevice, reply.data(), reply.size(), true,
+    if (!Run(cdb, DataDirection::kFromDevice, c2Reply_.data(), c2Reply_.size(), true,
              /*rereadsDefeatCache*/ true))
         return 0;
     for (std::uint32_t i = 0; i < request.sectorCount; ++i) {
-        const std::uint8_t* frame = reply.data() + std::size_t{i} * kC2FrameBytes;
+        const std::uint8_t* frame = c2Reply_.data() + std::size_t{i} * kC2FrameBytes;
         std::copy_n(frame, kRawSectorSize, request.buffer + std::size_t{i} * kRawSectorSize);
         const std::uint8_t* bits = frame + kRawSectorSize;
         c2Flags[i] = std::any_of(bits, bits + kC2PointerBytes, [](std::uint8_t b) { return b; });

@@ -77,7 +77,8 @@ struct VirtualDriveFaults {
 // A SCSI target in user space that answers like an MMC drive from a CD image: INQUIRY,
 // TEST UNIT READY, READ TOC (formats 0 and 1, LBA and MSF; format 5, the packs of the
 // sheet's CDTEXTFILE or else the CD-Text its TITLE, PERFORMER and SONGWRITER lines give),
-// READ CD, READ (10) and the vendor reads 0xD4 and 0xD8 of 2352-byte frames, PLAY AUDIO
+// READ CD, READ (10) and the vendor reads 0xD4 and 0xD8 of 2352-byte frames (READ CD with
+// C2 error pointers when faults() give it them), MODE SENSE (10) of page 2Ah, PLAY AUDIO
 // (12), PAUSE/RESUME,
 // READ SUB-CHANNEL (formats 1-3; the catalogue number and ISRCs from the sheet's CATALOG
 // and ISRC lines), START STOP UNIT (stop, eject, load) and SET CD SPEED. After a disc

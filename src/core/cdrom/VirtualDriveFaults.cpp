@@ -129,8 +129,10 @@ ScsiReply VirtualDrive::ReadWithC2(const ScsiRequest& request, std::uint32_t lba
     const std::uint8_t field = request.cdb[9] & 0x06;
     if (!faults_.c2Pointers || field == 0x06)
         return Illegal();
-    for (std::uint32_t i = 0; i < count; ++i)
-        if (image_.TrackAt(lba + i)->IsData())
+    // The tracks the frames lie in, from the first frame's to the last's.
+    for (const ImageTrack* track = image_.TrackAt(lba); track <= image_.TrackAt(lba + count - 1);
+         ++track)
+        if (track->IsData())
             return Illegal(kAscIllegalModeForTrack);
     const std::uint32_t extra = field == 0x02 ? kC2PointerBytes : kC2AndBlockErrorBytes;
     const std::size_t frameBytes = kRawSectorSize + extra;
@@ -138,20 +140,21 @@ ScsiReply VirtualDrive::ReadWithC2(const ScsiRequest& request, std::uint32_t lba
         request.dataLength < frameBytes * count)
         return Illegal();
 
+    // The frames are read to the front of the reply and then spread out to their places,
+    // the last first, so that none is overwritten before it has moved.
     const std::uint32_t good = ReadableFrames(lba, count);
-    std::vector<std::uint8_t> frames(std::size_t{good} * kRawSectorSize);
     std::vector<std::uint8_t> flags(good, 0);
     // A frame the cache answers carries no pointers: the drive checked it when it was read.
     const bool cached =
-        good > 0 && faults_.cacheFrames > 0 && cache_.Lookup(lba, good, frames.data());
+        good > 0 && faults_.cacheFrames > 0 && cache_.Lookup(lba, good, request.data);
     if (good > 0 && !cached) {
-        if (!ReadAudioFrames(lba, good, frames.data(), flags.data()))
+        if (!ReadAudioFrames(lba, good, request.data, flags.data()))
             return SenseReply(kSenseMediumError, kAscUnrecoveredRead, 0, &lba);
-        cache_.Store(lba, good, frames.data(), faults_.cacheFrames);
+        cache_.Store(lba, good, request.data, faults_.cacheFrames);
     }
-    for (std::uint32_t i = 0; i < good; ++i) {
+    for (std::uint32_t i = good; i-- > 0;) {
         std::uint8_t* out = request.data + std::size_t{i} * frameBytes;
-        std::memcpy(out, frames.data() + std::size_t{i} * kRawSectorSize, kRawSectorSize);
+        std::memmove(out, request.data + std::size_t{i} * kRawSectorSize, kRawSectorSize);
         // Every byte of an altered frame is wrong, so every pointer bit is set.
         std::memset(out + kRawSectorSize, flags[i] ? 0xFF : 0, kC2PointerBytes);
         if (extra == kC2AndBlockErrorBytes) {
