@@ -93,7 +93,13 @@ bool SecureReader::ReadWithC2(std::uint32_t lba, std::uint32_t count, std::uint8
     request.byteLength = count * kRawSectorSize;
     request.buffer = out;
     if (!driver_->ReadAudioC2(request, flags_.data())) {
-        // Without its pointers the drive's answers need comparing like any other's.
+        // A drive that refuses the C2 read has no pointers to give, whatever its page
+        // says: its answers need comparing like any other's. Any other failure is the
+        // disc's, and is handled as a failed read.
+        if ((driver_->lastSense[2] & 0x0F) != kSenseIllegalRequest) {
+            stop_ = Stop::kFailed;
+            return false;
+        }
         TurnToCompare();
         return ReadCompared(lba, count, out);
     }

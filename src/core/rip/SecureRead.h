@@ -21,7 +21,7 @@ class CSCSIDriver;
 //   kC2SampleEvery is still read a second time: a sector that differs unflagged shows
 //   the pointers cannot be trusted, and the reader turns to compare mode for good
 //   (stop() says kC2Untrusted: the track must be read again from its start). A drive
-//   whose C2 read fails turns to compare mode at once.
+//   that refuses the C2 read turns to compare mode at once.
 class SecureReader {
   public:
     static constexpr std::uint32_t kC2SampleEvery = 16;

@@ -182,6 +182,21 @@ TEST_P(C2DistrustTest, CompareModeTakesOverAndTheFileIsRight) {
 
 INSTANTIATE_TEST_SUITE_P(LiarOrNone, C2DistrustTest, ::testing::Bool());
 
+// An unreadable sector is the disc's fault, not the C2 pointers': its chunk is skipped
+// as in any rip, and the rest is still read with C2.
+TEST_F(SecureRipTest, AnUnreadableSectorInC2ModeIsSkippedAndC2StaysTrusted) {
+    faults().c2Pointers = true;
+    faults().unreadable = {{260, 1}};
+    settings.SecureMode = 2;
+    settings.BoolSkipError = 1;
+    ASSERT_EQ(Extract(200, 400, 1), 1);
+    EXPECT_EQ(Check().skippedSectors, (std::vector<std::uint32_t>{252}));
+    EXPECT_EQ(Check().secureMode, 2);
+    EXPECT_TRUE(Check().c2Used);
+    EXPECT_FALSE(job.c2Untrusted);
+    EXPECT_TRUE(Samples() == Frames(200, 52) + Frames(278, 122));
+}
+
 // The Abort button while an unstable sector is being re-read (up to 100 times): the
 // re-reads stop at once and the temporary file is gone.
 TEST_F(SecureRipTest, CancelInsideTheRereadsLeavesNothingBehind) {
