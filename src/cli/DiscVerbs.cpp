@@ -4,6 +4,7 @@
 #include "cli/CliContext.h"
 #include "cli/DiscSession.h"
 #include "core/cdrom/DemoDisc.h"
+#include "core/cdrom/DriveFeatures.h"
 #include "core/cdrom/Toc.h"
 #include "core/disc/CdPlayerIni.h"
 #include "core/disc/DiscDatabase.h"
@@ -15,15 +16,59 @@
 
 namespace korvida::cli {
 
+namespace {
+
+const char* YesNo(bool yes) {
+    return yes ? "yes" : "no";
+}
+
+// `drives --features`: what secure reads can count on, asked of the drive itself.
+void PrintFeatures(const DriveFeatures& f) {
+    if (f.capabilitiesRead) {
+        std::cout << "  C2 error pointers: " << YesNo(f.capabilities.c2Pointers)
+                  << (f.capabilities.c2Pointers && !f.c2Reads ? " (READ CD with C2 refused)" : "")
+                  << "\n  accurate stream: " << YesNo(f.capabilities.accurateStream) << "\n";
+    } else {
+        std::cout << "  C2 error pointers: unknown (no capabilities page)\n"
+                  << "  accurate stream: unknown\n";
+    }
+    if (f.readCommands.empty()) {
+        std::cout << "  cache defeat: unknown (no audio disc)\n  read commands: none answered\n";
+        return;
+    }
+    std::cout << "  cache defeat: "
+              << (f.cacheDefeat == CacheDefeat::kFua       ? "FUA read"
+                  : f.cacheDefeat == CacheDefeat::kFarRead ? "far read (FUA refused)"
+                                                           : "none")
+              << "\n  read commands:";
+    for (std::uint8_t command : f.readCommands)
+        std::cout << FormatText(" %02Xh", command);
+    std::cout << "\n";
+}
+
+}  // namespace
+
 int RunDrivesCommand(CliContext& context) {
+    bool features = false;
+    for (const std::string& arg : context.args) {
+        if (arg != "--features")
+            return UsageError(context, "unexpected argument " + arg);
+        features = true;
+    }
     DiscSession session;
     const int status = OpenDrive(context, session);
     // A drive that does not open fails the selection but is listed, named as unusable.
-    const CSCSIDriver* driver = session.selection.driver.get();
+    CSCSIDriver* driver = session.selection.driver.get();
     if (status >= 0 && (status != kExitFailed || !driver || driver->driveCount == 0))
         return status;
-    for (int i = 0; i < driver->driveCount && i < kMaxDrives; ++i)
+    const int count = driver->driveCount;
+    for (int i = 0; i < count && i < kMaxDrives; ++i) {
         std::cout << FormatDriveLine(i, driver->drives[static_cast<std::size_t>(i)]) << "\n";
+        // Each drive is selected in turn to be asked; one that does not open has nothing
+        // to say beyond its line.
+        if (features && driver->Init(i) && driver->currentDrive == i)
+            PrintFeatures(ProbeDriveFeatures(*driver));
+    }
     return status >= 0 ? status : kExitOk;
 }
 

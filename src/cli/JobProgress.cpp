@@ -20,6 +20,7 @@ ProgressBar::ProgressBar(bool quiet) : quiet_(quiet), terminal_(::isatty(STDERR_
 
 void ProgressBar::Caption(const std::string& caption) {
     caption_ = caption;
+    step_.clear();
     perMille_ = -1;
     if (!terminal_ && !quiet_)
         std::cerr << caption_ << std::endl;
@@ -29,6 +30,11 @@ void ProgressBar::Caption(const std::string& caption) {
 void ProgressBar::Progress(long perMille) {
     if (perMille / 10 != perMille_ / 10)
         Draw(perMille);
+}
+
+void ProgressBar::Step(const std::string& text) {
+    step_ = text;
+    Draw(std::max(perMille_, 0L));
 }
 
 void ProgressBar::Behind(const std::string& caption) {
@@ -70,6 +76,8 @@ void ProgressBar::Draw(long perMille) {
     char percent[32];
     std::snprintf(percent, sizeof percent, "%ld.%ld%%", perMille / 10, perMille % 10);
     std::cerr << "\r\033[K" << caption_ << " [" << bar << "] " << percent;
+    if (!step_.empty())
+        std::cerr << " " << step_;
     if (!behind_.empty()) {
         std::snprintf(percent, sizeof percent, "%ld.%ld%%", behindPerMille_ / 10,
                       behindPerMille_ % 10);
@@ -124,6 +132,10 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                     bar.Behind(behind.begin()->second);
                 break;
             }
+            case WM_RIP_STEP:
+                if (static_cast<RipStep>(m.wParam) == RipStep::kSecureReread)
+                    bar.Step(RipStepText(RipStep::kSecureReread, static_cast<int>(m.lParam)));
+                break;
             case WM_JOB_LOG:
                 bar.Clear();
                 std::cerr << m.text << std::endl;

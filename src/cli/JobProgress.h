@@ -20,6 +20,9 @@ class ProgressBar {
     void Caption(const std::string& caption);
     void Progress(long perMille);
     // The encoding that runs behind the stage shown, drawn after it on the same line.
+    // What the reading is busy with beyond the bar (secure reads settling a sector), on a
+    // terminal only: a damaged disc gives thousands. Until the next caption.
+    void Step(const std::string& text);
     void Behind(const std::string& caption);
     void BehindProgress(long perMille);
     // Clears the bar so that a log line starts on a clean line.
@@ -32,6 +35,7 @@ class ProgressBar {
     bool quiet_;
     bool terminal_;
     std::string caption_;
+    std::string step_;
     long perMille_ = -1;
     std::string behind_;
     long behindPerMille_ = 0;

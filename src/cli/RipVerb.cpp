@@ -41,6 +41,8 @@ struct RipOptions {
     bool log = false;        // --log: the rip log and the cue sheet for this run
     bool gaps = false;       // --gaps: [CDROM] DetectGaps for this run
     bool wholeDisc = false;  // --whole-disc: [Misc] WholeDiscImage for this run
+    bool log = false;  // --log: the rip log and the cue sheet for this run
+    int secure = -1;   // --secure N: SecureMode for this run; -1: the setting's
 };
 
 bool ParseFormat(const std::string& text, int* format) {
@@ -61,7 +63,8 @@ bool ParseFormat(const std::string& text, int* format) {
 
 bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options,
                      std::string& problem) {
-    static const char* const kOptions[] = {"--tracks", "--format", "--output", "--rule"};
+    static const char* const kOptions[] = {"--tracks", "--format", "--output", "--rule",
+                                           "--secure"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--log") {
@@ -88,6 +91,12 @@ bool ParseRipOptions(const std::vector<std::string>& args, RipOptions& options,
                 problem = "--format is mp3, ogg, wav, flac or opus, not " + value;
                 return false;
             }
+        } else if (arg == "--secure") {
+            if (value != "0" && value != "1" && value != "2") {
+                problem = "--secure is 0, 1 or 2, not " + value;
+                return false;
+            }
+            options.secure = value[0] - '0';
         } else if (arg == "--output") {
             options.output = value;
             options.hasOutput = true;
@@ -143,6 +152,8 @@ bool ApplyToSettings(const RipOptions& options, Settings& settings) {
         settings.DetectGaps = 1;
     if (options.wholeDisc)
         settings.WholeDiscImage = 1;
+    if (options.secure >= 0)
+        settings.SecureMode = options.secure;
     if (options.hasOutput || options.hasRule) {
         const NamingValidation naming =
             ValidateNamingSettings(options.hasOutput ? options.output : settings.OutputFolder,

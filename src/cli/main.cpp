@@ -27,17 +27,21 @@ constexpr CommandEntry kCommands[] = {
     {"settings", RunSettingsCommand, "settings [--set Section.Key=Value ...]",
      "print every setting as loaded from Settings.ini; with --set, change settings and\n"
      "save Settings.ini (--set may be repeated)"},
-    {"drives", RunDrivesCommand, "drives", "list the drive table"},
+    {"drives", RunDrivesCommand, "drives [--features]",
+     "list the drive table; with --features, what each drive offers secure reads: C2\n"
+     "error pointers, accurate stream, the cache defeat it accepts, the read commands\n"
+     "it answers"},
     {"toc", RunTocCommand, "toc", "the disc's TOC, track list, local key and ids"},
     {"info", RunInfoCommand, "info [--album | --track N] --set Field=Value ...",
      "edit the disc's descriptions and store them (--set may be repeated)"},
     {"rip", RunRipCommand,
      "rip [--tracks LIST] [--format mp3|ogg|wav|flac|opus] [--output DIR] [--rule RULE] [--log]\n"
-     "    [--gaps] [--whole-disc]",
+     "    [--secure 0|1|2] [--gaps] [--whole-disc]",
      "rip the tracks (LIST like 1,3-5; default all); --log also writes the rip log and\n"
-     "the cue sheet, as [AccurateRip] WriteLog=1 does; --gaps detects pregaps and\n"
-     "indexes first ([CDROM] DetectGaps=1); --whole-disc writes one WAV or FLAC of the\n"
-     "disc with its cue sheet ([Misc] WholeDiscImage=1)"},
+     "the cue sheet, as [AccurateRip] WriteLog=1 does; --secure sets CDROM.SecureMode for\n"
+     "this run; --gaps detects pregaps and indexes first ([CDROM] DetectGaps=1);\n"
+     "--whole-disc writes one WAV or FLAC of the disc with its cue sheet\n"
+     "([Misc] WholeDiscImage=1)"},
     {"query", RunQueryCommand, "query [--pick N] [--server HOST] [--proxy HOST:PORT]",
      "look the disc up on the freedb server and store it"},
     {"submit", RunSubmitCommand, "submit [--category CAT] [--server HOST]",
@@ -106,6 +110,9 @@ std::string ProgramUsage() {
         "                         AccurateRip's drive offset, the same as cd-paranoia -O\n"
         "  CDROM.TestAndCopy=1    read every track twice and compare the two reads\n"
         "  CDROM.ReadSpeed=N      ask the drive for N times 1x speed (0: its own)\n"
+        "  CDROM.SecureMode=N     0 read once; 1 read every sector twice, re-read where\n"
+        "                         reads differ; 2 trust the drive's C2 error pointers\n"
+        "  CDROM.SecureRereads=N  re-reads of a sector before it is suspicious (2-100)\n"
         "  CDROM.DetectGaps=1     pregaps and indexes from the sub-channel, as --gaps\n"
         "  CDROM.HiddenTrack=1    music before track 1 is ripped as track 00 (with gaps)\n"
         "  CDROM.DeEmphasis=1     tracks with pre-emphasis are de-emphasised\n"

@@ -80,5 +80,18 @@ TEST_F(DiscCommands, DriveNamesTheDriveAlsoAmongSeveralImages) {
     EXPECT_EQ(tracks({}), 1) << "without --drive the last image is used";
 }
 
+TEST_F(DiscCommands, DrivesFeaturesTellWhatEachDriveOffersSecureReads) {
+    const auto r = Run({"drives", "--features"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\tKORVIDA VIRTUAL CD-ROM"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  C2 error pointers: no\n"
+                         "  accurate stream: yes\n"
+                         "  cache defeat: FUA read\n"
+                         "  read commands: BEh 28h D4h D8h\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(Run({"drives", "--bogus"}).status, 2);
+}
+
 }  // namespace
 }  // namespace korvida

@@ -72,6 +72,28 @@ TEST_F(RipCommand, FlacRipDecodesBackToTheWavRip) {
     EXPECT_TRUE(test::ReadFile(home / "back/02-音轨 2.WAV") == ripped);
 }
 
+// Every secure mode gives the undamaged disc's bytes and the rip log names the mode; the
+// option holds for the run alone.
+TEST_F(RipCommand, SecureModesRipTheSameBytesAndTheLogNamesTheMode) {
+    const auto plain = Rip({"--format", "wav", "--tracks", "2", "--output", home / "plain"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    for (const char* mode : {"1", "2"}) {
+        const std::string out = home / (std::string("secure") + mode);
+        const auto r =
+            Rip({"--format", "wav", "--tracks", "2", "--output", out, "--log", "--secure", mode});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(test::ReadFile(out + "/02-音轨 2.WAV") ==
+                    test::ReadFile(home / "plain/02-音轨 2.WAV"));
+        const std::string log = test::ReadFile(test::Lines(r.out).back());
+        EXPECT_THAT(log, HasSubstr(mode[0] == '1' ? "  安全读取: 比较模式 (每个扇区读取两次)"
+                                                  : "  安全读取: C2 模式"));
+        // The image's drive has no C2 pointers: mode 2 compares, and says so.
+        EXPECT_THAT(log, HasSubstr("  安全读取: 比较模式, C2 错误指针: 未使用, 重读的扇区: 0\n"));
+        EXPECT_THAT(r.err, Not(HasSubstr("suspicious")));
+    }
+    EXPECT_FALSE(std::filesystem::exists(home / "Settings.ini"));
+}
+
 TEST_F(RipCommand, TwoTickedTracksCountOneOfTwoAndTwoOfTwo) {
     const auto r = Rip({"--format", "wav", "--tracks", "3,1", "--output", home / "music", "--rule",
                         "<album>/<number>"});
@@ -91,6 +113,7 @@ TEST_F(RipCommand, RefusedInputsAndUsageErrors) {
                                                                   {"--tracks", "1,,2"},
                                                                   {"--format", "aiff"},
                                                                   {"--bogus", "x"},
+                                                                  {"--secure", "3"},
                                                                   {"--tracks"}}) {
         EXPECT_EQ(Rip(args).status, 2) << args[0];
     }

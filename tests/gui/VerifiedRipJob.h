@@ -14,7 +14,8 @@
 namespace korvida::test {
 
 // `tracks` tracks under folder/<artist>/<album>/: tracks 4 and 9 differ from the
-// database, the third from last is not in it, the last is silent, the others match.
+// database (secure reads found 9 suspicious at one place), the third from last is not in
+// it, the last is silent, the others match.
 inline std::unique_ptr<RipJob> VerifiedRipJob(const std::string& folder, int tracks = 20) {
     auto job = std::make_unique<RipJob>();
     job->settings.OutputFolder = folder;
@@ -38,6 +39,11 @@ inline std::unique_ptr<RipJob> VerifiedRipJob(const std::string& folder, int tra
             v.version = n % 3 == 0 ? 1 : 2;
         }
         v.resultText = AccurateRipResultText(v, AccurateRipLookupResult::Status::kFound);
+        if (n == 9) {
+            v.secureMode = 1;
+            v.rereadSectors = 31;
+            v.suspiciousSpans = {{10513, 10540}};
+        }
         job->items.push_back(std::move(item));
     }
     return job;

@@ -48,5 +48,11 @@ int CSCSIDriver::SetReadSpeed(std::uint16_t) {
 CacheDefeat CSCSIDriver::DefeatCache(std::uint32_t, std::uint32_t) {
     return CacheDefeat::kNone;
 }
+int CSCSIDriver::ReadAudioC2(AudioReadRequest&, std::uint8_t*) {
+    return 0;
+}
+int CSCSIDriver::ReadCapabilities(DriveCapabilities&) {
+    return 0;
+}
 
 }  // namespace korvida

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/cdrom/CacheDefeat.h"
+#include "core/cdrom/DriveFeatures.h"
 #include "core/cdrom/SCSIDriveInfo.h"
 
 namespace korvida {
@@ -77,6 +78,12 @@ class CSCSIDriver {
     // Makes the next read of frames lba … lba + count - 1 come from the disc, not from the
     // drive's cache, and says how.
     virtual CacheDefeat DefeatCache(std::uint32_t lba, std::uint32_t count);
+    // READ CD of audio frames with their C2 error pointers: the frames go to the request's
+    // buffer as ReadAudio puts them, and `c2Flags` (one byte a frame) gets 1 where the
+    // drive flagged any byte of the frame, else 0.
+    virtual int ReadAudioC2(AudioReadRequest& request, std::uint8_t* c2Flags);
+    // MODE SENSE page 2Ah of the current drive.
+    virtual int ReadCapabilities(DriveCapabilities& capabilities);
     // Why the last failed operation failed, in words (sense key and additional sense,
     // time-out, system error), for job logs. Empty after a success and on transports
     // that keep no such words.

@@ -87,6 +87,8 @@ class CSCSIDriverNative : public CSCSIDriver {
                                   const std::function<void()>& waiting) override;
     int SetReadSpeed(std::uint16_t kbPerSecond) override;
     CacheDefeat DefeatCache(std::uint32_t lba, std::uint32_t count) override;
+    int ReadAudioC2(AudioReadRequest& request, std::uint8_t* c2Flags) override;
+    int ReadCapabilities(DriveCapabilities& capabilities) override;
 
     int RetryTimes() const { return retryTimes_; }
     // A new DeviceType from the options sheet; the next audio read uses it, also in a job
@@ -154,6 +156,7 @@ class CSCSIDriverNative : public CSCSIDriver {
     std::string selectionProblem_;
     // The current drive's answer to a FUA read: not asked yet, accepted or refused.
     enum class Fua { kUnknown, kHonoured, kRefused } fua_ = Fua::kUnknown;
+    std::vector<std::uint8_t> c2Reply_;  // frames with their C2 pointers, as the drive sent them
 
     std::atomic<bool> digitalPlayback_;
     const std::string audioDevice_;

@@ -182,6 +182,22 @@ Cdb MakeFuaReadCdb(std::uint32_t lun, std::uint32_t lba) {
     return cdb;  // transfer length 0
 }
 
+Cdb MakeReadCdC2Cdb(std::uint32_t lun, std::uint32_t lba, std::uint32_t sectors) {
+    Cdb cdb = MakeReadAudioCdb(0, lun, lba, sectors);
+    cdb.bytes[9] = 0x12;  // user data and the C2 error bits
+    return cdb;
+}
+
+Cdb MakeModeSenseCapabilitiesCdb(std::uint32_t lun, std::uint16_t length) {
+    Cdb cdb;
+    cdb.length = 10;
+    cdb.bytes[0] = opcode::kModeSense10;
+    cdb.bytes[1] = static_cast<std::uint8_t>(LunField(lun) | 0x08);  // no block descriptors
+    cdb.bytes[2] = 0x2A;  // current values of the CD capabilities page
+    PutBe16(&cdb.bytes[7], length);
+    return cdb;
+}
+
 std::string CdbToHex(const std::uint8_t* cdb, std::size_t length) {
     std::string text;
     char pair[4];

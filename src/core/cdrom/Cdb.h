@@ -28,6 +28,7 @@ inline constexpr std::uint8_t kPauseResume = 0x4B;
 inline constexpr std::uint8_t kPlayAudio12 = 0xA5;
 inline constexpr std::uint8_t kSetCdSpeed = 0xBB;
 inline constexpr std::uint8_t kReadCd = 0xBE;
+inline constexpr std::uint8_t kModeSense10 = 0x5A;
 inline constexpr std::uint8_t kVendorReadCdda = 0xD4;    // NEC
 inline constexpr std::uint8_t kVendorReadCdda12 = 0xD8;  // Plextor, Sony
 }  // namespace opcode
@@ -62,6 +63,10 @@ Cdb MakeSetCdSpeedCdb(std::uint16_t readKbPerSecond);
 // READ (10) with FUA and no blocks at `lba`: a drive that honours FUA drops what it
 // cached, so the next read comes from the disc. Nothing is transferred.
 Cdb MakeFuaReadCdb(std::uint32_t lun, std::uint32_t lba);
+// READ CD of audio frames with the C2 error pointers (294 bytes after each frame).
+Cdb MakeReadCdC2Cdb(std::uint32_t lun, std::uint32_t lba, std::uint32_t sectors);
+// MODE SENSE (10) of the current values of page 2Ah (CD capabilities).
+Cdb MakeModeSenseCapabilitiesCdb(std::uint32_t lun, std::uint16_t length);
 
 // "BE 20 00 …": the bytes of a CDB as upper-case hex pairs, for logs and test messages.
 std::string CdbToHex(const std::uint8_t* cdb, std::size_t length);

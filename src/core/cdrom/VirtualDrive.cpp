@@ -306,6 +306,8 @@ ScsiReply VirtualDrive::Dispatch(const ScsiRequest& request) {
             return Good();  // an image reads at one speed
         case opcode::kSeek10:
             return Seek(request);
+        case opcode::kModeSense10:
+            return ModeSense(request);
         default:
             return Illegal(kAscInvalidOpcode);
     }
@@ -393,6 +395,8 @@ ScsiReply VirtualDrive::Read(const ScsiRequest& request) {
         return Illegal();  // raw P-W and R-W sub-channel data are not offered
     if (count == 0 || fields == 0)
         return Good();
+    if (op == opcode::kReadCd && (fields & 0x06) != 0)
+        return ReadWithC2(request, lba, count);
 
     ReadLayout layout;
     if (std::optional<ScsiReply> refused =
@@ -439,7 +443,8 @@ std::uint32_t VirtualDrive::ReadableFrames(std::uint32_t lba, std::uint32_t coun
     return good;
 }
 
-bool VirtualDrive::ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out) {
+bool VirtualDrive::ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out,
+                                   std::uint8_t* c2) {
     constexpr std::int64_t kFrame = kRawSectorSize;
     const std::int64_t length = std::int64_t{count} * kFrame;
     if (readOffset_ == 0) {
@@ -461,21 +466,7 @@ bool VirtualDrive::ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::
                         static_cast<std::size_t>(hi - lo));
         }
     }
-    for (VirtualDriveFaults::Altered& fault : faults_.altered) {
-        const std::uint32_t from = std::max(fault.first, lba);
-        const std::uint32_t to = std::min(fault.first + fault.count, lba + count);
-        if (from >= to || fault.reads == 0)
-            continue;
-        if (fault.reads > 0)
-            --fault.reads;
-        // Noise that is never 0, so every byte changes, and differs from read to read.
-        std::uint32_t noise = ++alteredReads_ * 2654435761u;
-        for (std::size_t i = std::size_t{from - lba} * kRawSectorSize;
-             i < std::size_t{to - lba} * kRawSectorSize; ++i) {
-            noise = noise * 1664525u + 1013904223u;
-            out[i] ^= static_cast<std::uint8_t>(noise >> 24 | 1);
-        }
-    }
+    AlterFrames(lba, count, out, c2);
     return true;
 }
 

@@ -42,6 +42,7 @@ struct VirtualDriveFaults {
         std::uint32_t first = 0;  // LBA as the read asks for it
         std::uint32_t count = 0;
         int reads = kAlways;
+        bool c2Flagged = true;  // a drive with C2 pointers flags the altered frames
     };
     std::vector<Altered> altered;
     // Opcodes answered with ILLEGAL REQUEST / invalid command operation code, as a drive
@@ -67,13 +68,21 @@ struct VirtualDriveFaults {
     // Frames whose Q sub-channel comes back damaged: READ CD's formatted Q with a CRC
     // that does not match, READ SUB-CHANNEL with no position (ADR 0) after a seek there.
     std::set<std::uint32_t> damagedQ;
+    // C2 error pointers: page 2Ah says so and READ CD with the error field answers them
+    // (2646 or 2648 bytes a frame); without, such a READ CD is refused.
+    bool c2Pointers = false;
+    // A drive that claims C2 pointers and never sets one.
+    bool c2FlagsNothing = false;
+    // Varies the altered bytes, so that each seed gives its own damaged disc.
+    std::uint32_t seed = 0;
 };
 
 // A SCSI target in user space that answers like an MMC drive from a CD image: INQUIRY,
 // TEST UNIT READY, READ TOC (formats 0 and 1, LBA and MSF; format 5, the packs of the
 // sheet's CDTEXTFILE or else the CD-Text its TITLE, PERFORMER and SONGWRITER lines give),
-// READ CD (with the formatted Q sub-channel the sheet's INDEX lines and FLAGS give),
-// READ (10) and the vendor reads 0xD4 and 0xD8 of 2352-byte frames, SEEK (10), PLAY AUDIO
+// READ CD (with the formatted Q sub-channel the sheet's INDEX lines and FLAGS give, and
+// C2 error pointers when faults() give it them), READ (10) and the vendor reads 0xD4
+// and 0xD8 of 2352-byte frames, SEEK (10), MODE SENSE (10) of page 2Ah, PLAY AUDIO
 // (12), PAUSE/RESUME,
 // READ SUB-CHANNEL (formats 1-3; the catalogue number and ISRCs from the sheet's CATALOG
 // and ISRC lines), START STOP UNIT (stop, eject, load) and SET CD SPEED. After a disc
@@ -145,13 +154,20 @@ class VirtualDrive : public ScsiTarget {
     ScsiReply ReadWithSubchannel(const ScsiRequest& request);
     // SEEK (10): the head goes to the frame, and READ SUB-CHANNEL reports it.
     ScsiReply Seek(const ScsiRequest& request);
+    ScsiReply ModeSense(const ScsiRequest& request);
+    // READ CD of audio frames with the C2 error field set.
+    ScsiReply ReadWithC2(const ScsiRequest& request, std::uint32_t lba, std::uint32_t count);
+    // The altered faults applied to frames lba … lba + count - 1 as read; `c2` (one byte a
+    // frame, or null) gets 1 where an altered frame is flagged.
+    void AlterFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out, std::uint8_t* c2);
     // NOT READY or UNIT ATTENTION when the medium state keeps a command from running;
     // nullopt when the command may go on.
     std::optional<ScsiReply> MediumState(std::uint8_t op);
     std::uint32_t Position();
     // Audio frames as this drive answers them: shifted by the read offset, then altered
     // by the faults.
-    bool ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out);
+    bool ReadAudioFrames(std::uint32_t lba, std::uint32_t count, std::uint8_t* out,
+                         std::uint8_t* c2 = nullptr);
     // How many frames from `lba` on read before the first unreadable one; none when a
     // transient failure is due (it is used up).
     std::uint32_t ReadableFrames(std::uint32_t lba, std::uint32_t count);

@@ -4,9 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/audio/BinaryFile.h"
@@ -26,9 +29,11 @@
 #include "core/rip/RipJob.h"
 #include "core/rip/RipStep.h"
 #include "core/rip/RipThread.h"
+#include "core/rip/SecureRead.h"
 #include "core/rip/StoreTrackChecksums.h"
 #include "core/settings/Settings.h"
 #include "core/verify/Crc32.h"
+#include "core/verify/SuspiciousPositions.h"
 #include "core/verify/TrackChecksumAccumulator.h"
 #include "core/verify/VerificationText.h"
 
@@ -86,6 +91,8 @@ struct TrackReads {
     std::uint32_t t0 = 0;          // when the reads began, for the progress messages
     // Verification: the checksums of the read the file holds.
     std::optional<TrackChecksumAccumulator> sums;
+    // SecureMode 1 and 2: every read of the track goes through it.
+    std::unique_ptr<SecureReader> secure;
 
     std::uint32_t bufferFrames() const {
         return static_cast<std::uint32_t>(buffer.size() / kCdFrameBytes);
@@ -112,7 +119,8 @@ struct TrackFile {
     }
 };
 
-enum class PassEnd { kDone, kCancelled, kFailed };
+// kRestart: the drive's C2 pointers missed a wrong sector, so the read must start again.
+enum class PassEnd { kDone, kCancelled, kFailed, kRestart };
 
 // One read of the whole track.
 struct Pass {
@@ -135,17 +143,31 @@ PassEnd ReadPass(TrackReads& reads, const std::string& path, Pass& pass) {
     const RipJobItem& item = *job.current;
     OffsetReader reader(job.driver, {item.start, item.end}, settings.ReadOffset, reads.area,
                         reads.bufferFrames(), reads.buffer);
+    if (reads.secure) {
+        reads.secure->BeginPass();
+        reader.SetFrameRead([&reads](std::uint32_t lba, std::uint32_t count, std::uint8_t* out) {
+            return reads.secure->Read(lba, count, out);
+        });
+    }
+    auto cancelled = [&job] {
+        if (FirstToReportCancel(job.context))
+            LogPlain(job.context, "用户取消操作。");
+        job.context.aborted = true;
+        return PassEnd::kCancelled;
+    };
     std::uint32_t crc = 0;
     for (;;) {
-        if (ConsumeCancelRequest(job.context)) {
-            if (FirstToReportCancel(job.context))
-                LogPlain(job.context, "用户取消操作。");
-            job.context.aborted = true;
-            return PassEnd::kCancelled;
-        }
+        if (ConsumeCancelRequest(job.context))
+            return cancelled();
         const OffsetReader::Result got = reader.Next();
         if (got == OffsetReader::Result::kDone)
             break;
+        if (got == OffsetReader::Result::kFailed && reads.secure) {
+            if (reads.secure->stop() == SecureReader::Stop::kCancelled)
+                return cancelled();
+            if (reads.secure->stop() == SecureReader::Stop::kC2Untrusted)
+                return PassEnd::kRestart;
+        }
         if (got == OffsetReader::Result::kFailed) {
             LogPlain(job.context, "错误: " + ReadFailureText(job.driver) + "！");
             if (!settings.BoolSkipError)
@@ -309,19 +331,88 @@ void DefeatCache(TrackReads& reads) {
             reads.job.driver->DefeatCache(reads.firstFrame, reads.endFrame - reads.firstFrame);
 }
 
+// The drive's C2 pointers let a wrong sector through unflagged: from now on the job
+// compares two reads of everything, this track again from its start.
+void LogC2Untrusted(RipJob& job) {
+    job.c2Untrusted = true;
+    LogPlain(job.context,
+             "C2 错误指针没有标出读错的扇区，不再信任 C2: 改用比较模式，从头重新读取 " +
+                 job.current->name + " ...");
+}
+
+// SecureMode 1 and 2: the reader every read of the track goes through. A job whose drive
+// has shown its C2 pointers cannot be had or trusted compares from the start.
+void StartSecureReads(TrackReads& reads) {
+    RipJob& job = reads.job;
+    const int mode = job.c2Untrusted ? 1 : reads.settings.SecureMode;
+    SecureReader::Hooks hooks;
+    hooks.cancelled = [&job] { return ConsumeCancelRequest(job.context); };
+    hooks.rereading = [&job](int n) { PostRipStep(job, RipStep::kSecureReread, n); };
+    hooks.turnedToCompare = [&job] {
+        if (!std::exchange(job.c2Untrusted, true))
+            LogPlain(job.context, "光驱不提供 C2 错误指针，改用比较模式 (每个扇区读取两次)。");
+    };
+    reads.secure =
+        std::make_unique<SecureReader>(job.driver, mode, reads.settings.SecureRereads, hooks);
+}
+
+// Keeps what the secure reads of the file's read met, and logs the re-reads and the
+// suspicious positions as times within the track. The reads are in the drive's
+// addresses, shifted by the read offset; the times are the track's own.
+void KeepSecureResults(TrackReads& reads) {
+    RipJob& job = reads.job;
+    TrackVerification& check = job.current->verification;
+    const SecureReader& secure = *reads.secure;
+    check.secureMode = secure.mode();
+    check.c2Used = secure.c2Used();
+    check.rereadSectors = secure.rereadSectors();
+    // A read offset of part of a frame spreads a sector over two of the track's frames.
+    std::set<std::uint32_t> frames;
+    for (std::uint32_t lba : secure.suspicious()) {
+        const std::int64_t first = std::int64_t{lba} * kSamplesPerFrame -
+                                   reads.settings.ReadOffset -
+                                   std::int64_t{reads.whole.start} * kSamplesPerFrame;
+        const std::int64_t last = first + kSamplesPerFrame - 1;
+        for (std::int64_t sample : {first, last})
+            if (sample >= 0)
+                frames.insert(static_cast<std::uint32_t>(sample / kSamplesPerFrame));
+    }
+    check.suspiciousSpans = SpansOf({frames.begin(), frames.end()});
+    if (check.rereadSectors > 0)
+        LogPlain(job.context, "安全读取: " + job.current->name + " 有 " +
+                                  std::to_string(check.rereadSectors) + " 个扇区重新读取。");
+    if (!secure.suspicious().empty()) {
+        LogPlain(job.context, std::string(kSuspiciousMark) + ": " + job.current->name + " 有 " +
+                                  std::to_string(secure.suspicious().size()) +
+                                  " 个扇区多次读取都不一致！");
+        for (const FrameSpan& span : check.suspiciousSpans)
+            LogPlain(job.context, "可疑位置 " + SpanText(span));
+    }
+}
+
 // One read of the track into the file. The checksums cover the track as on the disc: the
 // frames trimming cuts off its head are read for them first (those of its tail once the
 // file holds its last read). Every read into the file starts them afresh, so they describe
 // the read the file holds.
 PassEnd CopyRead(TrackReads& reads, TrackFile& out, Pass& copy) {
-    copy.sums = nullptr;
-    if (reads.settings.AccurateRipVerify) {
-        reads.sums.emplace(reads.job.accurateRip.PositionOf(reads.job.current->index),
-                           reads.settings.CtdbVerify != 0);
-        ReadForChecksums(reads, {reads.whole.start, reads.job.current->start});
-        copy.sums = &*reads.sums;
+    for (;;) {
+        copy.sums = nullptr;
+        if (reads.settings.AccurateRipVerify) {
+            reads.sums.emplace(reads.job.accurateRip.PositionOf(reads.job.current->index),
+                               reads.settings.CtdbVerify != 0);
+            ReadForChecksums(reads, {reads.whole.start, reads.job.current->start});
+            copy.sums = &*reads.sums;
+        }
+        const PassEnd end = ReadPass(reads, out.path, copy);
+        if (end != PassEnd::kRestart)
+            return end;
+        LogC2Untrusted(reads.job);
+        if (!out.Restart()) {
+            LogFileError(reads.job.context, out.path, out.file.lastErrorText());
+            return PassEnd::kFailed;
+        }
+        copy.skipped.clear();
     }
-    return ReadPass(reads, out.path, copy);
 }
 
 // The index of an earlier read whose CRC32 is the last one's; the count of reads when
@@ -399,6 +490,8 @@ PassEnd ReadTrack(TrackReads& reads, TrackFile& out) {
     RipJobItem& item = *job.current;
     TrackVerification& check = item.verification;
     const bool testAndCopy = settings.TestAndCopy != 0;
+    if (settings.SecureMode > 0)
+        StartSecureReads(reads);
     reads.t0 = TickCount();
 
     PassEnd end = PassEnd::kDone;
@@ -408,7 +501,10 @@ PassEnd ReadTrack(TrackReads& reads, TrackFile& out) {
         Pass test;
         test.crc = true;
         test.progressSpan = 500;
-        end = ReadPass(reads, out.path, test);
+        while ((end = ReadPass(reads, out.path, test)) == PassEnd::kRestart) {
+            LogC2Untrusted(job);
+            test.skipped.clear();
+        }
         if (end == PassEnd::kFailed)
             return end;
         check.readCrcs.push_back(test.crc32);
@@ -435,6 +531,8 @@ PassEnd ReadTrack(TrackReads& reads, TrackFile& out) {
 
     check.offsetZeroSamples = copy.zeroSamples;
     check.skippedSectors = copy.skipped;
+    if (reads.secure && end == PassEnd::kDone)
+        KeepSecureResults(reads);
     if (reads.sums && end == PassEnd::kDone) {
         ReadForChecksums(reads, {item.end, reads.whole.end});
         StoreTrackChecksums(job, *reads.sums, reads.whole, settings.Normalize != 0);

@@ -100,7 +100,8 @@ OffsetReader::Result OffsetReader::Next() {
         request.sectorCount = static_cast<std::uint32_t>(hi - lo);
         request.byteLength = static_cast<std::uint32_t>(inside);
         request.buffer = buffer_.data() + before;
-        read = driver_ != nullptr && driver_->ReadAudio(request) != 0;
+        read = read_ ? read_(request.startLba, request.sectorCount, request.buffer)
+                     : driver_ != nullptr && driver_->ReadAudio(request) != 0;
     }
     const std::int64_t firstSample = frame_ * kSamplesPerFrame + skip_;
     frame_ += count;

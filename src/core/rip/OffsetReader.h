@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "core/disc/DiscInfo.h"
@@ -47,6 +49,12 @@ class OffsetReader {
 
     Result Next();
 
+    // Where the frames come from instead of the driver's audio read (secure reads): the
+    // frames lba … lba + count - 1 into out, false when they could not be read.
+    using FrameRead =
+        std::function<bool(std::uint32_t lba, std::uint32_t count, std::uint8_t* out)>;
+    void SetFrameRead(FrameRead read) { read_ = std::move(read); }
+
     const std::uint8_t* data() const { return buffer_.data() + skipBytes_; }
     std::size_t bytes() const { return bytes_; }
     // Samples of the track that came before the current chunk, read or left out.
@@ -66,6 +74,7 @@ class OffsetReader {
     ReadableArea area_;
     std::uint32_t chunkFrames_;
     std::vector<std::uint8_t>& buffer_;
+    FrameRead read_;
 
     std::int64_t frame_;     // next frame to read, in the drive's addressing; may be < 0
     std::int64_t endFrame_;  // one past the last frame to read

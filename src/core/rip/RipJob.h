@@ -33,6 +33,9 @@ struct RipJob {
     // File jobs that encode: the format, as its OutputFormat value (EncoderFormats.h).
     int encodeFormat = 0;
     std::string tempWavPath;
+    // Secure reads in C2 mode: the drive showed its C2 pointers cannot be had or trusted,
+    // so the job's later tracks are compared (and the log says so once).
+    bool c2Untrusted = false;
     std::vector<RipJobItem> items;  // in track-list order
     RipJobItem* current = nullptr;  // the item being processed; null before the first
     CSCSIDriver* driver = nullptr;

@@ -9,6 +9,7 @@
 #include "core/freedb/FreedbDiscId.h"
 #include "core/rip/DiscLayoutLog.h"
 #include "core/rip/RipJob.h"
+#include "core/verify/SuspiciousPositions.h"
 #include "core/verify/VerificationText.h"
 
 namespace korvida {
@@ -108,6 +109,9 @@ std::string NotAccurateReason(const RipJobItem& item) {
         return "未完成";
     if (item.verification.suspicious)
         return "测试与复制的两次读取始终不一致，可疑";
+    if (!item.verification.suspiciousSpans.empty() &&
+        item.verification.outcome != AccurateRipOutcome::kAccurate)
+        return "有可疑位置 (多次读取不一致)";
     // The hidden track: no database has it, its CRC is its whole check.
     if (item.index < 0)
         return {};
@@ -127,6 +131,11 @@ void AppendSettings(std::string& log, const Settings& s) {
     log += Format("  出现错误扇区时仍然继续抓取: %s (重试 %d 次)\n", OnOff(s.BoolSkipError),
                   s.RetryTimes);
     log += Format("  测试与复制: %s\n", OnOff(s.TestAndCopy));
+    if (s.SecureMode > 0)
+        log += Format(
+            "  安全读取: %s, 每个扇区最多重读 %d 次\n",
+            s.SecureMode == 1 ? "比较模式 (每个扇区读取两次)" : "C2 模式 (C2 错误指针，再比较)",
+            s.SecureRereads);
     log += s.ReadSpeed > 0 ? Format("  读取速度: %d×\n", s.ReadSpeed)
                            : std::string("  读取速度: 光驱最快速度\n");
     log += Format("  AccurateRip 校验: %s, 查询: %s\n", OnOff(s.AccurateRipVerify),
@@ -192,6 +201,13 @@ void AppendItem(std::string& log, const RipJob& job, const RipJobItem& item) {
         log += std::string("  重读前避开光驱缓存: ") + CacheDefeatText(v.cacheDefeat) + "\n";
     } else {
         log += "  测试与复制: 未进行\n";
+    }
+    if (v.secureMode > 0) {
+        log += Format("  安全读取: %s, C2 错误指针: %s, 重读的扇区: %d\n",
+                      v.secureMode == 1 ? "比较模式" : "C2 模式", v.c2Used ? "已使用" : "未使用",
+                      v.rereadSectors);
+        for (const FrameSpan& span : v.suspiciousSpans)
+            log += "  可疑位置 " + SpanText(span) + "\n";
     }
     if (v.checked) {
         log += Format("  CRC32: %08x\n  CRC32-nonull: %08x\n  ARv1: %08x\n  ARv2: %08x\n",

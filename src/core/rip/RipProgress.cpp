@@ -74,7 +74,8 @@ void RipProgress::Take(const Message& m, std::uint32_t nowMs) {
         case WM_RIP_STEP: {
             const auto step = static_cast<RipStep>(m.wParam);
             if (step == RipStep::kTestRead || step == RipStep::kCopyRead ||
-                step == RipStep::kReread || step == RipStep::kDetectGaps) {
+                step == RipStep::kReread || step == RipStep::kDetectGaps ||
+                step == RipStep::kSecureReread) {
                 readStep_ = RipStepText(step, static_cast<int>(m.lParam));
                 return;
             }

@@ -26,6 +26,8 @@ std::string RipStepText(RipStep step, int number) {
             return "正在等待 CTDB 数据库的回复";
         case RipStep::kDetectGaps:
             return FormatText("正在检测音轨间隙 (%02d/%02d)", number / 100, number % 100);
+        case RipStep::kSecureReread:
+            return FormatText("正在重读第 %d 个可疑扇区", number);
     }
     return {};
 }

@@ -18,6 +18,7 @@ enum class RipStep {
     kRipLog = 7,            // the rip log and the cue sheet are written
     kAwaitCtdb = 8,         // the rip waits for the CTDB database's answer
     kDetectGaps = 9,        // gaps and indexes are sought; lParam: track × 100 + track count
+    kSecureReread = 10,     // secure reads settle a sector; lParam: its number in the read
 };
 
 // What the progress window and the CLI say of a step; `number` is kReread's count.

@@ -125,6 +125,11 @@ struct Settings {
     int HiddenTrack = 0;     // 1: music before track 1 is ripped as track 0 (with DetectGaps)
     int DeEmphasis = 0;      // 1: tracks with pre-emphasis are de-emphasised before encoding
     int WholeDiscImage = 0;  // [Misc] 1: one WAV or FLAC of the whole disc with a cue sheet
+    // Secure reads: 0 reads every chunk once; 1 reads it twice with the drive's cache
+    // defeated in between and re-reads the sectors that differ; 2 reads it once with the
+    // drive's C2 error pointers and re-reads the flagged sectors.
+    int SecureMode = 0;
+    int SecureRereads = 16;  // re-reads of one sector before it is called suspicious
 
     // [MusicBrainz]
     std::string MusicBrainzServer = "https://musicbrainz.org";

@@ -136,6 +136,12 @@ void VisitSettingsKeys(Settings& s, Visitor&& v) {
     v.Int("CDROM", "ReadOffset", s.ReadOffset, {none, -5000, 5000});
     v.Int("CDROM", "TestAndCopy", s.TestAndCopy, kSwitch);
     v.Int("CDROM", "ReadSpeed", s.ReadSpeed, {none, 0, kMaxReadSpeed});
+    v.Int("CDROM", "SecureMode", s.SecureMode,
+          {[](int x) { return x < 0 || x > 2 ? 0 : x; }, 0, 2});
+    v.Int("CDROM", "SecureRereads", s.SecureRereads,
+          {[](int x) { return x < 2     ? 2
+                              : x > 100 ? 100
+                                        : x; }, 2, 100});
     v.Str("MusicBrainz", "Server", s.MusicBrainzServer, {kCddb, 255});
     v.Int("MusicBrainz", "CoverArt", s.CoverArt, kSwitch);
     v.Str("MusicBrainz", "CoverArtServer", s.CoverArtServer, {kCddb, 255});

@@ -67,6 +67,13 @@ enum class AccurateRipOutcome {
     kReplyUnreadable,    // the reply did not parse; it is reported, never trusted
 };
 
+// Frames first ≤ f < end counted from a track's first frame.
+struct FrameSpan {
+    std::uint32_t first = 0;
+    std::uint32_t end = 0;
+    bool operator==(const FrameSpan&) const = default;
+};
+
 // Everything verification learns of one track of a rip, for the completion page, the
 // CLI's verification lines and the rip log. Filled by extraction and by the lookup.
 struct TrackVerification {
@@ -95,6 +102,14 @@ struct TrackVerification {
     int agreedWith = -1;
     // How the drive's cache was kept out of the reads after the test read.
     CacheDefeat cacheDefeat = CacheDefeat::kNone;
+
+    // Secure reads: the mode the file's read ended in (0: none; 1 compare; 2 C2 pointers,
+    // trusted to the end), whether C2 pointers were read, the sectors read again, and the
+    // suspicious ones, where no version of the sector was read twice.
+    int secureMode = 0;
+    bool c2Used = false;
+    int rereadSectors = 0;
+    std::vector<FrameSpan> suspiciousSpans;
 
     AccurateRipOutcome outcome = AccurateRipOutcome::kNotChecked;
     int confidence = 0;  // kAccurate: the matching pressing's confidence

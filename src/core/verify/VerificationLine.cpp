@@ -1,6 +1,7 @@
 #include "core/verify/VerificationLine.h"
 
 #include "core/text/FormatText.h"
+#include "core/verify/SuspiciousPositions.h"
 #include "core/verify/VerificationText.h"
 
 namespace korvida {
@@ -12,7 +13,10 @@ std::string VerificationLine(int number, const TrackVerification& verification) 
            AccurateRipVerificationText(verification) +
            (verification.ctdbText.empty()
                 ? std::string()
-                : FormatText(" CTDB %08x ", sums.ctdb) + verification.ctdbText);
+                : FormatText(" CTDB %08x ", sums.ctdb) + verification.ctdbText) +
+           (verification.suspiciousSpans.empty()
+                ? std::string()
+                : " suspicious " + CompactSpansText(verification.suspiciousSpans));
 }
 
 }  // namespace korvida

@@ -1,6 +1,7 @@
 #include "core/verify/VerificationSummary.h"
 
 #include "core/text/FormatText.h"
+#include "core/verify/SuspiciousPositions.h"
 
 namespace korvida {
 namespace {
@@ -15,6 +16,7 @@ struct Counts {
     int unreadable = 0;        // not checked because sectors could not be read
     int tested = 0;            // test and copy ran
     int suspicious = 0;        // its reads never agreed
+    int secure = 0;            // read with secure reads
     std::string noAnswerText;  // the first such track's result, which says why
     // The CUETools database beside AccurateRip.
     int ctdbChecked = 0;
@@ -84,7 +86,11 @@ Counts CountResults(const std::vector<const TrackVerification*>& tracks) {
             ++c.confirmed;
         if (v->tested)
             ++c.tested;
-        if (v->suspicious)
+        if (v->secureMode > 0)
+            ++c.secure;
+        // Suspicious sectors count until the database shows the track right after all.
+        if (v->suspicious ||
+            (!v->suspiciousSpans.empty() && v->outcome != AccurateRipOutcome::kAccurate))
             ++c.suspicious;
     }
     return c;
@@ -184,6 +190,10 @@ std::string Details(const Counts& c) {
     if (c.unreadable > 0)
         paragraph(
             "“有无法读取的扇区”: 这些部分没有写入文件 (选项中选择了出现错误扇区时仍然继续抓取)。");
+    if (c.secure > 0)
+        paragraph(
+            "“安全读取”: 每个扇区读取两次 (或由光驱的 C2 错误指针检查)，不一致的扇区重新读取，"
+            "直到某个结果出现两次；始终没有两次相同结果的扇区标为“可疑位置”，以音轨内的时间给出。");
     if (c.tested > 0)
         paragraph(
             "“测试与复制”: 每条音轨读取两次并比较 CRC32。两次相同说明读取稳定，但不能排除每次"
@@ -259,6 +269,12 @@ std::string VerificationExplanation(const TrackVerification& v) {
         default:
             text += " CTDB: " + v.ctdbText + "。";
             break;
+    }
+    if (!v.suspiciousSpans.empty()) {
+        text += " 安全读取: 有的扇区多次读取都没有两次相同的结果，可疑位置";
+        for (const FrameSpan& span : v.suspiciousSpans)
+            text += " " + SpanText(span);
+        text += "。";
     }
     if (v.suspicious) {
         text += FormatText(" 测试与复制: %zu 次读取互不一致，文件保存的是最后一次读取。",

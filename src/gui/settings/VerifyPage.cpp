@@ -1,6 +1,7 @@
 #include "gui/settings/VerifyPage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,13 +19,15 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
       offset_(new NumberEdit),
       speed_(new NumberEdit),
       testAndCopy_(new QCheckBox(tr("抓取两次并比较 (测试与复制)(&C)"))),
+      secureMode_(new QComboBox),
+      secureRereads_(new NumberEdit),
       verify_(new QCheckBox(tr("抓取时计算校验和并与 AccurateRip 数据库比较(&V)"))),
       lookup_(new QCheckBox(tr("联网查询 AccurateRip 数据库(&L)"))),
       server_(new QLineEdit),
       writeLog_(new QCheckBox(tr("在输出文件夹中写入抓取日志和 CUE 文件(&W)"))),
       detectGaps_(new QCheckBox(tr("抓取前检测音轨间隙和索引(&G)"))),
       hiddenTrack_(new QCheckBox(tr("抓取第一条音轨之前的隐藏音轨(&H)"))),
-      deEmphasis_(new QCheckBox(tr("对带预加重的音轨去加重(&E)"))),
+      deEmphasis_(new QCheckBox(tr("对带预加重的音轨去加重(&D)"))),
       wholeDisc_(new QCheckBox(tr("整张光盘抓取为一个文件和 CUE 文件 (WAV 或 FLAC)(&I)"))) {
     offset_->setToolTip(tr("光驱的读取偏移，以采样计 (每帧 588 个采样)；0 表示不校正。"));
     testAndCopy_->setToolTip(tr("两次读取的 CRC32 不同时重新读取，始终不一致的音轨标为可疑。"));
@@ -52,6 +55,15 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
     speed_->setToolTip(
         tr("抓取时光驱的读取速度，以倍速计 (1× = 176.4 kB/s)；0 表示光驱的最快速度。"));
     readForm->addRow(tr("读取速度(倍速，0 = 最快)(&P):"), speed_);
+    // A scratched disc mostly reads wrong without an error: only reading again shows it.
+    secureMode_->addItem(tr("关 (每个扇区读取一次)"));
+    secureMode_->addItem(tr("比较 (每个扇区读取两次，不一致时重读)"));
+    secureMode_->addItem(tr("C2 (由光驱的 C2 错误指针找出错误，再重读)"));
+    secureMode_->setToolTip(
+        tr("重读不一致的扇区，直到某个结果出现两次；始终不一致的扇区在日志中标为可疑位置。"));
+    readForm->addRow(tr("安全读取(&E):"), secureMode_);
+    secureRereads_->setToolTip(tr("一个扇区最多重读的次数 (2 - 100)。"));
+    readForm->addRow(tr("最多重读次数(&R):"), secureRereads_);
 
     auto* databaseGroup = new QGroupBox(tr("AccurateRip"));
     auto* databaseForm = new QFormLayout(databaseGroup);
@@ -78,6 +90,8 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
     bindNumber(offset_, "CDROM", "ReadOffset");
     bindCheck(testAndCopy_, "CDROM", "TestAndCopy");
     bindNumber(speed_, "CDROM", "ReadSpeed");
+    bindChoice(secureMode_, "CDROM", "SecureMode");
+    bindNumber(secureRereads_, "CDROM", "SecureRereads");
     bindCheck(verify_, "AccurateRip", "Verify");
     bindCheck(lookup_, "AccurateRip", "Lookup");
     bindText(server_, "AccurateRip", "Server");
@@ -90,9 +104,15 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
 
     connect(verify_, &QCheckBox::toggled, this, &VerifyPage::updateEnables);
     connect(lookup_, &QCheckBox::toggled, this, &VerifyPage::updateEnables);
+    connect(secureMode_, &QComboBox::currentIndexChanged, this, &VerifyPage::updateEnables);
 }
 
 void VerifyPage::updateEnables() {
+    const bool secure = secureMode_->currentIndex() > 0;
+    secureRereads_->setEnabled(secure);
+    if (auto* form = qobject_cast<QFormLayout*>(secureRereads_->parentWidget()->layout()))
+        if (QWidget* label = form->labelForField(secureRereads_))
+            label->setEnabled(secure);
     lookup_->setEnabled(verify_->isChecked());
     hiddenTrack_->setEnabled(detectGaps_->isChecked());
     const bool server = verify_->isChecked() && lookup_->isChecked();

@@ -6,13 +6,15 @@
 #include "gui/settings/OptionsPage.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 
 namespace korvida::gui {
 
 class NumberEdit;
 
-// "校验": how the audio is read (the drive's read offset, test and copy) and how a rip is
+// "校验": how the audio is read (the drive's read offset, test and copy, secure reads) and
+// how a rip is
 // checked against the disc database and recorded.
 class VerifyPage : public OptionsPage {
     Q_OBJECT
@@ -30,6 +32,8 @@ class VerifyPage : public OptionsPage {
     NumberEdit* offset_;
     NumberEdit* speed_;
     QCheckBox* testAndCopy_;
+    QComboBox* secureMode_;
+    NumberEdit* secureRereads_;
     QCheckBox* verify_;
     QCheckBox* lookup_;
     QLineEdit* server_;

@@ -184,7 +184,7 @@ using B = std::vector<std::uint8_t>;
 INSTANTIATE_TEST_SUITE_P(
     Commands, Refused,
     ::testing::Values(
-        Refusal{"UnknownOpcode", B{0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 100, 0},
+        Refusal{"UnknownOpcode", B{0x46, 0, 0, 0, 0, 0, 0, 0, 100, 0},
                 DataDirection::kFromDevice, 100, 0x20},
         Refusal{"ReadCdInATenByteCdb", B{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x10},
                 DataDirection::kFromDevice, 2352, 0x24},

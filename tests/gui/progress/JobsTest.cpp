@@ -159,7 +159,10 @@ TEST(CompletionPage, EveryResultStaysInViewAndOneLineSaysWhatTheyMean) {
     EXPECT_EQ(
         text->text().section(QLatin1Char('\n'), 0, 0),
         QStringLiteral("20 条音轨中 16 条与 AccurateRip 数据库中其他人的抓取一致；2 条不一致 — "
-                       "可能是划痕或读取错误；1 条在数据库中还没有记录；1 条全为静音，无法校验。"));
+                       "可能是划痕或读取错误；1 条在数据库中还没有记录；1 条全为静音，无法校验；"
+                       "1 条音轨多次读取互不一致 — 文件可能有错误。"));
+    EXPECT_EQ(list->topLevelItem(8)->text(1),
+              QStringLiteral("可疑 (多次读取不一致); 不准确; 可疑位置 02:20.13 - 02:20.40"));
     EXPECT_TRUE(text->toolTip().contains(QStringLiteral("“不准确”")));
     ASSERT_EQ(list->topLevelItemCount(), 20);
     QTreeWidgetItem* fourth = list->topLevelItem(3);

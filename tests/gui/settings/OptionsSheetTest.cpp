@@ -269,8 +269,18 @@ TEST_F(OptionsSheetTest, VerificationPageEditsTheOffsetAndTheSwitches) {
     Type(In<NumberEdit>("CDROM/ReadOffset"), QStringLiteral("667"));
     In<QCheckBox>("CDROM/TestAndCopy")->setChecked(true);
     In<QCheckBox>("AccurateRip/WriteLog")->setChecked(true);
+    // The re-reads count only with secure reads on, and within 2-100.
+    EXPECT_FALSE(In<NumberEdit>("CDROM/SecureRereads")->isEnabled());
+    In<QComboBox>("CDROM/SecureMode")->setCurrentIndex(2);
+    EXPECT_TRUE(In<NumberEdit>("CDROM/SecureRereads")->isEnabled());
+    Type(In<NumberEdit>("CDROM/SecureRereads"), QStringLiteral("1"));
+    ClickOk(*sheet);
+    EXPECT_EQ(prompter.warnings.back(), QStringLiteral("请输入一个介于 2 和 100 之间的整数。"));
+    Type(In<NumberEdit>("CDROM/SecureRereads"), QStringLiteral("40"));
     ClickOk(*sheet);
     EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(settings.SecureMode, 2);
+    EXPECT_EQ(settings.SecureRereads, 40);
     EXPECT_EQ(settings.ReadOffset, 667);
     EXPECT_EQ(settings.TestAndCopy, 1);
     EXPECT_EQ(settings.AccurateRipVerify, 0);
