@@ -104,10 +104,14 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
             case WM_ENCODE_PROGRESS:
                 bar.Progress(static_cast<long>(m.wParam));
                 break;
-            case WM_RIP_STEP:
-                if (static_cast<RipStep>(m.wParam) == RipStep::kDetectGaps)
-                    bar.Caption(RipStepText(RipStep::kDetectGaps, static_cast<int>(m.lParam)));
+            case WM_RIP_STEP: {
+                const auto step = static_cast<RipStep>(m.wParam);
+                if (step == RipStep::kDetectGaps)
+                    bar.Caption(RipStepText(step, static_cast<int>(m.lParam)));
+                else if (step == RipStep::kSecureReread)
+                    bar.Step(RipStepText(step, static_cast<int>(m.lParam)));
                 break;
+            }
             case WM_ENCODE_BEHIND: {
                 // One line follows the oldest item being encoded.
                 const int item = static_cast<int>(m.wParam);
@@ -132,10 +136,6 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                     bar.Behind(behind.begin()->second);
                 break;
             }
-            case WM_RIP_STEP:
-                if (static_cast<RipStep>(m.wParam) == RipStep::kSecureReread)
-                    bar.Step(RipStepText(RipStep::kSecureReread, static_cast<int>(m.lParam)));
-                break;
             case WM_JOB_LOG:
                 bar.Clear();
                 std::cerr << m.text << std::endl;
