@@ -41,8 +41,7 @@ struct RipOptions {
     bool log = false;        // --log: the rip log and the cue sheet for this run
     bool gaps = false;       // --gaps: [CDROM] DetectGaps for this run
     bool wholeDisc = false;  // --whole-disc: [Misc] WholeDiscImage for this run
-    bool log = false;  // --log: the rip log and the cue sheet for this run
-    int secure = -1;   // --secure N: SecureMode for this run; -1: the setting's
+    int secure = -1;         // --secure N: SecureMode for this run; -1: the setting's
 };
 
 bool ParseFormat(const std::string& text, int* format) {
