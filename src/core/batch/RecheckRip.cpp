@@ -15,6 +15,7 @@
 #include "core/jobs/WorkerPool.h"
 #include "core/rip/RipJob.h"
 #include "core/text/FormatText.h"
+#include "core/text/Translate.h"
 #include "core/verify/AccurateRipLookup.h"
 #include "core/verify/CtdbLookup.h"
 #include "core/verify/MatchAccurateRip.h"
@@ -37,7 +38,7 @@ bool WaitForLookups(JobContext& context, const A& first, const B& second) {
          waited += 50) {
         if (context.cancelEvent ? context.cancelEvent->Wait(50) : false) {
             context.aborted = true;
-            LogPlain(context, "校验已取消。");
+            LogPlain(context, Tr("校验已取消。"));
             return false;
         }
         if (!context.cancelEvent)
@@ -51,20 +52,20 @@ std::string AccurateRipLogLine(const AccurateRipLookupResult& result, const Accu
     const std::string id = "AccurateRip " + disc.IdText();
     switch (result.status) {
         case Status::kFound:
-            return FormatText("%s: 数据库中有 %zu 个版本。", id.c_str(),
+            return FormatText(Tr("%s: 数据库中有 %zu 个版本。"), id.c_str(),
                               result.reply.pressings.size());
         case Status::kNotInDatabase:
-            return id + ": 不在数据库中。";
+            return id + Tr(": 不在数据库中。");
         case Status::kFailed:
-            return id + ": 查询失败: " + result.detail;
+            return id + Tr(": 查询失败: ") + result.detail;
         case Status::kNotFinished:
-            return id + ": 查询未完成。";
+            return id + Tr(": 查询未完成。");
         case Status::kUnreadable:
-            return id + ": 数据库回复无法解读 (" + result.detail + ")，未采用。";
+            return id + Tr(": 数据库回复无法解读 (") + result.detail + Tr(")，未采用。");
         case Status::kOff:
             break;
     }
-    return id + ": 未查询数据库。";
+    return id + Tr(": 未查询数据库。");
 }
 
 // The image's TOC as a drive answers READ TOC, in DiscInfo.rawToc's form.
@@ -84,7 +85,7 @@ int TakeFigures(const DiscImage& image, const RecheckSource& source, RipJobItem&
     for (std::uint32_t done = 0; done < frames;) {
         if (ConsumeCancelRequest(context)) {
             if (FirstToReportCancel(context))
-                LogPlain(context, "校验已取消。");
+                LogPlain(context, Tr("校验已取消。"));
             return 1;
         }
         const std::uint32_t count = std::min(kChunkFrames, frames - done);
@@ -109,7 +110,7 @@ int TakeFigures(const DiscImage& image, const RecheckSource& source, RipJobItem&
 void RecheckRipThread(RipJob& job) {
     JobContext& context = job.context;
     const std::string path = job.items.empty() ? std::string() : job.items.front().name;
-    LogPlain(context, "校验已抓取的文件: " + path);
+    LogPlain(context, Tr("校验已抓取的文件: ") + path);
     RecheckSource source;
     std::string problem;
     if (!PrepareRecheckSource(path, context, source, problem)) {
@@ -130,22 +131,22 @@ void RecheckRipThread(RipJob& job) {
             toc.push_back(track.startLba);
         toc.push_back(image.leadout);
         if (toc != source.expectedToc) {
-            LogPlain(context, path + ": 文件的长度与日志中的 TOC 不符 (文件被截短、加长或换过)");
+            LogPlain(context,
+                     path + Tr(": 文件的长度与日志中的 TOC 不符 (文件被截短、加长或换过)"));
             SendJobEnd(job, WM_JOB_FAILED);
             return;
         }
     }
     if (source.tocAssumed)
-        LogPlain(
-            context,
-            "没有 cue 表或日志: TOC 由文件的长度推定 (音轨首尾相接，第一条音轨前有 2 秒间隙)。");
+        LogPlain(context, Tr("没有 cue 表或日志: TOC 由文件的长度推定 "
+                             "(音轨首尾相接，第一条音轨前有 2 秒间隙)。"));
 
     auto disc = std::make_shared<DiscInfo>();
     disc->rawToc = RawTocOf(image);
     job.accurateRip = AccurateRipDiscOf(disc->rawToc.data());
     job.disc = disc;
     if (!job.accurateRip.ok) {
-        LogPlain(context, path + ": 没有音轨");
+        LogPlain(context, path + Tr(": 没有音轨"));
         SendJobEnd(job, WM_JOB_FAILED);
         return;
     }
@@ -180,7 +181,7 @@ void RecheckRipThread(RipJob& job) {
                 file = image.files[static_cast<std::size_t>(segment.file)].path;
         item.outputPath = source.OriginalOf(file);
         item.outputFolder = source.folder;
-        item.name = FormatText("音轨 %02d: ", track.number) +
+        item.name = FormatText(Tr("音轨 %02d: "), track.number) +
                     std::filesystem::path(item.outputPath).filename().string();
         job.items.push_back(std::move(item));
     }

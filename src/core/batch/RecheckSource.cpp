@@ -21,6 +21,7 @@
 #include "core/platform/ErrorText.h"
 #include "core/platform/UniqueFd.h"
 #include "core/settings/Settings.h"
+#include "core/text/Translate.h"
 #include "core/verify/RipLogSeal.h"
 
 namespace korvida {
@@ -44,7 +45,8 @@ bool IsLossy(const fs::path& path) {
 }
 
 std::string LossyProblem(const std::string& file) {
-    return file + ": 有损压缩的文件解码后的长度与音轨不同，不能校验 (只能校验 WAV 和 FLAC 文件)";
+    return file +
+           Tr(": 有损压缩的文件解码后的长度与音轨不同，不能校验 (只能校验 WAV 和 FLAC 文件)");
 }
 
 // Whether a regular file begins with `magic`. Opened without blocking and never read
@@ -91,7 +93,7 @@ class Preparer {
         if (StartsWith(file, "fLaC") && !Decode(file, wav))
             return false;
         if (wav.find_first_of("\"\r\n") != std::string::npos)
-            return Fail(file + ": 文件名不能写入 cue 表");
+            return Fail(file + Tr(": 文件名不能写入 cue 表"));
         line = "FILE \"" + wav + "\" WAVE\n";
         return true;
     }
@@ -104,7 +106,7 @@ class Preparer {
         if (!temporary.owned())
             return Fail(error);
         if (!DecodeFlacToWav(flac, temporary.path(), context_))
-            return Fail(context_.aborted ? std::string() : flac + ": 不能解码 FLAC 文件");
+            return Fail(context_.aborted ? std::string() : flac + Tr(": 不能解码 FLAC 文件"));
         wav = temporary.path();
         source_.standIns.emplace_back(wav, flac);
         source_.temporaries.push_back(std::move(temporary));
@@ -178,7 +180,7 @@ class Preparer {
                 std::error_code error;
                 const std::string absolute = fs::absolute(path, error).lexically_normal().string();
                 if (absolute.find_first_of("\"\r\n") != std::string::npos)
-                    return Fail(path.string() + ": 文件名不能写入 cue 表");
+                    return Fail(path.string() + Tr(": 文件名不能写入 cue 表"));
                 replaced = "FILE \"" + absolute + "\" WAVE\n";
             }
             copy += replaced;
@@ -210,7 +212,7 @@ class Preparer {
                 continue;
             }
             if (track.file.empty())
-                return Fail(logPath + FormatTrack(": 音轨 %02d 没有写入文件", track.number));
+                return Fail(logPath + FormatTrack(Tr(": 音轨 %02d 没有写入文件"), track.number));
             // The files travel with the log: the name beside it first, then the path the
             // log gives.
             std::error_code error;
@@ -255,10 +257,10 @@ class Preparer {
         if (cues.size() == 1)
             return CueSheet(cues.front().string());
         if (tracks.empty())
-            return Fail(lossy.empty() ? path + ": 文件夹中没有 WAV 或 FLAC 文件"
+            return Fail(lossy.empty() ? path + Tr(": 文件夹中没有 WAV 或 FLAC 文件")
                                       : LossyProblem(lossy.front().string()));
         if (tracks.size() > 99)
-            return Fail(path + ": 文件夹中的音轨多于 99 条");
+            return Fail(path + Tr(": 文件夹中的音轨多于 99 条"));
         std::sort(tracks.begin(), tracks.end());
         source_.folder = path;
         source_.tocAssumed = true;
@@ -364,10 +366,11 @@ bool PrepareRecheckSource(const std::string& path, JobContext& context, RecheckS
             (file.status == RegularFileText::Status::kMissing ? ErrorText(ENOENT) : file.reason));
     const RipLogSealCheck seal = CheckRipLogSeal(file.bytes);
     if (seal == RipLogSealCheck::kChanged)
-        LogPlain(context, path + ": 日志的校验和与内容不符 (日志被改动过)，仍按其中的 TOC 校验。");
+        LogPlain(context,
+                 path + Tr(": 日志的校验和与内容不符 (日志被改动过)，仍按其中的 TOC 校验。"));
     if (seal != RipLogSealCheck::kNoSeal)
         return preparer.RipLog(path, file.bytes);
-    return preparer.Fail(path + ": 不是 cue 表、本程序的抓取日志或文件夹");
+    return preparer.Fail(path + Tr(": 不是 cue 表、本程序的抓取日志或文件夹"));
 }
 
 }  // namespace korvida
