@@ -119,7 +119,7 @@ int WholeDiscImage::Append() {
             return Fail(imagePath_, error);
         const WavHeaderBytes header = BuildWavHeader(WavFormat{}, 0);
         std::ofstream out(wav_.path(), std::ios::binary | std::ios::trunc);
-        if (!out.write(reinterpret_cast<const char*>(header.data()), header.size()))
+        if (!out.write(reinterpret_cast<const char*>(header.data()), header.size()) || !out.flush())
             return Fail(wav_.path(), "写入失败");
     }
     std::ifstream in(track.path(), std::ios::binary);
@@ -136,6 +136,9 @@ int WholeDiscImage::Append() {
     }
     if (in.bad())
         return Fail(track.path(), "读取失败");
+    // The stream's buffer goes out on flush: a full disk shows here, not in write().
+    if (!out.flush())
+        return Fail(wav_.path(), "写入失败");
     return 1;
 }
 
