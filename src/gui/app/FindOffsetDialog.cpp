@@ -1,9 +1,14 @@
 #include "gui/app/FindOffsetDialog.h"
 
 #include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "core/jobs/JobParties.h"
 #include "core/jobs/Messages.h"
