@@ -61,17 +61,8 @@ int RunFindOffsetCommand(CliContext& context) {
                 break;
         }
     };
-    {
-        struct CloseOnReturn {
-            MessageQueue& queue;
-            ~CloseOnReturn() { queue.Close(); }
-        } closeOnReturn{queue};
-        queue.SetHandler(handle);
-        while (!ended && !job.finished())
-            queue.Dispatch(handle, 50);
-        while (!ended && queue.Dispatch(handle, 0) > 0) {
-        }
-    }
+    DispatchUntilEnded(
+        queue, handle, [&] { return ended; }, [&] { return job.finished(); });
     job.Wait();
     if (interrupt.interrupted())
         return interrupt.exitStatus();

@@ -87,6 +87,20 @@ void ProgressBar::Draw(long perMille) {
     drawn_ = true;
 }
 
+void DispatchUntilEnded(MessageQueue& queue, const MessageQueue::Handler& handle,
+                        const std::function<bool()>& ended, const std::function<bool()>& finished) {
+    struct CloseOnReturn {
+        MessageQueue& queue;
+        ~CloseOnReturn() { queue.Close(); }
+    } closeOnReturn{queue};
+    queue.SetHandler(handle);
+    while (!ended() && !finished())
+        queue.Dispatch(handle, 50);
+    // The worker's last messages came before it finished.
+    while (!ended() && queue.Dispatch(handle, 0) > 0) {
+    }
+}
+
 int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool quiet, bool encodeMode,
                     const std::function<void(const Message&)>& other, bool printOutputs,
                     const char* itemCaption) {
@@ -172,16 +186,8 @@ int PumpJobMessages(MessageQueue& queue, WorkerJob& job, int itemCount, bool qui
                 break;
         }
     };
-    struct CloseOnReturn {
-        MessageQueue& queue;
-        ~CloseOnReturn() { queue.Close(); }
-    } closeOnReturn{queue};
-    queue.SetHandler(handle);
-    while (result < 0 && !job.finished())
-        queue.Dispatch(handle, 50);
-    // The worker's last messages came before it finished.
-    while (result < 0 && queue.Dispatch(handle, 0) > 0) {
-    }
+    DispatchUntilEnded(
+        queue, handle, [&] { return result >= 0; }, [&] { return job.finished(); });
     if (result < 0) {
         bar.Finish();
         PrintError("the job ended without reporting its end");

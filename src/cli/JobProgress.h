@@ -42,6 +42,13 @@ class ProgressBar {
     bool drawn_ = false;
 };
 
+// Hands the queue's messages to `handle` on the calling thread until `ended()`, or until
+// the job has `finished()` and its last messages are handled. Closes the queue when it
+// returns, however it returns, so stopping the job afterwards never waits for a worker
+// blocked in a send to this thread.
+void DispatchUntilEnded(MessageQueue& queue, const MessageQueue::Handler& handle,
+                        const std::function<bool()>& ended, const std::function<bool()>& finished);
+
 // Handles a job's messages on the calling thread until the job ends: captions and
 // progress on the bar, job-log lines on standard error, the output paths of the items on
 // standard output when it is done. encodeMode: items are announced as encoded (encode

@@ -199,12 +199,7 @@ test::CliResult RunAndInterrupt(const std::vector<std::string>& args,
     int errPipe[2];
     if (::pipe(errPipe) != 0)
         return {};
-    std::vector<std::string> argv = {KORVIDA_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargs;
-    for (auto& a : argv)
-        cargs.push_back(a.data());
-    cargs.push_back(nullptr);
+    const test::CliArgv cargs(args);
     const std::string outPath = dir / "out";
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -212,7 +207,7 @@ test::CliResult RunAndInterrupt(const std::vector<std::string>& args,
         ::dup2(o, STDOUT_FILENO);
         ::dup2(errPipe[1], STDERR_FILENO);
         ::close(errPipe[0]);
-        ::execv(cargs[0], cargs.data());
+        ::execv(cargs.path(), cargs.data());
         ::_exit(127);
     }
     ::close(errPipe[1]);

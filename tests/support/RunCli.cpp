@@ -15,16 +15,18 @@
 
 namespace korvida::test {
 
+CliArgv::CliArgv(const std::vector<std::string>& args) : words_{KORVIDA_CLI_PATH} {
+    words_.insert(words_.end(), args.begin(), args.end());
+    for (std::string& word : words_)
+        pointers_.push_back(word.data());
+    pointers_.push_back(nullptr);
+}
+
 CliResult RunCli(const std::vector<std::string>& args) {
     TempDir dir;
     const std::string out = dir / "out";
     const std::string err = dir / "err";
-    std::vector<std::string> argv = {KORVIDA_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargs;
-    for (auto& a : argv)
-        cargs.push_back(a.data());
-    cargs.push_back(nullptr);
+    const CliArgv cargs(args);
 
     CliResult result;
     const pid_t pid = ::fork();
@@ -33,7 +35,7 @@ CliResult RunCli(const std::vector<std::string>& args) {
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(o, STDOUT_FILENO);
         ::dup2(e, STDERR_FILENO);
-        ::execv(cargs[0], cargs.data());
+        ::execv(cargs.path(), cargs.data());
         ::_exit(127);
     }
     int status = 0;
@@ -47,18 +49,13 @@ CliResult RunCli(const std::vector<std::string>& args) {
 
 InterruptedCli InterruptCli(const std::vector<std::string>& args,
                             const std::function<bool()>& ready) {
-    std::vector<std::string> argv = {KORVIDA_CLI_PATH};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargs;
-    for (auto& a : argv)
-        cargs.push_back(a.data());
-    cargs.push_back(nullptr);
+    const CliArgv cargs(args);
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDOUT_FILENO);
         ::dup2(null, STDERR_FILENO);
-        ::execv(cargs[0], cargs.data());
+        ::execv(cargs.path(), cargs.data());
         ::_exit(127);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);

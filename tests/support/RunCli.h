@@ -12,6 +12,18 @@ struct CliResult {
     std::string err;
 };
 
+// The built korvida-cli's argument vector for execv: its path, then `args`, then null.
+class CliArgv {
+  public:
+    explicit CliArgv(const std::vector<std::string>& args);
+    const char* path() const { return words_.front().c_str(); }
+    char* const* data() const { return pointers_.data(); }
+
+  private:
+    std::vector<std::string> words_;
+    std::vector<char*> pointers_;
+};
+
 // Runs the built korvida-cli with the given arguments and the current environment
 // (set KORVIDA_HOME first, e.g. with TempHome).
 CliResult RunCli(const std::vector<std::string>& args);

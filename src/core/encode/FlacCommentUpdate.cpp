@@ -1,22 +1,15 @@
 #include "core/encode/FlacCommentUpdate.h"
 
-#include <FLAC/metadata.h>
+#include <cstdlib>
 
-#include <memory>
+#include "core/encode/FlacMetadataChain.h"
 
 namespace korvida {
 namespace {
 
-struct ChainDeleter {
-    void operator()(FLAC__Metadata_Chain* chain) const { FLAC__metadata_chain_delete(chain); }
-};
-struct IteratorDeleter {
-    void operator()(FLAC__Metadata_Iterator* it) const { FLAC__metadata_iterator_delete(it); }
-};
-
 // The chain's comment block, added after STREAMINFO when there is none.
 FLAC__StreamMetadata* CommentBlock(FLAC__Metadata_Chain* chain) {
-    std::unique_ptr<FLAC__Metadata_Iterator, IteratorDeleter> it(FLAC__metadata_iterator_new());
+    FlacIterator it(FLAC__metadata_iterator_new());
     if (!it)
         return nullptr;
     FLAC__metadata_iterator_init(it.get(), chain);
@@ -36,7 +29,7 @@ FLAC__StreamMetadata* CommentBlock(FLAC__Metadata_Chain* chain) {
 }  // namespace
 
 bool UpdateFlacComments(const std::string& path, const TagFields& fields, std::string* errorText) {
-    std::unique_ptr<FLAC__Metadata_Chain, ChainDeleter> chain(FLAC__metadata_chain_new());
+    FlacChain chain(FLAC__metadata_chain_new());
     const auto fail = [&](const char* why) {
         if (errorText)
             *errorText = path + ": " + why;

@@ -1,24 +1,15 @@
 #include "core/encode/FlacCueSheet.h"
 
-#include <FLAC/metadata.h>
-
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
-#include "core/platform/TemporaryFile.h"
+#include "core/encode/FlacMetadataChain.h"
 
 namespace korvida {
 namespace {
 
 constexpr FLAC__uint64 kSamplesPerFrame = 588;
 
-struct ChainDeleter {
-    void operator()(FLAC__Metadata_Chain* c) const { FLAC__metadata_chain_delete(c); }
-};
-struct IteratorDeleter {
-    void operator()(FLAC__Metadata_Iterator* i) const { FLAC__metadata_iterator_delete(i); }
-};
 struct ObjectDeleter {
     void operator()(FLAC__StreamMetadata* o) const { FLAC__metadata_object_delete(o); }
 };
@@ -82,40 +73,30 @@ std::unique_ptr<FLAC__StreamMetadata, ObjectDeleter> BuildBlock(const FlacCueLay
 }  // namespace
 
 bool AddFlacCueSheet(const std::string& path, const FlacCueLayout& layout, std::string* errorText) {
-    const auto fail = [&](const std::string& why) {
+    std::string why;
+    auto block = BuildBlock(layout, why);
+    if (!block) {
         if (errorText)
             *errorText = path + ": " + why;
         return false;
+    }
+    const auto insert = [&](FLAC__Metadata_Chain* chain, std::string& problem) {
+        FlacIterator it(FLAC__metadata_iterator_new());
+        if (!it) {
+            problem = "out of memory";
+            return false;
+        }
+        FLAC__metadata_iterator_init(it.get(), chain);
+        // After STREAMINFO, which comes first; the chain owns the block once it is in.
+        if (!FLAC__metadata_iterator_insert_block_after(it.get(), block.get())) {
+            problem = "out of memory";
+            return false;
+        }
+        block.release();
+        FLAC__metadata_chain_sort_padding(chain);
+        return true;
     };
-    std::string why;
-    auto block = BuildBlock(layout, why);
-    if (!block)
-        return fail(why);
-    TemporaryFile copy = TemporaryFile::CreateBeside(path, errorText);
-    if (!copy.owned())
-        return false;
-    std::error_code error;
-    std::filesystem::copy_file(path, copy.path(), std::filesystem::copy_options::overwrite_existing,
-                               error);
-    if (error)
-        return fail(error.message());
-    std::unique_ptr<FLAC__Metadata_Chain, ChainDeleter> chain(FLAC__metadata_chain_new());
-    std::unique_ptr<FLAC__Metadata_Iterator, IteratorDeleter> it(FLAC__metadata_iterator_new());
-    if (!chain || !it)
-        return fail("out of memory");
-    if (!FLAC__metadata_chain_read(chain.get(), copy.path().c_str()))
-        return fail(FLAC__Metadata_ChainStatusString[FLAC__metadata_chain_status(chain.get())]);
-    FLAC__metadata_iterator_init(it.get(), chain.get());
-    // After STREAMINFO, which comes first; the chain owns the block once it is in.
-    if (!FLAC__metadata_iterator_insert_block_after(it.get(), block.get()))
-        return fail("out of memory");
-    block.release();
-    FLAC__metadata_chain_sort_padding(chain.get());
-    if (!FLAC__metadata_chain_write(chain.get(), /*use_padding=*/true,
-                                    /*preserve_file_stats=*/false))
-        return fail(FLAC__Metadata_ChainStatusString[FLAC__metadata_chain_status(chain.get())]);
-    chain.reset();
-    return copy.MoveTo(path, errorText);
+    return EditFlacMetadataOnCopy(path, path + ": ", insert, errorText);
 }
 
 }  // namespace korvida

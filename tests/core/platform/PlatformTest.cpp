@@ -137,7 +137,9 @@ TEST(Platform, DesktopOpenPassesThePathAsOneArgument) {
     ::setenv("KORVIDA_OPEN_COMMAND", opener.c_str(), 1);
     const std::string target = dir / "my music; $(rm -rf x)/a b";
     ASSERT_TRUE(OpenWithDesktop(target));
-    for (int i = 0; i < 200 && !std::filesystem::exists(seen); ++i)
+    // The shell makes the file before printf fills it: wait for its words.
+    for (int i = 0; i < 200 && (!std::filesystem::exists(seen) || test::ReadFile(seen).empty());
+         ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(test::ReadFile(seen), "1|" + target);
 

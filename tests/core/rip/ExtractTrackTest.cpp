@@ -10,6 +10,7 @@
 
 #include "core/jobs/Messages.h"
 #include "core/verify/VerificationText.h"
+#include "support/ExtractFixture.h"
 #include "support/RipTestSupport.h"
 #include "support/SmallDisk.h"
 
@@ -25,50 +26,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-// One track of the pattern disc ripped through the virtual drive by Extract.
-class ExtractTest : public ::testing::Test {
-  protected:
-    ExtractTest() {
-        std::filesystem::create_directories(dir / "tmp");
-        settings.OutputFolder = dir / "out";
-        settings.TEMPDIRECTORY = dir / "tmp";
-        settings.NamingRule = "<number>";
-        job.keepWav = true;
-        job.context.cancelEvent = &cancel;
-        job.context.progressWindow = &progress;
-        job.context.mainWindow = &log;
-    }
-
-    void InsertDisc(const std::vector<std::uint32_t>& starts, std::uint32_t leadout,
-                    std::string bin = {}) {
-        disc = std::make_unique<test::DriverOnImage>(
-            test::WriteDisc(dir.path(), starts, leadout, std::move(bin)));
-        disc->drive->SetRecording(true);
-        job.driver = disc->driver.get();
-    }
-
-    int Extract(std::uint32_t start, std::uint32_t end, int index = 0) {
-        RipJobItem item;
-        item.start = start;
-        item.end = end;
-        item.index = index;
-        item.name = "Track " + std::to_string(index + 1);
-        job.items = {item};
-        job.current = &job.items[0];
-        return korvida::Extract(job, settings);
-    }
-
-    std::string Output() const { return ReadFile(job.items[0].outputPath); }
-    std::string Samples() const { return Output().substr(44); }
-
-    test::TempDir dir;
-    Settings settings;
-    test::RecordingTarget log;
-    test::ScriptedTarget progress;
-    Event cancel{false};
-    RipJob job;
-    std::unique_ptr<test::DriverOnImage> disc;
-};
+using ExtractTest = test::ExtractFixture;
 
 struct TrimCase {
     TrackRange track;

@@ -14,8 +14,8 @@
 #include "core/encode/EncoderLibrary.h"
 #include "core/rip/RipCommand.h"
 #include "core/rip/RipJobHandle.h"
-#include "support/RipBench.h"
 #include "core/rip/RipProgress.h"
+#include "support/RipBench.h"
 
 namespace korvida {
 namespace {

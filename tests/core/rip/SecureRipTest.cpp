@@ -11,6 +11,7 @@
 #include "core/verify/VerificationLine.h"
 #include "core/verify/VerificationSummary.h"
 #include "core/verify/VerificationText.h"
+#include "support/ExtractFixture.h"
 #include "support/RipTestSupport.h"
 
 namespace korvida {
@@ -23,44 +24,12 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-class SecureRipTest : public ::testing::Test {
+class SecureRipTest : public test::ExtractFixture {
   protected:
-    SecureRipTest() {
-        std::filesystem::create_directories(dir / "tmp");
-        settings.OutputFolder = dir / "out";
-        settings.TEMPDIRECTORY = dir / "tmp";
-        settings.NamingRule = "<number>";
-        job.keepWav = true;
-        job.context.cancelEvent = &cancel;
-        job.context.progressWindow = &progress;
-        job.context.mainWindow = &log;
-        disc = std::make_unique<test::DriverOnImage>(test::WriteDisc(dir.path(), {0, 200}, 1200));
-        disc->drive->SetRecording(true);
-        job.driver = disc->driver.get();
-    }
+    SecureRipTest() { InsertDisc({0, 200}, 1200); }
 
     VirtualDriveFaults& faults() { return disc->drive->faults(); }
-
-    int Extract(std::uint32_t start, std::uint32_t end, int index = 0) {
-        RipJobItem item;
-        item.start = start;
-        item.end = end;
-        item.index = index;
-        item.name = "Track " + std::to_string(index + 1);
-        job.items = {item};
-        job.current = &job.items[0];
-        return korvida::Extract(job, settings);
-    }
-    std::string Samples() const { return test::ReadFile(job.items[0].outputPath).substr(44); }
     const TrackVerification& Check() const { return job.items[0].verification; }
-
-    test::TempDir dir;
-    Settings settings;
-    test::RecordingTarget log;
-    test::ScriptedTarget progress;
-    Event cancel{false};
-    RipJob job;
-    std::unique_ptr<test::DriverOnImage> disc;
 };
 
 // Misreads that wear off after one or two reads, some sharing a chunk, under a cache that
