@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -42,7 +43,10 @@ VerifyPage::VerifyPage(std::function<std::optional<int>(QWidget* over)> detectOf
         auto* row = new QHBoxLayout;
         row->addWidget(offset_, 1);
         row->addWidget(detect);
-        readForm->addRow(tr("读取偏移(采样数)(&O):"), row);
+        // Beside a row of two, the label needs its buddy named to show its accelerator.
+        auto* label = new QLabel(tr("读取偏移(采样数)(&O):"));
+        label->setBuddy(offset_);
+        readForm->addRow(label, row);
         connect(detect, &QPushButton::clicked, this, [this, detectOffset] {
             if (const std::optional<int> offset = detectOffset(this))
                 offset_->setValue(*offset);
